@@ -1,0 +1,120 @@
+// Track values with their bounds, and the track setters that mirror state on the header.
+#include "model/ProjectClasses.h"
+
+#include <algorithm>
+
+namespace lumivox {
+
+int ResolutionMs(int resolutionIndex) {
+    switch (resolutionIndex) {
+    case 1:
+        return 100;
+    case 2:
+        return 500;
+    case 3:
+        return 1000;
+    default:
+        return 0;
+    }
+}
+
+bool IsValidResolutionIndex(int resolutionIndex) {
+    return ResolutionMs(resolutionIndex) != 0;
+}
+
+TSlotValues::TSlotValues(int slotCount) : Bytes(static_cast<std::size_t>(std::max(0, slotCount))) {}
+
+bool TSlotValues::SetValue(int index, std::uint8_t value) {
+    if (index < 1 || index >= SlotCount())
+        return false;
+    Bytes[static_cast<std::size_t>(index - 1)] = value;
+    return true;
+}
+
+bool TSlotValues::GetValue(int index, std::uint8_t& value) const {
+    if (index < 1 || index >= SlotCount())
+        return false;
+    value = Bytes[static_cast<std::size_t>(index - 1)];
+    return true;
+}
+
+void TSlotValues::Resize(int newCount) {
+    if (newCount < 0 || newCount > MaxSlotCount)
+        return;
+    Bytes.resize(static_cast<std::size_t>(newCount), 0);
+}
+
+TFullTrack::TFullTrack(int slotCount, std::unique_ptr<ITrackHeader> header)
+    : Header(std::move(header)), Values(slotCount) {}
+
+void TFullTrack::SetCaption(const QString& text) {
+    Caption = text;
+    if (Header)
+        Header->ShowCaption(text);
+}
+
+void TFullTrack::SetSeleted(bool flag) {
+    Selected = flag;
+    if (Header)
+        Header->ShowSelected(flag);
+}
+
+void TFullTrack::SetLocked(bool flag) {
+    Locked = flag;
+    if (Header)
+        Header->ShowLocked(flag);
+}
+
+void TFullTrack::SetMute(bool flag) {
+    Mute = flag;
+    if (Header)
+        Header->ShowMute(flag);
+    if (flag) {
+        Solo = false;
+        if (Header)
+            Header->ShowSolo(false);
+    }
+}
+
+void TFullTrack::SetSolo(bool flag) {
+    Solo = flag;
+    if (Header)
+        Header->ShowSolo(flag);
+    if (flag) {
+        Mute = false;
+        if (Header)
+            Header->ShowMute(false);
+    }
+}
+
+void TFullTrack::SetTypeImage(std::uint8_t type) {
+    if (Header)
+        Header->ShowTypeImage(type);
+}
+
+void TFullTrack::SetOutputText(const QString& text) {
+    if (Header)
+        Header->ShowOutputText(text);
+}
+
+void TFullTrack::SetNumber(int position) {
+    // The number box shows position + 1 taken as a byte.
+    if (Header)
+        Header->ShowNumber(static_cast<std::uint8_t>(position + 1));
+}
+
+void TFullTrack::SetColors(TColor headerColor, TColor captionColor) {
+    HeaderColor = headerColor;
+    CaptionColor = captionColor;
+    if (Header)
+        Header->ShowColors(headerColor, captionColor);
+}
+
+void TFullTrack::SetHeight(int pixels) {
+    if (Header)
+        Header->SetHeight(pixels);
+}
+
+TFullDataTrack::TFullDataTrack(int slotCount) : Values(slotCount) {}
+
+} // namespace lumivox
