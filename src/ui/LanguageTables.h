@@ -1,0 +1,120 @@
+// The four-language text tables of the user interface and their lookup by table, entry and
+// language.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace lumivox {
+
+enum class Language : std::uint8_t { French = 1, English = 2, Spanish = 3, German = 4 };
+
+// Any byte outside 1..4 falls back to English, as the settings writer does.
+Language LanguageFromNumber(int number);
+
+enum class TextTable {
+    FileMenu,          // 9 entries
+    EditMenu,          // 13
+    RS232Menu,         // 9
+    LanguageMenu,      // 5
+    HelpMenu,          // 2
+    OptionsMenu,       // 3
+    TypeOutputMenu,    // 4
+    TrackMenu,         // 20
+    StatusLabels,      // 3
+    ToolBarHints,      // 16
+    CommonTexts,       // 16
+    Messages,          // 15
+    ProjectProperties, // 10
+    Mp3Import,         // 6
+    ProjectFile,       // 8
+    MidiMapDialog,     // 12
+    DialogButtons,     // 2
+    AboutBox,          // 4
+    KeyNames,          // 12, the same in every language
+    ControllerNames,   // 128, the same in every language
+    Extra,             // texts of this editor beyond the original tables (see ExtraText)
+};
+
+// Number of entries one language holds in the table.
+int EntryCount(TextTable table);
+
+// Entry `entry` (1-based) of `table` in `language`. An entry outside the table yields an
+// empty string.
+QString Text(TextTable table, int entry, Language language);
+
+// Entries of the common-text and message tables that several subsystems use.
+namespace CommonText {
+inline constexpr int NewProject = 1;
+inline constexpr int TrackWord = 2;
+inline constexpr int DeletingTracks = 3;
+inline constexpr int ProcessingExport = 4;
+inline constexpr int SortingExport = 5;
+inline constexpr int All = 6;
+inline constexpr int Lock = 7;
+inline constexpr int Mute = 8;
+inline constexpr int Solo = 9;
+inline constexpr int ArmTrack = 10;
+inline constexpr int TypeOutput = 11;
+inline constexpr int ProcessingUndo = 12;
+inline constexpr int ProcessingRedo = 13;
+inline constexpr int ProcessingCut = 14;
+inline constexpr int ProcessingPaste = 15;
+inline constexpr int ProcessingResize = 16;
+} // namespace CommonText
+
+namespace MessageText {
+inline constexpr int CannotAddTracks = 1;
+inline constexpr int NoMp3Loaded = 2;
+inline constexpr int Mp3DoesNotExist = 3;
+inline constexpr int DeleteSelectedTracks = 4;
+inline constexpr int NoTracksExist = 5;
+inline constexpr int NoMoreEvents = 6;
+inline constexpr int ComOpeningError = 7;
+inline constexpr int ComClosingError = 8;
+inline constexpr int ComWritingError = 9;
+inline constexpr int Mp3MissingOrNotSelected = 10;
+inline constexpr int SaveChanges = 11;
+inline constexpr int AlreadyExistsReplace = 12;
+inline constexpr int ProcessDoneTooManyEvents = 13;
+inline constexpr int ProcessDone = 14;
+inline constexpr int ReplaceMp3Warning = 15;
+} // namespace MessageText
+
+namespace ProjectFileText {
+inline constexpr int SavingTracks = 1;
+inline constexpr int VersionPrefix = 2;
+inline constexpr int VersionNotCompatible = 3;
+inline constexpr int UnknownVersion = 4;
+inline constexpr int ImpossibleToLoadMp3 = 5;
+inline constexpr int CreatingTracks = 6;
+inline constexpr int Mp3FilePrefix = 7;
+inline constexpr int Mp3RemovedSuffix = 8;
+} // namespace ProjectFileText
+
+namespace Mp3ImportText {
+inline constexpr int ExtractingMp3 = 1;
+inline constexpr int LoadingPeakFile = 2;
+inline constexpr int IncompatibleFormat = 3;
+inline constexpr int ExtractingAndSaving = 4;
+inline constexpr int Finalizing = 5;
+inline constexpr int ExtractingPeak = 6;
+} // namespace Mp3ImportText
+
+// Texts this editor shows beyond the original tables, in the same four languages. Use
+// QString::arg for the %1.. placeholders.
+namespace ExtraText {
+inline constexpr int ProjectRefused = 1;     // %1 file, %2 line number, %3 reason
+inline constexpr int NotANumber = 2;         // reason: a number was expected
+inline constexpr int BadResolution = 3;      // reason: %1 the value found
+inline constexpr int TooManyTracks = 4;      // reason: %1 the count found
+inline constexpr int ValueCountMismatch = 5; // reason: %1 lines expected
+inline constexpr int FileEndsEarly = 6;      // reason
+inline constexpr int CannotReadFile = 7;     // %1 file, %2 system error
+inline constexpr int CannotWriteFile = 8;    // %1 file, %2 system error
+inline constexpr int BadCommentCount = 9;    // reason: %1 the count found
+inline constexpr int Count = 9;
+} // namespace ExtraText
+
+} // namespace lumivox

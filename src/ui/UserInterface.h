@@ -1,0 +1,73 @@
+// The one seam through which logic classes speak to the user: message boxes, choosers and
+// the progress window. The editor implements it with Qt dialogs, the tests with scripted
+// answers and the command-line tool without interaction.
+#pragma once
+
+#include <QString>
+
+#include <cstdio>
+#include <optional>
+
+namespace lumivox {
+
+class IUserInterface {
+public:
+    virtual ~IUserInterface() = default;
+
+    // A refusal or failure: a warning box with an OK button.
+    virtual void Warning(const QString& text) = 0;
+    // A question with the buttons Yes and No; true for Yes.
+    virtual bool Confirm(const QString& text) = 0;
+    // A completion notice: an information box with an OK button.
+    virtual void Information(const QString& text) = 0;
+    // An error box whose only button is Abort.
+    virtual void ErrorAbort(const QString& text) = 0;
+    // The general error report for failures no operation handles itself (input/output
+    // errors, run-time errors).
+    virtual void ReportError(const QString& text) = 0;
+
+    // The song chooser ("MP3 Files (*.mp3)"), opened in `folder` when it is not empty.
+    // Empty when cancelled.
+    virtual std::optional<QString> ChooseSong(const QString& folder) = 0;
+    // The project chooser ("Projects Files (*.PRJ)"). Empty when cancelled.
+    virtual std::optional<QString> ChooseProject() = 0;
+    // The save chooser for projects; it does not ask before overwriting. Empty when cancelled.
+    virtual std::optional<QString> ChooseSaveFile() = 0;
+
+    // The progress window: caption, gauge 0..100 (clamped), shown without being modal.
+    virtual void ProgressSetText(const QString& text) = 0;
+    virtual void ProgressSetGauge(int percent) = 0;
+    virtual void ProgressShow() = 0;
+    virtual void ProgressClose() = 0;
+
+    // Lets the user interface handle pending events during a long synchronous operation.
+    virtual void ProcessEvents() {}
+};
+
+// For tools that run without a user: questions are answered Yes, choosers cancel, the
+// progress is not shown, and warnings and errors go to standard error.
+class UnattendedUserInterface : public IUserInterface {
+public:
+    void Warning(const QString& text) override { PrintError(text); }
+    bool Confirm(const QString&) override { return true; }
+    void Information(const QString&) override {}
+    void ErrorAbort(const QString& text) override { PrintError(text); }
+    void ReportError(const QString& text) override { PrintError(text); }
+    std::optional<QString> ChooseSong(const QString&) override { return std::nullopt; }
+    std::optional<QString> ChooseProject() override { return std::nullopt; }
+    std::optional<QString> ChooseSaveFile() override { return std::nullopt; }
+    void ProgressSetText(const QString&) override {}
+    void ProgressSetGauge(int) override {}
+    void ProgressShow() override {}
+    void ProgressClose() override {}
+
+    int Failures = 0;
+
+private:
+    void PrintError(const QString& text) {
+        ++Failures;
+        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    }
+};
+
+} // namespace lumivox

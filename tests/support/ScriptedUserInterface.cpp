@@ -1,0 +1,56 @@
+// Scripted answers and recording for the test user interface.
+#include "support/ScriptedUserInterface.h"
+
+#include <algorithm>
+
+namespace lumivox::test {
+
+namespace {
+std::optional<QString> TakeAnswer(std::deque<std::optional<QString>>& queue) {
+    std::optional<QString> answer;
+    if (!queue.empty()) {
+        answer.swap(queue.front());
+        queue.pop_front();
+    }
+    return answer;
+}
+} // namespace
+
+bool ScriptedUserInterface::Confirm(const QString& text) {
+    Events.push_back({Event::Confirm, text});
+    if (ConfirmAnswers.empty())
+        return false;
+    const bool answer = ConfirmAnswers.front();
+    ConfirmAnswers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedUserInterface::ChooseSong(const QString& folder) {
+    Events.push_back({Event::ChooseSong, folder});
+    LastSongFolder = folder;
+    return TakeAnswer(SongAnswers);
+}
+
+std::optional<QString> ScriptedUserInterface::ChooseProject() {
+    Events.push_back({Event::ChooseProject, QString()});
+    return TakeAnswer(ProjectAnswers);
+}
+
+std::optional<QString> ScriptedUserInterface::ChooseSaveFile() {
+    Events.push_back({Event::ChooseSaveFile, QString()});
+    return TakeAnswer(SaveAnswers);
+}
+
+void ScriptedUserInterface::ProgressSetGauge(int percent) {
+    Gauges.push_back(std::clamp(percent, 0, 100));
+}
+
+QStringList ScriptedUserInterface::Texts(Event::Kind kind) const {
+    QStringList texts;
+    for (const Event& event : Events)
+        if (event.kind == kind)
+            texts << event.text;
+    return texts;
+}
+
+} // namespace lumivox::test

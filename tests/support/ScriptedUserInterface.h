@@ -1,0 +1,66 @@
+// A user interface with scripted answers that records every message and progress step, for
+// driving logic classes in tests.
+#pragma once
+
+#include "ui/UserInterface.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace lumivox::test {
+
+class ScriptedUserInterface : public IUserInterface {
+public:
+    struct Event {
+        enum Kind {
+            Warning,
+            Confirm,
+            Information,
+            ErrorAbort,
+            ReportError,
+            ChooseSong,
+            ChooseProject,
+            ChooseSaveFile
+        } kind;
+        QString text;
+    };
+
+    // Answers used in order; when a queue is empty, Confirm answers No and choosers cancel.
+    std::deque<bool> ConfirmAnswers;
+    std::deque<std::optional<QString>> SongAnswers;
+    std::deque<std::optional<QString>> ProjectAnswers;
+    std::deque<std::optional<QString>> SaveAnswers;
+
+    std::vector<Event> Events;
+    std::vector<int> Gauges;   // every gauge value set, in order
+    QStringList ProgressTexts; // every progress caption set, in order
+    bool ProgressVisible = false;
+    int ProgressShows = 0;
+    QString LastSongFolder;
+
+    void Warning(const QString& text) override { Events.push_back({Event::Warning, text}); }
+    bool Confirm(const QString& text) override;
+    void Information(const QString& text) override { Events.push_back({Event::Information, text}); }
+    void ErrorAbort(const QString& text) override { Events.push_back({Event::ErrorAbort, text}); }
+    void ReportError(const QString& text) override { Events.push_back({Event::ReportError, text}); }
+    std::optional<QString> ChooseSong(const QString& folder) override;
+    std::optional<QString> ChooseProject() override;
+    std::optional<QString> ChooseSaveFile() override;
+
+    void ProgressSetText(const QString& text) override { ProgressTexts << text; }
+    void ProgressSetGauge(int percent) override;
+    void ProgressShow() override {
+        ProgressVisible = true;
+        ++ProgressShows;
+    }
+    void ProgressClose() override { ProgressVisible = false; }
+
+    // Texts of the events of one kind, in order.
+    QStringList Texts(Event::Kind kind) const;
+};
+
+} // namespace lumivox::test
