@@ -1,0 +1,385 @@
+// Project file reading and writing. The reader validates everything it takes from the file
+// against the model's limits and refuses, naming the file and line, anything it cannot hold.
+#include "persistence/ProjectFile.h"
+
+#include "model/TrackRules.h"
+#include "persistence/TextLines.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <array>
+#include <cstring>
+#include <string_view>
+
+namespace lumivox {
+
+namespace {
+
+constexpr std::string_view Separator = "*****";
+constexpr int OldVersionValueLines = MaxSlotCount;
+
+// "0\r\n" .. "255\r\n", for writing value lines without formatting each number.
+struct ValueLineTable {
+    std::array<std::array<char, 8>, 256> Text{};
+    std::array<std::uint8_t, 256> Length{};
+    ValueLineTable() {
+        for (int v = 0; v < 256; ++v) {
+            const std::string digits = std::to_string(v) + "\r\n";
+            std::memcpy(Text[static_cast<std::size_t>(v)].data(), digits.data(), digits.size());
+            Length[static_cast<std::size_t>(v)] = static_cast<std::uint8_t>(digits.size());
+        }
+    }
+};
+
+const ValueLineTable& ValueLines() {
+    static const ValueLineTable table;
+    return table;
+}
+
+// Text fields are single lines in the file: a line break inside one would shift every
+// following line, so it is written as a blank.
+QString SingleLine(QString text) {
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
+void AppendBool(QByteArray& out, bool flag) {
+    AppendLine(out, flag ? "Yes" : "No");
+}
+
+void AppendNumber(QByteArray& out, long long number) {
+    AppendLine(out, std::string_view(std::to_string(number)));
+}
+
+bool ParseBool(std::string_view line) {
+    return line == "Yes";
+}
+
+// Thrown inside a reading to refuse the file; caught at the reading's edge.
+struct Refusal {
+    QString Message;
+};
+
+} // namespace
+
+ProjectFile::ProjectFile(ShowDocument& document, IUserInterface& ui, ISongLoader& songs,
+                         IProjectHost* host)
+    : Doc(document), Ui(ui), Songs(songs), Host(host ? host : &NoHost) {}
+
+bool ProjectFile::WriteProject(const QString& path) {
+    QSaveFile file(path);
+    auto failed = [&] {
+        Ui.ReportError(Tr(TextTable::Extra, ExtraText::CannotWriteFile)
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+        file.cancelWriting();
+        return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return failed();
+
+    const TProjectType& p = Doc.Project;
+    QByteArray head;
+    AppendLine(head, "Lumivox Project File of Vostrel");
+    AppendLine(head, "File version : ");
+    AppendLine(head, ProjectFileVersionText);
+    AppendLine(head, Separator);
+    for (const QString* field : {&p.Name, &p.Mp3FileName})
+        AppendLine(head, SingleLine(*field));
+    AppendNumber(head, p.Resolution);
+    for (const QString* field :
+         {&p.Subject, &p.Author, &p.Copyright, &p.Customer, &p.CreationDate, &p.Reserved})
+        AppendLine(head, SingleLine(*field));
+    AppendNumber(head, p.Comments.size());
+    for (const QString& line : p.Comments)
+        AppendLine(head, SingleLine(line));
+    AppendLine(head, Separator);
+    AppendNumber(head, Doc.TrackCount());
+    AppendLine(head, Separator);
+    if (file.write(head) != head.size())
+        return failed();
+
+    Ui.ProgressSetText(Tr(TextTable::ProjectFile, ProjectFileText::SavingTracks));
+    Ui.ProgressSetGauge(0);
+    Ui.ProgressShow();
+    const ValueLineTable& table = ValueLines();
+    const int total = Doc.TrackCount();
+    QByteArray block;
+    for (int k = 1; k <= total; ++k) {
+        const TFullTrack& t = Doc.Track(k);
+        const int slotTotal = Doc.SlotCount;
+        block.clear();
+        block.reserve(256 + static_cast<qsizetype>(slotTotal) * 5);
+        AppendLine(block, SingleLine(t.Caption));
+        AppendNumber(block, t.Output);
+        AppendNumber(block, t.TrackType);
+        AppendBool(block, t.Locked);
+        AppendBool(block, t.Mute);
+        AppendBool(block, t.Solo);
+        for (TColor colour : {t.HeaderColor, t.CaptionColor, t.LaneColor, t.LaneBackColor})
+            AppendNumber(block, static_cast<std::int32_t>(colour));
+        AppendNumber(block, t.MidiMap.Channel);
+        AppendNumber(block, t.MidiMap.Controller);
+        AppendNumber(block, t.MidiMap.Key);
+        AppendBool(block, t.MidiMap.UseVelocity);
+        AppendBool(block, t.MidiMap.UseKey);
+        // One line per slot of the song; an index the track refuses (its last, storage-only
+        // byte, or any beyond its length) is written as 0.
+        const qsizetype start = block.size();
+        block.resize(start + static_cast<qsizetype>(slotTotal) * 5);
+        char* out = block.data() + start;
+        for (int j = 1; j <= slotTotal; ++j) {
+            std::uint8_t value = 0;
+            if (!t.GetValue(j, value))
+                value = 0;
+            std::memcpy(out, table.Text[value].data(), 8);
+            out += table.Length[value];
+        }
+        block.resize(out - block.data());
+        AppendLine(block, Separator);
+        if (file.write(block) != block.size()) {
+            Ui.ProgressClose();
+            return failed();
+        }
+        Ui.ProgressSetGauge(k * 100 / total);
+    }
+    Ui.ProgressClose();
+    if (!file.commit()) {
+        Ui.ReportError(Tr(TextTable::Extra, ExtraText::CannotWriteFile)
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool ProjectFile::ReadProject(const QString& path) {
+    Host->BeginBulkUpdate();
+    LastVersion.clear();
+    Relocated = false;
+
+    QString version;
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            Ui.ReportError(Tr(TextTable::Extra, ExtraText::CannotReadFile)
+                               .arg(QDir::toNativeSeparators(path), file.errorString()));
+            Host->EndBulkUpdate();
+            return false;
+        }
+        // Only the first three lines decide the version; they are short.
+        QByteArray head;
+        for (int line = 0; line < 3 && !file.atEnd(); ++line)
+            head += file.readLine(4096);
+        TextLineReader reader(head);
+        reader.NextRaw();
+        reader.NextRaw();
+        version = reader.NextText();
+    }
+    LastVersion = version;
+
+    auto digit = [&](int position) {
+        if (version.size() <= position || !version.at(position).isDigit() ||
+            version.at(position).unicode() > '9')
+            return -1;
+        return version.at(position).unicode() - '0';
+    };
+    const int d1 = digit(0);
+    const int d3 = digit(2);
+    const int d5 = digit(4);
+    auto refuseVersion = [&](const QString& message) {
+        Ui.Warning(message);
+        Doc.ProjectFileName.clear();
+        Doc.Modified = false;
+        Host->EndBulkUpdate();
+        return false;
+    };
+    if (d1 < 0 || d3 < 0 || d5 < 0)
+        return refuseVersion(Tr(TextTable::ProjectFile, ProjectFileText::UnknownVersion));
+    if (d1 * 100 + d3 * 10 + d5 > ProjectFileVersionNumber)
+        return refuseVersion(Tr(TextTable::ProjectFile, ProjectFileText::VersionPrefix) + version +
+                             Tr(TextTable::ProjectFile, ProjectFileText::VersionNotCompatible));
+    if (d1 != 1 || d3 != 0 || d5 > 3)
+        return refuseVersion(Tr(TextTable::ProjectFile, ProjectFileText::UnknownVersion));
+
+    const bool ok = ReadVersion(path, d5);
+    Host->EndBulkUpdate();
+    return ok;
+}
+
+bool ProjectFile::ReadVersion(const QString& path, int minor) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Ui.ReportError(Tr(TextTable::Extra, ExtraText::CannotReadFile)
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        Ui.ReportError(Tr(TextTable::Extra, ExtraText::CannotReadFile)
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    file.close();
+
+    TextLineReader reader(bytes);
+    bool progressShown = false;
+    auto refuse = [&](const QString& reason) {
+        return Refusal{Tr(TextTable::Extra, ExtraText::ProjectRefused)
+                           .arg(QDir::toNativeSeparators(path))
+                           .arg(reader.LineNumber())
+                           .arg(reason)};
+    };
+    auto line = [&]() -> std::string_view {
+        if (reader.AtEnd()) {
+            reader.NextRaw();
+            throw Refusal{Tr(TextTable::Extra, ExtraText::ProjectRefused)
+                              .arg(QDir::toNativeSeparators(path))
+                              .arg(reader.LineNumber() + 1)
+                              .arg(Tr(TextTable::Extra, ExtraText::FileEndsEarly))};
+        }
+        return reader.NextRaw();
+    };
+    auto text = [&] { return reader.Decode(line()); };
+    auto number = [&]() -> std::int32_t {
+        std::int32_t value = 0;
+        switch (reader.NextNumber(value)) {
+        case TextLineReader::NumberLine::Number:
+            return value;
+        case TextLineReader::NumberLine::NotANumber:
+            throw refuse(Tr(TextTable::Extra, ExtraText::NotANumber));
+        case TextLineReader::NumberLine::End:
+            line(); // throws: the file ends early
+        }
+        return value;
+    };
+    auto byteNumber = [&] { return static_cast<std::uint8_t>(number()); };
+
+    try {
+        for (int skip = 1; skip <= 4; ++skip)
+            line();
+        TProjectType& p = Doc.Project;
+        p.Name = text();
+        p.Mp3FileName = text();
+
+        if (!QFileInfo::exists(p.Mp3FileName)) {
+            Ui.Warning(Tr(TextTable::ProjectFile, ProjectFileText::Mp3FilePrefix) + p.Mp3FileName +
+                       Tr(TextTable::ProjectFile, ProjectFileText::Mp3RemovedSuffix) + p.Name);
+            const auto chosen = Ui.ChooseSong(QFileInfo(path).absolutePath());
+            if (!chosen)
+                return false;
+            p.Mp3FileName = *chosen;
+            Relocated = true;
+        }
+        if (!Songs.LoadSong(p.Mp3FileName)) {
+            Ui.Warning(Tr(TextTable::ProjectFile, ProjectFileText::ImpossibleToLoadMp3));
+            return false;
+        }
+
+        const std::int32_t resolution = number();
+        if (!IsValidResolutionIndex(resolution))
+            throw refuse(Tr(TextTable::Extra, ExtraText::BadResolution).arg(resolution));
+        p.Resolution = resolution;
+        for (QString* field :
+             {&p.Subject, &p.Author, &p.Copyright, &p.Customer, &p.CreationDate, &p.Reserved})
+            *field = text();
+
+        const std::int32_t comments = number();
+        if (comments < 0)
+            throw refuse(Tr(TextTable::Extra, ExtraText::BadCommentCount).arg(comments));
+        p.Comments.clear();
+        for (std::int32_t c = 0; c < comments; ++c)
+            p.Comments << text();
+
+        line();
+        const std::int32_t total = number();
+        if (total < 0 || total > MaxTracks)
+            throw refuse(Tr(TextTable::Extra, ExtraText::TooManyTracks).arg(total));
+        line();
+
+        Ui.ProgressSetText(Tr(TextTable::ProjectFile, ProjectFileText::CreatingTracks));
+        Ui.ProgressSetGauge(0);
+        Ui.ProgressShow();
+        progressShown = true;
+
+        const int slotCount = Doc.SlotCount;
+        const int valueLines = minor == 3 ? slotCount : OldVersionValueLines;
+        for (int k = 1; k <= total; ++k) {
+            TFullTrack* track = Doc.AddTrack(CurrentLanguage);
+            if (track == nullptr) // unreachable with total <= MaxTracks on an emptied show
+                throw refuse(Tr(TextTable::Extra, ExtraText::TooManyTracks).arg(total));
+            Host->TrackAdded(*track);
+
+            track->SetCaption(text());
+            track->Output = byteNumber();
+            track->SetOutputText(
+                OutputText(track->Output, Tr(TextTable::CommonTexts, CommonText::All)));
+            const std::uint8_t type = byteNumber();
+            track->SetType(type);
+            track->SetTypeImage(type);
+            track->SetLocked(ParseBool(line()));
+            track->SetMute(ParseBool(line()));
+            track->SetSolo(ParseBool(line()));
+            if (minor >= 1) {
+                const auto headerColour = static_cast<TColor>(number());
+                const auto captionColour = static_cast<TColor>(number());
+                track->SetColors(headerColour, captionColour);
+                track->LaneColor = static_cast<TColor>(number());
+                track->LaneBackColor = static_cast<TColor>(number());
+            }
+            if (minor >= 2) {
+                track->MidiMap.Channel = byteNumber();
+                track->MidiMap.Controller = byteNumber();
+                track->MidiMap.Key = byteNumber();
+                track->MidiMap.UseVelocity = ParseBool(line());
+                track->MidiMap.UseKey = ParseBool(line());
+            }
+
+            // The value lines must number exactly what this version holds for the song: a
+            // separator among them, or a number after them, means the song's length changed
+            // since the file was written (or the file was damaged).
+            const QString mismatch =
+                Tr(TextTable::Extra, ExtraText::ValueCountMismatch).arg(valueLines);
+            std::uint8_t* values = track->Values.Data();
+            for (int j = 1; j <= valueLines; ++j) {
+                std::int32_t value = 0;
+                std::string_view raw;
+                switch (reader.NextNumber(value, &raw)) {
+                case TextLineReader::NumberLine::Number:
+                    // The last byte of the track is storage only and never set.
+                    if (j < slotCount)
+                        values[j - 1] = static_cast<std::uint8_t>(value);
+                    break;
+                case TextLineReader::NumberLine::NotANumber:
+                    throw refuse(raw == Separator ? mismatch
+                                                  : Tr(TextTable::Extra, ExtraText::NotANumber));
+                case TextLineReader::NumberLine::End:
+                    line(); // throws: the file ends early
+                }
+            }
+            std::int32_t extra = 0;
+            switch (reader.NextNumber(extra)) {
+            case TextLineReader::NumberLine::Number:
+                throw refuse(mismatch);
+            case TextLineReader::NumberLine::NotANumber:
+                break; // the block's separator
+            case TextLineReader::NumberLine::End:
+                line(); // throws: the file ends early
+            }
+            Ui.ProgressSetGauge(k * 100 / total);
+        }
+        Ui.ProgressClose();
+        Host->ProjectNameChanged(p.Name);
+        Doc.Modified = Relocated;
+        return true;
+    } catch (const Refusal& refusal) {
+        if (progressShown)
+            Ui.ProgressClose();
+        Ui.Warning(refusal.Message);
+        return false;
+    }
+}
+
+} // namespace lumivox

@@ -1,0 +1,72 @@
+// The project file: writing version 1.0.3 and reading versions 1.0.0 to 1.0.3, with the
+// song relocation flow and the refusals of files the model cannot hold.
+#pragma once
+
+#include "model/ShowDocument.h"
+#include "ui/LanguageTables.h"
+#include "ui/UserInterface.h"
+
+#include <QString>
+
+namespace lumivox {
+
+inline constexpr char ProjectFileVersionText[] = "1.0.3";
+inline constexpr int ProjectFileVersionNumber = 103;
+
+// Opens a project's song and sets the document's SlotCount from it. It shows its own
+// messages (a missing file, a refused format) and returns false when no song was opened.
+class ISongLoader {
+public:
+    virtual ~ISongLoader() = default;
+    virtual bool LoadSong(const QString& mp3Path) = 0;
+};
+
+// What the window does around a reading: freezing the view, following up each added track
+// (header, lane height, menus) and showing the new caption. Every hook is optional.
+class IProjectHost {
+public:
+    virtual ~IProjectHost() = default;
+    virtual void BeginBulkUpdate() {}
+    virtual void EndBulkUpdate() {}
+    virtual void TrackAdded(TFullTrack& /*track*/) {}
+    virtual void ProjectNameChanged(const QString& /*name*/) {}
+};
+
+class ProjectFile {
+public:
+    ProjectFile(ShowDocument& document, IUserInterface& ui, ISongLoader& songs,
+                IProjectHost* host = nullptr);
+
+    // The language of every message and progress text; read when each is shown.
+    Language CurrentLanguage = Language::English;
+
+    // Writes the project as version 1.0.3 to a temporary file beside `path`, then replaces
+    // `path` with it, so a failed write never damages the previous file. Returns false after
+    // reporting an input/output error. Does not change Modified or ProjectFileName.
+    bool WriteProject(const QString& path);
+
+    // Reads a project of any supported version into the emptied document. Returns false
+    // after telling the user why; what was read before a refusal stays in the document.
+    bool ReadProject(const QString& path);
+
+    // The version line (line 3) of the last file read, as found.
+    QString VersionRead() const { return LastVersion; }
+    // True when the last reading had to ask for the song again.
+    bool SongRelocated() const { return Relocated; }
+
+private:
+    class Reading;
+
+    QString Tr(TextTable table, int entry) const { return Text(table, entry, CurrentLanguage); }
+    bool ReadVersion(const QString& path, int minor);
+
+    ShowDocument& Doc;
+    IUserInterface& Ui;
+    ISongLoader& Songs;
+    IProjectHost* Host;
+    IProjectHost NoHost;
+    QString LastVersion;
+    bool Relocated = false;
+};
+
+} // namespace lumivox

@@ -1,0 +1,58 @@
+// Line-oriented text files: splitting bytes into lines ended by CR LF or a bare LF, decoding
+// them as UTF-8 or, for files that are not valid UTF-8, as Windows-1252, and strict parsing
+// of the decimal numbers they hold.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace lumivox {
+
+bool IsValidUtf8(const char* data, std::size_t size);
+QString DecodeWindows1252(std::string_view bytes);
+
+// A whole decimal number: an optional sign and at least one digit, nothing else, within
+// the signed 32-bit range.
+std::optional<std::int32_t> ParseDecimal(std::string_view text);
+
+class TextLineReader {
+public:
+    // Keeps a reference to `bytes`, which must outlive the reader. The encoding is decided
+    // once for the whole text.
+    explicit TextLineReader(const QByteArray& bytes);
+
+    bool AtEnd() const { return Position >= Size; }
+    // The next line without its line end; empty view at the end of the text.
+    std::string_view NextRaw();
+    QString NextText();
+    // 1-based number of the line last returned by NextRaw or NextText.
+    int LineNumber() const { return Line; }
+    bool IsUtf8() const { return Utf8; }
+    QString Decode(std::string_view raw) const;
+
+    enum class NumberLine { Number, NotANumber, End };
+    // Reads the next line as a whole decimal number (see ParseDecimal), on a fast path for
+    // the long runs of value lines. On NotANumber, `raw` (when given) receives the line.
+    NumberLine NextNumber(std::int32_t& value, std::string_view* raw = nullptr);
+
+private:
+    const char* Data;
+    std::size_t Size;
+    std::size_t Position = 0;
+    int Line = 0;
+    bool Utf8 = true;
+};
+
+// Appends `text` as UTF-8 followed by CR LF.
+void AppendLine(QByteArray& out, const QString& text);
+void AppendLine(QByteArray& out, std::string_view text);
+inline void AppendLine(QByteArray& out, const char* text) {
+    AppendLine(out, std::string_view(text));
+}
+
+} // namespace lumivox

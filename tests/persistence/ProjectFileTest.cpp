@@ -1,0 +1,620 @@
+// Project file writing and reading: the exact layout, every version, relocation of a missing
+// song, and refusal of damaged or unrepresentable files.
+#include "persistence/ProjectFile.h"
+#include "audio/MeasuredSongLoader.h"
+#include "model/TrackRules.h"
+#include "support/ScriptedUserInterface.h"
+#include "support/TestSongs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace lumivox;
+using lumivox::test::FixedSongLoader;
+using lumivox::test::FixturePath;
+using lumivox::test::ScriptedUserInterface;
+using Kind = ScriptedUserInterface::Event;
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QByteArray CrLf(const QStringList& lines) {
+    QByteArray out;
+    for (const QString& line : lines)
+        out += line.toUtf8() + "\r\n";
+    return out;
+}
+
+// Records what the reader asks of the window.
+class RecordingHost : public IProjectHost {
+public:
+    int Begins = 0;
+    int Ends = 0;
+    int Added = 0;
+    QString Name;
+    void BeginBulkUpdate() override { ++Begins; }
+    void EndBulkUpdate() override { ++Ends; }
+    void TrackAdded(TFullTrack&) override { ++Added; }
+    void ProjectNameChanged(const QString& name) override { Name = name; }
+};
+
+class ProjectFileTest : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    QString Song;
+
+    void SetUp() override {
+        ASSERT_TRUE(Dir.isValid());
+        Song = Dir.filePath(QStringLiteral("song.mp3"));
+        ASSERT_TRUE(QFile::copy(FixturePath("song_350ms.mp3"), Song));
+    }
+
+    QString Path(const char* name) const { return Dir.filePath(QLatin1String(name)); }
+
+    // Header lines of a project file of `version` with `tracks` tracks following.
+    QStringList Header(const QString& version, int tracks, const QString& song,
+                       const QString& resolution = QStringLiteral("1")) const {
+        return {QStringLiteral("Lumivox Project File of Vostrel"),
+                QStringLiteral("File version : "),
+                version,
+                QStringLiteral("*****"),
+                QStringLiteral("Show"),
+                song,
+                resolution,
+                QStringLiteral("Subj"),
+                QStringLiteral("Auth"),
+                QStringLiteral("Copy"),
+                QStringLiteral("Cust"),
+                QStringLiteral("2001-02-03"),
+                QStringLiteral("keep me"),
+                QStringLiteral("0"),
+                QStringLiteral("*****"),
+                QString::number(tracks),
+                QStringLiteral("*****")};
+    }
+};
+
+TEST_F(ProjectFileTest, WritesTheDocumentedExampleByteForByte) {
+    ShowDocument doc;
+    ScriptedUserInterface ui;
+    Language lang = Language::English;
+    MeasuredSongLoader songs(doc, ui, lang);
+    ASSERT_TRUE(songs.LoadSong(Song));
+    ASSERT_EQ(doc.SlotCount, 4); // 350 ms of song
+
+    doc.Project.Name = QStringLiteral("Demo");
+    doc.Project.Mp3FileName = Song;
+    doc.Project.Resolution = 1;
+    doc.Project.Comments.clear();
+    TFullTrack* track = doc.AddTrack(lang);
+    ASSERT_NE(track, nullptr);
+    track->SetType(TrackTypeOnOff);
+    ASSERT_TRUE(track->SetValue(1, 255));
+    ASSERT_TRUE(track->SetValue(2, 255));
+
+    ProjectFile file(doc, ui, songs);
+    ASSERT_TRUE(file.WriteProject(Path("demo.PRJ")));
+
+    const QByteArray expected = CrLf({"Lumivox Project File of Vostrel",
+                                      "File version : ",
+                                      "1.0.3",
+                                      "*****",
+                                      "Demo",
+                                      Song,
+                                      "1",
+                                      "",
+                                      "",
+                                      "",
+                                      "",
+                                      "",
+                                      "",
+                                      "0",
+                                      "*****",
+                                      "1",
+                                      "*****",
+                                      "Track 1",
+                                      "1",
+                                      "1",
+                                      "No",
+                                      "No",
+                                      "No",
+                                      "65408",
+                                      "14281189",
+                                      "65408",
+                                      "14281189",
+                                      "0",
+                                      "1",
+                                      "1",
+                                      "No",
+                                      "Yes",
+                                      "255",
+                                      "255",
+                                      "0",
+                                      "0",
+                                      "*****"});
+    EXPECT_EQ(ReadAll(Path("demo.PRJ")), expected);
+    EXPECT_EQ(expected.count("\r\n"), 37);
+    EXPECT_EQ(ui.ProgressTexts, QStringList{"Saving tracks..."});
+    EXPECT_EQ(ui.Gauges, (std::vector<int>{0, 100}));
+    EXPECT_FALSE(ui.ProgressVisible);
+}
+
+TEST_F(ProjectFileTest, RoundTripKeepsEveryStoredField) {
+    ShowDocument doc;
+    ScriptedUserInterface ui;
+    FixedSongLoader songs(doc, 101);
+    ASSERT_TRUE(songs.LoadSong(Song));
+    TProjectType& p = doc.Project;
+    p.Name = QStringLiteral("Fête de l'été – 2026");
+    p.Mp3FileName = Song;
+    p.Resolution = 2;
+    p.Subject = QStringLiteral("Feuerwerk");
+    p.Author = QStringLiteral("Zoë");
+    p.Copyright = QStringLiteral("(c)");
+    p.Customer = QStringLiteral("Ville");
+    p.CreationDate = QStringLiteral("08/12/2026");
+    p.Reserved = QStringLiteral("reserved text");
+    p.Comments.clear();
+    for (int i = 0; i < 300; ++i)
+        p.Comments << QStringLiteral("comment %1").arg(i);
+    for (int k = 0; k < 3; ++k)
+        ASSERT_NE(doc.AddTrack(Language::English), nullptr);
+    TFullTrack& a = doc.Track(1);
+    a.SetCaption(QStringLiteral("Flammes à gauche"));
+    a.Output = 0;
+    a.SetType(TrackTypeOnOff);
+    a.SetLocked(true);
+    a.SetMute(true);
+    a.SetColors(0x123456, 0xFEDCBA);
+    a.LaneColor = 0xFFFFFFFF; // written as -1
+    a.LaneBackColor = 0x000001;
+    a.MidiMap = TMidiMap{9, 74, 60, 33, true, false};
+    for (int j = 1; j < 101; ++j)
+        ASSERT_TRUE(a.SetValue(j, static_cast<std::uint8_t>(j * 7)));
+    doc.Track(3).SetSolo(true);
+    doc.Track(3).Output = 200;
+
+    ProjectFile writer(doc, ui, songs);
+    ASSERT_TRUE(writer.WriteProject(Path("round.PRJ")));
+
+    ShowDocument back;
+    FixedSongLoader songs2(back, 101);
+    RecordingHost host;
+    ProjectFile reader(back, ui, songs2, &host);
+    ASSERT_TRUE(reader.ReadProject(Path("round.PRJ")));
+    EXPECT_EQ(reader.VersionRead(), QStringLiteral("1.0.3"));
+    EXPECT_FALSE(back.Modified);
+    EXPECT_EQ(host.Begins, 1);
+    EXPECT_EQ(host.Ends, 1);
+    EXPECT_EQ(host.Added, 3);
+    EXPECT_EQ(host.Name, p.Name);
+
+    const TProjectType& q = back.Project;
+    EXPECT_EQ(q.Name, p.Name);
+    EXPECT_EQ(q.Mp3FileName, p.Mp3FileName);
+    EXPECT_EQ(q.Resolution, 2);
+    EXPECT_EQ(q.Subject, p.Subject);
+    EXPECT_EQ(q.Author, p.Author);
+    EXPECT_EQ(q.Copyright, p.Copyright);
+    EXPECT_EQ(q.Customer, p.Customer);
+    EXPECT_EQ(q.CreationDate, p.CreationDate);
+    EXPECT_EQ(q.Reserved, p.Reserved);
+    EXPECT_EQ(q.Comments, p.Comments);
+    ASSERT_EQ(back.TrackCount(), 3);
+    for (int k = 1; k <= 3; ++k) {
+        const TFullTrack& x = doc.Track(k);
+        const TFullTrack& y = back.Track(k);
+        EXPECT_EQ(y.Caption, x.Caption);
+        EXPECT_EQ(y.Output, x.Output);
+        EXPECT_EQ(y.TrackType, x.TrackType);
+        EXPECT_EQ(y.Locked, x.Locked);
+        EXPECT_EQ(y.Mute, x.Mute);
+        EXPECT_EQ(y.Solo, x.Solo);
+        EXPECT_EQ(y.HeaderColor, x.HeaderColor);
+        EXPECT_EQ(y.CaptionColor, x.CaptionColor);
+        EXPECT_EQ(y.LaneColor, x.LaneColor);
+        EXPECT_EQ(y.LaneBackColor, x.LaneBackColor);
+        EXPECT_EQ(y.MidiMap.Channel, x.MidiMap.Channel);
+        EXPECT_EQ(y.MidiMap.Controller, x.MidiMap.Controller);
+        EXPECT_EQ(y.MidiMap.Key, x.MidiMap.Key);
+        EXPECT_EQ(y.MidiMap.UseVelocity, x.MidiMap.UseVelocity);
+        EXPECT_EQ(y.MidiMap.UseKey, x.MidiMap.UseKey);
+        EXPECT_EQ(y.MidiMap.ControllerValue, 0); // never stored
+        EXPECT_EQ(y.Values, x.Values);
+    }
+    // The file itself: the colour 0xFFFFFFFF as a signed number, 300 comment lines.
+    const QByteArray bytes = ReadAll(Path("round.PRJ"));
+    EXPECT_TRUE(bytes.contains("\r\n-1\r\n"));
+    EXPECT_TRUE(bytes.contains("\r\n300\r\ncomment 0\r\n"));
+}
+
+TEST_F(ProjectFileTest, TextFieldsNeverBreakTheLineStructure) {
+    ShowDocument doc;
+    ScriptedUserInterface ui;
+    FixedSongLoader songs(doc, 4);
+    ASSERT_TRUE(songs.LoadSong(Song));
+    doc.Project.Mp3FileName = Song;
+    doc.Project.Name = QStringLiteral("two\nlines");
+    doc.Project.Comments = QStringList{QStringLiteral("a\r\nb")};
+    doc.AddTrack(Language::English)->SetCaption(QStringLiteral("x\ny"));
+    ProjectFile file(doc, ui, songs);
+    ASSERT_TRUE(file.WriteProject(Path("p.PRJ")));
+
+    ShowDocument back;
+    FixedSongLoader songs2(back, 4);
+    ProjectFile reader(back, ui, songs2);
+    ASSERT_TRUE(reader.ReadProject(Path("p.PRJ")));
+    EXPECT_EQ(back.Project.Name, QStringLiteral("two lines"));
+    EXPECT_EQ(back.Project.Comments, QStringList{QStringLiteral("a  b")});
+    EXPECT_EQ(back.Track(1).Caption, QStringLiteral("x y"));
+}
+
+// Builds a track block of an older version: after Solo, the colours (1.0.1+) and the MIDI
+// map (1.0.2+), then exactly 131,070 value lines.
+QStringList OldBlock(int minor, const QString& caption, int output, int firstValue) {
+    QStringList block{caption, QString::number(output), "0", "No", "No", "No"};
+    if (minor >= 1)
+        block << "255"
+              << "65280"
+              << "16711680"
+              << "65535";
+    if (minor >= 2)
+        block << "3"
+              << "7"
+              << "42"
+              << "Yes"
+              << "No";
+    block << QString::number(firstValue);
+    for (int j = 2; j <= MaxSlotCount; ++j)
+        block << (j <= 100 ? QString::number(j % 256) : QStringLiteral("9"));
+    block << "*****";
+    return block;
+}
+
+TEST_F(ProjectFileTest, ReadsEveryOlderVersionAgainstTheSongLength) {
+    for (int minor = 0; minor <= 2; ++minor) {
+        SCOPED_TRACE(minor);
+        QStringList lines = Header(QStringLiteral("1.0.%1").arg(minor), 2, Song);
+        lines << OldBlock(minor, "First", 200, 5) << OldBlock(minor, "Second", 3, 6);
+        WriteAll(Path("old.PRJ"), CrLf(lines));
+
+        ShowDocument doc;
+        ScriptedUserInterface ui;
+        FixedSongLoader songs(doc, 101); // a 10 s song
+        ProjectFile reader(doc, ui, songs);
+        ASSERT_TRUE(reader.ReadProject(Path("old.PRJ")));
+        EXPECT_EQ(reader.VersionRead(), QStringLiteral("1.0.%1").arg(minor));
+        ASSERT_EQ(doc.TrackCount(), 2);
+        EXPECT_EQ(doc.Project.Reserved, QStringLiteral("keep me"));
+        const TFullTrack& first = doc.Track(1);
+        EXPECT_EQ(first.Output, 200);
+        EXPECT_EQ(first.SlotCount(), 101);
+        std::uint8_t value = 0;
+        ASSERT_TRUE(first.GetValue(1, value));
+        EXPECT_EQ(value, 5);
+        ASSERT_TRUE(first.GetValue(100, value));
+        EXPECT_EQ(value, 100);
+        EXPECT_FALSE(first.GetValue(101, value)); // the storage-only byte
+        EXPECT_EQ(first.Values.Data()[100], 0);
+
+        if (minor == 0) {
+            // Colours stay those of the track's position.
+            EXPECT_EQ(first.HeaderColor, TrackPalette[0].Strong);
+            EXPECT_EQ(doc.Track(2).LaneBackColor, TrackPalette[1].Pale);
+        } else {
+            EXPECT_EQ(first.HeaderColor, 255u);
+            EXPECT_EQ(first.CaptionColor, 65280u);
+            EXPECT_EQ(first.LaneColor, 16711680u);
+            EXPECT_EQ(first.LaneBackColor, 65535u);
+        }
+        if (minor < 2) {
+            // The MIDI map of a new track, keyed from the automatically chosen output 1.
+            EXPECT_EQ(first.MidiMap, (TMidiMap{0, 1, 1, 0, false, true}));
+        } else {
+            EXPECT_EQ(first.MidiMap.Channel, 3);
+            EXPECT_EQ(first.MidiMap.Controller, 7);
+            EXPECT_EQ(first.MidiMap.Key, 42);
+            EXPECT_TRUE(first.MidiMap.UseVelocity);
+            EXPECT_FALSE(first.MidiMap.UseKey);
+        }
+    }
+}
+
+TEST_F(ProjectFileTest, NewTracksOfOldFilesTakeTheKeyOfTheirAutomaticOutput) {
+    QStringList lines = Header(QStringLiteral("1.0.1"), 1, Song);
+    lines << OldBlock(1, "Only", 200, 0);
+    WriteAll(Path("old.PRJ"), CrLf(lines));
+    ShowDocument doc;
+    ScriptedUserInterface ui;
+    FixedSongLoader songs(doc, 4);
+    ProjectFile reader(doc, ui, songs);
+    ASSERT_TRUE(reader.ReadProject(Path("old.PRJ")));
+    EXPECT_EQ(doc.Track(1).Output, 200);
+    EXPECT_EQ(doc.Track(1).MidiMap.Key, 1); // from output 1, not from the stored 200
+}
+
+TEST_F(ProjectFileTest, VersionLineDecidesAndRefusalsForgetTheFile) {
+    struct Case {
+        const char* version;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"1.0.4", "This project file version 1.0.4 is not compatible with your current version "
+                  "of program!"},
+        {"2.0.0", "This project file version 2.0.0 is not compatible with your current version "
+                  "of program!"},
+        {"0.9.9", "Unkown project file version!"},
+        {"1.x.3", "Unkown project file version!"},
+        {"1.0", "Unkown project file version!"},
+        {"", "Unkown project file version!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        QStringList lines = Header(QString::fromLatin1(c.version), 0, Song);
+        WriteAll(Path("v.PRJ"), CrLf(lines));
+        ShowDocument doc;
+        doc.ProjectFileName = Path("v.PRJ");
+        doc.Modified = true;
+        ScriptedUserInterface ui;
+        FixedSongLoader songs(doc, 4);
+        RecordingHost host;
+        ProjectFile reader(doc, ui, songs, &host);
+        EXPECT_FALSE(reader.ReadProject(Path("v.PRJ")));
+        EXPECT_EQ(ui.Texts(Kind::Warning), QStringList{QString::fromUtf8(c.message)});
+        EXPECT_TRUE(doc.ProjectFileName.isEmpty());
+        EXPECT_FALSE(doc.Modified);
+        EXPECT_TRUE(songs.Opened.isEmpty());
+        EXPECT_EQ(host.Ends, 1);
+    }
+    // Lines 1 and 2 may hold anything.
+    QStringList lines = Header(QStringLiteral("1.0.3"), 0, Song);
+    lines[0] = QStringLiteral("whatever");
+    lines[1] = QString();
+    WriteAll(Path("v.PRJ"), CrLf(lines));
+    ShowDocument doc;
+    ScriptedUserInterface ui;
+    FixedSongLoader songs(doc, 4);
+    RecordingHost host;
+    ProjectFile reader(doc, ui, songs, &host);
+    EXPECT_TRUE(reader.ReadProject(Path("v.PRJ")));
+    EXPECT_EQ(doc.TrackCount(), 0);
+    EXPECT_EQ(host.Name, QStringLiteral("Show")); // an empty project still sets the caption
+    EXPECT_EQ(songs.Opened, QStringList{Song});
+}
+
+QStringList Block103(const QString& caption, const QStringList& flags, const QStringList& values) {
+    QStringList block{caption, "7", "1"};
+    block << flags;
+    block << "1"
+          << "2"
+          << "3"
+          << "4"
+          << "0"
+          << "1"
+          << "7"
+          << "No"
+          << "Yes";
+    block << values;
+    block << "*****";
+    return block;
+}
+
+TEST_F(ProjectFileTest, FlagsAndNumbersFollowTheReadingRules) {
+    QStringList lines = Header(QStringLiteral("1.0.3"), 2, Song);
+    lines << Block103("both", {"yes", "Yes", "Yes"}, {"300", "-1", "+2", "0"});
+    lines << Block103("caps", {"YES", "No", "No"}, {"0", "0", "0", "0"});
+    lines[lines.size() - 1 - 4 - 14] = QStringLiteral("257"); // second track's output line
+    WriteAll(Path("f.PRJ"), CrLf(lines));
+    ShowDocument doc;
+    ScriptedUserInterface ui;
+    FixedSongLoader songs(doc, 4);
+    ProjectFile reader(doc, ui, songs);
+    ASSERT_TRUE(reader.ReadProject(Path("f.PRJ")))
+        << ui.Texts(Kind::Warning).join('|').toStdString();
+    const TFullTrack& both = doc.Track(1);
+    EXPECT_FALSE(both.Locked); // "yes" is not "Yes"
+    EXPECT_TRUE(both.Solo);    // Mute then Solo: soloed, not muted
+    EXPECT_FALSE(both.Mute);
+    std::uint8_t v = 0;
+    ASSERT_TRUE(both.GetValue(1, v));
+    EXPECT_EQ(v, 44); // low byte of 300
+    ASSERT_TRUE(both.GetValue(2, v));
+    EXPECT_EQ(v, 255);
+    ASSERT_TRUE(both.GetValue(3, v));
+    EXPECT_EQ(v, 2);
+    EXPECT_FALSE(doc.Track(2).Locked);
+    EXPECT_EQ(doc.Track(2).Output, 1);
+}
+
+TEST_F(ProjectFileTest, MissingSongIsRelocatedFromTheProjectFolder) {
+    const QString gone = Path("gone.mp3");
+    WriteAll(Path("r.PRJ"), CrLf(Header(QStringLiteral("1.0.3"), 0, gone)));
+
+    { // cancelled
+        ShowDocument doc;
+        ScriptedUserInterface ui;
+        FixedSongLoader songs(doc, 4);
+        ProjectFile reader(doc, ui, songs);
+        EXPECT_FALSE(reader.ReadProject(Path("r.PRJ")));
+        EXPECT_EQ(ui.Texts(Kind::Warning),
+                  QStringList{QStringLiteral("MP3 file : \"") + gone +
+                              QStringLiteral("\" of your project was remove or does not exist any "
+                                             "more! Please select one MP3 file for your project : "
+                                             "Show")});
+        EXPECT_EQ(ui.LastSongFolder, Dir.path());
+        EXPECT_TRUE(songs.Opened.isEmpty());
+    }
+    { // another song chosen: modified, and saving stores the new path
+        ShowDocument doc;
+        ScriptedUserInterface ui;
+        ui.SongAnswers.push_back(Song);
+        FixedSongLoader songs(doc, 4);
+        ProjectFile reader(doc, ui, songs);
+        ASSERT_TRUE(reader.ReadProject(Path("r.PRJ")));
+        EXPECT_TRUE(reader.SongRelocated());
+        EXPECT_TRUE(doc.Modified);
+        EXPECT_EQ(doc.Project.Mp3FileName, Song);
+        ASSERT_TRUE(reader.WriteProject(Path("r2.PRJ")));
+        EXPECT_TRUE(ReadAll(Path("r2.PRJ")).contains(("\r\n" + Song + "\r\n").toUtf8()));
+    }
+    { // the song cannot be opened
+        ShowDocument doc;
+        ScriptedUserInterface ui;
+        ui.SongAnswers.push_back(Song);
+        FixedSongLoader songs(doc, 4);
+        songs.Fail = true;
+        ProjectFile reader(doc, ui, songs);
+        EXPECT_FALSE(reader.ReadProject(Path("r.PRJ")));
+        EXPECT_EQ(ui.Texts(Kind::Warning).last(),
+                  QStringLiteral("Impossible to load MP3 file or create waveform data!"));
+    }
+}
+
+TEST_F(ProjectFileTest, RefusesWhatTheModelCannotHoldNamingFileAndLine) {
+    struct Case {
+        const char* name;
+        std::function<void(QStringList&)> damage;
+        const char* reason;
+        int line;
+    };
+    const QStringList good = [&] {
+        QStringList lines = Header(QStringLiteral("1.0.3"), 1, Song);
+        lines << Block103("t", {"No", "No", "No"}, {"1", "2", "3", "0"});
+        return lines;
+    }();
+    const Case cases[] = {
+        {"resolution", [](QStringList& l) { l[6] = "4"; }, "the resolution 4 is not 1, 2 or 3.", 7},
+        {"track count", [](QStringList& l) { l[15] = "256"; },
+         "256 tracks are more than the 255 a project can hold.", 16},
+        {"negative count", [](QStringList& l) { l[15] = "-1"; },
+         "-1 tracks are more than the 255 a project can hold.", 16},
+        {"word for number", [](QStringList& l) { l[19] = "seven"; }, "a whole number was expected.",
+         20},
+        {"empty value", [](QStringList& l) { l[34] = ""; }, "a whole number was expected.", 35},
+        {"huge number", [](QStringList& l) { l[34] = "99999999999"; },
+         "a whole number was expected.", 35},
+        {"fewer values", [](QStringList& l) { l.removeAt(35); },
+         "a track holds a different number of values than the 4 its song needs.", 36},
+        {"more values", [](QStringList& l) { l.insert(35, "0"); },
+         "a track holds a different number of values than the 4 its song needs.", 37},
+        {"ends early", [](QStringList& l) { l = l.mid(0, 30); }, "the file ends early.", 31},
+        {"comment count", [](QStringList& l) { l[13] = "-3"; },
+         "the comment count -3 is not valid.", 14},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList lines = good;
+        c.damage(lines);
+        WriteAll(Path("bad.PRJ"), CrLf(lines));
+        ShowDocument doc;
+        ScriptedUserInterface ui;
+        FixedSongLoader songs(doc, 4);
+        RecordingHost host;
+        ProjectFile reader(doc, ui, songs, &host);
+        EXPECT_FALSE(reader.ReadProject(Path("bad.PRJ")));
+        const QString expected = QStringLiteral("The project file %1 cannot be read (line %2): %3")
+                                     .arg(QDir::toNativeSeparators(Path("bad.PRJ")))
+                                     .arg(c.line)
+                                     .arg(QString::fromUtf8(c.reason));
+        EXPECT_EQ(ui.Texts(Kind::Warning), QStringList{expected});
+        EXPECT_FALSE(ui.ProgressVisible);
+        EXPECT_EQ(host.Ends, 1);
+    }
+}
+
+TEST_F(ProjectFileTest, EveryTruncationIsRefusedOrReadNeverOverrun) {
+    // Cutting a valid file at any byte must give a refusal or a complete reading.
+    QStringList lines = Header(QStringLiteral("1.0.2"), 1, Song);
+    lines << OldBlock(2, "t", 9, 1).mid(0, 30);
+    const QByteArray whole = CrLf(lines);
+    for (qsizetype cut = 0; cut < whole.size(); cut += 3) {
+        WriteAll(Path("cut.PRJ"), whole.left(cut));
+        ShowDocument doc;
+        ScriptedUserInterface ui;
+        FixedSongLoader songs(doc, 4);
+        ProjectFile reader(doc, ui, songs);
+        EXPECT_FALSE(reader.ReadProject(Path("cut.PRJ")));
+        EXPECT_EQ(ui.Texts(Kind::Warning).size() + ui.Texts(Kind::ReportError).size(), 1);
+    }
+}
+
+TEST_F(ProjectFileTest, ReadsWindows1252AndBareLineFeeds) {
+    QByteArray bytes = CrLf(Header(QStringLiteral("1.0.3"), 1, Song));
+    bytes.replace("Show", "F\xeate \x80");
+    bytes += "Pi\xe8"
+             "ce\r\n7\r\n0\r\nNo\r\nNo\r\nNo\r\n1\r\n2\r\n3\r\n4\r\n0\r\n1\r\n7\r\nNo\r\n"
+             "Yes\r\n1\r\n2\r\n3\r\n0\r\n*****\r\n";
+    bytes.replace("\r\n", "\n");
+    WriteAll(Path("w.PRJ"), bytes);
+    ShowDocument doc;
+    ScriptedUserInterface ui;
+    FixedSongLoader songs(doc, 4);
+    ProjectFile reader(doc, ui, songs);
+    ASSERT_TRUE(reader.ReadProject(Path("w.PRJ")))
+        << ui.Texts(Kind::Warning).join('|').toStdString();
+    EXPECT_EQ(doc.Project.Name, QString::fromUtf8("Fête €"));
+    EXPECT_EQ(doc.Track(1).Caption, QString::fromUtf8("Pièce"));
+    std::uint8_t v = 0;
+    ASSERT_TRUE(doc.Track(1).GetValue(3, v));
+    EXPECT_EQ(v, 3);
+}
+
+TEST_F(ProjectFileTest, WritingReportsFailureAndKeepsTheOldFile) {
+    ShowDocument doc;
+    ScriptedUserInterface ui;
+    FixedSongLoader songs(doc, 4);
+    ASSERT_TRUE(songs.LoadSong(Song));
+    doc.Project.Mp3FileName = Song;
+    ProjectFile file(doc, ui, songs);
+
+    EXPECT_FALSE(file.WriteProject(Path("no/such/folder/p.PRJ")));
+    ASSERT_EQ(ui.Texts(Kind::ReportError).size(), 1);
+    EXPECT_TRUE(ui.Texts(Kind::ReportError)[0].startsWith(QStringLiteral("The file ")));
+
+    // A target that cannot be replaced (a folder) leaves it as it was.
+    QDir(Dir.path()).mkdir(QStringLiteral("taken.PRJ"));
+    EXPECT_FALSE(file.WriteProject(Path("taken.PRJ")));
+    EXPECT_TRUE(QFileInfo(Path("taken.PRJ")).isDir());
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("song.mp3")}); // no temporary file left behind
+}
+
+TEST_F(ProjectFileTest, ProgressCountsTracksWhileSavingAndReading) {
+    ShowDocument doc;
+    ScriptedUserInterface ui;
+    FixedSongLoader songs(doc, 4);
+    ASSERT_TRUE(songs.LoadSong(Song));
+    doc.Project.Mp3FileName = Song;
+    for (int k = 0; k < 4; ++k)
+        doc.AddTrack(Language::English);
+    ProjectFile file(doc, ui, songs);
+    file.CurrentLanguage = Language::French;
+    ASSERT_TRUE(file.WriteProject(Path("g.PRJ")));
+    EXPECT_EQ(ui.ProgressTexts, QStringList{QStringLiteral("Sauvegarde des pistes...")});
+    EXPECT_EQ(ui.Gauges, (std::vector<int>{0, 25, 50, 75, 100}));
+
+    ShowDocument back;
+    ScriptedUserInterface ui2;
+    FixedSongLoader songs2(back, 4);
+    ProjectFile reader(back, ui2, songs2);
+    ASSERT_TRUE(reader.ReadProject(Path("g.PRJ")));
+    EXPECT_EQ(ui2.ProgressTexts, QStringList{QStringLiteral("Creating tracks...")});
+    EXPECT_EQ(ui2.Gauges, (std::vector<int>{0, 25, 50, 75, 100}));
+    EXPECT_FALSE(ui2.ProgressVisible);
+}
+
+} // namespace
