@@ -1,0 +1,234 @@
+// Sequence file export: events from the tracks, a stable linear sort by time, frames per
+// slot, the file image and its safe writing.
+#include "output/SequenceExport.h"
+
+#include "model/ShowDocument.h"
+#include "ui/UserInterface.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace lumivox {
+
+bool TTrameOfContactorEvent::add(std::uint8_t contactor, std::uint8_t value) {
+    if (entries.size() >= MaxEntries)
+        return false;
+    entries.push_back({contactor, value});
+    return true;
+}
+
+const TCntTrameData* TTrameOfContactorEvent::GetDataEventX(std::uint8_t x) const {
+    if (x < 1 || x > entries.size())
+        return nullptr;
+    return &entries[x - 1u];
+}
+
+TCntTrameData* TTrameOfContactorEvent::GetDataEventX(std::uint8_t x) {
+    return const_cast<TCntTrameData*>(std::as_const(*this).GetDataEventX(x));
+}
+
+QString SequenceFileNameFor(const QString& mp3Path) {
+    if (mp3Path.isEmpty())
+        return {};
+    // Only a dot inside the last path component starts the extension.
+    const qsizetype nameStart =
+        std::max(mp3Path.lastIndexOf(QLatin1Char('/')), mp3Path.lastIndexOf(QLatin1Char('\\'))) + 1;
+    const qsizetype dot = mp3Path.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot >= nameStart ? mp3Path.left(dot) : mp3Path;
+    return stem + QStringLiteral(".seq");
+}
+
+std::uint8_t SequenceResolutionCode(int resolutionMs) {
+    switch (resolutionMs) {
+    case 100:
+        return 1;
+    case 250:
+        return 2;
+    case 500:
+        return 3;
+    default:
+        return 4;
+    }
+}
+
+namespace {
+
+void AppendBigEndian16(QByteArray& bytes, std::uint16_t number) {
+    bytes.append(static_cast<char>(number >> 8));
+    bytes.append(static_cast<char>(number & 0xFF));
+}
+
+std::size_t EncodedEntryCount(const TTrameOfContactorEvent& frame) {
+    return std::min<std::size_t>(frame.entries.size(), 255);
+}
+
+} // namespace
+
+TEncodedSequence EncodeSequenceFile(const std::vector<TTrameOfContactorEvent>& frames,
+                                    int resolutionMs) {
+    TEncodedSequence encoded;
+    for (const TTrameOfContactorEvent& frame : frames)
+        encoded.FrameDataLength += static_cast<std::uint32_t>(3 + 2 * EncodedEntryCount(frame));
+
+    QByteArray& bytes = encoded.Bytes;
+    bytes.reserve(SequenceFileSize + 3 + 2 * 255);
+    bytes.fill(' ', SequencePrefixSize);
+    AppendBigEndian16(bytes, static_cast<std::uint16_t>(encoded.FrameDataLength & 0xFFFF));
+    bytes.append(static_cast<char>(SequenceResolutionCode(resolutionMs)));
+    bytes.append(SequenceHeaderSize - bytes.size(), ' ');
+
+    std::size_t written = 0;
+    for (const TTrameOfContactorEvent& frame : frames) {
+        const std::size_t count = EncodedEntryCount(frame);
+        AppendBigEndian16(bytes, frame.slot);
+        bytes.append(static_cast<char>(count));
+        for (std::size_t i = 0; i < count; ++i) {
+            bytes.append(static_cast<char>(frame.entries[i].contactor));
+            bytes.append(static_cast<char>(frame.entries[i].value));
+        }
+        written += 3 + 2 * count;
+        if (written > static_cast<std::size_t>(SequenceMaxFrameData)) {
+            // The event memory is full: the unit gets the frames up to this one only.
+            encoded.Overflow = true;
+            return encoded;
+        }
+    }
+    bytes.append(SequenceFileSize - bytes.size(), '\0');
+    return encoded;
+}
+
+void TSequenceExport::BuildEvents(const ShowDocument& show, const std::function<void(int)>& gauge) {
+    EventList.clear();
+    const int resolution = show.ResolutionInMs();
+    const int trackCount = show.TrackCount();
+    for (int index = 1; index <= trackCount; ++index) {
+        const TFullTrack& track = show.Track(index);
+        std::uint8_t previous = 0;
+        for (int slot = 1; slot <= show.SlotCount; ++slot) {
+            std::uint8_t value = 0;
+            if (!track.GetValue(slot, value) || value == previous)
+                continue;
+            previous = value;
+            EventList.push_back(
+                {static_cast<std::uint32_t>(slot - 1) * static_cast<std::uint32_t>(resolution),
+                 track.Output, value});
+        }
+        if (gauge)
+            gauge(index * 100 / trackCount);
+    }
+}
+
+void TSequenceExport::SortEvents() {
+    // Least-significant-digit radix sort on the 32-bit time, two passes of 16 bits. Each pass
+    // is a stable counting sort, so events of equal time keep their track order.
+    const std::size_t n = EventList.size();
+    if (n < 2)
+        return;
+    SortScratch.resize(n);
+    std::vector<std::uint32_t> starts(std::size_t{1} << 16);
+    for (const int shift : {0, 16}) {
+        std::fill(starts.begin(), starts.end(), 0u);
+        for (const TContactorEvent& event : EventList)
+            ++starts[(event.time >> shift) & 0xFFFF];
+        // A pass where every event has the same digit would leave the order as it is.
+        if (starts[(EventList.front().time >> shift) & 0xFFFF] == n)
+            continue;
+        std::uint32_t position = 0;
+        for (std::uint32_t& start : starts)
+            position += std::exchange(start, position);
+        for (const TContactorEvent& event : EventList)
+            SortScratch[starts[(event.time >> shift) & 0xFFFF]++] = event;
+        EventList.swap(SortScratch);
+    }
+}
+
+bool TSequenceExport::BuildFrames(int resolutionMs) {
+    FrameList.clear();
+    FrameList.emplace_back();
+    bool slotsFit = true;
+    std::uint32_t previousTime = 0;
+    const std::size_t n = EventList.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const TContactorEvent& event = EventList[i];
+        if (event.time != previousTime) {
+            const std::uint32_t slot =
+                resolutionMs > 0 ? event.time / static_cast<std::uint32_t>(resolutionMs) : 0;
+            slotsFit = slotsFit && slot <= 0xFFFF;
+            FrameList.back().slot = static_cast<std::uint16_t>(slot);
+            previousTime = event.time;
+            TTrameOfContactorEvent& frame = FrameList.emplace_back();
+            // Reserve the run of events sharing this time, so each frame allocates once.
+            std::size_t end = i + 1;
+            while (end < n && EventList[end].time == event.time)
+                ++end;
+            frame.entries.reserve(std::min(end - i, TTrameOfContactorEvent::MaxEntries));
+        }
+        FrameList.back().add(event.contactor, event.value);
+    }
+    return slotsFit;
+}
+
+TSequenceExport::Result TSequenceExport::Export(const ShowDocument& show, IUserInterface& ui,
+                                                Language language, const QString& targetPath) {
+    const QString fileName =
+        targetPath.isEmpty() ? SequenceFileNameFor(show.Project.Mp3FileName) : targetPath;
+    if (fileName.isEmpty()) { // the file is named after the song: none, no file
+        ui.Warning(Text(TextTable::Messages, MessageText::NoMp3Loaded, language));
+        return Result::Failed;
+    }
+
+    ui.ProcessEvents();
+    ui.ProgressSetText(Text(TextTable::CommonTexts, CommonText::ProcessingExport, language));
+    ui.ProgressSetGauge(0);
+    ui.ProgressShow();
+
+    BuildEvents(show, [&ui](int percent) { ui.ProgressSetGauge(percent); });
+
+    ui.ProcessEvents();
+    ui.ProgressSetText(Text(TextTable::CommonTexts, CommonText::SortingExport, language));
+    ui.ProcessEvents();
+    SortEvents();
+
+    auto finish = [&ui](Result result) {
+        ui.ProgressClose();
+        return result;
+    };
+    auto fail = [&](const QString& systemError) {
+        ui.ReportError(Text(TextTable::Extra, ExtraText::CannotWriteFile, language)
+                           .arg(fileName, systemError));
+        return finish(Result::Failed);
+    };
+    if (QFileInfo::exists(fileName) &&
+        !ui.Confirm(fileName +
+                    Text(TextTable::Messages, MessageText::AlreadyExistsReplace, language)))
+        return finish(Result::Declined);
+
+    const int resolution = show.ResolutionInMs();
+    const bool slotsFit = BuildFrames(resolution);
+    const TEncodedSequence encoded = Encode(resolution);
+
+    // The old file is replaced only once the new one is complete on disk.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    if (file.write(encoded.Bytes) != encoded.Bytes.size()) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        return fail(error);
+    }
+    if (!file.commit())
+        return fail(file.errorString());
+
+    // Slot numbers beyond 16 bits are stored truncated, so those changes are lost as well.
+    const bool complete = !encoded.Overflow && slotsFit;
+    ui.Information(Text(TextTable::Messages,
+                        complete ? MessageText::ProcessDone : MessageText::ProcessDoneTooManyEvents,
+                        language));
+    return finish(complete ? Result::Done : Result::TooManyEvents);
+}
+
+} // namespace lumivox
