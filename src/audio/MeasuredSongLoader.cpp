@@ -1,0 +1,23 @@
+// Song opening by measurement for headless use.
+#include "audio/MeasuredSongLoader.h"
+
+#include "audio/SongLength.h"
+
+#include <QFileInfo>
+
+namespace lumivox {
+
+bool MeasuredSongLoader::LoadSong(const QString& mp3Path) {
+    LastError.clear();
+    if (!QFileInfo::exists(mp3Path)) {
+        Ui.Warning(Text(TextTable::Messages, MessageText::Mp3DoesNotExist, Lang));
+        return false;
+    }
+    const auto info = MeasureSong(mp3Path, &LastError);
+    if (!info)
+        return false;
+    Doc.SlotCount = SlotCountForLength(info->LengthMs);
+    return true;
+}
+
+} // namespace lumivox

@@ -1,0 +1,29 @@
+// Opens a project's song by measuring it, without building waveform data: what the
+// command-line tool needs to read and export projects.
+#pragma once
+
+#include "model/ShowDocument.h"
+#include "persistence/ProjectFile.h"
+#include "ui/UserInterface.h"
+
+namespace lumivox {
+
+class MeasuredSongLoader : public ISongLoader {
+public:
+    MeasuredSongLoader(ShowDocument& document, IUserInterface& ui, const Language& language)
+        : Doc(document), Ui(ui), Lang(language) {}
+
+    // Sets SlotCount from the song's length. A missing file gets the "does not exist"
+    // warning; a file the decoder cannot read fails without a message of its own.
+    bool LoadSong(const QString& mp3Path) override;
+
+    // The decoder's text for the last failure.
+    QString LastError;
+
+private:
+    ShowDocument& Doc;
+    IUserInterface& Ui;
+    const Language& Lang;
+};
+
+} // namespace lumivox

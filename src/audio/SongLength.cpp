@@ -1,0 +1,71 @@
+// Song measurement over libmpg123, with gapless decoding so the length excludes the
+// encoder's delay and padding.
+#include "audio/SongLength.h"
+
+#include <QFile>
+
+#include <mpg123.h>
+
+#include <memory>
+#include <mutex>
+
+namespace lumivox {
+
+namespace {
+
+void InitialiseDecoderLibrary() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+#if MPG123_API_VERSION < 46
+        mpg123_init();
+#endif
+    });
+}
+
+struct HandleDeleter {
+    void operator()(mpg123_handle* handle) const {
+        mpg123_close(handle);
+        mpg123_delete(handle);
+    }
+};
+
+} // namespace
+
+std::optional<SongInfo> MeasureSong(const QString& path, QString* error) {
+    InitialiseDecoderLibrary();
+    auto fail = [error](const QString& text) -> std::optional<SongInfo> {
+        if (error)
+            *error = text;
+        return std::nullopt;
+    };
+    int status = MPG123_OK;
+    std::unique_ptr<mpg123_handle, HandleDeleter> handle(mpg123_new(nullptr, &status));
+    if (!handle)
+        return fail(QString::fromUtf8(mpg123_plain_strerror(status)));
+    mpg123_param(handle.get(), MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.0);
+    const QByteArray encoded = QFile::encodeName(path);
+    if (mpg123_open(handle.get(), encoded.constData()) != MPG123_OK)
+        return fail(QString::fromUtf8(mpg123_strerror(handle.get())));
+    if (mpg123_scan(handle.get()) != MPG123_OK)
+        return fail(QString::fromUtf8(mpg123_strerror(handle.get())));
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    if (mpg123_getformat(handle.get(), &rate, &channels, &encoding) != MPG123_OK || rate <= 0)
+        return fail(QString::fromUtf8(mpg123_strerror(handle.get())));
+    const off_t samples = mpg123_length(handle.get());
+    if (samples < 0)
+        return fail(QString::fromUtf8(mpg123_strerror(handle.get())));
+    SongInfo info;
+    info.Rate = rate;
+    info.Channels = channels;
+    info.Samples = static_cast<std::int64_t>(samples);
+    info.LengthMs = info.Samples * 1000 / rate;
+    return info;
+}
+
+int SlotCountForLength(std::int64_t lengthMs) {
+    return static_cast<int>(lengthMs / 100 + 1);
+}
+
+} // namespace lumivox

@@ -1,0 +1,27 @@
+// Measuring a song with libmpg123: sample rate, channels and the exact (gapless) length.
+// The project reader, the import and the player all take a song's length from here, so the
+// slot count never differs between them.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace lumivox {
+
+struct SongInfo {
+    long Rate = 0; // samples per second
+    int Channels = 0;
+    std::int64_t Samples = 0;  // sample frames, encoder delay and padding removed
+    std::int64_t LengthMs = 0; // Samples * 1000 / Rate
+};
+
+// Opens and scans the whole stream. Empty when the file cannot be opened or holds no MPEG
+// audio; `error` then receives the decoder's text.
+std::optional<SongInfo> MeasureSong(const QString& path, QString* error = nullptr);
+
+// Number of 100 ms slots a song of `lengthMs` gives: length div 100 + 1.
+int SlotCountForLength(std::int64_t lengthMs);
+
+} // namespace lumivox

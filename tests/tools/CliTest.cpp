@@ -1,0 +1,241 @@
+// lumivox-cli run as a user would: real songs, real project files, exit codes and output.
+#include "audio/MeasuredSongLoader.h"
+#include "persistence/ProjectFile.h"
+#include "support/ScriptedUserInterface.h"
+#include "support/TestSongs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace lumivox;
+using lumivox::test::FixturePath;
+using lumivox::test::ScriptedUserInterface;
+
+namespace {
+
+struct CliRun {
+    int Code = -1;
+    QString Out;
+    QString Err;
+};
+
+CliRun Cli(const QStringList& args) {
+    QProcess process;
+    process.start(QString::fromUtf8(LUMIVOX_CLI_PATH), args);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    CliRun run;
+    run.Code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.Out = QString::fromUtf8(process.readAllStandardOutput());
+    run.Err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    QString Song;
+
+    void SetUp() override {
+        ASSERT_TRUE(Dir.isValid());
+        Song = Dir.filePath(QStringLiteral("song.mp3"));
+        ASSERT_TRUE(QFile::copy(FixturePath("song_60_05s.mp3"), Song));
+    }
+
+    // Writes a project over the song with `tracks` tracks filled by `fill`.
+    QString MakeProject(const char* name, int tracks,
+                        const std::function<void(TFullTrack&, int)>& fill) {
+        ShowDocument doc;
+        ScriptedUserInterface ui;
+        Language lang = Language::English;
+        MeasuredSongLoader songs(doc, ui, lang);
+        EXPECT_TRUE(songs.LoadSong(Song));
+        doc.Project.Name = QStringLiteral("CLI show");
+        doc.Project.Mp3FileName = Song;
+        doc.Project.Comments = {QStringLiteral("first"), QStringLiteral("second")};
+        for (int k = 1; k <= tracks; ++k)
+            fill(*doc.AddTrack(lang), k);
+        ProjectFile file(doc, ui, songs);
+        const QString path = Dir.filePath(QLatin1String(name));
+        EXPECT_TRUE(file.WriteProject(path));
+        return path;
+    }
+};
+
+TEST_F(CliTest, InfoAsJsonDescribesTheShow) {
+    const QString project = MakeProject("info.PRJ", 2, [](TFullTrack& t, int k) {
+        t.SetType(k == 2 ? TrackTypeOnOff : TrackTypeProportional);
+        t.SetMute(k == 2);
+        for (int j = 1; j <= 10 * k; ++j)
+            t.SetValue(j, 200);
+    });
+    const CliRun run = Cli({"info", project, "--json", "--values"});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    const QJsonObject show = QJsonDocument::fromJson(run.Out.toUtf8()).object();
+    EXPECT_EQ(show["version"].toString(), "1.0.3");
+    EXPECT_EQ(show["name"].toString(), "CLI show");
+    EXPECT_EQ(show["song"].toString(), Song);
+    EXPECT_EQ(show["resolution_ms"].toInt(), 100);
+    EXPECT_EQ(show["slot_count"].toInt(), 601);
+    EXPECT_EQ(show["comments"].toArray().size(), 2);
+    for (const char* key :
+         {"subject", "author", "copyright", "customer", "creation_date", "reserved"})
+        EXPECT_TRUE(show[key].isString()) << key;
+    const QJsonArray tracks = show["tracks"].toArray();
+    ASSERT_EQ(tracks.size(), 2);
+    const QJsonObject second = tracks[1].toObject();
+    EXPECT_EQ(second["caption"].toString(), "Track 2");
+    EXPECT_EQ(second["output"].toInt(), 2);
+    EXPECT_EQ(second["type"].toString(), "onoff");
+    EXPECT_TRUE(second["mute"].toBool());
+    EXPECT_FALSE(second["solo"].toBool());
+    EXPECT_EQ(second["header_color"].toInteger(), 0xFF0000);
+    EXPECT_EQ(second["key"].toInt(), 2);
+    EXPECT_EQ(second["controller"].toInt(), 1);
+    EXPECT_TRUE(second["use_key"].toBool());
+    EXPECT_EQ(second["nonzero"].toInt(), 20);
+    const QJsonArray values = second["values"].toArray();
+    ASSERT_EQ(values.size(), 601);
+    EXPECT_EQ(values[19].toInt(), 200);
+    EXPECT_EQ(values[20].toInt(), 0);
+    EXPECT_EQ(tracks[0].toObject()["type"].toString(), "proportional");
+
+    const CliRun text = Cli({"info", project});
+    ASSERT_EQ(text.Code, 0);
+    EXPECT_TRUE(text.Out.contains("Slot count:    601"));
+    EXPECT_TRUE(text.Out.contains("non-zero slots: 20"));
+}
+
+TEST_F(CliTest, ExportWritesBesideTheSongAndAsksBeforeReplacing) {
+    const QString project = MakeProject("export.PRJ", 1, [](TFullTrack& t, int) {
+        t.Output = 5;
+        for (int j = 1; j <= 3; ++j)
+            t.SetValue(j, 1);
+    });
+    const QString seq = Dir.filePath(QStringLiteral("song.seq"));
+    CliRun run = Cli({"export", project});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    EXPECT_EQ(run.Out.trimmed(), "Process done!");
+    const QByteArray first = ReadAll(seq);
+    ASSERT_EQ(first.size(), 65536);
+
+    // Replacing needs --yes; without it nothing is written and the question is shown.
+    QFile::remove(seq);
+    QFile marker(seq);
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.write("keep");
+    marker.close();
+    run = Cli({"export", project});
+    EXPECT_EQ(run.Code, 3);
+    EXPECT_TRUE(run.Err.contains(seq + " already exists. Do you want to replace this file?"))
+        << run.Err.toStdString();
+    EXPECT_EQ(ReadAll(seq), QByteArray("keep"));
+    run = Cli({"export", project, "--yes"});
+    EXPECT_EQ(run.Code, 0);
+    EXPECT_EQ(ReadAll(seq), first);
+
+    const QString other = Dir.filePath(QStringLiteral("other.seq"));
+    run = Cli({"export", project, "-o", other});
+    EXPECT_EQ(run.Code, 0);
+    EXPECT_EQ(ReadAll(other), first);
+
+    // dump-seq reads back the single-track example: slot 3 then slot 0.
+    run = Cli({"dump-seq", other, "--json"});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    const QJsonObject dump = QJsonDocument::fromJson(run.Out.toUtf8()).object();
+    EXPECT_EQ(dump["size"].toInt(), 65536);
+    EXPECT_EQ(dump["length"].toInt(), 10);
+    const QJsonArray frames = dump["frames"].toArray();
+    ASSERT_EQ(frames.size(), 2);
+    EXPECT_EQ(frames[0].toObject()["slot"].toInt(), 3);
+    EXPECT_EQ(frames[0].toObject()["entries"].toArray()[0].toArray(), (QJsonArray{5, 1}));
+    EXPECT_EQ(frames[1].toObject()["slot"].toInt(), 0);
+    EXPECT_EQ(frames[1].toObject()["entries"].toArray()[0].toArray(), (QJsonArray{5, 0}));
+    EXPECT_TRUE(dump["problems"].toArray().isEmpty());
+}
+
+TEST_F(CliTest, TooManyEventsStillWritesAndSaysSo) {
+    // 60 tracks switching at every slot of 601: far more than 32,767 bytes of frames.
+    const QString project = MakeProject("busy.PRJ", 60, [](TFullTrack& t, int) {
+        for (int j = 1; j < 601; ++j)
+            t.SetValue(j, j % 2 ? 255 : 0);
+    });
+    const CliRun run = Cli({"export", project});
+    EXPECT_EQ(run.Code, 4);
+    EXPECT_TRUE(run.Out.startsWith("Process done! But there are too many events"));
+    const CliRun dump = Cli({"dump-seq", Dir.filePath(QStringLiteral("song.seq"))});
+    EXPECT_EQ(dump.Code, 2);
+    EXPECT_TRUE(dump.Err.contains("problem: "));
+}
+
+TEST_F(CliTest, ConvertsOldVersionsAndRelocatesMissingSongs) {
+    QByteArray old = "Lumivox Project File of Vostrel\r\nFile version : \r\n1.0.0\r\n*****\r\n"
+                     "Old\r\n/gone/away.mp3\r\n3\r\n\r\n\r\n\r\n\r\n\r\n\r\n0\r\n*****\r\n1\r\n"
+                     "*****\r\nLamp\r\n9\r\n1\r\nNo\r\nNo\r\nNo\r\n";
+    for (int j = 1; j <= MaxSlotCount; ++j)
+        old += j <= 3 ? "255\r\n" : "0\r\n";
+    old += "*****\r\n";
+    const QString oldPath = Dir.filePath(QStringLiteral("old.PRJ"));
+    QFile file(oldPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(old);
+    file.close();
+
+    const QString converted = Dir.filePath(QStringLiteral("new.PRJ"));
+    CliRun run = Cli({"convert", oldPath, converted});
+    EXPECT_EQ(run.Code, 2);
+    EXPECT_TRUE(run.Err.contains("MP3 file : \"/gone/away.mp3\" of your project was remove"));
+    EXPECT_FALSE(QFile::exists(converted));
+
+    run = Cli({"convert", oldPath, converted, "--song", Song});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    run = Cli({"info", converted, "--json"});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    const QJsonObject show = QJsonDocument::fromJson(run.Out.toUtf8()).object();
+    EXPECT_EQ(show["version"].toString(), "1.0.3");
+    EXPECT_EQ(show["song"].toString(), Song);
+    EXPECT_EQ(show["resolution_ms"].toInt(), 1000);
+    const QJsonObject lamp = show["tracks"].toArray()[0].toObject();
+    EXPECT_EQ(lamp["output"].toInt(), 9);
+    EXPECT_EQ(lamp["nonzero"].toInt(), 3);
+    EXPECT_EQ(lamp["key"].toInt(), 1); // an old file keeps the new track's MIDI key
+}
+
+TEST_F(CliTest, RefusalsAndUsageGiveTheirExitCodes) {
+    QByteArray bad = ReadAll(MakeProject("bad.PRJ", 0, [](TFullTrack&, int) {}));
+    bad.replace("\r\n1\r\n\r\n", "\r\n9\r\n\r\n"); // resolution line
+    const QString badPath = Dir.filePath(QStringLiteral("bad2.PRJ"));
+    QFile file(badPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bad);
+    file.close();
+    CliRun run = Cli({"info", badPath});
+    EXPECT_EQ(run.Code, 2);
+    EXPECT_TRUE(run.Err.contains("(line 7): the resolution 9 is not 1, 2 or 3."))
+        << run.Err.toStdString();
+
+    run = Cli({"info", Dir.filePath(QStringLiteral("none.PRJ"))});
+    EXPECT_EQ(run.Code, 2);
+    EXPECT_TRUE(run.Err.contains("cannot be read"));
+
+    EXPECT_EQ(Cli({}).Code, 1);
+    EXPECT_EQ(Cli({"frobnicate"}).Code, 1);
+    EXPECT_EQ(Cli({"info"}).Code, 1);
+    EXPECT_EQ(Cli({"export", badPath, "--bogus"}).Code, 1);
+    run = Cli({"--help"});
+    EXPECT_EQ(run.Code, 0);
+    EXPECT_TRUE(run.Out.contains("dump-seq FILE"));
+}
+
+} // namespace

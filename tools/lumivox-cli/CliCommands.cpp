@@ -1,0 +1,427 @@
+// lumivox-cli commands: each reads its arguments, runs the same core operations as the
+// editor (with English texts) and maps the outcome to an exit code.
+#include "lumivox-cli/CliCommands.h"
+
+#include "audio/MeasuredSongLoader.h"
+#include "lumivox-cli/ConsoleUserInterface.h"
+#include "lumivox-cli/JsonWriter.h"
+#include "model/ShowDocument.h"
+#include "model/TrackRules.h"
+#include "output/SequenceExport.h"
+#include "output/SequenceFile.h"
+#include "persistence/ProjectFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <optional>
+
+namespace lumivox::cli {
+
+namespace {
+
+constexpr Language CliLanguage = Language::English;
+
+void Print(std::FILE* stream, const QString& text) {
+    std::fprintf(stream, "%s\n", text.toUtf8().constData());
+}
+
+// Options and positional arguments of one command.
+struct Arguments {
+    QStringList Positional;
+    std::map<QString, QString> Values; // options with a value (--song, -o)
+    QStringList Flags;                 // options without a value
+    QString Error;
+
+    bool Has(const char* flag) const { return Flags.contains(QLatin1String(flag)); }
+    std::optional<QString> Value(const char* name) const {
+        auto it = Values.find(QLatin1String(name));
+        if (it == Values.end())
+            return std::nullopt;
+        return it->second;
+    }
+};
+
+Arguments Parse(const QStringList& args, const QStringList& valueOptions,
+                const QStringList& flagOptions) {
+    Arguments parsed;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (valueOptions.contains(arg)) {
+            if (i + 1 >= args.size()) {
+                parsed.Error = QStringLiteral("option %1 needs a value").arg(arg);
+                return parsed;
+            }
+            parsed.Values[arg] = args[++i];
+        } else if (flagOptions.contains(arg)) {
+            parsed.Flags << arg;
+        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
+            parsed.Error = QStringLiteral("unknown option %1").arg(arg);
+            return parsed;
+        } else {
+            parsed.Positional << arg;
+        }
+    }
+    return parsed;
+}
+
+int UsageError(const QString& message) {
+    Print(stderr, QStringLiteral("lumivox-cli: ") + message);
+    PrintUsage(true);
+    return ExitUsage;
+}
+
+// A show read from a project file, with the core objects that read it.
+struct LoadedShow {
+    ShowDocument Doc;
+    ConsoleUserInterface Ui;
+    Language Lang = CliLanguage;
+    MeasuredSongLoader Songs{Doc, Ui, Lang};
+    ProjectFile File{Doc, Ui, Songs};
+
+    bool Read(const QString& path, const std::optional<QString>& song) {
+        Doc.Project.Name = Text(TextTable::CommonTexts, CommonText::NewProject, Lang);
+        Ui.SongAnswer = song;
+        File.CurrentLanguage = Lang;
+        Doc.ProjectFileName = path;
+        if (!File.ReadProject(path)) {
+            if (!Songs.LastError.isEmpty())
+                Print(stderr, Songs.LastError);
+            return false;
+        }
+        Doc.ResolutionIndex = Doc.Project.Resolution;
+        return true;
+    }
+};
+
+QString TypeName(std::uint8_t type) {
+    return type == TrackTypeOnOff ? QStringLiteral("onoff") : QStringLiteral("proportional");
+}
+
+QString YesNo(bool flag) {
+    return flag ? QStringLiteral("Yes") : QStringLiteral("No");
+}
+
+int NonZeroCount(const TFullTrack& track) {
+    int count = 0;
+    for (int j = 1; j < track.SlotCount(); ++j) {
+        std::uint8_t value = 0;
+        if (track.GetValue(j, value) && value != 0)
+            ++count;
+    }
+    return count;
+}
+
+void PrintInfoJson(const LoadedShow& show, bool withValues) {
+    const ShowDocument& doc = show.Doc;
+    const TProjectType& p = doc.Project;
+    JsonWriter json(stdout);
+    json.BeginObject();
+    json.Key("version");
+    json.Value(show.File.VersionRead());
+    json.Key("name");
+    json.Value(p.Name);
+    json.Key("song");
+    json.Value(p.Mp3FileName);
+    json.Key("resolution_ms");
+    json.Value(static_cast<long long>(ResolutionMs(p.Resolution)));
+    json.Key("slot_count");
+    json.Value(static_cast<long long>(doc.SlotCount));
+    const std::pair<const char*, const QString*> fields[] = {{"subject", &p.Subject},
+                                                             {"author", &p.Author},
+                                                             {"copyright", &p.Copyright},
+                                                             {"customer", &p.Customer},
+                                                             {"creation_date", &p.CreationDate},
+                                                             {"reserved", &p.Reserved}};
+    for (const auto& [key, value] : fields) {
+        json.Key(key);
+        json.Value(*value);
+    }
+    json.Key("comments");
+    json.BeginArray();
+    for (const QString& line : p.Comments)
+        json.Value(line);
+    json.EndArray();
+    json.Key("tracks");
+    json.BeginArray();
+    for (const auto& track : doc.Tracks) {
+        const TFullTrack& t = *track;
+        json.BeginObject();
+        json.Key("caption");
+        json.Value(t.Caption);
+        json.Key("output");
+        json.Value(static_cast<long long>(t.Output));
+        json.Key("type");
+        json.Value(TypeName(t.TrackType));
+        json.Key("locked");
+        json.Value(t.Locked);
+        json.Key("mute");
+        json.Value(t.Mute);
+        json.Key("solo");
+        json.Value(t.Solo);
+        json.Key("header_color");
+        json.Value(static_cast<long long>(t.HeaderColor));
+        json.Key("caption_color");
+        json.Value(static_cast<long long>(t.CaptionColor));
+        json.Key("lane_color");
+        json.Value(static_cast<long long>(t.LaneColor));
+        json.Key("lane_back_color");
+        json.Value(static_cast<long long>(t.LaneBackColor));
+        json.Key("channel");
+        json.Value(static_cast<long long>(t.MidiMap.Channel));
+        json.Key("controller");
+        json.Value(static_cast<long long>(t.MidiMap.Controller));
+        json.Key("key");
+        json.Value(static_cast<long long>(t.MidiMap.Key));
+        json.Key("use_velocity");
+        json.Value(t.MidiMap.UseVelocity);
+        json.Key("use_key");
+        json.Value(t.MidiMap.UseKey);
+        json.Key("nonzero");
+        json.Value(static_cast<long long>(NonZeroCount(t)));
+        if (withValues) {
+            json.Key("values");
+            json.BeginArray();
+            json.Numbers(t.Values.Data(), static_cast<std::size_t>(t.SlotCount()));
+            json.EndArray();
+        }
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+    json.Finish();
+}
+
+QString Colour(TColor colour) {
+    // Colours are 0x00BBGGRR, as stored.
+    return QStringLiteral("%1 (0x%2)").arg(colour).arg(colour, 6, 16, QLatin1Char('0')).toUpper();
+}
+
+void PrintInfoText(const LoadedShow& show, bool withValues) {
+    const ShowDocument& doc = show.Doc;
+    const TProjectType& p = doc.Project;
+    std::FILE* out = stdout;
+    Print(out, QStringLiteral("Version:       %1").arg(show.File.VersionRead()));
+    Print(out, QStringLiteral("Name:          %1").arg(p.Name));
+    Print(out, QStringLiteral("Song:          %1").arg(p.Mp3FileName));
+    Print(out, QStringLiteral("Resolution:    %1 ms").arg(ResolutionMs(p.Resolution)));
+    Print(out, QStringLiteral("Slot count:    %1").arg(doc.SlotCount));
+    Print(out, QStringLiteral("Subject:       %1").arg(p.Subject));
+    Print(out, QStringLiteral("Author:        %1").arg(p.Author));
+    Print(out, QStringLiteral("Copyright:     %1").arg(p.Copyright));
+    Print(out, QStringLiteral("Customer:      %1").arg(p.Customer));
+    Print(out, QStringLiteral("Creation date: %1").arg(p.CreationDate));
+    Print(out, QStringLiteral("Reserved:      %1").arg(p.Reserved));
+    Print(out, QStringLiteral("Comments:      %1 line(s)").arg(p.Comments.size()));
+    for (const QString& line : p.Comments)
+        Print(out, QStringLiteral("  | %1").arg(line));
+    Print(out, QStringLiteral("Tracks:        %1").arg(doc.TrackCount()));
+    for (int k = 1; k <= doc.TrackCount(); ++k) {
+        const TFullTrack& t = doc.Track(k);
+        Print(out, QStringLiteral("Track %1: \"%2\"").arg(k).arg(t.Caption));
+        Print(out, QStringLiteral("  output %1, type %2, locked %3, mute %4, solo %5")
+                       .arg(OutputText(t.Output, QStringLiteral("All")), TypeName(t.TrackType),
+                            YesNo(t.Locked), YesNo(t.Mute), YesNo(t.Solo)));
+        Print(out, QStringLiteral("  colours: header %1, caption %2, lane %3, lane back %4")
+                       .arg(Colour(t.HeaderColor), Colour(t.CaptionColor), Colour(t.LaneColor),
+                            Colour(t.LaneBackColor)));
+        Print(out, QStringLiteral("  MIDI: channel %1, controller %2, key %3, use velocity %4, "
+                                  "use key %5")
+                       .arg(t.MidiMap.Channel)
+                       .arg(t.MidiMap.Controller)
+                       .arg(t.MidiMap.Key)
+                       .arg(YesNo(t.MidiMap.UseVelocity), YesNo(t.MidiMap.UseKey)));
+        Print(out, QStringLiteral("  non-zero slots: %1").arg(NonZeroCount(t)));
+        if (withValues) {
+            std::string line = "  values:";
+            for (int j = 0; j < t.SlotCount(); ++j) {
+                line += ' ';
+                line += std::to_string(t.Values.Data()[j]);
+            }
+            std::fprintf(out, "%s\n", line.c_str());
+        }
+    }
+}
+
+int CommandInfo(const QStringList& args) {
+    const Arguments a = Parse(args, {QStringLiteral("--song")},
+                              {QStringLiteral("--json"), QStringLiteral("--values")});
+    if (!a.Error.isEmpty())
+        return UsageError(a.Error);
+    if (a.Positional.size() != 1)
+        return UsageError(QStringLiteral("info needs one PROJECT"));
+    LoadedShow show;
+    if (!show.Read(a.Positional[0], a.Value("--song")))
+        return ExitRefused;
+    if (a.Has("--json"))
+        PrintInfoJson(show, a.Has("--values"));
+    else
+        PrintInfoText(show, a.Has("--values"));
+    std::fflush(stdout);
+    return ExitDone;
+}
+
+int CommandExport(const QStringList& args) {
+    const Arguments a =
+        Parse(args, {QStringLiteral("--song"), QStringLiteral("-o")}, {QStringLiteral("--yes")});
+    if (!a.Error.isEmpty())
+        return UsageError(a.Error);
+    if (a.Positional.size() != 1)
+        return UsageError(QStringLiteral("export needs one PROJECT"));
+    LoadedShow show;
+    if (!show.Read(a.Positional[0], a.Value("--song")))
+        return ExitRefused;
+    show.Ui.AnswerYes = a.Has("--yes");
+    TSequenceExport exporter;
+    const auto result =
+        exporter.Export(show.Doc, show.Ui, show.Lang, a.Value("-o").value_or(QString()));
+    switch (result) {
+    case TSequenceExport::Result::Done:
+        return ExitDone;
+    case TSequenceExport::Result::TooManyEvents:
+        return ExitTooManyEvents;
+    case TSequenceExport::Result::Declined:
+        for (const QString& question : show.Ui.Questions)
+            Print(stderr, question);
+        return ExitOutputExists;
+    case TSequenceExport::Result::Failed:
+        return ExitRefused;
+    }
+    return ExitRefused;
+}
+
+int CommandConvert(const QStringList& args) {
+    const Arguments a = Parse(args, {QStringLiteral("--song")}, {});
+    if (!a.Error.isEmpty())
+        return UsageError(a.Error);
+    if (a.Positional.size() != 2)
+        return UsageError(QStringLiteral("convert needs IN and OUT"));
+    LoadedShow show;
+    if (!show.Read(a.Positional[0], a.Value("--song")))
+        return ExitRefused;
+    if (!show.File.WriteProject(a.Positional[1]))
+        return ExitRefused;
+    Print(stdout, QStringLiteral("Converted %1 (version %2) to %3 (version %4).")
+                      .arg(a.Positional[0], show.File.VersionRead(), a.Positional[1],
+                           QString::fromLatin1(ProjectFileVersionText)));
+    return ExitDone;
+}
+
+int CommandDumpSeq(const QStringList& args) {
+    const Arguments a = Parse(args, {}, {QStringLiteral("--json")});
+    if (!a.Error.isEmpty())
+        return UsageError(a.Error);
+    if (a.Positional.size() != 1)
+        return UsageError(QStringLiteral("dump-seq needs one FILE"));
+    QFile file(a.Positional[0]);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Print(stderr, QStringLiteral("The file %1 cannot be read: %2")
+                          .arg(a.Positional[0], file.errorString()));
+        return ExitRefused;
+    }
+    const QByteArray bytes = file.readAll();
+    const TSequenceFileInfo info = ParseSequenceFile(bytes);
+    if (a.Has("--json")) {
+        JsonWriter json(stdout);
+        json.BeginObject();
+        json.Key("size");
+        json.Value(static_cast<long long>(info.FileSize));
+        json.Key("length");
+        json.Value(static_cast<long long>(info.LengthField));
+        json.Key("resolution_code");
+        json.Value(static_cast<long long>(info.ResolutionCode));
+        json.Key("resolution_ms");
+        json.Value(static_cast<long long>(info.ResolutionMs));
+        json.Key("frames");
+        json.BeginArray();
+        for (const auto& frame : info.Frames) {
+            json.BeginObject();
+            json.Key("slot");
+            json.Value(static_cast<long long>(frame.Slot));
+            json.Key("entries");
+            json.BeginArray();
+            for (const auto& entry : frame.Entries) {
+                json.BeginArray();
+                json.Value(static_cast<long long>(entry.contactor));
+                json.Value(static_cast<long long>(entry.value));
+                json.EndArray();
+            }
+            json.EndArray();
+            json.EndObject();
+        }
+        json.EndArray();
+        json.Key("problems");
+        json.BeginArray();
+        for (const auto& problem : info.Problems)
+            json.Value(problem.Text);
+        json.EndArray();
+        json.EndObject();
+        json.Finish();
+    } else {
+        Print(stdout, QStringLiteral("Size:        %1 bytes").arg(info.FileSize));
+        Print(stdout, QStringLiteral("Data length: %1 bytes").arg(info.LengthField));
+        Print(stdout, QStringLiteral("Resolution:  code %1 (%2 ms)")
+                          .arg(info.ResolutionCode)
+                          .arg(info.ResolutionMs));
+        Print(stdout, QStringLiteral("Frames:      %1").arg(info.Frames.size()));
+        int index = 0;
+        for (const auto& frame : info.Frames) {
+            QString line = QStringLiteral("  frame %1: next slot %2, %3 entries:")
+                               .arg(++index)
+                               .arg(frame.Slot)
+                               .arg(frame.Entries.size());
+            for (const auto& entry : frame.Entries)
+                line += QStringLiteral(" %1=%2").arg(entry.contactor).arg(entry.value);
+            Print(stdout, line);
+        }
+    }
+    std::fflush(stdout);
+    for (const auto& problem : info.Problems)
+        Print(stderr, QStringLiteral("problem: ") + problem.Text);
+    return info.Problems.empty() ? ExitDone : ExitRefused;
+}
+
+} // namespace
+
+void PrintUsage(bool toError) {
+    std::FILE* out = toError ? stderr : stdout;
+    std::fputs(
+        "Usage: lumivox-cli COMMAND [OPTIONS]\n"
+        "\n"
+        "Commands:\n"
+        "  info PROJECT [--song MP3] [--json] [--values]\n"
+        "      Show the project: version, name, song, resolution, slot count, text fields,\n"
+        "      comments and every track (--values: every slot value).\n"
+        "  export PROJECT [-o FILE] [--yes] [--song MP3]\n"
+        "      Write the sequence file for the playback unit (default: beside the song,\n"
+        "      named after it with the extension .seq). --yes replaces an existing file.\n"
+        "  convert IN OUT [--song MP3]\n"
+        "      Read a project of any version (1.0.0 to 1.0.3) and write it as 1.0.3.\n"
+        "  dump-seq FILE [--json]\n"
+        "      Show the header and every frame of a sequence file, checking its size\n"
+        "      and length field.\n"
+        "\n"
+        "  --song MP3   use this song when the project's song no longer exists\n"
+        "\n"
+        "Exit codes: 0 done; 1 usage; 2 the project or file was refused or unreadable;\n"
+        "3 the output exists and --yes was not given; 4 sequence written but too many events.\n",
+        out);
+}
+
+int RunCommand(const QStringList& args) {
+    static const std::map<QString, std::function<int(const QStringList&)>> commands = {
+        {QStringLiteral("info"), CommandInfo},
+        {QStringLiteral("export"), CommandExport},
+        {QStringLiteral("convert"), CommandConvert},
+        {QStringLiteral("dump-seq"), CommandDumpSeq},
+    };
+    const auto it = commands.find(args.first());
+    if (it == commands.end())
+        return UsageError(QStringLiteral("unknown command %1").arg(args.first()));
+    return it->second(args.mid(1));
+}
+
+} // namespace lumivox::cli

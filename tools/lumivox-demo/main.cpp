@@ -1,0 +1,90 @@
+// lumivox-demo: writes a small demonstration show over a given song, so a fresh checkout has
+// something to open, export and look at.
+#include "audio/MeasuredSongLoader.h"
+#include "model/ShowDocument.h"
+#include "persistence/ProjectFile.h"
+#include "ui/UserInterface.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+using namespace lumivox;
+
+// Fills the demo tracks with patterns an operator would recognise: chases, ramps, strobes.
+void FillTracks(ShowDocument& doc) {
+    const int slots = doc.SlotCount - 1; // addressable slots
+    const struct {
+        const char* caption;
+        std::uint8_t type;
+    } tracks[] = {{"Front wash", TrackTypeProportional},
+                  {"Back light", TrackTypeProportional},
+                  {"Strobe", TrackTypeOnOff},
+                  {"Chase A", TrackTypeOnOff},
+                  {"Chase B", TrackTypeOnOff},
+                  {"Smoke", TrackTypeOnOff}};
+    int index = 0;
+    for (const auto& spec : tracks) {
+        TFullTrack* track = doc.AddTrack(Language::English);
+        track->SetCaption(QString::fromUtf8(spec.caption));
+        track->SetType(spec.type);
+        for (int j = 1; j <= slots; ++j) {
+            int value = 0;
+            switch (index) {
+            case 0:
+                value = static_cast<int>(127.5 + 127.5 * std::sin(j * 0.05));
+                break;
+            case 1:
+                value = (j / 40) % 2 == 0 ? (j % 40) * 255 / 39 : 255 - (j % 40) * 255 / 39;
+                break;
+            case 2:
+                value = (j % 20 < 2 && (j / 100) % 2 == 1) ? OnValue : OffValue;
+                break;
+            case 3:
+                value = (j / 5) % 2 == 0 ? OnValue : OffValue;
+                break;
+            case 4:
+                value = (j / 5) % 2 == 1 ? OnValue : OffValue;
+                break;
+            case 5:
+                value = (j > slots / 3 && j < slots / 3 + 30) ? OnValue : OffValue;
+                break;
+            }
+            track->SetValue(j, static_cast<std::uint8_t>(value));
+        }
+        ++index;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() != 3) {
+        std::fprintf(stderr, "Usage: lumivox-demo SONG.mp3 OUT.PRJ\n");
+        return 1;
+    }
+    ShowDocument doc;
+    UnattendedUserInterface ui;
+    Language language = Language::English;
+    MeasuredSongLoader songs(doc, ui, language);
+    const QString song = QFileInfo(args[1]).absoluteFilePath();
+    if (!songs.LoadSong(song)) {
+        std::fprintf(stderr, "Cannot open the song %s\n", qPrintable(song));
+        return 2;
+    }
+    doc.Project.Name = QStringLiteral("Demo Show");
+    doc.Project.Mp3FileName = song;
+    doc.Project.Resolution = 1;
+    doc.Project.Subject = QStringLiteral("Demonstration");
+    doc.Project.Author = QStringLiteral("Lumivox Editor");
+    doc.Project.Comments = {QStringLiteral("A synthetic song with six tracks of patterns.")};
+    FillTracks(doc);
+    ProjectFile file(doc, ui, songs);
+    return file.WriteProject(args[2]) ? 0 : 2;
+}
