@@ -2,34 +2,11 @@
 // encoder's delay and padding.
 #include "audio/SongLength.h"
 
+#include "audio/Mpg123Handle.h"
+
 #include <QFile>
 
-#include <mpg123.h>
-
-#include <memory>
-#include <mutex>
-
 namespace lumivox {
-
-namespace {
-
-void InitialiseDecoderLibrary() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-#if MPG123_API_VERSION < 46
-        mpg123_init();
-#endif
-    });
-}
-
-struct HandleDeleter {
-    void operator()(mpg123_handle* handle) const {
-        mpg123_close(handle);
-        mpg123_delete(handle);
-    }
-};
-
-} // namespace
 
 std::optional<SongInfo> MeasureSong(const QString& path, QString* error) {
     InitialiseDecoderLibrary();
@@ -39,7 +16,7 @@ std::optional<SongInfo> MeasureSong(const QString& path, QString* error) {
         return std::nullopt;
     };
     int status = MPG123_OK;
-    std::unique_ptr<mpg123_handle, HandleDeleter> handle(mpg123_new(nullptr, &status));
+    Mpg123Handle handle(mpg123_new(nullptr, &status));
     if (!handle)
         return fail(QString::fromUtf8(mpg123_plain_strerror(status)));
     mpg123_param(handle.get(), MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.0);

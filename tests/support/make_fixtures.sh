@@ -25,6 +25,19 @@ make_song song_mono 5 44100 1 -b 96
 make_song song_48k 5 48000 2 -b 128
 make_song song_vbr 20 44100 2 -V 2
 
+# One second each of silence, a quiet tone (-30 dB) and a loud one (-1 dB): the waveform
+# data must follow the loudness. The silence is made without dither, so it stays digital
+# silence.
+if [ ! -s song_levels.mp3 ]; then
+    sox -q -D -n -r 44100 -c 2 -b 16 levels_silence.wav trim 0 1
+    sox -q -n -r 44100 -c 2 -b 16 levels_quiet.wav synth 1 sine 440 gain -30
+    sox -q -n -r 44100 -c 2 -b 16 levels_loud.wav synth 1 sine 440 gain -1
+    sox -q levels_silence.wav levels_quiet.wav levels_loud.wav levels.wav
+    lame --quiet -b 192 levels.wav song_levels.tmp.mp3
+    mv song_levels.tmp.mp3 song_levels.mp3
+    rm -f levels_silence.wav levels_quiet.wav levels_loud.wav levels.wav
+fi
+
 if [ ! -s song_truncated.mp3 ]; then
     head -c 20000 song_10s.mp3 > song_truncated.mp3
 fi

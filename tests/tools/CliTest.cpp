@@ -1,11 +1,13 @@
 // lumivox-cli run as a user would: real songs, real project files, exit codes and output.
 #include "audio/MeasuredSongLoader.h"
+#include "audio/SongLength.h"
 #include "persistence/ProjectFile.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -210,6 +212,55 @@ TEST_F(CliTest, ConvertsOldVersionsAndRelocatesMissingSongs) {
     EXPECT_EQ(lamp["output"].toInt(), 9);
     EXPECT_EQ(lamp["nonzero"].toInt(), 3);
     EXPECT_EQ(lamp["key"].toInt(), 1); // an old file keeps the new track's MIDI key
+}
+
+TEST_F(CliTest, PeaksBuildsTheCacheOnceAsProjectsOpenSongs) {
+    const std::int64_t records = MeasureSong(Song)->Samples * 4 / 512 + 1;
+    const QString pks = Dir.filePath(QStringLiteral("song.pks"));
+    CliRun run = Cli({"peaks", Song});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("Records:    %1\n").arg(records)))
+        << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains("Length:     60050 ms\n"));
+    EXPECT_TRUE(run.Out.contains("Slot count: 601\n"));
+    EXPECT_TRUE(run.Out.contains("Cache:      built\n"));
+    EXPECT_TRUE(run.Out.contains("Peak file:  " + pks));
+    EXPECT_EQ(QFileInfo(pks).size(), records * 6);
+    EXPECT_EQ(QFileInfo(Dir.filePath(QStringLiteral("song.nfo"))).size(), 8);
+
+    run = Cli({"peaks", Song});
+    ASSERT_EQ(run.Code, 0);
+    EXPECT_TRUE(run.Out.contains("Cache:      reused\n"));
+
+    // Reading a project opens its song the same way: a lost cache is built again.
+    const QString project = MakeProject("peaks.PRJ", 1, [](TFullTrack&, int) {});
+    ASSERT_TRUE(QFile::remove(pks));
+    run = Cli({"info", project, "--json"});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    EXPECT_EQ(QFileInfo(pks).size(), records * 6);
+}
+
+TEST_F(CliTest, PeaksRefusesSongsItCannotUse) {
+    const QString wide = Dir.filePath(QStringLiteral("wide.mp3"));
+    ASSERT_TRUE(QFile::copy(FixturePath("song_48k.mp3"), wide));
+    CliRun run = Cli({"peaks", wide});
+    EXPECT_EQ(run.Code, 2);
+    EXPECT_TRUE(run.Err.contains("MP3 file format is not a compatible format"))
+        << run.Err.toStdString();
+    EXPECT_FALSE(QFile::exists(Dir.filePath(QStringLiteral("wide.pks"))));
+    EXPECT_FALSE(QFile::exists(Dir.filePath(QStringLiteral("wide.nfo"))));
+
+    run = Cli({"peaks", FixturePath("not_an_mp3.mp3")});
+    EXPECT_EQ(run.Code, 2);
+    EXPECT_TRUE(run.Err.contains("Input stream error")) << run.Err.toStdString();
+
+    run = Cli({"peaks", Dir.filePath(QStringLiteral("gone.mp3"))});
+    EXPECT_EQ(run.Code, 2);
+    EXPECT_TRUE(run.Err.contains("MP3 file does not exist!"));
+
+    EXPECT_EQ(Cli({"peaks"}).Code, 1);
+    EXPECT_EQ(Cli({"peaks", Song, Song}).Code, 1);
+    EXPECT_TRUE(Cli({"--help"}).Out.contains("peaks SONG"));
 }
 
 TEST_F(CliTest, RefusalsAndUsageGiveTheirExitCodes) {

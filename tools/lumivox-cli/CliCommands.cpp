@@ -2,7 +2,8 @@
 // editor (with English texts) and maps the outcome to an exit code.
 #include "lumivox-cli/CliCommands.h"
 
-#include "audio/MeasuredSongLoader.h"
+#include "audio/SongImport.h"
+#include "audio/SongLoader.h"
 #include "lumivox-cli/ConsoleUserInterface.h"
 #include "lumivox-cli/JsonWriter.h"
 #include "model/ShowDocument.h"
@@ -74,24 +75,32 @@ int UsageError(const QString& message) {
     return ExitUsage;
 }
 
+// Songs open as in the editor, through LoadSong: the waveform cache is found or built and
+// the song is measured; no sound is played.
+struct SongOpening {
+    SongOpening(ShowDocument& doc, ConsoleUserInterface& ui)
+        : Runner(ui), Songs(doc, ui, Lang, Player, Runner) {}
+    Language Lang = CliLanguage;
+    MeasuringMediaPlayer Player;
+    HeadlessImportRunner Runner;
+    SongLoader Songs;
+};
+
 // A show read from a project file, with the core objects that read it.
 struct LoadedShow {
     ShowDocument Doc;
     ConsoleUserInterface Ui;
     Language Lang = CliLanguage;
-    MeasuredSongLoader Songs{Doc, Ui, Lang};
-    ProjectFile File{Doc, Ui, Songs};
+    SongOpening Opening{Doc, Ui};
+    ProjectFile File{Doc, Ui, Opening.Songs};
 
     bool Read(const QString& path, const std::optional<QString>& song) {
         Doc.Project.Name = Text(TextTable::CommonTexts, CommonText::NewProject, Lang);
         Ui.SongAnswer = song;
         File.CurrentLanguage = Lang;
         Doc.ProjectFileName = path;
-        if (!File.ReadProject(path)) {
-            if (!Songs.LastError.isEmpty())
-                Print(stderr, Songs.LastError);
+        if (!File.ReadProject(path))
             return false;
-        }
         Doc.ResolutionIndex = Doc.Project.Resolution;
         return true;
     }
@@ -310,6 +319,31 @@ int CommandConvert(const QStringList& args) {
     return ExitDone;
 }
 
+int CommandPeaks(const QStringList& args) {
+    const Arguments a = Parse(args, {}, {});
+    if (!a.Error.isEmpty())
+        return UsageError(a.Error);
+    if (a.Positional.size() != 1)
+        return UsageError(QStringLiteral("peaks needs one SONG"));
+    ShowDocument doc;
+    ConsoleUserInterface ui;
+    SongOpening opening{doc, ui};
+    const bool opened = opening.Songs.LoadSong(a.Positional[0]);
+    const TCacheResult cache = opening.Songs.LastCache();
+    // A refused or failed song has had its message printed already.
+    if (!opened || (cache != TCacheResult::Reused && cache != TCacheResult::Built))
+        return ExitRefused;
+    Print(stdout, QStringLiteral("Peak file:  %1").arg(opening.Songs.PeakFileName));
+    Print(stdout, QStringLiteral("Records:    %1").arg(PeakRecordCount(opening.Songs.WavePeaks)));
+    Print(stdout, QStringLiteral("Length:     %1 ms").arg(opening.Player.LengthMs()));
+    Print(stdout, QStringLiteral("Slot count: %1").arg(doc.SlotCount));
+    Print(stdout, QStringLiteral("Cache:      %1")
+                      .arg(cache == TCacheResult::Reused ? QStringLiteral("reused")
+                                                         : QStringLiteral("built")));
+    std::fflush(stdout);
+    return ExitDone;
+}
+
 int CommandDumpSeq(const QStringList& args) {
     const Arguments a = Parse(args, {}, {QStringLiteral("--json")});
     if (!a.Error.isEmpty())
@@ -403,20 +437,27 @@ void PrintUsage(bool toError) {
         "  dump-seq FILE [--json]\n"
         "      Show the header and every frame of a sequence file, checking its size\n"
         "      and length field.\n"
+        "  peaks SONG\n"
+        "      Build or refresh the song's waveform cache (.pks and .nfo beside the song,\n"
+        "      or in the per-user cache folder when the song's folder is read-only) as the\n"
+        "      editor does, and show the peak records, the length, the slot count and\n"
+        "      whether the cache was reused.\n"
         "\n"
         "  --song MP3   use this song when the project's song no longer exists\n"
         "\n"
-        "Exit codes: 0 done; 1 usage; 2 the project or file was refused or unreadable;\n"
+        "Songs are opened as in the editor: a song without a current waveform cache is\n"
+        "decoded once to build it.\n"
+        "\n"
+        "Exit codes: 0 done; 1 usage; 2 the project, song or file was refused or unreadable;\n"
         "3 the output exists and --yes was not given; 4 sequence written but too many events.\n",
         out);
 }
 
 int RunCommand(const QStringList& args) {
     static const std::map<QString, std::function<int(const QStringList&)>> commands = {
-        {QStringLiteral("info"), CommandInfo},
-        {QStringLiteral("export"), CommandExport},
-        {QStringLiteral("convert"), CommandConvert},
-        {QStringLiteral("dump-seq"), CommandDumpSeq},
+        {QStringLiteral("info"), CommandInfo},       {QStringLiteral("export"), CommandExport},
+        {QStringLiteral("convert"), CommandConvert}, {QStringLiteral("dump-seq"), CommandDumpSeq},
+        {QStringLiteral("peaks"), CommandPeaks},
     };
     const auto it = commands.find(args.first());
     if (it == commands.end())

@@ -1,4 +1,4 @@
-// The commands of lumivox-cli over the editor's core: info, export, convert and dump-seq.
+// The commands of lumivox-cli over the editor's core: info, export, convert, dump-seq and peaks.
 #pragma once
 
 #include <QStringList>

@@ -1,0 +1,111 @@
+// LoadSong: makes sure the song's waveform cache exists (decoding when needed), loads it into
+// WavePeaks, opens the song in the media player and sets SlotCount from its length. Also a
+// media player that only measures songs, for use without sound.
+#pragma once
+
+#include "audio/MediaPlayer.h"
+#include "audio/SongImport.h"
+#include "audio/SongLength.h"
+#include "audio/WaveformCache.h"
+#include "model/ShowDocument.h"
+#include "persistence/ProjectFile.h"
+#include "ui/LanguageTables.h"
+#include "ui/UserInterface.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace lumivox {
+
+// What the main window does around LoadSong. Every hook is optional.
+class ISongLoaderHost {
+public:
+    virtual ~ISongLoaderHost() = default;
+    // The song was playing: end record mode if it is on (the player is stopped next).
+    virtual void EndRecordMode() {}
+    // The timeline's scroll positions and offsets go to 0 and the waveform is redrawn.
+    virtual void ResetTimelineScroll() {}
+    // Cue position, saved scroll position, follow and cursor-visible flags to 0, record
+    // mode off.
+    virtual void ResetTransport() {}
+    // The timeline's current zoom divisor.
+    virtual int ZoomDivisor() const { return 1; }
+    // Width of the timeline drawing areas: peak records / zoom divisor.
+    virtual void SetTimelineWidth(std::int64_t /*width*/) {}
+    // The song's file name without its folder, for the file name box.
+    // The song's full path; the window shows its file name with the path as a hint.
+    virtual void ShowSongFile(const QString& /*path*/) {}
+};
+
+// How the last LoadSong came by its waveform data.
+enum class TCacheResult {
+    None,      // nothing loaded yet
+    Reused,    // a current cache was found
+    Built,     // the song was decoded and the cache written
+    Refused,   // the sampling rate is not 44,100 Hz; nothing was written
+    Failed,    // decoding or writing failed; nothing was written
+    Cancelled, // the user cancelled decoding; nothing was written
+    NoSong,    // the song file does not exist
+};
+
+class SongLoader : public ISongLoader {
+public:
+    SongLoader(ShowDocument& document, IUserInterface& ui, const Language& language,
+               IMediaPlayer& player, IImportRunner& runner, ISongLoaderHost* host = nullptr,
+               TCachePlaces places = TCachePlaces::Default());
+
+    // In this order: stops a playing song; finds a current cache beside the song or in the
+    // per-user cache folder, or decodes the song into a new one (restoring the previous
+    // peak file name when that does not end with OK); loads the peak file; resets the
+    // timeline and transport; warns when the song does not exist, otherwise opens it in the
+    // player and sets SlotCount = length in ms div 100 + 1; sets the timeline width and the
+    // file name. True when the song exists and the player opened it.
+    bool LoadSong(const QString& mp3Path) override;
+
+    // The loaded waveform data: three pairs (end, maximum, minimum) per peak record.
+    TWavePeaks WavePeaks;
+    // The peak file of the current waveform.
+    QString PeakFileName;
+
+    TCacheResult LastCache() const { return CacheResult; }
+    const TCachePlaces& Places() const { return CachePlaces; }
+
+private:
+    std::optional<QString> FindCurrentCache(const QString& mp3Path) const;
+
+    ShowDocument& Doc;
+    IUserInterface& Ui;
+    const Language& Lang;
+    IMediaPlayer& Player;
+    IImportRunner& Runner;
+    ISongLoaderHost* Host;
+    ISongLoaderHost NoHost;
+    TCachePlaces CachePlaces;
+    TCacheResult CacheResult = TCacheResult::None;
+};
+
+// A media player without sound: opening measures the song; play, stop and seek only move a
+// position that never advances. For the command-line tool and headless tests.
+class MeasuringMediaPlayer : public IMediaPlayer {
+public:
+    bool Open(const QString& path) override;
+    void Close() override;
+    bool IsOpen() const override { return Song.has_value(); }
+    void Play() override {}
+    void Stop() override {}
+    void Seek(std::int64_t ms) override;
+    std::int64_t PositionMs() const override { return Position; }
+    std::int64_t LengthMs() const override { return Song ? Song->LengthMs : 0; }
+    TMediaMode Mode() const override { return Song ? TMediaMode::Stopped : TMediaMode::NotOpen; }
+
+    // The decoder's text for the last failed Open.
+    QString LastError;
+
+private:
+    std::optional<SongInfo> Song;
+    std::int64_t Position = 0;
+};
+
+} // namespace lumivox

@@ -1,0 +1,167 @@
+// The media player on a real audio device (the JACK dummy server ./test starts): the device it
+// picks, the position following real time, stop, seek, the end of the song, and closing while
+// playing.
+#include "audio/AudioPlayer.h"
+#include "support/TestSongs.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+using namespace lumivox;
+using namespace std::chrono_literals;
+using lumivox::test::FixturePath;
+
+namespace {
+
+// Wall-clock slack for a device position: the device latency, thread wake-ups and a loaded
+// machine running the sanitizer build.
+constexpr std::int64_t ToleranceMs = 250;
+
+bool JackServerRuns() {
+    QProcess lsp;
+    lsp.start(QStringLiteral("jack_lsp"), {});
+    return lsp.waitForFinished(5000) && lsp.exitStatus() == QProcess::NormalExit &&
+           lsp.exitCode() == 0;
+}
+
+std::int64_t MsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+        .count();
+}
+
+class DevicePlayerTest : public ::testing::Test {
+protected:
+    AudioPlayer Player;
+
+    void SetUp() override {
+        ASSERT_TRUE(Player.Open(FixturePath("song_10s.mp3")));
+        if (Player.OutputKind() != TOutputKind::Device)
+            GTEST_SKIP() << "no audio device could be opened; start a JACK server "
+                            "(scripts/start-jack.sh) to run the device tests";
+    }
+
+    // Plays for about `ms` of wall time and returns the wall time that really passed.
+    std::int64_t PlayFor(std::int64_t ms) {
+        const auto start = std::chrono::steady_clock::now();
+        Player.Play();
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return MsSince(start);
+    }
+
+    template <typename Predicate> bool WaitUntil(Predicate done) {
+        const auto limit = std::chrono::steady_clock::now() + 10s;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > limit)
+                return false;
+            std::this_thread::sleep_for(2ms);
+        }
+        return true;
+    }
+};
+
+} // namespace
+
+TEST_F(DevicePlayerTest, PrefersTheJackServerWhenOneRuns) {
+    if (!JackServerRuns())
+        GTEST_SKIP() << "no JACK server runs; the device is " << Player.OutputName().toStdString();
+    EXPECT_TRUE(Player.OutputName().startsWith(QStringLiteral("JACK")))
+        << Player.OutputName().toStdString();
+}
+
+TEST_F(DevicePlayerTest, ThePositionFollowsRealTime) {
+    EXPECT_EQ(Player.PositionMs(), 0);
+    const std::int64_t elapsed = PlayFor(1000);
+    EXPECT_EQ(Player.Mode(), TMediaMode::Playing);
+    EXPECT_NEAR(Player.PositionMs(), elapsed, ToleranceMs);
+
+    // Read often, the clock never runs backwards.
+    std::int64_t last = Player.PositionMs();
+    int backwards = 0;
+    for (int i = 0; i < 200; ++i) {
+        std::this_thread::sleep_for(1ms);
+        const std::int64_t now = Player.PositionMs();
+        backwards += now < last;
+        last = now;
+    }
+    EXPECT_EQ(backwards, 0);
+}
+
+TEST_F(DevicePlayerTest, StopKeepsThePositionAndPlayGoesOnFromIt) {
+    const std::int64_t elapsed = PlayFor(500);
+    Player.Stop();
+    const std::int64_t stoppedAt = Player.PositionMs();
+    EXPECT_EQ(Player.Mode(), TMediaMode::Stopped);
+    EXPECT_NEAR(stoppedAt, elapsed, ToleranceMs);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(Player.PositionMs(), stoppedAt);
+
+    const std::int64_t more = PlayFor(300);
+    EXPECT_NEAR(Player.PositionMs(), stoppedAt + more, ToleranceMs);
+}
+
+TEST_F(DevicePlayerTest, SeekWorksStoppedAndPlaying) {
+    Player.Seek(3000);
+    EXPECT_EQ(Player.PositionMs(), 3000);
+    EXPECT_EQ(Player.Mode(), TMediaMode::Stopped);
+
+    const std::int64_t elapsed = PlayFor(300);
+    EXPECT_NEAR(Player.PositionMs(), 3000 + elapsed, ToleranceMs);
+
+    const auto seekTime = std::chrono::steady_clock::now();
+    Player.Seek(7000);
+    EXPECT_EQ(Player.Mode(), TMediaMode::Playing);
+    EXPECT_GE(Player.PositionMs(), 7000);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_NEAR(Player.PositionMs(), 7000 + MsSince(seekTime), ToleranceMs);
+}
+
+TEST_F(DevicePlayerTest, TheSongStopsByItselfAtItsEnd) {
+    const std::int64_t length = Player.LengthMs();
+    Player.Seek(length - 400);
+    const auto start = std::chrono::steady_clock::now();
+    Player.Play();
+    ASSERT_TRUE(WaitUntil([&] { return Player.Mode() == TMediaMode::Stopped; }));
+    EXPECT_GE(MsSince(start), 400 - ToleranceMs) << "the end came before the music did";
+    EXPECT_EQ(Player.PositionMs(), length);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(Player.PositionMs(), length);
+
+    // A song shorter than one second ends too.
+    ASSERT_TRUE(Player.Open(FixturePath("song_350ms.mp3")));
+    Player.Play();
+    ASSERT_TRUE(WaitUntil([&] { return Player.Mode() == TMediaMode::Stopped; }));
+    EXPECT_EQ(Player.PositionMs(), Player.LengthMs());
+}
+
+TEST_F(DevicePlayerTest, PlayAtTheEndStartsFromTheBeginning) {
+    Player.Seek(Player.LengthMs());
+    const std::int64_t elapsed = PlayFor(200);
+    EXPECT_EQ(Player.Mode(), TMediaMode::Playing);
+    EXPECT_NEAR(Player.PositionMs(), elapsed, ToleranceMs);
+}
+
+TEST_F(DevicePlayerTest, ASongAtARateTheDeviceRefusesStillKeepsTheClock) {
+    // The JACK dummy server runs at 44.1 kHz only; a 48 kHz song goes to another device or,
+    // with none, to the null output, and the show clock runs all the same.
+    ASSERT_TRUE(Player.Open(FixturePath("song_48k.mp3")));
+    const std::int64_t elapsed = PlayFor(500);
+    EXPECT_EQ(Player.Mode(), TMediaMode::Playing) << Player.OutputName().toStdString();
+    EXPECT_NEAR(Player.PositionMs(), elapsed, ToleranceMs) << Player.OutputName().toStdString();
+}
+
+TEST_F(DevicePlayerTest, CloseWhilePlayingThenPlayAgain) {
+    PlayFor(200);
+    Player.Close();
+    EXPECT_EQ(Player.Mode(), TMediaMode::NotOpen);
+
+    ASSERT_TRUE(Player.Open(FixturePath("song_10s.mp3")));
+    EXPECT_EQ(Player.OutputKind(), TOutputKind::Device);
+    const std::int64_t elapsed = PlayFor(300);
+    EXPECT_NEAR(Player.PositionMs(), elapsed, ToleranceMs);
+    Player.Close();
+}

@@ -1,0 +1,367 @@
+// LoadSong on real MP3 files, run headless: when the cache is built or reused, refusals and
+// broken songs, cancelling, read-only song folders and the temporary WAV file.
+#include "audio/SongLoader.h"
+
+#include "ImportTestSupport.h"
+#include "support/ScriptedUserInterface.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <memory>
+
+using namespace lumivox;
+using namespace lumivox::test;
+
+namespace {
+
+class RecordingHost : public ISongLoaderHost {
+public:
+    QStringList Calls;
+    int Zoom = 4;
+    void EndRecordMode() override { Calls << QStringLiteral("EndRecordMode"); }
+    void ResetTimelineScroll() override { Calls << QStringLiteral("ResetTimelineScroll"); }
+    void ResetTransport() override { Calls << QStringLiteral("ResetTransport"); }
+    int ZoomDivisor() const override { return Zoom; }
+    void SetTimelineWidth(std::int64_t width) override {
+        Calls << QStringLiteral("SetTimelineWidth %1").arg(width);
+    }
+    void ShowSongFile(const QString& path) override {
+        Calls << QStringLiteral("ShowSongFile ") + QFileInfo(path).fileName();
+    }
+};
+
+// Cancels a decode-mode session at its first position report.
+class CancellingRunner : public IImportRunner {
+public:
+    explicit CancellingRunner(IUserInterface& ui) : Headless(ui) {}
+    bool Run(TSongImport& session) override {
+        QObject context;
+        bool decoding = false;
+        QObject::connect(&session, &TSongImport::LabelChanged, &context,
+                         [&decoding](const QString& text) {
+                             decoding = text == QLatin1String("Extracting MP3 Data...");
+                         });
+        QObject::connect(&session, &TSongImport::GaugeChanged, &context, [&] {
+            if (decoding) {
+                TempWaveSeen = QFileInfo::exists(session.TempWavePath());
+                session.Cancel();
+            }
+        });
+        return Headless.Run(session);
+    }
+    HeadlessImportRunner Headless;
+    bool TempWaveSeen = false;
+};
+
+class SongLoaderTest : public ::testing::Test {
+protected:
+    SongFolder Folder;
+    ShowDocument Doc;
+    ScriptedUserInterface Ui;
+    Language Lang = Language::English;
+    MeasuringMediaPlayer Player;
+    RecordingRunner Runner{Ui};
+    RecordingHost Host;
+    std::unique_ptr<SongLoader> Loader;
+
+    void SetUp() override { MakeLoader(Runner); }
+    void MakeLoader(IImportRunner& runner) {
+        Loader = std::make_unique<SongLoader>(Doc, Ui, Lang, Player, runner, &Host, Folder.Places);
+    }
+
+    // Records a song of `frames` sample frames gives.
+    static std::int64_t RecordsFor(const QString& song) {
+        return MeasureSong(song)->Samples * 4 / PeakBlockBytes + 1;
+    }
+    static std::vector<TImportMode> DecodeThenLoad() {
+        return {TImportMode::Decode, TImportMode::LoadPeaks};
+    }
+    static std::vector<TImportMode> LoadOnly() { return {TImportMode::LoadPeaks}; }
+
+    QStringList Errors() const {
+        return Ui.Texts(ScriptedUserInterface::Event::ReportError) +
+               Ui.Texts(ScriptedUserInterface::Event::ErrorAbort) +
+               Ui.Texts(ScriptedUserInterface::Event::Warning);
+    }
+};
+
+TEST_F(SongLoaderTest, DecodesOnceThenReusesTheCache) {
+    const QString song = Folder.AddSong("song_10s.mp3", "song.mp3");
+    ASSERT_TRUE(Loader->LoadSong(song));
+    EXPECT_EQ(Runner.Modes, DecodeThenLoad());
+    EXPECT_EQ(Loader->LastCache(), TCacheResult::Built);
+    EXPECT_EQ(Folder.SongFiles(), (QStringList{"song.mp3", "song.nfo", "song.pks"}));
+    EXPECT_TRUE(Folder.ProgramFiles().isEmpty()); // the temporary WAV file is gone
+    const std::int64_t records = RecordsFor(song);
+    EXPECT_EQ(QFileInfo(Folder.Song("song.pks")).size(), records * PeakRecordBytes);
+    EXPECT_EQ(ReadDateFile(Folder.Song("song.nfo")), FileDateValue(song));
+    EXPECT_EQ(PeakRecordCount(Loader->WavePeaks), records);
+    EXPECT_EQ(Loader->PeakFileName, Folder.Song("song.pks"));
+    EXPECT_EQ(Doc.SlotCount, 101);
+    EXPECT_TRUE(Errors().isEmpty()) << Errors().join(';').toStdString();
+    EXPECT_EQ(Host.Calls, (QStringList{"ResetTimelineScroll", "ResetTransport",
+                                       QStringLiteral("SetTimelineWidth %1").arg(records / 4),
+                                       "ShowSongFile song.mp3"}));
+    // The headless run shows the dialog's texts in the progress window, in order.
+    EXPECT_EQ(
+        Ui.ProgressTexts,
+        (QStringList{"Extracting MP3 Data...", "Extracting and Saving Useful Waveform Data...",
+                     "Extracting Peak Data...", "Finalizing Useful Waveform Data...",
+                     "Loading Peak File..."}));
+    EXPECT_EQ(std::count(Ui.Gauges.begin(), Ui.Gauges.end(), 100), 3);
+    EXPECT_FALSE(Ui.ProgressVisible);
+
+    const TWavePeaks first = Loader->WavePeaks;
+    const QByteArray pks = ReadFile(Folder.Song("song.pks"));
+    const QDateTime built = QFileInfo(Folder.Song("song.pks")).lastModified();
+    Runner.Clear();
+    Loader->WavePeaks.clear();
+    ASSERT_TRUE(Loader->LoadSong(song));
+    EXPECT_EQ(Runner.Modes, LoadOnly());
+    EXPECT_EQ(Loader->LastCache(), TCacheResult::Reused);
+    EXPECT_EQ(Loader->WavePeaks, first);
+    EXPECT_EQ(ReadFile(Folder.Song("song.pks")), pks);
+    EXPECT_EQ(QFileInfo(Folder.Song("song.pks")).lastModified(), built);
+}
+
+TEST_F(SongLoaderTest, TouchingTheSongOrLosingACacheFileDecodesAgain) {
+    const QString song = Folder.AddSong("song_350ms.mp3", "song.mp3");
+    ASSERT_TRUE(Loader->LoadSong(song));
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"touch",
+         [&] {
+             QFile file(song);
+             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+             const QDateTime later = file.fileTime(QFileDevice::FileModificationTime).addSecs(3600);
+             ASSERT_TRUE(file.setFileTime(later, QFileDevice::FileModificationTime));
+         }},
+        {"delete pks", [&] { ASSERT_TRUE(QFile::remove(Folder.Song("song.pks"))); }},
+        {"delete nfo", [&] { ASSERT_TRUE(QFile::remove(Folder.Song("song.nfo"))); }},
+        {"short nfo", [&] { ASSERT_TRUE(WriteFile(Folder.Song("song.nfo"), "1234567")); }},
+        {"partial pks", [&] { ASSERT_TRUE(WriteFile(Folder.Song("song.pks"), "12345")); }},
+    };
+    for (const auto& [name, change] : changes) {
+        change();
+        Runner.Clear();
+        ASSERT_TRUE(Loader->LoadSong(song)) << name;
+        EXPECT_EQ(Runner.Modes, DecodeThenLoad()) << name;
+        EXPECT_EQ(Loader->LastCache(), TCacheResult::Built) << name;
+        EXPECT_TRUE(CacheIsCurrent(Folder.Song("song.pks"), song)) << name;
+        EXPECT_EQ(PeakRecordCount(Loader->WavePeaks), RecordsFor(song)) << name;
+    }
+    EXPECT_TRUE(Folder.ProgramFiles().isEmpty());
+}
+
+TEST_F(SongLoaderTest, A48kHzSongIsRefusedAndTheWaveformStays) {
+    ASSERT_TRUE(Loader->LoadSong(Folder.AddSong("song_10s.mp3", "first.mp3")));
+    const TWavePeaks before = Loader->WavePeaks;
+    const QString beforeFile = Loader->PeakFileName;
+    Runner.Clear();
+
+    // The song still opens for playback; only its waveform is refused.
+    EXPECT_TRUE(Loader->LoadSong(Folder.AddSong("song_48k.mp3", "wide.mp3")));
+    EXPECT_EQ(Loader->LastCache(), TCacheResult::Refused);
+    EXPECT_EQ(Ui.Texts(ScriptedUserInterface::Event::ErrorAbort),
+              QStringList{"MP3 file format is not a compatible format with Lumivox Editor "
+                          "(44100 kHz - 16 bit - Stereo)"});
+    EXPECT_EQ(Runner.Outcomes.front(), TImportOutcome::Refused);
+    EXPECT_EQ(Loader->PeakFileName, beforeFile);
+    EXPECT_EQ(Loader->WavePeaks, before);
+    EXPECT_EQ(Folder.SongFiles(), (QStringList{"first.mp3", "first.nfo", "first.pks", "wide.mp3"}));
+    EXPECT_FALSE(QFileInfo::exists(Folder.Places.UserCacheFolder));
+    EXPECT_TRUE(Folder.ProgramFiles().isEmpty());
+    EXPECT_EQ(Doc.SlotCount, 51);
+}
+
+TEST_F(SongLoaderTest, BrokenOrMissingSongsFailWithoutLeavingFiles) {
+    ASSERT_TRUE(Loader->LoadSong(Folder.AddSong("song_350ms.mp3", "good.mp3")));
+    const TWavePeaks before = Loader->WavePeaks;
+    Doc.SlotCount = 7;
+    for (const char* bad : {"not_an_mp3.mp3", "empty.mp3"}) {
+        Ui.Events.clear();
+        Runner.Clear();
+        EXPECT_FALSE(Loader->LoadSong(Folder.AddSong(bad, bad))) << bad;
+        EXPECT_EQ(Loader->LastCache(), TCacheResult::Failed);
+        EXPECT_EQ(Errors(), QStringList{"Input stream error"}) << bad;
+        EXPECT_EQ(Runner.Modes, DecodeThenLoad());
+        EXPECT_EQ(Loader->WavePeaks, before);
+        EXPECT_EQ(Doc.SlotCount, 7);
+    }
+    EXPECT_EQ(Folder.SongFiles(),
+              (QStringList{"empty.mp3", "good.mp3", "good.nfo", "good.pks", "not_an_mp3.mp3"}));
+    EXPECT_TRUE(Folder.ProgramFiles().isEmpty());
+
+    // A missing song is not decoded; the warning says it does not exist.
+    Ui.Events.clear();
+    Runner.Clear();
+    EXPECT_FALSE(Loader->LoadSong(Folder.Song("gone.mp3")));
+    EXPECT_EQ(Loader->LastCache(), TCacheResult::NoSong);
+    EXPECT_EQ(Errors(), QStringList{"MP3 file does not exist!"});
+    EXPECT_EQ(Runner.Modes, LoadOnly());
+    EXPECT_EQ(Host.Calls.last(), "ShowSongFile gone.mp3");
+
+    // A truncated song imports what it holds.
+    Ui.Events.clear();
+    const QString cut = Folder.AddSong("song_truncated.mp3", "cut.mp3");
+    EXPECT_TRUE(Loader->LoadSong(cut));
+    EXPECT_EQ(Loader->LastCache(), TCacheResult::Built);
+    EXPECT_TRUE(Errors().isEmpty());
+    EXPECT_EQ(PeakRecordCount(Loader->WavePeaks), RecordsFor(cut));
+}
+
+TEST_F(SongLoaderTest, SlotCountAndRecordsFollowTheSong) {
+    ASSERT_TRUE(Loader->LoadSong(Folder.AddSong("song_60_05s.mp3", "long.mp3")));
+    EXPECT_EQ(Player.LengthMs(), 60050);
+    EXPECT_EQ(Doc.SlotCount, 601);
+
+    // A mono song is decoded as stereo: the records count the doubled data.
+    const QString mono = Folder.AddSong("song_mono.mp3", "mono.mp3");
+    ASSERT_TRUE(Loader->LoadSong(mono));
+    EXPECT_EQ(Loader->LastCache(), TCacheResult::Built);
+    EXPECT_EQ(Doc.SlotCount, 51);
+    EXPECT_EQ(PeakRecordCount(Loader->WavePeaks), MeasureSong(mono)->Samples / PeakBlockFrames + 1);
+}
+
+TEST_F(SongLoaderTest, PeaksFollowTheLoudnessOfTheSong) {
+    // One second each of silence, a tone at -30 dB and a tone at -1 dB; a record is 128
+    // frames, so each second spans about 345 records.
+    ASSERT_TRUE(Loader->LoadSong(Folder.AddSong("song_levels.mp3", "levels.mp3")));
+    const TWavePeaks& peaks = Loader->WavePeaks;
+    ASSERT_EQ(PeakRecordCount(peaks), 1034);
+    auto max = [&](int record) { return peaks[3 * record + 1]; };
+    auto min = [&](int record) { return peaks[3 * record + 2]; };
+    for (int r = 10; r < 330; ++r) {
+        ASSERT_EQ(max(r), TPeakPair(0, 0)) << r;
+        ASSERT_EQ(min(r), TPeakPair(0, 0)) << r;
+    }
+    for (int r = 360; r < 680; ++r) {
+        ASSERT_TRUE(max(r).first >= 1 && max(r).first <= 8) << r << " " << max(r).first;
+        ASSERT_TRUE(min(r).second <= -1 && min(r).second >= -8) << r << " " << min(r).second;
+    }
+    for (int r = 700; r < 1020; ++r) {
+        ASSERT_GE(max(r).first, 100) << r;
+        ASSERT_LE(min(r).second, -100) << r;
+        ASSERT_EQ(peaks[3 * r], TPeakPair(0, 0)) << r; // end values are always 0
+    }
+}
+
+TEST_F(SongLoaderTest, CancellingADecodeLeavesNoFiles) {
+    CancellingRunner cancelling(Ui);
+    MakeLoader(cancelling);
+    const QString song = Folder.AddSong("song_60_05s.mp3", "song.mp3");
+    EXPECT_TRUE(Loader->LoadSong(song)); // the song itself still opens
+    EXPECT_TRUE(cancelling.TempWaveSeen);
+    EXPECT_EQ(Loader->LastCache(), TCacheResult::Cancelled);
+    EXPECT_TRUE(Loader->PeakFileName.isEmpty());
+    EXPECT_TRUE(Loader->WavePeaks.empty());
+    EXPECT_EQ(Folder.SongFiles(), QStringList{"song.mp3"});
+    EXPECT_FALSE(QFileInfo::exists(Folder.Places.UserCacheFolder));
+    EXPECT_TRUE(Folder.ProgramFiles().isEmpty());
+    EXPECT_TRUE(Errors().isEmpty());
+}
+
+TEST_F(SongLoaderTest, AReadOnlySongFolderKeepsTheCacheInThePerUserFolder) {
+    const QString song = Folder.AddSong("song_350ms.mp3", "song.mp3");
+    const QString songFolder = QFileInfo(song).absolutePath();
+    bool songFolderWritable = false;
+    Folder.Places.IsWritable = [&](const QString& folder) {
+        return folder == songFolder ? songFolderWritable : FolderIsWritable(folder);
+    };
+    MakeLoader(Runner);
+    const QString userPeaks = Folder.Places.UserPeakFile(song);
+    ASSERT_TRUE(Loader->LoadSong(song));
+    EXPECT_EQ(Loader->LastCache(), TCacheResult::Built);
+    EXPECT_EQ(Loader->PeakFileName, userPeaks);
+    EXPECT_TRUE(CacheIsCurrent(userPeaks, song));
+    EXPECT_EQ(Folder.SongFiles(), QStringList{"song.mp3"});
+    EXPECT_EQ(PeakRecordCount(Loader->WavePeaks), RecordsFor(song));
+
+    // Found again there, also once the folder has become writable.
+    for (bool writable : {false, true}) {
+        songFolderWritable = writable;
+        Runner.Clear();
+        ASSERT_TRUE(Loader->LoadSong(song));
+        EXPECT_EQ(Runner.Modes, LoadOnly()) << writable;
+        EXPECT_EQ(Loader->PeakFileName, userPeaks);
+    }
+    EXPECT_EQ(Folder.SongFiles(), QStringList{"song.mp3"});
+}
+
+TEST_F(SongLoaderTest, AFolderWithoutWritePermissionUsesThePerUserFolder) {
+    const QString song = Folder.AddSong("song_350ms.mp3", "song.mp3");
+    const QByteArray folder = QFile::encodeName(QFileInfo(song).absolutePath());
+    ASSERT_EQ(chmod(folder.constData(), 0555), 0);
+    const bool writable = FolderIsWritable(QFileInfo(song).absolutePath());
+    if (writable) {
+        chmod(folder.constData(), 0755);
+        GTEST_SKIP() << "permissions do not stop this user (root) from writing";
+    }
+    const bool loaded = Loader->LoadSong(song);
+    chmod(folder.constData(), 0755);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(Loader->PeakFileName, Folder.Places.UserPeakFile(song));
+    EXPECT_EQ(Folder.SongFiles(), QStringList{"song.mp3"});
+}
+
+TEST_F(SongLoaderTest, TwoImportsAtOnceUseTempFilesOfTheirOwn) {
+    const QString song = Folder.AddSong("song_350ms.mp3", "song.mp3");
+    QStringList temps;
+    {
+        TSongImport first(Ui, Lang, Folder.Places);
+        TSongImport second(Ui, Lang, Folder.Places);
+        for (TSongImport* session : {&first, &second}) {
+            session->PrepareDecode(song, PeakFileFor(song));
+            session->Activate();
+            ASSERT_EQ(session->Mode(), TImportMode::Decode);
+            temps << session->TempWavePath();
+        }
+        EXPECT_NE(temps[0], temps[1]);
+        EXPECT_EQ(Folder.ProgramFiles().size(), 2);
+        for (const QString& temp : temps)
+            EXPECT_EQ(QFileInfo(temp).absolutePath(), Folder.Places.ProgramFolder);
+    }
+    // Sessions that end without finishing still remove their files.
+    EXPECT_TRUE(Folder.ProgramFiles().isEmpty());
+}
+
+// Plays until stopped; records the calls LoadSong makes.
+class FakePlayer : public MeasuringMediaPlayer {
+public:
+    QStringList* Calls = nullptr;
+    bool Playing = false;
+    bool Open(const QString& path) override {
+        *Calls << QStringLiteral("Open");
+        return MeasuringMediaPlayer::Open(path);
+    }
+    void Close() override {
+        *Calls << QStringLiteral("Close");
+        MeasuringMediaPlayer::Close();
+    }
+    void Stop() override {
+        *Calls << QStringLiteral("Stop");
+        Playing = false;
+    }
+    TMediaMode Mode() const override {
+        return Playing ? TMediaMode::Playing : MeasuringMediaPlayer::Mode();
+    }
+};
+
+TEST_F(SongLoaderTest, StopsAPlayingSongAndReopensThePlayer) {
+    FakePlayer player;
+    player.Calls = &Host.Calls;
+    SongLoader loader(Doc, Ui, Lang, player, Runner, &Host, Folder.Places);
+    const QString song = Folder.AddSong("song_350ms.mp3", "song.mp3");
+    ASSERT_TRUE(loader.LoadSong(song));
+    player.Playing = true;
+    Host.Calls.clear();
+    ASSERT_TRUE(loader.LoadSong(song));
+    EXPECT_EQ(Host.Calls.mid(0, 6), (QStringList{"EndRecordMode", "Stop", "ResetTimelineScroll",
+                                                 "ResetTransport", "Close", "Open"}));
+}
+
+} // namespace
