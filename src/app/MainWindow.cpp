@@ -1,0 +1,660 @@
+// The main window's construction in start-up order, its layout, and the routing of commands
+// to the logic classes.
+#include "app/MainWindow.h"
+
+#include "audio/AudioPlayer.h"
+#include "audio/ImportDialog.h"
+#include "persistence/SettingsFile.h"
+#include "ui/AboutBox.h"
+#include "ui/Glyphs.h"
+#include "ui/ProjectPropertiesDialog.h"
+#include "ui/QtUserInterface.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace lumivox {
+
+namespace {
+
+constexpr int LeftColumnWidth = 169;
+const QColor ReadOutBackground(0xE6, 0xE6, 0xE6);
+
+QFrame* Line(int height, QWidget* parent) {
+    auto* line = new QFrame(parent);
+    line->setFixedHeight(height);
+    line->setAutoFillBackground(true);
+    line->setBackgroundRole(QPalette::Dark);
+    return line;
+}
+
+QFrame* VerticalLine(QWidget* parent) {
+    auto* line = new QFrame(parent);
+    line->setFixedWidth(1);
+    line->setAutoFillBackground(true);
+    line->setBackgroundRole(QPalette::Dark);
+    return line;
+}
+
+// A read-out box: centred text, a single border, light grey, "..." until first set.
+QLabel* ReadOut(const char* name, QWidget* parent) {
+    auto* label = new QLabel(QStringLiteral("..."), parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setAlignment(Qt::AlignCenter);
+    label->setFrameShape(QFrame::Box);
+    label->setLineWidth(1);
+    label->setAutoFillBackground(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, ReadOutBackground);
+    label->setPalette(palette);
+    return label;
+}
+
+QToolButton* ToolButton(const char* name, Glyph glyph, QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoRaise(true);
+    button->setFixedSize(40, 34);
+    button->setIcon(GlyphIcon(glyph));
+    button->setIconSize(QSize(22, 22));
+    return button;
+}
+
+QLabel* Caption(const char* name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+} // namespace
+
+TForm1::TForm1(const TForm1Options& options, QWidget* parent)
+    : QMainWindow(parent), Options(options) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowIcon(ApplicationIcon());
+
+    // The user-interface seam and the dialogs behind it.
+    if (Options.Ui) {
+        Ui = Options.Ui;
+    } else {
+        OwnUi = std::make_unique<QtUserInterface>(this);
+        Ui = OwnUi.get();
+    }
+    if (Options.Properties) {
+        Properties = Options.Properties;
+    } else {
+        OwnProperties = std::make_unique<TForm3>(this);
+        Properties = OwnProperties.get();
+    }
+
+    // Start-up: no anchor, selection commands off; an unsaved, unmodified English project.
+    Doc.Project.Name = Text(TextTable::CommonTexts, CommonText::NewProject, Language::English);
+    if (Options.SilentAudio)
+        MediaPlayer = std::make_unique<AudioPlayer>(AudioPlayer::Options{});
+    else
+        MediaPlayer = std::make_unique<AudioPlayer>();
+    if (Options.HeadlessImport) {
+        Runner = std::make_unique<HeadlessImportRunner>(*Ui);
+    } else {
+        ImportDialog = new TOKBottomDlg(this);
+        Runner = std::make_unique<DialogImportRunner>(*ImportDialog);
+    }
+    Loader = std::make_unique<SongLoader>(Doc, *Ui, Lang, *MediaPlayer, *Runner, this);
+    File = std::make_unique<ProjectFile>(Doc, *Ui, *Loader, this);
+    Life = std::make_unique<ProjectLifecycle>(Doc, *Ui, *Properties, *Loader, *MediaPlayer, *File,
+                                              *this, Lang);
+
+    Menu = new TMainMenus(menuBar(), this);
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("CentralArea"));
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    auto* toolBar = new QWidget(central);
+    toolBar->setObjectName(QStringLiteral("ToolBar"));
+    BuildToolBar(toolBar);
+    column->addWidget(toolBar);
+    column->addWidget(Line(1, central));
+    column->addWidget(BuildRulerPanel());
+    column->addWidget(Line(2, central));
+    column->addWidget(BuildTrackArea(), 1);
+    column->addWidget(Line(1, central));
+    column->addWidget(BuildStatusBar());
+    setCentralWidget(central);
+    BuildTimers();
+    ConnectCommands();
+
+    ShowWindowCaption(Life->WindowCaption());
+    DisableSelectionCommands();
+    Menu->MIDIMap1->setEnabled(false);
+    StaticText2->setText(QString::number(DrawValueSetting));
+    SpeedButton9->setChecked(true);
+
+    ReadSettingsAtStart();
+    ApplyLanguage();
+    UpdateCommands();
+    DXTimer1->start();
+    UpdateZoomLabels();
+    ShowRecordGlyph();
+
+    resize(800, 601);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildToolBar(QWidget* bar) {
+    bar->setFixedHeight(36);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(2, 1, 2, 1);
+    row->setSpacing(0);
+    auto gap = [row] { row->addSpacing(8); };
+
+    SpeedButton5 = ToolButton("SpeedButton5", Glyph::GoToBeginning, bar);
+    SpeedButton6 = ToolButton("SpeedButton6", Glyph::Play, bar);
+    SpeedButton1 = ToolButton("SpeedButton1", Glyph::Stop, bar);
+    SpeedButton2 = ToolButton("SpeedButton2", Glyph::Pause, bar);
+    SpeedButton3 = ToolButton("SpeedButton3", Glyph::GoToEnd, bar);
+    for (QToolButton* button :
+         {SpeedButton5, SpeedButton6, SpeedButton1, SpeedButton2, SpeedButton3})
+        row->addWidget(button);
+    gap();
+    SpeedButton16 = ToolButton("SpeedButton16", Glyph::RecordOff, bar);
+    row->addWidget(SpeedButton16);
+    gap();
+    SpeedButton15 = ToolButton("SpeedButton15", Glyph::RealTime, bar);
+    SpeedButton15->setCheckable(true);
+    row->addWidget(SpeedButton15);
+    gap();
+    SpeedButton9 = ToolButton("SpeedButton9", Glyph::Draw, bar);
+    SpeedButton10 = ToolButton("SpeedButton10", Glyph::Rubber, bar);
+    SpeedButton14 = ToolButton("SpeedButton14", Glyph::DrawValue, bar);
+    SpeedButton8 = ToolButton("SpeedButton8", Glyph::Draw, bar);
+    SpeedButton8->hide(); // the selection mode exists but is never offered
+    auto* tools = new QButtonGroup(bar);
+    tools->setExclusive(true);
+    int tag = 1;
+    for (QToolButton* button : {SpeedButton9, SpeedButton10, SpeedButton14}) {
+        button->setCheckable(true);
+        tools->addButton(button, tag++);
+        row->addWidget(button);
+    }
+    SpeedButton8->setCheckable(true);
+    SpeedButton13 = ToolButton("SpeedButton13", Glyph::ValueSelector, bar);
+    row->addWidget(SpeedButton13);
+    StaticText2 = ReadOut("StaticText2", bar);
+    StaticText2->setFixedSize(40, 21);
+    row->addWidget(StaticText2);
+    gap();
+    // Each zoom pair with its read-out.
+    auto zoomGroup = [&](const char* in, Glyph inGlyph, const char* out, Glyph outGlyph,
+                         const char* readOut, QToolButton*& inButton, QToolButton*& outButton,
+                         QLabel*& label) {
+        inButton = ToolButton(in, inGlyph, bar);
+        outButton = ToolButton(out, outGlyph, bar);
+        label = ReadOut(readOut, bar);
+        label->setFixedSize(40, 21);
+        row->addWidget(inButton);
+        row->addWidget(outButton);
+        row->addWidget(label);
+    };
+    zoomGroup("SpeedButton4", Glyph::HorizontalZoomIn, "SpeedButton7", Glyph::HorizontalZoomOut,
+              "StaticText5", SpeedButton4, SpeedButton7, StaticText5);
+    gap();
+    zoomGroup("SpeedButton11", Glyph::VerticalZoomIn, "SpeedButton12", Glyph::VerticalZoomOut,
+              "StaticText4", SpeedButton11, SpeedButton12, StaticText4);
+    row->addStretch(1);
+}
+
+QWidget* TForm1::BuildRulerPanel() {
+    auto* panel = new QWidget;
+    panel->setObjectName(QStringLiteral("RulerPanel"));
+    panel->setFixedHeight(90);
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+
+    auto* left = new QWidget(panel);
+    left->setFixedWidth(LeftColumnWidth);
+    auto* leftColumn = new QVBoxLayout(left);
+    leftColumn->setContentsMargins(12, 8, 12, 8);
+    leftColumn->setSpacing(8);
+    StaticText1 = ReadOut("StaticText1", left);
+    StaticText1->setFixedHeight(17);
+    StaticText1->setTextFormat(Qt::PlainText);
+    Label1 = Caption("Label1", left);
+    QFont bold = Label1->font();
+    bold.setBold(true);
+    Label1->setFont(bold);
+    leftColumn->addWidget(StaticText1);
+    leftColumn->addWidget(Label1);
+    leftColumn->addStretch(1);
+    row->addWidget(left);
+    row->addWidget(VerticalLine(panel));
+
+    // The ruler and waveform strip; the timeline views take it over.
+    ScrollBox2 = new QFrame(panel);
+    ScrollBox2->setObjectName(QStringLiteral("ScrollBox2"));
+    ScrollBox2->setAutoFillBackground(true);
+    QPalette palette = ScrollBox2->palette();
+    palette.setColor(QPalette::Window, QColor(0xEF, 0xEF, 0xEF));
+    ScrollBox2->setPalette(palette);
+    Panel17 = new QWidget(ScrollBox2);
+    Panel17->setObjectName(QStringLiteral("Panel17"));
+    Panel17->setStyleSheet(QStringLiteral("background: red"));
+    Panel17->setGeometry(0, 0, 1, 90);
+    Panel17->hide();
+    Panel15 = new QWidget(ScrollBox2);
+    Panel15->setObjectName(QStringLiteral("Panel15"));
+    Panel15->setStyleSheet(QStringLiteral("background: black"));
+    Panel15->setGeometry(0, 0, 1, 90);
+    Panel15->hide();
+    row->addWidget(ScrollBox2, 1);
+    return panel;
+}
+
+QWidget* TForm1::BuildTrackArea() {
+    auto* area = new QWidget;
+    area->setObjectName(QStringLiteral("TrackArea"));
+    auto* row = new QHBoxLayout(area);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+
+    ScrollBox3 = new QScrollArea(area);
+    ScrollBox3->setObjectName(QStringLiteral("ScrollBox3"));
+    ScrollBox3->setFixedWidth(LeftColumnWidth);
+    ScrollBox3->setFrameShape(QFrame::NoFrame);
+    ScrollBox3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ScrollBox3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    PaintBox4 = new QWidget;
+    PaintBox4->setObjectName(QStringLiteral("PaintBox4"));
+    ScrollBox3->setWidget(PaintBox4);
+    row->addWidget(ScrollBox3);
+    row->addWidget(VerticalLine(area));
+
+    ScrollBox1 = new QScrollArea(area);
+    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+    ScrollBox1->setFrameShape(QFrame::NoFrame);
+    PaintBox3 = new QWidget;
+    PaintBox3->setObjectName(QStringLiteral("PaintBox3"));
+    ScrollBox1->setWidget(PaintBox3);
+    row->addWidget(ScrollBox1, 1);
+    return area;
+}
+
+QWidget* TForm1::BuildStatusBar() {
+    auto* bar = new QFrame;
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setFrameShape(QFrame::Panel);
+    bar->setFrameShadow(QFrame::Sunken);
+    bar->setFixedHeight(27);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(8, 2, 2, 2);
+    row->setSpacing(6);
+    Label10 = Caption("Label10", bar);
+    StaticText7 = ReadOut("StaticText7", bar);
+    StaticText7->setFixedWidth(65);
+    Label3 = Caption("Label3", bar);
+    StaticText3 = ReadOut("StaticText3", bar);
+    StaticText3->setFixedWidth(81);
+    Label8 = Caption("Label8", bar);
+    Label8->setText(QStringLiteral("MIDI :"));
+    Shape1 = new QFrame(bar);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setFixedSize(17, 9);
+    Shape1->setFrameShape(QFrame::Box);
+    Shape1->setAutoFillBackground(true);
+    QPalette grey = Shape1->palette();
+    grey.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+    Shape1->setPalette(grey);
+    Image4 = new QLabel(bar);
+    Image4->setObjectName(QStringLiteral("Image4"));
+    Image4->setFixedWidth(79);
+    Image4->setPixmap(LogoPixmap(QSize(72, 20), devicePixelRatio()));
+    Image4->setAlignment(Qt::AlignCenter);
+    row->addWidget(Label10);
+    row->addWidget(StaticText7);
+    row->addSpacing(12);
+    row->addWidget(Label3);
+    row->addWidget(StaticText3);
+    row->addSpacing(12);
+    row->addWidget(Label8);
+    row->addWidget(Shape1);
+    row->addStretch(1);
+    row->addWidget(Image4);
+    return bar;
+}
+
+void TForm1::BuildTimers() {
+    auto timer = [this](const char* name, int interval, bool singleShot) {
+        auto* t = new QTimer(this);
+        t->setObjectName(QString::fromLatin1(name));
+        t->setInterval(interval);
+        t->setSingleShot(singleShot);
+        return t;
+    };
+    DXTimer1 = timer("DXTimer1", 10, false);
+    DXTimer1->setTimerType(Qt::PreciseTimer);
+    Timer1 = timer("Timer1", 1000, true);
+    Timer2 = timer("Timer2", 500, false);
+    Timer3 = timer("Timer3", 200, false);
+    // The show clock runs only while the application is the active one.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive)
+                    DXTimer1->start();
+                else
+                    DXTimer1->stop();
+            });
+    connect(Timer3, &QTimer::timeout, this, [this] {
+        QPalette grey = Shape1->palette();
+        grey.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+        Shape1->setPalette(grey);
+    });
+}
+
+void TForm1::ConnectCommands() {
+    TMainMenus& m = *Menu;
+    connect(m.New2, &QAction::triggered, this, [this] { Life->NewProject(); });
+    connect(m.Property1, &QAction::triggered, this, [this] { Life->ProjectProperties(); });
+    connect(m.Open1, &QAction::triggered, this, [this] { Life->Open(); });
+    connect(m.Save1, &QAction::triggered, this, [this] { Life->Save(); });
+    connect(m.SaveAs1, &QAction::triggered, this, [this] { Life->SaveAs(); });
+    connect(m.CreateSeqFile1, &QAction::triggered, this, [this] { Life->CreateSeqFile(); });
+    connect(m.ReplaceMP3File1, &QAction::triggered, this, [this] { Life->ReplaceMp3File(); });
+    connect(m.Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(m.About1, &QAction::triggered, this, [this] {
+        if (!AboutBox)
+            AboutBox = new TForm2([this] { return Lang; }, this);
+        AboutBox->exec();
+    });
+
+    connect(m.English1, &QAction::triggered, this, [this] { SetLanguage(Language::English); });
+    connect(m.French1, &QAction::triggered, this, [this] { SetLanguage(Language::French); });
+    connect(m.Espaol1, &QAction::triggered, this, [this] { SetLanguage(Language::Spanish); });
+    connect(m.Deutsch1, &QAction::triggered, this, [this] { SetLanguage(Language::German); });
+
+    for (QAction* port : m.ComPorts)
+        connect(port, &QAction::triggered, this,
+                [this, port] { PortName = QStringLiteral("COM%1").arg(port->data().toInt()); });
+    connect(m.RealTimeMode1, &QAction::triggered, this, [this] { SetRealTimeMode(!RealTimeMode); });
+    connect(SpeedButton15, &QToolButton::clicked, this, [this] { SetRealTimeMode(!RealTimeMode); });
+    connect(m.None1, &QAction::triggered, this, [this] { MidiName.clear(); });
+
+    // Editing tools: the tool bar group, the Edit menu and the lanes' pop-up choose alike.
+    auto chooseTool = [this](int tool) {
+        EditTool = tool;
+        SpeedButton9->setChecked(tool == 1);
+        SpeedButton10->setChecked(tool == 2);
+        SpeedButton14->setChecked(tool == 3);
+    };
+    for (QAction* item : {m.Drawmode1, m.Rubbermode1, m.Drawvaluemode1, m.Drawmode2, m.Rubbermode2,
+                          m.Drawvaluemode2})
+        connect(item, &QAction::triggered, this,
+                [chooseTool, item] { chooseTool(item->data().toInt()); });
+    int tool = 1;
+    for (QToolButton* button : {SpeedButton9, SpeedButton10, SpeedButton14}) {
+        connect(button, &QToolButton::clicked, this, [chooseTool, tool] { chooseTool(tool); });
+        ++tool;
+    }
+    connect(SpeedButton13, &QToolButton::clicked, this, [this] {
+        Menu->PopupMenu4->popup(SpeedButton13->mapToGlobal(QPoint(SpeedButton13->width(), 0)));
+    });
+    connect(m.ValueMenu, &TNumberMenu::Picked, this, [this](int value, const QString& caption) {
+        DrawValueSetting = value;
+        StaticText2->setText(caption);
+    });
+
+    connect(SpeedButton16, &QToolButton::clicked, this, [this] {
+        RecordMode = !RecordMode;
+        ShowRecordGlyph();
+    });
+}
+
+void TForm1::ReadSettingsAtStart() {
+    SettingsFile = Options.SettingsPath.isEmpty() ? SettingsFilePath() : Options.SettingsPath;
+    TSettings current;
+    current.language = Lang;
+    current.ComPort = PortName;
+    current.LastProject = Doc.ProjectFileName;
+    current.MidiInputName = MidiName;
+    QStringList midiCaptions;
+    const QList<QAction*> midiItems = Menu->MidiGroup->actions();
+    for (QAction* item : midiItems)
+        if (item != Menu->None1)
+            midiCaptions << item->text();
+    const TSettingsReadResult result = ReadSettings(SettingsFile, current, midiCaptions);
+    Lang = result.Settings.language;
+    PortName = result.Settings.ComPort;
+    Doc.ProjectFileName = result.Settings.LastProject;
+    MidiName = result.Settings.MidiInputName;
+    CheckLanguageItem();
+    if (result.ComPortItem >= 1 && result.ComPortItem <= 6)
+        Menu->ComPorts[static_cast<std::size_t>(result.ComPortItem - 1)]->setChecked(true);
+    if (result.MidiItem >= 0 && result.MidiItem < midiCaptions.size()) {
+        for (QAction* item : midiItems)
+            if (item != Menu->None1 && item->text() == midiCaptions[result.MidiItem])
+                item->setChecked(true);
+    }
+}
+
+void TForm1::CheckLanguageItem() {
+    switch (Lang) {
+    case Language::French:
+        Menu->French1->setChecked(true);
+        break;
+    case Language::Spanish:
+        Menu->Espaol1->setChecked(true);
+        break;
+    case Language::German:
+        Menu->Deutsch1->setChecked(true);
+        break;
+    case Language::English:
+        Menu->English1->setChecked(true);
+        break;
+    }
+}
+
+void TForm1::SetLanguage(Language language) {
+    Lang = language;
+    CheckLanguageItem();
+    ApplyLanguage();
+}
+
+void TForm1::ApplyLanguage() {
+    Menu->ApplyTexts(Lang);
+    auto text = [this](TextTable table, int entry) { return Text(table, entry, Lang); };
+    Label10->setText(text(TextTable::StatusLabels, 2));
+    Label3->setText(text(TextTable::StatusLabels, 3));
+    const std::array<QToolButton*, 16> buttons = {
+        SpeedButton5, SpeedButton6,  SpeedButton1,  SpeedButton2,  SpeedButton3, SpeedButton15,
+        SpeedButton9, SpeedButton10, SpeedButton14, SpeedButton13, SpeedButton8, SpeedButton4,
+        SpeedButton7, SpeedButton11, SpeedButton12, SpeedButton16};
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        buttons[i]->setToolTip(text(TextTable::ToolBarHints, static_cast<int>(i) + 1));
+    // The time label keeps its time and takes the new prefix.
+    const qint64 position = MediaPlayer->IsOpen() ? MediaPlayer->PositionMs() : 0;
+    const qint64 s = position / 1000;
+    Label1->setText(text(TextTable::StatusLabels, 1) +
+                    QString::asprintf("%.2lld:%.2lld:%.2lld,%.3lld", s / 3600, (s / 60) % 60,
+                                      s % 60, position % 1000));
+    const QString all = text(TextTable::CommonTexts, CommonText::All);
+    for (auto& track : Doc.Tracks)
+        if (track->Output == 0)
+            track->SetOutputText(all);
+}
+
+void TForm1::UpdateCommands() {
+    TCommandInputs in;
+    in.SongOpen = MediaPlayer->IsOpen();
+    in.TrackCount = Doc.TrackCount();
+    const TCommandStates s = ComputeCommandStates(in);
+    TMainMenus& m = *Menu;
+    m.New1->setEnabled(s.NewTrack);
+    m.Delete1->setEnabled(s.DeleteTrack);
+    for (QAction* action : {m.Property1, m.Save1, m.SaveAs1, m.CreateSeqFile1, m.ReplaceMP3File1})
+        action->setEnabled(s.SongCommands);
+    for (QToolButton* button :
+         {SpeedButton5, SpeedButton6, SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton16})
+        button->setEnabled(s.Transport);
+    for (QAction* action : {m.Couper1, m.Copier1, m.Cut1, m.Copy1})
+        action->setEnabled(s.CutCopy);
+    m.Coller1->setEnabled(s.Paste);
+    m.Paste1->setEnabled(s.Paste);
+    m.Undo1->setEnabled(s.Undo);
+    m.Redo1->setEnabled(s.Redo);
+}
+
+void TForm1::DisableSelectionCommands() {
+    Menu->Couper1->setEnabled(false);
+    Menu->Copier1->setEnabled(false);
+    Menu->Delete1->setEnabled(false);
+}
+
+void TForm1::UpdateZoomLabels() {
+    StaticText5->setText(QStringLiteral("x %1").arg(16 - HorzZoom));
+    StaticText4->setText(QStringLiteral("x %1").arg(VertZoom));
+    StaticText3->setText(QStringLiteral("%1 ms").arg(ResolutionMs(Doc.ResolutionIndex)));
+}
+
+void TForm1::ShowSongFile(const QString& path) {
+    StaticText1->setText(QFileInfo(path).fileName());
+    StaticText1->setToolTip(path);
+}
+
+void TForm1::ResetTimelineScroll() {
+    ScrollBox2->update();
+}
+
+void TForm1::ResetTransport() {
+    RecordMode = false;
+    ShowRecordGlyph();
+}
+
+int TForm1::ZoomDivisor() const {
+    return 1 << (15 - HorzZoom);
+}
+
+void TForm1::SetTimelineWidth(std::int64_t width) {
+    PaintBox3->setFixedWidth(static_cast<int>(std::min<std::int64_t>(width, QWIDGETSIZE_MAX)));
+}
+
+void TForm1::SetRealTimeMode(bool on) {
+    RealTimeMode = on;
+    SpeedButton15->setChecked(on);
+    Menu->RealTimeMode1->setChecked(on);
+}
+
+void TForm1::ShowRecordGlyph() {
+    SpeedButton16->setIcon(GlyphIcon(RecordMode ? Glyph::RecordOn : Glyph::RecordOff));
+}
+
+void TForm1::FormActivate() {
+    if (!FirstActivation)
+        return;
+    FirstActivation = false;
+    if (!Options.StartProject.isEmpty())
+        Life->OpenProjectByName(Options.StartProject);
+    else if (!Doc.ProjectFileName.isEmpty() && QFileInfo::exists(Doc.ProjectFileName))
+        Life->OpenProjectByName(Doc.ProjectFileName);
+}
+
+void TForm1::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    // Without a window manager the window may never be activated; being shown counts as
+    // the first activation then.
+    if (FirstActivation)
+        QTimer::singleShot(0, this, [this] { FormActivate(); });
+}
+
+bool TForm1::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && FirstActivation) {
+        // Opening waits until the window is on screen and its activation is done.
+        QTimer::singleShot(0, this, [this] { FormActivate(); });
+    }
+    return QMainWindow::event(e);
+}
+
+void TForm1::closeEvent(QCloseEvent* e) {
+    Life->PrepareClose();
+    DXTimer1->stop();
+    TSettings settings;
+    settings.language = Lang;
+    settings.ComPort = PortName;
+    settings.LastProject = Doc.ProjectFileName;
+    settings.MidiInputName = MidiName;
+    WriteSettings(SettingsFile, settings);
+    e->accept();
+}
+
+// Shell operations.
+
+void TForm1::StopTransport() {
+    if (MediaPlayer->Mode() == TMediaMode::Playing)
+        MediaPlayer->Stop();
+}
+
+void TForm1::ResolutionChanged() {
+    UpdateZoomLabels();
+    ScrollBox2->update();
+}
+
+void TForm1::ClearSelection() {
+    AnchorTrack = -1;
+    DisableSelectionCommands();
+}
+
+void TForm1::TracksRemoved() {
+    PaintBox3->setFixedHeight(0);
+    ScrollBox3->update();
+}
+
+void TForm1::RefreshOutputMenu() {
+    for (int n = 0; n <= 255; ++n)
+        Menu->OutputMenu->Item(n)->setEnabled(true);
+    for (const auto& track : Doc.Tracks)
+        Menu->OutputMenu->Item(track->Output)->setEnabled(false);
+}
+
+void TForm1::SoloChanged() {
+    PaintBox3->update();
+}
+void TForm1::ClearHistory() {
+    UpdateCommands();
+}
+void TForm1::TakeSnapshot() {}
+void TForm1::ClearClipboard() {}
+
+void TForm1::BeginBulkUpdate() {
+    ++BulkDepth;
+}
+void TForm1::EndBulkUpdate() {
+    if (BulkDepth > 0)
+        --BulkDepth;
+}
+
+void TForm1::TrackAdded(TFullTrack& /*track*/) {
+    UpdateCommands();
+    RefreshOutputMenu();
+}
+
+void TForm1::ProjectNameChanged(const QString& name) {
+    setWindowTitle(QString::fromLatin1(WindowCaptionPrefix) + name);
+}
+
+} // namespace lumivox

@@ -1,0 +1,96 @@
+// The life of the one open project: New, Properties, Open, Save, Save as, the save prompt,
+// closing, replacing the song and exporting the sequence file. Widget-free: it talks to the
+// user through IUserInterface and to the window through IProjectShell.
+#pragma once
+
+#include "audio/MediaPlayer.h"
+#include "model/ShowDocument.h"
+#include "output/SequenceExport.h"
+#include "persistence/ProjectFile.h"
+#include "ui/ProjectProperties.h"
+#include "ui/UserInterface.h"
+
+#include <QString>
+
+namespace lumivox {
+
+inline constexpr char WindowCaptionPrefix[] = "Lumivox Editor V1.4 - ";
+
+// What the lifecycle asks of the main window. Every operation is optional so partial
+// windows (and tests) implement only what they show.
+class IProjectShell {
+public:
+    virtual ~IProjectShell() = default;
+    virtual void StopTransport() {}
+    virtual void ShowWindowCaption(const QString& /*caption*/) {}
+    // The resolution was set: pixel scales, zoom read-outs and the ruler follow it.
+    virtual void ResolutionChanged() {}
+    // AnchorTrack := none and the selection commands disabled.
+    virtual void ClearSelection() {}
+    // Tracks were removed: repaint the header column and update the lanes' height.
+    virtual void TracksRemoved() {}
+    virtual void UpdateCommands() {}
+    virtual void RefreshOutputMenu() {}
+    // SoloActive was recomputed: repaint the lanes.
+    virtual void SoloChanged() {}
+    virtual void ClearHistory() {}
+    virtual void TakeSnapshot() {}
+    virtual void ClearClipboard() {}
+    virtual void BeginBulkUpdate() {}
+    virtual void EndBulkUpdate() {}
+};
+
+class ProjectLifecycle {
+public:
+    ProjectLifecycle(ShowDocument& document, IUserInterface& ui,
+                     IProjectPropertiesEditor& properties, ISongLoader& songs, IMediaPlayer& player,
+                     ProjectFile& file, IProjectShell& shell, const Language& language);
+
+    bool SongOpen() const { return Player.IsOpen(); }
+    QString WindowCaption() const;
+
+    // The save prompt: on Yes the project is saved; there is no Cancel.
+    void AskSaveChanges();
+
+    void NewProject();
+    void ProjectProperties();
+    void Open();
+    // Opens a project without a dialog (start-up, command line). True when it was read.
+    bool OpenProjectByName(const QString& path);
+    // Empties the project before a file is read.
+    void ResetProject();
+    void Save();
+    void SaveAs();
+    // Stops the transport and asks to save a modified project; the window then writes the
+    // settings and closes.
+    void PrepareClose();
+    void ReplaceMp3File();
+    TSequenceExport::Result CreateSeqFile();
+
+    // The export's working lists, kept as long as the window.
+    TSequenceExport& Exporter() { return Export; }
+
+private:
+    QString Tr(TextTable table, int entry) const { return Text(table, entry, Lang); }
+    bool SongFileExists() const;
+    // Writes the project; only a successful write clears Modified and starts a new history.
+    bool WriteTo(const QString& path);
+    void RemoveAllTracks(bool withProgress);
+    void RefreshAfterCommand();
+    void ShowCaption();
+    void ApplyResolution(int resolutionIndex);
+    // The five text fields and the comments from the dialog.
+    void TakeTextFields(const TProjectPropertiesData& data);
+
+    ShowDocument& Doc;
+    IUserInterface& Ui;
+    IProjectPropertiesEditor& Properties;
+    ISongLoader& Songs;
+    IMediaPlayer& Player;
+    ProjectFile& File;
+    IProjectShell& Shell;
+    const Language& Lang;
+    TSequenceExport Export;
+};
+
+} // namespace lumivox

@@ -1,0 +1,57 @@
+// lumivox-editor: the show editor's program. `lumivox-editor [PROJECT]` opens the given
+// project instead of the last one.
+#include "app/MainWindow.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QStringList>
+
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+// Reports any error an event handler lets through in a message box instead of ending the
+// program: the operator keeps the window and the show.
+class TApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& error) {
+            Report(QString::fromUtf8(error.what()));
+        } catch (...) {
+            Report(QStringLiteral("Unknown error"));
+        }
+        return false;
+    }
+
+private:
+    void Report(const QString& text) {
+        if (Reporting) // an error while the report itself is shown
+            return;
+        Reporting = true;
+        QMessageBox::critical(activeWindow(), QStringLiteral("Lumivox Editor"), text);
+        Reporting = false;
+    }
+    bool Reporting = false;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("lumivox-editor"));
+    QApplication::setOrganizationName(QStringLiteral("Lumivox"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Lumivox Editor"));
+
+    lumivox::TForm1Options options;
+    const QStringList args = QApplication::arguments();
+    if (args.size() > 1)
+        options.StartProject = args.at(1);
+    lumivox::TForm1 window(options);
+    window.show();
+    return QApplication::exec();
+}
