@@ -1,0 +1,183 @@
+// Painting the timeline: a full repaint of a 1920 x 1080 lanes view holding 255 tracks of a
+// one-hour song at levels 15 and 1 (and, for reference, the densest level 10 with the
+// flattest lanes), and the 1920-pixel waveform strip of a 13,107-second song at levels 1
+// and 15, each against filling the same area with one colour in the same run.
+#include "BenchSupport.h"
+
+#include "editor/LanesView.h"
+#include "editor/RulerView.h"
+#include "editor/TimelineScroll.h"
+#include "model/ShowDocument.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+using namespace lumivox;
+
+constexpr int ViewWidth = 1920;
+constexpr int ViewHeight = 1080;
+
+// A waveform of `seconds` with a varying envelope, as the cache loader gives it.
+TWavePeaks MakePeaks(int seconds) {
+    const auto records = static_cast<std::size_t>(std::int64_t{seconds} * 44100 / 128);
+    TWavePeaks peaks(records * 3);
+    for (std::size_t r = 0; r < records; ++r) {
+        const auto a = static_cast<std::int32_t>((r * 37) % 128);
+        const auto b = static_cast<std::int32_t>((r * 53) % 128);
+        peaks[3 * r] = {a / 4, -b / 4};
+        peaks[3 * r + 1] = {a, b};
+        peaks[3 * r + 2] = {-a, -b - 1};
+    }
+    return peaks;
+}
+
+// 255 tracks over one hour, each holding a mix of ramps, blocks and gaps; one muted.
+struct HourShow {
+    ShowDocument Doc;
+    TWavePeaks Peaks = MakePeaks(3600);
+    HourShow() {
+        Doc.SlotCount = 3600 * 10 + 1;
+        for (int k = 0; k < MaxTracks; ++k)
+            Doc.AddTrack(Language::English);
+        for (int k = 1; k <= MaxTracks; ++k)
+            for (int slot = 1; slot < Doc.SlotCount; ++slot)
+                Doc.Track(k).SetValue(slot, static_cast<std::uint8_t>(
+                                                (slot / 7 + k) % 3 == 0 ? 0 : (slot * k) % 256));
+        Doc.Track(3).SetMute(true);
+    }
+};
+
+HourShow& Show() {
+    static HourShow show;
+    return show;
+}
+
+const TWavePeaks& LongestSong() {
+    static const TWavePeaks peaks = MakePeaks(13107);
+    return peaks;
+}
+
+// Renders `widget` into `image` as a full repaint of its area.
+void Render(QWidget& widget, QImage& image) {
+    widget.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+}
+
+// The anchor: a widget that fills itself with one colour.
+class FlatView : public QWidget {
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), QColor(0xDD, 0xFF, 0xDD));
+    }
+};
+
+void RenderFlat(benchmark::State& state, int width, int height) {
+    FlatView view;
+    view.resize(width, height);
+    QImage image(width, height, QImage::Format_RGB32);
+    for (auto _ : state) {
+        Render(view, image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void BM_FillLanesView(benchmark::State& state) {
+    RenderFlat(state, ViewWidth, ViewHeight);
+}
+
+void BM_FillWaveformStrip(benchmark::State& state) {
+    RenderFlat(state, ViewWidth, TimelineStripHeight);
+}
+
+// Level in the first argument, vertical level in the second.
+void BM_LanesRepaint(benchmark::State& state) {
+    HourShow& show = Show();
+    TimelineGeometry geometry;
+    geometry.SetHorzZoom(static_cast<int>(state.range(0)));
+    geometry.SetVertZoom(static_cast<int>(state.range(1)));
+    TimelineScroll scroll;
+    LanesView view(show.Doc, show.Peaks, geometry, scroll);
+    view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view.resize(ViewWidth, ViewHeight);
+    view.show();
+    view.UpdateContentWidth();
+    view.UpdateLanesHeight();
+    // Somewhere in the middle of the show.
+    scroll.ScrollTo(scroll.ContentWidth() / 2, scroll.ContentHeight() / 2);
+    QImage image(ViewWidth, ViewHeight, QImage::Format_RGB32);
+    for (auto _ : state) {
+        Render(*view.viewport(), image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["bars"] =
+        static_cast<double>(view.PaintStats().Bars) /
+        static_cast<double>(std::max<std::int64_t>(view.PaintStats().Paints, 1));
+}
+
+void BM_WaveformStrip(benchmark::State& state) {
+    const TWavePeaks& peaks = LongestSong();
+    TimelineGeometry geometry;
+    geometry.SetHorzZoom(static_cast<int>(state.range(0)));
+    TimelineScroll scroll;
+    RulerView view(peaks, geometry, scroll);
+    view.resize(ViewWidth, TimelineStripHeight);
+    view.show();
+    scroll.SetViewSize(ViewWidth, ViewHeight);
+    scroll.SetContentWidth(geometry.ContentWidth(static_cast<std::int64_t>(peaks.size())));
+    scroll.SetHorizontalOffset(scroll.ContentWidth() / 2);
+    QImage image(ViewWidth, TimelineStripHeight, QImage::Format_RGB32);
+    Render(view, image); // reduces the waveform for this level once
+    for (auto _ : state) {
+        Render(view, image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+// Reducing the longest song for level 1 the first time it is shown.
+void BM_WaveformReduceLevel1(benchmark::State& state) {
+    const TWavePeaks& peaks = LongestSong();
+    WaveformColumns columns;
+    for (auto _ : state) {
+        columns.Invalidate();
+        benchmark::DoNotOptimize(columns.At(peaks, 1, 0));
+    }
+}
+
+void Options(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true)
+        ->MinTime(0.5);
+}
+
+BENCHMARK(BM_FillLanesView)->Apply(Options);
+BENCHMARK(BM_LanesRepaint)->Args({15, 3})->Args({1, 3})->Args({10, 5})->Apply(Options);
+BENCHMARK(BM_FillWaveformStrip)->Apply(Options);
+BENCHMARK(BM_WaveformStrip)->Arg(1)->Arg(15)->Apply(Options);
+BENCHMARK(BM_WaveformReduceLevel1)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    return lumivox::bench::RunAndReport(
+        argc, argv,
+        {{"BM_LanesRepaint/15/3", "BM_FillLanesView",
+          "lanes 1920x1080, 255 tracks, 1 h, level 15: <= 8 ms median"},
+         {"BM_LanesRepaint/1/3", "BM_FillLanesView", "same at level 1: <= 8 ms median"},
+         {"BM_LanesRepaint/10/5", "BM_FillLanesView", "densest: level 10, flattest lanes (info)"},
+         {"BM_WaveformStrip/1", "BM_FillWaveformStrip",
+          "waveform strip, 13,107 s song, level 1: <= 8 ms"},
+         {"BM_WaveformStrip/15", "BM_FillWaveformStrip", "same at level 15: <= 8 ms"},
+         {"BM_WaveformReduceLevel1", "", "first reduction of that song for level 1 (once)"}});
+}

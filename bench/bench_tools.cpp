@@ -1,0 +1,107 @@
+// Editing tool speed: one step of a drag (a mouse move that writes a cell) on a one-hour show
+// of 255 tracks, at the finest zoom, the default one and the coarsest, where one cell holds
+// 18,000 slots; against filling the same cell's bytes with std::fill.
+#include "BenchSupport.h"
+
+#include "editor/EditingTools.h"
+#include "editor/KeyboardControl.h"
+#include "editor/TimelineGeometry.h"
+#include "model/ShowDocument.h"
+#include "ui/UserInterface.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+using namespace lumivox;
+
+constexpr int HourSlots = 36001; // one hour at 100 ms
+constexpr std::size_t HourPeakPairs = static_cast<std::size_t>(3600LL * 44100 / 128 * 3);
+
+class CountingHost : public IEditingToolHost {
+public:
+    void RepaintCell(int, int, std::int64_t x0, std::int64_t x1) override { Painted += x1 - x0; }
+    void ShowValueText(const QString& text) override { Shown += text.size(); }
+    std::int64_t Painted = 0;
+    std::int64_t Shown = 0;
+};
+
+struct HourShow {
+    ShowDocument Doc;
+    TWavePeaks Peaks;
+    TimelineGeometry Timeline;
+    CountingHost Host;
+    UnattendedUserInterface Ui;
+    Language Lang = Language::English;
+
+    HourShow() : Peaks(HourPeakPairs) {
+        Doc.SlotCount = HourSlots;
+        for (int k = 0; k < MaxTracks; ++k)
+            Doc.AddTrack(Lang);
+    }
+};
+
+HourShow& Show() {
+    static HourShow show;
+    return show;
+}
+
+// Drags across the whole song on a different track at every step, so each step writes a new
+// cell in memory that is not in cache.
+void BM_ApplyToolDragStep(benchmark::State& state) {
+    HourShow& show = Show();
+    show.Timeline.SetHorzZoom(static_cast<int>(state.range(0)));
+    TTimelineLaneGeometry lanes(show.Timeline, show.Doc, show.Peaks);
+    EditingTools tools(show.Doc, lanes, show.Host, show.Ui, show.Lang);
+    const std::int64_t width = show.Timeline.ContentWidth(static_cast<std::int64_t>(HourPeakPairs));
+    const std::int64_t cellWidth = std::max<std::int64_t>(1, show.Timeline.CellSpan(1).X1);
+    const std::int64_t lastX = width - cellWidth - 1;
+
+    tools.MouseDown(Qt::LeftButton, 0, 10, TModifierKey::None);
+    std::int64_t x = 0;
+    int track = 1;
+    for (auto _ : state) {
+        x += cellWidth * 7 + 3;
+        if (x > lastX)
+            x %= lastX;
+        track = track % MaxTracks + 1;
+        const std::int64_t y = show.Timeline.LaneRow(track).Top + 5;
+        tools.MouseMove(x, y, TModifierKey::None);
+    }
+    tools.MouseUp();
+    benchmark::DoNotOptimize(show.Host.Painted);
+    state.SetLabel(std::to_string(show.Timeline.SlotsPerCell()) + " slots per cell");
+}
+
+// The bytes one step writes at the same level, with nothing else.
+void BM_AnchorFillCellBytes(benchmark::State& state) {
+    HourShow& show = Show();
+    show.Timeline.SetHorzZoom(static_cast<int>(state.range(0)));
+    const int slots = show.Timeline.SlotsPerCell();
+    int first = 0;
+    int track = 1;
+    std::uint8_t value = 0;
+    for (auto _ : state) {
+        first = (first + 7 * slots + 3) % (HourSlots - slots - 1);
+        track = track % MaxTracks + 1;
+        std::uint8_t* data = show.Doc.Track(track).Values.Data() + first;
+        std::fill(data, data + slots, ++value);
+        benchmark::ClobberMemory();
+    }
+}
+
+BENCHMARK(BM_ApplyToolDragStep)->Arg(15)->Arg(13)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AnchorFillCellBytes)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return lumivox::bench::RunAndReport(
+        argc, argv,
+        {{"BM_ApplyToolDragStep/15", "", "one drag step, 1 slot per cell: goal <= 0.2 ms"},
+         {"BM_ApplyToolDragStep/13", "", "one drag step, 1 slot per cell: goal <= 0.2 ms"},
+         {"BM_ApplyToolDragStep/1", "", "one drag step, 18,000 slots: goal <= 0.2 ms"},
+         {"BM_ApplyToolDragStep/1", "BM_AnchorFillCellBytes/1",
+          "same against std::fill of the cell's bytes"}});
+}

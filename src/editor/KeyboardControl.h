@@ -1,0 +1,54 @@
+// Keyboard control of the editor: the held modifier that overrides the editing tool, and the
+// space bar that starts or pauses playback. Widget-free: keys arrive as Qt key codes.
+#pragma once
+
+#include <QPoint>
+
+#include <cstdint>
+#include <optional>
+
+namespace lumivox {
+
+class EditingTools;
+
+// The most recent modifier pressed; there is no combination state.
+enum class TModifierKey : std::uint8_t { None = 0, Ctrl = 1, Shift = 2, Alt = 3 };
+
+// What the keyboard asks of the window: the transport and where the pointer is.
+class IKeyboardHost {
+public:
+    virtual ~IKeyboardHost() = default;
+    virtual bool SongPlaying() const { return false; }
+    virtual void Play() {}
+    virtual void Pause() {}
+    // The pointer in lane content coordinates while it is over the lanes' viewport; empty
+    // elsewhere, so a modifier pressed over another control leaves its cursor alone.
+    virtual std::optional<QPoint> PointerInLanes() const { return std::nullopt; }
+};
+
+class KeyboardControl {
+public:
+    KeyboardControl(EditingTools& tools, IKeyboardHost& host);
+
+    TModifierKey ModifierKey() const { return Modifier; }
+
+    // `key` is a Qt::Key code. Shift, Ctrl and Alt start their override; Space plays or
+    // pauses (auto-repeat is ignored so holding it does not toggle again and again); any
+    // other key ends the override. Then the pointer feedback follows at once.
+    void KeyDown(int key, bool autoRepeat = false);
+    // Releasing any key with a non-zero code ends the override, even while the modifier is
+    // still held. The synthetic releases of auto-repeat change nothing.
+    void KeyUp(int key, bool autoRepeat = false);
+    // Ends the override without a key event, for when the window loses the keyboard and
+    // will never see the release.
+    void ReleaseModifier();
+
+private:
+    void FollowPointer();
+
+    EditingTools& Tools;
+    IKeyboardHost& Host;
+    TModifierKey Modifier = TModifierKey::None;
+};
+
+} // namespace lumivox

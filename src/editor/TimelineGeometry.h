@@ -1,0 +1,259 @@
+// The timeline's coordinate system: zoom levels and their tables, the pixel scales of ticks
+// and slots, editing cells, lane rows and bar heights, the hit tests of the lanes, the
+// placement of the play cursor, and the waveform's per-column reduction. Every painter and
+// every tool goes through it; it holds no widget.
+#pragma once
+
+#include "audio/WaveformCache.h"
+#include "model/ProjectClasses.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace lumivox {
+
+// Colours of the timeline (0x00BBGGRR).
+inline constexpr TColor TimelineStripColor = 0xEFEFEF;  // ruler and waveform strip
+inline constexpr TColor RulerPenColor = 0xEAEAEA;       // ruler baseline
+inline constexpr TColor GridLabelledColor = 0xC0C0C0;   // tick line carrying a label
+inline constexpr TColor GridTickColor = 0xEAEAEA;       // other tick lines
+inline constexpr TColor GridBackColor = 0xFFFFFF;       // behind the waveform
+inline constexpr TColor SeparatorPenColor = 0xC0C0C0;   // separator band outline
+inline constexpr TColor SeparatorFillColor = 0xEAEAEA;  // separator band inside
+inline constexpr TColor SilentLaneBackColor = 0xA1A1A1; // lane of a track not heard
+inline constexpr TColor SilentLaneBarColor = 0x808080;  // its bars
+inline constexpr TColor WaveformColor = 0x800000;       // navy
+inline constexpr TColor PlayCursorColor = 0x0000FF;     // red
+inline constexpr TColor CueMarkerColor = 0x000000;      // black; blinks with silver
+
+// Rows of the ruler and waveform strip.
+inline constexpr int RulerHeight = 14;     // the time ruler, rows 0..13
+inline constexpr int RulerBaselineY = 13;  // its baseline
+inline constexpr int WaveTop = 14;         // the grid and the waveform start here
+inline constexpr int GridHeight = 85;      // rows of the grid behind the waveform
+inline constexpr int WaveLeftCentre = 18;  // below WaveTop
+inline constexpr int WaveRightCentre = 56; // below WaveTop
+inline constexpr int WaveAmplitudeDivisor = 8;
+inline constexpr int TimelineStripHeight = 95;
+
+// Rows of a track that are not lane: the separator band below the bottom line.
+inline constexpr int LaneSeparatorRows = 9;
+
+// Pixel columns [X0, X1), right edge excluded.
+struct TPixelSpan {
+    std::int64_t X0 = 0;
+    std::int64_t X1 = 0;
+    friend bool operator==(const TPixelSpan&, const TPixelSpan&) = default;
+};
+
+// 1-based slots First..Last.
+struct TSlotRange {
+    int First = -1;
+    int Last = -1;
+    friend bool operator==(const TSlotRange&, const TSlotRange&) = default;
+};
+
+// A track row in lane coordinates: the lane is rows Top..Bottom (Bottom is the line the
+// bars stand on), the separator band rows Bottom..End - 1; the next row starts at End.
+struct TLaneRow {
+    std::int64_t Top = 0;
+    std::int64_t Bottom = 0;
+    std::int64_t End = 0;
+};
+
+struct TLaneColors {
+    TColor Back = 0;
+    TColor Bar = 0;
+};
+
+class TimelineGeometry {
+public:
+    static constexpr int MinHorzZoom = 1;
+    static constexpr int MaxHorzZoom = 15;
+    static constexpr int DefaultHorzZoom = 13;
+    static constexpr int MinVertZoom = 1;
+    static constexpr int MaxVertZoom = 5;
+    static constexpr int DefaultVertZoom = 3;
+
+    // Scales for resolution 1 (100 ms), level 13 and 3.
+    TimelineGeometry();
+
+    // ---- Tables ----------------------------------------------------------------------
+    // Waveform peak groups per pixel column: 2^(15 - level).
+    static int ZoomDivisor(int horzZoom);
+    // Milliseconds per grid tick (one editing cell).
+    static std::int64_t TickMs(int resolutionIndex, int horzZoom);
+    // A time label stands on every n-th tick.
+    static int TicksPerLabel(int resolutionIndex, int horzZoom);
+    // Height of one track row: 264, 137, 73, 41, 25.
+    static int LaneHeight(int vertZoom);
+    // Value units per pixel of bar height: 1, 2, 4, 8, 16.
+    static int ValueScale(int vertZoom);
+
+    // The nearest integer, ties to the even one (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
+    static std::int64_t Nearest(long double value);
+
+    // ---- Scales ----------------------------------------------------------------------
+    // Fills the tick and slot widths of every level for `resolutionIndex` (1, 2, 3;
+    // anything else counts as 1). Computed exactly: every scale is an integer divided by a
+    // power of two, so products with counts round only where they truly tie.
+    void ComputePixelScales(int resolutionIndex);
+    int ResolutionIndex() const { return Resolution; }
+    int ResolutionInMs() const { return ResolutionMs(Resolution); }
+    long double PixelsPerTick(int horzZoom) const;
+    long double PixelsPerSlot(int horzZoom) const;
+
+    // ---- View state ------------------------------------------------------------------
+    int HorzZoom() const { return Horz; }
+    int VertZoom() const { return Vert; }
+    // Levels outside the valid range are clamped into it.
+    void SetHorzZoom(int level);
+    void SetVertZoom(int level);
+    // In: one level wider (up to 15); out: one level narrower (down to 1). True when the
+    // level changed; at a limit nothing changes.
+    bool ZoomHorizontal(bool in);
+    // In: taller lanes (level down to 1); out: flatter lanes (up to 5). True when changed.
+    bool ZoomVertical(bool in);
+
+    // ---- At the current levels -------------------------------------------------------
+    long double TickWidth() const { return PixelsPerTick(Horz); }
+    long double SlotWidth() const { return PixelsPerSlot(Horz); }
+    int LaneHeight() const { return LaneHeight(Vert); }
+    int ValueScale() const { return ValueScale(Vert); }
+    std::int64_t CurrentTickMs() const { return TickMs(Resolution, Horz); }
+    int CurrentTicksPerLabel() const { return TicksPerLabel(Resolution, Horz); }
+
+    // Width of the timeline in pixels for a waveform of `peakPairCount` pairs:
+    // (pairs div 3) div ZoomDivisor; 0 without a song.
+    std::int64_t ContentWidth(std::int64_t peakPairCount) const;
+    static std::int64_t ContentWidth(std::int64_t peakPairCount, int horzZoom);
+
+    // Left edge of tick i (0-based): Nearest(i x tick width).
+    std::int64_t TickX(std::int64_t tick) const;
+    // Ticks drawn over a timeline of `contentWidth` pixels are 0 .. LastTick.
+    std::int64_t LastTick(std::int64_t contentWidth) const;
+    // Left edge of slot column i (0-based; slot i + 1): Nearest(i x slot width).
+    std::int64_t SlotX(std::int64_t column) const;
+    // Columns a slot's bar fills: from one past the slot's left edge to its right edge, and
+    // one pixel when the slot is one pixel wide. Empty (X1 <= X0) for a slot narrower than
+    // a pixel that does not reach a new pixel.
+    TPixelSpan BarSpan(std::int64_t column) const;
+    // The last slot column of a timeline `contentWidth` wide: Trunc(width / slot width).
+    std::int64_t LastSlotColumn(std::int64_t contentWidth) const;
+    // Fills `out` with the slot columns (0 .. LastSlotColumn) whose non-empty bars touch
+    // pixels [x0, x1), left to right. The work is proportional to the range, not to the
+    // timeline: when slots are narrower than a pixel only the one slot that reaches each
+    // new pixel is visited.
+    struct TBarColumn {
+        std::int64_t Column = 0;
+        TPixelSpan Span;
+    };
+    void VisibleBars(std::int64_t x0, std::int64_t x1, std::int64_t contentWidth,
+                     std::vector<TBarColumn>& out) const;
+    // Ticks whose x lies in [x0, x1) on a timeline `contentWidth` wide; empty when
+    // First > Last.
+    std::pair<std::int64_t, std::int64_t> TicksIn(std::int64_t x0, std::int64_t x1,
+                                                  std::int64_t contentWidth) const;
+
+    // Slots in one editing cell: tick ms div resolution ms.
+    int SlotsPerCell() const;
+    // Slots of 1-based cell `cell`.
+    TSlotRange CellSlots(int cell) const;
+    // Pixels of 1-based cell `cell`: Nearest((c - 1) x n x slot width) ..
+    // Nearest(c x n x slot width), n = SlotsPerCell.
+    TPixelSpan CellSpan(int cell) const;
+
+    // The 1-based cell under content x, or -1: -1 without a song, left of 0 or right of the
+    // last tick. A pixel on a tick line belongs to the cell on its right.
+    int CellAtX(std::int64_t x, std::int64_t peakPairCount) const;
+
+    // The 1-based track whose lane holds content y, or -1: -1 without a song or tracks,
+    // and in the 8 separator rows under each lane's bottom line.
+    int TrackAtY(std::int64_t y, int trackCount, std::int64_t peakPairCount) const;
+
+    // Rows of 1-based track `track`.
+    TLaneRow LaneRow(int track) const;
+    // Height of all rows of `trackCount` tracks.
+    std::int64_t LanesHeight(int trackCount) const;
+    // Rows of a bar of `value`: value div ValueScale, rounded up.
+    int BarHeight(int value) const;
+    // The value the draw tool writes at content y on 1-based `track`: (bottom - y) x
+    // ValueScale, at most 255 and at least 0.
+    int DrawValueAtY(std::int64_t y, int track) const;
+
+    // Colours of a track's lane: grey when the track is not heard.
+    static TLaneColors LaneColors(const TFullTrack& track, bool soloActive);
+
+    // Content x of the play cursor or cue marker for `timeMs` on a timeline
+    // `contentWidth` pixels wide showing a song `songLengthMs` long:
+    // Trunc(time / (length / width)); 0 when the length or the width is not positive.
+    static std::int64_t MarkerX(std::int64_t timeMs, std::int64_t songLengthMs,
+                                std::int64_t contentWidth);
+
+    // The time label of a tick at `ms`: "hh:mm:ss,mmm".
+    static QString TimeLabel(std::int64_t ms);
+
+private:
+    // The last column whose left edge is at or left of x (x >= 0).
+    std::int64_t LastColumnAtOrBefore(std::int64_t x) const;
+
+    int Resolution = 1;
+    int Horz = DefaultHorzZoom;
+    int Vert = DefaultVertZoom;
+    std::array<long double, MaxHorzZoom + 1> TickScale{};
+    std::array<long double, MaxHorzZoom + 1> SlotScale{};
+};
+
+// One pixel column of the waveform, for both channels: the line value of its last group,
+// the largest maximum and the smallest minimum of its groups, with 0 counted in both.
+struct TWaveColumn {
+    std::int32_t LeftLine = 0;
+    std::int32_t LeftMax = 0;
+    std::int32_t LeftMin = 0;
+    std::int32_t RightLine = 0;
+    std::int32_t RightMax = 0;
+    std::int32_t RightMin = 0;
+    friend bool operator==(const TWaveColumn&, const TWaveColumn&) = default;
+};
+
+// Row of a waveform value v around a channel's centre line: centre - (v div 8), the
+// division truncating toward zero.
+inline int WaveY(int centre, std::int32_t value) {
+    return centre - static_cast<int>(value / WaveAmplitudeDivisor);
+}
+
+// The waveform reduced to pixel columns at each zoom level. Narrow divisors are reduced on
+// demand; at levels where a column gathers many groups the columns are computed once per
+// song (the finest cached level from the peaks, each coarser one by merging pairs of
+// columns of the level above) so that a paint never scans more than the columns it shows.
+class WaveformColumns {
+public:
+    // Levels at or below this one are cached.
+    static constexpr int CachedFromLevel = 9;
+
+    // Column `column` of the peaks at `divisor` groups per column, straight from the peaks.
+    static TWaveColumn Reduce(const TWavePeaks& peaks, std::int64_t column, std::int64_t divisor);
+
+    // Column `column` (0 .. ContentWidth - 1) at `horzZoom`.
+    TWaveColumn At(const TWavePeaks& peaks, int horzZoom, std::int64_t column);
+
+    // Drops every cached level; call when the peaks change.
+    void Invalidate();
+    // Number of cached levels (for tests of the cache's behaviour).
+    int CachedLevels() const;
+
+private:
+    const std::vector<TWaveColumn>& Level(const TWavePeaks& peaks, int horzZoom);
+    void Watch(const TWavePeaks& peaks);
+
+    const TPeakPair* SourceData = nullptr;
+    std::size_t SourceSize = 0;
+    std::array<std::vector<TWaveColumn>, CachedFromLevel + 1> Levels;
+    std::array<bool, CachedFromLevel + 1> Built{};
+};
+
+} // namespace lumivox
