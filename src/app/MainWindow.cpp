@@ -4,6 +4,10 @@
 
 #include "audio/AudioPlayer.h"
 #include "audio/ImportDialog.h"
+#include "editor/LanesView.h"
+#include "editor/RulerView.h"
+#include "editor/TimelineScroll.h"
+#include "editor/TrackHeader.h"
 #include "persistence/SettingsFile.h"
 #include "ui/AboutBox.h"
 #include "ui/Glyphs.h"
@@ -118,6 +122,13 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     Life = std::make_unique<ProjectLifecycle>(Doc, *Ui, *Properties, *Loader, *MediaPlayer, *File,
                                               *this, Lang);
 
+    Scroll = new TimelineScroll(this);
+    TrackCmds = std::make_unique<TrackCommands>(Doc, *Ui, *this, Lang);
+    LaneGeometry = std::make_unique<TTimelineLaneGeometry>(Timeline, Doc, Loader->WavePeaks);
+    Tools = std::make_unique<EditingTools>(Doc, *LaneGeometry, *this, *Ui, Lang);
+    Keyboard = std::make_unique<KeyboardControl>(*Tools, *this);
+    Doc.HeaderFactory = [this] { return MakeHeader(); };
+
     Menu = new TMainMenus(menuBar(), this);
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("CentralArea"));
@@ -141,8 +152,15 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     ShowWindowCaption(Life->WindowCaption());
     DisableSelectionCommands();
     Menu->MIDIMap1->setEnabled(false);
-    StaticText2->setText(QString::number(DrawValueSetting));
-    SpeedButton9->setChecked(true);
+    Timeline.ComputePixelScales(1);
+    Tools->SetDrawValue(255);
+    StaticText2->setText(QStringLiteral("255"));
+    ChooseTool(1);
+    // Commits open caption editors on any left press in the application.
+    qApp->installEventFilter(
+        new TCaptionCommitFilter([this] { TrackCmds->CommitOpenCaptionEditors(); }, this));
+    // Key preview: the window sees every key before the focused control.
+    qApp->installEventFilter(this);
 
     ReadSettingsAtStart();
     ApplyLanguage();
@@ -224,7 +242,7 @@ void TForm1::BuildToolBar(QWidget* bar) {
 QWidget* TForm1::BuildRulerPanel() {
     auto* panel = new QWidget;
     panel->setObjectName(QStringLiteral("RulerPanel"));
-    panel->setFixedHeight(90);
+    panel->setFixedHeight(95);
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
@@ -247,24 +265,11 @@ QWidget* TForm1::BuildRulerPanel() {
     row->addWidget(left);
     row->addWidget(VerticalLine(panel));
 
-    // The ruler and waveform strip; the timeline views take it over.
-    ScrollBox2 = new QFrame(panel);
-    ScrollBox2->setObjectName(QStringLiteral("ScrollBox2"));
-    ScrollBox2->setAutoFillBackground(true);
-    QPalette palette = ScrollBox2->palette();
-    palette.setColor(QPalette::Window, QColor(0xEF, 0xEF, 0xEF));
-    ScrollBox2->setPalette(palette);
-    Panel17 = new QWidget(ScrollBox2);
-    Panel17->setObjectName(QStringLiteral("Panel17"));
-    Panel17->setStyleSheet(QStringLiteral("background: red"));
-    Panel17->setGeometry(0, 0, 1, 90);
-    Panel17->hide();
-    Panel15 = new QWidget(ScrollBox2);
-    Panel15->setObjectName(QStringLiteral("Panel15"));
-    Panel15->setStyleSheet(QStringLiteral("background: black"));
-    Panel15->setGeometry(0, 0, 1, 90);
-    Panel15->hide();
-    row->addWidget(ScrollBox2, 1);
+    // The ruler and waveform strip, scrolled with the lanes.
+    RulerArea = new RulerView(Loader->WavePeaks, Timeline, *Scroll, panel);
+    RulerArea->setObjectName(QStringLiteral("ScrollBox2"));
+    connect(RulerArea, &RulerView::MouseMoved, this, [this] { Tools->ResetPointerFeedback(); });
+    row->addWidget(RulerArea, 1);
     return panel;
 }
 
@@ -275,25 +280,28 @@ QWidget* TForm1::BuildTrackArea() {
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
 
-    ScrollBox3 = new QScrollArea(area);
+    // The header column scrolls only by following the lanes' vertical offset.
+    ScrollBox3 = new QWidget(area);
     ScrollBox3->setObjectName(QStringLiteral("ScrollBox3"));
     ScrollBox3->setFixedWidth(LeftColumnWidth);
-    ScrollBox3->setFrameShape(QFrame::NoFrame);
-    ScrollBox3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ScrollBox3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    PaintBox4 = new QWidget;
+    PaintBox4 = new QWidget(ScrollBox3);
     PaintBox4->setObjectName(QStringLiteral("PaintBox4"));
-    ScrollBox3->setWidget(PaintBox4);
+    PaintBox4->setGeometry(0, 0, LeftColumnWidth, 0);
     row->addWidget(ScrollBox3);
     row->addWidget(VerticalLine(area));
 
-    ScrollBox1 = new QScrollArea(area);
-    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-    ScrollBox1->setFrameShape(QFrame::NoFrame);
-    PaintBox3 = new QWidget;
-    PaintBox3->setObjectName(QStringLiteral("PaintBox3"));
-    ScrollBox1->setWidget(PaintBox3);
-    row->addWidget(ScrollBox1, 1);
+    LanesArea = new LanesView(Doc, Loader->WavePeaks, Timeline, *Scroll, area);
+    LanesArea->setObjectName(QStringLiteral("ScrollBox1"));
+    connect(LanesArea, &LanesView::MousePressed, this, [this](const TLanesHit& hit) {
+        Tools->MouseDown(hit.Button, hit.ContentX, hit.ContentY, Keyboard->ModifierKey());
+    });
+    connect(LanesArea, &LanesView::MouseMoved, this, [this](const TLanesHit& hit) {
+        Tools->MouseMove(hit.ContentX, hit.ContentY, Keyboard->ModifierKey());
+    });
+    connect(LanesArea, &LanesView::MouseReleased, this, [this] { Tools->MouseUp(); });
+    connect(Scroll, &TimelineScroll::VerticalOffsetChanged, this,
+            [this](std::int64_t offset) { FollowVerticalOffset(offset); });
+    row->addWidget(LanesArea, 1);
     return area;
 }
 
@@ -356,10 +364,12 @@ void TForm1::BuildTimers() {
     // The show clock runs only while the application is the active one.
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
-                if (state == Qt::ApplicationActive)
+                if (state == Qt::ApplicationActive) {
                     DXTimer1->start();
-                else
+                } else {
                     DXTimer1->stop();
+                    Keyboard->ReleaseModifier();
+                }
             });
     connect(Timer3, &QTimer::timeout, this, [this] {
         QPalette grey = Shape1->palette();
@@ -397,28 +407,42 @@ void TForm1::ConnectCommands() {
     connect(m.None1, &QAction::triggered, this, [this] { MidiName.clear(); });
 
     // Editing tools: the tool bar group, the Edit menu and the lanes' pop-up choose alike.
-    auto chooseTool = [this](int tool) {
-        EditTool = tool;
-        SpeedButton9->setChecked(tool == 1);
-        SpeedButton10->setChecked(tool == 2);
-        SpeedButton14->setChecked(tool == 3);
-    };
     for (QAction* item : {m.Drawmode1, m.Rubbermode1, m.Drawvaluemode1, m.Drawmode2, m.Rubbermode2,
                           m.Drawvaluemode2})
         connect(item, &QAction::triggered, this,
-                [chooseTool, item] { chooseTool(item->data().toInt()); });
+                [this, item] { ChooseTool(item->data().toInt()); });
     int tool = 1;
     for (QToolButton* button : {SpeedButton9, SpeedButton10, SpeedButton14}) {
-        connect(button, &QToolButton::clicked, this, [chooseTool, tool] { chooseTool(tool); });
+        connect(button, &QToolButton::clicked, this, [this, tool] { ChooseTool(tool); });
         ++tool;
     }
     connect(SpeedButton13, &QToolButton::clicked, this, [this] {
         Menu->PopupMenu4->popup(SpeedButton13->mapToGlobal(QPoint(SpeedButton13->width(), 0)));
     });
     connect(m.ValueMenu, &TNumberMenu::Picked, this, [this](int value, const QString& caption) {
-        DrawValueSetting = value;
+        Tools->SetDrawValue(static_cast<std::uint8_t>(value));
         StaticText2->setText(caption);
     });
+
+    // Track commands from the Edit menu, the header menu and the type/output menu.
+    connect(m.New1, &QAction::triggered, this, [this] { TrackCmds->NewTrackCommand(); });
+    for (QAction* item : {m.Delete1, m.Delete2})
+        connect(item, &QAction::triggered, this, [this] { TrackCmds->DeleteSelectedTracks(); });
+    connect(m.SelectAll1, &QAction::triggered, this, [this] { TrackCmds->SelectAll(); });
+    for (QAction* item : {m.Proportional1, m.OnOff1})
+        connect(item, &QAction::triggered, this,
+                [this, item] { TrackCmds->ChooseType(item->data().toInt()); });
+    connect(m.OutputMenu, &TNumberMenu::Picked, this,
+            [this](int output, const QString&) { TrackCmds->ChooseOutput(output); });
+    for (QAction* item : m.Colors)
+        connect(item, &QAction::triggered, this,
+                [this, item] { TrackCmds->ChooseColor(item->data().toInt()); });
+
+    // Zoom.
+    connect(SpeedButton4, &QToolButton::clicked, this, [this] { ZoomHorizontal(true); });
+    connect(SpeedButton7, &QToolButton::clicked, this, [this] { ZoomHorizontal(false); });
+    connect(SpeedButton11, &QToolButton::clicked, this, [this] { ZoomVertical(true); });
+    connect(SpeedButton12, &QToolButton::clicked, this, [this] { ZoomVertical(false); });
 
     connect(SpeedButton16, &QToolButton::clicked, this, [this] {
         RecordMode = !RecordMode;
@@ -494,9 +518,12 @@ void TForm1::ApplyLanguage() {
                     QString::asprintf("%.2lld:%.2lld:%.2lld,%.3lld", s / 3600, (s / 60) % 60,
                                       s % 60, position % 1000));
     const QString all = text(TextTable::CommonTexts, CommonText::All);
-    for (auto& track : Doc.Tracks)
+    for (auto& track : Doc.Tracks) {
         if (track->Output == 0)
             track->SetOutputText(all);
+        if (auto* frame = dynamic_cast<TFrame2*>(track->Header.get()))
+            frame->ApplyLanguage(Lang);
+    }
 }
 
 void TForm1::UpdateCommands() {
@@ -520,15 +547,9 @@ void TForm1::UpdateCommands() {
     m.Redo1->setEnabled(s.Redo);
 }
 
-void TForm1::DisableSelectionCommands() {
-    Menu->Couper1->setEnabled(false);
-    Menu->Copier1->setEnabled(false);
-    Menu->Delete1->setEnabled(false);
-}
-
 void TForm1::UpdateZoomLabels() {
-    StaticText5->setText(QStringLiteral("x %1").arg(16 - HorzZoom));
-    StaticText4->setText(QStringLiteral("x %1").arg(VertZoom));
+    StaticText5->setText(QStringLiteral("x %1").arg(16 - Timeline.HorzZoom()));
+    StaticText4->setText(QStringLiteral("x %1").arg(Timeline.VertZoom()));
     StaticText3->setText(QStringLiteral("%1 ms").arg(ResolutionMs(Doc.ResolutionIndex)));
 }
 
@@ -538,7 +559,8 @@ void TForm1::ShowSongFile(const QString& path) {
 }
 
 void TForm1::ResetTimelineScroll() {
-    ScrollBox2->update();
+    Scroll->Reset();
+    RulerArea->PeaksChanged();
 }
 
 void TForm1::ResetTransport() {
@@ -547,11 +569,13 @@ void TForm1::ResetTransport() {
 }
 
 int TForm1::ZoomDivisor() const {
-    return 1 << (15 - HorzZoom);
+    return TimelineGeometry::ZoomDivisor(Timeline.HorzZoom());
 }
 
-void TForm1::SetTimelineWidth(std::int64_t width) {
-    PaintBox3->setFixedWidth(static_cast<int>(std::min<std::int64_t>(width, QWIDGETSIZE_MAX)));
+void TForm1::SetTimelineWidth(std::int64_t /*width*/) {
+    // The views take the width from the peaks and the zoom level.
+    LanesArea->UpdateContentWidth();
+    RulerArea->PeaksChanged();
 }
 
 void TForm1::SetRealTimeMode(bool on) {
@@ -610,29 +634,30 @@ void TForm1::StopTransport() {
 }
 
 void TForm1::ResolutionChanged() {
+    Timeline.ComputePixelScales(Doc.ResolutionIndex);
     UpdateZoomLabels();
-    ScrollBox2->update();
+    LanesArea->UpdateContentWidth();
+    RulerArea->RepaintAll();
+    LanesArea->RepaintAll();
 }
 
 void TForm1::ClearSelection() {
-    AnchorTrack = -1;
-    DisableSelectionCommands();
+    TrackCmds->ClearSelection();
 }
 
 void TForm1::TracksRemoved() {
-    PaintBox3->setFixedHeight(0);
-    ScrollBox3->update();
+    LayoutHeaders();
+    UpdateLanesHeight();
 }
 
 void TForm1::RefreshOutputMenu() {
+    const std::array<bool, 256> used = TrackCmds->OutputsInUse();
     for (int n = 0; n <= 255; ++n)
-        Menu->OutputMenu->Item(n)->setEnabled(true);
-    for (const auto& track : Doc.Tracks)
-        Menu->OutputMenu->Item(track->Output)->setEnabled(false);
+        Menu->OutputMenu->Item(n)->setEnabled(!used[static_cast<std::size_t>(n)]);
 }
 
 void TForm1::SoloChanged() {
-    PaintBox3->update();
+    LanesArea->RepaintAll();
 }
 void TForm1::ClearHistory() {
     UpdateCommands();
@@ -641,16 +666,24 @@ void TForm1::TakeSnapshot() {}
 void TForm1::ClearClipboard() {}
 
 void TForm1::BeginBulkUpdate() {
-    ++BulkDepth;
-}
-void TForm1::EndBulkUpdate() {
-    if (BulkDepth > 0)
-        --BulkDepth;
+    if (BulkDepth++ == 0) {
+        LanesArea->BeginBulkUpdate();
+        ScrollBox3->hide();
+    }
 }
 
-void TForm1::TrackAdded(TFullTrack& /*track*/) {
-    UpdateCommands();
-    RefreshOutputMenu();
+void TForm1::EndBulkUpdate() {
+    if (BulkDepth == 0 || --BulkDepth > 0)
+        return;
+    ScrollBox3->show();
+    LayoutHeaders();
+    LanesArea->EndBulkUpdate();
+    // After every rebuild the editor is back at its top-left corner.
+    Scroll->Reset();
+}
+
+void TForm1::TrackAdded(TFullTrack& track) {
+    TrackCmds->TrackAdded(track);
 }
 
 void TForm1::ProjectNameChanged(const QString& name) {

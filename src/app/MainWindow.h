@@ -8,6 +8,10 @@
 #include "audio/MediaPlayer.h"
 #include "audio/SongImport.h"
 #include "audio/SongLoader.h"
+#include "editor/EditingTools.h"
+#include "editor/KeyboardControl.h"
+#include "editor/TimelineGeometry.h"
+#include "editor/TrackCommands.h"
 #include "model/ShowDocument.h"
 #include "persistence/ProjectFile.h"
 #include "ui/LanguageTables.h"
@@ -20,17 +24,21 @@
 #include <array>
 #include <memory>
 
+class QKeyEvent;
 class QLabel;
 class QFrame;
-class QScrollArea;
 class QTimer;
 class QToolButton;
 class QWidget;
 
 namespace lumivox {
 
+class LanesView;
+class RulerView;
+class TFrame2;
 class TForm2;
 class TOKBottomDlg;
+class TimelineScroll;
 
 // What a caller (the program, or a test) may replace when creating the window.
 struct TForm1Options {
@@ -45,7 +53,10 @@ struct TForm1Options {
 class TForm1 : public QMainWindow,
                public IProjectShell,
                public IProjectHost,
-               public ISongLoaderHost {
+               public ISongLoaderHost,
+               public ITrackCommandHost,
+               public IEditingToolHost,
+               public IKeyboardHost {
     Q_OBJECT
 public:
     explicit TForm1(const TForm1Options& options = {}, QWidget* parent = nullptr);
@@ -59,7 +70,13 @@ public:
     QString ComPortName() const { return PortName; }
     QString MidiInputName() const { return MidiName; }
     QString SettingsPath() const { return SettingsFile; }
-    int DrawValue() const { return DrawValueSetting; }
+    int DrawValue() const { return Tools->DrawValue(); }
+    TimelineGeometry& Geometry() { return Timeline; }
+    TrackCommands& Commands() { return *TrackCmds; }
+    EditingTools& EditTools() { return *Tools; }
+    KeyboardControl& Keys() { return *Keyboard; }
+    LanesView& Lanes() { return *LanesArea; }
+    RulerView& Ruler() { return *RulerArea; }
 
     // Sets every caption, label and hint from the current language.
     void ApplyLanguage();
@@ -96,8 +113,35 @@ public:
 
     SongLoader& Songs() { return *Loader; }
 
+    // ITrackCommandHost (track commands)
+    bool SongOpen() const override { return MediaPlayer->IsOpen(); }
+    int LaneHeight() const override { return Timeline.LaneHeight(); }
+    void TrackRowAdded(int count) override;
+    void UpdateLanesHeight() override;
+    void RepaintLanes() override;
+    void EnableSelectionCommands() override;
+    void DisableSelectionCommands() override;
+    void PopupHeaderMenu(int track) override;
+    void PopupTypeOutputMenu(int track, std::uint8_t trackType) override;
+
+    // IEditingToolHost (editing tools)
+    void RepaintCell(int track, int cell, std::int64_t x0, std::int64_t x1) override;
+    void ShowValueText(const QString& text) override;
+    void ShowToolCursor(TToolCursor cursor) override;
+    void PopupToolMenu() override;
+
+    // IKeyboardHost (modifier keys and Space)
+    bool SongPlaying() const override;
+    void Play() override;
+    void Pause() override;
+    std::optional<QPoint> PointerInLanes() const override;
+
+    void ZoomHorizontal(bool in);
+    void ZoomVertical(bool in);
+
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -111,8 +155,11 @@ private:
     void ReadSettingsAtStart();
     void CheckLanguageItem();
     void UpdateZoomLabels();
-    void DisableSelectionCommands();
     void SetRealTimeMode(bool on);
+    std::unique_ptr<ITrackHeader> MakeHeader();
+    void LayoutHeaders();
+    void FollowVerticalOffset(std::int64_t offset);
+    void ChooseTool(int tag);
     void ShowRecordGlyph();
 
     TForm1Options Options;
@@ -133,6 +180,13 @@ private:
 
     TMainMenus* Menu = nullptr;
 
+    TimelineGeometry Timeline;
+    TimelineScroll* Scroll = nullptr;
+    std::unique_ptr<TrackCommands> TrackCmds;
+    std::unique_ptr<TTimelineLaneGeometry> LaneGeometry;
+    std::unique_ptr<EditingTools> Tools;
+    std::unique_ptr<KeyboardControl> Keyboard;
+
     // Tool bar.
     QToolButton *SpeedButton5, *SpeedButton6, *SpeedButton1, *SpeedButton2, *SpeedButton3,
         *SpeedButton16, *SpeedButton15, *SpeedButton9, *SpeedButton10, *SpeedButton14,
@@ -140,11 +194,11 @@ private:
     QLabel *StaticText2, *StaticText5, *StaticText4;
     // Ruler panel.
     QLabel *StaticText1, *Label1;
-    QFrame* ScrollBox2;
-    QWidget *Panel17, *Panel15;
+    RulerView* RulerArea = nullptr; // ScrollBox2
     // Track area.
-    QScrollArea *ScrollBox3, *ScrollBox1;
-    QWidget *PaintBox4, *PaintBox3;
+    QWidget* ScrollBox3 = nullptr;  // the header column, following the lanes' vertical offset
+    QWidget* PaintBox4 = nullptr;   // holds the headers; moved by the vertical offset
+    LanesView* LanesArea = nullptr; // ScrollBox1
     // Status bar.
     QLabel *Label10, *StaticText7, *Label3, *StaticText3, *Label8;
     QFrame* Shape1;
@@ -156,14 +210,12 @@ private:
     QString PortName = QStringLiteral("COM1");
     QString MidiName;
     QString SettingsFile;
-    int HorzZoom = 13;
-    int VertZoom = 3;
-    int DrawValueSetting = 255;
-    int EditTool = 1;
-    int AnchorTrack = -1;
     bool RealTimeMode = false;
     bool RecordMode = false;
     int BulkDepth = 0;
+    const QKeyEvent* LastKeyEvent = nullptr;
+    quint64 LastKeyTime = 0;
+    bool LastKeyWasPress = false;
 };
 
 } // namespace lumivox

@@ -1,0 +1,173 @@
+// The timeline inside the real main window: tracks added and deleted from the menus, values
+// drawn with the mouse, the Ctrl override of a drag, locked tracks, zoom buttons and the
+// colours the lanes end up painting.
+#include "app/MainWindow.h"
+#include "editor/LanesView.h"
+#include "editor/TrackHeader.h"
+#include "support/ScriptedUserInterface.h"
+#include "support/TestSongs.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace lumivox;
+using lumivox::test::FixturePath;
+using lumivox::test::ScriptedUserInterface;
+using Kind = ScriptedUserInterface::Event;
+
+namespace {
+
+class AcceptProperties : public IProjectPropertiesEditor {
+public:
+    bool EditProjectProperties(TProjectPropertiesData&, Language) override { return true; }
+};
+
+class TimelineWindowTest : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    ScriptedUserInterface Ui;
+    AcceptProperties Properties;
+    std::unique_ptr<TForm1> Window;
+
+    void SetUp() override {
+        const QString song = Dir.filePath(QStringLiteral("song.mp3"));
+        ASSERT_TRUE(QFile::copy(FixturePath("song_10s.mp3"), song));
+        TForm1Options options;
+        options.Ui = &Ui;
+        options.Properties = &Properties;
+        options.HeadlessImport = true;
+        options.SilentAudio = true;
+        options.SettingsPath = Dir.filePath(QStringLiteral("LumivoxEditor.cfg"));
+        Window = std::make_unique<TForm1>(options);
+        Window->resize(900, 600);
+        Window->show();
+        Ui.SongAnswers.push_back(song);
+        Window->Menus().New2->trigger();
+        ASSERT_TRUE(Window->Player().IsOpen());
+        ASSERT_EQ(Window->Document().SlotCount, 101);
+    }
+
+    QWidget* Lanes() { return Window->Lanes().viewport(); }
+    int Value(int track, int slot) {
+        std::uint8_t value = 0;
+        EXPECT_TRUE(Window->Document().Track(track).GetValue(slot, value));
+        return value;
+    }
+    // The middle of slot `slot` at 100 ms and level 13 (8.6133 pixels per slot).
+    static int SlotX(int slot) { return static_cast<int>((slot - 0.5) * 8.6133); }
+    QToolButton* Button(const char* name) {
+        return Window->findChild<QToolButton*>(QLatin1String(name));
+    }
+};
+
+TEST_F(TimelineWindowTest, TracksComeAndGoFromTheMenusWithTheirHeaders) {
+    for (int k = 0; k < 5; ++k)
+        Window->Menus().New1->trigger();
+    ASSERT_EQ(Window->Document().TrackCount(), 5);
+    EXPECT_EQ(Window->findChildren<TFrame2*>().size(), 5);
+    EXPECT_TRUE(Window->Document().Track(5).Selected);
+    EXPECT_TRUE(Window->Menus().Delete1->isEnabled());
+    EXPECT_FALSE(Window->Menus().OutputMenu->Item(3)->isEnabled()); // in use by track 3
+    EXPECT_TRUE(Window->Menus().OutputMenu->Item(6)->isEnabled());
+
+    Window->Document().Track(5).SetSeleted(false);
+    Window->Document().Track(2).SetSeleted(true);
+    Window->Document().Track(4).SetSeleted(true);
+    Ui.ConfirmAnswers.push_back(true);
+    Window->Menus().Delete1->trigger();
+    ASSERT_EQ(Window->Document().TrackCount(), 3);
+    EXPECT_EQ(Window->findChildren<TFrame2*>().size(), 3);
+    EXPECT_EQ(Window->Document().Track(2).Caption, QStringLiteral("Track 3"));
+    EXPECT_EQ(Window->Document().Track(3).Caption, QStringLiteral("Track 5"));
+    EXPECT_TRUE(Window->Menus().OutputMenu->Item(2)->isEnabled()); // freed by the deletion
+}
+
+TEST_F(TimelineWindowTest, DrawingWithTheMouseWritesWholeCellsAndCtrlErases) {
+    Window->Menus().New1->trigger();
+    // The lane's top row writes 255 at the default vertical zoom.
+    QTest::mousePress(Lanes(), Qt::LeftButton, {}, QPoint(SlotX(5), 0));
+    for (int slot = 6; slot <= 8; ++slot)
+        QTest::mouseMove(Lanes(), QPoint(SlotX(slot), 0));
+    QTest::mouseRelease(Lanes(), Qt::LeftButton, {}, QPoint(SlotX(8), 0));
+    for (int slot = 5; slot <= 8; ++slot)
+        EXPECT_EQ(Value(1, slot), 255) << slot;
+    EXPECT_EQ(Value(1, 4), 0);
+    EXPECT_EQ(Value(1, 9), 0);
+    EXPECT_TRUE(Window->Document().Modified);
+
+    // The bar is painted in the lane colour; the cell's first column stays background.
+    const QImage lanes = Lanes()->grab().toImage();
+    const QColor bar = lanes.pixelColor(SlotX(6), 40);
+    EXPECT_EQ(bar, ToQColor(Window->Document().Track(1).LaneColor));
+
+    // Ctrl held during the drag erases; releasing it resumes drawing.
+    QTest::mousePress(Lanes(), Qt::LeftButton, {}, QPoint(SlotX(5), 0));
+    QTest::keyPress(Window.get(), Qt::Key_Control);
+    QTest::mouseMove(Lanes(), QPoint(SlotX(6), 0));
+    QTest::keyRelease(Window.get(), Qt::Key_Control);
+    QTest::mouseMove(Lanes(), QPoint(SlotX(7), 0));
+    QTest::mouseMove(Lanes(), QPoint(SlotX(9), 0));
+    QTest::mouseRelease(Lanes(), Qt::LeftButton, {}, QPoint(SlotX(9), 0));
+    EXPECT_EQ(Value(1, 6), 0);
+    EXPECT_EQ(Value(1, 9), 255);
+
+    // A right click opens the tool menu and writes nothing.
+    QTest::mouseClick(Lanes(), Qt::RightButton, {}, QPoint(SlotX(20), 0));
+    EXPECT_EQ(Value(1, 20), 0);
+    Window->Menus().PopupMenu1->close();
+}
+
+TEST_F(TimelineWindowTest, ALockedTrackIsNotWrittenButTheProjectIsModified) {
+    Window->Menus().New1->trigger();
+    Window->Commands().ToggleLock(1);
+    Window->Document().Modified = false;
+    QTest::mouseClick(Lanes(), Qt::LeftButton, {}, QPoint(SlotX(3), 0));
+    EXPECT_EQ(Value(1, 3), 0);
+    EXPECT_TRUE(Window->Document().Modified);
+}
+
+TEST_F(TimelineWindowTest, ZoomButtonsStopAtTheirLimitsAndResizeTheRows) {
+    Window->Menus().New1->trigger();
+    auto* horizontal = Window->findChild<QLabel*>(QStringLiteral("StaticText5"));
+    auto* vertical = Window->findChild<QLabel*>(QStringLiteral("StaticText4"));
+    Button("SpeedButton4")->click();
+    EXPECT_EQ(horizontal->text(), QStringLiteral("x 2"));
+    Button("SpeedButton4")->click();
+    Button("SpeedButton4")->click();
+    EXPECT_EQ(horizontal->text(), QStringLiteral("x 1"));
+    EXPECT_EQ(Window->Geometry().HorzZoom(), 15);
+
+    auto* header = Window->findChild<TFrame2*>();
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->height(), 73);
+    Ui.ProgressTexts.clear();
+    Button("SpeedButton12")->click(); // flatter lanes
+    EXPECT_EQ(vertical->text(), QStringLiteral("x 4"));
+    EXPECT_EQ(header->height(), 41);
+    EXPECT_EQ(Ui.ProgressTexts, QStringList{QStringLiteral("Processing Resize...")});
+    for (int k = 0; k < 3; ++k)
+        Button("SpeedButton11")->click();
+    EXPECT_EQ(vertical->text(), QStringLiteral("x 1"));
+    EXPECT_EQ(header->height(), 264);
+    Ui.ProgressTexts.clear();
+    Button("SpeedButton11")->click(); // already at the tallest: nothing happens
+    EXPECT_TRUE(Ui.ProgressTexts.isEmpty());
+}
+
+TEST_F(TimelineWindowTest, MutedLanesArePaintedGreyOnGrey) {
+    Window->Menus().New1->trigger();
+    Window->Document().Track(1).SetValue(2, 255);
+    Window->Commands().ToggleMute(1);
+    const QImage lanes = Lanes()->grab().toImage();
+    EXPECT_EQ(lanes.pixelColor(SlotX(2), 40), QColor(0x80, 0x80, 0x80));
+    EXPECT_EQ(lanes.pixelColor(SlotX(4), 40), QColor(0xA1, 0xA1, 0xA1));
+}
+
+} // namespace
