@@ -171,3 +171,32 @@ TEST_F(TimelineWindowTest, MutedLanesArePaintedGreyOnGrey) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TimelineWindowTest, HeaderPressesSelectWithTheHeldModifier) {
+    for (int k = 0; k < 3; ++k)
+        Window->Menus().New1->trigger();
+    auto panel = [this](int track) {
+        auto* frame = dynamic_cast<TFrame2*>(Window->Document().Track(track).Header.get());
+        return frame->findChild<QWidget*>(QStringLiteral("Panel1"));
+    };
+    QTest::mouseClick(panel(2), Qt::LeftButton, {}, QPoint(5, 30));
+    EXPECT_TRUE(Window->Document().Track(2).Selected);
+    EXPECT_FALSE(Window->Document().Track(3).Selected);
+
+    QTest::keyPress(Window.get(), Qt::Key_Control);
+    QTest::mouseClick(panel(3), Qt::LeftButton, Qt::ControlModifier, QPoint(5, 30));
+    QTest::keyRelease(Window.get(), Qt::Key_Control);
+    EXPECT_TRUE(Window->Document().Track(2).Selected);
+    EXPECT_TRUE(Window->Document().Track(3).Selected);
+    EXPECT_EQ(Window->Commands().AnchorTrack(), 3);
+
+    QTest::mouseClick(panel(1), Qt::RightButton, {}, QPoint(5, 30));
+    EXPECT_TRUE(Window->Document().Track(1).Selected);
+    EXPECT_FALSE(Window->Document().Track(2).Selected);
+    EXPECT_TRUE(Window->Menus().PopupMenu3->isVisible());
+    Window->Menus().PopupMenu3->close();
+}
+
+} // namespace
