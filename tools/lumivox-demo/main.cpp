@@ -28,10 +28,10 @@ void FillTracks(ShowDocument& doc) {
                   {"Chase B", TrackTypeOnOff},
                   {"Smoke", TrackTypeOnOff}};
     int index = 0;
-    for (const auto& spec : tracks) {
+    for (const auto& pattern : tracks) {
         TFullTrack* track = doc.AddTrack(Language::English);
-        track->SetCaption(QString::fromUtf8(spec.caption));
-        track->SetType(spec.type);
+        track->SetCaption(QString::fromUtf8(pattern.caption));
+        track->SetType(pattern.type);
         for (int j = 1; j <= slots; ++j) {
             int value = 0;
             switch (index) {
