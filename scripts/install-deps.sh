@@ -9,7 +9,7 @@ packages=(
     libmpg123-dev portaudio19-dev librtmidi-dev libjack-jackd2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     sox libsox-fmt-mp3 lame mpg123
-    jackd2 xvfb xauth
+    jackd2 xvfb xauth fonts-dejavu-core
 )
 
 missing=()
@@ -25,4 +25,4 @@ sudo=()
 [ "$(id -u)" -ne 0 ] && sudo=(sudo)
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${sudo[@]}" apt-get install -y -qq "${missing[@]}"
