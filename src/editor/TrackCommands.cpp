@@ -111,19 +111,11 @@ void TrackCommands::DeleteSelectedTracks() {
         Ui.ProgressShow();
         Host.BeginBulkUpdate();
         Doc.Modified = true;
-        int remaining = selected;
-        for (std::size_t i = 0; i < Doc.Tracks.size();) {
-            if (!Doc.Tracks[i]->Selected) {
-                ++i;
-                continue;
-            }
-            if (Doc.Tracks[i].get() == Popup)
-                Popup = nullptr;
-            Doc.Tracks.erase(Doc.Tracks.begin() + static_cast<std::ptrdiff_t>(i));
-            --remaining;
-            Ui.ProgressSetGauge(100 - remaining * 100 / selected);
-        }
-        Doc.Renumber();
+        if (Popup != nullptr && Popup->Selected)
+            Popup = nullptr;
+        Doc.RemoveSelectedTracks([this](int remaining, int total) {
+            Ui.ProgressSetGauge(100 - remaining * 100 / total);
+        });
         Host.RefreshOutputMenu();
         Host.RepaintLanes();
         if (Doc.TrackCount() > 0) {

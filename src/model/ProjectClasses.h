@@ -83,24 +83,42 @@ public:
 
 // Slot values of one track. Slots are 1-based; index SlotCount is storage only and is
 // never read or written through the accessors.
+// Copies share their bytes (copy on write): a copy costs a reference, and the first write
+// to shared bytes gives the writer its own copy, so undo snapshots of unchanged tracks hold
+// no bytes of their own. Version() changes on every write access.
 class TSlotValues {
 public:
     explicit TSlotValues(int slotCount = 0);
 
-    int SlotCount() const { return static_cast<int>(Bytes.size()); }
+    int SlotCount() const { return Bytes ? static_cast<int>(Bytes->size()) : 0; }
     bool SetValue(int index, std::uint8_t value);
     bool GetValue(int index, std::uint8_t& value) const;
     // Keeps the first values up to the smaller count; new slots hold 0. Out-of-range
     // counts (negative or above MaxSlotCount) leave the values unchanged.
     void Resize(int newCount);
 
-    const std::uint8_t* Data() const { return Bytes.data(); }
-    std::uint8_t* Data() { return Bytes.data(); }
+    const std::uint8_t* Data() const { return Bytes ? Bytes->data() : nullptr; }
+    // Write access: takes a private copy of shared bytes and counts as a change. The pointer
+    // is valid until the next copy of these values is made or they are resized.
+    std::uint8_t* Data();
 
-    friend bool operator==(const TSlotValues&, const TSlotValues&) = default;
+    // A number that differs after every write access; copies keep it until they are written.
+    std::uint64_t Version() const { return Stamp; }
+    // True when both hold the very same bytes, which are then equal without comparing.
+    bool SharesBytesWith(const TSlotValues& other) const {
+        return Bytes != nullptr && Bytes == other.Bytes;
+    }
+    // Bytes held, counted once however many copies share them.
+    std::size_t ByteCount() const { return Bytes ? Bytes->size() : 0; }
+
+    friend bool operator==(const TSlotValues& a, const TSlotValues& b);
 
 private:
-    std::vector<std::uint8_t> Bytes;
+    // Makes the bytes this object's own before a write and takes a new version.
+    void Detach();
+
+    std::shared_ptr<std::vector<std::uint8_t>> Bytes;
+    std::uint64_t Stamp = 0;
 };
 
 class TFullTrack {

@@ -37,6 +37,26 @@ void ShowDocument::RemoveTrack(int number) {
     Renumber();
 }
 
+int ShowDocument::RemoveSelectedTracks(
+    const std::function<void(int remaining, int selected)>& removed) {
+    int selected = 0;
+    for (const auto& track : Tracks)
+        selected += track->Selected ? 1 : 0;
+    int remaining = selected;
+    for (std::size_t i = 0; i < Tracks.size();) {
+        if (!Tracks[i]->Selected) {
+            ++i;
+            continue;
+        }
+        Tracks.erase(Tracks.begin() + static_cast<std::ptrdiff_t>(i));
+        --remaining;
+        if (removed)
+            removed(remaining, selected);
+    }
+    Renumber();
+    return selected;
+}
+
 void ShowDocument::Renumber() {
     for (int position = 0; position < TrackCount(); ++position)
         Tracks[static_cast<std::size_t>(position)]->SetNumber(position);

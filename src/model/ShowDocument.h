@@ -47,6 +47,10 @@ public:
     // Destroys the track at 1-based `number` and renumbers the rest.
     void RemoveTrack(int number);
 
+    // Destroys every selected track, top to bottom, calling `removed` with the number still
+    // to go after each one, and renumbers the rest. Returns how many were removed.
+    int RemoveSelectedTracks(const std::function<void(int remaining, int selected)>& removed);
+
     // Shows each track's position in its header.
     void Renumber();
 

@@ -1,0 +1,127 @@
+// Undo history cost on a one-hour show of 255 tracks at 100 ms: taking a snapshot after a
+// one-cell edit against one memcpy of all values, and the memory twenty snapshots hold after
+// twenty one-cell edits against one copy of all values.
+#include "BenchSupport.h"
+
+#include "editor/UndoHistory.h"
+#include "model/ShowDocument.h"
+#include "ui/UserInterface.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using namespace lumivox;
+
+constexpr int HourSlots = 36001; // one hour at 100 ms
+
+// Adds tracks straight to the document, as the project reader does.
+class DirectHost : public IEditHistoryHost {
+public:
+    explicit DirectHost(ShowDocument& document) : Doc(document) {}
+    TFullTrack* NewTrack() override { return Doc.AddTrack(Language::English); }
+
+private:
+    ShowDocument& Doc;
+};
+
+struct HourShow {
+    ShowDocument Doc;
+    UnattendedUserInterface Ui;
+    Language Lang = Language::English;
+    DirectHost Host{Doc};
+    UndoHistory History{Doc, Ui, Host, Lang};
+
+    HourShow() {
+        Doc.SlotCount = HourSlots;
+        for (int k = 0; k < MaxTracks; ++k)
+            Doc.AddTrack(Lang);
+        History.TakeSnapshot();
+    }
+    // One cell written on a different track each time, as a drag step writes it; the new
+    // value always differs from the old one, so every edit makes a snapshot.
+    void EditOneCell(int step) {
+        TFullTrack& track = Doc.Track(step % MaxTracks + 1);
+        const int slot = step % (HourSlots - 1) + 1;
+        std::uint8_t value = 0;
+        track.GetValue(slot, value);
+        track.SetValue(slot, static_cast<std::uint8_t>(value ^ 1));
+        Doc.Modified = true;
+    }
+    std::size_t AllValueBytes() const {
+        return static_cast<std::size_t>(Doc.TrackCount()) * static_cast<std::size_t>(HourSlots);
+    }
+};
+
+HourShow& Show() {
+    static HourShow show;
+    return show;
+}
+
+// The edit that makes the snapshot differ is outside the timing: the release of the mouse
+// takes the snapshot, the drag before it wrote the cell.
+void BM_TakeSnapshotAfterOneCellEdit(benchmark::State& state) {
+    HourShow& show = Show();
+    int step = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        show.EditOneCell(++step);
+        state.ResumeTiming();
+        show.History.TakeSnapshot();
+    }
+    benchmark::DoNotOptimize(show.History.Count());
+}
+BENCHMARK(BM_TakeSnapshotAfterOneCellEdit)->Unit(benchmark::kMillisecond);
+
+void BM_MemcpyAllValues(benchmark::State& state) {
+    HourShow& show = Show();
+    std::vector<std::uint8_t> copy(show.AllValueBytes());
+    for (auto _ : state) {
+        std::uint8_t* out = copy.data();
+        for (const auto& track : show.Doc.Tracks) {
+            const TSlotValues& values = track->Values; // read access: no private copy
+            std::memcpy(out, values.Data(), static_cast<std::size_t>(HourSlots));
+            out += HourSlots;
+        }
+        benchmark::DoNotOptimize(copy.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_MemcpyAllValues)->Unit(benchmark::kMillisecond);
+
+// Twenty snapshots after twenty one-cell edits, each on its own track: the bytes they hold
+// against one copy of all values.
+void BM_TwentySnapshotsMemory(benchmark::State& state) {
+    HourShow& show = Show();
+    double ratio = 0;
+    std::size_t held = 0;
+    int snapshots = 0;
+    for (auto _ : state) {
+        show.History.ClearHistory();
+        show.History.TakeSnapshot();
+        for (int k = 1; k < UndoHistory::MaxDepth + 1; ++k) {
+            show.EditOneCell(k * 7);
+            show.History.TakeSnapshot();
+        }
+        held = show.History.HeldValueBytes();
+        snapshots = show.History.Count();
+        ratio = static_cast<double>(held) / static_cast<double>(show.AllValueBytes());
+    }
+    state.counters["held_bytes"] = static_cast<double>(held);
+    state.counters["one_copy_bytes"] = static_cast<double>(show.AllValueBytes());
+    state.counters["ratio"] = ratio;
+    state.counters["snapshots"] = snapshots;
+    std::printf("%d snapshots hold %zu bytes, one copy is %zu bytes: %.3f x (goal <= 1.2 x)\n",
+                snapshots, held, show.AllValueBytes(), ratio);
+}
+BENCHMARK(BM_TwentySnapshotsMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return lumivox::bench::RunAndReport(
+        argc, argv,
+        {{"BM_TakeSnapshotAfterOneCellEdit", "BM_MemcpyAllValues", "<= 5 ms"},
+         {"BM_MemcpyAllValues", "", "anchor"}});
+}
