@@ -127,6 +127,9 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     LaneGeometry = std::make_unique<TTimelineLaneGeometry>(Timeline, Doc, Loader->WavePeaks);
     Tools = std::make_unique<EditingTools>(Doc, *LaneGeometry, *this, *Ui, Lang);
     Keyboard = std::make_unique<KeyboardControl>(*Tools, *this);
+    HistoryHost = std::make_unique<TrackCommandsHistoryHost>(*TrackCmds, *this);
+    History = std::make_unique<UndoHistory>(Doc, *Ui, *HistoryHost, Lang);
+    Clipboard = std::make_unique<TrackClipboard>(Doc, *Ui, *HistoryHost, *History, Lang);
     Doc.HeaderFactory = [this] { return MakeHeader(); };
 
     Menu = new TMainMenus(menuBar(), this);
@@ -438,6 +441,19 @@ void TForm1::ConnectCommands() {
         connect(item, &QAction::triggered, this,
                 [this, item] { TrackCmds->ChooseColor(item->data().toInt()); });
 
+    // Undo, redo and the track clipboard, from the Edit menu and the header menu alike.
+    connect(m.Undo1, &QAction::triggered, this, [this] { History->Undo(); });
+    connect(m.Redo1, &QAction::triggered, this, [this] { History->Redo(); });
+    for (QAction* item : {m.Couper1, m.Cut1})
+        connect(item, &QAction::triggered, this, [this] { Clipboard->CutSelection(); });
+    for (QAction* item : {m.Copier1, m.Copy1})
+        connect(item, &QAction::triggered, this, [this] {
+            Clipboard->CopySelection();
+            UpdateCommands();
+        });
+    for (QAction* item : {m.Coller1, m.Paste1})
+        connect(item, &QAction::triggered, this, [this] { Clipboard->PasteClipboard(); });
+
     // Zoom.
     connect(SpeedButton4, &QToolButton::clicked, this, [this] { ZoomHorizontal(true); });
     connect(SpeedButton7, &QToolButton::clicked, this, [this] { ZoomHorizontal(false); });
@@ -530,6 +546,9 @@ void TForm1::UpdateCommands() {
     TCommandInputs in;
     in.SongOpen = MediaPlayer->IsOpen();
     in.TrackCount = Doc.TrackCount();
+    in.ClipboardCount = Clipboard->Count();
+    in.HistoryCount = History->Count();
+    in.HistoryCurrent = History->CurrentIndex();
     const TCommandStates s = ComputeCommandStates(in);
     TMainMenus& m = *Menu;
     m.New1->setEnabled(s.NewTrack);
@@ -660,10 +679,19 @@ void TForm1::SoloChanged() {
     LanesArea->RepaintAll();
 }
 void TForm1::ClearHistory() {
+    History->ClearHistory();
     UpdateCommands();
 }
-void TForm1::TakeSnapshot() {}
-void TForm1::ClearClipboard() {}
+
+void TForm1::TakeSnapshot() {
+    History->TakeSnapshot();
+    UpdateCommands();
+}
+
+void TForm1::ClearClipboard() {
+    Clipboard->Clear();
+    UpdateCommands();
+}
 
 void TForm1::BeginBulkUpdate() {
     if (BulkDepth++ == 0) {

@@ -11,7 +11,9 @@
 #include "editor/EditingTools.h"
 #include "editor/KeyboardControl.h"
 #include "editor/TimelineGeometry.h"
+#include "editor/TrackClipboard.h"
 #include "editor/TrackCommands.h"
+#include "editor/UndoHistory.h"
 #include "model/ShowDocument.h"
 #include "persistence/ProjectFile.h"
 #include "ui/LanguageTables.h"
@@ -75,6 +77,8 @@ public:
     TrackCommands& Commands() { return *TrackCmds; }
     EditingTools& EditTools() { return *Tools; }
     KeyboardControl& Keys() { return *Keyboard; }
+    UndoHistory& EditHistory() { return *History; }
+    TrackClipboard& ClipboardOfTracks() { return *Clipboard; }
     LanesView& Lanes() { return *LanesArea; }
     RulerView& Ruler() { return *RulerArea; }
 
@@ -186,6 +190,9 @@ private:
     std::unique_ptr<TTimelineLaneGeometry> LaneGeometry;
     std::unique_ptr<EditingTools> Tools;
     std::unique_ptr<KeyboardControl> Keyboard;
+    std::unique_ptr<TrackCommandsHistoryHost> HistoryHost;
+    std::unique_ptr<UndoHistory> History;
+    std::unique_ptr<TrackClipboard> Clipboard;
 
     // Tool bar.
     QToolButton *SpeedButton5, *SpeedButton6, *SpeedButton1, *SpeedButton2, *SpeedButton3,

@@ -200,3 +200,50 @@ TEST_F(TimelineWindowTest, HeaderPressesSelectWithTheHeldModifier) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TimelineWindowTest, DrawingUndoesAndRedoesFromTheEditMenu) {
+    TMainMenus& m = Window->Menus();
+    m.New1->trigger();
+    EXPECT_TRUE(m.Undo1->isEnabled()); // New Track from the menu is one step
+    QTest::mouseClick(Lanes(), Qt::LeftButton, {}, QPoint(SlotX(4), 0));
+    EXPECT_EQ(Value(1, 4), 255);
+    m.Undo1->trigger();
+    EXPECT_EQ(Value(1, 4), 0);
+    EXPECT_TRUE(m.Redo1->isEnabled());
+    m.Redo1->trigger();
+    EXPECT_EQ(Value(1, 4), 255);
+    EXPECT_FALSE(m.Redo1->isEnabled());
+
+    // Saving starts a new history: nothing before it can be undone.
+    Ui.SaveAnswers.push_back(Dir.filePath(QStringLiteral("undo.PRJ")));
+    m.SaveAs1->trigger();
+    EXPECT_FALSE(m.Undo1->isEnabled());
+    EXPECT_FALSE(m.Redo1->isEnabled());
+}
+
+TEST_F(TimelineWindowTest, TracksAreCopiedAndPastedFromBothMenus) {
+    TMainMenus& m = Window->Menus();
+    for (int k = 0; k < 3; ++k)
+        m.New1->trigger();
+    EXPECT_FALSE(m.Coller1->isEnabled());
+    Window->Commands().HeaderPress(2, Qt::LeftButton, TModifierKey::None);
+    Window->Document().Track(2).SetValue(7, 99);
+    m.Copier1->trigger();
+    EXPECT_TRUE(m.Coller1->isEnabled());
+    EXPECT_TRUE(m.Paste1->isEnabled());
+    m.Paste1->trigger();
+    ASSERT_EQ(Window->Document().TrackCount(), 4);
+    EXPECT_EQ(Window->Document().Track(4).Caption, QStringLiteral("Track 2"));
+    EXPECT_EQ(Window->Document().Track(4).Output, 4); // a new output, not the copied one
+    EXPECT_EQ(Value(4, 7), 99);
+    EXPECT_TRUE(Window->Document().Track(4).Selected);
+
+    m.Cut1->trigger(); // cuts the pasted track, one undo step
+    EXPECT_EQ(Window->Document().TrackCount(), 3);
+    m.Undo1->trigger();
+    EXPECT_EQ(Window->Document().TrackCount(), 4);
+}
+
+} // namespace
