@@ -129,16 +129,11 @@ void PrintInfoJson(const LoadedShow& show, bool withValues) {
     const TProjectType& p = doc.Project;
     JsonWriter json(stdout);
     json.BeginObject();
-    json.Key("version");
-    json.Value(show.File.VersionRead());
-    json.Key("name");
-    json.Value(p.Name);
-    json.Key("song");
-    json.Value(p.Mp3FileName);
-    json.Key("resolution_ms");
-    json.Value(static_cast<long long>(ResolutionMs(p.Resolution)));
-    json.Key("slot_count");
-    json.Value(static_cast<long long>(doc.SlotCount));
+    json.Field("version", show.File.VersionRead());
+    json.Field("name", p.Name);
+    json.Field("song", p.Mp3FileName);
+    json.Field("resolution_ms", static_cast<long long>(ResolutionMs(p.Resolution)));
+    json.Field("slot_count", static_cast<long long>(doc.SlotCount));
     const std::pair<const char*, const QString*> fields[] = {{"subject", &p.Subject},
                                                              {"author", &p.Author},
                                                              {"copyright", &p.Copyright},
@@ -159,38 +154,22 @@ void PrintInfoJson(const LoadedShow& show, bool withValues) {
     for (const auto& track : doc.Tracks) {
         const TFullTrack& t = *track;
         json.BeginObject();
-        json.Key("caption");
-        json.Value(t.Caption);
-        json.Key("output");
-        json.Value(static_cast<long long>(t.Output));
-        json.Key("type");
-        json.Value(TypeName(t.TrackType));
-        json.Key("locked");
-        json.Value(t.Locked);
-        json.Key("mute");
-        json.Value(t.Mute);
-        json.Key("solo");
-        json.Value(t.Solo);
-        json.Key("header_color");
-        json.Value(static_cast<long long>(t.HeaderColor));
-        json.Key("caption_color");
-        json.Value(static_cast<long long>(t.CaptionColor));
-        json.Key("lane_color");
-        json.Value(static_cast<long long>(t.LaneColor));
-        json.Key("lane_back_color");
-        json.Value(static_cast<long long>(t.LaneBackColor));
-        json.Key("channel");
-        json.Value(static_cast<long long>(t.MidiMap.Channel));
-        json.Key("controller");
-        json.Value(static_cast<long long>(t.MidiMap.Controller));
-        json.Key("key");
-        json.Value(static_cast<long long>(t.MidiMap.Key));
-        json.Key("use_velocity");
-        json.Value(t.MidiMap.UseVelocity);
-        json.Key("use_key");
-        json.Value(t.MidiMap.UseKey);
-        json.Key("nonzero");
-        json.Value(static_cast<long long>(NonZeroCount(t)));
+        json.Field("caption", t.Caption);
+        json.Field("output", static_cast<long long>(t.Output));
+        json.Field("type", TypeName(t.TrackType));
+        json.Field("locked", t.Locked);
+        json.Field("mute", t.Mute);
+        json.Field("solo", t.Solo);
+        json.Field("header_color", static_cast<long long>(t.HeaderColor));
+        json.Field("caption_color", static_cast<long long>(t.CaptionColor));
+        json.Field("lane_color", static_cast<long long>(t.LaneColor));
+        json.Field("lane_back_color", static_cast<long long>(t.LaneBackColor));
+        json.Field("channel", static_cast<long long>(t.MidiMap.Channel));
+        json.Field("controller", static_cast<long long>(t.MidiMap.Controller));
+        json.Field("key", static_cast<long long>(t.MidiMap.Key));
+        json.Field("use_velocity", t.MidiMap.UseVelocity);
+        json.Field("use_key", t.MidiMap.UseKey);
+        json.Field("nonzero", static_cast<long long>(NonZeroCount(t)));
         if (withValues) {
             json.Key("values");
             json.BeginArray();
@@ -361,20 +340,15 @@ int CommandDumpSeq(const QStringList& args) {
     if (a.Has("--json")) {
         JsonWriter json(stdout);
         json.BeginObject();
-        json.Key("size");
-        json.Value(static_cast<long long>(info.FileSize));
-        json.Key("length");
-        json.Value(static_cast<long long>(info.LengthField));
-        json.Key("resolution_code");
-        json.Value(static_cast<long long>(info.ResolutionCode));
-        json.Key("resolution_ms");
-        json.Value(static_cast<long long>(info.ResolutionMs));
+        json.Field("size", static_cast<long long>(info.FileSize));
+        json.Field("length", static_cast<long long>(info.LengthField));
+        json.Field("resolution_code", static_cast<long long>(info.ResolutionCode));
+        json.Field("resolution_ms", static_cast<long long>(info.ResolutionMs));
         json.Key("frames");
         json.BeginArray();
         for (const auto& frame : info.Frames) {
             json.BeginObject();
-            json.Key("slot");
-            json.Value(static_cast<long long>(frame.Slot));
+            json.Field("slot", static_cast<long long>(frame.Slot));
             json.Key("entries");
             json.BeginArray();
             for (const auto& entry : frame.Entries) {

@@ -22,6 +22,11 @@ public:
     void Value(const QString& text);
     void Value(long long number);
     void Value(bool flag);
+    // A key and its value in the current object.
+    template <typename T> void Field(const char* name, const T& value) {
+        Key(name);
+        Value(value);
+    }
     // Writes a run of numbers as the elements of the current array.
     void Numbers(const unsigned char* bytes, std::size_t count);
     void Finish();
