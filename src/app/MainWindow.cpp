@@ -8,6 +8,8 @@
 #include "editor/RulerView.h"
 #include "editor/TimelineScroll.h"
 #include "editor/TrackHeader.h"
+#include "output/RealTimeOutput.h"
+#include "output/SerialLink.h"
 #include "persistence/SettingsFile.h"
 #include "ui/AboutBox.h"
 #include "ui/Glyphs.h"
@@ -27,6 +29,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSerialPortInfo>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -108,7 +111,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     // Start-up: no anchor, selection commands off; an unsaved, unmodified English project.
     Doc.Project.Name = Text(TextTable::CommonTexts, CommonText::NewProject, Language::English);
     if (Options.SilentAudio)
-        MediaPlayer = std::make_unique<AudioPlayer>(AudioPlayer::Options{});
+        MediaPlayer = std::make_unique<AudioPlayer>(AudioPlayer::Options{{}, Options.NullClock});
     else
         MediaPlayer = std::make_unique<AudioPlayer>();
     if (Options.HeadlessImport) {
@@ -131,6 +134,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     History = std::make_unique<UndoHistory>(Doc, *Ui, *HistoryHost, Lang);
     Clipboard = std::make_unique<TrackClipboard>(Doc, *Ui, *HistoryHost, *History, Lang);
     Doc.HeaderFactory = [this] { return MakeHeader(); };
+    TransportControl = std::make_unique<Transport>(*MediaPlayer, *this);
 
     Menu = new TMainMenus(menuBar(), this);
     auto* central = new QWidget(this);
@@ -150,7 +154,11 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     column->addWidget(BuildStatusBar());
     setCentralWidget(central);
     BuildTimers();
+    Link = new SerialLink(Timer1, this);
+    RealTime = new RealTimeOutput(*Link, *Ui, Lang, this);
+    BuildSerialPortEntries();
     ConnectCommands();
+    ConnectTransport();
 
     ShowWindowCaption(Life->WindowCaption());
     DisableSelectionCommands();
@@ -169,8 +177,9 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     ApplyLanguage();
     UpdateCommands();
     DXTimer1->start();
+    Timer2->start();
     UpdateZoomLabels();
-    ShowRecordGlyph();
+    ShowRecordMode(false);
 
     resize(800, 601);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -368,7 +377,8 @@ void TForm1::BuildTimers() {
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
                 if (state == Qt::ApplicationActive) {
-                    DXTimer1->start();
+                    if (TickEnabled)
+                        DXTimer1->start();
                 } else {
                     DXTimer1->stop();
                     Keyboard->ReleaseModifier();
@@ -404,9 +414,10 @@ void TForm1::ConnectCommands() {
 
     for (QAction* port : m.ComPorts)
         connect(port, &QAction::triggered, this,
-                [this, port] { PortName = QStringLiteral("COM%1").arg(port->data().toInt()); });
-    connect(m.RealTimeMode1, &QAction::triggered, this, [this] { SetRealTimeMode(!RealTimeMode); });
-    connect(SpeedButton15, &QToolButton::clicked, this, [this] { SetRealTimeMode(!RealTimeMode); });
+                [this, port] { ChoosePort(QStringLiteral("COM%1").arg(port->data().toInt())); });
+    connect(m.RealTimeMode1, &QAction::triggered, this, [this] { RealTime->ToggleMode(); });
+    connect(SpeedButton15, &QToolButton::clicked, this, [this] { RealTime->ToggleMode(); });
+    connect(RealTime, &RealTimeOutput::ModeChanged, this, &TForm1::ShowRealTimeMode);
     connect(m.None1, &QAction::triggered, this, [this] { MidiName.clear(); });
 
     // Editing tools: the tool bar group, the Edit menu and the lanes' pop-up choose alike.
@@ -459,18 +470,13 @@ void TForm1::ConnectCommands() {
     connect(SpeedButton7, &QToolButton::clicked, this, [this] { ZoomHorizontal(false); });
     connect(SpeedButton11, &QToolButton::clicked, this, [this] { ZoomVertical(true); });
     connect(SpeedButton12, &QToolButton::clicked, this, [this] { ZoomVertical(false); });
-
-    connect(SpeedButton16, &QToolButton::clicked, this, [this] {
-        RecordMode = !RecordMode;
-        ShowRecordGlyph();
-    });
 }
 
 void TForm1::ReadSettingsAtStart() {
     SettingsFile = Options.SettingsPath.isEmpty() ? SettingsFilePath() : Options.SettingsPath;
     TSettings current;
     current.language = Lang;
-    current.ComPort = PortName;
+    current.ComPort = RealTime->PortName();
     current.LastProject = Doc.ProjectFileName;
     current.MidiInputName = MidiName;
     QStringList midiCaptions;
@@ -480,12 +486,26 @@ void TForm1::ReadSettingsAtStart() {
             midiCaptions << item->text();
     const TSettingsReadResult result = ReadSettings(SettingsFile, current, midiCaptions);
     Lang = result.Settings.language;
-    PortName = result.Settings.ComPort;
+    RealTime->ChoosePort(result.Settings.ComPort);
     Doc.ProjectFileName = result.Settings.LastProject;
     MidiName = result.Settings.MidiInputName;
     CheckLanguageItem();
-    if (result.ComPortItem >= 1 && result.ComPortItem <= 6)
+    if (result.ComPortItem >= 1 && result.ComPortItem <= 6) {
         Menu->ComPorts[static_cast<std::size_t>(result.ComPortItem - 1)]->setChecked(true);
+    } else if (!result.Settings.ComPort.startsWith(QLatin1String("COM"))) {
+        // A device path (an adapter or the simulated unit's pseudo-terminal): its entry, made
+        // for it when the system did not list it.
+        QAction* entry = nullptr;
+        for (QAction* item : Menu->PortGroup->actions())
+            if (item->data().toString() == result.Settings.ComPort)
+                entry = item;
+        if (!entry) {
+            entry = Menu->AddSerialDevice(result.Settings.ComPort);
+            connect(entry, &QAction::triggered, this,
+                    [this, entry] { ChoosePort(entry->data().toString()); });
+        }
+        entry->setChecked(true);
+    }
     if (result.MidiItem >= 0 && result.MidiItem < midiCaptions.size()) {
         for (QAction* item : midiItems)
             if (item != Menu->None1 && item->text() == midiCaptions[result.MidiItem])
@@ -528,11 +548,7 @@ void TForm1::ApplyLanguage() {
     for (std::size_t i = 0; i < buttons.size(); ++i)
         buttons[i]->setToolTip(text(TextTable::ToolBarHints, static_cast<int>(i) + 1));
     // The time label keeps its time and takes the new prefix.
-    const qint64 position = MediaPlayer->IsOpen() ? MediaPlayer->PositionMs() : 0;
-    const qint64 s = position / 1000;
-    Label1->setText(text(TextTable::StatusLabels, 1) +
-                    QString::asprintf("%.2lld:%.2lld:%.2lld,%.3lld", s / 3600, (s / 60) % 60,
-                                      s % 60, position % 1000));
+    ShowTime(MediaPlayer->IsOpen() ? MediaPlayer->PositionMs() : 0);
     const QString all = text(TextTable::CommonTexts, CommonText::All);
     for (auto& track : Doc.Tracks) {
         if (track->Output == 0)
@@ -583,8 +599,8 @@ void TForm1::ResetTimelineScroll() {
 }
 
 void TForm1::ResetTransport() {
-    RecordMode = false;
-    ShowRecordGlyph();
+    TransportControl->Reset();
+    TransportControl->PositionUpdate();
 }
 
 int TForm1::ZoomDivisor() const {
@@ -597,14 +613,36 @@ void TForm1::SetTimelineWidth(std::int64_t /*width*/) {
     RulerArea->PeaksChanged();
 }
 
-void TForm1::SetRealTimeMode(bool on) {
-    RealTimeMode = on;
+void TForm1::ShowRealTimeMode(bool on) {
     SpeedButton15->setChecked(on);
     Menu->RealTimeMode1->setChecked(on);
 }
 
-void TForm1::ShowRecordGlyph() {
-    SpeedButton16->setIcon(GlyphIcon(RecordMode ? Glyph::RecordOn : Glyph::RecordOff));
+QString TForm1::ComPortName() const {
+    return RealTime->PortName();
+}
+
+void TForm1::ChoosePort(const QString& portName) {
+    RealTime->ChoosePort(portName);
+}
+
+void TForm1::BuildSerialPortEntries() {
+    // Serial devices the system reports beyond COM 1 to COM 6 (USB adapters), by path.
+    QStringList paths;
+    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo& port : ports) {
+        const QString path = port.systemLocation();
+        bool isComPort = false;
+        for (int n = 1; n <= 6; ++n)
+            isComPort = isComPort || path == SerialLink::DevicePath(QStringLiteral("COM%1").arg(n));
+        if (!isComPort && !paths.contains(path))
+            paths << path;
+    }
+    paths.sort();
+    for (const QString& path : paths) {
+        QAction* entry = Menu->AddSerialDevice(path);
+        connect(entry, &QAction::triggered, this, [this, path] { ChoosePort(path); });
+    }
 }
 
 void TForm1::FormActivate() {
@@ -636,9 +674,10 @@ bool TForm1::event(QEvent* e) {
 void TForm1::closeEvent(QCloseEvent* e) {
     Life->PrepareClose();
     DXTimer1->stop();
+    RealTime->ClosePort();
     TSettings settings;
     settings.language = Lang;
-    settings.ComPort = PortName;
+    settings.ComPort = RealTime->PortName();
     settings.LastProject = Doc.ProjectFileName;
     settings.MidiInputName = MidiName;
     WriteSettings(SettingsFile, settings);
@@ -648,8 +687,7 @@ void TForm1::closeEvent(QCloseEvent* e) {
 // Shell operations.
 
 void TForm1::StopTransport() {
-    if (MediaPlayer->Mode() == TMediaMode::Playing)
-        MediaPlayer->Stop();
+    TransportControl->Stop();
 }
 
 void TForm1::ResolutionChanged() {

@@ -5,9 +5,11 @@
 #include "app/CommandState.h"
 #include "app/MainMenus.h"
 #include "app/ProjectLifecycle.h"
+#include "audio/AudioOutput.h"
 #include "audio/MediaPlayer.h"
 #include "audio/SongImport.h"
 #include "audio/SongLoader.h"
+#include "audio/Transport.h"
 #include "editor/EditingTools.h"
 #include "editor/KeyboardControl.h"
 #include "editor/TimelineGeometry.h"
@@ -36,6 +38,8 @@ class QWidget;
 namespace lumivox {
 
 class LanesView;
+class RealTimeOutput;
+class SerialLink;
 class RulerView;
 class TFrame2;
 class TForm2;
@@ -50,6 +54,7 @@ struct TForm1Options {
     bool SilentAudio = false;                       // play through the null output
     QString SettingsPath;                           // default: beside the program or per user
     QString StartProject;                           // opened at first activation if given
+    OutputClock NullClock; // clock of the null output (silent audio); a test may drive it
 };
 
 class TForm1 : public QMainWindow,
@@ -58,7 +63,8 @@ class TForm1 : public QMainWindow,
                public ISongLoaderHost,
                public ITrackCommandHost,
                public IEditingToolHost,
-               public IKeyboardHost {
+               public IKeyboardHost,
+               public ITransportHost {
     Q_OBJECT
 public:
     explicit TForm1(const TForm1Options& options = {}, QWidget* parent = nullptr);
@@ -69,7 +75,7 @@ public:
     IMediaPlayer& Player() { return *MediaPlayer; }
     TMainMenus& Menus() { return *Menu; }
     Language CurrentLanguage() const { return Lang; }
-    QString ComPortName() const { return PortName; }
+    QString ComPortName() const;
     QString MidiInputName() const { return MidiName; }
     QString SettingsPath() const { return SettingsFile; }
     int DrawValue() const { return Tools->DrawValue(); }
@@ -81,6 +87,10 @@ public:
     TrackClipboard& ClipboardOfTracks() { return *Clipboard; }
     LanesView& Lanes() { return *LanesArea; }
     RulerView& Ruler() { return *RulerArea; }
+    Transport& Motion() { return *TransportControl; }
+    RealTimeOutput& LiveOutput() { return *RealTime; }
+    // The show clock runs (it stops while the application is inactive or after Pause).
+    bool TickRunning() const;
 
     // Sets every caption, label and hint from the current language.
     void ApplyLanguage();
@@ -140,6 +150,20 @@ public:
     void Pause() override;
     std::optional<QPoint> PointerInLanes() const override;
 
+    // ITransportHost (transport and show clock)
+    int SlotMs() const override;
+    std::int64_t TimelineWidth() const override;
+    int ViewWidth() const override;
+    std::int64_t ScrollOffset() const override;
+    void ScrollTo(std::int64_t offset) override;
+    bool HasWaveform() const override;
+    void ShowTime(std::int64_t positionMs) override;
+    void PlaceMarkers(std::int64_t cursorX, std::int64_t cueX) override;
+    void ShowRecordMode(bool on) override;
+    bool ProjectModified() const override { return Doc.Modified; }
+    void EnableTick(bool on) override;
+    void TickWork(int currentSlot) override;
+
     void ZoomHorizontal(bool in);
     void ZoomVertical(bool in);
 
@@ -159,12 +183,14 @@ private:
     void ReadSettingsAtStart();
     void CheckLanguageItem();
     void UpdateZoomLabels();
-    void SetRealTimeMode(bool on);
+    void ShowRealTimeMode(bool on);
+    void BuildSerialPortEntries();
+    void ChoosePort(const QString& portName);
+    void ConnectTransport();
     std::unique_ptr<ITrackHeader> MakeHeader();
     void LayoutHeaders();
     void FollowVerticalOffset(std::int64_t offset);
     void ChooseTool(int tag);
-    void ShowRecordGlyph();
 
     TForm1Options Options;
     Language Lang = Language::English;
@@ -193,6 +219,9 @@ private:
     std::unique_ptr<TrackCommandsHistoryHost> HistoryHost;
     std::unique_ptr<UndoHistory> History;
     std::unique_ptr<TrackClipboard> Clipboard;
+    std::unique_ptr<Transport> TransportControl;
+    SerialLink* Link = nullptr;
+    RealTimeOutput* RealTime = nullptr;
 
     // Tool bar.
     QToolButton *SpeedButton5, *SpeedButton6, *SpeedButton1, *SpeedButton2, *SpeedButton3,
@@ -214,11 +243,10 @@ private:
     QTimer *DXTimer1, *Timer1, *Timer2, *Timer3;
 
     bool FirstActivation = true;
-    QString PortName = QStringLiteral("COM1");
     QString MidiName;
     QString SettingsFile;
-    bool RealTimeMode = false;
-    bool RecordMode = false;
+    bool TickEnabled = true; // Play enables the show clock, Pause disables it
+    bool CueDark = true;     // the cue marker's blink phase
     int BulkDepth = 0;
     const QKeyEvent* LastKeyEvent = nullptr;
     quint64 LastKeyTime = 0;

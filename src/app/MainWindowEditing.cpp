@@ -167,13 +167,11 @@ bool TForm1::SongPlaying() const {
 }
 
 void TForm1::Play() {
-    if (MediaPlayer->IsOpen())
-        MediaPlayer->Play();
+    TransportControl->Play();
 }
 
 void TForm1::Pause() {
-    if (SongPlaying())
-        MediaPlayer->Stop();
+    TransportControl->Pause();
 }
 
 std::optional<QPoint> TForm1::PointerInLanes() const {

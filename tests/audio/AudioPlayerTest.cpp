@@ -3,6 +3,7 @@
 // and the samples heard after a seek compared with a full decode.
 #include "audio/AudioPlayer.h"
 #include "audio/SongLength.h"
+#include "support/ManualClock.h"
 #include "support/TestSongs.h"
 
 #include <QFile>
@@ -16,34 +17,9 @@
 
 using namespace lumivox;
 using namespace std::chrono_literals;
-using lumivox::test::FixturePath;
+using namespace lumivox::test;
 
 namespace {
-
-// A clock that moves only when the test says so.
-class ManualClock {
-public:
-    OutputClock Function() {
-        return [this] { return std::chrono::nanoseconds(Now.load()); };
-    }
-    void Advance(std::chrono::milliseconds step) {
-        Now += std::chrono::duration_cast<std::chrono::nanoseconds>(step).count();
-    }
-
-private:
-    std::atomic<std::int64_t> Now{5'000'000'000};
-};
-
-// Polls until `done` holds; the audio threads need a moment to catch up with the clock.
-template <typename Predicate> bool WaitUntil(Predicate done) {
-    const auto limit = std::chrono::steady_clock::now() + 20s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > limit)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 // The whole song decoded from the start in one pass, in the player's format.
 std::vector<std::int16_t> DecodeWholeSong(const QString& path) {

@@ -1,0 +1,174 @@
+// The transport commands and the position update, in the order the show clock relies on.
+#include "audio/Transport.h"
+
+#include <cmath>
+
+namespace lumivox {
+
+Transport::Transport(IMediaPlayer& player, ITransportHost& host) : Player(player), Host(host) {}
+
+QString Transport::FormatTime(std::int64_t ms) {
+    const std::int64_t s = ms / 1000;
+    const std::int64_t m = s / 60;
+    return QString::asprintf("%.2lld:%.2lld:%.2lld,%.3lld", static_cast<long long>(m / 60),
+                             static_cast<long long>(m % 60), static_cast<long long>(s % 60),
+                             static_cast<long long>(ms % 1000));
+}
+
+std::int64_t Transport::XOf(std::int64_t ms) const {
+    const std::int64_t width = Host.TimelineWidth();
+    const std::int64_t length = Player.LengthMs();
+    if (width <= 0 || length <= 0)
+        return 0;
+    const double scale = static_cast<double>(length) / static_cast<double>(width);
+    return static_cast<std::int64_t>(std::trunc(static_cast<double>(ms) / scale));
+}
+
+void Transport::TakeCueFromPlayer() {
+    Cue = Player.PositionMs();
+    const int slotMs = Host.SlotMs();
+    Slot = slotMs > 0 ? static_cast<int>(Cue / slotMs) : 0;
+}
+
+void Transport::PositionUpdate() {
+    if (!Player.IsOpen())
+        return;
+    const std::int64_t position = Player.PositionMs();
+    const int slotMs = Host.SlotMs();
+    Slot = slotMs > 0 ? static_cast<int>(position / slotMs) : 0;
+    Host.ShowTime(position);
+
+    const std::int64_t offset = Host.ScrollOffset();
+    const std::int64_t cursorX = XOf(position);
+    const std::int64_t x = cursorX - offset;
+    const int viewWidth = Host.ViewWidth();
+    if (x >= 0 && x <= viewWidth) {
+        Follow = true;
+        CursorInView = true;
+    } else {
+        CursorInView = false;
+    }
+    if (Playing()) {
+        Host.TickWork(Slot);
+        if (x > viewWidth && Follow)
+            Host.ScrollTo(Host.ScrollOffset() + viewWidth);
+    }
+    Host.PlaceMarkers(cursorX, XOf(Cue));
+}
+
+void Transport::StartPlaying() {
+    Player.Seek(Cue);
+    const int slotMs = Host.SlotMs();
+    Slot = slotMs > 0 ? static_cast<int>(Cue / slotMs) : 0;
+    Follow = true;
+    Player.Play();
+    Host.EnableTick(true);
+    Host.ScrollTo(SavedScrollX);
+    PositionUpdate();
+}
+
+void Transport::Play() {
+    if (!Player.IsOpen())
+        return;
+    StartPlaying();
+}
+
+void Transport::Stop() {
+    if (!Playing())
+        return;
+    if (Recording)
+        EndRecordMode();
+    Player.Stop();
+    Player.Seek(Cue);
+    const int slotMs = Host.SlotMs();
+    Slot = slotMs > 0 ? static_cast<int>(Cue / slotMs) : 0;
+    Host.ScrollTo(SavedScrollX);
+    PositionUpdate();
+}
+
+void Transport::Pause() {
+    if (!Playing())
+        return;
+    if (Recording)
+        EndRecordMode();
+    Player.Stop();
+    const std::int64_t offset = Host.ScrollOffset();
+    // Where the cue marker stands before it moves to the paused position.
+    const std::int64_t oldCueX = XOf(Cue) - offset;
+    TakeCueFromPlayer();
+    SavedScrollX = CursorInView ? offset : offset + oldCueX;
+    Host.EnableTick(false);
+    Host.ScrollTo(SavedScrollX);
+    PositionUpdate();
+}
+
+void Transport::GoToBeginning() {
+    if (!Player.IsOpen())
+        return;
+    if (Recording)
+        EndRecordMode();
+    Player.Seek(0);
+    TakeCueFromPlayer();
+    Host.ScrollTo(0);
+    SavedScrollX = Host.ScrollOffset();
+    PositionUpdate();
+}
+
+void Transport::GoToEnd() {
+    if (!Player.IsOpen())
+        return;
+    if (Recording)
+        EndRecordMode();
+    Player.Seek(Player.LengthMs());
+    TakeCueFromPlayer();
+    Host.ScrollTo(Host.TimelineWidth());
+    SavedScrollX = Host.ScrollOffset();
+    PositionUpdate();
+}
+
+void Transport::Locate(int viewX) {
+    const std::int64_t width = Host.TimelineWidth();
+    const std::int64_t contentX = viewX + Host.ScrollOffset();
+    if (!Player.IsOpen() || !Host.HasWaveform() || width <= 0 || contentX > width)
+        return;
+    const bool wasPlaying = Playing();
+    const double msPerPixel = static_cast<double>(Player.LengthMs()) / static_cast<double>(width);
+    Player.Seek(static_cast<std::int64_t>(std::trunc(msPerPixel * static_cast<double>(contentX))));
+    TakeCueFromPlayer();
+    if (wasPlaying && !Playing())
+        Player.Play();
+    PositionUpdate();
+    SavedScrollX = Host.ScrollOffset();
+}
+
+void Transport::EndRecordMode() {
+    Recording = false;
+    Host.ShowRecordMode(false);
+    if (Host.ProjectModified())
+        Host.TakeSnapshot();
+}
+
+void Transport::Record() {
+    if (!Recording) {
+        Recording = true;
+        Host.ShowRecordMode(true);
+        if (Player.IsOpen() && !Playing())
+            Play();
+        return;
+    }
+    EndRecordMode();
+    if (Player.IsOpen() && Playing())
+        Pause();
+}
+
+void Transport::Reset() {
+    Cue = 0;
+    SavedScrollX = 0;
+    Follow = false;
+    CursorInView = false;
+    Slot = 0;
+    Recording = false;
+    Host.ShowRecordMode(false);
+}
+
+} // namespace lumivox

@@ -1,0 +1,91 @@
+// The transport and the show clock: Play, Stop, Pause, Go to beginning and end, Locate and
+// Record over the media player, and the position update that drives the time display, the
+// play cursor, the cue marker, the follow paging and the per-slot work while playing.
+#pragma once
+
+#include "audio/MediaPlayer.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace lumivox {
+
+// What the transport needs of the window around it.
+class ITransportHost {
+public:
+    virtual ~ITransportHost() = default;
+    // Milliseconds per slot of the project.
+    virtual int SlotMs() const = 0;
+    // Timeline width in pixels, the views' width and their horizontal scroll offset.
+    virtual std::int64_t TimelineWidth() const = 0;
+    virtual int ViewWidth() const = 0;
+    virtual std::int64_t ScrollOffset() const = 0;
+    virtual void ScrollTo(std::int64_t offset) = 0;
+    // The song's waveform is loaded (locating needs it).
+    virtual bool HasWaveform() const = 0;
+    // Shows the position (ms) in the time display.
+    virtual void ShowTime(std::int64_t positionMs) = 0;
+    // Places the play cursor and the cue marker, in content x.
+    virtual void PlaceMarkers(std::int64_t cursorX, std::int64_t cueX) = 0;
+    virtual void ShowRecordMode(bool on) = 0;
+    // Ending record mode takes an undo snapshot when something was recorded.
+    virtual bool ProjectModified() const = 0;
+    virtual void TakeSnapshot() = 0;
+    // Starts or stops the 10 ms show clock.
+    virtual void EnableTick(bool on) = 0;
+    // The per-slot work while the song plays (recording and real-time output).
+    virtual void TickWork(int currentSlot) = 0;
+};
+
+class Transport {
+public:
+    Transport(IMediaPlayer& player, ITransportHost& host);
+
+    // Every command does nothing without a song; Stop and Pause need it playing.
+    void Play();
+    void Stop();
+    void Pause();
+    void GoToBeginning();
+    void GoToEnd();
+    // A press at `viewX` on the ruler strip.
+    void Locate(int viewX);
+    // The record button: starts record mode (and playing), or ends it (and pauses).
+    void Record();
+    void EndRecordMode();
+    // One tick of the show clock.
+    void Tick() { PositionUpdate(); }
+    void PositionUpdate();
+    // Back to the start state (a new song was loaded).
+    void Reset();
+    // The views were resized: stop paging along until the cursor is in view again.
+    void ClearFollow() { Follow = false; }
+
+    std::int64_t CuePosition() const { return Cue; }
+    int CurrentSlot() const { return Slot; }
+    bool RecordMode() const { return Recording; }
+    bool Following() const { return Follow; }
+    bool CursorVisible() const { return CursorInView; }
+    std::int64_t SavedScroll() const { return SavedScrollX; }
+    bool Playing() const { return Player.Mode() == TMediaMode::Playing; }
+
+    // "hh:mm:ss,mmm" with the hours not wrapped.
+    static QString FormatTime(std::int64_t ms);
+
+private:
+    void StartPlaying();
+    void TakeCueFromPlayer();
+    // Content x for a time on the current timeline.
+    std::int64_t XOf(std::int64_t ms) const;
+
+    IMediaPlayer& Player;
+    ITransportHost& Host;
+    std::int64_t Cue = 0;
+    std::int64_t SavedScrollX = 0;
+    bool Follow = false;
+    bool CursorInView = false;
+    int Slot = 0;
+    bool Recording = false;
+};
+
+} // namespace lumivox

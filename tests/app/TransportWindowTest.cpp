@@ -1,0 +1,252 @@
+// The transport and real-time output in the real main window: buttons, Space, the ruler, the
+// time display, and changes sent to the simulated playback unit while the song plays on a
+// manual clock.
+#include "app/MainWindow.h"
+#include "editor/RulerView.h"
+#include "output/RealTimeOutput.h"
+#include "support/ManualClock.h"
+#include "support/PlaybackUnitProcess.h"
+#include "support/ScriptedUserInterface.h"
+#include "support/TestSongs.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace lumivox;
+using namespace lumivox::test;
+using namespace std::chrono_literals;
+using Kind = ScriptedUserInterface::Event;
+
+namespace {
+
+class AcceptProperties : public IProjectPropertiesEditor {
+public:
+    bool EditProjectProperties(TProjectPropertiesData&, Language) override { return true; }
+};
+
+class TransportWindowTest : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    ScriptedUserInterface Ui;
+    AcceptProperties Properties;
+    ManualClock Clock;
+    std::unique_ptr<TForm1> Window;
+
+    void SetUp() override {
+        const QString song = Dir.filePath(QStringLiteral("song.mp3"));
+        ASSERT_TRUE(QFile::copy(FixturePath("song_10s.mp3"), song));
+        TForm1Options options;
+        options.Ui = &Ui;
+        options.Properties = &Properties;
+        options.HeadlessImport = true;
+        options.SilentAudio = true;
+        options.NullClock = Clock.Function();
+        options.SettingsPath = Dir.filePath(QStringLiteral("LumivoxEditor.cfg"));
+        Window = std::make_unique<TForm1>(options);
+        Window->resize(900, 600);
+        Window->show();
+        Ui.SongAnswers.push_back(song);
+        Window->Menus().New2->trigger();
+        ASSERT_TRUE(Window->Player().IsOpen());
+    }
+
+    QToolButton* Button(const char* name) {
+        return Window->findChild<QToolButton*>(QLatin1String(name));
+    }
+    QString TimeText() { return Window->findChild<QLabel*>(QStringLiteral("Label1"))->text(); }
+    // Lets song time pass and waits until the show clock has shown it.
+    void PlayUntil(std::int64_t ms) {
+        const std::int64_t now = Window->Player().PositionMs();
+        Clock.Advance(std::chrono::microseconds((ms - now) * 1000 + 100));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Window->Player().PositionMs() >= ms; }, 20000));
+        const QString shown = QStringLiteral("Time : ") + Transport::FormatTime(ms);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return TimeText() == shown; }, 20000))
+            << TimeText().toStdString();
+    }
+    // A track on `output` holding `value` from slot index `from` on.
+    TFullTrack& AddTrack(std::uint8_t output, int from, std::uint8_t value) {
+        Window->Menus().New1->trigger();
+        TFullTrack& track = Window->Document().Track(Window->Document().TrackCount());
+        track.Output = output;
+        for (int index = from; index < track.SlotCount(); ++index)
+            track.SetValue(index, value);
+        return track;
+    }
+    bool SwitchAgree(bool on) {
+        return Button("SpeedButton15")->isChecked() == on &&
+               Window->Menus().RealTimeMode1->isChecked() == on &&
+               Window->LiveOutput().Mode() == on;
+    }
+};
+
+// The unit's changes for one output.
+std::vector<int> ValuesFor(const std::vector<TLoggedChange>& changes, int output) {
+    std::vector<int> values;
+    for (const TLoggedChange& change : changes)
+        if (change.Output == output)
+            values.push_back(change.Value);
+    return values;
+}
+
+} // namespace
+
+TEST_F(TransportWindowTest, ButtonsSpaceAndTheRulerDriveThePlayerAndTheTimeDisplay) {
+    QTest::mouseClick(Button("SpeedButton6"), Qt::LeftButton);
+    EXPECT_TRUE(Window->SongPlaying());
+    PlayUntil(1500);
+    QTest::keyClick(Window.get(), Qt::Key_Space); // Space pauses
+    EXPECT_FALSE(Window->SongPlaying());
+    EXPECT_FALSE(Window->TickRunning());
+    EXPECT_EQ(Window->Motion().CuePosition(), 1500);
+    QTest::keyClick(Window.get(), Qt::Key_Space); // and plays on from there
+    EXPECT_TRUE(Window->SongPlaying());
+    EXPECT_TRUE(Window->TickRunning());
+    PlayUntil(2000);
+    // A ruler press while playing keeps playing from the pressed time.
+    QWidget* ruler = &Window->Ruler();
+    QTest::mouseClick(ruler, Qt::LeftButton, {}, QPoint(200, 40));
+    EXPECT_TRUE(Window->SongPlaying());
+    const std::int64_t cue = Window->Motion().CuePosition();
+    EXPECT_GT(cue, 0);
+    EXPECT_EQ(Window->Player().PositionMs(), cue);
+    // Stop goes back to that cue; the language switch keeps the time with the new prefix.
+    QTest::mouseClick(Button("SpeedButton1"), Qt::LeftButton);
+    EXPECT_FALSE(Window->SongPlaying());
+    EXPECT_EQ(Window->Player().PositionMs(), cue);
+    Window->Menus().Deutsch1->trigger();
+    EXPECT_TRUE(TimeText().endsWith(Transport::FormatTime(cue)));
+    EXPECT_TRUE(TimeText().startsWith(Text(TextTable::StatusLabels, 1, Language::German)));
+    // Stopped, a ruler press only moves the cue marker.
+    QTest::mouseClick(ruler, Qt::LeftButton, {}, QPoint(100, 40));
+    EXPECT_FALSE(Window->SongPlaying());
+    EXPECT_LT(Window->Motion().CuePosition(), cue);
+    EXPECT_NEAR(Window->Ruler().CueX(), 100, 1);
+    // Go to end and beginning move the cue; the record button starts playing.
+    QTest::mouseClick(Button("SpeedButton3"), Qt::LeftButton);
+    EXPECT_EQ(Window->Motion().CuePosition(), Window->Player().LengthMs());
+    QTest::mouseClick(Button("SpeedButton5"), Qt::LeftButton);
+    EXPECT_EQ(Window->Motion().CuePosition(), 0);
+    QTest::mouseClick(Button("SpeedButton16"), Qt::LeftButton);
+    EXPECT_TRUE(Window->Motion().RecordMode());
+    EXPECT_TRUE(Window->SongPlaying());
+    // Commands that stop the transport stop it now: Save As ends playing and record mode.
+    Ui.SaveAnswers.push_back(Dir.filePath(QStringLiteral("show.prj")));
+    Window->Menus().SaveAs1->trigger();
+    EXPECT_FALSE(Window->SongPlaying());
+    EXPECT_FALSE(Window->Motion().RecordMode());
+}
+
+TEST_F(TransportWindowTest, AnOnOffTrackSwitchingOnAtSlotFiveIsSentFrom400Ms) {
+    PlaybackUnitProcess unit;
+    ASSERT_FALSE(unit.Path.isEmpty());
+    AddTrack(3, 5, 255);
+    TFullTrack& muted = AddTrack(4, 2, 99);
+    muted.SetMute(true);
+    Window->LiveOutput().ChoosePort(unit.Path);
+    QTest::mouseClick(Button("SpeedButton15"), Qt::LeftButton);
+    ASSERT_TRUE(SwitchAgree(true));
+    ASSERT_TRUE(Window->LiveOutput().PortOpen());
+
+    QTest::mouseClick(Button("SpeedButton6"), Qt::LeftButton);
+    // In the first slot every heard track's value goes out.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !unit.Changes().empty(); }, 20000));
+    PlayUntil(399);
+    QTest::qWait(50); // several ticks within slot 3
+    const std::vector<int> early = ValuesFor(unit.Changes(), 3);
+    EXPECT_EQ(std::count(early.begin(), early.end(), 255), 0);
+    PlayUntil(400);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const auto values = ValuesFor(unit.Changes(), 3);
+            return std::find(values.begin(), values.end(), 255) != values.end();
+        },
+        20000));
+    const std::vector<int> values = ValuesFor(unit.Changes(), 3);
+    EXPECT_EQ(values.front(), 0);
+    EXPECT_EQ(values.back(), 255);
+    // The muted track never reaches the unit.
+    EXPECT_TRUE(ValuesFor(unit.Changes(), 4).empty());
+    EXPECT_TRUE(Ui.Texts(Kind::Warning).isEmpty());
+    // Past slot 5 nothing changes any more: nothing new is sent.
+    PlayUntil(600);
+    QTest::qWait(50);
+    const std::size_t settled = unit.Changes().size();
+    QTest::qWait(100);
+    EXPECT_EQ(unit.Changes().size(), settled);
+}
+
+TEST_F(TransportWindowTest, ASilentUnitGivesOneWritingWarningWhileTheWindowKeepsWorking) {
+    PlaybackUnitProcess unit({QStringLiteral("--no-ack")});
+    ASSERT_FALSE(unit.Path.isEmpty());
+    AddTrack(3, 1, 255);
+    Window->LiveOutput().ChoosePort(unit.Path);
+    Window->Menus().RealTimeMode1->trigger();
+    ASSERT_TRUE(SwitchAgree(true));
+    QTest::mouseClick(Button("SpeedButton6"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Window->LiveOutput().Sending(); }, 20000));
+    // While the link waits, the show clock and the display go on.
+    PlayUntil(300);
+    EXPECT_TRUE(Window->LiveOutput().Sending());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Ui.Texts(Kind::Warning).isEmpty(); }, 20000));
+    EXPECT_EQ(Ui.Texts(Kind::Warning),
+              QStringList{QStringLiteral("Writing Error on COM port : ") + unit.Path});
+    EXPECT_TRUE(SwitchAgree(false));
+    EXPECT_EQ(Window->LiveOutput().QueuedCount(), 0u);
+    PlayUntil(500);
+    EXPECT_EQ(Ui.Texts(Kind::Warning).size(), 1);
+}
+
+TEST_F(TransportWindowTest, ThePortMenuSwitchesRealTimeOffAndTheButtonAndMenuAlwaysAgree) {
+    PlaybackUnitProcess unit;
+    ASSERT_FALSE(unit.Path.isEmpty());
+    Window->LiveOutput().ChoosePort(unit.Path);
+    Window->Menus().RealTimeMode1->trigger();
+    EXPECT_TRUE(SwitchAgree(true));
+    QTest::mouseClick(Button("SpeedButton15"), Qt::LeftButton);
+    EXPECT_TRUE(SwitchAgree(false));
+    QTest::mouseClick(Button("SpeedButton15"), Qt::LeftButton);
+    EXPECT_TRUE(SwitchAgree(true));
+    Window->Menus().ComPorts[2]->trigger();
+    EXPECT_TRUE(SwitchAgree(false));
+    EXPECT_EQ(Window->ComPortName(), QStringLiteral("COM3"));
+    EXPECT_FALSE(Window->LiveOutput().PortOpen());
+    // COM3 has no device here: switching on fails with its message and stays off.
+    QFile device(QStringLiteral("/dev/ttyS2"));
+    if (!device.exists()) {
+        Window->Menus().RealTimeMode1->trigger();
+        EXPECT_TRUE(SwitchAgree(false));
+        EXPECT_EQ(Ui.Texts(Kind::Warning),
+                  QStringList{QStringLiteral("Opening Error on COM Port : COM3")});
+    }
+}
+
+TEST_F(TransportWindowTest, ASavedDevicePathBecomesTheCheckedPortEntry) {
+    PlaybackUnitProcess unit;
+    ASSERT_FALSE(unit.Path.isEmpty());
+    Window->LiveOutput().ChoosePort(unit.Path);
+    const QString settings = Window->SettingsPath();
+    Window->close();
+    Window.reset();
+    TForm1Options options;
+    options.Ui = &Ui;
+    options.Properties = &Properties;
+    options.HeadlessImport = true;
+    options.SilentAudio = true;
+    options.SettingsPath = settings;
+    TForm1 again(options);
+    EXPECT_EQ(again.ComPortName(), unit.Path);
+    QAction* checked = again.Menus().PortGroup->checkedAction();
+    ASSERT_NE(checked, nullptr);
+    EXPECT_EQ(checked->data().toString(), unit.Path);
+    again.Menus().RealTimeMode1->trigger();
+    EXPECT_TRUE(again.LiveOutput().PortOpen());
+}
