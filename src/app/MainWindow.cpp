@@ -490,22 +490,12 @@ void TForm1::ReadSettingsAtStart() {
     Doc.ProjectFileName = result.Settings.LastProject;
     MidiName = result.Settings.MidiInputName;
     CheckLanguageItem();
-    if (result.ComPortItem >= 1 && result.ComPortItem <= 6) {
+    if (result.ComPortItem >= 1 && result.ComPortItem <= 6)
         Menu->ComPorts[static_cast<std::size_t>(result.ComPortItem - 1)]->setChecked(true);
-    } else if (!result.Settings.ComPort.startsWith(QLatin1String("COM"))) {
-        // A device path (an adapter or the simulated unit's pseudo-terminal): its entry, made
-        // for it when the system did not list it.
-        QAction* entry = nullptr;
-        for (QAction* item : Menu->PortGroup->actions())
-            if (item->data().toString() == result.Settings.ComPort)
-                entry = item;
-        if (!entry) {
-            entry = Menu->AddSerialDevice(result.Settings.ComPort);
-            connect(entry, &QAction::triggered, this,
-                    [this, entry] { ChoosePort(entry->data().toString()); });
-        }
-        entry->setChecked(true);
-    }
+    else if (!result.Settings.ComPort.startsWith(QLatin1String("COM")))
+        SelectDevicePort(result.Settings.ComPort);
+    if (!Options.StartPort.isEmpty())
+        SelectDevicePort(Options.StartPort);
     if (result.MidiItem >= 0 && result.MidiItem < midiCaptions.size()) {
         for (QAction* item : midiItems)
             if (item != Menu->None1 && item->text() == midiCaptions[result.MidiItem])
@@ -624,6 +614,22 @@ QString TForm1::ComPortName() const {
 
 void TForm1::ChoosePort(const QString& portName) {
     RealTime->ChoosePort(portName);
+}
+
+void TForm1::SelectDevicePort(const QString& path) {
+    // A device path (an adapter or the simulated unit's pseudo-terminal) gets an entry of its
+    // own when the system did not list it, so the menu always shows the port in use.
+    QAction* entry = nullptr;
+    const QList<QAction*> items = Menu->PortGroup->actions();
+    for (QAction* item : items)
+        if (item->data().toString() == path)
+            entry = item;
+    if (!entry) {
+        entry = Menu->AddSerialDevice(path);
+        connect(entry, &QAction::triggered, this, [this, path] { ChoosePort(path); });
+    }
+    entry->setChecked(true);
+    ChoosePort(path);
 }
 
 void TForm1::BuildSerialPortEntries() {

@@ -54,6 +54,7 @@ struct TForm1Options {
     bool SilentAudio = false;                       // play through the null output
     QString SettingsPath;                           // default: beside the program or per user
     QString StartProject;                           // opened at first activation if given
+    QString StartPort;     // serial device used instead of the saved port, if given
     OutputClock NullClock; // clock of the null output (silent audio); a test may drive it
 };
 
@@ -186,6 +187,7 @@ private:
     void ShowRealTimeMode(bool on);
     void BuildSerialPortEntries();
     void ChoosePort(const QString& portName);
+    void SelectDevicePort(const QString& path);
     void ConnectTransport();
     std::unique_ptr<ITrackHeader> MakeHeader();
     void LayoutHeaders();

@@ -1,5 +1,6 @@
-// lumivox-editor: the show editor's program. `lumivox-editor [PROJECT]` opens the given
-// project instead of the last one.
+// lumivox-editor: the show editor's program. `lumivox-editor [--port DEVICE] [PROJECT]` opens
+// the given project instead of the last one, and sends real-time output to the given serial
+// device (for instance the simulated unit's pseudo-terminal) instead of the saved port.
 #include "app/MainWindow.h"
 
 #include <QApplication>
@@ -48,9 +49,17 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Lumivox Editor"));
 
     lumivox::TForm1Options options;
-    const QStringList args = QApplication::arguments();
-    if (args.size() > 1)
-        options.StartProject = args.at(1);
+    QStringList args = QApplication::arguments();
+    args.removeFirst();
+    while (!args.isEmpty()) {
+        const QString arg = args.takeFirst();
+        if (arg == QLatin1String("--port") && !args.isEmpty())
+            options.StartPort = args.takeFirst();
+        else if (arg.startsWith(QLatin1String("--port=")))
+            options.StartPort = arg.mid(7);
+        else
+            options.StartProject = arg;
+    }
     lumivox::TForm1 window(options);
     window.show();
     return QApplication::exec();
