@@ -25,7 +25,9 @@ SerialLink::SerialLink(QTimer* replyTimer, QObject* parent)
 }
 
 SerialLink::~SerialLink() {
-    Abort();
+    Step = TStep::Idle;
+    if (Timer)
+        Timer->stop();
     if (Port->isOpen())
         Port->close();
 }
@@ -168,13 +170,15 @@ void SerialLink::Finish(TLinkResult result) {
     if (Step == TStep::Idle)
         return;
     Step = TStep::Idle;
-    Timer->stop();
+    if (Timer)
+        Timer->stop();
     Q_EMIT ChangeFinished(result);
 }
 
 void SerialLink::Abort() {
     Step = TStep::Idle;
-    Timer->stop();
+    if (Timer)
+        Timer->stop();
 }
 
 } // namespace lumivox

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <cstdint>
@@ -75,7 +76,8 @@ private:
     bool WriteBytes(const char* bytes, qint64 count);
 
     QSerialPort* Port;
-    QTimer* Timer;
+    // The window's timer may go before the link does when both are its children.
+    QPointer<QTimer> Timer;
     TStep Step = TStep::Idle;
     std::uint8_t Output = 0;
     std::uint8_t Value = 0;
