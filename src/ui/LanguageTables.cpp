@@ -954,6 +954,7 @@ constexpr const char* kExtra[] = {
     "Le fichier %1 ne peut pas être lu : %2",
     "Le fichier %1 ne peut pas être écrit : %2",
     "le nombre de commentaires %1 n'est pas valide.",
+    "Le périphérique d'entrée MIDI %1 n'est plus disponible ; il a été fermé.",
     // English
     "The project file %1 cannot be read (line %2): %3",
     "a whole number was expected.",
@@ -964,6 +965,7 @@ constexpr const char* kExtra[] = {
     "The file %1 cannot be read: %2",
     "The file %1 cannot be written: %2",
     "the comment count %1 is not valid.",
+    "The MIDI input device %1 is no longer available and has been closed.",
     // Spanish
     "No se puede leer el archivo de proyecto %1 (línea %2): %3",
     "se esperaba un número entero.",
@@ -974,6 +976,7 @@ constexpr const char* kExtra[] = {
     "No se puede leer el archivo %1: %2",
     "No se puede escribir el archivo %1: %2",
     "el número de comentarios %1 no es válido.",
+    "El dispositivo de entrada MIDI %1 ya no está disponible y se ha cerrado.",
     // German
     "Die Projektdatei %1 kann nicht gelesen werden (Zeile %2): %3",
     "eine ganze Zahl wurde erwartet.",
@@ -984,6 +987,7 @@ constexpr const char* kExtra[] = {
     "Die Datei %1 kann nicht gelesen werden: %2",
     "Die Datei %1 kann nicht geschrieben werden: %2",
     "die Kommentaranzahl %1 ist ungültig.",
+    "Das MIDI-Eingabegerät %1 ist nicht mehr verfügbar und wurde geschlossen.",
 };
 
 // One table: its texts and how many entries one language holds. A single-language table

@@ -114,7 +114,8 @@ inline constexpr int FileEndsEarly = 6;      // reason
 inline constexpr int CannotReadFile = 7;     // %1 file, %2 system error
 inline constexpr int CannotWriteFile = 8;    // %1 file, %2 system error
 inline constexpr int BadCommentCount = 9;    // reason: %1 the count found
-inline constexpr int Count = 9;
+inline constexpr int MidiDeviceLost = 10;    // %1 device name
+inline constexpr int Count = 10;
 } // namespace ExtraText
 
 } // namespace lumivox
