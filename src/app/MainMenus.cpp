@@ -141,7 +141,9 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
 }
 
 QAction* TMainMenus::AddMidiDevice(const QString& name, int id) {
-    QAction* action = MIDIInput1->addAction(name);
+    // The device's name as it is: an '&' in it is no accelerator.
+    QAction* action =
+        MIDIInput1->addAction(QString(name).replace(QLatin1Char('&'), QLatin1String("&&")));
     action->setObjectName(QStringLiteral("MidiDevice%1").arg(id + 1));
     action->setData(id + 1);
     action->setCheckable(true);

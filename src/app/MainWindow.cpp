@@ -8,6 +8,7 @@
 #include "editor/RulerView.h"
 #include "editor/TimelineScroll.h"
 #include "editor/TrackHeader.h"
+#include "midi/MidiMapDialog.h"
 #include "output/RealTimeOutput.h"
 #include "output/SerialLink.h"
 #include "persistence/SettingsFile.h"
@@ -157,6 +158,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     Link = new SerialLink(Timer1, this);
     RealTime = new RealTimeOutput(*Link, *Ui, Lang, this);
     BuildSerialPortEntries();
+    BuildMidi();
     ConnectCommands();
     ConnectTransport();
 
@@ -178,12 +180,16 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     UpdateCommands();
     DXTimer1->start();
     Timer2->start();
+    Timer3->start();
     UpdateZoomLabels();
     ShowRecordMode(false);
 
     resize(800, 601);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+        move(
+            screen->availableGeometry().center() -
+            rect().center()); // The chosen MIDI device opens last, when everything it feeds exists.
+    MidiControl->OpenMidiInput();
 }
 
 TForm1::~TForm1() = default;
@@ -418,7 +424,10 @@ void TForm1::ConnectCommands() {
     connect(m.RealTimeMode1, &QAction::triggered, this, [this] { RealTime->ToggleMode(); });
     connect(SpeedButton15, &QToolButton::clicked, this, [this] { RealTime->ToggleMode(); });
     connect(RealTime, &RealTimeOutput::ModeChanged, this, &TForm1::ShowRealTimeMode);
-    connect(m.None1, &QAction::triggered, this, [this] { MidiName.clear(); });
+    connect(m.None1, &QAction::triggered, this,
+            [this] { MidiControl->MenuMidiInputSelectClick(0); });
+    connect(m.MIDIMap1, &QAction::triggered, this,
+            [this] { Midi->MIDIMap1Click(TrackCmds->PopupTrack(), *Form6); });
 
     // Editing tools: the tool bar group, the Edit menu and the lanes' pop-up choose alike.
     for (QAction* item : {m.Drawmode1, m.Rubbermode1, m.Drawvaluemode1, m.Drawmode2, m.Rubbermode2,
@@ -478,17 +487,11 @@ void TForm1::ReadSettingsAtStart() {
     current.language = Lang;
     current.ComPort = RealTime->PortName();
     current.LastProject = Doc.ProjectFileName;
-    current.MidiInputName = MidiName;
-    QStringList midiCaptions;
-    const QList<QAction*> midiItems = Menu->MidiGroup->actions();
-    for (QAction* item : midiItems)
-        if (item != Menu->None1)
-            midiCaptions << item->text();
-    const TSettingsReadResult result = ReadSettings(SettingsFile, current, midiCaptions);
+    const TSettingsReadResult result =
+        ReadSettings(SettingsFile, current, MidiControl->DeviceCaptions());
     Lang = result.Settings.language;
     RealTime->ChoosePort(result.Settings.ComPort);
     Doc.ProjectFileName = result.Settings.LastProject;
-    MidiName = result.Settings.MidiInputName;
     CheckLanguageItem();
     if (result.ComPortItem >= 1 && result.ComPortItem <= 6)
         Menu->ComPorts[static_cast<std::size_t>(result.ComPortItem - 1)]->setChecked(true);
@@ -496,11 +499,7 @@ void TForm1::ReadSettingsAtStart() {
         SelectDevicePort(result.Settings.ComPort);
     if (!Options.StartPort.isEmpty())
         SelectDevicePort(Options.StartPort);
-    if (result.MidiItem >= 0 && result.MidiItem < midiCaptions.size()) {
-        for (QAction* item : midiItems)
-            if (item != Menu->None1 && item->text() == midiCaptions[result.MidiItem])
-                item->setChecked(true);
-    }
+    MidiControl->ApplySavedName(result.Settings.MidiInputName);
 }
 
 void TForm1::CheckLanguageItem() {
@@ -681,11 +680,12 @@ void TForm1::closeEvent(QCloseEvent* e) {
     Life->PrepareClose();
     DXTimer1->stop();
     RealTime->ClosePort();
+    MidiControl->CloseMidiInput();
     TSettings settings;
     settings.language = Lang;
     settings.ComPort = RealTime->PortName();
     settings.LastProject = Doc.ProjectFileName;
-    settings.MidiInputName = MidiName;
+    settings.MidiInputName = MidiControl->MidiInputName();
     WriteSettings(SettingsFile, settings);
     e->accept();
 }

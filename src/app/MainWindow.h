@@ -16,6 +16,8 @@
 #include "editor/TrackClipboard.h"
 #include "editor/TrackCommands.h"
 #include "editor/UndoHistory.h"
+#include "midi/MidiInputControl.h"
+#include "midi/MidiMapping.h"
 #include "model/ShowDocument.h"
 #include "persistence/ProjectFile.h"
 #include "ui/LanguageTables.h"
@@ -27,6 +29,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class QKeyEvent;
 class QLabel;
@@ -38,6 +41,7 @@ class QWidget;
 namespace lumivox {
 
 class LanesView;
+class TForm6;
 class RealTimeOutput;
 class SerialLink;
 class RulerView;
@@ -65,7 +69,9 @@ class TForm1 : public QMainWindow,
                public ITrackCommandHost,
                public IEditingToolHost,
                public IKeyboardHost,
-               public ITransportHost {
+               public ITransportHost,
+               public IMidiInputHost,
+               public IMidiMappingHost {
     Q_OBJECT
 public:
     explicit TForm1(const TForm1Options& options = {}, QWidget* parent = nullptr);
@@ -77,7 +83,7 @@ public:
     TMainMenus& Menus() { return *Menu; }
     Language CurrentLanguage() const { return Lang; }
     QString ComPortName() const;
-    QString MidiInputName() const { return MidiName; }
+    QString MidiInputName() const { return MidiControl->MidiInputName(); }
     QString SettingsPath() const { return SettingsFile; }
     int DrawValue() const { return Tools->DrawValue(); }
     TimelineGeometry& Geometry() { return Timeline; }
@@ -90,6 +96,10 @@ public:
     RulerView& Ruler() { return *RulerArea; }
     Transport& Motion() { return *TransportControl; }
     RealTimeOutput& LiveOutput() { return *RealTime; }
+    TMidiInput& MidiInput() { return *MidiInput1; }
+    MidiInputControl& MidiInputs() { return *MidiControl; }
+    TMidiMapping& MidiMapping() { return *Midi; }
+    TForm6& MidiMapDialog() { return *Form6; }
     // The show clock runs (it stops while the application is inactive or after Pause).
     bool TickRunning() const;
 
@@ -165,6 +175,15 @@ public:
     void EnableTick(bool on) override;
     void TickWork(int currentSlot) override;
 
+    // IMidiInputHost (the MIDI input device)
+    void SetMidiMapEnabled(bool enabled) override;
+    void CheckMidiInputEntry(int tag) override;
+    void MidiInputEntriesChanged() override;
+
+    // IMidiMappingHost (MIDI mapping and recording)
+    void LightMidiActivity() override;
+    void RepaintSlot(int track, int slot) override;
+
     void ZoomHorizontal(bool in);
     void ZoomVertical(bool in);
 
@@ -189,6 +208,8 @@ private:
     void ChoosePort(const QString& portName);
     void SelectDevicePort(const QString& path);
     void ConnectTransport();
+    void BuildMidi();
+    void BuildMidiInputEntries();
     std::unique_ptr<ITrackHeader> MakeHeader();
     void LayoutHeaders();
     void FollowVerticalOffset(std::int64_t offset);
@@ -224,6 +245,11 @@ private:
     std::unique_ptr<Transport> TransportControl;
     SerialLink* Link = nullptr;
     RealTimeOutput* RealTime = nullptr;
+    TMidiInput* MidiInput1 = nullptr;
+    MidiInputControl* MidiControl = nullptr;
+    std::unique_ptr<TMidiMapping> Midi;
+    TForm6* Form6 = nullptr;
+    std::vector<QAction*> MidiDeviceItems;
 
     // Tool bar.
     QToolButton *SpeedButton5, *SpeedButton6, *SpeedButton1, *SpeedButton2, *SpeedButton3,
@@ -245,7 +271,6 @@ private:
     QTimer *DXTimer1, *Timer1, *Timer2, *Timer3;
 
     bool FirstActivation = true;
-    QString MidiName;
     QString SettingsFile;
     bool TickEnabled = true; // Play enables the show clock, Pause disables it
     bool CueDark = true;     // the cue marker's blink phase

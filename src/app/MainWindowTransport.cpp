@@ -85,7 +85,12 @@ void TForm1::EnableTick(bool on) {
 }
 
 void TForm1::TickWork(int currentSlot) {
-    RunTickWork(Doc, currentSlot, {}, *RealTime);
+    RunTickWork(
+        Doc, currentSlot,
+        [this](TFullTrack& track, int slot) {
+            Midi->RecordLiveInput(track, slot, TransportControl->RecordMode());
+        },
+        *RealTime);
 }
 
 } // namespace lumivox

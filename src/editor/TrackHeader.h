@@ -34,7 +34,7 @@ public:
     // Button hints from the language tables.
     void ApplyLanguage(Language language);
     // The record-arm button is down.
-    bool Armed() const;
+    bool Armed() const override;
     // Where the type and output menu opens: the type button's top-right corner on screen.
     QPoint TypeOutputMenuPosition() const;
 

@@ -79,6 +79,8 @@ public:
     virtual void ShowNumber(int number) = 0;
     virtual void ShowColors(TColor headerColor, TColor captionColor) = 0;
     virtual void SetHeight(int pixels) = 0;
+    // The record-arm button is down. A header without one is never armed.
+    virtual bool Armed() const { return false; }
 };
 
 // Slot values of one track. Slots are 1-based; index SlotCount is storage only and is

@@ -1,6 +1,8 @@
 // The About box `TForm2`.
 #include "ui/AboutBox.h"
 
+#include "ui/WindowPlacement.h"
+
 #include "ui/Glyphs.h"
 
 #include <QFrame>
@@ -84,15 +86,7 @@ void TForm2::ApplyLanguage(Language language) {
 void TForm2::showEvent(QShowEvent* event) {
     ApplyLanguage(currentLanguage_ ? currentLanguage_() : Language::English);
     UpdatePictures();
-    QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen();
-    if (screen == nullptr) {
-        screen = QGuiApplication::primaryScreen();
-    }
-    if (screen != nullptr) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CenterOnScreen(*this);
     QDialog::showEvent(event);
 }
 

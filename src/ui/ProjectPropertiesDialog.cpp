@@ -1,6 +1,8 @@
 // The Project Properties dialog `TForm3`.
 #include "ui/ProjectPropertiesDialog.h"
 
+#include "ui/WindowPlacement.h"
+
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -177,15 +179,7 @@ void TForm3::showEvent(QShowEvent* event) {
     ApplyLanguage(language_);
     // Give the new texts their room before the first paint.
     layout()->activate();
-    QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen();
-    if (screen == nullptr) {
-        screen = QGuiApplication::primaryScreen();
-    }
-    if (screen != nullptr) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CenterOnScreen(*this);
     name_->setFocus(Qt::OtherFocusReason);
     name_->selectAll();
     QDialog::showEvent(event);

@@ -4,6 +4,7 @@
 #include "model/ShowDocument.h"
 #include "model/TrackRules.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/SilentTrackHeader.h"
 
 #include <gtest/gtest.h>
 
@@ -18,21 +19,12 @@ using test::ScriptedUserInterface;
 
 // A header that keeps its number and has a caption editor; the rest it is told is kept on
 // the track itself.
-struct FakeHeader : ITrackHeader, ICaptionEditor {
+struct FakeHeader : test::SilentTrackHeader, ICaptionEditor {
     int Number = 0;
     bool EditorOpen = false;
     QString EditorText;
 
-    void ShowCaption(const QString&) override {}
-    void ShowSelected(bool) override {}
-    void ShowLocked(bool) override {}
-    void ShowMute(bool) override {}
-    void ShowSolo(bool) override {}
-    void ShowTypeImage(std::uint8_t) override {}
-    void ShowOutputText(const QString&) override {}
     void ShowNumber(int number) override { Number = number; }
-    void ShowColors(TColor, TColor) override {}
-    void SetHeight(int) override {}
     void OpenCaptionEditor(const QString& text) override {
         EditorText = text;
         EditorOpen = true;
