@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -72,6 +73,15 @@ inline void PrintRatios(const CollectingReporter& reporter, const std::vector<Ra
                     line.Goal.c_str());
     }
     std::fflush(stdout);
+}
+
+// The value below which a fraction `p` (0..1) of `values` lies (nearest rank); -1 for none.
+inline double Percentile(std::vector<double> values, double p) {
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    const auto at = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+    return values[std::min(at, values.size() - 1)];
 }
 
 // Runs every registered benchmark and prints the ratio table.

@@ -2,6 +2,7 @@
 // from each slot's start in song time to the arrival of its first 0x1A at the simulated unit,
 // against one change's round trip on the same pseudo-terminal, measured in the same run.
 #include "BenchSongs.h"
+#include "BenchSupport.h"
 
 #include "app/ShowTick.h"
 #include "audio/AudioPlayer.h"
@@ -22,6 +23,7 @@
 #include <vector>
 
 using namespace lumivox;
+using lumivox::bench::Percentile;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -79,14 +81,6 @@ std::vector<TArrival> ReadLog(const QString& path) {
             arrivals.push_back({fields[0].toLongLong(), fields[4].toInt()});
     }
     return arrivals;
-}
-
-double Percentile(std::vector<double> values, double p) {
-    if (values.empty())
-        return -1;
-    std::sort(values.begin(), values.end());
-    const auto at = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-    return values[std::min(at, values.size() - 1)];
 }
 
 } // namespace
