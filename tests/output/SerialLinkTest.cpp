@@ -152,7 +152,7 @@ TEST_F(RealTimeOutputTest, SwitchingOffStopsSendingAndKeepsTheQueue) {
     EXPECT_FALSE(Output.Sending());
     EXPECT_TRUE(Output.PortOpen()); // switching off leaves the port open
     EXPECT_EQ(Output.QueuedCount(), 4u);
-    QTest::qWait(500);
+    QTest::qWait(1000); // long enough for the unit to drop the abandoned change
     EXPECT_EQ(Output.QueuedCount(), 4u);
     EXPECT_TRUE(Ui.Events.empty());
     // On again: the port is reopened and the queue goes out from its head.
@@ -182,7 +182,9 @@ TEST_F(RealTimeOutputTest, AWritingErrorWarnsOnceSwitchesOffEmptiesTheQueueAndCa
     EXPECT_FALSE(Output.Mode());
     EXPECT_EQ(ModeSignals, (std::vector<bool>{true, false}));
     EXPECT_EQ(Output.QueuedCount(), 0u);
-    // With a patient time-out, switching on again sends on the same port.
+    // With a patient time-out, switching on again sends on the same port (once the unit has
+    // dropped the abandoned change).
+    QTest::qWait(1000);
     ReplyTimer.setInterval(5000);
     Output.ToggleMode();
     Output.QueueChange(7, 70);

@@ -72,7 +72,7 @@ TEST(PlaybackUnitProtocol, ACommandAbandonedBySenderIsDroppedAndTheNextStartCoun
     Feed(unit, {0x1A}, T0);
     unit.TakeDueReplies(T0);
     // The sender gave up (it never sent the output): its next change starts afresh.
-    const auto changes = Feed(unit, {0x1A, 5, 50}, T0 + 500ms);
+    const auto changes = Feed(unit, {0x1A, 5, 50}, T0 + PlaybackUnit::ResyncGap + 1ms);
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0].Output, 5);
     EXPECT_EQ(changes[0].Value, 50);

@@ -33,8 +33,9 @@ public:
     static constexpr std::uint8_t Acknowledge = 0x01;
     static constexpr std::uint8_t Noise = 0x55;
     // A command whose next byte is this late after the last byte either way was abandoned by
-    // the sender (it gave up waiting, or reopened the port); the unit starts over.
-    static constexpr std::chrono::milliseconds ResyncGap{100};
+    // the sender (it gave up waiting, or reopened the port); the unit starts over. The editor
+    // answers an acknowledge at once, so only a stall of its event loop comes near this.
+    static constexpr std::chrono::milliseconds ResyncGap{250};
 
     explicit PlaybackUnit(TUnitBehaviour behaviour = {});
 

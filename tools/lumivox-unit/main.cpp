@@ -132,9 +132,11 @@ void LogChange(std::FILE* log, Clock::time_point start, Clock::time_point arriva
 // The levels as a 16 × 16 grid, redrawn in place.
 void Draw(const PlaybackUnit& unit, const QString& path, Clock::time_point start,
           Clock::time_point now) {
-    std::printf("\x1b[H\x1b[2J");
-    std::printf("lumivox-unit on %s   %.1f s   %llu changes\n\n", path.toLocal8Bit().constData(),
-                MsSince(start, now) / 1000.0, static_cast<unsigned long long>(unit.ChangeCount()));
+    // Home, then overwrite in place (each line cleared to its end): no flicker.
+    std::printf("\x1b[H");
+    std::printf("lumivox-unit on %s   %.1f s   %llu changes\x1b[K\n\x1b[K\n",
+                path.toLocal8Bit().constData(), MsSince(start, now) / 1000.0,
+                static_cast<unsigned long long>(unit.ChangeCount()));
     std::printf("      ");
     for (int column = 0; column < 16; ++column)
         std::printf(" +%-2d", column);
@@ -148,8 +150,9 @@ void Draw(const PlaybackUnit& unit, const QString& path, Clock::time_point start
             else
                 std::printf(" %3d", level);
         }
-        std::printf("\n");
+        std::printf("\x1b[K\n");
     }
+    std::printf("\x1b[J");
     std::fflush(stdout);
 }
 
@@ -266,6 +269,8 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, RequestStop);
     std::signal(SIGPIPE, SIG_IGN);
 
+    if (draw)
+        std::printf("\x1b[2J"); // a clean screen once; the grid then redraws in place
     PlaybackUnit unit(behaviour);
     const Clock::time_point start = Clock::now();
     std::size_t nextFrame = 0;
