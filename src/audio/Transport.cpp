@@ -15,27 +15,29 @@ QString Transport::FormatTime(std::int64_t ms) {
                              static_cast<long long>(ms % 1000));
 }
 
-std::int64_t Transport::XOf(std::int64_t ms) const {
-    const std::int64_t width = Host.TimelineWidth();
-    const std::int64_t length = Player.LengthMs();
-    if (width <= 0 || length <= 0)
+std::int64_t Transport::MarkerX(std::int64_t timeMs, std::int64_t songLengthMs,
+                                std::int64_t contentWidth) {
+    if (songLengthMs <= 0 || contentWidth <= 0)
         return 0;
-    const double scale = static_cast<double>(length) / static_cast<double>(width);
-    return static_cast<std::int64_t>(std::trunc(static_cast<double>(ms) / scale));
+    const double msPerPixel = static_cast<double>(songLengthMs) / static_cast<double>(contentWidth);
+    return static_cast<std::int64_t>(std::trunc(static_cast<double>(timeMs) / msPerPixel));
+}
+
+int Transport::SlotAt(std::int64_t ms) const {
+    const int slotMs = Host.SlotMs();
+    return slotMs > 0 ? static_cast<int>(ms / slotMs) : 0;
 }
 
 void Transport::TakeCueFromPlayer() {
     Cue = Player.PositionMs();
-    const int slotMs = Host.SlotMs();
-    Slot = slotMs > 0 ? static_cast<int>(Cue / slotMs) : 0;
+    Slot = SlotAt(Cue);
 }
 
 void Transport::PositionUpdate() {
     if (!Player.IsOpen())
         return;
     const std::int64_t position = Player.PositionMs();
-    const int slotMs = Host.SlotMs();
-    Slot = slotMs > 0 ? static_cast<int>(position / slotMs) : 0;
+    Slot = SlotAt(position);
     Host.ShowTime(position);
 
     const std::int64_t offset = Host.ScrollOffset();
@@ -58,8 +60,7 @@ void Transport::PositionUpdate() {
 
 void Transport::StartPlaying() {
     Player.Seek(Cue);
-    const int slotMs = Host.SlotMs();
-    Slot = slotMs > 0 ? static_cast<int>(Cue / slotMs) : 0;
+    Slot = SlotAt(Cue);
     Follow = true;
     Player.Play();
     Host.EnableTick(true);
@@ -80,8 +81,7 @@ void Transport::Stop() {
         EndRecordMode();
     Player.Stop();
     Player.Seek(Cue);
-    const int slotMs = Host.SlotMs();
-    Slot = slotMs > 0 ? static_cast<int>(Cue / slotMs) : 0;
+    Slot = SlotAt(Cue);
     Host.ScrollTo(SavedScrollX);
     PositionUpdate();
 }

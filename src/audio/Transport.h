@@ -71,12 +71,21 @@ public:
 
     // "hh:mm:ss,mmm" with the hours not wrapped.
     static QString FormatTime(std::int64_t ms);
+    // Content x of the play cursor or cue marker for `timeMs` on a timeline
+    // `contentWidth` pixels wide showing a song `songLengthMs` long:
+    // Trunc(time / (length / width)); 0 when the length or the width is not positive.
+    static std::int64_t MarkerX(std::int64_t timeMs, std::int64_t songLengthMs,
+                                std::int64_t contentWidth);
 
 private:
     void StartPlaying();
     void TakeCueFromPlayer();
+    // The 0-based slot a time falls in.
+    int SlotAt(std::int64_t ms) const;
     // Content x for a time on the current timeline.
-    std::int64_t XOf(std::int64_t ms) const;
+    std::int64_t XOf(std::int64_t ms) const {
+        return MarkerX(ms, Player.LengthMs(), Host.TimelineWidth());
+    }
 
     IMediaPlayer& Player;
     ITransportHost& Host;

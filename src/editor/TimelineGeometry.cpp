@@ -1,6 +1,8 @@
-// The timeline's coordinate system: tables, pixel scales, cells, lanes, hit tests, marker
-// placement and the waveform's per-column reduction.
+// The timeline's coordinate system: tables, pixel scales, cells, lanes, hit tests and
+// the waveform's per-column reduction.
 #include "editor/TimelineGeometry.h"
+
+#include "audio/Transport.h"
 
 #include <QString>
 
@@ -305,18 +307,9 @@ TLaneColors TimelineGeometry::LaneColors(const TFullTrack& track, bool soloActiv
     return {track.LaneBackColor, track.LaneColor};
 }
 
-std::int64_t TimelineGeometry::MarkerX(std::int64_t timeMs, std::int64_t songLengthMs,
-                                       std::int64_t contentWidth) {
-    if (songLengthMs <= 0 || contentWidth <= 0)
-        return 0;
-    const double msPerPixel = static_cast<double>(songLengthMs) / static_cast<double>(contentWidth);
-    return static_cast<std::int64_t>(std::trunc(static_cast<double>(timeMs) / msPerPixel));
-}
-
 QString TimelineGeometry::TimeLabel(std::int64_t ms) {
-    return QString::asprintf("%.2d:%.2d:%.2d,%.3d", static_cast<int>(ms / 3600000),
-                             static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
-                             static_cast<int>(ms % 1000));
+    // The ruler writes times as the time display does.
+    return Transport::FormatTime(ms);
 }
 
 // ---- Waveform columns --------------------------------------------------------------------

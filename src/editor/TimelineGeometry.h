@@ -188,12 +188,6 @@ public:
     // Colours of a track's lane: grey when the track is not heard.
     static TLaneColors LaneColors(const TFullTrack& track, bool soloActive);
 
-    // Content x of the play cursor or cue marker for `timeMs` on a timeline
-    // `contentWidth` pixels wide showing a song `songLengthMs` long:
-    // Trunc(time / (length / width)); 0 when the length or the width is not positive.
-    static std::int64_t MarkerX(std::int64_t timeMs, std::int64_t songLengthMs,
-                                std::int64_t contentWidth);
-
     // The time label of a tick at `ms`: "hh:mm:ss,mmm".
     static QString TimeLabel(std::int64_t ms);
 

@@ -17,14 +17,19 @@ void RealTimeOutput::SetMode(bool on) {
     if (RealTime == on)
         return;
     RealTime = on;
-    if (!on && Flushing) {
-        // Stop at once; the change that was on its way goes back to the head of the queue.
-        Link.Abort();
-        OutputRecords.push_front(InFlight[0]);
-        ValueRecords.push_front(InFlight[1]);
-        Flushing = false;
-    }
+    if (!on)
+        StopFlush();
     Q_EMIT ModeChanged(on);
+}
+
+void RealTimeOutput::StopFlush() {
+    if (!Flushing)
+        return;
+    // Stop at once; the change that was on its way goes back to the head of the queue.
+    Link.Abort();
+    OutputRecords.push_front(InFlight[0]);
+    ValueRecords.push_front(InFlight[1]);
+    Flushing = false;
 }
 
 void RealTimeOutput::ToggleMode() {
@@ -54,12 +59,7 @@ bool RealTimeOutput::OpenPort() {
 void RealTimeOutput::ClosePort() {
     if (!Open)
         return;
-    if (Flushing) {
-        Link.Abort();
-        OutputRecords.push_front(InFlight[0]);
-        ValueRecords.push_front(InFlight[1]);
-        Flushing = false;
-    }
+    StopFlush();
     if (Link.Close() != TLinkResult::Success) {
         Warn(MessageText::ComClosingError);
         return;

@@ -61,6 +61,7 @@ private:
     void SetMode(bool on);
     bool OpenPort();
     void SendNext();
+    void StopFlush();
     void ChangeFinished(TLinkResult result);
     void Warn(int messageEntry);
 

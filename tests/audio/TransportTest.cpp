@@ -83,6 +83,15 @@ TEST(TransportTime, ShowsHoursMinutesSecondsAndMillisecondsWithoutWrappingHours)
     EXPECT_EQ(Transport::FormatTime(360'000'000 + 59'999), QStringLiteral("100:00:59,999"));
 }
 
+TEST(TransportMarkers, PlacedByTimeOverTheSongLength) {
+    // A 60 s song over 5167 pixels: 11.612 ms per pixel.
+    EXPECT_EQ(Transport::MarkerX(30000, 60000, 5167), 2583);
+    EXPECT_EQ(Transport::MarkerX(0, 60000, 5167), 0);
+    EXPECT_EQ(Transport::MarkerX(60000, 60000, 5167), 5167);
+    EXPECT_EQ(Transport::MarkerX(1000, 0, 5167), 0);
+    EXPECT_EQ(Transport::MarkerX(1000, 60000, 0), 0);
+}
+
 TEST(TransportWithoutSong, EveryCommandDoesNothing) {
     ManualClock clock;
     AudioPlayer player{AudioPlayer::Options{nullptr, clock.Function()}};

@@ -314,15 +314,6 @@ TEST(TimelineRuler, TicksAndLabels) {
     EXPECT_EQ(g.LastTick(5167), 599);
 }
 
-TEST(TimelineMarkers, PlacedByTimeOverTheSongLength) {
-    // A 60 s song over 5167 pixels: 11.612 ms per pixel.
-    EXPECT_EQ(TimelineGeometry::MarkerX(30000, 60000, 5167), 2583);
-    EXPECT_EQ(TimelineGeometry::MarkerX(0, 60000, 5167), 0);
-    EXPECT_EQ(TimelineGeometry::MarkerX(60000, 60000, 5167), 5167);
-    EXPECT_EQ(TimelineGeometry::MarkerX(1000, 0, 5167), 0);
-    EXPECT_EQ(TimelineGeometry::MarkerX(1000, 60000, 0), 0);
-}
-
 TEST(TimelineWaveform, ColumnsGatherTheirGroups) {
     // Four groups: line, max, min for (left, right).
     TWavePeaks peaks = {{1, -1}, {10, 3}, {-5, -7},  // group 0
