@@ -7,6 +7,7 @@
 #include "app/ShowTick.h"
 #include "audio/AudioPlayer.h"
 #include "audio/Transport.h"
+#include "lumivox-unit/UnitLog.h"
 #include "output/RealTimeOutput.h"
 #include "ui/UserInterface.h"
 
@@ -64,24 +65,6 @@ private:
     ShowDocument& Doc;
     RealTimeOutput& Output;
 };
-
-struct TArrival {
-    std::int64_t Ns;
-    int Value;
-};
-
-std::vector<TArrival> ReadLog(const QString& path) {
-    std::vector<TArrival> arrivals;
-    QFile log(path);
-    if (!log.open(QIODevice::ReadOnly))
-        return arrivals;
-    while (!log.atEnd()) {
-        const QList<QByteArray> fields = log.readLine().trimmed().split(' ');
-        if (fields.size() == 5 && fields[2] == "rs232")
-            arrivals.push_back({fields[0].toLongLong(), fields[4].toInt()});
-    }
-    return arrivals;
-}
 
 } // namespace
 
@@ -146,16 +129,23 @@ int main(int argc, char** argv) {
     BenchHost host(doc, output);
     Transport transport(player, host);
 
-    // Song time against the steady clock: the position never runs ahead of the listener, so
-    // the smallest (wall − position) over all ticks is where song time 0 was.
-    std::int64_t songZeroNs = INT64_MAX;
+    // Song time against the steady clock, sampled at every tick while playing.
+    struct TSample {
+        std::int64_t WallNs;
+        std::int64_t PositionMs;
+    };
+    std::vector<TSample> samples;
+    samples.reserve(PlaySeconds * 200);
+    // The show clock as the window runs it: each tick arms the next.
     QTimer tick;
     tick.setTimerType(Qt::PreciseTimer);
-    tick.setInterval(10);
+    tick.setSingleShot(true);
+    tick.setInterval(Transport::TickMs);
     QObject::connect(&tick, &QTimer::timeout, [&] {
         transport.Tick();
+        tick.start(transport.MsToNextTick());
         if (transport.Playing())
-            songZeroNs = std::min(songZeroNs, NowNs() - player.PositionMs() * 1'000'000);
+            samples.push_back({NowNs(), player.PositionMs()});
     });
     tick.start();
     transport.Play();
@@ -167,20 +157,30 @@ int main(int argc, char** argv) {
     unit.terminate();
     unit.waitForFinished(5000);
 
-    const std::vector<TArrival> arrivals = ReadLog(logPath);
+    const std::vector<unit::TLoggedChange> arrivals = unit::ReadUnitLog(logPath);
     std::vector<double> lags;
     std::size_t next = 0;
     const int lastSlot = PlaySeconds * 1000 / SlotMs - 2;
+    std::size_t sample = 1;
     for (int slot = 1; slot <= lastSlot; ++slot) {
-        const std::int64_t startNs = songZeroNs + std::int64_t{slot} * SlotMs * 1'000'000;
+        // When the song reached the slot's start: from the first tick that saw it, going back
+        // by how far past it that tick was, but not before the tick that had not seen it yet.
+        const std::int64_t slotStartMs = std::int64_t{slot} * SlotMs;
+        while (sample < samples.size() && samples[sample].PositionMs < slotStartMs)
+            ++sample;
+        if (sample == samples.size())
+            break;
+        const std::int64_t startNs = std::max(
+            samples[sample - 1].WallNs,
+            samples[sample].WallNs - (samples[sample].PositionMs - slotStartMs) * 1'000'000);
         const int value = ValueAt(slot + 1);
         // The first arrival carrying this slot's value, after the previous slot's.
         while (next < arrivals.size() &&
-               (arrivals[next].Value != value || arrivals[next].Ns < startNs - 50'000'000))
+               (arrivals[next].Value != value || arrivals[next].ArrivalNs < startNs - 50'000'000))
             ++next;
         if (next == arrivals.size())
             break;
-        lags.push_back(static_cast<double>(arrivals[next].Ns - startNs) / 1e6);
+        lags.push_back(static_cast<double>(arrivals[next].ArrivalNs - startNs) / 1e6);
     }
     const double p50 = Percentile(lags, 0.5);
     const double p99 = Percentile(lags, 0.99);

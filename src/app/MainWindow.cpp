@@ -374,7 +374,7 @@ void TForm1::BuildTimers() {
         t->setSingleShot(singleShot);
         return t;
     };
-    DXTimer1 = timer("DXTimer1", 10, false);
+    DXTimer1 = timer("DXTimer1", Transport::TickMs, true);
     DXTimer1->setTimerType(Qt::PreciseTimer);
     Timer1 = timer("Timer1", 1000, true);
     Timer2 = timer("Timer2", 500, false);

@@ -25,7 +25,13 @@ void TForm1::ConnectTransport() {
     connect(SpeedButton16, &QToolButton::clicked, this, [&t] { t.Record(); });
     connect(RulerArea, &RulerView::Pressed, this,
             [&t](std::int64_t, int viewX, Qt::MouseButton) { t.Locate(viewX); });
-    connect(DXTimer1, &QTimer::timeout, this, [&t] { t.Tick(); });
+    connect(DXTimer1, &QTimer::timeout, this, [this, &t] {
+        t.Tick();
+        // Each tick arms the next, unless this one paused the clock; losing the activation
+        // stops the timer, so no tick comes to arm another until the window is active again.
+        if (TickEnabled)
+            DXTimer1->start(t.MsToNextTick());
+    });
     // Resizing the views stops the paging until the cursor is in view again.
     connect(Scroll, &TimelineScroll::ViewSizeChanged, this, [&t] { t.ClearFollow(); });
     connect(Timer2, &QTimer::timeout, this, [this] {

@@ -11,7 +11,7 @@ bool TrackHeard(const TFullTrack& track, bool soloActive) {
 
 void RunTickWork(ShowDocument& document, int currentSlot, const TrackRecorder& record,
                  RealTimeOutput& output) {
-    const bool detect = output.Active() && !output.Sending();
+    const bool detect = output.Active() && output.MayDetect(currentSlot);
     for (auto& track : document.Tracks) {
         if (!TrackHeard(*track, document.SoloActive))
             continue;

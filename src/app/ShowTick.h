@@ -17,7 +17,8 @@ using TrackRecorder = std::function<void(TFullTrack& track, int currentSlot)>;
 bool TrackHeard(const TFullTrack& track, bool soloActive);
 
 // For each heard track in order: record, then detect its change. Then sends the queue. While
-// a flush is still under way no change is queued, so the queue never grows without bound.
+// a flush is still under way changes are looked for only once per new slot (see
+// RealTimeOutput::MayDetect), so the queue never grows without bound.
 void RunTickWork(ShowDocument& document, int currentSlot, const TrackRecorder& record,
                  RealTimeOutput& output);
 

@@ -33,6 +33,14 @@ void Transport::TakeCueFromPlayer() {
     Slot = SlotAt(Cue);
 }
 
+int Transport::MsToNextTick() const {
+    if (!Playing())
+        return TickMs;
+    // One millisecond past the boundary: the position the player reports trails the clock
+    // by up to that much.
+    return TickMs - static_cast<int>(Player.PositionMs() % TickMs) + 1;
+}
+
 void Transport::PositionUpdate() {
     if (!Player.IsOpen())
         return;

@@ -55,6 +55,11 @@ public:
     void EndRecordMode();
     // One tick of the show clock.
     void Tick() { PositionUpdate(); }
+    // Milliseconds until the next tick. The clock ticks every 10 ms; while the song plays the
+    // ticks fall just after each 10 ms of song time, so a slot's start is seen within about
+    // a millisecond instead of anywhere up to a whole tick late.
+    int MsToNextTick() const;
+    static constexpr int TickMs = 10;
     void PositionUpdate();
     // Back to the start state (a new song was loaded).
     void Reset();

@@ -6,6 +6,7 @@ namespace lumivox {
 RealTimeOutput::RealTimeOutput(SerialLink& link, IUserInterface& ui, const Language& language,
                                QObject* parent)
     : QObject(parent), Link(link), Ui(ui), Lang(language) {
+    Delivered.fill(-1);
     connect(&Link, &SerialLink::ChangeFinished, this, &RealTimeOutput::ChangeFinished);
 }
 
@@ -53,6 +54,7 @@ bool RealTimeOutput::OpenPort() {
         return false;
     }
     Open = true;
+    Delivered.fill(-1); // the unit may have been restarted meanwhile
     return true;
 }
 
@@ -71,6 +73,31 @@ void RealTimeOutput::ChoosePort(const QString& portName) {
     Port = portName;
     SetMode(false);
     ClosePort();
+}
+
+bool RealTimeOutput::MayDetect(int currentSlot) {
+    if (Flushing) {
+        if (currentSlot == LastDetectedSlot)
+            return false;
+        DropDeliveredRepeats();
+        if (QueuedCount() > MaxQueuedDuringFlush)
+            return false;
+    }
+    LastDetectedSlot = currentSlot;
+    return true;
+}
+
+void RealTimeOutput::DropDeliveredRepeats() {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < OutputRecords.size(); ++i) {
+        if (Delivered[OutputRecords[i].Contactor] == ValueRecords[i].Value)
+            continue;
+        OutputRecords[kept] = OutputRecords[i];
+        ValueRecords[kept] = ValueRecords[i];
+        ++kept;
+    }
+    OutputRecords.resize(kept);
+    ValueRecords.resize(kept);
 }
 
 void RealTimeOutput::DetectChange(const TFullTrack& track, int currentSlot) {
@@ -124,6 +151,7 @@ void RealTimeOutput::ChangeFinished(TLinkResult result) {
         Warn(MessageText::ComWritingError);
         return;
     }
+    Delivered[InFlight[0].Contactor] = InFlight[1].Value;
     if (Active() && !OutputRecords.empty()) {
         SendNext();
         return;

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -42,6 +43,14 @@ public:
     bool Active() const { return RealTime && Open; }
     // A flush is under way: the queue is being sent change by change.
     bool Sending() const { return Flushing; }
+    // Whether the show clock's tick at `currentSlot` looks for changes. Always between
+    // flushes; during a flush only once for each new slot, and only while the queue holds at
+    // most MaxQueuedDuringFlush changes, so a slot's start is not missed behind a long flush
+    // and the queue still cannot grow without bound. A new slot during a flush first drops
+    // the queued repeats of values the unit has already acknowledged, so the new slot's
+    // changes do not wait behind them; nothing the unit has not had is dropped.
+    bool MayDetect(int currentSlot);
+    static constexpr std::size_t MaxQueuedDuringFlush = 255;
 
     // The show clock's change detection for one heard track at `currentSlot` (0-based):
     // queues the value at index currentSlot + 1 when it differs from the one at currentSlot,
@@ -62,6 +71,7 @@ private:
     bool OpenPort();
     void SendNext();
     void StopFlush();
+    void DropDeliveredRepeats();
     void ChangeFinished(TLinkResult result);
     void Warn(int messageEntry);
 
@@ -72,6 +82,9 @@ private:
     bool RealTime = false;
     bool Open = false;
     bool Flushing = false;
+    int LastDetectedSlot = -1;
+    // The value the unit last acknowledged for each output; -1 when unknown.
+    std::array<int, 256> Delivered{};
     // Two parallel lists: output numbers in one, values in the other.
     std::deque<TMidiEventToRS232> OutputRecords;
     std::deque<TMidiEventToRS232> ValueRecords;

@@ -73,3 +73,36 @@ TEST_F(ShowTickTest, TicksDuringAFlushQueueNothingSoTheQueueStaysBounded) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Output.Sending(); }, 10000));
     EXPECT_EQ(Unit.Changes().size(), 3u);
 }
+
+TEST_F(ShowTickTest, ANewSlotDuringAFlushIsLookedAtOnceAndQueuedBehindIt) {
+    for (int k = 1; k <= 3; ++k)
+        Doc.Track(k).SetValue(4, static_cast<std::uint8_t>(k)); // changes at slot 3 too
+    Tick(2);
+    ASSERT_TRUE(Output.Sending());
+    const std::size_t waiting = Output.QueuedCount();
+    Tick(3); // the next slot starts while slot 2's changes are still going out
+    EXPECT_EQ(Output.QueuedCount(), waiting + 3);
+    Tick(3);
+    EXPECT_EQ(Output.QueuedCount(), waiting + 3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Output.Sending(); }, 10000));
+    EXPECT_EQ(Unit.Changes(),
+              (std::vector<TLoggedChange>{
+                  {0, 1, 10}, {0, 2, 20}, {0, 3, 30}, {0, 1, 1}, {0, 2, 2}, {0, 3, 3}}));
+}
+
+TEST_F(ShowTickTest, ANewSlotDropsQueuedRepeatsTheUnitHasAlreadyAcknowledged) {
+    for (int k = 1; k <= 3; ++k)
+        Doc.Track(k).SetValue(4, static_cast<std::uint8_t>(k));
+    Tick(2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Output.Sending(); }, 10000));
+    Tick(2); // the same changes again, as every tick within their slot sends them
+    ASSERT_TRUE(Output.Sending());
+    ASSERT_EQ(Output.QueuedCount(), 2u); // one is on its way
+    Tick(3);
+    EXPECT_EQ(Output.QueuedCount(), 3u); // only slot 3's changes wait
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Output.Sending(); }, 10000));
+    const std::vector<TLoggedChange> changes = Unit.Changes();
+    ASSERT_EQ(changes.size(), 7u);
+    EXPECT_EQ(std::vector<TLoggedChange>(changes.end() - 3, changes.end()),
+              (std::vector<TLoggedChange>{{0, 1, 1}, {0, 2, 2}, {0, 3, 3}}));
+}
