@@ -6,6 +6,7 @@
 #include "editor/TrackHeader.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
+#include "support/widgets/WindowOptions.h"
 
 #include <QAction>
 #include <QFile>
@@ -18,16 +19,13 @@
 #include <gtest/gtest.h>
 
 using namespace lumivox;
+using lumivox::test::AcceptProperties;
 using lumivox::test::FixturePath;
 using lumivox::test::ScriptedUserInterface;
+using lumivox::test::TestWindowOptions;
 using Kind = ScriptedUserInterface::Event;
 
 namespace {
-
-class AcceptProperties : public IProjectPropertiesEditor {
-public:
-    bool EditProjectProperties(TProjectPropertiesData&, Language) override { return true; }
-};
 
 class TimelineWindowTest : public ::testing::Test {
 protected:
@@ -39,12 +37,7 @@ protected:
     void SetUp() override {
         const QString song = Dir.filePath(QStringLiteral("song.mp3"));
         ASSERT_TRUE(QFile::copy(FixturePath("song_10s.mp3"), song));
-        TForm1Options options;
-        options.Ui = &Ui;
-        options.Properties = &Properties;
-        options.HeadlessImport = true;
-        options.SilentAudio = true;
-        options.SettingsPath = Dir.filePath(QStringLiteral("LumivoxEditor.cfg"));
+        TForm1Options options = TestWindowOptions(Ui, Properties, Dir);
         Window = std::make_unique<TForm1>(options);
         Window->resize(900, 600);
         Window->show();

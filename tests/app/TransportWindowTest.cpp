@@ -8,6 +8,7 @@
 #include "support/PlaybackUnitProcess.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
+#include "support/widgets/WindowOptions.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -28,11 +29,6 @@ using Kind = ScriptedUserInterface::Event;
 
 namespace {
 
-class AcceptProperties : public IProjectPropertiesEditor {
-public:
-    bool EditProjectProperties(TProjectPropertiesData&, Language) override { return true; }
-};
-
 class TransportWindowTest : public ::testing::Test {
 protected:
     QTemporaryDir Dir;
@@ -44,13 +40,8 @@ protected:
     void SetUp() override {
         const QString song = Dir.filePath(QStringLiteral("song.mp3"));
         ASSERT_TRUE(QFile::copy(FixturePath("song_10s.mp3"), song));
-        TForm1Options options;
-        options.Ui = &Ui;
-        options.Properties = &Properties;
-        options.HeadlessImport = true;
-        options.SilentAudio = true;
+        TForm1Options options = TestWindowOptions(Ui, Properties, Dir);
         options.NullClock = Clock.Function();
-        options.SettingsPath = Dir.filePath(QStringLiteral("LumivoxEditor.cfg"));
         Window = std::make_unique<TForm1>(options);
         Window->resize(900, 600);
         Window->show();
@@ -233,16 +224,9 @@ TEST_F(TransportWindowTest, ASavedDevicePathBecomesTheCheckedPortEntry) {
     PlaybackUnitProcess unit;
     ASSERT_FALSE(unit.Path.isEmpty());
     Window->LiveOutput().ChoosePort(unit.Path);
-    const QString settings = Window->SettingsPath();
     Window->close();
     Window.reset();
-    TForm1Options options;
-    options.Ui = &Ui;
-    options.Properties = &Properties;
-    options.HeadlessImport = true;
-    options.SilentAudio = true;
-    options.SettingsPath = settings;
-    TForm1 again(options);
+    TForm1 again(TestWindowOptions(Ui, Properties, Dir)); // the same settings file
     EXPECT_EQ(again.ComPortName(), unit.Path);
     QAction* checked = again.Menus().PortGroup->checkedAction();
     ASSERT_NE(checked, nullptr);

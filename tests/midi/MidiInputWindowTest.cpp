@@ -9,6 +9,7 @@
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
 #include "support/midi/MidiTestSupport.h"
+#include "support/widgets/WindowOptions.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -28,11 +29,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class AcceptProperties : public IProjectPropertiesEditor {
-public:
-    bool EditProjectProperties(TProjectPropertiesData&, Language) override { return true; }
-};
-
 class MidiInputWindowTest : public ::testing::Test {
 protected:
     QTemporaryDir Dir;
@@ -49,17 +45,11 @@ protected:
 
     // A window whose settings name `midiName` as the MIDI input.
     void MakeWindow(const QString& midiName) {
-        const QString settings = Dir.filePath(QStringLiteral("LumivoxEditor.cfg"));
+        TForm1Options options = TestWindowOptions(Ui, Properties, Dir);
+        options.NullClock = Clock.Function();
         TSettings saved;
         saved.MidiInputName = midiName;
-        ASSERT_TRUE(WriteSettings(settings, saved));
-        TForm1Options options;
-        options.Ui = &Ui;
-        options.Properties = &Properties;
-        options.HeadlessImport = true;
-        options.SilentAudio = true;
-        options.NullClock = Clock.Function();
-        options.SettingsPath = settings;
+        ASSERT_TRUE(WriteSettings(options.SettingsPath, saved));
         Window = std::make_unique<TForm1>(options);
         Window->resize(900, 600);
         Window->show();
