@@ -1,10 +1,16 @@
-// Real-time output lag: over 60 s of play with 16 tracks changing every 100 ms slot, the time
-// from each slot's start in song time to the arrival of its first 0x1A at the simulated unit,
-// against one change's round trip on the same pseudo-terminal, measured in the same run.
+// Real-time output against the simulated unit on a pseudo-terminal, with the show clock as the
+// editor runs it (the null audio output on the real clock):
+// - lag: over 60 s with 16 tracks changing every 100 ms slot, slot start in song time to the
+//   arrival of that slot's first 0x1A at the unit;
+// - convergence: 100 tracks changing every slot against a unit that answers 2 ms late; the
+//   outputs the unit holds wrong once the song is over;
+// - state chase: real-time switched on mid-song with 255 tracks; the time until the unit holds
+//   every track's value.
+// The anchor is one change's round trip on the same link, measured in the same run.
 #include "BenchSongs.h"
 #include "BenchSupport.h"
 
-#include "app/ShowTick.h"
+#include "app/ShowClock.h"
 #include "audio/AudioPlayer.h"
 #include "audio/Transport.h"
 #include "lumivox-unit/UnitLog.h"
@@ -21,6 +27,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
+#include <set>
 #include <vector>
 
 using namespace lumivox;
@@ -29,16 +37,19 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int TrackCount = 16;
 constexpr int SlotMs = 100;
-constexpr int PlaySeconds = 60;
+constexpr int LagTracks = 16;
+constexpr int LagSeconds = 60;
+constexpr int ConvergenceTracks = 100;
+constexpr int ConvergenceSeconds = 20;
+constexpr int ChaseTracks = 255;
 
 std::int64_t NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
         .count();
 }
 
-// The value every track holds at a value index: different from one index to the next, and
+// The value every lag track holds at a value index: different from one index to the next, and
 // naming the index modulo 200 so an arrival can be matched to its slot.
 std::uint8_t ValueAt(int index) {
     return static_cast<std::uint8_t>(index % 200 + 1);
@@ -46,7 +57,6 @@ std::uint8_t ValueAt(int index) {
 
 class BenchHost : public ITransportHost {
 public:
-    BenchHost(ShowDocument& doc, RealTimeOutput& output) : Doc(doc), Output(output) {}
     int SlotMs() const override { return ::SlotMs; }
     std::int64_t TimelineWidth() const override { return 100000; }
     int ViewWidth() const override { return 1000; }
@@ -58,47 +68,98 @@ public:
     void ShowRecordMode(bool) override {}
     bool ProjectModified() const override { return false; }
     void TakeSnapshot() override {}
-    void EnableTick(bool) override {}
-    void TickWork(int slot) override { RunTickWork(Doc, slot, {}, Output); }
-
-private:
-    ShowDocument& Doc;
-    RealTimeOutput& Output;
 };
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    lumivox::bench::BenchSong song;
-    lumivox::bench::MakeBenchSong(song, PlaySeconds + 2, {"-b", "128"});
-    if (!song.Error.isEmpty()) {
-        std::fprintf(stderr, "%s\n", song.Error.toLocal8Bit().constData());
-        return 1;
+// The simulated unit in a process of its own, with its change log and final state.
+class Unit {
+public:
+    explicit Unit(const QStringList& options = {}) {
+        Log = Dir.filePath(QStringLiteral("unit.log"));
+        State = Dir.filePath(QStringLiteral("unit.state"));
+        Process.start(QString::fromUtf8(LUMIVOX_UNIT_PATH),
+                      QStringList{QStringLiteral("--quiet"), QStringLiteral("--log"), Log,
+                                  QStringLiteral("--state"), State} +
+                          options);
+        if (Process.waitForStarted(10000) && Process.waitForReadyRead(10000))
+            Port = QString::fromLocal8Bit(Process.readLine()).trimmed();
     }
-    QTemporaryDir dir;
-    const QString logPath = dir.filePath(QStringLiteral("unit.log"));
-    QProcess unit;
-    unit.start(QString::fromUtf8(LUMIVOX_UNIT_PATH),
-               {QStringLiteral("--quiet"), QStringLiteral("--log"), logPath});
-    if (!unit.waitForStarted(10000) || !unit.waitForReadyRead(10000)) {
-        std::fprintf(stderr, "lumivox-unit did not start\n");
-        return 1;
+    ~Unit() { Stop(); }
+    void Stop() {
+        if (Process.state() == QProcess::NotRunning)
+            return;
+        Process.terminate();
+        Process.waitForFinished(5000);
     }
-    const QString port = QString::fromLocal8Bit(unit.readLine()).trimmed();
+    std::vector<unit::TLoggedChange> Changes() const { return unit::ReadUnitLog(Log); }
+    // Every output's level as the unit wrote it on exit.
+    std::vector<int> FinalState() {
+        Stop();
+        std::vector<int> levels;
+        QFile file(State);
+        if (file.open(QIODevice::ReadOnly))
+            while (!file.atEnd())
+                levels.push_back(file.readLine().trimmed().split(' ').value(1).toInt());
+        return levels;
+    }
+    QString Port;
 
-    UnattendedUserInterface ui;
-    Language language = Language::English;
+private:
+    QTemporaryDir Dir;
+    QString Log;
+    QString State;
+    QProcess Process;
+};
+
+// A song played with the show clock driving real-time output to a unit.
+struct Show {
+    UnattendedUserInterface Ui;
+    Language Lang = Language::English;
+    SerialLink Link;
+    RealTimeOutput Output{Link, Ui, Lang};
+    AudioPlayer Player{AudioPlayer::Options{}}; // the null output on the real clock
+    ShowDocument Doc;
+    BenchHost Host;
+    ShowClock Ticks{Player, Doc, Output};
+    Transport Motion{Player, Host, Ticks};
+
+    bool Open(const QString& song, const QString& port, bool switchOn) {
+        if (!Player.Open(song))
+            return false;
+        Doc.SlotCount = static_cast<int>(Player.LengthMs() / SlotMs) + 1;
+        Ticks.SetPositionUpdate([this] { Motion.Tick(); });
+        Output.ChoosePort(port);
+        if (switchOn)
+            Output.ToggleMode();
+        return !switchOn || Output.Active();
+    }
+    TFullTrack& AddTrack(int output) {
+        TFullTrack& track = *Doc.AddTrack(Lang);
+        track.Output = static_cast<std::uint8_t>(output);
+        return track;
+    }
+    void Play() {
+        Ticks.Enable(true);
+        Motion.Play();
+    }
+};
+
+// Runs the event loop until `done` holds or `limitMs` passed; false on the limit.
+bool RunUntil(const std::function<bool()>& done, int limitMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > limitMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+// One change's round trip on a link, alone, 200 times: the median in ms.
+double RoundTripMs(const QString& port) {
     SerialLink link;
-    RealTimeOutput output(link, ui, language);
-    output.ChoosePort(port);
-    output.ToggleMode();
-    if (!output.Active()) {
-        std::fprintf(stderr, "cannot open %s\n", port.toLocal8Bit().constData());
-        return 1;
-    }
-
-    // Anchor: one change's round trip on this link, alone, 200 times.
+    if (link.Open(port) != TLinkResult::Success)
+        return -1;
     std::vector<double> roundTrips;
     for (int k = 0; k < 200; ++k) {
         const std::int64_t start = NowNs();
@@ -111,58 +172,52 @@ int main(int argc, char** argv) {
         QObject::disconnect(connection);
         roundTrips.push_back(static_cast<double>(NowNs() - start) / 1e6);
     }
-    const double anchor = Percentile(roundTrips, 0.5);
+    return Percentile(roundTrips, 0.5);
+}
 
-    AudioPlayer player{AudioPlayer::Options{}}; // the null output on the real clock
-    if (!player.Open(song.Mp3)) {
-        std::fprintf(stderr, "cannot open the song\n");
-        return 1;
-    }
-    ShowDocument doc;
-    doc.SlotCount = static_cast<int>(player.LengthMs() / SlotMs) + 1;
-    for (int t = 0; t < TrackCount; ++t) {
-        TFullTrack& track = *doc.AddTrack(language);
-        track.Output = static_cast<std::uint8_t>(t + 1);
+struct TLag {
+    double P50 = -1;
+    double P99 = -1;
+    std::size_t Slots = 0;
+    int Wanted = 0;
+};
+
+TLag MeasureLag(const QString& song) {
+    TLag result;
+    Unit unit;
+    Show show;
+    if (unit.Port.isEmpty() || !show.Open(song, unit.Port, true))
+        return result;
+    for (int t = 0; t < LagTracks; ++t) {
+        TFullTrack& track = show.AddTrack(t + 1);
         for (int index = 1; index < track.SlotCount(); ++index)
             track.SetValue(index, ValueAt(index));
     }
-    BenchHost host(doc, output);
-    Transport transport(player, host);
-
-    // Song time against the steady clock, sampled at every tick while playing.
+    // Song time against the steady clock, sampled after every tick while playing.
     struct TSample {
         std::int64_t WallNs;
         std::int64_t PositionMs;
     };
     std::vector<TSample> samples;
-    samples.reserve(PlaySeconds * 200);
-    // The show clock as the window runs it: each tick arms the next.
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    tick.setSingleShot(true);
-    tick.setInterval(Transport::TickMs);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        transport.Tick();
-        tick.start(transport.MsToNextTick());
-        if (transport.Playing())
-            samples.push_back({NowNs(), player.PositionMs()});
+    samples.reserve(LagSeconds * 200);
+    show.Ticks.SetPositionUpdate([&] {
+        show.Motion.Tick();
+        if (show.Motion.Playing())
+            samples.push_back({NowNs(), show.Player.PositionMs()});
     });
-    tick.start();
-    transport.Play();
-    QTimer::singleShot(PlaySeconds * 1000, &app, &QCoreApplication::quit);
-    app.exec();
-    transport.Stop();
-    tick.stop();
+    show.Play();
+    RunUntil([&] { return show.Player.PositionMs() >= LagSeconds * 1000; },
+             (LagSeconds + 30) * 1000);
+    show.Motion.Stop();
     QCoreApplication::processEvents();
-    unit.terminate();
-    unit.waitForFinished(5000);
+    unit.Stop();
 
-    const std::vector<unit::TLoggedChange> arrivals = unit::ReadUnitLog(logPath);
+    const std::vector<unit::TLoggedChange> arrivals = unit.Changes();
     std::vector<double> lags;
     std::size_t next = 0;
-    const int lastSlot = PlaySeconds * 1000 / SlotMs - 2;
+    result.Wanted = LagSeconds * 1000 / SlotMs - 2;
     std::size_t sample = 1;
-    for (int slot = 1; slot <= lastSlot; ++slot) {
+    for (int slot = 1; slot <= result.Wanted; ++slot) {
         // When the song reached the slot's start: from the first tick that saw it, going back
         // by how far past it that tick was, but not before the tick that had not seen it yet.
         const std::int64_t slotStartMs = std::int64_t{slot} * SlotMs;
@@ -182,14 +237,121 @@ int main(int argc, char** argv) {
             break;
         lags.push_back(static_cast<double>(arrivals[next].ArrivalNs - startNs) / 1e6);
     }
-    const double p50 = Percentile(lags, 0.5);
-    const double p99 = Percentile(lags, 0.99);
-    std::printf("slots measured: %zu of %d, changes received: %zu\n", lags.size(), lastSlot,
-                arrivals.size());
-    std::printf("\n%-58s %12s %12s %9s  %s\n", "figure", "ms", "anchor ms", "ratio", "goal");
-    std::printf("%-58s %12.3f %12.3f %9.2f  %s\n", "slot start to first 0x1A at the unit, p50", p50,
-                anchor, anchor > 0 ? p50 / anchor : 0.0, "-");
-    std::printf("%-58s %12.3f %12.3f %9.2f  %s\n", "slot start to first 0x1A at the unit, p99", p99,
-                anchor, anchor > 0 ? p99 / anchor : 0.0, "p99 <= 15 ms");
-    return lags.size() == static_cast<std::size_t>(lastSlot) ? 0 : 1;
+    result.P50 = Percentile(lags, 0.5);
+    result.P99 = Percentile(lags, 0.99);
+    result.Slots = lags.size();
+    return result;
+}
+
+// Outputs the unit holds wrong once the song is over and the link has caught up; -1 when the
+// run failed.
+int MeasureConvergence(const QString& song) {
+    Unit unit({QStringLiteral("--ack-delay"), QStringLiteral("2")});
+    Show show;
+    if (unit.Port.isEmpty() || !show.Open(song, unit.Port, true))
+        return -1;
+    std::vector<int> wanted(256, 0);
+    for (int t = 0; t < ConvergenceTracks; ++t) {
+        TFullTrack& track = show.AddTrack(t + 1);
+        for (int index = 1; index < track.SlotCount(); ++index) {
+            // A, B, A, B... on half the tracks; the others step through their own values.
+            const int value = t % 2 == 0 ? (index % 2 == 0 ? t + 1 : 200) : (index * 37 + t) % 251;
+            track.SetValue(index, static_cast<std::uint8_t>(value));
+            wanted[static_cast<std::size_t>(t + 1)] = value;
+        }
+    }
+    show.Play();
+    const bool over = RunUntil([&] { return show.Player.Mode() != TMediaMode::Playing; },
+                               (ConvergenceSeconds + 30) * 1000);
+    const bool caughtUp =
+        RunUntil([&] { return !show.Output.Sending() && show.Output.QueuedCount() == 0; }, 30000);
+    const std::vector<int> state = unit.FinalState();
+    if (!over || !caughtUp || state.size() != 256)
+        return -1;
+    int wrong = 0;
+    for (int output = 1; output <= ConvergenceTracks; ++output)
+        wrong +=
+            state[static_cast<std::size_t>(output)] != wanted[static_cast<std::size_t>(output)];
+    return wrong;
+}
+
+// Milliseconds from switching real-time on mid-song until the unit holds every one of 255
+// tracks' values; -1 when it never did.
+double MeasureChase(const QString& song) {
+    Unit unit;
+    Show show;
+    if (unit.Port.isEmpty() || !show.Open(song, unit.Port, false))
+        return -1;
+    for (int t = 0; t < ChaseTracks; ++t) {
+        TFullTrack& track = show.AddTrack(t + 1);
+        for (int index = 1; index < track.SlotCount(); ++index)
+            track.SetValue(index, static_cast<std::uint8_t>(t % 250 + 1)); // never changes
+    }
+    show.Play();
+    RunUntil([&] { return show.Player.PositionMs() >= 2000; }, 30000);
+    const std::int64_t start = NowNs();
+    show.Output.ToggleMode();
+    if (!RunUntil(
+            [&] {
+                return !show.Output.Sending() && show.Output.QueuedCount() == 0 &&
+                       show.Output.AcknowledgedValue(ChaseTracks) >= 0;
+            },
+            30000))
+        return -1;
+    show.Motion.Stop();
+    unit.Stop();
+    // The last arrival that completed the state.
+    std::set<int> held;
+    for (const unit::TLoggedChange& change : unit.Changes()) {
+        if (change.Output >= 1 && change.Value == (change.Output - 1) % 250 + 1) {
+            held.insert(change.Output);
+            if (held.size() == ChaseTracks)
+                return static_cast<double>(change.ArrivalNs - start) / 1e6;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    lumivox::bench::BenchSong song;
+    lumivox::bench::MakeBenchSong(song, LagSeconds + 2, {"-b", "128"});
+    if (!song.Error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", song.Error.toLocal8Bit().constData());
+        return 1;
+    }
+    lumivox::bench::BenchSong shortSong;
+    lumivox::bench::MakeBenchSong(shortSong, ConvergenceSeconds, {"-b", "128"});
+    if (!shortSong.Error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", shortSong.Error.toLocal8Bit().constData());
+        return 1;
+    }
+
+    Unit anchorUnit;
+    const double anchor = anchorUnit.Port.isEmpty() ? -1 : RoundTripMs(anchorUnit.Port);
+    anchorUnit.Stop();
+    if (anchor <= 0) {
+        std::fprintf(stderr, "lumivox-unit did not answer\n");
+        return 1;
+    }
+    const TLag lag = MeasureLag(song.Mp3);
+    const int wrong = MeasureConvergence(shortSong.Mp3);
+    const double chase = MeasureChase(shortSong.Mp3);
+
+    std::printf("lag: slots measured %zu of %d\n", lag.Slots, lag.Wanted);
+    std::printf("\n%-58s %12s %12s %9s  %s\n", "figure", "value", "anchor ms", "ratio", "goal");
+    std::printf("%-58s %12.3f %12.3f %9.2f  %s\n", "slot start to first 0x1A at the unit, p50 (ms)",
+                lag.P50, anchor, lag.P50 / anchor, "-");
+    std::printf("%-58s %12.3f %12.3f %9.2f  %s\n", "slot start to first 0x1A at the unit, p99 (ms)",
+                lag.P99, anchor, lag.P99 / anchor, "p99 <= 15 ms");
+    std::printf("%-58s %12d %12s %9s  %s\n", "100 tracks, ack 2 ms late: wrong final outputs",
+                wrong, "-", "-", "0");
+    const double chaseAnchor = anchor * ChaseTracks;
+    std::printf("%-58s %12.3f %12.3f %9.2f  %s\n", "state chase of 255 tracks after switch-on (ms)",
+                chase, chaseAnchor, chase / chaseAnchor, "ratio <= 1.2");
+    const bool complete =
+        lag.Slots == static_cast<std::size_t>(lag.Wanted) && wrong == 0 && chase > 0;
+    return complete ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 // to the logic classes.
 #include "app/MainWindow.h"
 
+#include "app/ShowClock.h"
 #include "audio/AudioPlayer.h"
 #include "audio/ImportDialog.h"
 #include "editor/LanesView.h"
@@ -135,7 +136,6 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     History = std::make_unique<UndoHistory>(Doc, *Ui, *HistoryHost, Lang);
     Clipboard = std::make_unique<TrackClipboard>(Doc, *Ui, *HistoryHost, *History, Lang);
     Doc.HeaderFactory = [this] { return MakeHeader(); };
-    TransportControl = std::make_unique<Transport>(*MediaPlayer, *this);
 
     Menu = new TMainMenus(menuBar(), this);
     auto* central = new QWidget(this);
@@ -157,6 +157,8 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     BuildTimers();
     Link = new SerialLink(Timer1, this);
     RealTime = new RealTimeOutput(*Link, *Ui, Lang, this);
+    ShowTick = new ShowClock(*MediaPlayer, Doc, *RealTime, this);
+    TransportControl = std::make_unique<Transport>(*MediaPlayer, *this, *ShowTick);
     BuildSerialPortEntries();
     BuildMidi();
     ConnectCommands();
@@ -178,7 +180,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     ReadSettingsAtStart();
     ApplyLanguage();
     UpdateCommands();
-    DXTimer1->start();
+    ShowTick->Enable(true);
     Timer2->start();
     Timer3->start();
     UpdateZoomLabels();
@@ -374,21 +376,15 @@ void TForm1::BuildTimers() {
         t->setSingleShot(singleShot);
         return t;
     };
-    DXTimer1 = timer("DXTimer1", Transport::TickMs, true);
-    DXTimer1->setTimerType(Qt::PreciseTimer);
     Timer1 = timer("Timer1", 1000, true);
     Timer2 = timer("Timer2", 500, false);
     Timer3 = timer("Timer3", 200, false);
-    // The show clock runs only while the application is the active one.
+    // A modifier held while another application took the keyboard is never seen released.
+    // The show clock goes on whatever window is in front.
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
-                if (state == Qt::ApplicationActive) {
-                    if (TickEnabled)
-                        DXTimer1->start();
-                } else {
-                    DXTimer1->stop();
+                if (state != Qt::ApplicationActive)
                     Keyboard->ReleaseModifier();
-                }
             });
     connect(Timer3, &QTimer::timeout, this, [this] {
         QPalette grey = Shape1->palette();
@@ -678,7 +674,7 @@ bool TForm1::event(QEvent* e) {
 
 void TForm1::closeEvent(QCloseEvent* e) {
     Life->PrepareClose();
-    DXTimer1->stop();
+    ShowTick->Enable(false);
     RealTime->ClosePort();
     MidiControl->CloseMidiInput();
     TSettings settings;

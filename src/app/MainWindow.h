@@ -44,6 +44,7 @@ class LanesView;
 class TForm6;
 class RealTimeOutput;
 class SerialLink;
+class ShowClock;
 class RulerView;
 class TFrame2;
 class TForm2;
@@ -100,7 +101,8 @@ public:
     MidiInputControl& MidiInputs() { return *MidiControl; }
     TMidiMapping& MidiMapping() { return *Midi; }
     TForm6& MidiMapDialog() { return *Form6; }
-    // The show clock runs (it stops while the application is inactive or after Pause).
+    ShowClock& Clock() { return *ShowTick; }
+    // The show clock's tick is armed (Pause disables it).
     bool TickRunning() const;
 
     // Sets every caption, label and hint from the current language.
@@ -172,8 +174,6 @@ public:
     void PlaceMarkers(std::int64_t cursorX, std::int64_t cueX) override;
     void ShowRecordMode(bool on) override;
     bool ProjectModified() const override { return Doc.Modified; }
-    void EnableTick(bool on) override;
-    void TickWork(int currentSlot) override;
 
     // IMidiInputHost (the MIDI input device)
     void SetMidiMapEnabled(bool enabled) override;
@@ -245,6 +245,7 @@ private:
     std::unique_ptr<Transport> TransportControl;
     SerialLink* Link = nullptr;
     RealTimeOutput* RealTime = nullptr;
+    ShowClock* ShowTick = nullptr;
     TMidiInput* MidiInput1 = nullptr;
     MidiInputControl* MidiControl = nullptr;
     std::unique_ptr<TMidiMapping> Midi;
@@ -268,12 +269,11 @@ private:
     QFrame* Shape1;
     QLabel* Image4;
     // Timers.
-    QTimer *DXTimer1, *Timer1, *Timer2, *Timer3;
+    QTimer *Timer1, *Timer2, *Timer3;
 
     bool FirstActivation = true;
     QString SettingsFile;
-    bool TickEnabled = true; // Play enables the show clock, Pause disables it
-    bool CueDark = true;     // the cue marker's blink phase
+    bool CueDark = true; // the cue marker's blink phase
     int BulkDepth = 0;
     const QKeyEvent* LastKeyEvent = nullptr;
     quint64 LastKeyTime = 0;

@@ -2,7 +2,7 @@
 // the 10 ms tick, the blinking cue marker, the time display and the per-slot work.
 #include "app/MainWindow.h"
 
-#include "app/ShowTick.h"
+#include "app/ShowClock.h"
 #include "editor/RulerView.h"
 #include "editor/TimelineScroll.h"
 #include "output/RealTimeOutput.h"
@@ -25,12 +25,9 @@ void TForm1::ConnectTransport() {
     connect(SpeedButton16, &QToolButton::clicked, this, [&t] { t.Record(); });
     connect(RulerArea, &RulerView::Pressed, this,
             [&t](std::int64_t, int viewX, Qt::MouseButton) { t.Locate(viewX); });
-    connect(DXTimer1, &QTimer::timeout, this, [this, &t] {
-        t.Tick();
-        // Each tick arms the next, unless this one paused the clock; losing the activation
-        // stops the timer, so no tick comes to arm another until the window is active again.
-        if (TickEnabled)
-            DXTimer1->start(t.MsToNextTick());
+    ShowTick->SetPositionUpdate([&t] { t.Tick(); });
+    ShowTick->SetRecorder([this](TFullTrack& track, int slot) {
+        Midi->RecordLiveInput(track, slot, TransportControl->RecordMode());
     });
     // Resizing the views stops the paging until the cursor is in view again.
     connect(Scroll, &TimelineScroll::ViewSizeChanged, this, [&t] { t.ClearFollow(); });
@@ -41,7 +38,7 @@ void TForm1::ConnectTransport() {
 }
 
 bool TForm1::TickRunning() const {
-    return DXTimer1->isActive();
+    return ShowTick->Running();
 }
 
 int TForm1::SlotMs() const {
@@ -79,24 +76,6 @@ void TForm1::PlaceMarkers(std::int64_t cursorX, std::int64_t cueX) {
 
 void TForm1::ShowRecordMode(bool on) {
     SpeedButton16->setIcon(GlyphIcon(on ? Glyph::RecordOn : Glyph::RecordOff));
-}
-
-void TForm1::EnableTick(bool on) {
-    // Play comes from the user, so the application is the active one then.
-    TickEnabled = on;
-    if (on)
-        DXTimer1->start();
-    else
-        DXTimer1->stop();
-}
-
-void TForm1::TickWork(int currentSlot) {
-    RunTickWork(
-        Doc, currentSlot,
-        [this](TFullTrack& track, int slot) {
-            Midi->RecordLiveInput(track, slot, TransportControl->RecordMode());
-        },
-        *RealTime);
 }
 
 } // namespace lumivox

@@ -5,7 +5,8 @@
 
 namespace lumivox {
 
-Transport::Transport(IMediaPlayer& player, ITransportHost& host) : Player(player), Host(host) {}
+Transport::Transport(IMediaPlayer& player, ITransportHost& host, IShowClock& clock)
+    : Player(player), Host(host), Clock(clock) {}
 
 QString Transport::FormatTime(std::int64_t ms) {
     const std::int64_t s = ms / 1000;
@@ -33,14 +34,6 @@ void Transport::TakeCueFromPlayer() {
     Slot = SlotAt(Cue);
 }
 
-int Transport::MsToNextTick() const {
-    if (!Playing())
-        return TickMs;
-    // One millisecond past the boundary: the position the player reports trails the clock
-    // by up to that much.
-    return TickMs - static_cast<int>(Player.PositionMs() % TickMs) + 1;
-}
-
 void Transport::PositionUpdate() {
     if (!Player.IsOpen())
         return;
@@ -59,7 +52,7 @@ void Transport::PositionUpdate() {
         CursorInView = false;
     }
     if (Playing()) {
-        Host.TickWork(Slot);
+        Clock.TickWork(Slot);
         if (x > viewWidth && Follow)
             Host.ScrollTo(Host.ScrollOffset() + viewWidth);
     }
@@ -71,7 +64,8 @@ void Transport::StartPlaying() {
     Slot = SlotAt(Cue);
     Follow = true;
     Player.Play();
-    Host.EnableTick(true);
+    Clock.Enable(true);
+    Clock.Resync();
     Host.ScrollTo(SavedScrollX);
     PositionUpdate();
 }
@@ -105,7 +99,7 @@ void Transport::Pause() {
     const std::int64_t oldCueX = XOf(Cue) - offset;
     TakeCueFromPlayer();
     SavedScrollX = CursorInView ? offset : offset + oldCueX;
-    Host.EnableTick(false);
+    Clock.Enable(false);
     Host.ScrollTo(SavedScrollX);
     PositionUpdate();
 }
@@ -145,6 +139,8 @@ void Transport::Locate(int viewX) {
     TakeCueFromPlayer();
     if (wasPlaying && !Playing())
         Player.Play();
+    if (wasPlaying)
+        Clock.Resync();
     PositionUpdate();
     SavedScrollX = Host.ScrollOffset();
 }

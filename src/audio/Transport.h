@@ -32,15 +32,23 @@ public:
     // Ending record mode takes an undo snapshot when something was recorded.
     virtual bool ProjectModified() const = 0;
     virtual void TakeSnapshot() = 0;
-    // Starts or stops the 10 ms show clock.
-    virtual void EnableTick(bool on) = 0;
+};
+
+// What the transport asks of the show clock.
+class IShowClock {
+public:
+    virtual ~IShowClock() = default;
+    // Play enables the clock's tick, Pause disables it.
+    virtual void Enable(bool on) = 0;
     // The per-slot work while the song plays (recording and real-time output).
     virtual void TickWork(int currentSlot) = 0;
+    // The position jumped (Play, Locate): the outputs are told the whole state again.
+    virtual void Resync() = 0;
 };
 
 class Transport {
 public:
-    Transport(IMediaPlayer& player, ITransportHost& host);
+    Transport(IMediaPlayer& player, ITransportHost& host, IShowClock& clock);
 
     // Every command does nothing without a song; Stop and Pause need it playing.
     void Play();
@@ -55,11 +63,6 @@ public:
     void EndRecordMode();
     // One tick of the show clock.
     void Tick() { PositionUpdate(); }
-    // Milliseconds until the next tick. The clock ticks every 10 ms; while the song plays the
-    // ticks fall just after each 10 ms of song time, so a slot's start is seen within about
-    // a millisecond instead of anywhere up to a whole tick late.
-    int MsToNextTick() const;
-    static constexpr int TickMs = 10;
     void PositionUpdate();
     // Back to the start state (a new song was loaded).
     void Reset();
@@ -94,6 +97,7 @@ private:
 
     IMediaPlayer& Player;
     ITransportHost& Host;
+    IShowClock& Clock;
     std::int64_t Cue = 0;
     std::int64_t SavedScrollX = 0;
     bool Follow = false;

@@ -1,11 +1,42 @@
-// The real-time output's mode, port handling, change detection and queue flushing.
+// The real-time output's mode, port handling, change detection and sending.
 #include "output/RealTimeOutput.h"
 
+#include <algorithm>
+
 namespace lumivox {
+
+void RealTimeOutput::TOutputQueue::Push(std::uint8_t output) {
+    if (Holds[output])
+        return;
+    Holds[output] = true;
+    Order.push_back(output);
+}
+
+std::optional<std::uint8_t> RealTimeOutput::TOutputQueue::Pop() {
+    if (Order.empty())
+        return std::nullopt;
+    const std::uint8_t output = Order.front();
+    Order.pop_front();
+    Holds[output] = false;
+    return output;
+}
+
+void RealTimeOutput::TOutputQueue::Remove(std::uint8_t output) {
+    if (!Holds[output])
+        return;
+    Holds[output] = false;
+    Order.erase(std::find(Order.begin(), Order.end(), output));
+}
+
+void RealTimeOutput::TOutputQueue::Clear() {
+    Order.clear();
+    Holds.fill(false);
+}
 
 RealTimeOutput::RealTimeOutput(SerialLink& link, IUserInterface& ui, const Language& language,
                                QObject* parent)
     : QObject(parent), Link(link), Ui(ui), Lang(language) {
+    Wanted.fill(-1);
     Delivered.fill(-1);
     connect(&Link, &SerialLink::ChangeFinished, this, &RealTimeOutput::ChangeFinished);
 }
@@ -18,32 +49,30 @@ void RealTimeOutput::SetMode(bool on) {
     if (RealTime == on)
         return;
     RealTime = on;
-    if (!on)
-        StopFlush();
     Q_EMIT ModeChanged(on);
-}
-
-void RealTimeOutput::StopFlush() {
-    if (!Flushing)
-        return;
-    // Stop at once; the change that was on its way goes back to the head of the queue.
-    Link.Abort();
-    OutputRecords.push_front(InFlight[0]);
-    ValueRecords.push_front(InFlight[1]);
-    Flushing = false;
 }
 
 void RealTimeOutput::ToggleMode() {
     SetMode(!RealTime);
     if (!RealTime)
         return;
-    if (Open)
-        ClosePort();
-    OpenPort();
+    RequestChase();
+    if (InFlight) {
+        // The port is left only once the change on the wire is complete.
+        Deferred = TDeferred::Reopen;
+        return;
+    }
+    ReopenPort();
 }
 
 void RealTimeOutput::SwitchOff() {
     SetMode(false);
+}
+
+void RealTimeOutput::ReopenPort() {
+    if (Open)
+        ClosePortNow();
+    OpenPort();
 }
 
 bool RealTimeOutput::OpenPort() {
@@ -54,109 +83,154 @@ bool RealTimeOutput::OpenPort() {
         return false;
     }
     Open = true;
-    Delivered.fill(-1); // the unit may have been restarted meanwhile
+    // The unit may have been restarted or replaced meanwhile: it is told everything again.
+    Delivered.fill(-1);
+    RequestChase();
+    return true;
+}
+
+bool RealTimeOutput::ClosePortNow() {
+    if (!Open)
+        return true;
+    if (Link.Close() != TLinkResult::Success) {
+        Warn(MessageText::ComClosingError);
+        return false;
+    }
+    Open = false;
     return true;
 }
 
 void RealTimeOutput::ClosePort() {
-    if (!Open)
-        return;
-    StopFlush();
-    if (Link.Close() != TLinkResult::Success) {
-        Warn(MessageText::ComClosingError);
-        return;
+    if (InFlight) {
+        Deferred = TDeferred::Close;
+        if (Link.WaitForChange(Link.ReplyTimeout()))
+            return; // finished, and the port was closed then
+        // No answer in time: the unit drops the half command by itself.
+        Link.Abort();
+        InFlight.reset();
+        Deferred = TDeferred::None;
     }
-    Open = false;
+    ClosePortNow();
 }
 
 void RealTimeOutput::ChoosePort(const QString& portName) {
     Port = portName;
     SetMode(false);
-    ClosePort();
+    if (InFlight) {
+        Deferred = TDeferred::Close;
+        return;
+    }
+    ClosePortNow();
 }
 
-bool RealTimeOutput::MayDetect(int currentSlot) {
-    if (Flushing) {
-        if (currentSlot == LastDetectedSlot)
-            return false;
-        DropDeliveredRepeats();
-        if (QueuedCount() > MaxQueuedDuringFlush)
-            return false;
-    }
-    LastDetectedSlot = currentSlot;
-    return true;
+void RealTimeOutput::RunDeferred() {
+    const TDeferred deferred = Deferred;
+    Deferred = TDeferred::None;
+    if (deferred == TDeferred::Close)
+        ClosePortNow();
+    else if (deferred == TDeferred::Reopen)
+        ReopenPort();
 }
 
-void RealTimeOutput::DropDeliveredRepeats() {
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < OutputRecords.size(); ++i) {
-        if (Delivered[OutputRecords[i].Contactor] == ValueRecords[i].Value)
-            continue;
-        OutputRecords[kept] = OutputRecords[i];
-        ValueRecords[kept] = ValueRecords[i];
-        ++kept;
-    }
-    OutputRecords.resize(kept);
-    ValueRecords.resize(kept);
+int RealTimeOutput::Promised(std::uint8_t output) const {
+    if (InFlight && InFlight->Output == output)
+        return InFlight->Value;
+    return Delivered[output];
+}
+
+void RealTimeOutput::BeginTick(int currentSlot) {
+    if (currentSlot != LastSlot)
+        Repeats.Clear(); // they belong to the slot that ended
+    ChaseTick =
+        ChaseRequested || LastSlot < 0 || currentSlot > LastSlot + 1 || currentSlot < LastSlot;
+    ChaseRequested = false;
+    LastSlot = currentSlot;
 }
 
 void RealTimeOutput::DetectChange(const TFullTrack& track, int currentSlot) {
     std::uint8_t value = 0;
     if (!track.GetValue(currentSlot + 1, value))
         return; // the last index holds no value: nothing to compare, nothing sent
+    if (ChaseTick) {
+        Want(track.Output, value, true);
+        return;
+    }
     if (currentSlot == 0) {
-        QueueChange(track.Output, value);
+        Want(track.Output, value);
         return;
     }
     std::uint8_t previous = 0;
     if (track.GetValue(currentSlot, previous) && previous != value)
-        QueueChange(track.Output, value);
+        Want(track.Output, value);
 }
 
-void RealTimeOutput::QueueChange(std::uint8_t output, std::uint8_t value) {
-    TMidiEventToRS232 outputRecord;
-    outputRecord.Contactor = output;
-    TMidiEventToRS232 valueRecord;
-    valueRecord.Value = value;
-    OutputRecords.push_back(outputRecord);
-    ValueRecords.push_back(valueRecord);
+void RealTimeOutput::Want(std::uint8_t output, std::uint8_t value, bool refresh) {
+    Wanted[output] = value;
+    if (value != Promised(output))
+        Pending.Push(output);
+    else if (refresh)
+        Refresh.Push(output);
+    else if (!Pending.Holds[output] && !Refresh.Holds[output])
+        Repeats.Push(output);
+}
+
+std::optional<RealTimeOutput::TChange> RealTimeOutput::TakeNext() {
+    std::optional<std::uint8_t> next;
+    while (!next && !Pending.Order.empty()) {
+        const std::uint8_t output = *Pending.Pop();
+        // Back to what the unit has already (A, B, then A again before B went out).
+        if (Wanted[output] >= 0 && Wanted[output] != Delivered[output])
+            next = output;
+    }
+    if (!next)
+        next = Refresh.Pop();
+    if (!next)
+        next = Repeats.Pop();
+    if (!next || Wanted[*next] < 0)
+        return std::nullopt;
+    // The newest value serves every reason to send this output.
+    Refresh.Remove(*next);
+    Repeats.Remove(*next);
+    return TChange{*next, static_cast<std::uint8_t>(Wanted[*next])};
 }
 
 void RealTimeOutput::SendQueued() {
-    if (Flushing || !Active() || OutputRecords.empty())
+    if (InFlight || !Active())
         return;
-    Flushing = true;
-    SendNext();
-}
-
-void RealTimeOutput::SendNext() {
-    InFlight[0] = OutputRecords.front();
-    InFlight[1] = ValueRecords.front();
-    OutputRecords.pop_front();
-    ValueRecords.pop_front();
-    if (!Link.SendChange(InFlight[0].Contactor, InFlight[1].Value))
+    InFlight = TakeNext();
+    if (InFlight && !Link.SendChange(InFlight->Output, InFlight->Value))
         ChangeFinished(TLinkResult::WriteFailed);
 }
 
+void RealTimeOutput::ForgetQueue() {
+    Pending.Clear();
+    Refresh.Clear();
+    Repeats.Clear();
+}
+
 void RealTimeOutput::ChangeFinished(TLinkResult result) {
-    if (!Flushing)
+    if (!InFlight)
         return;
+    const TChange change = *InFlight;
+    InFlight.reset();
+    // A change without its last acknowledge may or may not have reached the unit.
+    Delivered[change.Output] = result == TLinkResult::Success ? change.Value : -1;
+    if (Deferred != TDeferred::None) {
+        RunDeferred();
+        SendQueued();
+        return;
+    }
     if (result != TLinkResult::Success) {
-        // The unit is gone or silent: say so once, stop real-time output and drop what was
-        // waiting. Switching the mode on again reopens the port and sends afresh.
-        Flushing = false;
-        OutputRecords.clear();
-        ValueRecords.clear();
+        if (!RealTime)
+            return; // switched off meanwhile: the next switch-on tells the unit everything
+        // The unit is gone or silent: say so once, stop real-time output and forget what
+        // waited. Switching the mode on again reopens the port and sends the whole state.
+        ForgetQueue();
         SetMode(false);
         Warn(MessageText::ComWritingError);
         return;
     }
-    Delivered[InFlight[0].Contactor] = InFlight[1].Value;
-    if (Active() && !OutputRecords.empty()) {
-        SendNext();
-        return;
-    }
-    Flushing = false;
+    SendQueued();
 }
 
 } // namespace lumivox

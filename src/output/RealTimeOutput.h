@@ -1,5 +1,5 @@
-// Real-time output: the mode switch, the port choice, the queue of changes found by the show
-// clock and their sending over the serial link, with the user's messages on failure.
+// Real-time output: the mode switch, the port choice, the outputs the show clock wants changed
+// and their sending over the serial link, with the user's messages on failure.
 #pragma once
 
 #include "model/ProjectClasses.h"
@@ -14,65 +14,111 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 
 namespace lumivox {
 
+// What the unit is told is kept as one wanted value per output, not as a list of changes: the
+// show clock's detection updates the wanted value, and the link sends, oldest first, the
+// outputs whose wanted value differs from what the unit last acknowledged, always with the
+// newest wanted value. However slow the link, the queue holds each output at most once, no
+// output's values are reordered, and once the show holds still the unit ends up holding
+// exactly what the show says.
 class RealTimeOutput : public QObject {
     Q_OBJECT
 public:
+    static constexpr int OutputCount = 256;
+
     // `language` is read whenever a message is shown.
     RealTimeOutput(SerialLink& link, IUserInterface& ui, const Language& language,
                    QObject* parent = nullptr);
 
     bool Mode() const { return RealTime; }
-    // Inverts the mode. Switching it on (re)opens the port; switching it off leaves the port
-    // open and keeps what is queued, but sends nothing more.
+    // Inverts the mode. Switching it on (re)opens the port and sends every heard track's
+    // value once; switching it off leaves the port open and keeps what waits, but sends
+    // nothing more. A change already on the wire always finishes first.
     void ToggleMode();
     // Switches the mode off (nothing happens when it is off already).
     void SwitchOff();
 
     QString PortName() const { return Port; }
-    // Takes another port: the mode goes off and an open port is closed.
+    // Takes another port: the mode goes off and an open port is closed, once the change on
+    // the wire (if any) has finished.
     void ChoosePort(const QString& portName);
     bool PortOpen() const { return Open; }
-    // Closes an open port (the window closing); a failure is reported and the port stays
-    // marked open.
+    // Closes an open port now (the window closing): the change on the wire gets at most one
+    // reply time-out to finish. A failure is reported and the port stays marked open.
     void ClosePort();
 
-    // Changes are found and sent only while the mode is on and the port open.
-    bool Active() const { return RealTime && Open; }
-    // A flush is under way: the queue is being sent change by change.
-    bool Sending() const { return Flushing; }
-    // Whether the show clock's tick at `currentSlot` looks for changes. Always between
-    // flushes; during a flush only once for each new slot, and only while the queue holds at
-    // most MaxQueuedDuringFlush changes, so a slot's start is not missed behind a long flush
-    // and the queue still cannot grow without bound. A new slot during a flush first drops
-    // the queued repeats of values the unit has already acknowledged, so the new slot's
-    // changes do not wait behind them; nothing the unit has not had is dropped.
-    bool MayDetect(int currentSlot);
-    static constexpr std::size_t MaxQueuedDuringFlush = 255;
+    // Changes are looked for and sent only while the mode is on, the port open and no port
+    // change waits for the wire.
+    bool Active() const { return RealTime && Open && Deferred == TDeferred::None; }
+    // A change is on the wire.
+    bool Sending() const { return InFlight.has_value(); }
 
-    // The show clock's change detection for one heard track at `currentSlot` (0-based):
-    // queues the value at index currentSlot + 1 when it differs from the one at currentSlot,
-    // or unconditionally in the first slot. Nothing when that index holds no value.
+    // Every heard track's current value goes out once at the next tick (after Play, a
+    // Locate, a jump of the clock), whatever the unit was last told.
+    void RequestChase() { ChaseRequested = true; }
+
+    // The show clock's per-tick detection, in this order: BeginTick once, DetectChange for
+    // each heard track, then SendQueued. A tick is a chase when one was requested or when
+    // slots were skipped or the clock went back since the last tick that looked.
+    void BeginTick(int currentSlot);
+    // For one heard track at `currentSlot` (0-based): wants the value at index
+    // currentSlot + 1 when it differs from the one at currentSlot, in the first slot, or in a
+    // chase. Nothing when that index holds no value.
     void DetectChange(const TFullTrack& track, int currentSlot);
-    void QueueChange(std::uint8_t output, std::uint8_t value);
-    // Starts sending the queue, unless a flush is under way; the flush goes on, change by
-    // change, until the queue is empty, the mode goes off or a change fails.
+    bool Chasing() const { return ChaseTick; }
+
+    // Wants `value` on `output`. It is queued when it differs from what the unit has or is
+    // being sent. Otherwise a `refresh` is sent once after everything that differs (a chase:
+    // the unit may have been reset meanwhile), and anything else is a repeat of the slot's
+    // change, sent again only while nothing else waits and until the slot ends.
+    void Want(std::uint8_t output, std::uint8_t value, bool refresh = false);
+    // Starts sending, unless a change is on the wire; sending goes on change by change until
+    // nothing waits, the mode goes off or a change fails.
     void SendQueued();
-    std::size_t QueuedCount() const { return OutputRecords.size(); }
+
+    // Outputs waiting to be sent, changes and refreshes (repeats not counted).
+    std::size_t QueuedCount() const { return Pending.Order.size() + Refresh.Order.size(); }
+    std::size_t RepeatCount() const { return Repeats.Order.size(); }
+    // The newest value wanted for an output, and the last one the unit acknowledged; -1 when
+    // none or unknown.
+    int WantedValue(std::uint8_t output) const { return Wanted[output]; }
+    int AcknowledgedValue(std::uint8_t output) const { return Delivered[output]; }
 
 Q_SIGNALS:
     // The mode changed, by the user or after a failure; the button and the menu follow it.
     void ModeChanged(bool on);
 
 private:
+    // A port change that waits for the change on the wire to finish.
+    enum class TDeferred { None, Reopen, Close };
+    struct TChange {
+        std::uint8_t Output = 0;
+        std::uint8_t Value = 0;
+    };
+    // Outputs in the order they were queued, each at most once.
+    struct TOutputQueue {
+        std::deque<std::uint8_t> Order;
+        std::array<bool, OutputCount> Holds{};
+        void Push(std::uint8_t output);
+        std::optional<std::uint8_t> Pop();
+        void Remove(std::uint8_t output);
+        void Clear();
+    };
+
     void SetMode(bool on);
     bool OpenPort();
-    void SendNext();
-    void StopFlush();
-    void DropDeliveredRepeats();
+    void ReopenPort();
+    bool ClosePortNow();
+    void RunDeferred();
     void ChangeFinished(TLinkResult result);
+    void ForgetQueue();
+    // What the unit holds for an output once the change on the wire (if it is that output's)
+    // has been acknowledged.
+    int Promised(std::uint8_t output) const;
+    std::optional<TChange> TakeNext();
     void Warn(int messageEntry);
 
     SerialLink& Link;
@@ -81,14 +127,18 @@ private:
     QString Port = QStringLiteral("COM1");
     bool RealTime = false;
     bool Open = false;
-    bool Flushing = false;
-    int LastDetectedSlot = -1;
-    // The value the unit last acknowledged for each output; -1 when unknown.
-    std::array<int, 256> Delivered{};
-    // Two parallel lists: output numbers in one, values in the other.
-    std::deque<TMidiEventToRS232> OutputRecords;
-    std::deque<TMidiEventToRS232> ValueRecords;
-    TMidiEventToRS232 InFlight[2];
+    TDeferred Deferred = TDeferred::None;
+
+    std::array<int, OutputCount> Wanted{};
+    std::array<int, OutputCount> Delivered{};
+    TOutputQueue Pending; // differ from what the unit has; oldest first
+    TOutputQueue Refresh; // a chase's values the unit has already
+    TOutputQueue Repeats; // the current slot's changes, again while the link is idle
+    std::optional<TChange> InFlight;
+
+    int LastSlot = -1;
+    bool ChaseRequested = false;
+    bool ChaseTick = false;
 };
 
 } // namespace lumivox

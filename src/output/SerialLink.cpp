@@ -1,8 +1,11 @@
 // The serial link's opening, closing and the non-blocking send of one change.
 #include "output/SerialLink.h"
 
+#include <QDeadlineTimer>
 #include <QSerialPort>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace lumivox {
 
@@ -173,6 +176,24 @@ void SerialLink::Finish(TLinkResult result) {
     if (Timer)
         Timer->stop();
     Q_EMIT ChangeFinished(result);
+}
+
+bool SerialLink::WaitForChange(int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (Busy() && !deadline.hasExpired()) {
+        const int left = static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1));
+        // Writes what is buffered and takes what arrives; ReadArrivals runs from readyRead.
+        const bool progressed = Port->bytesToWrite() > 0 ? Port->waitForBytesWritten(left)
+                                                         : Port->waitForReadyRead(left);
+        if (!progressed && Port->error() != QSerialPort::NoError &&
+            Port->error() != QSerialPort::TimeoutError) {
+            Port->clearError();
+            Finish(TLinkResult::ReadFailed);
+        }
+        if (Port->error() == QSerialPort::TimeoutError)
+            Port->clearError();
+    }
+    return !Busy();
 }
 
 void SerialLink::Abort() {

@@ -59,6 +59,10 @@ public:
     bool Busy() const { return Step != TStep::Idle; }
     // Gives up the change on its way without reporting it.
     void Abort();
+    // Waits, without the event loop, at most `timeoutMs` for the change on its way to finish
+    // (for closing the port without leaving a half command on the wire). True when it
+    // finished (ChangeFinished was reported) or none was on its way.
+    bool WaitForChange(int timeoutMs);
 
     // The reply time-out in milliseconds.
     int ReplyTimeout() const;

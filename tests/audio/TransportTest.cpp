@@ -16,8 +16,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A window of 1,000 pixels showing a timeline of 10,000 pixels.
-class RecordingHost : public ITransportHost {
+// A window of 1,000 pixels showing a timeline of 10,000 pixels, and the show clock behind it.
+class RecordingHost : public ITransportHost, public IShowClock {
 public:
     int Slot = 100;
     std::int64_t Width = 10000;
@@ -32,6 +32,7 @@ public:
     std::int64_t CursorX = -1;
     std::int64_t CueX = -1;
     std::vector<int> TickSlots;
+    int Resyncs = 0;
 
     int SlotMs() const override { return Slot; }
     std::int64_t TimelineWidth() const override { return Width; }
@@ -49,8 +50,9 @@ public:
     void ShowRecordMode(bool on) override { RecordShown = on; }
     bool ProjectModified() const override { return Modified; }
     void TakeSnapshot() override { ++Snapshots; }
-    void EnableTick(bool on) override { Tick = on; }
+    void Enable(bool on) override { Tick = on; }
     void TickWork(int slot) override { TickSlots.push_back(slot); }
+    void Resync() override { ++Resyncs; }
 };
 
 class TransportTest : public ::testing::Test {
@@ -58,7 +60,7 @@ protected:
     ManualClock Clock;
     AudioPlayer Player{AudioPlayer::Options{nullptr, Clock.Function()}};
     RecordingHost Host;
-    Transport Motion{Player, Host};
+    Transport Motion{Player, Host, Host};
 
     void SetUp() override {
         ASSERT_TRUE(Player.Open(FixturePath("song_10s.mp3")));
@@ -96,7 +98,7 @@ TEST(TransportWithoutSong, EveryCommandDoesNothing) {
     ManualClock clock;
     AudioPlayer player{AudioPlayer::Options{nullptr, clock.Function()}};
     RecordingHost host;
-    Transport motion(player, host);
+    Transport motion(player, host, host);
     motion.Play();
     motion.GoToEnd();
     motion.Locate(10);
@@ -153,10 +155,13 @@ TEST_F(TransportTest, ARulerPressWhilePlayingPlaysOnFromThereAndWhileStoppedOnly
     EXPECT_EQ(Player.Mode(), TMediaMode::Stopped);
     EXPECT_EQ(Motion.CuePosition(), 4000);
     EXPECT_EQ(Host.CueX, 4000);
+    EXPECT_EQ(Host.Resyncs, 0); // stopped, the outputs have nothing to catch up with
     Motion.Play();
+    EXPECT_EQ(Host.Resyncs, 1); // playing starts with the whole state
     Elapse(1s, 5000);
     Host.Offset = 1000;
-    Motion.Locate(6000); // content x 7,000
+    Motion.Locate(6000);        // content x 7,000
+    EXPECT_EQ(Host.Resyncs, 2); // and a jump while playing sends it again
     EXPECT_EQ(Player.Mode(), TMediaMode::Playing);
     EXPECT_EQ(Motion.CuePosition(), 7000);
     EXPECT_EQ(Host.Offset, 2000); // the cursor was right of the view: one page on

@@ -119,51 +119,98 @@ protected:
     bool WaitForFlush() {
         return QTest::qWaitFor([this] { return !Output.Sending(); }, Patience);
     }
+    bool SwitchOn(const QString& port) {
+        Output.ChoosePort(port);
+        Output.ToggleMode();
+        return Output.Active();
+    }
 };
 
-TEST_F(RealTimeOutputTest, SwitchingOnOpensThePortAndTheQueueIsSentInOrder) {
+TEST_F(RealTimeOutputTest, EachOutputGoesOutOnceWithItsNewestValueOldestFirst) {
     PlaybackUnitProcess unit;
     ASSERT_FALSE(unit.Path.isEmpty());
-    Output.ChoosePort(unit.Path);
-    Output.ToggleMode();
-    ASSERT_TRUE(Output.Active());
+    ASSERT_TRUE(SwitchOn(unit.Path));
     EXPECT_EQ(ModeSignals, std::vector<bool>{true});
-    Output.QueueChange(1, 10);
-    Output.QueueChange(2, 20);
-    Output.QueueChange(1, 0);
+    Output.Want(1, 10);
+    Output.Want(2, 20);
+    Output.Want(1, 0); // output 1 still waits: it goes out first, with its newest value
+    EXPECT_EQ(Output.QueuedCount(), 2u);
     Output.SendQueued();
     EXPECT_TRUE(Output.Sending());
-    Output.SendQueued(); // a flush under way is not started twice
+    Output.SendQueued(); // a change on the wire is not started twice
     ASSERT_TRUE(WaitForFlush());
     EXPECT_EQ(Output.QueuedCount(), 0u);
-    EXPECT_EQ(unit.Changes(), Expected({{1, 10}, {2, 20}, {1, 0}}));
+    EXPECT_EQ(unit.Changes(), Expected({{1, 0}, {2, 20}}));
+    EXPECT_EQ(Output.AcknowledgedValue(1), 0);
+    EXPECT_EQ(Output.AcknowledgedValue(2), 20);
     EXPECT_TRUE(Ui.Events.empty());
 }
 
-TEST_F(RealTimeOutputTest, SwitchingOffStopsSendingAndKeepsTheQueue) {
-    PlaybackUnitProcess unit({QStringLiteral("--ack-delay"), QStringLiteral("200")});
+TEST_F(RealTimeOutputTest, AValueThatComesBackWhileAnotherIsOnTheWireIsSentAgain) {
+    // A late answer keeps each change on the wire long enough to change the show meanwhile.
+    PlaybackUnitProcess unit({QStringLiteral("--ack-delay"), QStringLiteral("100")});
     ASSERT_FALSE(unit.Path.isEmpty());
-    Output.ChoosePort(unit.Path);
-    Output.ToggleMode();
-    for (int n = 1; n <= 4; ++n)
-        Output.QueueChange(static_cast<std::uint8_t>(n), 1);
-    Output.SendQueued();
-    Output.ToggleMode(); // off while the first change waits for its answer
-    EXPECT_FALSE(Output.Sending());
-    EXPECT_TRUE(Output.PortOpen()); // switching off leaves the port open
-    EXPECT_EQ(Output.QueuedCount(), 4u);
-    QTest::qWait(1000); // long enough for the unit to drop the abandoned change
-    EXPECT_EQ(Output.QueuedCount(), 4u);
-    EXPECT_TRUE(Ui.Events.empty());
-    // On again: the port is reopened and the queue goes out from its head.
-    Output.ToggleMode();
+    ASSERT_TRUE(SwitchOn(unit.Path));
+    Output.Want(7, 10);
     Output.SendQueued();
     ASSERT_TRUE(WaitForFlush());
-    EXPECT_EQ(Output.QueuedCount(), 0u);
-    const auto changes = unit.Changes();
-    ASSERT_GE(changes.size(), 4u);
-    EXPECT_EQ(std::vector<TLoggedChange>(changes.end() - 4, changes.end()),
-              Expected({{1, 1}, {2, 1}, {3, 1}, {4, 1}}));
+    Output.Want(7, 20); // A to B: B goes on the wire
+    Output.SendQueued();
+    Output.Want(7, 10); // and back to A before B is acknowledged
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !Output.Sending() && Output.QueuedCount() == 0; }, Patience));
+    EXPECT_EQ(unit.Changes(), Expected({{7, 10}, {7, 20}, {7, 10}}));
+    // A to B and back to A while B still waits: the unit has A, nothing is sent.
+    Output.Want(8, 1);
+    Output.SendQueued(); // output 8 on the wire
+    Output.Want(7, 20);
+    Output.Want(7, 10);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !Output.Sending() && Output.QueuedCount() == 0; }, Patience));
+    EXPECT_EQ(unit.Changes().back(), (TLoggedChange{0, 8, 1}));
+    EXPECT_EQ(unit.FinalState()[7], 10);
+}
+
+TEST_F(RealTimeOutputTest, SwitchingOffLetsTheChangeOnTheWireFinishAndKeepsTheRest) {
+    PlaybackUnitProcess unit({QStringLiteral("--ack-delay"), QStringLiteral("200")});
+    ASSERT_FALSE(unit.Path.isEmpty());
+    ASSERT_TRUE(SwitchOn(unit.Path));
+    for (int n = 1; n <= 4; ++n)
+        Output.Want(static_cast<std::uint8_t>(n), 1);
+    Output.SendQueued();
+    Output.ToggleMode(); // off while the first change waits for its answer
+    EXPECT_FALSE(Output.Mode());
+    EXPECT_TRUE(Output.Sending()); // it finishes: nothing is left half sent
+    ASSERT_TRUE(WaitForFlush());
+    QTest::qWait(600); // nothing else goes out while the mode is off
+    EXPECT_EQ(unit.Changes(), Expected({{1, 1}}));
+    EXPECT_TRUE(Output.PortOpen()); // switching off leaves the port open
+    EXPECT_EQ(Output.QueuedCount(), 3u);
+    EXPECT_TRUE(Ui.Events.empty());
+    // On again: the port is reopened and what waited goes out.
+    Output.ToggleMode();
+    Output.SendQueued();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !Output.Sending() && Output.QueuedCount() == 0; }, Patience));
+    EXPECT_EQ(unit.Changes(), Expected({{1, 1}, {2, 1}, {3, 1}, {4, 1}}));
+}
+
+TEST_F(RealTimeOutputTest, TogglingOffAndOnMidCommandNeitherTimesOutNorCutsACommand) {
+    PlaybackUnitProcess unit({QStringLiteral("--ack-delay"), QStringLiteral("150")});
+    ASSERT_FALSE(unit.Path.isEmpty());
+    ASSERT_TRUE(SwitchOn(unit.Path));
+    Output.Want(5, 50);
+    Output.Want(6, 60);
+    Output.SendQueued();
+    Output.ToggleMode();
+    Output.ToggleMode(); // on again at once: the port is reopened once the change is done
+    EXPECT_TRUE(Output.Mode());
+    EXPECT_FALSE(Output.Active());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Output.Active(); }, Patience));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !Output.Sending() && Output.QueuedCount() == 0; }, Patience));
+    EXPECT_TRUE(Ui.Events.empty());
+    EXPECT_EQ(unit.Changes(), Expected({{5, 50}, {6, 60}}));
 }
 
 TEST_F(RealTimeOutputTest, AWritingErrorWarnsOnceSwitchesOffEmptiesTheQueueAndCanResume) {
@@ -171,10 +218,9 @@ TEST_F(RealTimeOutputTest, AWritingErrorWarnsOnceSwitchesOffEmptiesTheQueueAndCa
     PlaybackUnitProcess unit({QStringLiteral("--ack-delay"), QStringLiteral("600")});
     ASSERT_FALSE(unit.Path.isEmpty());
     ReplyTimer.setInterval(300);
-    Output.ChoosePort(unit.Path);
-    Output.ToggleMode();
-    Output.QueueChange(5, 50);
-    Output.QueueChange(6, 60);
+    ASSERT_TRUE(SwitchOn(unit.Path));
+    Output.Want(5, 50);
+    Output.Want(6, 60);
     Output.SendQueued();
     ASSERT_TRUE(WaitForFlush());
     EXPECT_EQ(Ui.Texts(ScriptedUserInterface::Event::Warning),
@@ -182,12 +228,13 @@ TEST_F(RealTimeOutputTest, AWritingErrorWarnsOnceSwitchesOffEmptiesTheQueueAndCa
     EXPECT_FALSE(Output.Mode());
     EXPECT_EQ(ModeSignals, (std::vector<bool>{true, false}));
     EXPECT_EQ(Output.QueuedCount(), 0u);
+    EXPECT_EQ(Output.AcknowledgedValue(5), -1); // it may or may not have arrived
     // With a patient time-out, switching on again sends on the same port (once the unit has
     // dropped the abandoned change).
     QTest::qWait(1000);
     ReplyTimer.setInterval(5000);
     Output.ToggleMode();
-    Output.QueueChange(7, 70);
+    Output.Want(7, 70);
     Output.SendQueued();
     ASSERT_TRUE(WaitForFlush());
     EXPECT_TRUE(Output.Mode());
@@ -208,38 +255,81 @@ TEST_F(RealTimeOutputTest, APortThatCannotOpenWarnsInTheCurrentLanguageAndStaysO
                   QStringLiteral("/dev/lumivox-no-such-port"));
 }
 
-TEST_F(RealTimeOutputTest, ChoosingAnotherPortSwitchesOffAndClosesThePort) {
-    PlaybackUnitProcess first;
+TEST_F(RealTimeOutputTest, AnotherPortChosenMidFlushClosesTheOldOneOnlyAfterItsChange) {
+    PlaybackUnitProcess first({QStringLiteral("--ack-delay"), QStringLiteral("100")});
     PlaybackUnitProcess second;
     ASSERT_FALSE(first.Path.isEmpty());
     ASSERT_FALSE(second.Path.isEmpty());
-    Output.ChoosePort(first.Path);
+    ASSERT_TRUE(SwitchOn(first.Path));
+    Output.Want(1, 11);
+    Output.Want(2, 22);
+    Output.SendQueued();
+    Output.ChoosePort(second.Path); // while 1 waits for its answer
+    EXPECT_FALSE(Output.Mode());
+    EXPECT_TRUE(Output.PortOpen());
+    ASSERT_TRUE(WaitForFlush());
+    EXPECT_FALSE(Output.PortOpen());
+    EXPECT_EQ(first.Changes(), Expected({{1, 11}}));
+    // The new port: what still waits goes there.
     Output.ToggleMode();
     ASSERT_TRUE(Output.Active());
-    Output.ChoosePort(second.Path);
-    EXPECT_FALSE(Output.Mode());
-    EXPECT_FALSE(Output.PortOpen());
-    Output.ToggleMode();
-    Output.QueueChange(42, 42);
+    Output.Want(42, 42);
     Output.SendQueued();
-    ASSERT_TRUE(WaitForFlush());
-    EXPECT_TRUE(first.Changes().empty());
-    EXPECT_EQ(second.Changes(), Expected({{42, 42}}));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !Output.Sending() && Output.QueuedCount() == 0; }, Patience));
+    EXPECT_EQ(second.Changes(), Expected({{2, 22}, {42, 42}}));
+    EXPECT_EQ(first.Changes().size(), 1u);
+    EXPECT_TRUE(Ui.Events.empty());
 }
 
-TEST(RealTimeChangeDetection, FirstSlotAlwaysThenOnlyChangesAndNothingPastTheLastValue) {
+TEST_F(RealTimeOutputTest, ClosingWaitsForTheChangeOnTheWire) {
+    PlaybackUnitProcess unit({QStringLiteral("--ack-delay"), QStringLiteral("100")});
+    ASSERT_FALSE(unit.Path.isEmpty());
+    ASSERT_TRUE(SwitchOn(unit.Path));
+    Output.Want(9, 99);
+    Output.SendQueued();
+    Output.ClosePort(); // the window closing
+    EXPECT_FALSE(Output.PortOpen());
+    EXPECT_FALSE(Output.Sending());
+    EXPECT_EQ(Output.AcknowledgedValue(9), 99);
+    EXPECT_EQ(unit.Changes(), Expected({{9, 99}}));
+}
+
+TEST(RealTimeChangeDetection, NeighbouringSlotsDecideUnlessTheTickIsAChase) {
     ScriptedUserInterface ui;
     Language lang = Language::English;
     SerialLink link;
     RealTimeOutput output(link, ui, lang);
-    TFullTrack track(6);
+    TFullTrack track(7);
     track.Output = 3;
-    // Values at indexes 1..5: 0 0 7 7 9 (index 6 is past the last value).
-    track.SetValue(3, 7);
-    track.SetValue(4, 7);
-    track.SetValue(5, 9);
-    for (int slot = 0; slot <= 6; ++slot)
+    // Values at indexes 1..6: 0 0 7 7 9 9 (index 7 is past the last value).
+    for (int index = 3; index <= 6; ++index)
+        track.SetValue(index, index < 5 ? 7 : 9);
+    auto tick = [&](int slot) {
+        output.BeginTick(slot);
         output.DetectChange(track, slot);
-    // Slot 0 sends index 1 (0); slot 2 sends index 3 (7); slot 4 sends index 5 (9).
-    EXPECT_EQ(output.QueuedCount(), 3u);
+    };
+    tick(0); // the first tick looks at everything
+    EXPECT_TRUE(output.Chasing());
+    EXPECT_EQ(output.WantedValue(3), 0);
+    tick(1);
+    EXPECT_FALSE(output.Chasing());
+    tick(2); // index 3 differs from index 2
+    EXPECT_EQ(output.WantedValue(3), 7);
+    EXPECT_EQ(output.QueuedCount(), 1u);
+    tick(2); // again within the slot: still one output waiting
+    EXPECT_EQ(output.QueuedCount(), 1u);
+    // A skipped slot makes the tick a chase: the value is taken even with no change there.
+    tick(5);
+    EXPECT_TRUE(output.Chasing());
+    EXPECT_EQ(output.WantedValue(3), 9);
+    tick(6); // past the last value: nothing
+    EXPECT_EQ(output.WantedValue(3), 9);
+    // Going back is a chase too, and so is a tick after RequestChase.
+    tick(1);
+    EXPECT_TRUE(output.Chasing());
+    EXPECT_EQ(output.WantedValue(3), 0);
+    output.RequestChase();
+    tick(2);
+    EXPECT_TRUE(output.Chasing());
 }

@@ -3,6 +3,7 @@
 
 #include "lumivox-unit/UnitLog.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -18,9 +19,11 @@ class PlaybackUnitProcess {
 public:
     explicit PlaybackUnitProcess(const QStringList& options = {}) {
         LogPath = Dir.filePath(QStringLiteral("unit.log"));
+        StatePath = Dir.filePath(QStringLiteral("unit.state"));
         Process.setProgram(QString::fromUtf8(LUMIVOX_UNIT_PATH));
-        Process.setArguments(
-            QStringList{QStringLiteral("--quiet"), QStringLiteral("--log"), LogPath} + options);
+        Process.setArguments(QStringList{QStringLiteral("--quiet"), QStringLiteral("--log"),
+                                         LogPath, QStringLiteral("--state"), StatePath} +
+                             options);
         Process.start();
         if (Process.waitForStarted(10000) && Process.waitForReadyRead(10000))
             Path = QString::fromLocal8Bit(Process.readLine()).trimmed();
@@ -37,9 +40,28 @@ public:
     // The rs232 changes logged so far, in arrival order.
     std::vector<TLoggedChange> Changes() const { return unit::ReadUnitLog(LogPath); }
 
+    // Stops the unit and returns the level of every output as it wrote them on exit; empty
+    // when it wrote none.
+    std::vector<int> FinalState() {
+        Process.terminate();
+        if (!Process.waitForFinished(5000))
+            return {};
+        std::vector<int> levels;
+        QFile state(StatePath);
+        if (!state.open(QIODevice::ReadOnly))
+            return levels;
+        while (!state.atEnd()) {
+            const QList<QByteArray> fields = state.readLine().trimmed().split(' ');
+            if (fields.size() == 2 && fields[0].toInt() == static_cast<int>(levels.size()))
+                levels.push_back(fields[1].toInt());
+        }
+        return levels;
+    }
+
 private:
     QTemporaryDir Dir;
     QString LogPath;
+    QString StatePath;
     QProcess Process;
 };
 

@@ -96,10 +96,11 @@ TEST(PlaybackUnitProgram, PlaysASequenceFileWithEachFrameAtItsSlot) {
     file.close();
 
     const QString log = dir.filePath(QStringLiteral("unit.log"));
+    const QString state = dir.filePath(QStringLiteral("unit.state"));
     QProcess unit;
-    unit.start(
-        QString::fromUtf8(LUMIVOX_UNIT_PATH),
-        {QStringLiteral("--quiet"), QStringLiteral("--log"), log, QStringLiteral("--play"), seq});
+    unit.start(QString::fromUtf8(LUMIVOX_UNIT_PATH),
+               {QStringLiteral("--quiet"), QStringLiteral("--log"), log, QStringLiteral("--play"),
+                seq, QStringLiteral("--state"), state});
     ASSERT_TRUE(unit.waitForStarted(10000));
     ASSERT_TRUE(unit.waitForReadyRead(10000));
     EXPECT_TRUE(unit.readLine().startsWith("/dev/"));
@@ -123,6 +124,14 @@ TEST(PlaybackUnitProgram, PlaysASequenceFileWithEachFrameAtItsSlot) {
         EXPECT_DOUBLE_EQ(fields[1].toDouble(), expectedMs[k]);
         EXPECT_EQ(fields[2] + ' ' + fields[3] + ' ' + fields[4], QByteArray(expected[k]));
     }
+    // On exit it writes every output's last level.
+    QFile levels(state);
+    ASSERT_TRUE(levels.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = levels.readAll().trimmed().split('\n');
+    ASSERT_EQ(rows.size(), 256);
+    EXPECT_EQ(rows[2], QByteArray("2 200"));
+    EXPECT_EQ(rows[5], QByteArray("5 0"));
+    EXPECT_EQ(rows[255], QByteArray("255 0"));
 }
 
 TEST(PlaybackUnitProgram, RefusesAFileThatIsNotASequence) {

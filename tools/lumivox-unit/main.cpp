@@ -131,12 +131,17 @@ void LogChange(std::FILE* log, Clock::time_point start, Clock::time_point arriva
 
 // The levels as a 16 × 16 grid, redrawn in place.
 void Draw(const PlaybackUnit& unit, const QString& path, Clock::time_point start,
-          Clock::time_point now) {
+          Clock::time_point now, const std::optional<TUnitChange>& last) {
     // Home, then overwrite in place (each line cleared to its end): no flicker.
     std::printf("\x1b[H");
-    std::printf("lumivox-unit on %s   %.1f s   %llu changes\x1b[K\n\x1b[K\n",
+    std::printf("lumivox-unit on %s   %.1f s   %llu changes\x1b[K\n",
                 path.toLocal8Bit().constData(), MsSince(start, now) / 1000.0,
                 static_cast<unsigned long long>(unit.ChangeCount()));
+    if (last)
+        std::printf("last acknowledged: output %d = %d at %.1f s\x1b[K\n", last->Output,
+                    last->Value, MsSince(start, last->Arrival) / 1000.0);
+    else
+        std::printf("\x1b[K\n");
     std::printf("      ");
     for (int column = 0; column < 16; ++column)
         std::printf(" +%-2d", column);
@@ -154,6 +159,18 @@ void Draw(const PlaybackUnit& unit, const QString& path, Clock::time_point start
     }
     std::printf("\x1b[J");
     std::fflush(stdout);
+}
+
+// Every output's level, the last value the unit acknowledged for it, one line each.
+bool WriteState(const PlaybackUnit& unit, const QString& name) {
+    std::FILE* out =
+        name == QLatin1String("-") ? stdout : std::fopen(name.toLocal8Bit().constData(), "w");
+    if (!out)
+        return false;
+    for (std::size_t output = 0; output < unit.Outputs().size(); ++output)
+        std::fprintf(out, "%zu %d\n", output, unit.Outputs()[output]);
+    const bool written = std::fflush(out) == 0;
+    return (out == stdout || std::fclose(out) == 0) && written;
 }
 
 bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
@@ -209,7 +226,12 @@ int main(int argc, char** argv) {
                                   QStringLiteral("Play this sequence file against the clock from "
                                                  "the start, frames at their slots."),
                                   QStringLiteral("seq-file"));
-    parser.addOptions({device, link, logFile, quiet, noAck, noise, ackDelay, play});
+    const QCommandLineOption state(QStringLiteral("state"),
+                                   QStringLiteral("On exit, write every output's last level to "
+                                                  "this file ('-' for the standard output), one "
+                                                  "line each: output value."),
+                                   QStringLiteral("file"));
+    parser.addOptions({device, link, logFile, quiet, noAck, noise, ackDelay, play, state});
     parser.process(app);
 
     TUnitBehaviour behaviour;
@@ -275,6 +297,7 @@ int main(int argc, char** argv) {
     const Clock::time_point start = Clock::now();
     std::size_t nextFrame = 0;
     Clock::time_point nextDraw = start;
+    std::optional<TUnitChange> lastChange;
     int status = 0;
     while (!StopRequested) {
         Clock::time_point now = Clock::now();
@@ -293,7 +316,7 @@ int main(int argc, char** argv) {
             break;
         }
         if (draw && now >= nextDraw) {
-            Draw(unit, endpoint.Path, start, now);
+            Draw(unit, endpoint.Path, start, now, lastChange);
             nextDraw = now + 100ms;
         }
 
@@ -328,8 +351,10 @@ int main(int argc, char** argv) {
         }
         now = Clock::now();
         for (ssize_t i = 0; i < n; ++i)
-            if (const auto change = unit.Receive(buffer[i], now))
+            if (const auto change = unit.Receive(buffer[i], now)) {
                 LogChange(log, start, change->Arrival, "rs232", change->Output, change->Value);
+                lastChange = change;
+            }
         if (!WriteAll(endpoint.Fd, unit.TakeDueReplies(now))) {
             std::fprintf(stderr, "lumivox-unit: writing failed: %s\n", std::strerror(errno));
             status = 1;
@@ -340,5 +365,10 @@ int main(int argc, char** argv) {
         unlink(linkPath.constData());
     if (log && log != stdout)
         std::fclose(log);
+    if (parser.isSet(state) && !WriteState(unit, parser.value(state))) {
+        std::fprintf(stderr, "lumivox-unit: cannot write the state %s\n",
+                     parser.value(state).toLocal8Bit().constData());
+        status = 1;
+    }
     return status;
 }

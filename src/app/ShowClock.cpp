@@ -1,0 +1,99 @@
+// The show clock's tick, its cadence and the per-slot work.
+#include "app/ShowClock.h"
+
+#include "output/RealTimeOutput.h"
+
+#include <QTimer>
+
+namespace lumivox {
+
+bool TrackHeard(const TFullTrack& track, bool soloActive) {
+    return !track.Mute && (!soloActive || track.Solo);
+}
+
+void RunTickWork(ShowDocument& document, int currentSlot, const TrackRecorder& record,
+                 RealTimeOutput& output) {
+    const bool detect = output.Active();
+    if (detect)
+        output.BeginTick(currentSlot);
+    for (auto& track : document.Tracks) {
+        if (!TrackHeard(*track, document.SoloActive))
+            continue;
+        if (record)
+            record(*track, currentSlot);
+        if (detect)
+            output.DetectChange(*track, currentSlot);
+    }
+    if (detect)
+        output.SendQueued();
+}
+
+ShowClock::ShowClock(IMediaPlayer& player, ShowDocument& document, RealTimeOutput& output,
+                     QObject* parent)
+    : QObject(parent), Player(player), Document(document), Output(output), Timer(new QTimer(this)) {
+    Timer->setObjectName(QStringLiteral("DXTimer1"));
+    Timer->setTimerType(Qt::PreciseTimer);
+    Timer->setSingleShot(true);
+    Timer->setInterval(TickMs);
+    connect(Timer, &QTimer::timeout, this, &ShowClock::Tick);
+    // Switched on while the song plays: the unit learns the state now, not a tick later. The
+    // port opens after the mode changes, so the tick runs from the event loop.
+    connect(&Output, &RealTimeOutput::ModeChanged, this, [this](bool on) {
+        if (on)
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (IsEnabled && Player.Mode() == TMediaMode::Playing)
+                        Tick();
+                },
+                Qt::QueuedConnection);
+    });
+}
+
+void ShowClock::Enable(bool on) {
+    IsEnabled = on;
+    if (on)
+        Timer->start(TickMs);
+    else
+        Timer->stop();
+}
+
+bool ShowClock::Running() const {
+    return Timer->isActive();
+}
+
+void ShowClock::Resync() {
+    Output.RequestChase();
+}
+
+void ShowClock::TickWork(int currentSlot) {
+    RunTickWork(Document, currentSlot, Record, Output);
+}
+
+int ShowClock::MsToNextTick() const {
+    if (Player.Mode() != TMediaMode::Playing)
+        return IdleTickMs;
+    // One millisecond past the boundary: the position the player reports trails the clock
+    // by up to that much.
+    return TickMs - static_cast<int>(Player.PositionMs() % TickMs) + 1;
+}
+
+void ShowClock::Tick() {
+    if (Player.Mode() == TMediaMode::Playing && OutputWatch && OutputWatch()) {
+        // The player carries on from the last heard position on the system clock; the unit
+        // is told the state at the position the clock has reached.
+        Resync();
+        QMetaObject::invokeMethod(this, &ShowClock::OutputLost, Qt::QueuedConnection);
+    }
+    if (PositionUpdate)
+        PositionUpdate();
+    Arm();
+}
+
+void ShowClock::Arm() {
+    // A tick that paused the clock does not arm the next.
+    if (IsEnabled)
+        Timer->start(MsToNextTick());
+}
+
+} // namespace lumivox

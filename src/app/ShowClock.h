@@ -1,0 +1,81 @@
+// The show clock: a 10 ms tick of its own that follows the position the listener hears and,
+// while the song plays, runs the per-slot work: recording live input into armed tracks, finding
+// the outputs' changes and sending them to the playback unit.
+#pragma once
+
+#include "audio/MediaPlayer.h"
+#include "audio/Transport.h"
+#include "model/ShowDocument.h"
+
+#include <QObject>
+
+#include <functional>
+
+class QTimer;
+
+namespace lumivox {
+
+class RealTimeOutput;
+
+// Records the live input of one heard track at the current slot (0-based).
+using TrackRecorder = std::function<void(TFullTrack& track, int currentSlot)>;
+
+// A track is heard when it is not muted and, while any track is soloed, is soloed itself.
+bool TrackHeard(const TFullTrack& track, bool soloActive);
+
+// For each heard track in order: record, then detect its change. Then sends what waits.
+void RunTickWork(ShowDocument& document, int currentSlot, const TrackRecorder& record,
+                 RealTimeOutput& output);
+
+// The clock keeps ticking whatever window is in front: outputs must never freeze while the
+// music goes on. While the song plays each tick falls just after a 10 ms step of song time,
+// so a slot's start is seen within about a millisecond; while it does not, the clock idles.
+class ShowClock : public QObject, public IShowClock {
+    Q_OBJECT
+public:
+    static constexpr int TickMs = 10;
+    static constexpr int IdleTickMs = 100;
+
+    ShowClock(IMediaPlayer& player, ShowDocument& document, RealTimeOutput& output,
+              QObject* parent = nullptr);
+
+    // The transport's position update, run first on every tick; it calls TickWork while the
+    // song plays.
+    void SetPositionUpdate(std::function<void()> update) { PositionUpdate = std::move(update); }
+    void SetRecorder(TrackRecorder record) { Record = std::move(record); }
+    // Asked on every tick while the song plays; true once when the sound device was lost (the
+    // player then goes on on the system clock).
+    void SetOutputWatch(std::function<bool()> watch) { OutputWatch = std::move(watch); }
+
+    // Enabled at start, by Play; disabled by Pause.
+    void Enable(bool on) override;
+    void TickWork(int currentSlot) override;
+    // The position jumped (Play, Locate, a lost device): the outputs get the whole state.
+    void Resync() override;
+
+    bool Enabled() const { return IsEnabled; }
+    // The tick is armed.
+    bool Running() const;
+    // One tick now: the timer's work, also for tests.
+    void Tick();
+    // Milliseconds until the next tick: just past the next 10 ms of song time while playing.
+    int MsToNextTick() const;
+
+Q_SIGNALS:
+    // The sound device was lost while playing; reported from the event loop, after the tick.
+    void OutputLost();
+
+private:
+    void Arm();
+
+    IMediaPlayer& Player;
+    ShowDocument& Document;
+    RealTimeOutput& Output;
+    QTimer* Timer;
+    std::function<void()> PositionUpdate;
+    TrackRecorder Record;
+    std::function<bool()> OutputWatch;
+    bool IsEnabled = false;
+};
+
+} // namespace lumivox
