@@ -71,30 +71,34 @@ std::size_t EncodedEntryCount(const TTrameOfContactorEvent& frame) {
 TEncodedSequence EncodeSequenceFile(const std::vector<TTrameOfContactorEvent>& frames,
                                     int resolutionMs) {
     TEncodedSequence encoded;
-    for (const TTrameOfContactorEvent& frame : frames)
-        encoded.FrameDataLength += static_cast<std::uint32_t>(3 + 2 * EncodedEntryCount(frame));
+    // The frames that fit the unit's event memory, the first one that does not ending it.
+    std::size_t kept = 0;
+    for (const TTrameOfContactorEvent& frame : frames) {
+        const std::uint32_t size = static_cast<std::uint32_t>(3 + 2 * EncodedEntryCount(frame));
+        if (encoded.FrameDataLength + size > static_cast<std::uint32_t>(SequenceMaxFrameData)) {
+            encoded.Overflow = true;
+            break;
+        }
+        encoded.FrameDataLength += size;
+        ++kept;
+    }
 
     QByteArray& bytes = encoded.Bytes;
-    bytes.reserve(SequenceFileSize + 3 + 2 * 255);
+    bytes.reserve(SequenceFileSize);
     bytes.fill(' ', SequencePrefixSize);
-    AppendBigEndian16(bytes, static_cast<std::uint16_t>(encoded.FrameDataLength & 0xFFFF));
+    AppendBigEndian16(bytes, static_cast<std::uint16_t>(encoded.FrameDataLength));
     bytes.append(static_cast<char>(SequenceResolutionCode(resolutionMs)));
     bytes.append(SequenceHeaderSize - bytes.size(), ' ');
 
-    std::size_t written = 0;
-    for (const TTrameOfContactorEvent& frame : frames) {
+    for (std::size_t k = 0; k < kept; ++k) {
+        const TTrameOfContactorEvent& frame = frames[k];
         const std::size_t count = EncodedEntryCount(frame);
-        AppendBigEndian16(bytes, frame.slot);
+        // A cut sequence ends like a whole one: its last frame names no next slot.
+        AppendBigEndian16(bytes, encoded.Overflow && k + 1 == kept ? 0 : frame.slot);
         bytes.append(static_cast<char>(count));
         for (std::size_t i = 0; i < count; ++i) {
             bytes.append(static_cast<char>(frame.entries[i].contactor));
             bytes.append(static_cast<char>(frame.entries[i].value));
-        }
-        written += 3 + 2 * count;
-        if (written > static_cast<std::size_t>(SequenceMaxFrameData)) {
-            // The event memory is full: the unit gets the frames up to this one only.
-            encoded.Overflow = true;
-            return encoded;
         }
     }
     bytes.append(SequenceFileSize - bytes.size(), '\0');

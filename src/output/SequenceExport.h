@@ -64,14 +64,15 @@ std::uint8_t SequenceResolutionCode(int resolutionMs);
 // The file image built from a frame list.
 struct TEncodedSequence {
     QByteArray Bytes;
-    // Sum of (3 + 2 × count) over every frame, before the header keeps its low 16 bits.
+    // Sum of (3 + 2 × count) over the frames written, as the header gives it.
     std::uint32_t FrameDataLength = 0;
-    // The frame data passed SequenceMaxFrameData: Bytes stops right after the frame that
-    // crossed the limit, without trailing zero bytes.
+    // The frames did not all fit in SequenceMaxFrameData: the file holds those before the
+    // first that did not fit, the last of them naming no next slot, and is still
+    // SequenceFileSize bytes long.
     bool Overflow = false;
 };
 
-// Header (spaces, big-endian length of all frames, resolution code), frames in list order,
+// Header (spaces, big-endian length of the frames written, resolution code), frames in list order,
 // then zero bytes up to SequenceFileSize. A frame record carries at most 255 entries, as its
 // count is one byte; the export never builds more.
 TEncodedSequence EncodeSequenceFile(const std::vector<TTrameOfContactorEvent>& frames,

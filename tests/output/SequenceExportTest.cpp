@@ -1,6 +1,7 @@
 // Sequence export: events, sort, frames and the exact bytes of the written file, with the
 // messages and progress steps the command shows.
 #include "output/SequenceExport.h"
+#include "output/SequenceFile.h"
 
 #include "model/ShowDocument.h"
 #include "support/ScriptedUserInterface.h"
@@ -253,20 +254,26 @@ TEST_F(SequenceFullMemoryTest, ExactlyFullFrameDataIsFollowedByOneZero) {
     EXPECT_EQ(Ui.Texts(Kind::Information), QStringList{Msg(MessageText::ProcessDone)});
 }
 
-TEST_F(SequenceFullMemoryTest, OverflowStopsRightAfterTheCrossingFrame) {
-    Fill(1, 63, 223); // 63 × 513 + 449 = 32,768 bytes
+TEST_F(SequenceFullMemoryTest, AnOverflowKeepsTheFramesThatFitInAFileOfTheFixedSize) {
+    Fill(1, 63, 223); // 63 × 513 + 449 = 32,768 bytes: the last frame does not fit
     QByteArray file = Run(Result::TooManyEvents);
-    EXPECT_EQ(file.size(), SequenceFileSize);
-    EXPECT_EQ(file.mid(32, 2), Bytes({0x80, 0x00}));
-    EXPECT_EQ(file.right(2), Bytes({222, 1})); // last entry, no zero after it
+    ASSERT_EQ(file.size(), SequenceFileSize);
+    EXPECT_EQ(file.mid(32, 2), Bytes({(63 * 513) >> 8, (63 * 513) & 0xFF}));
+    // The last frame kept names no next slot, and zero bytes follow it.
+    const int last = SequenceHeaderSize + 62 * 513;
+    EXPECT_EQ(file.mid(last, 3), Bytes({0, 0, 255}));
+    EXPECT_EQ(file.mid(last + 513, 4), Bytes({0, 0, 0, 0}));
     EXPECT_EQ(Ui.Texts(Kind::Information), QStringList{Msg(MessageText::ProcessDoneTooManyEvents)});
+    // Read back, it is a whole sequence file.
+    const TSequenceFileInfo info = ParseSequenceFile(file);
+    EXPECT_TRUE(info.Problems.empty());
+    EXPECT_EQ(info.Frames.size(), 63u);
 
-    Fill(1, 63, 224, true); // 32,770 bytes written; the 513-byte frame after them is dropped
+    Fill(1, 63, 224, true); // the frames after the 63 that fit are all dropped
     Ui.ConfirmAnswers = {true};
     file = Run(Result::TooManyEvents);
-    EXPECT_EQ(file.size(), SequenceHeaderSize + 32770);
-    EXPECT_EQ(file.right(2), Bytes({223, 1}));
-    EXPECT_EQ(file.mid(32, 2), Bytes({(32770 + 513) >> 8, (32770 + 513) & 0xFF}));
+    ASSERT_EQ(file.size(), SequenceFileSize);
+    EXPECT_EQ(file.mid(32, 2), Bytes({(63 * 513) >> 8, (63 * 513) & 0xFF}));
 }
 
 TEST_F(SequenceExportTest, SlotBeyondSixteenBitsIsStoredTruncatedAndReportedAsLost) {
