@@ -123,7 +123,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
         Runner = std::make_unique<DialogImportRunner>(*ImportDialog);
     }
     Loader = std::make_unique<SongLoader>(Doc, *Ui, Lang, *MediaPlayer, *Runner, this);
-    File = std::make_unique<ProjectFile>(Doc, *Ui, *Loader, this);
+    File = std::make_unique<ProjectFile>(Doc, *Ui, *Loader, this, Lang);
     Life = std::make_unique<ProjectLifecycle>(Doc, *Ui, *Properties, *Loader, *MediaPlayer, *File,
                                               *this, Lang);
 

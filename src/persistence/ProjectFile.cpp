@@ -67,8 +67,8 @@ struct Refusal {
 } // namespace
 
 ProjectFile::ProjectFile(ShowDocument& document, IUserInterface& ui, ISongLoader& songs,
-                         IProjectHost* host)
-    : Doc(document), Ui(ui), Songs(songs), Host(host ? host : &NoHost) {}
+                         IProjectHost* host, const Language& language)
+    : Doc(document), Ui(ui), Songs(songs), Host(host ? host : &NoHost), Lang(language) {}
 
 bool ProjectFile::WriteProject(const QString& path) {
     QSaveFile file(path);
@@ -307,7 +307,7 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
         const int slotCount = Doc.SlotCount;
         const int valueLines = minor == 3 ? slotCount : OldVersionValueLines;
         for (int k = 1; k <= total; ++k) {
-            TFullTrack* track = Doc.AddTrack(CurrentLanguage);
+            TFullTrack* track = Doc.AddTrack(Lang);
             if (track == nullptr) // unreachable with total <= MaxTracks on an emptied show
                 throw refuse(Tr(TextTable::Extra, ExtraText::TooManyTracks).arg(total));
             Host->TrackAdded(*track);

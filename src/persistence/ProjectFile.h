@@ -34,11 +34,10 @@ public:
 
 class ProjectFile {
 public:
+    // `language` is the user interface's, read whenever a message, a progress text or the
+    // word for output "All" is needed, so the file speaks the language the window shows.
     ProjectFile(ShowDocument& document, IUserInterface& ui, ISongLoader& songs,
-                IProjectHost* host = nullptr);
-
-    // The language of every message and progress text; read when each is shown.
-    Language CurrentLanguage = Language::English;
+                IProjectHost* host = nullptr, const Language& language = DefaultLanguage);
 
     // Writes the project as version 1.0.3 to a temporary file beside `path`, then replaces
     // `path` with it, so a failed write never damages the previous file. Returns false after
@@ -57,7 +56,7 @@ public:
 private:
     class Reading;
 
-    QString Tr(TextTable table, int entry) const { return Text(table, entry, CurrentLanguage); }
+    QString Tr(TextTable table, int entry) const { return Text(table, entry, Lang); }
     bool ReadVersion(const QString& path, int minor);
 
     ShowDocument& Doc;
@@ -65,6 +64,7 @@ private:
     ISongLoader& Songs;
     IProjectHost* Host;
     IProjectHost NoHost;
+    const Language& Lang;
     QString LastVersion;
     bool Relocated = false;
 };

@@ -10,6 +10,9 @@ namespace lumivox {
 
 enum class Language : std::uint8_t { French = 1, English = 2, Spanish = 3, German = 4 };
 
+// The language of a program that never chose one.
+inline constexpr Language DefaultLanguage = Language::English;
+
 // Any byte outside 1..4 falls back to English, as the settings writer does.
 Language LanguageFromNumber(int number);
 

@@ -300,3 +300,32 @@ TEST_F(MainWindowTest, AboutOpensAtAnyTimeInTheCurrentLanguage) {
 }
 
 } // namespace
+
+TEST_F(MainWindowTest, ProjectFilesSpeakTheLanguageTheWindowShows) {
+    auto window = MakeWindow();
+    window->Menus().Deutsch1->trigger();
+    Ui.SongAnswers.push_back(Song);
+    Properties.Answers.push_back([](TProjectPropertiesData&) { return true; });
+    window->Menus().New2->trigger();
+    window->Menus().New1->trigger();
+    window->Document().Track(1).Output = 0;
+    const QString project = Dir.filePath(QStringLiteral("de.PRJ"));
+    Ui.SaveAnswers.push_back(project);
+    window->Menus().SaveAs1->trigger();
+    ASSERT_TRUE(QFile::exists(project));
+    EXPECT_TRUE(Ui.ProgressTexts.contains(
+        Text(TextTable::ProjectFile, ProjectFileText::SavingTracks, Language::German)));
+
+    window->Menus().French1->trigger();
+    Ui.ProgressTexts.clear();
+    Ui.ProjectAnswers.push_back(project);
+    window->Menus().Open1->trigger();
+    ASSERT_EQ(window->Document().TrackCount(), 1);
+    EXPECT_TRUE(Ui.ProgressTexts.contains(
+        Text(TextTable::ProjectFile, ProjectFileText::CreatingTracks, Language::French)));
+    // A track on output 0 shows the word for "All" of the language in use.
+    auto* header = dynamic_cast<QWidget*>(window->Document().Track(1).Header.get());
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+              Text(TextTable::CommonTexts, CommonText::All, Language::French));
+}

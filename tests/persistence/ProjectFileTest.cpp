@@ -601,8 +601,8 @@ TEST_F(ProjectFileTest, ProgressCountsTracksWhileSavingAndReading) {
     doc.Project.Mp3FileName = Song;
     for (int k = 0; k < 4; ++k)
         doc.AddTrack(Language::English);
-    ProjectFile file(doc, ui, songs);
-    file.CurrentLanguage = Language::French;
+    Language language = Language::French;
+    ProjectFile file(doc, ui, songs, nullptr, language);
     ASSERT_TRUE(file.WriteProject(Path("g.PRJ")));
     EXPECT_EQ(ui.ProgressTexts, QStringList{QStringLiteral("Sauvegarde des pistes...")});
     EXPECT_EQ(ui.Gauges, (std::vector<int>{0, 25, 50, 75, 100}));

@@ -92,12 +92,11 @@ struct LoadedShow {
     ConsoleUserInterface Ui;
     Language Lang = CliLanguage;
     SongOpening Opening{Doc, Ui};
-    ProjectFile File{Doc, Ui, Opening.Songs};
+    ProjectFile File{Doc, Ui, Opening.Songs, nullptr, Lang};
 
     bool Read(const QString& path, const std::optional<QString>& song) {
         Doc.Project.Name = Text(TextTable::CommonTexts, CommonText::NewProject, Lang);
         Ui.SongAnswer = song;
-        File.CurrentLanguage = Lang;
         Doc.ProjectFileName = path;
         if (!File.ReadProject(path))
             return false;
