@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lumivox-editor"));
     QApplication::setOrganizationName(QStringLiteral("Lumivox"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Lumivox Editor"));
+    // No display name: Qt would append it to the window title, which already names the
+    // program ("Lumivox Editor V1.4 - " and the project); the desktop entry names it too.
 
     lumivox::TForm1Options options;
     QStringList args = QApplication::arguments();
