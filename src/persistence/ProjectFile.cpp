@@ -169,10 +169,10 @@ bool ProjectFile::ReadProject(const QString& path) {
             Host->EndBulkUpdate();
             return false;
         }
-        // Only the first three lines decide the version; they are short.
+        // The first three lines decide the version; the first two may be of any length.
         QByteArray head;
         for (int line = 0; line < 3 && !file.atEnd(); ++line)
-            head += file.readLine(4096);
+            head += file.readLine();
         TextLineReader reader(head);
         reader.NextRaw();
         reader.NextRaw();

@@ -380,20 +380,28 @@ TEST_F(ProjectFileTest, VersionLineDecidesAndRefusalsForgetTheFile) {
         EXPECT_TRUE(songs.Opened.isEmpty());
         EXPECT_EQ(host.Ends, 1);
     }
-    // Lines 1 and 2 may hold anything.
-    QStringList lines = Header(QStringLiteral("1.0.3"), 0, Song);
-    lines[0] = QStringLiteral("whatever");
-    lines[1] = QString();
-    WriteAll(Path("v.PRJ"), CrLf(lines));
-    ShowDocument doc;
-    ScriptedUserInterface ui;
-    FixedSongLoader songs(doc, 4);
-    RecordingHost host;
-    ProjectFile reader(doc, ui, songs, &host);
-    EXPECT_TRUE(reader.ReadProject(Path("v.PRJ")));
-    EXPECT_EQ(doc.TrackCount(), 0);
-    EXPECT_EQ(host.Name, QStringLiteral("Show")); // an empty project still sets the caption
-    EXPECT_EQ(songs.Opened, QStringList{Song});
+    // Lines 1 and 2 may hold anything, of any length.
+    const std::pair<QString, QString> firstLines[] = {
+        {QStringLiteral("whatever"), QString()},
+        {QString(4094, QLatin1Char('x')), QString(5000, QLatin1Char('y'))},
+        {QString(20000, QLatin1Char('z')), QStringLiteral("File version : ")},
+    };
+    for (const auto& [first, second] : firstLines) {
+        SCOPED_TRACE(first.size());
+        QStringList lines = Header(QStringLiteral("1.0.3"), 0, Song);
+        lines[0] = first;
+        lines[1] = second;
+        WriteAll(Path("v.PRJ"), CrLf(lines));
+        ShowDocument doc;
+        ScriptedUserInterface ui;
+        FixedSongLoader songs(doc, 4);
+        RecordingHost host;
+        ProjectFile reader(doc, ui, songs, &host);
+        EXPECT_TRUE(reader.ReadProject(Path("v.PRJ")));
+        EXPECT_EQ(doc.TrackCount(), 0);
+        EXPECT_EQ(host.Name, QStringLiteral("Show")); // an empty project still sets the caption
+        EXPECT_EQ(songs.Opened, QStringList{Song});
+    }
 }
 
 QStringList Block103(const QString& caption, const QStringList& flags, const QStringList& values) {
