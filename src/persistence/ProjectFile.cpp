@@ -3,6 +3,7 @@
 #include "persistence/ProjectFile.h"
 
 #include "model/TrackRules.h"
+#include "persistence/ProjectWriter.h"
 #include "persistence/TextLines.h"
 
 #include <QDir>
@@ -21,40 +22,6 @@ namespace {
 constexpr std::string_view Separator = "*****";
 constexpr int OldVersionValueLines = MaxSlotCount;
 
-// "0\r\n" .. "255\r\n", for writing value lines without formatting each number.
-struct ValueLineTable {
-    std::array<std::array<char, 8>, 256> Text{};
-    std::array<std::uint8_t, 256> Length{};
-    ValueLineTable() {
-        for (int v = 0; v < 256; ++v) {
-            const std::string digits = std::to_string(v) + "\r\n";
-            std::memcpy(Text[static_cast<std::size_t>(v)].data(), digits.data(), digits.size());
-            Length[static_cast<std::size_t>(v)] = static_cast<std::uint8_t>(digits.size());
-        }
-    }
-};
-
-const ValueLineTable& ValueLines() {
-    static const ValueLineTable table;
-    return table;
-}
-
-// Text fields are single lines in the file: a line break inside one would shift every
-// following line, so it is written as a blank.
-QString SingleLine(QString text) {
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return text;
-}
-
-void AppendBool(QByteArray& out, bool flag) {
-    AppendLine(out, flag ? "Yes" : "No");
-}
-
-void AppendNumber(QByteArray& out, long long number) {
-    AppendLine(out, std::string_view(std::to_string(number)));
-}
-
 bool ParseBool(std::string_view line) {
     return line == "Yes";
 }
@@ -71,85 +38,19 @@ ProjectFile::ProjectFile(ShowDocument& document, IUserInterface& ui, ISongLoader
     : Doc(document), Ui(ui), Songs(songs), Host(host ? host : &NoHost), Lang(language) {}
 
 bool ProjectFile::WriteProject(const QString& path) {
-    QSaveFile file(path);
-    auto failed = [&] {
-        Ui.ReportError(Tr(TextTable::Extra, ExtraText::CannotWriteFile)
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
-        file.cancelWriting();
-        return false;
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return failed();
-
-    const TProjectType& p = Doc.Project;
-    QByteArray head;
-    AppendLine(head, "Lumivox Project File of Vostrel");
-    AppendLine(head, "File version : ");
-    AppendLine(head, ProjectFileVersionText);
-    AppendLine(head, Separator);
-    for (const QString* field : {&p.Name, &p.Mp3FileName})
-        AppendLine(head, SingleLine(*field));
-    AppendNumber(head, p.Resolution);
-    for (const QString* field :
-         {&p.Subject, &p.Author, &p.Copyright, &p.Customer, &p.CreationDate, &p.Reserved})
-        AppendLine(head, SingleLine(*field));
-    AppendNumber(head, p.Comments.size());
-    for (const QString& line : p.Comments)
-        AppendLine(head, SingleLine(line));
-    AppendLine(head, Separator);
-    AppendNumber(head, Doc.TrackCount());
-    AppendLine(head, Separator);
-    if (file.write(head) != head.size())
-        return failed();
-
+    const TProjectSnapshot snapshot = SnapshotOf(Doc);
+    const int total = static_cast<int>(snapshot.Tracks.size());
     Ui.ProgressSetText(Tr(TextTable::ProjectFile, ProjectFileText::SavingTracks));
     Ui.ProgressSetGauge(0);
     Ui.ProgressShow();
-    const ValueLineTable& table = ValueLines();
-    const int total = Doc.TrackCount();
-    QByteArray block;
-    for (int k = 1; k <= total; ++k) {
-        const TFullTrack& t = Doc.Track(k);
-        const int slotTotal = Doc.SlotCount;
-        block.clear();
-        block.reserve(256 + static_cast<qsizetype>(slotTotal) * 5);
-        AppendLine(block, SingleLine(t.Caption));
-        AppendNumber(block, t.Output);
-        AppendNumber(block, t.TrackType);
-        AppendBool(block, t.Locked);
-        AppendBool(block, t.Mute);
-        AppendBool(block, t.Solo);
-        for (TColor colour : {t.HeaderColor, t.CaptionColor, t.LaneColor, t.LaneBackColor})
-            AppendNumber(block, static_cast<std::int32_t>(colour));
-        AppendNumber(block, t.MidiMap.Channel);
-        AppendNumber(block, t.MidiMap.Controller);
-        AppendNumber(block, t.MidiMap.Key);
-        AppendBool(block, t.MidiMap.UseVelocity);
-        AppendBool(block, t.MidiMap.UseKey);
-        // One line per slot of the song; an index the track refuses (its last, storage-only
-        // byte, or any beyond its length) is written as 0.
-        const qsizetype start = block.size();
-        block.resize(start + static_cast<qsizetype>(slotTotal) * 5);
-        char* out = block.data() + start;
-        for (int j = 1; j <= slotTotal; ++j) {
-            std::uint8_t value = 0;
-            if (!t.GetValue(j, value))
-                value = 0;
-            std::memcpy(out, table.Text[value].data(), 8);
-            out += table.Length[value];
-        }
-        block.resize(out - block.data());
-        AppendLine(block, Separator);
-        if (file.write(block) != block.size()) {
-            Ui.ProgressClose();
-            return failed();
-        }
-        Ui.ProgressSetGauge(k * 100 / total);
-    }
+    TProjectWriteOptions options;
+    options.KeepBackup = true;
+    options.Progress = [this, total](int written) { Ui.ProgressSetGauge(written * 100 / total); };
+    const QString error = WriteProjectSnapshot(path, snapshot, options);
     Ui.ProgressClose();
-    if (!file.commit()) {
+    if (!error.isEmpty()) {
         Ui.ReportError(Tr(TextTable::Extra, ExtraText::CannotWriteFile)
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+                           .arg(QDir::toNativeSeparators(path), error));
         return false;
     }
     return true;

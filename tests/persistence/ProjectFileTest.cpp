@@ -3,6 +3,7 @@
 #include "persistence/ProjectFile.h"
 #include "audio/MeasuredSongLoader.h"
 #include "model/TrackRules.h"
+#include "persistence/ProjectWriter.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
 
@@ -599,6 +600,38 @@ TEST_F(ProjectFileTest, WritingReportsFailureAndKeepsTheOldFile) {
     EXPECT_TRUE(QFileInfo(Path("taken.PRJ")).isDir());
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("song.mp3")}); // no temporary file left behind
+}
+
+TEST_F(ProjectFileTest, SavingOverAProjectKeepsThePreviousOneAsItsBackup) {
+    ShowDocument doc;
+    ScriptedUserInterface ui;
+    FixedSongLoader songs(doc, 4);
+    ASSERT_TRUE(songs.LoadSong(Song));
+    doc.Project.Mp3FileName = Song;
+    doc.Project.Name = QStringLiteral("First");
+    ProjectFile file(doc, ui, songs);
+    const QString path = Path("b.PRJ");
+    ASSERT_TRUE(file.WriteProject(path));
+    EXPECT_FALSE(QFile::exists(BackupPathOf(path))); // nothing was there to keep
+    const QByteArray first = ReadAll(path);
+
+    doc.Project.Name = QStringLiteral("Second");
+    ASSERT_TRUE(file.WriteProject(path));
+    EXPECT_EQ(ReadAll(BackupPathOf(path)), first);
+    const QByteArray second = ReadAll(path);
+    EXPECT_NE(second, first);
+
+    // One generation: the next save replaces the backup with the second version.
+    doc.Project.Name = QStringLiteral("Third");
+    ASSERT_TRUE(file.WriteProject(path));
+    EXPECT_EQ(ReadAll(BackupPathOf(path)), second);
+    // The backup is an ordinary project file that opens.
+    ShowDocument back;
+    FixedSongLoader songs2(back, 4);
+    ProjectFile reader(back, ui, songs2);
+    ASSERT_TRUE(reader.ReadProject(BackupPathOf(path)));
+    EXPECT_EQ(back.Project.Name, QStringLiteral("Second"));
+    EXPECT_TRUE(ui.Events.empty());
 }
 
 TEST_F(ProjectFileTest, ProgressCountsTracksWhileSavingAndReading) {
