@@ -955,6 +955,14 @@ constexpr const char* kExtra[] = {
     "Le fichier %1 ne peut pas être écrit : %2",
     "le nombre de commentaires %1 n'est pas valide.",
     "Le périphérique d'entrée MIDI %1 n'est plus disponible ; il a été fermé.",
+    "Le périphérique audio %1 ne répond plus. Le morceau continue sans son sur l'horloge du "
+    "système, les sorties restent en mesure ; la prochaine lecture réessaiera le périphérique.",
+    "Son : %1",
+    "Aucun périphérique audio : horloge silencieuse",
+    "Périphérique audio perdu : horloge silencieuse",
+    "serveur JACK",
+    "Les pistes de %1 contiennent %2 tranches de temps, mais son morceau en a %3 : elles ont été "
+    "ajustées au morceau. Vérifiez la fin du spectacle avant d'enregistrer.",
     // English
     "The project file %1 cannot be read (line %2): %3",
     "a whole number was expected.",
@@ -966,6 +974,14 @@ constexpr const char* kExtra[] = {
     "The file %1 cannot be written: %2",
     "the comment count %1 is not valid.",
     "The MIDI input device %1 is no longer available and has been closed.",
+    "The sound device %1 stopped responding. The song goes on without sound on the system clock, "
+    "so the outputs keep time; the next Play tries the device again.",
+    "Sound: %1",
+    "No sound device: silent clock",
+    "Sound device lost: silent clock",
+    "JACK server",
+    "The tracks of %1 hold %2 time slots, but its song has %3: they were fitted to the song. Check "
+    "the end of the show before saving.",
     // Spanish
     "No se puede leer el archivo de proyecto %1 (línea %2): %3",
     "se esperaba un número entero.",
@@ -977,6 +993,15 @@ constexpr const char* kExtra[] = {
     "No se puede escribir el archivo %1: %2",
     "el número de comentarios %1 no es válido.",
     "El dispositivo de entrada MIDI %1 ya no está disponible y se ha cerrado.",
+    "El dispositivo de sonido %1 ha dejado de responder. La canción sigue sin sonido con el reloj "
+    "del sistema, así que las salidas mantienen el tiempo; la próxima reproducción volverá a "
+    "probar el dispositivo.",
+    "Sonido: %1",
+    "Sin dispositivo de sonido: reloj silencioso",
+    "Dispositivo de sonido perdido: reloj silencioso",
+    "servidor JACK",
+    "Las pistas de %1 contienen %2 intervalos de tiempo, pero su tema tiene %3: se han ajustado al "
+    "tema. Revise el final del espectáculo antes de guardar.",
     // German
     "Die Projektdatei %1 kann nicht gelesen werden (Zeile %2): %3",
     "eine ganze Zahl wurde erwartet.",
@@ -988,6 +1013,14 @@ constexpr const char* kExtra[] = {
     "Die Datei %1 kann nicht geschrieben werden: %2",
     "die Kommentaranzahl %1 ist ungültig.",
     "Das MIDI-Eingabegerät %1 ist nicht mehr verfügbar und wurde geschlossen.",
+    "Das Audiogerät %1 reagiert nicht mehr. Das Lied läuft ohne Ton auf der Systemuhr weiter, die "
+    "Ausgänge bleiben im Takt; das nächste Abspielen versucht das Gerät erneut.",
+    "Ton: %1",
+    "Kein Audiogerät: stille Uhr",
+    "Audiogerät verloren: stille Uhr",
+    "JACK-Server",
+    "Die Spuren von %1 enthalten %2 Zeitschritte, das Lied hat aber %3: sie wurden an das Lied "
+    "angepasst. Prüfen Sie das Ende der Show vor dem Speichern.",
 };
 
 // One table: its texts and how many entries one language holds. A single-language table

@@ -118,7 +118,13 @@ inline constexpr int CannotReadFile = 7;     // %1 file, %2 system error
 inline constexpr int CannotWriteFile = 8;    // %1 file, %2 system error
 inline constexpr int BadCommentCount = 9;    // reason: %1 the count found
 inline constexpr int MidiDeviceLost = 10;    // %1 device name
-inline constexpr int Count = 10;
+inline constexpr int SoundDeviceLost = 11;   // %1 device name
+inline constexpr int SoundOutput = 12;       // status bar: %1 the output in use
+inline constexpr int SilentClock = 13;       // status bar: no sound device
+inline constexpr int LostSilentClock = 14;   // status bar: the sound device was lost
+inline constexpr int JackServer = 15;        // the name of a JACK server as an output
+inline constexpr int ValueCountFitted = 16;  // %1 file, %2 value lines found, %3 the song's
+inline constexpr int Count = 16;
 } // namespace ExtraText
 
 } // namespace lumivox
