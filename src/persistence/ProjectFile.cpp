@@ -60,6 +60,7 @@ bool ProjectFile::ReadProject(const QString& path) {
     Host->BeginBulkUpdate();
     LastVersion.clear();
     Relocated = false;
+    FittedFrom = -1;
 
     QString version;
     {
@@ -238,42 +239,71 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
                 track->MidiMap.UseKey = ParseBool(line());
             }
 
-            // The value lines must number exactly what this version holds for the song: a
-            // separator among them, or a number after them, means the song's length changed
-            // since the file was written (or the file was damaged).
-            const QString mismatch =
-                Tr(TextTable::Extra, ExtraText::ValueCountMismatch).arg(valueLines);
             std::uint8_t* values = track->Values.Data();
-            for (int j = 1; j <= valueLines; ++j) {
-                std::int32_t value = 0;
-                std::string_view raw;
-                switch (reader.NextNumber(value, &raw)) {
-                case TextLineReader::NumberLine::Number:
+            if (minor == 3) {
+                // One value line per slot of the song the file was written with. A song
+                // decoded to a slightly different length (decoders differ by a frame) or
+                // re-encoded gives another count: the block is read up to its separator and
+                // fitted to the song, as Resize does.
+                int found = 0;
+                for (;;) {
+                    std::int32_t value = 0;
+                    std::string_view raw;
+                    const auto kind = reader.NextNumber(value, &raw);
+                    if (kind == TextLineReader::NumberLine::End)
+                        line(); // throws: the file ends early
+                    if (kind == TextLineReader::NumberLine::NotANumber) {
+                        if (raw != Separator)
+                            throw refuse(Tr(TextTable::Extra, ExtraText::NotANumber));
+                        break;
+                    }
+                    ++found;
                     // The last byte of the track is storage only and never set.
-                    if (j < slotCount)
-                        values[j - 1] = static_cast<std::uint8_t>(value);
-                    break;
+                    if (found < slotCount)
+                        values[found - 1] = static_cast<std::uint8_t>(value);
+                }
+                if (found != valueLines && FittedFrom < 0)
+                    FittedFrom = found;
+            } else {
+                // Older versions always hold 131,070 value lines: another count is damage.
+                const QString mismatch =
+                    Tr(TextTable::Extra, ExtraText::ValueCountMismatch).arg(valueLines);
+                for (int j = 1; j <= valueLines; ++j) {
+                    std::int32_t value = 0;
+                    std::string_view raw;
+                    switch (reader.NextNumber(value, &raw)) {
+                    case TextLineReader::NumberLine::Number:
+                        if (j < slotCount)
+                            values[j - 1] = static_cast<std::uint8_t>(value);
+                        break;
+                    case TextLineReader::NumberLine::NotANumber:
+                        throw refuse(raw == Separator
+                                         ? mismatch
+                                         : Tr(TextTable::Extra, ExtraText::NotANumber));
+                    case TextLineReader::NumberLine::End:
+                        line(); // throws: the file ends early
+                    }
+                }
+                std::int32_t extra = 0;
+                switch (reader.NextNumber(extra)) {
+                case TextLineReader::NumberLine::Number:
+                    throw refuse(mismatch);
                 case TextLineReader::NumberLine::NotANumber:
-                    throw refuse(raw == Separator ? mismatch
-                                                  : Tr(TextTable::Extra, ExtraText::NotANumber));
+                    break; // the block's separator
                 case TextLineReader::NumberLine::End:
                     line(); // throws: the file ends early
                 }
-            }
-            std::int32_t extra = 0;
-            switch (reader.NextNumber(extra)) {
-            case TextLineReader::NumberLine::Number:
-                throw refuse(mismatch);
-            case TextLineReader::NumberLine::NotANumber:
-                break; // the block's separator
-            case TextLineReader::NumberLine::End:
-                line(); // throws: the file ends early
             }
             Ui.ProgressSetGauge(k * 100 / total);
         }
         Ui.ProgressClose();
         Host->ProjectNameChanged(p.Name);
-        Doc.Modified = Relocated;
+        Doc.Modified = Relocated || FittedFrom >= 0;
+        if (FittedFrom >= 0)
+            Ui.Warning(Tr(TextTable::Extra, ExtraText::ValueCountFitted)
+                           .arg(QDir::toNativeSeparators(path))
+                           .arg(FittedFrom)
+                           .arg(valueLines));
         return true;
     } catch (const Refusal& refusal) {
         if (progressShown)

@@ -52,6 +52,8 @@ public:
     QString VersionRead() const { return LastVersion; }
     // True when the last reading had to ask for the song again.
     bool SongRelocated() const { return Relocated; }
+    // True when the last reading fitted tracks of another length to the song.
+    bool TracksFitted() const { return FittedFrom >= 0; }
 
 private:
     class Reading;
@@ -67,6 +69,7 @@ private:
     const Language& Lang;
     QString LastVersion;
     bool Relocated = false;
+    int FittedFrom = -1; // value lines of the first track that did not match the song
 };
 
 } // namespace lumivox

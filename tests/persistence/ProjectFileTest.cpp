@@ -516,10 +516,8 @@ TEST_F(ProjectFileTest, RefusesWhatTheModelCannotHoldNamingFileAndLine) {
         {"empty value", [](QStringList& l) { l[34] = ""; }, "a whole number was expected.", 35},
         {"huge number", [](QStringList& l) { l[34] = "99999999999"; },
          "a whole number was expected.", 35},
-        {"fewer values", [](QStringList& l) { l.removeAt(35); },
-         "a track holds a different number of values than the 4 its song needs.", 36},
-        {"more values", [](QStringList& l) { l.insert(35, "0"); },
-         "a track holds a different number of values than the 4 its song needs.", 37},
+        {"junk among values", [](QStringList& l) { l.insert(35, "oops"); },
+         "a whole number was expected.", 36},
         {"ends early", [](QStringList& l) { l = l.mid(0, 30); }, "the file ends early.", 31},
         {"comment count", [](QStringList& l) { l[13] = "-3"; },
          "the comment count -3 is not valid.", 14},
@@ -545,19 +543,75 @@ TEST_F(ProjectFileTest, RefusesWhatTheModelCannotHoldNamingFileAndLine) {
     }
 }
 
-TEST_F(ProjectFileTest, EveryTruncationIsRefusedOrReadNeverOverrun) {
-    // Cutting a valid file at any byte must give a refusal or a complete reading.
-    QStringList lines = Header(QStringLiteral("1.0.2"), 1, Song);
-    lines << OldBlock(2, "t", 9, 1).mid(0, 30);
-    const QByteArray whole = CrLf(lines);
-    for (qsizetype cut = 0; cut < whole.size(); cut += 3) {
-        WriteAll(Path("cut.PRJ"), whole.left(cut));
+TEST_F(ProjectFileTest, TracksOfAnotherLengthAreFittedToTheSongWithAWarning) {
+    // The song has 4 slots (3 values and the storage-only one); the blocks were written for
+    // a song that decoded one slot or a thousand slots longer or shorter.
+    for (const int delta : {-1, +1, -3, +1000}) {
+        SCOPED_TRACE(delta);
+        const int found = 4 + delta;
+        QStringList values;
+        for (int j = 1; j <= found; ++j)
+            values << QString::number(j * 10 % 256);
+        QStringList lines = Header(QStringLiteral("1.0.3"), 2, Song);
+        lines << Block103("a", {"No", "No", "No"}, values);
+        lines << Block103("b", {"No", "No", "No"}, values);
+        WriteAll(Path("fit.PRJ"), CrLf(lines));
         ShowDocument doc;
+        doc.Project.Name = QStringLiteral("untitled");
         ScriptedUserInterface ui;
         FixedSongLoader songs(doc, 4);
         ProjectFile reader(doc, ui, songs);
-        EXPECT_FALSE(reader.ReadProject(Path("cut.PRJ")));
-        EXPECT_EQ(ui.Texts(Kind::Warning).size() + ui.Texts(Kind::ReportError).size(), 1);
+        ASSERT_TRUE(reader.ReadProject(Path("fit.PRJ")));
+        EXPECT_TRUE(reader.TracksFitted());
+        EXPECT_TRUE(doc.Modified); // the fitted show differs from the file
+        ASSERT_EQ(doc.TrackCount(), 2);
+        for (int k = 1; k <= 2; ++k) {
+            const TFullTrack& track = doc.Track(k);
+            EXPECT_EQ(track.SlotCount(), 4);
+            for (int j = 1; j <= 3; ++j) {
+                std::uint8_t value = 0;
+                ASSERT_TRUE(track.GetValue(j, value));
+                EXPECT_EQ(value, j <= found ? j * 10 % 256 : 0) << "slot " << j;
+            }
+        }
+        EXPECT_EQ(ui.Texts(Kind::Warning),
+                  QStringList{Text(TextTable::Extra, ExtraText::ValueCountFitted, Language::English)
+                                  .arg(QDir::toNativeSeparators(Path("fit.PRJ")))
+                                  .arg(found)
+                                  .arg(4)});
+    }
+    // A file whose counts match opens unmodified and without a word.
+    QStringList lines = Header(QStringLiteral("1.0.3"), 1, Song);
+    lines << Block103("a", {"No", "No", "No"}, {"1", "2", "3", "0"});
+    WriteAll(Path("fit.PRJ"), CrLf(lines));
+    ShowDocument doc;
+    ScriptedUserInterface ui;
+    FixedSongLoader songs(doc, 4);
+    ProjectFile reader(doc, ui, songs);
+    ASSERT_TRUE(reader.ReadProject(Path("fit.PRJ")));
+    EXPECT_FALSE(reader.TracksFitted());
+    EXPECT_FALSE(doc.Modified);
+    EXPECT_TRUE(ui.Events.empty());
+}
+
+TEST_F(ProjectFileTest, EveryTruncationIsRefusedOrReadNeverOverrun) {
+    // Cutting a valid file at any byte must give a refusal or a complete reading, in the
+    // version read strictly and in the one whose value lines are read up to their separator.
+    QStringList old = Header(QStringLiteral("1.0.2"), 1, Song);
+    old << OldBlock(2, "t", 9, 1).mid(0, 30);
+    QStringList current = Header(QStringLiteral("1.0.3"), 2, Song);
+    current << Block103("a", {"No", "No", "No"}, {"1", "2", "3", "0"});
+    current << Block103("b", {"No", "No", "No"}, {"4", "5", "6", "0"});
+    for (const QByteArray& whole : {CrLf(old), CrLf(current)}) {
+        for (qsizetype cut = 0; cut < whole.size() - 2; cut += 3) {
+            WriteAll(Path("cut.PRJ"), whole.left(cut));
+            ShowDocument doc;
+            ScriptedUserInterface ui;
+            FixedSongLoader songs(doc, 4);
+            ProjectFile reader(doc, ui, songs);
+            EXPECT_FALSE(reader.ReadProject(Path("cut.PRJ"))) << cut;
+            EXPECT_EQ(ui.Texts(Kind::Warning).size() + ui.Texts(Kind::ReportError).size(), 1);
+        }
     }
 }
 
