@@ -27,6 +27,7 @@ public:
         Doc.SlotCount = Slots;
         return true;
     }
+    void CloseSong() override {}
     ShowDocument& Doc;
     int Slots;
 };

@@ -47,13 +47,15 @@ void ProjectLifecycle::RefreshAfterCommand() {
     Shell.SoloChanged();
 }
 
-void ProjectLifecycle::AskSaveChanges() {
+bool ProjectLifecycle::AskSaveChanges() {
     if (Doc.Modified && Ui.Confirm(Tr(TextTable::Messages, MessageText::SaveChanges)))
-        Save();
+        return Save();
+    return true;
 }
 
 void ProjectLifecycle::NewProject() {
-    AskSaveChanges();
+    if (!AskSaveChanges())
+        return;
     Shell.StopTransport();
     const QString folder = QFileInfo(Doc.Project.Mp3FileName).absolutePath();
     const auto song = Ui.ChooseSong(Doc.Project.Mp3FileName.isEmpty() ? QString() : folder);
@@ -75,6 +77,7 @@ void ProjectLifecycle::NewProject() {
                 TakeTextFields(data);
                 if (Doc.TrackCount() > 0)
                     RemoveAllTracks(false);
+                Shell.ChangesSettled();
             }
             Shell.ClearHistory();
             Shell.TakeSnapshot();
@@ -107,24 +110,35 @@ void ProjectLifecycle::ProjectProperties() {
 }
 
 void ProjectLifecycle::Open() {
-    AskSaveChanges();
+    if (!AskSaveChanges())
+        return;
     Shell.StopTransport();
-    const auto path = Ui.ChooseProject();
-    if (path) {
-        ResetProject();
-        Doc.ProjectFileName = *path;
-        if (File.ReadProject(*path)) {
-            ShowCaption();
-            ApplyResolution(Doc.Project.Resolution);
-        } else {
-            // The project is empty after a failed reading: no song stays open under it.
-            Player.Close();
-        }
-        Shell.ClearHistory();
-        Shell.TakeSnapshot();
-        Shell.ClearClipboard();
-    }
+    if (const auto path = Ui.ChooseProject())
+        ReadChosenProject(*path);
     RefreshAfterCommand();
+}
+
+void ProjectLifecycle::OpenProject(const QString& path) {
+    if (!AskSaveChanges())
+        return;
+    Shell.StopTransport();
+    ReadChosenProject(path);
+    RefreshAfterCommand();
+}
+
+void ProjectLifecycle::ReadChosenProject(const QString& path) {
+    ResetProject();
+    Doc.ProjectFileName = path;
+    if (File.ReadProject(path)) {
+        ShowCaption();
+        ApplyResolution(Doc.Project.Resolution);
+        Shell.ProjectFileUsed(path);
+    } else {
+        DiscardFailedReading();
+    }
+    Shell.ClearHistory();
+    Shell.TakeSnapshot();
+    Shell.ClearClipboard();
 }
 
 bool ProjectLifecycle::OpenProjectByName(const QString& path) {
@@ -135,11 +149,49 @@ bool ProjectLifecycle::OpenProjectByName(const QString& path) {
         ApplyResolution(Doc.Project.Resolution);
         Shell.ClearHistory();
         Shell.TakeSnapshot();
+        Shell.ProjectFileUsed(path);
     } else {
-        Doc.ProjectFileName.clear();
+        DiscardFailedReading();
+        Shell.ClearHistory();
+        Shell.TakeSnapshot();
     }
     RefreshAfterCommand();
     return ok;
+}
+
+bool ProjectLifecycle::RestoreRecoveryCopy(const QString& copyPath, const QString& originalPath) {
+    Shell.StopTransport();
+    ResetProject();
+    Doc.ProjectFileName = copyPath;
+    const bool ok = File.ReadProject(copyPath);
+    if (ok) {
+        // The copy stands for the project it was made of; saving writes that one.
+        Doc.ProjectFileName = originalPath;
+        Doc.Modified = true;
+        ShowCaption();
+        ApplyResolution(Doc.Project.Resolution);
+    } else {
+        DiscardFailedReading();
+    }
+    Shell.ClearHistory();
+    Shell.TakeSnapshot();
+    Shell.ClearClipboard();
+    RefreshAfterCommand();
+    return ok;
+}
+
+void ProjectLifecycle::DiscardFailedReading() {
+    Shell.BeginBulkUpdate();
+    Shell.ClearSelection();
+    if (Doc.TrackCount() > 0)
+        RemoveAllTracks(false);
+    Doc.ResetRecord(Tr(TextTable::CommonTexts, CommonText::NewProject));
+    Doc.ProjectFileName.clear();
+    Doc.Modified = false;
+    Songs.CloseSong();
+    Player.Close();
+    Shell.EndBulkUpdate();
+    ShowCaption();
 }
 
 void ProjectLifecycle::RemoveAllTracks(bool withProgress) {
@@ -171,6 +223,7 @@ void ProjectLifecycle::ResetProject() {
         Shell.RefreshOutputMenu();
     }
     Shell.EndBulkUpdate();
+    Shell.ChangesSettled();
 }
 
 bool ProjectLifecycle::WriteTo(const QString& path) {
@@ -180,35 +233,36 @@ bool ProjectLifecycle::WriteTo(const QString& path) {
     Doc.Modified = false;
     Shell.ClearHistory();
     Shell.TakeSnapshot();
+    Shell.ProjectFileUsed(path);
+    Shell.ChangesSettled();
     return true;
 }
 
-void ProjectLifecycle::Save() {
+bool ProjectLifecycle::Save() {
     Shell.StopTransport();
     if (!Doc.ProjectFileName.isEmpty() && QFileInfo::exists(Doc.ProjectFileName)) {
         if (!SongFileExists()) {
             Ui.Warning(Tr(TextTable::Messages, MessageText::Mp3MissingOrNotSelected));
-            return;
+            return false;
         }
-        WriteTo(Doc.ProjectFileName);
-        return;
+        return WriteTo(Doc.ProjectFileName);
     }
-    SaveAs();
+    return SaveAs();
 }
 
-void ProjectLifecycle::SaveAs() {
+bool ProjectLifecycle::SaveAs() {
     Shell.StopTransport();
     if (!SongFileExists()) {
         Ui.Warning(Tr(TextTable::Messages, MessageText::Mp3MissingOrNotSelected));
-        return;
+        return false;
     }
-    if (const auto path = Ui.ChooseSaveFile())
-        WriteTo(*path);
+    const auto path = Ui.ChooseSaveFile();
+    return path && WriteTo(*path);
 }
 
-void ProjectLifecycle::PrepareClose() {
+bool ProjectLifecycle::PrepareClose() {
     Shell.StopTransport();
-    AskSaveChanges();
+    return AskSaveChanges();
 }
 
 void ProjectLifecycle::ReplaceMp3File() {

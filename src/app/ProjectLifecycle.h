@@ -38,6 +38,10 @@ public:
     virtual void ClearClipboard() {}
     virtual void BeginBulkUpdate() {}
     virtual void EndBulkUpdate() {}
+    // A project file was read or written: it goes first in the recent projects.
+    virtual void ProjectFileUsed(const QString& /*path*/) {}
+    // The show was saved, or replaced by another: its recovery copy is not needed any more.
+    virtual void ChangesSettled() {}
 };
 
 class ProjectLifecycle {
@@ -49,21 +53,31 @@ public:
     bool SongOpen() const { return Player.IsOpen(); }
     QString WindowCaption() const;
 
-    // The save prompt: on Yes the project is saved; there is no Cancel.
-    void AskSaveChanges();
+    // The save prompt: on Yes the project is saved; there is no Cancel. False when the
+    // user wanted it saved and it was not (the save failed or its chooser was cancelled):
+    // the command that asked must not go on and lose the changes.
+    bool AskSaveChanges();
 
     void NewProject();
     void ProjectProperties();
     void Open();
     // Opens a project without a dialog (start-up, command line). True when it was read.
     bool OpenProjectByName(const QString& path);
+    // Opens a project named by the user some other way than the chooser (the recent
+    // projects, a file dropped on the window): as Open, with the save prompt first.
+    void OpenProject(const QString& path);
+    // Opens a recovery copy in place of the project it stands for: named as that project
+    // (or untitled), marked modified. True when it was read.
+    bool RestoreRecoveryCopy(const QString& copyPath, const QString& originalPath);
     // Empties the project before a file is read.
     void ResetProject();
-    void Save();
-    void SaveAs();
+    // True when the project was written.
+    bool Save();
+    bool SaveAs();
     // Stops the transport and asks to save a modified project; the window then writes the
-    // settings and closes.
-    void PrepareClose();
+    // settings and closes. False when the show was to be saved and was not: the window
+    // stays open.
+    bool PrepareClose();
     void ReplaceMp3File();
     TSequenceExport::Result CreateSeqFile();
 
@@ -76,6 +90,10 @@ private:
     // Writes the project; only a successful write clears Modified and starts a new history.
     bool WriteTo(const QString& path);
     void RemoveAllTracks(bool withProgress);
+    // After a refused reading: the empty project, no song, not modified, under no name, so
+    // nothing half read can be saved or exported over the file.
+    void DiscardFailedReading();
+    void ReadChosenProject(const QString& path);
     void RefreshAfterCommand();
     void ShowCaption();
     void ApplyResolution(int resolutionIndex);

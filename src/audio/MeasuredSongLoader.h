@@ -16,6 +16,8 @@ public:
     // Sets SlotCount from the song's length. A missing file gets the "does not exist"
     // warning; a file the decoder cannot read fails without a message of its own.
     bool LoadSong(const QString& mp3Path) override;
+    // Nothing is held open: only the last failure is forgotten.
+    void CloseSong() override { LastError.clear(); }
 
     // The decoder's text for the last failure.
     QString LastError;

@@ -39,6 +39,19 @@ std::optional<QString> SongLoader::FindCurrentCache(const QString& mp3Path) cons
     return std::nullopt;
 }
 
+void SongLoader::CloseSong() {
+    if (Player.Mode() == TMediaMode::Playing)
+        Host->EndRecordMode();
+    Player.Close();
+    WavePeaks.clear();
+    PeakFileName.clear();
+    CacheResult = TCacheResult::None;
+    Host->ResetTimelineScroll();
+    Host->ResetTransport();
+    Host->SetTimelineWidth(0);
+    Host->ShowSongFile(QString());
+}
+
 bool SongLoader::LoadSong(const QString& mp3Path) {
     // 1. A playing song stops, record mode first.
     if (Player.Mode() == TMediaMode::Playing) {

@@ -63,6 +63,9 @@ public:
     // player and sets SlotCount = length in ms div 100 + 1; sets the timeline width and the
     // file name. True when the song exists and the player opened it.
     bool LoadSong(const QString& mp3Path) override;
+    // Closes the song in the player and empties the waveform; the timeline and transport
+    // start over with nothing to show.
+    void CloseSong() override;
 
     // The loaded waveform data: three pairs (end, maximum, minimum) per peak record.
     TWavePeaks WavePeaks;

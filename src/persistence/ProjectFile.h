@@ -19,6 +19,8 @@ class ISongLoader {
 public:
     virtual ~ISongLoader() = default;
     virtual bool LoadSong(const QString& mp3Path) = 0;
+    // Closes the song and forgets its waveform: the show is left without one.
+    virtual void CloseSong() = 0;
 };
 
 // What the window does around a reading: freezing the view, following up each added track

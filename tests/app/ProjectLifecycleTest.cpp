@@ -52,6 +52,11 @@ public:
         Doc.SlotCount = path.contains(QLatin1String("short")) ? 51 : 101;
         return true;
     }
+    void CloseSong() override {
+        Player.Close();
+        ++Closed;
+    }
+    int Closed = 0;
     ShowDocument& Doc;
     FakePlayer& Player;
     QStringList Loaded;
@@ -252,8 +257,9 @@ TEST_F(ProjectLifecycleTest, ResetProjectCountsTheGaugeDown) {
     EXPECT_TRUE(Doc.Modified);
 }
 
-TEST_F(ProjectLifecycleTest, AFailedOpenLeavesAnEmptyProjectWithoutSong) {
+TEST_F(ProjectLifecycleTest, AFailedOpenLeavesAnEmptyUnnamedUnmodifiedProjectWithoutSong) {
     NewShow(QStringLiteral("Show"), 2);
+    // Refused after its song was opened: the file ends early.
     QFile bad(Path("bad.PRJ"));
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
     bad.write("Lumivox Project File of Vostrel\r\nFile version : \r\n1.0.3\r\n*****\r\nX\r\n" +
@@ -264,11 +270,48 @@ TEST_F(ProjectLifecycleTest, AFailedOpenLeavesAnEmptyProjectWithoutSong) {
     Life.Open();
     EXPECT_EQ(Doc.TrackCount(), 0);
     EXPECT_FALSE(Player.IsOpen());
-    EXPECT_EQ(Doc.ProjectFileName, Path("bad.PRJ")); // kept after a refusal other than version
+    EXPECT_EQ(Loader.Closed, 1); // its waveform is gone too
+    // Nothing of it can be saved over it: no name, not modified, no song to save with.
+    EXPECT_TRUE(Doc.ProjectFileName.isEmpty());
+    EXPECT_FALSE(Doc.Modified);
+    EXPECT_EQ(Doc.Project.Name, QStringLiteral("New Project"));
+    EXPECT_EQ(Shell.Caption, QStringLiteral("Lumivox Editor V1.4 - New Project"));
     EXPECT_FALSE(ComputeCommandStates({Player.IsOpen(), 0, 0, 0, -1}).SongCommands);
 
-    EXPECT_FALSE(Life.OpenProjectByName(Path("bad.PRJ")));
-    EXPECT_TRUE(Doc.ProjectFileName.isEmpty()); // the start-up open forgets it
+    NewShow(QStringLiteral("Again"), 1);
+    EXPECT_FALSE(Life.OpenProjectByName(Path("bad.PRJ"))); // the start-up open alike
+    EXPECT_TRUE(Doc.ProjectFileName.isEmpty());
+    EXPECT_EQ(Doc.TrackCount(), 0);
+    EXPECT_FALSE(Doc.Modified);
+    EXPECT_FALSE(Player.IsOpen());
+}
+
+TEST_F(ProjectLifecycleTest, AShowToBeSavedIsNotGivenUpWhenItsSaveFailsOrIsCancelled) {
+    NewShow(QStringLiteral("Show"), 2);
+    ASSERT_TRUE(Doc.Modified);
+    // Yes to the prompt, then the save chooser is cancelled: closing, New and Open stop.
+    Ui.ConfirmAnswers = {true, true, true};
+    EXPECT_FALSE(Life.PrepareClose());
+    const int chosen = static_cast<int>(Ui.Texts(Kind::ChooseSong).size());
+    Life.NewProject();
+    EXPECT_EQ(Ui.Texts(Kind::ChooseSong).size(), chosen); // no song chooser: it stopped
+    Life.Open();
+    EXPECT_TRUE(Ui.Texts(Kind::ChooseProject).isEmpty());
+    EXPECT_EQ(Doc.TrackCount(), 2);
+    EXPECT_TRUE(Doc.Modified);
+    // A save that fails (the folder is gone) also keeps the window open.
+    Ui.ConfirmAnswers = {true};
+    Ui.SaveAnswers.push_back(Path("missing/folder/show.PRJ"));
+    EXPECT_FALSE(Life.PrepareClose());
+    EXPECT_EQ(Ui.Texts(Kind::ReportError).size(), 1);
+    // No to the prompt gives the changes up and lets it close; Yes with a save that works too.
+    Ui.ConfirmAnswers = {false};
+    EXPECT_TRUE(Life.PrepareClose());
+    Ui.ConfirmAnswers = {true};
+    Ui.SaveAnswers.push_back(Path("show.PRJ"));
+    EXPECT_TRUE(Life.PrepareClose());
+    EXPECT_TRUE(QFile::exists(Path("show.PRJ")));
+    EXPECT_TRUE(Life.PrepareClose()); // saved: nothing to ask
 }
 
 TEST_F(ProjectLifecycleTest, ReplacingTheSongResizesEveryTrack) {

@@ -26,6 +26,8 @@ public:
         Doc.SlotCount = SlotCount;
         return true;
     }
+    void CloseSong() override { ++Closed; }
+    int Closed = 0;
     ShowDocument& Doc;
     int SlotCount;
     bool Fail = false;
