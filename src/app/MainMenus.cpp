@@ -45,6 +45,7 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     Property1 = Item(File1, "Property1", QKeySequence(Qt::CTRL | Qt::Key_P), false);
     File1->addSeparator();
     Open1 = Item(File1, "Open1", QKeySequence(Qt::CTRL | Qt::Key_O));
+    RecentProjects1 = SubMenu(File1, "RecentProjects1");
     Save1 = Item(File1, "Save1", QKeySequence(Qt::CTRL | Qt::Key_S), false);
     SaveAs1 = Item(File1, "SaveAs1", {}, false);
     File1->addSeparator();
@@ -95,6 +96,8 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     MIDIInput1 = SubMenu(Options1, "MIDIInput1");
     MidiGroup = new QActionGroup(this);
     None1 = Radio(MIDIInput1, MidiGroup, "None1", 0, true);
+    Options1->addSeparator();
+    AutosaveInterval1 = Item(Options1, "AutosaveInterval1");
 
     Help1 = menuBar->addMenu(QStringLiteral("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -177,6 +180,7 @@ void TMainMenus::ApplyTexts(Language language) {
     set(CreateSeqFile1, TextTable::FileMenu, 7);
     set(Exit1, TextTable::FileMenu, 8);
     set(ReplaceMP3File1, TextTable::FileMenu, 9);
+    setMenu(RecentProjects1, TextTable::Extra, ExtraText::RecentProjects);
 
     setMenu(Edit1, TextTable::EditMenu, 1);
     set(New1, TextTable::EditMenu, 2);
@@ -205,6 +209,7 @@ void TMainMenus::ApplyTexts(Language language) {
     set(Deutsch1, TextTable::LanguageMenu, 5);
     setMenu(MIDIInput1, TextTable::OptionsMenu, 2);
     set(None1, TextTable::OptionsMenu, 3);
+    set(AutosaveInterval1, TextTable::Extra, ExtraText::AutosaveInterval);
     setMenu(Help1, TextTable::HelpMenu, 1);
     set(About1, TextTable::HelpMenu, 2);
 

@@ -34,6 +34,7 @@ public:
     // File
     QMenu* File1;
     QAction *New2, *Property1, *Open1, *Save1, *SaveAs1, *CreateSeqFile1, *ReplaceMP3File1, *Exit1;
+    QMenu* RecentProjects1; // filled by the window from the preferences
     // Edit
     QMenu* Edit1;
     QAction *Undo1, *Redo1, *New1, *Delete1, *Couper1, *Copier1, *Coller1, *SelectAll1;
@@ -51,6 +52,7 @@ public:
     QMenu* MIDIInput1;
     QAction* None1;
     QActionGroup* MidiGroup;
+    QAction* AutosaveInterval1;
     // Help
     QMenu* Help1;
     QAction* About1;

@@ -12,6 +12,8 @@
 #include "midi/MidiMapDialog.h"
 #include "output/RealTimeOutput.h"
 #include "output/SerialLink.h"
+#include "persistence/Autosave.h"
+#include "persistence/Preferences.h"
 #include "persistence/SettingsFile.h"
 #include "ui/AboutBox.h"
 #include "ui/Glyphs.h"
@@ -163,6 +165,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     BuildMidi();
     ConnectCommands();
     ConnectTransport();
+    BuildFileExtras();
 
     ShowWindowCaption(Life->WindowCaption());
     DisableSelectionCommands();
@@ -186,11 +189,8 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     UpdateZoomLabels();
     ShowRecordMode(false);
 
-    resize(800, 601);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(
-            screen->availableGeometry().center() -
-            rect().center()); // The chosen MIDI device opens last, when everything it feeds exists.
+    PlaceWindow();
+    // The chosen MIDI device opens last, when everything it feeds exists.
     MidiControl->OpenMidiInput();
 }
 
@@ -650,6 +650,8 @@ void TForm1::FormActivate() {
     if (!FirstActivation)
         return;
     FirstActivation = false;
+    if (OfferRecovery())
+        return;
     if (!Options.StartProject.isEmpty())
         Life->OpenProjectByName(Options.StartProject);
     else if (!Doc.ProjectFileName.isEmpty() && QFileInfo::exists(Doc.ProjectFileName))
@@ -673,7 +675,17 @@ bool TForm1::event(QEvent* e) {
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
-    Life->PrepareClose();
+    if (!Life->PrepareClose()) {
+        // The show was to be saved and was not: closing now would lose it.
+        e->ignore();
+        return;
+    }
+    // Saved, or its changes given up: no recovery copy is wanted.
+    Saver->Stop();
+    Saver->WaitForWrites(5000);
+    Saver->Discard();
+    Preference->SetWindowGeometry(saveGeometry());
+    Preference->Sync();
     ShowTick->Enable(false);
     RealTime->ClosePort();
     MidiControl->CloseMidiInput();

@@ -31,6 +31,9 @@
 #include <memory>
 #include <vector>
 
+class QDragEnterEvent;
+class QDropEvent;
+class QMimeData;
 class QKeyEvent;
 class QLabel;
 class QFrame;
@@ -45,6 +48,8 @@ class TForm6;
 class RealTimeOutput;
 class SerialLink;
 class ShowClock;
+class Preferences;
+class Autosave;
 class RulerView;
 class TFrame2;
 class TForm2;
@@ -59,8 +64,10 @@ struct TForm1Options {
     bool SilentAudio = false;                       // play through the null output
     QString SettingsPath;                           // default: beside the program or per user
     QString StartProject;                           // opened at first activation if given
-    QString StartPort;     // serial device used instead of the saved port, if given
-    OutputClock NullClock; // clock of the null output (silent audio); a test may drive it
+    QString StartPort;       // serial device used instead of the saved port, if given
+    OutputClock NullClock;   // clock of the null output (silent audio); a test may drive it
+    QString PreferencesPath; // default: preferences.ini in the per-user configuration folder
+    QString RecoveryFolder;  // default: recovery/ in the per-user data folder
 };
 
 class TForm1 : public QMainWindow,
@@ -109,8 +116,14 @@ public:
     void ApplyLanguage();
     // Enables the commands from the current state.
     void UpdateCommands() override;
-    // Opens the start project, or the last one, the first time the window is activated.
+    // Offers the recovery copies a crash left, then opens the start project, or the last one,
+    // the first time the window is activated.
     void FormActivate();
+    Preferences& Prefs() { return *Preference; }
+    // Files dropped on the window: the first project among them opens (after the save
+    // prompt) once the drop is over. False when none of them is a project.
+    bool OpenDroppedFiles(const QMimeData* mime);
+    Autosave& Recovery() { return *Saver; }
     void SetLanguage(Language language);
 
     // IProjectShell
@@ -126,6 +139,8 @@ public:
     void ClearClipboard() override;
     void BeginBulkUpdate() override;
     void EndBulkUpdate() override;
+    void ProjectFileUsed(const QString& path) override;
+    void ChangesSettled() override;
 
     // IProjectHost (the project reader)
     void TrackAdded(TFullTrack& track) override;
@@ -192,6 +207,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildToolBar(QWidget* bar);
@@ -214,6 +231,12 @@ private:
     void LayoutHeaders();
     void FollowVerticalOffset(std::int64_t offset);
     void ChooseTool(int tag);
+    // Recent projects, autosave and recovery, the window's geometry.
+    void BuildFileExtras();
+    void RebuildRecentMenu();
+    void AskAutosaveInterval();
+    bool OfferRecovery();
+    void PlaceWindow();
 
     TForm1Options Options;
     Language Lang = Language::English;
@@ -245,6 +268,9 @@ private:
     std::unique_ptr<Transport> TransportControl;
     SerialLink* Link = nullptr;
     RealTimeOutput* RealTime = nullptr;
+    std::unique_ptr<Preferences> Preference;
+    Autosave* Saver = nullptr;
+    bool AutosaveWarned = false;
     ShowClock* ShowTick = nullptr;
     TMidiInput* MidiInput1 = nullptr;
     MidiInputControl* MidiControl = nullptr;

@@ -963,6 +963,15 @@ constexpr const char* kExtra[] = {
     "serveur JACK",
     "Les pistes de %1 contiennent %2 tranches de temps, mais son morceau en a %3 : elles ont été "
     "ajustées au morceau. Vérifiez la fin du spectacle avant d'enregistrer.",
+    "%1 n'a pas été fermé normalement : une copie de secours écrite le %2 contient des "
+    "modifications non enregistrées. La restaurer, ou l'abandonner ?",
+    "Restaurer",
+    "Abandonner",
+    "La copie de secours %1 ne peut pas être écrite : %2",
+    "&Projets récents",
+    "(aucun)",
+    "Intervalle d'&enregistrement automatique...",
+    "Secondes entre deux copies de secours d'un spectacle modifié (5 à 1800) :",
     // English
     "The project file %1 cannot be read (line %2): %3",
     "a whole number was expected.",
@@ -982,6 +991,15 @@ constexpr const char* kExtra[] = {
     "JACK server",
     "The tracks of %1 hold %2 time slots, but its song has %3: they were fitted to the song. Check "
     "the end of the show before saving.",
+    "%1 was not closed normally: a recovery copy written %2 holds changes that were not saved. "
+    "Restore it, or discard it?",
+    "Restore",
+    "Discard",
+    "The recovery copy %1 cannot be written: %2",
+    "Recent &Projects",
+    "(none)",
+    "&Autosave Interval...",
+    "Seconds between two recovery copies of a modified show (5 to 1800):",
     // Spanish
     "No se puede leer el archivo de proyecto %1 (línea %2): %3",
     "se esperaba un número entero.",
@@ -1002,6 +1020,15 @@ constexpr const char* kExtra[] = {
     "servidor JACK",
     "Las pistas de %1 contienen %2 intervalos de tiempo, pero su tema tiene %3: se han ajustado al "
     "tema. Revise el final del espectáculo antes de guardar.",
+    "%1 no se cerró normalmente: una copia de recuperación escrita el %2 contiene cambios no "
+    "guardados. ¿Restaurarla o descartarla?",
+    "Restaurar",
+    "Descartar",
+    "No se puede escribir la copia de recuperación %1: %2",
+    "&Proyectos recientes",
+    "(ninguno)",
+    "Intervalo de guardado &automático...",
+    "Segundos entre dos copias de recuperación de un espectáculo modificado (5 a 1800):",
     // German
     "Die Projektdatei %1 kann nicht gelesen werden (Zeile %2): %3",
     "eine ganze Zahl wurde erwartet.",
@@ -1021,6 +1048,15 @@ constexpr const char* kExtra[] = {
     "JACK-Server",
     "Die Spuren von %1 enthalten %2 Zeitschritte, das Lied hat aber %3: sie wurden an das Lied "
     "angepasst. Prüfen Sie das Ende der Show vor dem Speichern.",
+    "%1 wurde nicht normal geschlossen: eine am %2 geschriebene Sicherungskopie enthält nicht "
+    "gespeicherte Änderungen. Wiederherstellen oder verwerfen?",
+    "Wiederherstellen",
+    "Verwerfen",
+    "Die Sicherungskopie %1 kann nicht geschrieben werden: %2",
+    "&Zuletzt geöffnete Projekte",
+    "(keine)",
+    "Intervall der automatischen &Sicherung...",
+    "Sekunden zwischen zwei Sicherungskopien einer geänderten Show (5 bis 1800):",
 };
 
 // One table: its texts and how many entries one language holds. A single-language table

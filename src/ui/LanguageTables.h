@@ -124,7 +124,15 @@ inline constexpr int SilentClock = 13;       // status bar: no sound device
 inline constexpr int LostSilentClock = 14;   // status bar: the sound device was lost
 inline constexpr int JackServer = 15;        // the name of a JACK server as an output
 inline constexpr int ValueCountFitted = 16;  // %1 file, %2 value lines found, %3 the song's
-inline constexpr int Count = 16;
+inline constexpr int RecoveryFound = 17;     // %1 project name, %2 when the copy was written
+inline constexpr int RestoreButton = 18;
+inline constexpr int DiscardButton = 19;
+inline constexpr int AutosaveFailed = 20;   // %1 recovery copy, %2 system error
+inline constexpr int RecentProjects = 21;   // File menu entry
+inline constexpr int NoRecentProjects = 22; // the recent projects entry when empty
+inline constexpr int AutosaveInterval = 23; // Options menu entry
+inline constexpr int AutosavePrompt = 24;   // asks for the interval in seconds
+inline constexpr int Count = 24;
 } // namespace ExtraText
 
 } // namespace lumivox

@@ -4,8 +4,13 @@
 #include "ui/ProgressWindow.h"
 
 #include <QCoreApplication>
+#include <QInputDialog>
+#include <QPushButton>
+
 #include <QFileDialog>
 #include <QFileInfo>
+#include <algorithm>
+#include <vector>
 
 namespace lumivox {
 
@@ -22,6 +27,32 @@ void QtUserInterface::Warning(const QString& text) {
 bool QtUserInterface::Confirm(const QString& text) {
     return ShowBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
                    QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+int QtUserInterface::ChooseAction(const QString& text, const QStringList& buttons) {
+    QMessageBox box(QMessageBox::Question, BoxTitle, text, QMessageBox::NoButton, parent_);
+    std::vector<QAbstractButton*> added;
+    for (const QString& caption : buttons)
+        added.push_back(box.addButton(caption, added.empty() ? QMessageBox::AcceptRole
+                                                             : QMessageBox::RejectRole));
+    if (!added.empty())
+        box.setDefaultButton(static_cast<QPushButton*>(added.front()));
+    RunMessageBox(box);
+    const auto chosen = std::find(added.begin(), added.end(), box.clickedButton());
+    return chosen == added.end() ? -1 : static_cast<int>(chosen - added.begin());
+}
+
+std::optional<int> QtUserInterface::AskNumber(const QString& text, int value, int minimum,
+                                              int maximum) {
+    QInputDialog dialog(parent_);
+    dialog.setWindowTitle(BoxTitle);
+    dialog.setLabelText(text);
+    dialog.setInputMode(QInputDialog::IntInput);
+    dialog.setIntRange(minimum, maximum);
+    dialog.setIntValue(value);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.intValue();
 }
 
 void QtUserInterface::Information(const QString& text) {

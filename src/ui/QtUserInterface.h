@@ -32,6 +32,8 @@ public:
 
     void Warning(const QString& text) override;
     bool Confirm(const QString& text) override;
+    int ChooseAction(const QString& text, const QStringList& buttons) override;
+    std::optional<int> AskNumber(const QString& text, int value, int minimum, int maximum) override;
     void Information(const QString& text) override;
     void ErrorAbort(const QString& text) override;
     void ReportError(const QString& text) override;

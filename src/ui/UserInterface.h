@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 #include <optional>
@@ -20,6 +21,13 @@ public:
     virtual bool Confirm(const QString& text) = 0;
     // A completion notice: an information box with an OK button.
     virtual void Information(const QString& text) = 0;
+    // A question answered by one of `buttons` (the first is the default): the index of the
+    // one chosen, or -1 when the box was closed without choosing.
+    virtual int ChooseAction(const QString& text, const QStringList& buttons) = 0;
+    // Asks for a whole number from `minimum` to `maximum`, proposing `value`; empty when
+    // cancelled.
+    virtual std::optional<int> AskNumber(const QString& text, int value, int minimum,
+                                         int maximum) = 0;
     // An error box whose only button is Abort.
     virtual void ErrorAbort(const QString& text) = 0;
     // The general error report for failures no operation handles itself (input/output
@@ -50,6 +58,8 @@ class UnattendedUserInterface : public IUserInterface {
 public:
     void Warning(const QString& text) override { PrintError(text); }
     bool Confirm(const QString&) override { return true; }
+    int ChooseAction(const QString&, const QStringList&) override { return 0; }
+    std::optional<int> AskNumber(const QString&, int, int, int) override { return std::nullopt; }
     void Information(const QString&) override {}
     void ErrorAbort(const QString& text) override { PrintError(text); }
     void ReportError(const QString& text) override { PrintError(text); }

@@ -79,6 +79,8 @@ protected:
         options.HeadlessImport = true;
         options.SilentAudio = true;
         options.SettingsPath = SettingsPath();
+        options.PreferencesPath = Dir.filePath(QStringLiteral("preferences.ini"));
+        options.RecoveryFolder = Dir.filePath(QStringLiteral("recovery"));
         options.StartProject = startProject;
         return std::make_unique<TForm1>(options);
     }
@@ -185,6 +187,8 @@ TEST_F(MainWindowTest, SettingsOfAnotherVersionOrTooShortOrUnwritable) {
     options.SilentAudio = true;
     options.HeadlessImport = true;
     options.SettingsPath = Dir.filePath(QStringLiteral("folder.cfg"));
+    options.PreferencesPath = Dir.filePath(QStringLiteral("preferences.ini"));
+    options.RecoveryFolder = Dir.filePath(QStringLiteral("recovery"));
     TForm1 window(options);
     EXPECT_EQ(window.CurrentLanguage(), Language::English);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Lumivox Editor V1.4 - New Project"));

@@ -25,6 +25,26 @@ bool ScriptedUserInterface::Confirm(const QString& text) {
     return answer;
 }
 
+int ScriptedUserInterface::ChooseAction(const QString& text, const QStringList& buttons) {
+    Events.push_back(
+        {Event::ChooseAction, text + QLatin1Char('|') + buttons.join(QLatin1Char('|'))});
+    if (ActionAnswers.empty())
+        return -1;
+    const int answer = ActionAnswers.front();
+    ActionAnswers.pop_front();
+    return answer;
+}
+
+std::optional<int> ScriptedUserInterface::AskNumber(const QString& text, int, int, int) {
+    Events.push_back({Event::AskNumber, text});
+    std::optional<int> answer;
+    if (!NumberAnswers.empty()) {
+        answer = NumberAnswers.front();
+        NumberAnswers.pop_front();
+    }
+    return answer;
+}
+
 std::optional<QString> ScriptedUserInterface::ChooseSong(const QString& folder) {
     Events.push_back({Event::ChooseSong, folder});
     LastSongFolder = folder;

@@ -24,7 +24,9 @@ public:
             ReportError,
             ChooseSong,
             ChooseProject,
-            ChooseSaveFile
+            ChooseSaveFile,
+            ChooseAction,
+            AskNumber
         } kind;
         QString text;
     };
@@ -34,6 +36,9 @@ public:
     std::deque<std::optional<QString>> SongAnswers;
     std::deque<std::optional<QString>> ProjectAnswers;
     std::deque<std::optional<QString>> SaveAnswers;
+    // When empty, ChooseAction answers -1 (closed) and AskNumber cancels.
+    std::deque<int> ActionAnswers;
+    std::deque<std::optional<int>> NumberAnswers;
 
     std::vector<Event> Events;
     std::vector<int> Gauges;   // every gauge value set, in order
@@ -44,6 +49,8 @@ public:
 
     void Warning(const QString& text) override { Events.push_back({Event::Warning, text}); }
     bool Confirm(const QString& text) override;
+    int ChooseAction(const QString& text, const QStringList& buttons) override;
+    std::optional<int> AskNumber(const QString& text, int value, int minimum, int maximum) override;
     void Information(const QString& text) override { Events.push_back({Event::Information, text}); }
     void ErrorAbort(const QString& text) override { Events.push_back({Event::ErrorAbort, text}); }
     void ReportError(const QString& text) override { Events.push_back({Event::ReportError, text}); }

@@ -237,8 +237,9 @@ TEST(LanguageTablesTest, ExtraTextsKeepTheirPlaceholdersInEveryLanguage) {
     const QSet<QString> one{QStringLiteral("%1")};
     const QSet<QString> two{QStringLiteral("%1"), QStringLiteral("%2")};
     const QSet<QString> three{QStringLiteral("%1"), QStringLiteral("%2"), QStringLiteral("%3")};
-    const std::array<QSet<QString>, ExtraText::Count> expected{three, none, one, one, one,
-                                                               none,  two,  two, one, one};
+    const std::array<QSet<QString>, ExtraText::Count> expected{
+        three, none, one,  one,   one, none, two,  two, one,  one,  one,  one,
+        none,  none, none, three, two, none, none, two, none, none, none, none};
     for (int entry = 1; entry <= ExtraText::Count; ++entry) {
         for (Language language : kLanguages) {
             EXPECT_EQ(placeholdersOf(Text(TextTable::Extra, entry, language)),

@@ -22,6 +22,10 @@ void ConsoleUserInterface::Warning(const QString& text) {
     PrintLine(stderr, text);
 }
 
+int ConsoleUserInterface::ChooseAction(const QString& text, const QStringList& buttons) {
+    return Confirm(text) && !buttons.isEmpty() ? 0 : -1;
+}
+
 bool ConsoleUserInterface::Confirm(const QString& text) {
     Questions << text;
     return AnswerYes;

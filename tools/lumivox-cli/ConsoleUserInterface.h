@@ -29,6 +29,9 @@ public:
 
     void Warning(const QString& text) override;
     bool Confirm(const QString& text) override;
+    // The first answer with --yes, none without.
+    int ChooseAction(const QString& text, const QStringList& buttons) override;
+    std::optional<int> AskNumber(const QString&, int, int, int) override { return std::nullopt; }
     void Information(const QString& text) override;
     void ErrorAbort(const QString& text) override;
     void ReportError(const QString& text) override;

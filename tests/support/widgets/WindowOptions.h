@@ -1,5 +1,6 @@
 // The main window as the window tests open it: scripted dialogs, a Project Properties dialog
-// that accepts, headless song import, silent audio and settings in the test's folder.
+// that accepts, headless song import, silent audio, and settings, preferences and recovery
+// copies in the test's folder.
 #pragma once
 
 #include "app/MainWindow.h"
@@ -22,6 +23,8 @@ inline TForm1Options TestWindowOptions(ScriptedUserInterface& ui, AcceptProperti
     options.HeadlessImport = true;
     options.SilentAudio = true;
     options.SettingsPath = dir.filePath(QStringLiteral("LumivoxEditor.cfg"));
+    options.PreferencesPath = dir.filePath(QStringLiteral("preferences.ini"));
+    options.RecoveryFolder = dir.filePath(QStringLiteral("recovery"));
     return options;
 }
 

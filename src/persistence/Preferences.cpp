@@ -1,0 +1,85 @@
+// The preferences file, read and written through QSettings.
+#include "persistence/Preferences.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace lumivox {
+
+namespace {
+const QString AutosaveKey = QStringLiteral("autosave/interval_seconds");
+const QString GeometryKey = QStringLiteral("window/geometry");
+const QString RecentKey = QStringLiteral("recent/projects");
+} // namespace
+
+QString DefaultPreferencesPath() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+        .filePath(QStringLiteral("preferences.ini"));
+}
+
+Preferences::Preferences(const QString& path)
+    : Store(std::make_unique<QSettings>(path.isEmpty() ? DefaultPreferencesPath() : path,
+                                        QSettings::IniFormat)) {
+    QDir().mkpath(QFileInfo(Store->fileName()).absolutePath());
+}
+
+Preferences::~Preferences() {
+    Store->sync();
+}
+
+QString Preferences::Path() const {
+    return Store->fileName();
+}
+
+int Preferences::AutosaveSeconds() const {
+    bool ok = false;
+    const int seconds = Store->value(AutosaveKey, DefaultAutosaveSeconds).toInt(&ok);
+    return ok ? std::clamp(seconds, MinAutosaveSeconds, MaxAutosaveSeconds)
+              : DefaultAutosaveSeconds;
+}
+
+void Preferences::SetAutosaveSeconds(int seconds) {
+    Store->setValue(AutosaveKey, std::clamp(seconds, MinAutosaveSeconds, MaxAutosaveSeconds));
+}
+
+QByteArray Preferences::WindowGeometry() const {
+    return Store->value(GeometryKey).toByteArray();
+}
+
+void Preferences::SetWindowGeometry(const QByteArray& geometry) {
+    Store->setValue(GeometryKey, geometry);
+}
+
+QStringList Preferences::RecentProjects() const {
+    QStringList recent = Store->value(RecentKey).toStringList();
+    recent.removeAll(QString());
+    recent.removeDuplicates();
+    return recent.mid(0, MaxRecentProjects);
+}
+
+void Preferences::AddRecentProject(const QString& path) {
+    if (path.isEmpty())
+        return;
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    QStringList recent = RecentProjects();
+    recent.removeAll(absolute);
+    recent.prepend(absolute);
+    Store->setValue(RecentKey, recent.mid(0, MaxRecentProjects));
+}
+
+void Preferences::RemoveRecentProject(const QString& path) {
+    QStringList recent = RecentProjects();
+    recent.removeAll(QFileInfo(path).absoluteFilePath());
+    recent.removeAll(path);
+    Store->setValue(RecentKey, recent);
+}
+
+void Preferences::Sync() {
+    Store->sync();
+}
+
+} // namespace lumivox

@@ -1,0 +1,53 @@
+// The editor's own preferences, beyond the four choices of the settings file (whose format
+// and place stay as they are): the autosave interval, the window's geometry and the recent
+// projects. They live in an INI file in the per-user configuration folder.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QSettings;
+
+namespace lumivox {
+
+class Preferences {
+public:
+    static constexpr int DefaultAutosaveSeconds = 60;
+    static constexpr int MinAutosaveSeconds = 5;
+    static constexpr int MaxAutosaveSeconds = 30 * 60;
+    static constexpr int MaxRecentProjects = 8;
+
+    // `path` empty: preferences.ini in the per-user configuration folder.
+    explicit Preferences(const QString& path = QString());
+    ~Preferences();
+
+    QString Path() const;
+
+    // Seconds between two autosaves, always within 5 s to 30 min.
+    int AutosaveSeconds() const;
+    void SetAutosaveSeconds(int seconds);
+
+    // The main window's geometry as Qt saves it; empty the first time.
+    QByteArray WindowGeometry() const;
+    void SetWindowGeometry(const QByteArray& geometry);
+
+    // The last projects opened or saved, newest first, at most eight.
+    QStringList RecentProjects() const;
+    // Puts `path` first (once).
+    void AddRecentProject(const QString& path);
+    void RemoveRecentProject(const QString& path);
+
+    // Writes what changed to disk (also done on destruction).
+    void Sync();
+
+private:
+    std::unique_ptr<QSettings> Store;
+};
+
+// The preferences file in the per-user configuration folder.
+QString DefaultPreferencesPath();
+
+} // namespace lumivox
