@@ -94,11 +94,6 @@ void DeviceWorker::Post(std::function<void()> task) {
     Shared->Queued.notify_one();
 }
 
-bool DeviceWorker::Stuck() const {
-    std::lock_guard lock(Shared->Mutex);
-    return Shared->Overdue;
-}
-
 namespace {
 
 void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}

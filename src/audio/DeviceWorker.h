@@ -31,9 +31,6 @@ public:
     // Queues `task` without waiting for it (closing a device that is no longer used).
     void Post(std::function<void()> task);
 
-    // True while a task runs past the time its caller waited for it.
-    bool Stuck() const;
-
     DeviceWorker(const DeviceWorker&) = delete;
     DeviceWorker& operator=(const DeviceWorker&) = delete;
 
