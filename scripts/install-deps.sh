@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config git clang-format
     qt6-base-dev qt6-serialport-dev libgl-dev
-    libmpg123-dev portaudio19-dev librtmidi-dev libjack-jackd2-dev
+    libmpg123-dev portaudio19-dev librtmidi-dev libjack-jackd2-dev libsoxr-dev libasound2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     sox libsox-fmt-mp3 lame mpg123
     jackd2 xvfb xauth fonts-dejavu-core

@@ -1,6 +1,7 @@
-// Where the player's frames go: a PortAudio stream on the sound device, or a null output that
-// consumes frames in real time when no device can be opened. Both pull 16-bit stereo frames
-// from a source on their own thread and report how many frames the listener has heard.
+// Where the player's frames go: a JACK client or a PortAudio stream on the sound device, or a
+// null output that consumes frames in real time when no device can be opened. Each pulls
+// 16-bit stereo frames from a source on its own thread, at its own rate, and reports how many
+// frames the listener has heard.
 #pragma once
 
 #include <QString>
@@ -39,8 +40,12 @@ public:
     virtual ~AudioOutput() = default;
     // Starts pulling frames from the source; false when the device refuses.
     virtual bool Start() = 0;
-    // Returns once the source is no longer called. Safe to call when not started.
+    // Returns once the source is no longer called. Safe to call when not started. A device
+    // output waits a bounded time for its device to close and otherwise leaves that to go on
+    // in the background.
     virtual void Stop() = 0;
+    // Like Stop, without waiting for the device at all: for a device that has gone.
+    virtual void Abandon() { Stop(); }
     // Frames the listener has heard since the start: frames handed to the device minus those
     // still in its buffers. Never negative, and never more than the frames handed out.
     virtual std::int64_t HeardFrames() const = 0;
@@ -49,15 +54,25 @@ public:
     // before a command from frames after it.
     virtual std::int64_t DueFrames() const = 0;
     virtual TOutputKind Kind() const = 0;
-    // Host interface and device, for messages and tests.
+    // Host interface and device in one text, for messages and tests.
     virtual QString Name() const = 0;
+    // Frames per second it plays; the player resamples the song to it when they differ.
+    virtual long Rate() const = 0;
+    // The host interface ("JACK", "ALSA", ...) and the device (for JACK the server's name);
+    // empty for the null output.
+    virtual QString HostApi() const { return {}; }
+    virtual QString Device() const { return {}; }
+    virtual bool IsJack() const { return false; }
+    // True once the device has said that it is gone (a JACK server shutting down). A device
+    // that vanishes silently only stops advancing HeardFrames.
+    virtual bool Lost() const { return false; }
 };
 
 // A monotonic clock for the null output, as time since an arbitrary origin.
 using OutputClock = std::function<std::chrono::nanoseconds()>;
 
-// Builds the output that plays at `rate` frames per second from `source`; empty when no
-// device can take the stream.
+// Builds the output for a song at `rate` frames per second that pulls from `source`; the output
+// may run at a rate of its own (its Rate()). Empty when no device can take the stream.
 using OutputFactory = std::function<std::unique_ptr<AudioOutput>(long rate, IFrameSource& source)>;
 
 // Consumes frames at the pace of its clock on its own thread, with no sound. When the source
@@ -76,11 +91,12 @@ public:
     std::int64_t DueFrames() const override;
     TOutputKind Kind() const override { return TOutputKind::Null; }
     QString Name() const override { return QStringLiteral("null output"); }
+    long Rate() const override { return OutputRate; }
 
 private:
     void Run();
 
-    const long Rate;
+    const long OutputRate;
     IFrameSource& Source;
     const OutputClock Clock;
     std::vector<std::int16_t> Buffer;
@@ -92,9 +108,10 @@ private:
     std::thread Thread;
 };
 
-// Opens a PortAudio stream of 16-bit stereo at `rate` on the preferred device: JACK's default
-// output when a JACK server runs, otherwise the system's default output device. Empty when
-// PortAudio finds no device that accepts the stream.
+// Opens the preferred device for a song at `rate`: the JACK server JACK_DEFAULT_SERVER names (or
+// the default one) when it runs, at the server's rate; otherwise the system's default output
+// device through PortAudio, at `rate` when it takes it and else at the device's own rate.
+// Empty when no device can be opened. Never waits for a device more than about two seconds.
 std::unique_ptr<AudioOutput> OpenDeviceOutput(long rate, IFrameSource& source);
 
 } // namespace lumivox

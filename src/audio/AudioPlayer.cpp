@@ -1,13 +1,23 @@
 // The media player: the command word the UI thread publishes, the decode feeder that fills the
-// ring from the commanded position, and the render step the output's thread runs.
+// ring from the commanded position (resampled to the output's rate), the render step the
+// output's thread runs, and the watch over the device that moves to the null output when the
+// device is lost.
 //
 // Every Stop, Seek and restart is a new "epoch": a command word holding the epoch number, the
 // start frame and whether to play. The feeder seeks the decoder to the start frame and, before
 // writing the first frame of the new epoch, publishes a mark (the epoch and the ring's write
 // index there). The render step drops everything below the mark and plays from it, so no frame
 // of an earlier position is heard after a seek, without the UI thread ever touching the ring.
+//
+// The ring holds frames at the output's rate. Frame k of an epoch is heard at song time
+// start + k / output rate, so the position in song frames is start + k * song rate / output
+// rate (the resampler's output lines up with its input, so there is no delay to subtract).
+// Changing the output always begins a new epoch, so the feeder and the render step take the
+// new rate together.
 #include "audio/AudioPlayer.h"
 
+#include "audio/DeviceOutputSupport.h"
+#include "audio/Resampler.h"
 #include "audio/SampleRing.h"
 #include "audio/SongLength.h"
 
@@ -117,7 +127,7 @@ DecoderHandle OpenDecoder(const QString& path, long rate) {
 struct PlaybackSession final : IFrameSource {
     PlaybackSession(long rate, std::int64_t endFrame, DecoderHandle decoder)
         : Rate(rate), EndFrame(endFrame), Decoder(std::move(decoder)),
-          Chunk(DecodeFrames * SampleRing::Channels), Ring(RingFrames) {}
+          Chunk(DecodeFrames * SampleRing::Channels), Ring(RingFrames), OutRate(rate) {}
 
     ~PlaybackSession() override {
         if (Output)
@@ -157,6 +167,9 @@ struct PlaybackSession final : IFrameSource {
     // Decodes the next frames into Chunk; false once the song's end (or a decoder error)
     // is reached, the frames of that last call included.
     bool DecodeChunk(std::size_t& frames);
+    // A resampler from the song's rate to `outputRate`, fresh for a new stream; none when
+    // the rates are equal.
+    void PrepareResampler(long outputRate);
 
     // --- output thread -------------------------------------------------------------------
 
@@ -166,17 +179,22 @@ struct PlaybackSession final : IFrameSource {
 
     const long Rate;
     const std::int64_t EndFrame;
-    DecoderHandle Decoder;           // feeder thread only, once started
-    std::vector<std::int16_t> Chunk; // feeder thread only
-    std::int64_t DecodedTo = 0;      // song frame after the last decoded one; feeder only
+    DecoderHandle Decoder;                 // feeder thread only, once started
+    std::vector<std::int16_t> Chunk;       // feeder thread only
+    std::int64_t DecodedTo = 0;            // song frame after the last decoded one; feeder only
+    std::unique_ptr<TResampler> Resampler; // feeder only
+    std::vector<std::int16_t> Resampled;   // feeder only
     SampleRing Ring;
+    // The output's rate, set by the UI thread before the command that begins an epoch on it.
+    std::atomic<long> OutRate;
 
     std::atomic<std::uint64_t> Command{0}; // written by the UI thread
     // The output's due frame count when the UI thread gave the command.
     std::atomic<std::int64_t> CommandFrame{0};
     std::atomic<std::uint64_t> Mark{0};            // written by the feeder
     std::atomic<std::uint32_t> DoneEpoch{NoEpoch}; // epoch whose last frame is in the ring
-    // Song frame = device frame + ClockOffset, for the epoch in ClockEpoch (render writes).
+    // Output frames of the epoch heard = device frame + ClockOffset, for the epoch in
+    // ClockEpoch (render writes).
     std::atomic<std::int64_t> ClockOffset{0};
     std::atomic<std::uint32_t> ClockEpoch{NoEpoch};
     std::atomic<bool> Quit{false};
@@ -188,7 +206,8 @@ struct PlaybackSession final : IFrameSource {
     std::uint32_t RenderEpoch = NoEpoch;
     bool Entered = false;        // the ring was cut at this epoch's mark
     bool Started = false;        // the first song frame of this epoch went out
-    std::int64_t SongFrame = 0;  // song frame of the next frame to go out
+    std::int64_t EpochFrame = 0; // output frames of this epoch gone out
+    long RenderRate = 0;         // the output's rate in this epoch
     std::int64_t NextDevice = 0; // device frame the next call starts at, if nothing is padded
     bool Recording = false;
 
@@ -199,6 +218,7 @@ struct PlaybackSession final : IFrameSource {
     std::size_t RecordWanted = 0;
     std::size_t RecordFilled = 0;
     std::int64_t RecordStart = 0;
+    long RecordRate = 0;
 
     // Last, so it is destroyed (and stopped) before anything its thread reads.
     std::unique_ptr<AudioOutput> Output;
@@ -206,18 +226,22 @@ struct PlaybackSession final : IFrameSource {
 
 void PlaybackSession::Feed() {
     std::uint32_t epoch = NoEpoch;
-    std::size_t chunkFrames = 0;  // decoded frames in the chunk
-    std::size_t chunkWritten = 0; // of which are in the ring (or dropped)
-    std::int64_t toDrop = 0;      // frames to discard after a seek that landed early
-    bool decoding = false;        // more frames to decode for this epoch
+    const std::int16_t* pending = nullptr; // frames ready for the ring
+    std::size_t pendingFrames = 0;
+    std::size_t pendingWritten = 0; // of which are in the ring
+    std::int64_t toDrop = 0;        // frames to discard after a seek that landed early
+    bool decoding = false;          // more frames to decode for this epoch
+    bool drained = false;           // the resampler holds nothing more of this epoch
     bool doneMarked = false;
 
     while (!Quit.load(std::memory_order_acquire)) {
         const TCommand command = UnpackCommand(Command.load(std::memory_order_acquire));
         if (command.Epoch != epoch) {
             epoch = command.Epoch;
-            chunkFrames = chunkWritten = 0;
+            pendingFrames = pendingWritten = 0;
             doneMarked = false;
+            drained = false;
+            PrepareResampler(OutRate.load(std::memory_order_acquire));
             const std::optional<std::int64_t> drop = SeekDecoder(command.Start);
             decoding = drop.has_value();
             toDrop = drop.value_or(0);
@@ -226,20 +250,38 @@ void PlaybackSession::Feed() {
         }
 
         bool progressed = false;
-        if (chunkWritten == chunkFrames && decoding) {
-            decoding = DecodeChunk(chunkFrames);
-            chunkWritten = static_cast<std::size_t>(
-                std::min<std::int64_t>(toDrop, static_cast<std::int64_t>(chunkFrames)));
-            toDrop -= static_cast<std::int64_t>(chunkWritten);
+        if (pendingWritten == pendingFrames && decoding) {
+            std::size_t decoded = 0;
+            decoding = DecodeChunk(decoded);
+            const std::size_t skip = static_cast<std::size_t>(
+                std::min<std::int64_t>(toDrop, static_cast<std::int64_t>(decoded)));
+            toDrop -= static_cast<std::int64_t>(skip);
+            pending = Chunk.data() + skip * SampleRing::Channels;
+            pendingFrames = decoded - skip;
+            if (Resampler) {
+                pendingFrames = Resampler->Process(pending, pendingFrames, Resampled.data(),
+                                                   Resampled.size() / SampleRing::Channels);
+                pending = Resampled.data();
+            }
+            pendingWritten = 0;
+            progressed = true;
+        } else if (pendingWritten == pendingFrames && Resampler && !drained) {
+            // The song's end: what the resampler still holds comes out last.
+            pendingFrames =
+                Resampler->Flush(Resampled.data(), Resampled.size() / SampleRing::Channels);
+            pending = Resampled.data();
+            pendingWritten = 0;
+            drained = pendingFrames == 0;
             progressed = true;
         }
-        if (chunkWritten < chunkFrames) {
-            const std::size_t written = Ring.Write(
-                Chunk.data() + chunkWritten * SampleRing::Channels, chunkFrames - chunkWritten);
-            chunkWritten += written;
+        if (pendingWritten < pendingFrames) {
+            const std::size_t written = Ring.Write(pending + pendingWritten * SampleRing::Channels,
+                                                   pendingFrames - pendingWritten);
+            pendingWritten += written;
             progressed = progressed || written > 0;
         }
-        if (!decoding && chunkWritten == chunkFrames && !doneMarked) {
+        if (!decoding && (!Resampler || drained) && pendingWritten == pendingFrames &&
+            !doneMarked) {
             DoneEpoch.store(epoch, std::memory_order_release);
             doneMarked = true;
         }
@@ -254,6 +296,23 @@ void PlaybackSession::Feed() {
                    UnpackCommand(Command.load(std::memory_order_acquire)).Epoch != epoch;
         });
     }
+}
+
+void PlaybackSession::PrepareResampler(long outputRate) {
+    if (outputRate == Rate || outputRate <= 0) {
+        Resampler.reset();
+        return;
+    }
+    if (Resampler && Resampler->OutputRate() == outputRate) {
+        Resampler->Reset();
+        return;
+    }
+    Resampler = std::make_unique<TResampler>(Rate, outputRate);
+    if (!Resampler->IsValid()) {
+        Resampler.reset();
+        return;
+    }
+    Resampled.assign(Resampler->OutputRoomFor(DecodeFrames) * SampleRing::Channels, 0);
 }
 
 std::optional<std::int64_t> PlaybackSession::SeekDecoder(std::int64_t start) {
@@ -297,7 +356,8 @@ std::size_t PlaybackSession::Render(std::int16_t* out, std::size_t frames,
         RenderEpoch = command.Epoch;
         Entered = false;
         Started = false;
-        SongFrame = command.Start;
+        EpochFrame = 0;
+        RenderRate = OutRate.load(std::memory_order_acquire);
         NextDevice = deviceFrame;
     }
     // A device output played silence for frames held back at the last call: the song is
@@ -354,17 +414,18 @@ std::size_t PlaybackSession::Render(std::int16_t* out, std::size_t frames,
 
     if (!Started) {
         Started = true;
-        ClockOffset.store(SongFrame - deviceFrame, std::memory_order_relaxed);
+        ClockOffset.store(EpochFrame - deviceFrame, std::memory_order_relaxed);
         ClockEpoch.store(RenderEpoch, std::memory_order_release);
         int armed = RecordArmed;
         if (RecordState.compare_exchange_strong(armed, RecordRunning, std::memory_order_acq_rel)) {
             Recording = true;
-            RecordStart = SongFrame;
+            RecordStart = command.Start + EpochFrame * Rate / RenderRate;
+            RecordRate = RenderRate;
         }
     }
     if (Recording)
         Record(out, counted);
-    SongFrame += static_cast<std::int64_t>(counted);
+    EpochFrame += static_cast<std::int64_t>(counted);
     NextDevice = deviceFrame + static_cast<std::int64_t>(counted);
     return lead + counted;
 }
@@ -384,20 +445,31 @@ void PlaybackSession::Record(const std::int16_t* frames, std::size_t count) noex
 
 AudioPlayer::AudioPlayer() : AudioPlayer(Options{OpenDeviceOutput, {}}) {}
 
-AudioPlayer::AudioPlayer(Options options) : Opts(std::move(options)) {}
+AudioPlayer::AudioPlayer(Options options) : Opts(std::move(options)) {
+    SilenceSoundLibraryMessages();
+}
 
 AudioPlayer::~AudioPlayer() {
+    Opts.OutputChanged = nullptr; // the window may be half gone already
     Close();
+}
+
+std::chrono::nanoseconds AudioPlayer::Now() const {
+    return Opts.NullClock ? Opts.NullClock() : SteadyNow();
 }
 
 bool AudioPlayer::Open(const QString& path) {
     Close();
     const std::optional<SongInfo> info = MeasureSong(path);
-    if (!info || info->Rate <= 0 || info->Samples <= 0)
+    if (!info || info->Rate <= 0 || info->Samples <= 0) {
+        NotifyOutputChanged();
         return false;
+    }
     DecoderHandle decoder = OpenDecoder(path, info->Rate);
-    if (!decoder)
+    if (!decoder) {
+        NotifyOutputChanged();
         return false;
+    }
 
     auto session = std::make_unique<PlaybackSession>(info->Rate, info->Samples, std::move(decoder));
     Epoch = 0;
@@ -405,32 +477,42 @@ bool AudioPlayer::Open(const QString& path) {
     PlayingWanted = false;
     ReportedEpoch = 0;
     ReportedFrame = -1;
+    WatchHeard = -1;
+    DeviceLost = LossUnreported = false;
     session->Command.store(PackCommand(Epoch, StartFrame, PlayingWanted));
-    session->StartFeeder();
 
     std::unique_ptr<AudioOutput> output;
     if (Opts.DeviceOutput)
         output = Opts.DeviceOutput(info->Rate, *session);
-    if (output && !output->Start())
+    if (output && (output->Rate() <= 0 || !output->Start()))
         output.reset();
     if (!output) {
         output = std::make_unique<NullOutput>(info->Rate, *session, Opts.NullClock);
         output->Start();
     }
+    // Before the feeder's first epoch, which reads it.
+    session->OutRate.store(output->Rate(), std::memory_order_release);
     session->Output = std::move(output);
+    session->StartFeeder();
     SongLengthMs = info->LengthMs;
     Session = std::move(session);
+    NotifyOutputChanged();
     return true;
 }
 
 void AudioPlayer::Close() {
-    if (!Session)
+    if (!Session) {
+        NotifyOutputChanged();
         return;
+    }
     Session.reset(); // stops the output, then the feeder
     SongLengthMs = 0;
     Epoch = 0;
     StartFrame = 0;
     PlayingWanted = false;
+    WatchHeard = -1;
+    DeviceLost = LossUnreported = false;
+    NotifyOutputChanged();
 }
 
 bool AudioPlayer::IsOpen() const {
@@ -443,10 +525,24 @@ void AudioPlayer::Play() {
     SettleFinished();
     if (PlayingWanted)
         return;
-    if (PositionMs() >= LengthMs())
-        PostCommand(0, true, true);
-    else
-        PostCommand(StartFrame, true, false); // the feeder has this position ready already
+    const bool atEnd = PositionMs() >= LengthMs();
+    const std::int64_t from = atEnd ? 0 : StartFrame;
+    // After a loss, or with a device that has said it is gone, the device is tried again;
+    // a new output starts playing from `from` at once.
+    const bool gone = Session->Output->Kind() == TOutputKind::Device && Session->Output->Lost();
+    if ((DeviceLost || gone) && !RegainDevice(from) && gone) {
+        RememberLostDevice();
+        UseOutput(std::make_unique<NullOutput>(Session->Rate, *Session, Opts.NullClock), true,
+                  from);
+        DeviceLost = LossUnreported = true;
+    }
+    if (!PlayingWanted) {
+        if (atEnd)
+            PostCommand(0, true, true);
+        else
+            PostCommand(StartFrame, true, false); // the feeder has this position ready already
+    }
+    NotifyOutputChanged();
 }
 
 void AudioPlayer::Stop() {
@@ -467,6 +563,81 @@ void AudioPlayer::Seek(std::int64_t ms) {
     PostCommand(std::min(frame, Session->EndFrame), PlayingWanted, true);
 }
 
+bool AudioPlayer::PollOutput() {
+    if (!Session)
+        return false;
+    if (LossUnreported) {
+        LossUnreported = false;
+        NotifyOutputChanged();
+        return true;
+    }
+    AudioOutput& output = *Session->Output;
+    if (output.Kind() != TOutputKind::Device || !PlayingWanted || FinishedPlaying()) {
+        WatchHeard = -1;
+        return false;
+    }
+    const std::chrono::nanoseconds now = Now();
+    const std::int64_t heard = output.HeardFrames();
+    if (heard != WatchHeard) {
+        WatchHeard = heard;
+        WatchSince = now;
+        WatchFrame = PositionFrame();
+        if (!output.Lost())
+            return false;
+    }
+    if (!output.Lost() && now - WatchSince < StallLimit)
+        return false;
+    // No show time is lost: the song goes on from where it was heard last, as far on as the
+    // time since then.
+    FailOver(std::min(WatchFrame + FramesIn(now - WatchSince, Session->Rate), Session->EndFrame));
+    NotifyOutputChanged();
+    return true;
+}
+
+void AudioPlayer::RememberLostDevice() {
+    LostHostApi = Session->Output->HostApi();
+    LostDevice = Session->Output->Device();
+    LostJack = Session->Output->IsJack();
+}
+
+void AudioPlayer::FailOver(std::int64_t frame) {
+    RememberLostDevice();
+    UseOutput(std::make_unique<NullOutput>(Session->Rate, *Session, Opts.NullClock), true, frame);
+    DeviceLost = true;
+}
+
+bool AudioPlayer::RegainDevice(std::int64_t frame) {
+    if (!Opts.DeviceOutput)
+        return false;
+    std::unique_ptr<AudioOutput> device = Opts.DeviceOutput(Session->Rate, *Session);
+    if (!device || device->Rate() <= 0)
+        return false;
+    const bool current = Session->Output->Kind() == TOutputKind::Device;
+    if (!UseOutput(std::move(device), current, frame))
+        return false;
+    DeviceLost = LossUnreported = false;
+    return true;
+}
+
+bool AudioPlayer::UseOutput(std::unique_ptr<AudioOutput> output, bool abandonCurrent,
+                            std::int64_t frame) {
+    // The current output lets go of the session before the new one may render from it.
+    if (abandonCurrent)
+        Session->Output->Abandon();
+    else
+        Session->Output->Stop();
+    WatchHeard = -1;
+    for (bool first = true;; first = false) {
+        // The rate first, then the epoch that plays at it, then the output that asks for it.
+        Session->OutRate.store(output->Rate(), std::memory_order_release);
+        Session->Output = std::move(output);
+        PostCommand(frame, true, true);
+        if (Session->Output->Start())
+            return first;
+        output = std::make_unique<NullOutput>(Session->Rate, *Session, Opts.NullClock);
+    }
+}
+
 std::int64_t AudioPlayer::PositionFrame() const {
     if (!Session)
         return 0;
@@ -475,7 +646,10 @@ std::int64_t AudioPlayer::PositionFrame() const {
         return StartFrame;
     const std::int64_t heard =
         Session->Output->HeardFrames() + Session->ClockOffset.load(std::memory_order_acquire);
-    std::int64_t frame = std::clamp(heard, StartFrame, Session->EndFrame);
+    const long outRate = Session->OutRate.load(std::memory_order_relaxed);
+    const std::int64_t song =
+        StartFrame + (outRate == Session->Rate ? heard : heard * Session->Rate / outRate);
+    std::int64_t frame = std::clamp(song, StartFrame, Session->EndFrame);
     if (ReportedEpoch == Epoch)
         frame = std::max(frame, ReportedFrame);
     ReportedEpoch = Epoch;
@@ -511,6 +685,30 @@ TOutputKind AudioPlayer::OutputKind() const {
 
 QString AudioPlayer::OutputName() const {
     return Session ? Session->Output->Name() : QString();
+}
+
+TOutputInfo AudioPlayer::OutputInfo() const {
+    TOutputInfo info;
+    if (!Session)
+        return info;
+    const AudioOutput& output = *Session->Output;
+    info.Kind = output.Kind();
+    info.DeviceRate = output.Rate();
+    info.SongRate = Session->Rate;
+    info.Lost = DeviceLost;
+    info.Jack = DeviceLost ? LostJack : output.IsJack();
+    info.HostApi = DeviceLost ? LostHostApi : output.HostApi();
+    info.Device = DeviceLost ? LostDevice : output.Device();
+    return info;
+}
+
+void AudioPlayer::NotifyOutputChanged() {
+    TOutputInfo now = OutputInfo();
+    if (now == Notified)
+        return;
+    Notified = std::move(now);
+    if (Opts.OutputChanged)
+        Opts.OutputChanged();
 }
 
 bool AudioPlayer::FinishedPlaying() const {
@@ -554,6 +752,7 @@ std::optional<AudioPlayer::TRecording> AudioPlayer::TakeRecording() {
         return std::nullopt;
     TRecording recording;
     recording.StartFrame = Session->RecordStart;
+    recording.Rate = Session->RecordRate;
     recording.Frames.assign(
         Session->RecordBuffer.begin(),
         Session->RecordBuffer.begin() +

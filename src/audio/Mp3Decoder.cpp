@@ -8,6 +8,7 @@
 #include <QtEndian>
 
 #include "audio/Mpg123Handle.h"
+#include "audio/Resampler.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -176,27 +177,49 @@ void TMPEGPlayer::Play(std::int64_t start, std::int64_t end) {
     StopRequested.store(false, std::memory_order_release);
     Position.store(0, std::memory_order_relaxed);
     ++PlayCount;
-    Worker = std::thread(&TMPEGPlayer::Decode, this, out, Frequency, Priority, start,
+    Worker = std::thread(&TMPEGPlayer::Decode, this, out, Frequency,
+                         OutputRate > 0 ? OutputRate : Frequency, Priority, start,
                          end > start ? end : 0);
     PollTimer.start();
 }
 
-void TMPEGPlayer::Decode(std::FILE* out, long rate, TMPEGThreadPriority priority,
+void TMPEGPlayer::Decode(std::FILE* out, long rate, long outputRate, TMPEGThreadPriority priority,
                          std::int64_t start, std::int64_t end) {
     if (const int nice = NiceValue(priority); nice != 0)
         setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), nice);
+    // The range is counted in the stream's frames, before any resampling.
     const std::uint64_t limit =
         end > 0 ? std::min<std::uint64_t>(static_cast<std::uint64_t>(end - start) * BytesPerFrame,
                                           MaxDataBytes)
                 : MaxDataBytes;
     int code = 0;
-    std::uint64_t written = 0;
-    std::vector<unsigned char> buffer(DecodeBufferBytes);
-    if (std::fwrite(WavHeader(rate, 0).data(), 1, WavHeaderBytes, out) != WavHeaderBytes)
+    std::uint64_t consumed = 0; // bytes of the stream's frames decoded
+    std::uint64_t written = 0;  // bytes written to the file's data
+    std::vector<std::int16_t> buffer(DecodeBufferBytes / sizeof(std::int16_t));
+    std::unique_ptr<TResampler> resampler;
+    std::vector<std::int16_t> resampled;
+    if (outputRate != rate) {
+        resampler = std::make_unique<TResampler>(rate, outputRate);
+        if (!resampler->IsValid())
+            code = InternalError;
+        resampled.resize(resampler->OutputRoomFor(DecodeBufferBytes / BytesPerFrame) *
+                         OutputChannels);
+    }
+    auto write = [&](const void* data, std::uint64_t bytes) {
+        bytes = std::min(bytes, MaxDataBytes - written);
+        if (bytes > 0 && std::fwrite(data, 1, bytes, out) != bytes)
+            code = OutputDeviceFailure;
+        written += bytes;
+    };
+    auto writeResampled = [&](std::size_t frames) {
+        write(resampled.data(), static_cast<std::uint64_t>(frames) * BytesPerFrame);
+    };
+    if (std::fwrite(WavHeader(outputRate, 0).data(), 1, WavHeaderBytes, out) != WavHeaderBytes)
         code = OutputDeviceFailure;
-    while (code == 0 && written < limit && !StopRequested.load(std::memory_order_acquire)) {
+    while (code == 0 && consumed < limit && !StopRequested.load(std::memory_order_acquire)) {
         std::size_t done = 0;
-        const int status = mpg123_read(Handle, buffer.data(), buffer.size(), &done);
+        const int status = mpg123_read(Handle, reinterpret_cast<unsigned char*>(buffer.data()),
+                                       DecodeBufferBytes, &done);
         if (status == MPG123_NEW_FORMAT) {
             long newRate = 0;
             int channels = 0;
@@ -207,14 +230,16 @@ void TMPEGPlayer::Decode(std::FILE* out, long rate, TMPEGThreadPriority priority
                 code = InputStreamError;
             continue;
         }
-        const std::uint64_t take = std::min<std::uint64_t>(done, limit - written);
+        const std::uint64_t take = std::min<std::uint64_t>(done, limit - consumed);
         if (take > 0) {
-            if (std::fwrite(buffer.data(), 1, take, out) != take) {
-                code = OutputDeviceFailure;
-                break;
-            }
-            written += take;
-            Position.store(static_cast<std::int64_t>(written / BytesPerFrame),
+            if (resampler)
+                writeResampled(resampler->Process(
+                    buffer.data(), static_cast<std::size_t>(take / BytesPerFrame), resampled.data(),
+                    resampled.size() / OutputChannels));
+            else
+                write(buffer.data(), take);
+            consumed += take;
+            Position.store(static_cast<std::int64_t>(consumed / BytesPerFrame),
                            std::memory_order_relaxed);
         }
         if (status == MPG123_DONE)
@@ -222,8 +247,30 @@ void TMPEGPlayer::Decode(std::FILE* out, long rate, TMPEGThreadPriority priority
         if (status != MPG123_OK)
             code = status == MPG123_ERR_READER ? InputStreamError : InternalError;
     }
+    if (resampler && code == 0) {
+        // What the filter still holds, then exactly as many frames as the stream's length
+        // gives at the new rate (the filter rounds its last frame either way).
+        for (std::size_t frames = 0;
+             (frames = resampler->Flush(resampled.data(), resampled.size() / OutputChannels)) > 0;)
+            writeResampled(frames);
+        const std::uint64_t wanted =
+            (consumed / BytesPerFrame * static_cast<std::uint64_t>(outputRate) +
+             static_cast<std::uint64_t>(rate) / 2) /
+            static_cast<std::uint64_t>(rate) * BytesPerFrame;
+        if (written < wanted) {
+            std::fill(resampled.begin(), resampled.end(), std::int16_t{0});
+            while (code == 0 && written < wanted)
+                write(resampled.data(),
+                      std::min<std::uint64_t>(wanted - written, resampled.size() * 2));
+        } else if (written > wanted) {
+            if (std::fflush(out) != 0 ||
+                ftruncate(fileno(out), static_cast<off_t>(WavHeaderBytes + wanted)) != 0)
+                code = OutputDeviceFailure;
+            written = wanted;
+        }
+    }
     // The header gets the real sizes, also after a stop or an error.
-    const auto header = WavHeader(rate, static_cast<std::uint32_t>(written));
+    const auto header = WavHeader(outputRate, static_cast<std::uint32_t>(written));
     if (std::fseek(out, 0, SEEK_SET) != 0 ||
         std::fwrite(header.data(), 1, WavHeaderBytes, out) != WavHeaderBytes)
         code = code ? code : OutputDeviceFailure;

@@ -1,5 +1,6 @@
 // The decoder component TMPEGPlayer: decodes an MP3 song into a 16-bit stereo WAV file on a
-// thread of its own over libmpg123, and reports progress and the end by polling every 100 ms.
+// thread of its own over libmpg123, at the stream's rate or resampled to another, and reports
+// progress and the end by polling every 100 ms.
 #pragma once
 
 #include <QObject>
@@ -78,6 +79,10 @@ public:
 
     void SetPriority(TMPEGThreadPriority priority) { Priority = priority; }
     void SetOutputDevice(TMPEGOutputDevice device, const QString& path);
+    // The rate of the PCM file written by Play: 0 (the default) for the stream's own rate,
+    // otherwise the stream is resampled to it. The file then holds round(decoded frames x
+    // rate / stream rate) frames; positions and the length stay in the stream's frames.
+    void SetOutputRate(long rate) { OutputRate = rate; }
 
     // Starts decoding frames start..end (end 0: to the end of the stream) into the output
     // file and returns at once. Raises code 2 when no stream is open or decoding runs
@@ -106,8 +111,8 @@ Q_SIGNALS:
 
 private:
     void Poll();
-    void Decode(std::FILE* out, long rate, TMPEGThreadPriority priority, std::int64_t start,
-                std::int64_t end);
+    void Decode(std::FILE* out, long rate, long outputRate, TMPEGThreadPriority priority,
+                std::int64_t start, std::int64_t end);
     [[noreturn]] void Raise(int code);
     void ReleaseHandle();
 
@@ -115,6 +120,7 @@ private:
     QString Name;
     std::int64_t Length = 0;
     long Frequency = 0;
+    long OutputRate = 0;
     TMPEGThreadPriority Priority = TMPEGThreadPriority::Normal;
     TMPEGOutputDevice Device = TMPEGOutputDevice::pcmfile;
     QString OutputPath;

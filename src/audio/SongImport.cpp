@@ -69,12 +69,9 @@ void TSongImport::Activate() {
     try {
         MPEGPlayer1.Open(SongPath);
         MPEGPlayer1.GetLength();
-        if (MPEGPlayer1.GetFrequency() != AcceptedFrequency) {
-            Ui.ErrorAbort(Tr(Mp3ImportText::IncompatibleFormat));
-            MPEGPlayer1.Close();
-            Abandon(TImportOutcome::Refused);
-            return;
-        }
+        // Songs at any rate give peak records of 128 frames at 44.1 kHz, so the timeline's
+        // scale is the same for all of them.
+        MPEGPlayer1.SetOutputRate(PeakSampleRate);
         CreateTempWave();
         MPEGPlayer1.SetOutputDevice(TMPEGOutputDevice::pcmfile, TempWave);
         SetGauge(0, MPEGPlayer1.GetLength());

@@ -23,7 +23,6 @@ enum class TImportMode : std::uint8_t { Decode = 1, LoadPeaks = 2, Abandoned = 1
 enum class TImportOutcome {
     Pending,
     Done,      // the work is done (the dialog's OK)
-    Refused,   // the song's sampling rate is not 44,100 Hz
     Failed,    // the decoder or a file failed; the general error report said why
     Cancelled, // the user cancelled
 };
@@ -31,8 +30,6 @@ enum class TImportOutcome {
 class TSongImport : public QObject {
     Q_OBJECT
 public:
-    static constexpr long AcceptedFrequency = 44100;
-
     // `language` is read whenever a text is shown.
     TSongImport(IUserInterface& ui, const Language& language, TCachePlaces places,
                 QObject* parent = nullptr);
@@ -51,9 +48,9 @@ public:
     QString TempWavePath() const { return TempWave; }
     TMPEGPlayer& Decoder() { return MPEGPlayer1; }
 
-    // The dialog's activation. Decode mode shows Cancel, opens the decoder and checks the
-    // sampling rate; a refused rate shows the error box with Abort and turns the mode to
-    // Abandoned, as does a decoder that cannot open the song. Load mode hides Cancel.
+    // The dialog's activation. Decode mode shows Cancel and opens the decoder, which writes
+    // the song at the waveform's rate (PeakSampleRate) whatever the song's own; a decoder
+    // that cannot open the song turns the mode to Abandoned. Load mode hides Cancel.
     void Activate();
     // The dialog's 100 ms timer after activation: starts decoding, loads the peak file, or
     // ends an abandoned session.

@@ -13,8 +13,6 @@ TCacheResult FromOutcome(TImportOutcome outcome) {
     switch (outcome) {
     case TImportOutcome::Done:
         return TCacheResult::Built;
-    case TImportOutcome::Refused:
-        return TCacheResult::Refused;
     case TImportOutcome::Cancelled:
         return TCacheResult::Cancelled;
     case TImportOutcome::Pending:

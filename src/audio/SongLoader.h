@@ -44,7 +44,6 @@ enum class TCacheResult {
     None,      // nothing loaded yet
     Reused,    // a current cache was found
     Built,     // the song was decoded and the cache written
-    Refused,   // the sampling rate is not 44,100 Hz; nothing was written
     Failed,    // decoding or writing failed; nothing was written
     Cancelled, // the user cancelled decoding; nothing was written
     NoSong,    // the song file does not exist

@@ -23,8 +23,9 @@ using TPeakPair = std::pair<std::int32_t, std::int32_t>;
 // The loaded waveform: three pairs per peak record, in this order: end, maximum, minimum.
 using TWavePeaks = std::vector<TPeakPair>;
 
-inline constexpr int PeakBlockFrames = 128; // sample frames per peak record
-inline constexpr int PeakBlockBytes = 512;  // bytes of 16-bit stereo data per record
+inline constexpr long PeakSampleRate = 44100; // frames per second the peak records count
+inline constexpr int PeakBlockFrames = 128;   // sample frames per peak record
+inline constexpr int PeakBlockBytes = 512;    // bytes of 16-bit stereo data per record
 inline constexpr int PeakRecordBytes = 6;
 inline constexpr int PairsPerRecord = 3;
 inline constexpr int DateFileBytes = 8;

@@ -145,10 +145,14 @@ TEST_F(DevicePlayerTest, PlayAtTheEndStartsFromTheBeginning) {
     EXPECT_NEAR(Player.PositionMs(), elapsed, ToleranceMs);
 }
 
-TEST_F(DevicePlayerTest, ASongAtARateTheDeviceRefusesStillKeepsTheClock) {
-    // The JACK dummy server runs at 44.1 kHz only; a 48 kHz song goes to another device or,
-    // with none, to the null output, and the show clock runs all the same.
+TEST_F(DevicePlayerTest, ASongAtAnotherRateThanTheDevicesPlaysOnItResampled) {
+    // A 48 kHz song on the device: it plays there at the device's rate, in song time.
     ASSERT_TRUE(Player.Open(FixturePath("song_48k.mp3")));
+    const TOutputInfo info = Player.OutputInfo();
+    EXPECT_EQ(info.Kind, TOutputKind::Device) << Player.OutputName().toStdString();
+    EXPECT_EQ(info.SongRate, 48000);
+    EXPECT_GT(info.DeviceRate, 0);
+    EXPECT_FALSE(info.Lost);
     const std::int64_t elapsed = PlayFor(500);
     EXPECT_EQ(Player.Mode(), TMediaMode::Playing) << Player.OutputName().toStdString();
     EXPECT_NEAR(Player.PositionMs(), elapsed, ToleranceMs) << Player.OutputName().toStdString();

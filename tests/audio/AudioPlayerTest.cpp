@@ -262,6 +262,7 @@ public:
     std::int64_t DueFrames() const override { return 0; }
     TOutputKind Kind() const override { return TOutputKind::Device; }
     QString Name() const override { return QStringLiteral("refusing"); }
+    long Rate() const override { return 44100; }
 
 private:
     bool& Destroyed;

@@ -99,14 +99,14 @@ TEST_F(ImportDialogTest, CancelOrEscapeWhileDecodingStopsAndLeavesNothing) {
     }
 }
 
-TEST_F(ImportDialogTest, ARefusedRateShowsTheAbortBoxAndEndsWithCancel) {
+TEST_F(ImportDialogTest, ASongAtAnotherRateIsDecodedLikeAnyOther) {
     const QString song = Folder.AddSong("song_48k.mp3", "wide.mp3");
     TSongImport session(Ui, Lang, Folder.Places);
-    EXPECT_FALSE(RunDecode(session, song));
-    EXPECT_EQ(session.Mode(), TImportMode::Abandoned);
-    EXPECT_EQ(session.Outcome(), TImportOutcome::Refused);
-    EXPECT_EQ(Ui.Texts(ScriptedUserInterface::Event::ErrorAbort).size(), 1);
-    EXPECT_EQ(Folder.SongFiles(), QStringList{"wide.mp3"});
+    EXPECT_TRUE(RunDecode(session, song));
+    EXPECT_EQ(session.Outcome(), TImportOutcome::Done);
+    EXPECT_TRUE(Ui.Texts(ScriptedUserInterface::Event::ErrorAbort).isEmpty());
+    EXPECT_EQ(Folder.SongFiles(), (QStringList{"wide.mp3", "wide.nfo", "wide.pks"}));
+    EXPECT_TRUE(Folder.ProgramFiles().isEmpty());
 }
 
 TEST_F(ImportDialogTest, LoadSongShowsTheDialogForEachMode) {

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <sys/stat.h>
 
 #include <memory>
@@ -75,8 +77,11 @@ protected:
     }
 
     // Records a song of `frames` sample frames gives.
+    // One record per 128 frames of the song brought to 44.1 kHz, and one more.
     static std::int64_t RecordsFor(const QString& song) {
-        return MeasureSong(song)->Samples * 4 / PeakBlockBytes + 1;
+        const std::optional<SongInfo> info = MeasureSong(song);
+        const std::int64_t frames = (info->Samples * PeakSampleRate + info->Rate / 2) / info->Rate;
+        return frames / PeakBlockFrames + 1;
     }
     static std::vector<TImportMode> DecodeThenLoad() {
         return {TImportMode::Decode, TImportMode::LoadPeaks};
@@ -157,25 +162,33 @@ TEST_F(SongLoaderTest, TouchingTheSongOrLosingACacheFileDecodesAgain) {
     EXPECT_TRUE(Folder.ProgramFiles().isEmpty());
 }
 
-TEST_F(SongLoaderTest, A48kHzSongIsRefusedAndTheWaveformStays) {
-    ASSERT_TRUE(Loader->LoadSong(Folder.AddSong("song_10s.mp3", "first.mp3")));
-    const TWavePeaks before = Loader->WavePeaks;
-    const QString beforeFile = Loader->PeakFileName;
-    Runner.Clear();
-
-    // The song still opens for playback; only its waveform is refused.
-    EXPECT_TRUE(Loader->LoadSong(Folder.AddSong("song_48k.mp3", "wide.mp3")));
-    EXPECT_EQ(Loader->LastCache(), TCacheResult::Refused);
-    EXPECT_EQ(Ui.Texts(ScriptedUserInterface::Event::ErrorAbort),
-              QStringList{"MP3 file format is not a compatible format with Lumivox Editor "
-                          "(44100 kHz - 16 bit - Stereo)"});
-    EXPECT_EQ(Runner.Outcomes.front(), TImportOutcome::Refused);
-    EXPECT_EQ(Loader->PeakFileName, beforeFile);
-    EXPECT_EQ(Loader->WavePeaks, before);
-    EXPECT_EQ(Folder.SongFiles(), (QStringList{"first.mp3", "first.nfo", "first.pks", "wide.mp3"}));
-    EXPECT_FALSE(QFileInfo::exists(Folder.Places.UserCacheFolder));
-    EXPECT_TRUE(Folder.ProgramFiles().isEmpty());
-    EXPECT_EQ(Doc.SlotCount, 51);
+TEST_F(SongLoaderTest, SongsAtOtherRatesGetAWaveformAt44kHz) {
+    for (const auto& [fixture, rate] :
+         {std::pair{"song_48k.mp3", 48000L}, std::pair{"song_levels_22k_mono.mp3", 22050L}}) {
+        Runner.Clear();
+        Ui.Events.clear();
+        const QString song = Folder.AddSong(fixture, "wide.mp3");
+        ASSERT_TRUE(Loader->LoadSong(song)) << fixture;
+        const std::optional<SongInfo> info = MeasureSong(song);
+        ASSERT_EQ(info->Rate, rate) << fixture << ": the fixture is not at the rate it should be";
+        EXPECT_EQ(Loader->LastCache(), TCacheResult::Built) << fixture;
+        EXPECT_EQ(Runner.Outcomes, (std::vector{TImportOutcome::Done, TImportOutcome::Done}));
+        EXPECT_TRUE(Errors().isEmpty()) << Errors().join(';').toStdString();
+        EXPECT_TRUE(Ui.Texts(ScriptedUserInterface::Event::ErrorAbort).isEmpty());
+        EXPECT_EQ(Loader->PeakFileName, Folder.Song("wide.pks"));
+        EXPECT_TRUE(CacheIsCurrent(Folder.Song("wide.pks"), song));
+        // The song's length is its own; the records cover that length at 44.1 kHz.
+        EXPECT_EQ(Player.LengthMs(), info->LengthMs) << fixture;
+        EXPECT_EQ(Doc.SlotCount, SlotCountForLength(info->LengthMs)) << fixture;
+        const std::int64_t records = PeakRecordCount(Loader->WavePeaks);
+        EXPECT_EQ(records, RecordsFor(song)) << fixture;
+        EXPECT_NEAR(static_cast<double>(records - 1) * PeakBlockFrames * 1000.0 / PeakSampleRate,
+                    static_cast<double>(info->LengthMs), 3.0)
+            << fixture;
+        EXPECT_EQ(QFileInfo(Folder.Song("wide.pks")).size(), records * PeakRecordBytes);
+        EXPECT_TRUE(Folder.ProgramFiles().isEmpty());
+        ASSERT_TRUE(QFile::remove(Folder.Song("wide.pks")));
+    }
 }
 
 TEST_F(SongLoaderTest, BrokenOrMissingSongsFailWithoutLeavingFiles) {
@@ -227,26 +240,52 @@ TEST_F(SongLoaderTest, SlotCountAndRecordsFollowTheSong) {
     EXPECT_EQ(PeakRecordCount(Loader->WavePeaks), MeasureSong(mono)->Samples / PeakBlockFrames + 1);
 }
 
-TEST_F(SongLoaderTest, PeaksFollowTheLoudnessOfTheSong) {
+TEST_F(SongLoaderTest, PeaksFollowTheLoudnessOfTheSongAtEveryRate) {
     // One second each of silence, a tone at -30 dB and a tone at -1 dB; a record is 128
-    // frames, so each second spans about 345 records.
+    // frames at 44.1 kHz, so each second spans about 345 records, whatever the song's rate.
     ASSERT_TRUE(Loader->LoadSong(Folder.AddSong("song_levels.mp3", "levels.mp3")));
-    const TWavePeaks& peaks = Loader->WavePeaks;
-    ASSERT_EQ(PeakRecordCount(peaks), 1034);
-    auto max = [&](int record) { return peaks[3 * record + 1]; };
-    auto min = [&](int record) { return peaks[3 * record + 2]; };
-    for (int r = 10; r < 330; ++r) {
-        ASSERT_EQ(max(r), TPeakPair(0, 0)) << r;
-        ASSERT_EQ(min(r), TPeakPair(0, 0)) << r;
+    const TWavePeaks reference = Loader->WavePeaks;
+    ASSERT_EQ(PeakRecordCount(reference), 1034);
+    for (const char* fixture :
+         {"song_levels.mp3", "song_levels_48k.mp3", "song_levels_22k_mono.mp3"}) {
+        ASSERT_TRUE(Loader->LoadSong(Folder.AddSong(fixture, "other.mp3"))) << fixture;
+        const TWavePeaks& peaks = Loader->WavePeaks;
+        ASSERT_NEAR(PeakRecordCount(peaks), 1034, 1) << fixture;
+        auto max = [&](int record) { return peaks[3 * record + 1]; };
+        auto min = [&](int record) { return peaks[3 * record + 2]; };
+        for (int r = 10; r < 330; ++r) {
+            ASSERT_EQ(max(r), TPeakPair(0, 0)) << fixture << " " << r;
+            ASSERT_EQ(min(r), TPeakPair(0, 0)) << fixture << " " << r;
+        }
+        for (int r = 360; r < 680; ++r) {
+            ASSERT_TRUE(max(r).first >= 1 && max(r).first <= 8) << r << " " << max(r).first;
+            ASSERT_TRUE(min(r).second <= -1 && min(r).second >= -8) << r << " " << min(r).second;
+        }
+        int unlike = 0;
+        for (int r = 700; r < 1020; ++r) {
+            ASSERT_GE(max(r).first, 100) << fixture << " " << r;
+            ASSERT_LE(min(r).second, -100) << fixture << " " << r;
+            ASSERT_EQ(peaks[3 * r], TPeakPair(0, 0)) << r; // end values are always 0
+            // The same tone gives the same peaks as the 44.1 kHz song, within what the
+            // encoder and the resampler change.
+            unlike += std::abs(max(r).first - reference[3 * r + 1].first) > 3 ||
+                      std::abs(min(r).second - reference[3 * r + 2].second) > 3;
+        }
+        EXPECT_EQ(unlike, 0) << fixture;
+        // The loud tone begins where it begins in the 44.1 kHz song.
+        auto firstLoud = [](const TWavePeaks& data) {
+            for (std::int64_t r = 0; r < PeakRecordCount(data); ++r)
+                if (data[3 * r + 1].first >= 50)
+                    return r;
+            return std::int64_t{-1};
+        };
+        EXPECT_NEAR(firstLoud(peaks), firstLoud(reference), 2) << fixture;
     }
-    for (int r = 360; r < 680; ++r) {
-        ASSERT_TRUE(max(r).first >= 1 && max(r).first <= 8) << r << " " << max(r).first;
-        ASSERT_TRUE(min(r).second <= -1 && min(r).second >= -8) << r << " " << min(r).second;
-    }
-    for (int r = 700; r < 1020; ++r) {
-        ASSERT_GE(max(r).first, 100) << r;
-        ASSERT_LE(min(r).second, -100) << r;
-        ASSERT_EQ(peaks[3 * r], TPeakPair(0, 0)) << r; // end values are always 0
+    // A mono song shows the same peaks on both channels.
+    const TWavePeaks& mono = Loader->WavePeaks;
+    for (std::int64_t r = 0; r < PeakRecordCount(mono); ++r) {
+        ASSERT_EQ(mono[3 * r + 1].first, mono[3 * r + 1].second) << r;
+        ASSERT_EQ(mono[3 * r + 2].first, mono[3 * r + 2].second) << r;
     }
 }
 

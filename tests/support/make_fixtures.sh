@@ -27,17 +27,32 @@ make_song song_vbr 20 44100 2 -V 2
 
 # One second each of silence, a quiet tone (-30 dB) and a loud one (-1 dB): the waveform
 # data must follow the loudness. The silence is made without dither, so it stays digital
-# silence.
-if [ ! -s song_levels.mp3 ]; then
-    sox -q -D -n -r 44100 -c 2 -b 16 levels_silence.wav trim 0 1
-    sox -q -n -r 44100 -c 2 -b 16 levels_quiet.wav synth 1 sine 440 gain -30
-    sox -q -n -r 44100 -c 2 -b 16 levels_loud.wav synth 1 sine 440 gain -1
-    sox -q levels_silence.wav levels_quiet.wav levels_loud.wav levels.wav
-    lame --quiet -b 192 levels.wav song_levels.tmp.mp3
-    mv song_levels.tmp.mp3 song_levels.mp3
-    rm -f levels_silence.wav levels_quiet.wav levels_loud.wav levels.wav
-fi
+# silence. Made at 44.1 kHz stereo, and at other rates to check that they give the same
+# waveform.
+# name, rate, channels, lame options
+make_levels() {
+    local name=$1 rate=$2 channels=$3
+    shift 3
+    [ -s "$name.mp3" ] && return 0
+    sox -q -D -n -r "$rate" -c "$channels" -b 16 "$name.silence.wav" trim 0 1
+    sox -q -n -r "$rate" -c "$channels" -b 16 "$name.quiet.wav" synth 1 sine 440 gain -30
+    sox -q -n -r "$rate" -c "$channels" -b 16 "$name.loud.wav" synth 1 sine 440 gain -1
+    sox -q "$name.silence.wav" "$name.quiet.wav" "$name.loud.wav" "$name.wav"
+    lame --quiet "$@" "$name.wav" "$name.tmp.mp3"
+    mv "$name.tmp.mp3" "$name.mp3"
+    rm -f "$name.silence.wav" "$name.quiet.wav" "$name.loud.wav" "$name.wav"
+}
+make_levels song_levels 44100 2 -b 192
+make_levels song_levels_48k 48000 2 -b 192
+make_levels song_levels_22k_mono 22050 1 -b 64
 
+# A steady 1 kHz tone, to find its pitch in what a device at another rate receives.
+if [ ! -s song_tone_1k.mp3 ]; then
+    sox -q -n -r 44100 -c 2 -b 16 tone_1k.wav synth 6 sine 1000 gain -6
+    lame --quiet -b 192 tone_1k.wav song_tone_1k.tmp.mp3
+    mv song_tone_1k.tmp.mp3 song_tone_1k.mp3
+    rm -f tone_1k.wav
+fi
 if [ ! -s song_truncated.mp3 ]; then
     head -c 20000 song_10s.mp3 > song_truncated.mp3
 fi

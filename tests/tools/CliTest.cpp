@@ -243,17 +243,25 @@ TEST_F(CliTest, PeaksBuildsTheCacheOnceAsProjectsOpenSongs) {
     EXPECT_EQ(QFileInfo(pks).size(), records * 6);
 }
 
-TEST_F(CliTest, PeaksRefusesSongsItCannotUse) {
+TEST_F(CliTest, PeaksBuildsTheWaveformOfASongAtAnotherRateAt44kHz) {
     const QString wide = Dir.filePath(QStringLiteral("wide.mp3"));
     ASSERT_TRUE(QFile::copy(FixturePath("song_48k.mp3"), wide));
-    CliRun run = Cli({"peaks", wide});
-    EXPECT_EQ(run.Code, 2);
-    EXPECT_TRUE(run.Err.contains("MP3 file format is not a compatible format"))
-        << run.Err.toStdString();
-    EXPECT_FALSE(QFile::exists(Dir.filePath(QStringLiteral("wide.pks"))));
-    EXPECT_FALSE(QFile::exists(Dir.filePath(QStringLiteral("wide.nfo"))));
+    const std::optional<SongInfo> info = MeasureSong(wide);
+    ASSERT_EQ(info->Rate, 48000);
+    const std::int64_t records = (info->Samples * 44100 + 24000) / 48000 / 128 + 1;
+    const CliRun run = Cli({"peaks", wide});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    EXPECT_TRUE(run.Err.isEmpty()) << run.Err.toStdString();
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("Records:    %1\n").arg(records)))
+        << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("Length:     %1 ms\n").arg(info->LengthMs)));
+    EXPECT_TRUE(run.Out.contains("Song rate:  48000 Hz\n")) << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains("Cache:      built\n"));
+    EXPECT_EQ(QFileInfo(Dir.filePath(QStringLiteral("wide.pks"))).size(), records * 6);
+}
 
-    run = Cli({"peaks", FixturePath("not_an_mp3.mp3")});
+TEST_F(CliTest, PeaksRefusesSongsItCannotUse) {
+    CliRun run = Cli({"peaks", FixturePath("not_an_mp3.mp3")});
     EXPECT_EQ(run.Code, 2);
     EXPECT_TRUE(run.Err.contains("Input stream error")) << run.Err.toStdString();
 

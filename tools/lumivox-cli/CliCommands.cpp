@@ -308,12 +308,14 @@ int CommandPeaks(const QStringList& args) {
     SongOpening opening{doc, ui};
     const bool opened = opening.Songs.LoadSong(a.Positional[0]);
     const TCacheResult cache = opening.Songs.LastCache();
-    // A refused or failed song has had its message printed already.
+    // A failed song has had its message printed already.
     if (!opened || (cache != TCacheResult::Reused && cache != TCacheResult::Built))
         return ExitRefused;
     Print(stdout, QStringLiteral("Peak file:  %1").arg(opening.Songs.PeakFileName));
     Print(stdout, QStringLiteral("Records:    %1").arg(PeakRecordCount(opening.Songs.WavePeaks)));
     Print(stdout, QStringLiteral("Length:     %1 ms").arg(opening.Player.LengthMs()));
+    if (const std::optional<SongInfo> song = MeasureSong(a.Positional[0]))
+        Print(stdout, QStringLiteral("Song rate:  %1 Hz").arg(song->Rate));
     Print(stdout, QStringLiteral("Slot count: %1").arg(doc.SlotCount));
     Print(stdout, QStringLiteral("Cache:      %1")
                       .arg(cache == TCacheResult::Reused ? QStringLiteral("reused")

@@ -1,0 +1,181 @@
+// The PortAudio output for sound devices other than a JACK server (ALSA, and through it
+// PulseAudio or PipeWire): every PortAudio call on the device worker, the stream at the song's
+// rate when the device takes it and at the device's own rate otherwise.
+#include "audio/DeviceOutputSupport.h"
+
+#include <pa_jack.h>
+#include <portaudio.h>
+
+#include <cstring>
+#include <vector>
+
+namespace lumivox {
+
+namespace {
+
+// What the PortAudio callback sees. It lives until the stream has been closed on the device
+// worker.
+struct PortAudioCore {
+    explicit PortAudioCore(IFrameSource& source) : Gate(source) {}
+
+    TSourceGate Gate;
+    THeardCounter Counter;
+    bool Initialised = false;
+    PaStream* Stream = nullptr;
+    long Rate = 0;
+    double StreamLatency = 0.0;
+    QString HostApi;
+    QString Device;
+    std::int64_t Handed = 0; // callback thread only
+
+    static int Callback(const void*, void* output, unsigned long frames,
+                        const PaStreamCallbackTimeInfo* timeInfo, PaStreamCallbackFlags,
+                        void* self) {
+        static_cast<PortAudioCore*>(self)->Process(static_cast<std::int16_t*>(output),
+                                                   static_cast<std::size_t>(frames), timeInfo);
+        return paContinue;
+    }
+
+    void Process(std::int16_t* out, std::size_t frames,
+                 const PaStreamCallbackTimeInfo* timeInfo) noexcept {
+        if (!Gate.Started()) {
+            std::memset(out, 0, frames * 2 * sizeof(std::int16_t));
+            return;
+        }
+        const std::size_t filled = Gate.Render(out, frames, Handed);
+        std::memset(out + filled * 2, 0, (frames - filled) * 2 * sizeof(std::int16_t));
+        Handed += static_cast<std::int64_t>(frames);
+
+        // Time until the first frame of this buffer reaches the listener, as the host reports
+        // it; the stream's nominal latency when the host gives no usable times.
+        double latency = StreamLatency;
+        if (timeInfo && timeInfo->outputBufferDacTime > 0.0 && timeInfo->currentTime > 0.0) {
+            const double reported = timeInfo->outputBufferDacTime - timeInfo->currentTime;
+            if (reported >= 0.0 && reported < 2.0)
+                latency = reported;
+        }
+        Counter.Publish(Handed, HeardEndFor(frames, Rate, latency));
+    }
+};
+
+// Device worker only.
+void CloseStream(PortAudioCore& core) {
+    if (core.Stream) {
+        // Abort rather than drain: the frames still queued are not wanted.
+        Pa_AbortStream(core.Stream);
+        Pa_CloseStream(core.Stream);
+        core.Stream = nullptr;
+    }
+    if (core.Initialised)
+        Pa_Terminate();
+    core.Initialised = false;
+}
+
+bool OpenStreamOn(PortAudioCore& core, PaDeviceIndex device, double rate) {
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+    if (!info || info->maxOutputChannels < 2)
+        return false;
+    PaStreamParameters parameters{};
+    parameters.device = device;
+    parameters.channelCount = 2;
+    parameters.sampleFormat = paInt16;
+    parameters.suggestedLatency = info->defaultHighOutputLatency;
+    if (Pa_OpenStream(&core.Stream, nullptr, &parameters, rate, paFramesPerBufferUnspecified,
+                      paNoFlag, &PortAudioCore::Callback, &core) != paNoError) {
+        core.Stream = nullptr;
+        return false;
+    }
+    const PaStreamInfo* stream = Pa_GetStreamInfo(core.Stream);
+    core.StreamLatency = stream ? stream->outputLatency : 0.0;
+    core.Rate = static_cast<long>(stream && stream->sampleRate > 0 ? stream->sampleRate : rate);
+    const PaHostApiInfo* host = Pa_GetHostApiInfo(info->hostApi);
+    core.HostApi = QString::fromUtf8(host ? host->name : "?");
+    core.Device = QString::fromUtf8(info->name);
+    return true;
+}
+
+// Device worker: initialises PortAudio and opens and starts the stream on the default output
+// device; the callback plays silence until the output is started.
+std::shared_ptr<PortAudioCore> OpenStream(IFrameSource& source, long rate) {
+    SilenceSoundLibraryMessages();
+    auto core = std::make_shared<PortAudioCore>(source);
+    // PortAudio brings up its JACK interface too when a server runs; it is never used for a
+    // stream (see OpenPortAudioOutput), but shows under the editor's name in the graph.
+    PaJack_SetClientName("Lumivox Editor");
+    core->Initialised = Pa_Initialize() == paNoError;
+    SilenceSoundLibraryMessages(); // PortAudio has put its own JACK message handler in place
+    if (!core->Initialised)
+        return nullptr;
+    const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
+    const PaDeviceInfo* info = device != paNoDevice ? Pa_GetDeviceInfo(device) : nullptr;
+    const PaHostApiInfo* host = info ? Pa_GetHostApiInfo(info->hostApi) : nullptr;
+    bool opened = false;
+    if (host && host->type != paJACK) {
+        opened =
+            OpenStreamOn(*core, device, static_cast<double>(rate)) ||
+            (info->defaultSampleRate > 0 && static_cast<long>(info->defaultSampleRate) != rate &&
+             OpenStreamOn(*core, device, info->defaultSampleRate));
+    }
+    if (!opened || Pa_StartStream(core->Stream) != paNoError) {
+        CloseStream(*core);
+        return nullptr;
+    }
+    return core;
+}
+
+class PortAudioOutput final : public AudioOutput {
+public:
+    explicit PortAudioOutput(std::shared_ptr<PortAudioCore> core)
+        : Core(std::move(core)), Rates(Core->Rate), Host(Core->HostApi), Dev(Core->Device) {}
+    ~PortAudioOutput() override { Stop(); }
+
+    PortAudioOutput(const PortAudioOutput&) = delete;
+    PortAudioOutput& operator=(const PortAudioOutput&) = delete;
+
+    bool Start() override {
+        if (!Core)
+            return false;
+        Core->Gate.Start();
+        return true;
+    }
+
+    void Stop() override { Release(true); }
+    void Abandon() override { Release(false); }
+
+    std::int64_t HeardFrames() const override { return Counter().Heard(Rates); }
+    std::int64_t DueFrames() const override { return Counter().HandedFrames(); }
+    TOutputKind Kind() const override { return TOutputKind::Device; }
+    QString Name() const override { return Host + QStringLiteral(": ") + Dev; }
+    long Rate() const override { return Rates; }
+    QString HostApi() const override { return Host; }
+    QString Device() const override { return Dev; }
+
+private:
+    const THeardCounter& Counter() const { return Core ? Core->Counter : Finished; }
+
+    void Release(bool wait) {
+        if (!Core)
+            return;
+        Core->Gate.Detach();
+        Finished.Publish(Core->Counter.HandedFrames(), 0);
+        CloseOnWorker(std::move(Core), CloseStream, wait);
+    }
+
+    std::shared_ptr<PortAudioCore> Core;
+    const long Rates;
+    const QString Host;
+    const QString Dev;
+    THeardCounter Finished;
+};
+
+} // namespace
+
+std::unique_ptr<AudioOutput> OpenPortAudioOutput(long rate, IFrameSource& source) {
+    std::shared_ptr<PortAudioCore> core = OpenOnWorker<PortAudioCore>(
+        [&source, rate] { return OpenStream(source, rate); }, CloseStream);
+    if (!core)
+        return nullptr;
+    return std::make_unique<PortAudioOutput>(std::move(core));
+}
+
+} // namespace lumivox
