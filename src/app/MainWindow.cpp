@@ -114,10 +114,15 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
 
     // Start-up: no anchor, selection commands off; an unsaved, unmodified English project.
     Doc.Project.Name = Text(TextTable::CommonTexts, CommonText::NewProject, Language::English);
+    AudioPlayer::Options audio{OpenDeviceOutput, {}};
     if (Options.SilentAudio)
-        MediaPlayer = std::make_unique<AudioPlayer>(AudioPlayer::Options{{}, Options.NullClock});
-    else
-        MediaPlayer = std::make_unique<AudioPlayer>();
+        audio = AudioPlayer::Options{{}, Options.NullClock};
+    // The status bar is built later; until then there is nothing to show.
+    audio.OutputChanged = [this] {
+        if (SoundOutput)
+            ShowSoundOutput();
+    };
+    MediaPlayer = std::make_unique<AudioPlayer>(std::move(audio));
     if (Options.HeadlessImport) {
         Runner = std::make_unique<HeadlessImportRunner>(*Ui);
     } else {
@@ -342,6 +347,8 @@ QWidget* TForm1::BuildStatusBar() {
     StaticText3->setFixedWidth(81);
     Label8 = Caption("Label8", bar);
     Label8->setText(QStringLiteral("MIDI :"));
+    SoundOutput = Caption("SoundOutput", bar);
+    SoundOutput->setTextFormat(Qt::PlainText);
     Shape1 = new QFrame(bar);
     Shape1->setObjectName(QStringLiteral("Shape1"));
     Shape1->setFixedSize(17, 9);
@@ -363,7 +370,8 @@ QWidget* TForm1::BuildStatusBar() {
     row->addSpacing(12);
     row->addWidget(Label8);
     row->addWidget(Shape1);
-    row->addStretch(1);
+    row->addSpacing(12);
+    row->addWidget(SoundOutput, 1);
     row->addWidget(Image4);
     return bar;
 }
@@ -526,6 +534,7 @@ void TForm1::ApplyLanguage() {
     auto text = [this](TextTable table, int entry) { return Text(table, entry, Lang); };
     Label10->setText(text(TextTable::StatusLabels, 2));
     Label3->setText(text(TextTable::StatusLabels, 3));
+    ShowSoundOutput();
     const std::array<QToolButton*, 16> buttons = {
         SpeedButton5, SpeedButton6,  SpeedButton1,  SpeedButton2,  SpeedButton3, SpeedButton15,
         SpeedButton9, SpeedButton10, SpeedButton14, SpeedButton13, SpeedButton8, SpeedButton4,

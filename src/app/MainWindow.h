@@ -6,6 +6,7 @@
 #include "app/MainMenus.h"
 #include "app/ProjectLifecycle.h"
 #include "audio/AudioOutput.h"
+#include "audio/AudioPlayer.h"
 #include "audio/MediaPlayer.h"
 #include "audio/SongImport.h"
 #include "audio/SongLoader.h"
@@ -88,6 +89,7 @@ public:
     ShowDocument& Document() { return Doc; }
     ProjectLifecycle& Lifecycle() { return *Life; }
     IMediaPlayer& Player() { return *MediaPlayer; }
+    AudioPlayer& Audio() { return *MediaPlayer; }
     TMainMenus& Menus() { return *Menu; }
     Language CurrentLanguage() const { return Lang; }
     QString ComPortName() const;
@@ -221,6 +223,9 @@ private:
     void CheckLanguageItem();
     void UpdateZoomLabels();
     void ShowRealTimeMode(bool on);
+    // The status bar's sound output and the warning when the device was lost.
+    void ShowSoundOutput();
+    void WarnSoundDeviceLost();
     void BuildSerialPortEntries();
     void ChoosePort(const QString& portName);
     void SelectDevicePort(const QString& path);
@@ -246,7 +251,7 @@ private:
     IUserInterface* Ui = nullptr;
     std::unique_ptr<IProjectPropertiesEditor> OwnProperties;
     IProjectPropertiesEditor* Properties = nullptr;
-    std::unique_ptr<IMediaPlayer> MediaPlayer;
+    std::unique_ptr<AudioPlayer> MediaPlayer;
     TOKBottomDlg* ImportDialog = nullptr;
     std::unique_ptr<IImportRunner> Runner;
     std::unique_ptr<SongLoader> Loader;
@@ -293,6 +298,7 @@ private:
     // Status bar.
     QLabel *Label10, *StaticText7, *Label3, *StaticText3, *Label8;
     QFrame* Shape1;
+    QLabel* SoundOutput = nullptr; // which sound output plays the song
     QLabel* Image4;
     // Timers.
     QTimer *Timer1, *Timer2, *Timer3;

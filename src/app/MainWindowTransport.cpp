@@ -29,6 +29,8 @@ void TForm1::ConnectTransport() {
     ShowTick->SetRecorder([this](TFullTrack& track, int slot) {
         Midi->RecordLiveInput(track, slot, TransportControl->RecordMode());
     });
+    ShowTick->SetOutputWatch([this] { return MediaPlayer->PollOutput(); });
+    connect(ShowTick, &ShowClock::OutputLost, this, &TForm1::WarnSoundDeviceLost);
     // Resizing the views stops the paging until the cursor is in view again.
     connect(Scroll, &TimelineScroll::ViewSizeChanged, this, [&t] { t.ClearFollow(); });
     connect(Timer2, &QTimer::timeout, this, [this] {
@@ -72,6 +74,40 @@ void TForm1::ShowTime(std::int64_t positionMs) {
 void TForm1::PlaceMarkers(std::int64_t cursorX, std::int64_t cueX) {
     RulerArea->SetPlayCursorX(cursorX);
     RulerArea->SetCueX(cueX);
+}
+
+namespace {
+
+// The sound output as the operator knows it: the JACK server, or the host's device.
+QString DeviceName(const TOutputInfo& info, Language language) {
+    if (info.Jack)
+        return Text(TextTable::Extra, ExtraText::JackServer, language) + QLatin1Char(' ') +
+               info.Device;
+    return info.HostApi.isEmpty() ? info.Device : info.HostApi + QStringLiteral(": ") + info.Device;
+}
+
+} // namespace
+
+void TForm1::ShowSoundOutput() {
+    const TOutputInfo info = MediaPlayer->OutputInfo();
+    QString text;
+    if (info.Kind == TOutputKind::Device) {
+        QString device = DeviceName(info, Lang);
+        if (info.DeviceRate > 0)
+            device += QStringLiteral(", %1 Hz").arg(info.DeviceRate);
+        text = Text(TextTable::Extra, ExtraText::SoundOutput, Lang).arg(device);
+    } else {
+        text = Text(TextTable::Extra,
+                    info.Lost ? ExtraText::LostSilentClock : ExtraText::SilentClock, Lang);
+    }
+    SoundOutput->setText(text);
+    SoundOutput->setToolTip(text);
+}
+
+void TForm1::WarnSoundDeviceLost() {
+    ShowSoundOutput();
+    Ui->Warning(Text(TextTable::Extra, ExtraText::SoundDeviceLost, Lang)
+                    .arg(DeviceName(MediaPlayer->OutputInfo(), Lang)));
 }
 
 void TForm1::ShowRecordMode(bool on) {

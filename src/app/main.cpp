@@ -2,6 +2,7 @@
 // the given project instead of the last one, and sends real-time output to the given serial
 // device (for instance the simulated unit's pseudo-terminal) instead of the saved port.
 #include "app/MainWindow.h"
+#include "audio/DeviceWorker.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -43,6 +44,8 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    // ALSA's and JACK's probing of absent devices and servers stays off the terminal.
+    lumivox::SilenceSoundLibraryMessages();
     TApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lumivox-editor"));
     QApplication::setOrganizationName(QStringLiteral("Lumivox"));
