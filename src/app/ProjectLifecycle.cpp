@@ -272,8 +272,10 @@ void ProjectLifecycle::ReplaceMp3File() {
     const auto song = Ui.ChooseSong(QFileInfo(Doc.Project.Mp3FileName).absolutePath());
     if (!song)
         return;
-    Doc.Project.Mp3FileName = *song;
+    // The project takes the song only once it is open: a song refused or unreadable leaves
+    // the project, its tracks and the open song as they were.
     if (Songs.LoadSong(*song)) {
+        Doc.Project.Mp3FileName = *song;
         Doc.Modified = true;
         for (auto& track : Doc.Tracks)
             track->Resize(Doc.SlotCount);

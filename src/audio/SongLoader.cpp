@@ -41,6 +41,7 @@ void SongLoader::CloseSong() {
     if (Player.Mode() == TMediaMode::Playing)
         Host->EndRecordMode();
     Player.Close();
+    OpenSongPath.clear();
     WavePeaks.clear();
     PeakFileName.clear();
     CacheResult = TCacheResult::None;
@@ -57,58 +58,73 @@ bool SongLoader::LoadSong(const QString& mp3Path) {
         Player.Stop();
     }
 
-    // 2 and 3. A current cache is kept; otherwise the song is decoded into a new one, and
-    // the previous peak file comes back when that does not end with OK.
-    const QString previousPeakFile = PeakFileName;
-    if (const auto cached = FindCurrentCache(mp3Path)) {
-        PeakFileName = *cached;
-        CacheResult = TCacheResult::Reused;
-    } else if (!QFileInfo::exists(mp3Path)) {
-        // Nothing to decode; the warning follows below.
+    // Everything about the new song is found before anything changes: a song that is
+    // missing, cannot be decoded or whose waveform cannot be built or read leaves the song
+    // in the player, its waveform and the timeline as they were.
+    if (!QFileInfo::exists(mp3Path)) {
         CacheResult = TCacheResult::NoSong;
+        Ui.Warning(Text(TextTable::Messages, MessageText::Mp3DoesNotExist, Lang));
+        return false;
+    }
+    if (!MeasureSong(mp3Path)) {
+        CacheResult = TCacheResult::Failed;
+        Ui.ReportError(Text(TextTable::Extra, ExtraText::CannotReadFile, Lang)
+                           .arg(mp3Path, TMPEGPlayer::ErrorText(TMPEGPlayer::InputStreamError)));
+        return false;
+    }
+
+    // 2 and 3. A current cache is kept; otherwise the song is decoded into a new one.
+    QString peakFile;
+    if (const auto cached = FindCurrentCache(mp3Path)) {
+        peakFile = *cached;
+        CacheResult = TCacheResult::Reused;
     } else {
-        PeakFileName = CachePlaces.PeakFileForWriting(mp3Path);
+        peakFile = CachePlaces.PeakFileForWriting(mp3Path);
         TSongImport decode(Ui, Lang, CachePlaces);
-        decode.PrepareDecode(mp3Path, PeakFileName);
+        decode.PrepareDecode(mp3Path, peakFile);
         const bool ok = Runner.Run(decode);
         CacheResult = FromOutcome(decode.Outcome());
-        if (!ok)
-            PeakFileName = previousPeakFile;
+        if (!ok || CacheResult != TCacheResult::Built)
+            return false; // the import said why, or the user cancelled it
     }
 
-    // 4. Load mode, always.
+    // 4. Load mode, into waveform data of its own.
+    TWavePeaks peaks;
     {
         TSongImport load(Ui, Lang, CachePlaces);
-        load.PrepareLoad(PeakFileName, WavePeaks);
+        load.PrepareLoad(peakFile, peaks);
         Runner.Run(load);
     }
-
-    // 5. The timeline and the transport start over.
-    Host->ResetTimelineScroll();
-    Host->ResetTransport();
-
-    // 6. The song is opened for playback, which fixes SlotCount.
-    bool opened = false;
-    if (!QFileInfo::exists(mp3Path)) {
-        Ui.Warning(Text(TextTable::Messages, MessageText::Mp3DoesNotExist, Lang));
-    } else {
-        if (Player.IsOpen())
-            Player.Close();
-        if (Player.Open(mp3Path)) {
-            Doc.SlotCount = SlotCountForLength(Player.LengthMs());
-            opened = true;
-        } else if (CacheResult != TCacheResult::Failed) {
-            // The import has not said why already.
-            Ui.ReportError(
-                Text(TextTable::Extra, ExtraText::CannotReadFile, Lang)
-                    .arg(mp3Path, TMPEGPlayer::ErrorText(TMPEGPlayer::InputStreamError)));
-        }
+    if (peaks.empty()) {
+        CacheResult = TCacheResult::Failed;
+        Ui.ReportError(Text(TextTable::Extra, ExtraText::CannotReadFile, Lang)
+                           .arg(peakFile, TMPEGPlayer::ErrorText(TMPEGPlayer::InputStreamError)));
+        return false;
     }
 
-    // 7. Timeline width and file name box.
+    // 6. The song is opened for playback, which fixes SlotCount; if it cannot be, the song
+    // that was open comes back.
+    if (Player.IsOpen())
+        Player.Close();
+    if (!Player.Open(mp3Path)) {
+        if (!OpenSongPath.isEmpty())
+            Player.Open(OpenSongPath);
+        CacheResult = TCacheResult::Failed;
+        Ui.ReportError(Text(TextTable::Extra, ExtraText::CannotReadFile, Lang)
+                           .arg(mp3Path, TMPEGPlayer::ErrorText(TMPEGPlayer::InputStreamError)));
+        return false;
+    }
+    OpenSongPath = mp3Path;
+    PeakFileName = peakFile;
+    WavePeaks = std::move(peaks);
+    Doc.SlotCount = SlotCountForLength(Player.LengthMs());
+
+    // 5 and 7. The timeline and the transport start over on the new song.
+    Host->ResetTimelineScroll();
+    Host->ResetTransport();
     Host->SetTimelineWidth(PeakRecordCount(WavePeaks) / std::max(1, Host->ZoomDivisor()));
     Host->ShowSongFile(mp3Path);
-    return opened;
+    return true;
 }
 
 bool MeasuringMediaPlayer::Open(const QString& path) {

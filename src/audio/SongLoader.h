@@ -55,12 +55,13 @@ public:
                IMediaPlayer& player, IImportRunner& runner, ISongLoaderHost* host = nullptr,
                TCachePlaces places = TCachePlaces::Default());
 
-    // In this order: stops a playing song; finds a current cache beside the song or in the
-    // per-user cache folder, or decodes the song into a new one (restoring the previous
-    // peak file name when that does not end with OK); loads the peak file; resets the
-    // timeline and transport; warns when the song does not exist, otherwise opens it in the
-    // player and sets SlotCount = length in ms div 100 + 1; sets the timeline width and the
-    // file name. True when the song exists and the player opened it.
+    // In this order: stops a playing song; warns when the song does not exist and reports a
+    // song the decoder cannot read; finds a current cache beside the song or in the per-user
+    // cache folder, or decodes the song into a new one; loads the peak file; opens the song
+    // in the player and sets SlotCount = length in ms div 100 + 1; resets the timeline and
+    // transport, sets the timeline width and the file name. True when all of it succeeded.
+    // On any failure (a cancelled decode included) nothing changes: the song that was open,
+    // its waveform and the timeline stay as they were.
     bool LoadSong(const QString& mp3Path) override;
     // Closes the song in the player and empties the waveform; the timeline and transport
     // start over with nothing to show.
@@ -84,6 +85,7 @@ private:
     IImportRunner& Runner;
     ISongLoaderHost* Host;
     ISongLoaderHost NoHost;
+    QString OpenSongPath; // the song open in the player, after the last successful load
     TCachePlaces CachePlaces;
     TCacheResult CacheResult = TCacheResult::None;
 };

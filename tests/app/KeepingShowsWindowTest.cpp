@@ -226,3 +226,41 @@ TEST_F(KeepingShowsTest, TheWindowOpensWhereItWasClosedAndAskedIntervalsAreKept)
     EXPECT_EQ(window->Prefs().AutosaveSeconds(), 15);
     EXPECT_EQ(window->Recovery().IntervalSeconds(), 15);
 }
+
+TEST_F(KeepingShowsTest, ASongThatCannotBeUsedLeavesTheProjectAndItsSongAsTheyWere) {
+    auto window = Open();
+    const QString project = SavedShow(*window, "show.PRJ");
+    ShowDocument& doc = window->Document();
+    const int slots = doc.SlotCount;
+    for (const char* bad : {"empty.mp3", "not_an_mp3.mp3"}) {
+        SCOPED_TRACE(bad);
+        const QString path = Dir.filePath(QLatin1String(bad));
+        ASSERT_TRUE(QFile::copy(FixturePath(bad), path));
+        Ui.ConfirmAnswers = {true}; // yes, replace the song
+        Ui.SongAnswers.push_back(path);
+        window->Menus().ReplaceMP3File1->trigger();
+        EXPECT_EQ(doc.Project.Mp3FileName, Song);
+        EXPECT_EQ(doc.SlotCount, slots);
+        ASSERT_EQ(doc.TrackCount(), 1);
+        std::uint8_t value = 0;
+        ASSERT_TRUE(doc.Track(1).GetValue(3, value));
+        EXPECT_EQ(value, 42);
+        EXPECT_EQ(window->Player().LengthMs(), 10000); // the song still open is the old one
+        EXPECT_TRUE(window->Menus().Save1->isEnabled());
+        EXPECT_FALSE(doc.Modified);
+    }
+    // A cut-off song that still decodes is a song: it replaces the old one.
+    const QString cut = Dir.filePath(QStringLiteral("cut.mp3"));
+    ASSERT_TRUE(QFile::copy(FixturePath("song_truncated.mp3"), cut));
+    Ui.ConfirmAnswers = {true};
+    Ui.SongAnswers.push_back(cut);
+    window->Menus().ReplaceMP3File1->trigger();
+    EXPECT_EQ(doc.Project.Mp3FileName, cut);
+    EXPECT_LT(doc.SlotCount, slots);
+    EXPECT_EQ(doc.Track(1).SlotCount(), doc.SlotCount);
+    EXPECT_TRUE(doc.Modified);
+    // And the show still saves.
+    window->Menus().Save1->trigger();
+    EXPECT_FALSE(doc.Modified);
+    EXPECT_TRUE(Bytes(project).contains(cut.toUtf8()));
+}
