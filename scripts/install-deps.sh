@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config git clang-format
-    qt6-base-dev qt6-serialport-dev libgl-dev
+    qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev
     libmpg123-dev portaudio19-dev librtmidi-dev libjack-jackd2-dev libsoxr-dev libasound2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     sox libsox-fmt-mp3 lame mpg123

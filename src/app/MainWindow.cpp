@@ -18,6 +18,7 @@
 #include "ui/AboutBox.h"
 #include "ui/Glyphs.h"
 #include "ui/ProjectPropertiesDialog.h"
+#include "ui/QtTranslations.h"
 #include "ui/QtUserInterface.h"
 
 #include <QAction>
@@ -530,6 +531,9 @@ void TForm1::SetLanguage(Language language) {
 }
 
 void TForm1::ApplyLanguage() {
+    if (!QtTexts)
+        QtTexts = std::make_unique<TQtTranslations>();
+    QtTexts->Apply(Lang);
     Menu->ApplyTexts(Lang);
     auto text = [this](TextTable table, int entry) { return Text(table, entry, Lang); };
     Label10->setText(text(TextTable::StatusLabels, 2));

@@ -50,6 +50,7 @@ class RealTimeOutput;
 class SerialLink;
 class ShowClock;
 class Preferences;
+class TQtTranslations;
 class Autosave;
 class RulerView;
 class TFrame2;
@@ -274,6 +275,7 @@ private:
     SerialLink* Link = nullptr;
     RealTimeOutput* RealTime = nullptr;
     std::unique_ptr<Preferences> Preference;
+    std::unique_ptr<TQtTranslations> QtTexts;
     Autosave* Saver = nullptr;
     bool AutosaveWarned = false;
     ShowClock* ShowTick = nullptr;

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -332,4 +334,23 @@ TEST_F(MainWindowTest, ProjectFilesSpeakTheLanguageTheWindowShows) {
     ASSERT_NE(header, nullptr);
     EXPECT_EQ(header->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
               Text(TextTable::CommonTexts, CommonText::All, Language::French));
+}
+
+TEST_F(MainWindowTest, QtsOwnTextsFollowTheLanguage) {
+    auto window = MakeWindow();
+    auto yes = [] {
+        QMessageBox box(QMessageBox::Question, QString(), QString(),
+                        QMessageBox::Yes | QMessageBox::No);
+        return box.button(QMessageBox::Yes)->text();
+    };
+    EXPECT_EQ(yes(), QStringLiteral("&Yes"));
+    window->Menus().Deutsch1->trigger();
+    EXPECT_EQ(yes(), QStringLiteral("&Ja"));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Open"), QString::fromUtf8("&Öffnen"));
+    window->Menus().French1->trigger();
+    EXPECT_EQ(yes(), QStringLiteral("&Oui"));
+    window->Menus().Espaol1->trigger();
+    EXPECT_EQ(yes(), QString::fromUtf8("&Sí"));
+    window->Menus().English1->trigger();
+    EXPECT_EQ(yes(), QStringLiteral("&Yes"));
 }
