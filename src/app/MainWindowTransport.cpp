@@ -91,6 +91,11 @@ QString DeviceName(const TOutputInfo& info, Language language) {
 void TForm1::ShowSoundOutput() {
     const TOutputInfo info = MediaPlayer->OutputInfo();
     QString text;
+    if (!MediaPlayer->IsOpen() && !info.Lost) {
+        SoundOutput->clear(); // no song: nothing plays anywhere yet
+        SoundOutput->setToolTip(QString());
+        return;
+    }
     if (info.Kind == TOutputKind::Device) {
         QString device = DeviceName(info, Lang);
         if (info.DeviceRate > 0)

@@ -304,6 +304,17 @@ jack_client_t* OpenJackWatch(TCallbackContext& context) {
     return client;
 }
 
+// A JACK server answers. Asked before RtMidi tries one, which otherwise prints its own
+// warning on the terminal when there is none.
+bool JackServerReachable() {
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open(OwnClientName().c_str(), JackNoStartServer, &status);
+    if (client == nullptr)
+        return false;
+    jack_client_close(client);
+    return true;
+}
+
 // Connects the output port `device` to our input port named `ownPort`, through the watch.
 bool ConnectJackPort(jack_client_t* watch, const QString& device, const std::string& ownPort) {
     const std::string pattern = ':' + ownPort + '$';
@@ -435,7 +446,7 @@ void TMidiInput::ReadDevices() {
             // A client of our own is connected already; a new one could free its memory
             // if the server has just stopped (see ParkedSessions).
             jack = PortNames(*Session->Port);
-        } else {
+        } else if (JackServerReachable()) {
             RtMidiIn lister(RtMidi::UNIX_JACK, OwnClientName());
             lister.setErrorCallback(IgnoreError, nullptr);
             jack = PortNames(lister);

@@ -34,6 +34,11 @@ TEST(SoundDeviceWindow, ASilentClockIsNamedInTheStatusBarInEveryLanguage) {
     ScriptedUserInterface ui;
     AcceptProperties properties;
     TForm1 window(TestWindowOptions(ui, properties, dir));
+    EXPECT_TRUE(Shown(window, "SoundOutput").isEmpty()); // no song, nothing plays yet
+    const QString song = dir.filePath(QStringLiteral("song.mp3"));
+    ASSERT_TRUE(QFile::copy(FixturePath("song_350ms.mp3"), song));
+    ui.SongAnswers.push_back(song);
+    window.Menus().New2->trigger();
     EXPECT_EQ(Shown(window, "SoundOutput"),
               Text(TextTable::Extra, ExtraText::SilentClock, Language::English));
     window.Menus().Deutsch1->trigger();
