@@ -3,6 +3,7 @@
 // at 48 kHz that ./test (or the CTest fixture) starts, where the song's tone must arrive at its
 // own pitch.
 #include "audio/AudioPlayer.h"
+#include "audio/DecodedSong.h"
 #include "audio/Resampler.h"
 #include "audio/SongLength.h"
 #include "support/ManualClock.h"
@@ -27,27 +28,7 @@ namespace {
 // The whole song decoded in the player's format, then resampled in one pass to `rate`.
 std::vector<std::int16_t> DecodeAndResample(const QString& path, long rate) {
     const std::optional<SongInfo> info = MeasureSong(path);
-    std::vector<std::int16_t> song;
-    int status = MPG123_OK;
-    mpg123_handle* handle = mpg123_new(nullptr, &status);
-    mpg123_param(handle, MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET | MPG123_FORCE_STEREO, 0.0);
-    mpg123_format_none(handle);
-    mpg123_format(handle, info->Rate, MPG123_STEREO, MPG123_ENC_SIGNED_16);
-    const QByteArray name = QFile::encodeName(path);
-    if (mpg123_open(handle, name.constData()) == MPG123_OK) {
-        std::vector<std::int16_t> buffer(8192);
-        for (;;) {
-            std::size_t bytes = 0;
-            status = mpg123_read(handle, reinterpret_cast<unsigned char*>(buffer.data()),
-                                 buffer.size() * sizeof(std::int16_t), &bytes);
-            song.insert(song.end(), buffer.begin(),
-                        buffer.begin() + static_cast<std::ptrdiff_t>(bytes / 2));
-            if (status != MPG123_OK && status != MPG123_NEW_FORMAT)
-                break;
-        }
-    }
-    mpg123_close(handle);
-    mpg123_delete(handle);
+    std::vector<std::int16_t> song = DecodeWholeSong(path);
 
     TResampler resampler(info->Rate, rate);
     const std::size_t frames = song.size() / 2;
