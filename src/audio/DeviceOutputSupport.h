@@ -15,6 +15,8 @@
 #include <mutex>
 #include <thread>
 
+#include <QString>
+
 namespace lumivox {
 
 inline constexpr std::int64_t NanosecondsPerSecond = 1'000'000'000;
@@ -171,6 +173,57 @@ void CloseOnWorker(std::shared_ptr<Core> core, Close close, bool wait) {
     else
         DeviceWorker::Instance().Post(std::move(task));
 }
+
+// A device output over `Core`, the state its device's callback shares with it (the gate to
+// the frame source and the count of heard frames), closed on the device worker by `Close`.
+// Stopping detaches the callback from the source first, so a device that never answers again
+// cannot reach the player; the count heard so far stays readable.
+template <typename Core, void (*Close)(Core&)> class TDeviceOutput : public AudioOutput {
+public:
+    TDeviceOutput(std::shared_ptr<Core> core, long rate, QString host, QString device)
+        : Shared(std::move(core)), FrameRate(rate), Host(std::move(host)), Dev(std::move(device)) {}
+    ~TDeviceOutput() override { Release(true); }
+
+    TDeviceOutput(const TDeviceOutput&) = delete;
+    TDeviceOutput& operator=(const TDeviceOutput&) = delete;
+
+    bool Start() override {
+        if (!Shared)
+            return false;
+        Shared->Gate.Start();
+        return true;
+    }
+    void Stop() override { Release(true); }
+    void Abandon() override { Release(false); }
+
+    std::int64_t HeardFrames() const override { return Counter().Heard(FrameRate); }
+    std::int64_t DueFrames() const override { return Counter().HandedFrames(); }
+    TOutputKind Kind() const override { return TOutputKind::Device; }
+    QString Name() const override { return Host + QStringLiteral(": ") + Dev; }
+    long Rate() const override { return FrameRate; }
+    QString HostApi() const override { return Host; }
+    QString Device() const override { return Dev; }
+
+protected:
+    const std::shared_ptr<Core>& Shares() const { return Shared; }
+
+private:
+    const THeardCounter& Counter() const { return Shared ? Shared->Counter : Finished; }
+
+    void Release(bool wait) {
+        if (!Shared)
+            return;
+        Shared->Gate.Detach();
+        Finished.Publish(Shared->Counter.HandedFrames(), 0);
+        CloseOnWorker(std::move(Shared), Close, wait);
+    }
+
+    std::shared_ptr<Core> Shared;
+    const long FrameRate;
+    const QString Host;
+    const QString Dev;
+    THeardCounter Finished; // the count once the device is let go
+};
 
 // Opens a client on the JACK server JACK_DEFAULT_SERVER names (or the default server), at the
 // server's rate, connected to the server's physical playback ports. Empty when no server

@@ -140,53 +140,17 @@ std::shared_ptr<JackCore> OpenClient(IFrameSource& source) {
     return core;
 }
 
-class JackOutput final : public AudioOutput {
+class JackOutput final : public TDeviceOutput<JackCore, CloseClient> {
 public:
-    explicit JackOutput(std::shared_ptr<JackCore> core) : Core(std::move(core)) {}
-    ~JackOutput() override { Stop(); }
+    explicit JackOutput(std::shared_ptr<JackCore> core)
+        : TDeviceOutput(core, core->Rate, QStringLiteral("JACK"), core->Server) {}
+    ~JackOutput() override = default;
 
-    JackOutput(const JackOutput&) = delete;
-    JackOutput& operator=(const JackOutput&) = delete;
-
-    bool Start() override {
-        if (!Core)
-            return false;
-        Core->Gate.Start();
-        return true;
-    }
-
-    void Stop() override { Release(true); }
-    void Abandon() override { Release(false); }
-
-    std::int64_t HeardFrames() const override { return Counter().Heard(Rate()); }
-    std::int64_t DueFrames() const override { return Counter().HandedFrames(); }
-    TOutputKind Kind() const override { return TOutputKind::Device; }
-    QString Name() const override { return QStringLiteral("JACK: ") + Device(); }
-    long Rate() const override { return Settings.Rate; }
-    QString HostApi() const override { return QStringLiteral("JACK"); }
-    QString Device() const override { return Settings.Server; }
     bool IsJack() const override { return true; }
-    bool Lost() const override { return !Core || Core->ShutDown.load(std::memory_order_acquire); }
-
-private:
-    struct Fixed {
-        long Rate = 0;
-        QString Server;
-    };
-
-    const THeardCounter& Counter() const { return Core ? Core->Counter : Finished; }
-
-    void Release(bool wait) {
-        if (!Core)
-            return;
-        Core->Gate.Detach();
-        Finished.Publish(Core->Counter.HandedFrames(), 0);
-        CloseOnWorker(std::move(Core), CloseClient, wait);
+    // The server went away (its client was told so), or the client was let go.
+    bool Lost() const override {
+        return !Shares() || Shares()->ShutDown.load(std::memory_order_acquire);
     }
-
-    std::shared_ptr<JackCore> Core;
-    const Fixed Settings{Core ? Core->Rate : 0, Core ? Core->Server : QString()};
-    THeardCounter Finished; // the count once the client is let go
 };
 
 } // namespace

@@ -123,50 +123,7 @@ std::shared_ptr<PortAudioCore> OpenStream(IFrameSource& source, long rate) {
     return core;
 }
 
-class PortAudioOutput final : public AudioOutput {
-public:
-    explicit PortAudioOutput(std::shared_ptr<PortAudioCore> core)
-        : Core(std::move(core)), Rates(Core->Rate), Host(Core->HostApi), Dev(Core->Device) {}
-    ~PortAudioOutput() override { Stop(); }
-
-    PortAudioOutput(const PortAudioOutput&) = delete;
-    PortAudioOutput& operator=(const PortAudioOutput&) = delete;
-
-    bool Start() override {
-        if (!Core)
-            return false;
-        Core->Gate.Start();
-        return true;
-    }
-
-    void Stop() override { Release(true); }
-    void Abandon() override { Release(false); }
-
-    std::int64_t HeardFrames() const override { return Counter().Heard(Rates); }
-    std::int64_t DueFrames() const override { return Counter().HandedFrames(); }
-    TOutputKind Kind() const override { return TOutputKind::Device; }
-    QString Name() const override { return Host + QStringLiteral(": ") + Dev; }
-    long Rate() const override { return Rates; }
-    QString HostApi() const override { return Host; }
-    QString Device() const override { return Dev; }
-
-private:
-    const THeardCounter& Counter() const { return Core ? Core->Counter : Finished; }
-
-    void Release(bool wait) {
-        if (!Core)
-            return;
-        Core->Gate.Detach();
-        Finished.Publish(Core->Counter.HandedFrames(), 0);
-        CloseOnWorker(std::move(Core), CloseStream, wait);
-    }
-
-    std::shared_ptr<PortAudioCore> Core;
-    const long Rates;
-    const QString Host;
-    const QString Dev;
-    THeardCounter Finished;
-};
+using PortAudioOutput = TDeviceOutput<PortAudioCore, CloseStream>;
 
 } // namespace
 
@@ -175,7 +132,10 @@ std::unique_ptr<AudioOutput> OpenPortAudioOutput(long rate, IFrameSource& source
         [&source, rate] { return OpenStream(source, rate); }, CloseStream);
     if (!core)
         return nullptr;
-    return std::make_unique<PortAudioOutput>(std::move(core));
+    const long opened = core->Rate;
+    const QString host = core->HostApi;
+    const QString device = core->Device;
+    return std::make_unique<PortAudioOutput>(std::move(core), opened, host, device);
 }
 
 } // namespace lumivox
