@@ -55,21 +55,6 @@ std::uint8_t ValueAt(int index) {
     return static_cast<std::uint8_t>(index % 200 + 1);
 }
 
-class BenchHost : public ITransportHost {
-public:
-    int SlotMs() const override { return ::SlotMs; }
-    std::int64_t TimelineWidth() const override { return 100000; }
-    int ViewWidth() const override { return 1000; }
-    std::int64_t ScrollOffset() const override { return 0; }
-    void ScrollTo(std::int64_t) override {}
-    bool HasWaveform() const override { return true; }
-    void ShowTime(std::int64_t) override {}
-    void PlaceMarkers(std::int64_t, std::int64_t) override {}
-    void ShowRecordMode(bool) override {}
-    bool ProjectModified() const override { return false; }
-    void TakeSnapshot() override {}
-};
-
 // The simulated unit in a process of its own, with its change log and final state.
 class Unit {
 public:
@@ -118,7 +103,7 @@ struct Show {
     RealTimeOutput Output{Link, Ui, Lang};
     AudioPlayer Player{AudioPlayer::Options{}}; // the null output on the real clock
     ShowDocument Doc;
-    BenchHost Host;
+    HeadlessTransportHost Host;
     ShowClock Ticks{Player, Doc, Output};
     Transport Motion{Player, Host, Ticks};
 

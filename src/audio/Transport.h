@@ -34,6 +34,27 @@ public:
     virtual void TakeSnapshot() = 0;
 };
 
+// A transport without a window (a rehearsal without a screen, the benchmarks): nothing is
+// shown, nothing scrolls, and the timeline is wide enough for any song.
+class HeadlessTransportHost : public ITransportHost {
+public:
+    explicit HeadlessTransportHost(int slotMs = 100) : Resolution(slotMs) {}
+    int SlotMs() const override { return Resolution; }
+    std::int64_t TimelineWidth() const override { return 100000; }
+    int ViewWidth() const override { return 1000; }
+    std::int64_t ScrollOffset() const override { return 0; }
+    void ScrollTo(std::int64_t) override {}
+    bool HasWaveform() const override { return true; }
+    void ShowTime(std::int64_t) override {}
+    void PlaceMarkers(std::int64_t, std::int64_t) override {}
+    void ShowRecordMode(bool) override {}
+    bool ProjectModified() const override { return false; }
+    void TakeSnapshot() override {}
+
+private:
+    int Resolution;
+};
+
 // What the transport asks of the show clock.
 class IShowClock {
 public:

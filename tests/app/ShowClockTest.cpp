@@ -71,22 +71,6 @@ private:
     bool Held = false;
 };
 
-// A view of no interest: the transport's display goes nowhere.
-class BlindHost : public ITransportHost {
-public:
-    int SlotMs() const override { return ::SlotMs; }
-    std::int64_t TimelineWidth() const override { return 100000; }
-    int ViewWidth() const override { return 1000; }
-    std::int64_t ScrollOffset() const override { return 0; }
-    void ScrollTo(std::int64_t) override {}
-    bool HasWaveform() const override { return true; }
-    void ShowTime(std::int64_t) override {}
-    void PlaceMarkers(std::int64_t, std::int64_t) override {}
-    void ShowRecordMode(bool) override {}
-    bool ProjectModified() const override { return false; }
-    void TakeSnapshot() override {}
-};
-
 class ShowClockTest : public ::testing::Test {
 protected:
     ScriptedUserInterface Ui;
@@ -95,7 +79,7 @@ protected:
     RealTimeOutput Output{Link, Ui, Lang};
     ShowDocument Doc;
     ScriptedPlayer Player;
-    BlindHost Host;
+    HeadlessTransportHost Host;
     ShowClock Clock{Player, Doc, Output};
     Transport Motion{Player, Host, Clock};
     std::vector<int> Recorded; // outputs of the tracks asked to record
