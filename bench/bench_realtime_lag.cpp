@@ -242,7 +242,7 @@ int MeasureConvergence(const QString& song) {
             // A, B, A, B... on half the tracks; the others step through their own values.
             const int value = t % 2 == 0 ? (index % 2 == 0 ? t + 1 : 200) : (index * 37 + t) % 251;
             track.SetValue(index, static_cast<std::uint8_t>(value));
-            wanted[static_cast<std::size_t>(t + 1)] = value;
+            wanted[static_cast<std::size_t>(t) + 1] = value;
         }
     }
     show.Play();

@@ -41,7 +41,7 @@ QString DroppedProject(const QMimeData* data) {
         return {};
     const QList<QUrl> urls = data->urls();
     for (const QUrl& url : urls) {
-        const QString path = url.toLocalFile();
+        QString path = url.toLocalFile();
         if (!path.isEmpty() && path.endsWith(QLatin1String(".prj"), Qt::CaseInsensitive))
             return path;
     }

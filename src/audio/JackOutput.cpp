@@ -142,7 +142,7 @@ std::shared_ptr<JackCore> OpenClient(IFrameSource& source) {
 
 class JackOutput final : public TDeviceOutput<JackCore, CloseClient> {
 public:
-    explicit JackOutput(std::shared_ptr<JackCore> core)
+    explicit JackOutput(const std::shared_ptr<JackCore>& core)
         : TDeviceOutput(core, core->Rate, QStringLiteral("JACK"), core->Server) {}
     ~JackOutput() override = default;
 

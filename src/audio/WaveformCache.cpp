@@ -92,8 +92,9 @@ TPeakRecord PeakOfBlock(const char* block, int bytes) {
     int rightMax = 0;
     const auto* data = reinterpret_cast<const unsigned char*>(block);
     for (int offset = 0; offset + 4 <= bytes; offset += 4) {
-        const int left = PeakValue(qFromLittleEndian<std::int16_t>(data + offset));
-        const int right = PeakValue(qFromLittleEndian<std::int16_t>(data + offset + 2));
+        // A peak value is a signed byte by the file's layout: its sign carries over.
+        const int left = PeakValue(qFromLittleEndian<std::int16_t>(data + offset));      // NOLINT
+        const int right = PeakValue(qFromLittleEndian<std::int16_t>(data + offset + 2)); // NOLINT
         leftMin = std::min(leftMin, left);
         leftMax = std::max(leftMax, left);
         rightMin = std::min(rightMin, right);
@@ -188,7 +189,7 @@ QString TCachePlaces::UserPeakFile(const QString& songPath) const {
 }
 
 QString TCachePlaces::PeakFileForWriting(const QString& songPath) const {
-    const QString beside = PeakFileFor(songPath);
+    QString beside = PeakFileFor(songPath);
     if (UserCacheFolder.isEmpty() || !IsWritable || IsWritable(QFileInfo(songPath).absolutePath()))
         return beside;
     return UserPeakFile(songPath);

@@ -59,7 +59,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override {
-        QFrame::paintEvent(event); // the sunken frame
+        // The sunken frame only: the label's own text painting is replaced by the elided
+        // text below.
+        QFrame::paintEvent(event); // NOLINT(bugprone-parent-virtual-call)
         QPainter painter(this);
         const QString shown =
             fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());

@@ -48,7 +48,7 @@ protected:
         window.Menus().New2->trigger();
         window.Menus().New1->trigger();
         window.Document().Track(1).SetValue(3, 42);
-        const QString path = Dir.filePath(QLatin1String(name));
+        QString path = Dir.filePath(QLatin1String(name));
         Ui.SaveAnswers.push_back(path);
         window.Menus().SaveAs1->trigger();
         return path;

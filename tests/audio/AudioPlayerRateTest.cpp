@@ -93,7 +93,7 @@ TEST_F(RatePlayerTest, SeekingPlaysTheResampledSongFromThatSongFrame) {
     const QString song = FixturePath("song_vbr.mp3");
     const std::vector<std::int16_t> reference = DecodeAndResample(song, DeviceRate);
     ASSERT_TRUE(Player.Open(song));
-    ASSERT_NEAR(static_cast<double>(reference.size() / 2),
+    ASSERT_NEAR(static_cast<double>(reference.size()) / 2.0,
                 static_cast<double>(Player.LengthFrames()) * 48000.0 / 44100.0, 1.0);
 
     // 147 song frames are 160 output frames, so at these positions the resampled song has a

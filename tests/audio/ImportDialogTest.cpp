@@ -83,12 +83,13 @@ TEST_F(ImportDialogTest, CancelOrEscapeWhileDecodingStopsAndLeavesNothing) {
         {"CancelBtn", [this] { QTest::mouseClick(Dialog.CancelBtn, Qt::LeftButton); }},
         {"Escape", [this] { QTest::keyClick(&Dialog, Qt::Key_Escape); }},
     };
-    for (const auto& [name, cancel] : ways) {
+    for (const auto& way : ways) {
+        const char* name = way.first;
         TSongImport session(Ui, Lang, Folder.Places);
         bool acted = false;
         EXPECT_FALSE(RunDecode(session, song, [&] {
             acted = true;
-            cancel();
+            way.second();
         })) << name;
         EXPECT_TRUE(acted) << name;
         EXPECT_EQ(Dialog.result(), QDialog::Rejected);

@@ -94,7 +94,7 @@ public:
     }
     // Copies the fixture `fixture` into the song folder as `name`.
     QString AddSong(const char* fixture, const char* name) {
-        const QString path = Song(name);
+        QString path = Song(name);
         QFile::remove(path);
         EXPECT_TRUE(QFile::copy(FixturePath(fixture), path)) << fixture;
         return path;

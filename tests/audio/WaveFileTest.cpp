@@ -18,7 +18,7 @@ protected:
     QTemporaryDir Dir;
 
     QString Write(const QByteArray& bytes) {
-        const QString path = Dir.filePath(QStringLiteral("test.wav"));
+        QString path = Dir.filePath(QStringLiteral("test.wav"));
         EXPECT_TRUE(WriteFile(path, bytes));
         return path;
     }

@@ -135,6 +135,7 @@ TEST(TimelineSlots, VisibleBarsMatchEveryColumnCheckedOneByOne) {
                         expected.push_back(c);
                 }
                 std::vector<std::int64_t> got;
+                got.reserve(bars.size());
                 for (const auto& bar : bars)
                     got.push_back(bar.Column);
                 EXPECT_EQ(got, expected) << "resolution " << resolution << " level " << level

@@ -72,7 +72,7 @@ protected:
     }
 
     // Sends a message and lets the window take it.
-    void Play(std::vector<std::uint8_t> message, const std::function<bool()>& arrived) {
+    void Play(const std::vector<std::uint8_t>& message, const std::function<bool()>& arrived) {
         Keyboard->Send(message);
         ASSERT_TRUE(QTest::qWaitFor(arrived, JackWaitMs));
     }

@@ -101,6 +101,7 @@ TEST(SequenceFileNameTest, ReplacesOnlyTheLastExtensionOfTheName) {
 TEST(SequenceSortTest, StableByTimeAcrossBothHalvesOfTheTime) {
     std::mt19937 random(7);
     std::vector<TContactorEvent> events;
+    events.reserve(5000);
     for (int i = 0; i < 5000; ++i) // times share low and high halves often; index in value
         events.push_back({static_cast<std::uint32_t>(random() % 40) * 65530u,
                           static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)});

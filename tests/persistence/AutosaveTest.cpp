@@ -211,7 +211,7 @@ TEST_F(KilledEditor, KilledWhileWritingLeavesACompleteCopy) {
         SongSlots = 20001;
         Start(60, 20001);
         ASSERT_GE(WaitForWrites(1), 1);
-        QThread::msleep(static_cast<unsigned long>(37 * attempt + 5));
+        QThread::msleep(37UL * static_cast<unsigned long>(attempt) + 5);
         Kill();
         const std::vector<TRecoveryCopy> found = Autosave::FindCopies(Folder);
         ASSERT_EQ(found.size(), 1u);

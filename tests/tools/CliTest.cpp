@@ -70,7 +70,7 @@ protected:
         for (int k = 1; k <= tracks; ++k)
             fill(*doc.AddTrack(lang), k);
         ProjectFile file(doc, ui, songs);
-        const QString path = Dir.filePath(QLatin1String(name));
+        QString path = Dir.filePath(QLatin1String(name));
         EXPECT_TRUE(file.WriteProject(path));
         return path;
     }

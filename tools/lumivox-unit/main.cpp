@@ -149,7 +149,8 @@ void Draw(const PlaybackUnit& unit, const QString& path, Clock::time_point start
     for (int row = 0; row < 16; ++row) {
         std::printf("%4d  ", row * 16);
         for (int column = 0; column < 16; ++column) {
-            const int level = unit.Outputs()[static_cast<std::size_t>(row * 16 + column)];
+            const int level = unit.Outputs()[static_cast<std::size_t>(row) * 16 +
+                                             static_cast<std::size_t>(column)];
             if (level == 0)
                 std::printf("   .");
             else
