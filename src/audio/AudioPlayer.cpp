@@ -106,9 +106,7 @@ DecoderHandle OpenDecoder(const QString& path, long rate) {
     mpg123_format_none(handle.get());
     if (mpg123_format(handle.get(), rate, MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK)
         return nullptr;
-    const QByteArray encoded = QFile::encodeName(path);
-    if (mpg123_open(handle.get(), encoded.constData()) != MPG123_OK ||
-        mpg123_scan(handle.get()) != MPG123_OK)
+    if (!OpenMpg123File(handle.get(), path) || mpg123_scan(handle.get()) != MPG123_OK)
         return nullptr;
     long actualRate = 0;
     int channels = 0;

@@ -138,11 +138,10 @@ void TMPEGPlayer::Open(const QString& streamName) {
     mpg123_rates(&rates, &rateCount);
     for (std::size_t i = 0; i < rateCount; ++i)
         mpg123_format(Handle, rates[i], MPG123_STEREO, MPG123_ENC_SIGNED_16);
-    const QByteArray encoded = QFile::encodeName(streamName);
     long rate = 0;
     int channels = 0;
     int encoding = 0;
-    if (mpg123_open(Handle, encoded.constData()) != MPG123_OK || mpg123_scan(Handle) != MPG123_OK ||
+    if (!OpenMpg123File(Handle, streamName) || mpg123_scan(Handle) != MPG123_OK ||
         mpg123_getformat(Handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
         ReleaseHandle();
         Raise(InputStreamError);

@@ -4,6 +4,8 @@
 
 #include <mpg123.h>
 
+#include <QString>
+
 #include <memory>
 #include <mutex>
 
@@ -26,5 +28,10 @@ struct Mpg123HandleDeleter {
 };
 
 using Mpg123Handle = std::unique_ptr<mpg123_handle, Mpg123HandleDeleter>;
+
+// Opens `path` on `handle` through a buffered reader of our own. Left to itself, libmpg123
+// reads a file a few bytes at a time: scanning an hour-long song for its exact length took
+// some 275,000 reads and five times as long. The file is closed with the handle.
+bool OpenMpg123File(mpg123_handle* handle, const QString& path);
 
 } // namespace lumivox

@@ -20,8 +20,7 @@ std::optional<SongInfo> MeasureSong(const QString& path, QString* error) {
     if (!handle)
         return fail(QString::fromUtf8(mpg123_plain_strerror(status)));
     mpg123_param(handle.get(), MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.0);
-    const QByteArray encoded = QFile::encodeName(path);
-    if (mpg123_open(handle.get(), encoded.constData()) != MPG123_OK)
+    if (!OpenMpg123File(handle.get(), path))
         return fail(QString::fromUtf8(mpg123_strerror(handle.get())));
     if (mpg123_scan(handle.get()) != MPG123_OK)
         return fail(QString::fromUtf8(mpg123_strerror(handle.get())));
