@@ -189,7 +189,6 @@ void ProjectLifecycle::DiscardFailedReading() {
     Doc.ProjectFileName.clear();
     Doc.Modified = false;
     Songs.CloseSong();
-    Player.Close();
     Shell.EndBulkUpdate();
     ShowCaption();
 }

@@ -40,6 +40,20 @@ std::optional<SongInfo> MeasureSong(const QString& path, QString* error) {
     return info;
 }
 
+bool SongDecodes(const QString& path) {
+    InitialiseDecoderLibrary();
+    int status = MPG123_OK;
+    Mpg123Handle handle(mpg123_new(nullptr, &status));
+    if (!handle)
+        return false;
+    mpg123_param(handle.get(), MPG123_FLAGS, MPG123_QUIET, 0.0);
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    return OpenMpg123File(handle.get(), path) &&
+           mpg123_getformat(handle.get(), &rate, &channels, &encoding) == MPG123_OK && rate > 0;
+}
+
 int SlotCountForLength(std::int64_t lengthMs) {
     return static_cast<int>(lengthMs / 100 + 1);
 }

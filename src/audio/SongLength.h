@@ -21,6 +21,10 @@ struct SongInfo {
 // audio; `error` then receives the decoder's text.
 std::optional<SongInfo> MeasureSong(const QString& path, QString* error = nullptr);
 
+// True when the file opens and its first frame is MPEG audio: a quick check, without the scan
+// of the whole stream MeasureSong makes.
+bool SongDecodes(const QString& path);
+
 // Number of 100 ms slots a song of `lengthMs` gives: length div 100 + 1.
 int SlotCountForLength(std::int64_t lengthMs);
 

@@ -66,7 +66,9 @@ bool SongLoader::LoadSong(const QString& mp3Path) {
         Ui.Warning(Text(TextTable::Messages, MessageText::Mp3DoesNotExist, Lang));
         return false;
     }
-    if (!MeasureSong(mp3Path)) {
+    // The player measures the song when it opens it; here a look at its first frame is enough
+    // to refuse what is no song at all before anything is decoded.
+    if (!SongDecodes(mp3Path)) {
         CacheResult = TCacheResult::Failed;
         Ui.ReportError(Text(TextTable::Extra, ExtraText::CannotReadFile, Lang)
                            .arg(mp3Path, TMPEGPlayer::ErrorText(TMPEGPlayer::InputStreamError)));
