@@ -58,9 +58,7 @@ double OpenTime(const QString& project, const QTemporaryDir& dir) {
     options.Properties = &properties;
     options.HeadlessImport = true;
     options.SilentAudio = true;
-    options.SettingsPath = dir.filePath(QStringLiteral("LumivoxEditor.cfg"));
-    options.PreferencesPath = dir.filePath(QStringLiteral("preferences.ini"));
-    options.RecoveryFolder = dir.filePath(QStringLiteral("recovery"));
+    options.KeepFilesIn(dir.path());
     options.StartProject = project;
     QElapsedTimer timer;
     timer.start();

@@ -187,6 +187,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     qApp->installEventFilter(this);
 
     ReadSettingsAtStart();
+    QtTexts = std::make_unique<TQtTranslations>();
     ApplyLanguage();
     UpdateCommands();
     ShowTick->Enable(true);
@@ -531,8 +532,6 @@ void TForm1::SetLanguage(Language language) {
 }
 
 void TForm1::ApplyLanguage() {
-    if (!QtTexts)
-        QtTexts = std::make_unique<TQtTranslations>();
     QtTexts->Apply(Lang);
     Menu->ApplyTexts(Lang);
     auto text = [this](TextTable table, int entry) { return Text(table, entry, Lang); };

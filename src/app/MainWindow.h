@@ -70,6 +70,14 @@ struct TForm1Options {
     OutputClock NullClock;   // clock of the null output (silent audio); a test may drive it
     QString PreferencesPath; // default: preferences.ini in the per-user configuration folder
     QString RecoveryFolder;  // default: recovery/ in the per-user data folder
+
+    // Keeps the settings file, the preferences and the recovery copies in `folder` (a test's
+    // or a benchmark's own), away from the user's.
+    void KeepFilesIn(const QString& folder) {
+        SettingsPath = folder + QStringLiteral("/LumivoxEditor.cfg");
+        PreferencesPath = folder + QStringLiteral("/preferences.ini");
+        RecoveryFolder = folder + QStringLiteral("/recovery");
+    }
 };
 
 class TForm1 : public QMainWindow,

@@ -21,20 +21,6 @@ namespace lumivox {
 
 namespace {
 
-QLocale LocaleOf(Language language) {
-    switch (language) {
-    case Language::French:
-        return QLocale(QLocale::French, QLocale::France);
-    case Language::Spanish:
-        return QLocale(QLocale::Spanish, QLocale::Spain);
-    case Language::German:
-        return QLocale(QLocale::German, QLocale::Germany);
-    case Language::English:
-        break;
-    }
-    return QLocale(QLocale::English, QLocale::UnitedKingdom);
-}
-
 // The first project file among dropped files, if any.
 QString DroppedProject(const QMimeData* data) {
     if (!data || !data->hasUrls())

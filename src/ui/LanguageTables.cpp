@@ -1115,6 +1115,20 @@ const TableInfo* FindTable(TextTable table) {
 
 } // namespace
 
+QLocale LocaleOf(Language language) {
+    switch (language) {
+    case Language::French:
+        return QLocale(QLocale::French, QLocale::France);
+    case Language::Spanish:
+        return QLocale(QLocale::Spanish, QLocale::Spain);
+    case Language::German:
+        return QLocale(QLocale::German, QLocale::Germany);
+    case Language::English:
+        break;
+    }
+    return QLocale(QLocale::English, QLocale::UnitedKingdom);
+}
+
 Language LanguageFromNumber(int number) {
     switch (number) {
     case 1:

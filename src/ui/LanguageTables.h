@@ -2,6 +2,7 @@
 // language.
 #pragma once
 
+#include <QLocale>
 #include <QString>
 
 #include <cstdint>
@@ -12,6 +13,9 @@ enum class Language : std::uint8_t { French = 1, English = 2, Spanish = 3, Germa
 
 // The language of a program that never chose one.
 inline constexpr Language DefaultLanguage = Language::English;
+
+// The locale of a language, for dates and for Qt's own translations.
+QLocale LocaleOf(Language language);
 
 // Any byte outside 1..4 falls back to English, as the settings writer does.
 Language LanguageFromNumber(int number);

@@ -7,24 +7,6 @@
 
 namespace lumivox {
 
-namespace {
-
-QString QtLanguageCode(Language language) {
-    switch (language) {
-    case Language::French:
-        return QStringLiteral("fr");
-    case Language::Spanish:
-        return QStringLiteral("es");
-    case Language::German:
-        return QStringLiteral("de");
-    case Language::English:
-        break;
-    }
-    return {};
-}
-
-} // namespace
-
 TQtTranslations::TQtTranslations() = default;
 
 TQtTranslations::~TQtTranslations() {
@@ -37,11 +19,10 @@ bool TQtTranslations::Apply(Language language) {
         QCoreApplication::removeTranslator(Installed.get());
         Installed.reset();
     }
-    const QString code = QtLanguageCode(language);
-    if (code.isEmpty())
+    if (language == Language::English)
         return true;
     auto translator = std::make_unique<QTranslator>();
-    if (!translator->load(QStringLiteral("qtbase_") + code,
+    if (!translator->load(LocaleOf(language), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
     QCoreApplication::installTranslator(translator.get());

@@ -80,9 +80,7 @@ protected:
         options.Properties = &Properties;
         options.HeadlessImport = true;
         options.SilentAudio = true;
-        options.SettingsPath = SettingsPath();
-        options.PreferencesPath = Dir.filePath(QStringLiteral("preferences.ini"));
-        options.RecoveryFolder = Dir.filePath(QStringLiteral("recovery"));
+        options.KeepFilesIn(Dir.path());
         options.StartProject = startProject;
         return std::make_unique<TForm1>(options);
     }
@@ -188,9 +186,8 @@ TEST_F(MainWindowTest, SettingsOfAnotherVersionOrTooShortOrUnwritable) {
     options.Properties = &Properties;
     options.SilentAudio = true;
     options.HeadlessImport = true;
+    options.KeepFilesIn(Dir.path());
     options.SettingsPath = Dir.filePath(QStringLiteral("folder.cfg"));
-    options.PreferencesPath = Dir.filePath(QStringLiteral("preferences.ini"));
-    options.RecoveryFolder = Dir.filePath(QStringLiteral("recovery"));
     TForm1 window(options);
     EXPECT_EQ(window.CurrentLanguage(), Language::English);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Lumivox Editor V1.4 - New Project"));

@@ -22,9 +22,7 @@ inline TForm1Options TestWindowOptions(ScriptedUserInterface& ui, AcceptProperti
     options.Properties = &properties;
     options.HeadlessImport = true;
     options.SilentAudio = true;
-    options.SettingsPath = dir.filePath(QStringLiteral("LumivoxEditor.cfg"));
-    options.PreferencesPath = dir.filePath(QStringLiteral("preferences.ini"));
-    options.RecoveryFolder = dir.filePath(QStringLiteral("recovery"));
+    options.KeepFilesIn(dir.path());
     return options;
 }
 
