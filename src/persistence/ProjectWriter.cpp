@@ -13,6 +13,9 @@
 #include <string>
 #include <string_view>
 
+#include <cstdio>
+#include <unistd.h>
+
 namespace lumivox {
 
 namespace {
@@ -108,11 +111,25 @@ void AppendTrack(QByteArray& block, const TFullDataTrack& t, int slotTotal) {
     AppendLine(block, Separator);
 }
 
-// Keeps the file at `path` as its backup, replacing the previous backup only once the new
-// one is complete. A file that cannot be backed up is still saved over.
+// Keeps the file at `path` as its backup. A second name for the same file costs nothing and
+// stays the old file once the new one is renamed over `path`; where the file system has no
+// such names (FAT on a USB stick) the file is copied. Either way the previous backup is
+// replaced only once the new one is complete. A file that cannot be backed up is still saved
+// over.
 void KeepBackup(const QString& path) {
+    if (!QFileInfo(path).isFile())
+        return;
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray backupName = QFile::encodeName(BackupPathOf(path));
+    const QByteArray linkName = backupName + ".new";
+    ::unlink(linkName.constData());
+    if (::link(target.constData(), linkName.constData()) == 0) {
+        if (::rename(linkName.constData(), backupName.constData()) == 0)
+            return;
+        ::unlink(linkName.constData());
+    }
     QFile old(path);
-    if (!QFileInfo(path).isFile() || !old.open(QIODevice::ReadOnly))
+    if (!old.open(QIODevice::ReadOnly))
         return;
     const QByteArray bytes = old.readAll();
     if (old.error() != QFileDevice::NoError)
