@@ -79,6 +79,8 @@ TLinkResult SerialLink::Close() {
     Abort();
     if (!Port->isOpen())
         return TLinkResult::Success;
+    // An error met before (the device went away) is not the closing's.
+    Port->clearError();
     Port->close();
     if (Port->error() != QSerialPort::NoError && Port->error() != QSerialPort::ResourceError) {
         Port->clearError();

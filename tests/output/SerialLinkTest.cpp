@@ -333,3 +333,29 @@ TEST(RealTimeChangeDetection, NeighbouringSlotsDecideUnlessTheTickIsAChase) {
     tick(2);
     EXPECT_TRUE(output.Chasing());
 }
+
+TEST_F(RealTimeOutputTest, AUnitThatWentAwayIsLetGoWithoutAClosingError) {
+    auto gone = std::make_unique<PlaybackUnitProcess>();
+    ASSERT_FALSE(gone->Path.isEmpty());
+    ASSERT_TRUE(SwitchOn(gone->Path));
+    Output.Want(1, 1);
+    Output.SendQueued();
+    ASSERT_TRUE(WaitForFlush());
+    gone.reset(); // the unit is switched off while the port is open
+    QTest::qWait(200);
+    // Switching off and on, as an operator does, finds the device gone: nothing to close.
+    Output.ToggleMode();
+    Output.ToggleMode();
+    EXPECT_EQ(Ui.Texts(ScriptedUserInterface::Event::Warning).filter(QStringLiteral("Closing")),
+              QStringList());
+    // Another unit on another port takes over.
+    PlaybackUnitProcess next;
+    ASSERT_FALSE(next.Path.isEmpty());
+    Ui.Events.clear();
+    ASSERT_TRUE(SwitchOn(next.Path));
+    Output.Want(2, 2);
+    Output.SendQueued();
+    ASSERT_TRUE(WaitForFlush());
+    EXPECT_EQ(next.Changes(), Expected({{2, 2}}));
+    EXPECT_TRUE(Ui.Events.empty());
+}
