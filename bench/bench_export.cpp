@@ -2,9 +2,9 @@
 // largest slot count and at half of it, to show the export grows linearly.
 #include "BenchSupport.h"
 
+#include "core/UserInterface.h"
 #include "model/ShowDocument.h"
 #include "output/SequenceExport.h"
-#include "ui/UserInterface.h"
 
 #include <QTemporaryDir>
 

@@ -4,10 +4,10 @@
 // costs the UI thread against one undo snapshot.
 #include "BenchSupport.h"
 
-#include "editor/UndoHistory.h"
+#include "core/UserInterface.h"
+#include "editing/UndoHistory.h"
 #include "model/ShowDocument.h"
 #include "persistence/Autosave.h"
-#include "ui/UserInterface.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -6,8 +6,8 @@
 
 #include "audio/SongImport.h"
 #include "audio/SongLoader.h"
+#include "core/UserInterface.h"
 #include "model/ShowDocument.h"
-#include "ui/UserInterface.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -5,8 +5,8 @@
 #include "BenchSupport.h"
 
 #include "app/MainWindow.h"
+#include "core/UserInterface.h"
 #include "persistence/ProjectFile.h"
-#include "ui/UserInterface.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

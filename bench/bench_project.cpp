@@ -3,9 +3,9 @@
 // same bytes.
 #include "BenchSupport.h"
 
+#include "core/UserInterface.h"
 #include "model/ShowDocument.h"
 #include "persistence/ProjectFile.h"
-#include "ui/UserInterface.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -13,9 +13,9 @@
 #include "app/ShowClock.h"
 #include "audio/AudioPlayer.h"
 #include "audio/Transport.h"
+#include "core/UserInterface.h"
 #include "lumivox-unit/UnitLog.h"
 #include "output/RealTimeOutput.h"
-#include "ui/UserInterface.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

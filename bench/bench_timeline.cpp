@@ -4,10 +4,10 @@
 // and 15, each against filling the same area with one colour in the same run.
 #include "BenchSupport.h"
 
-#include "editor/LanesView.h"
-#include "editor/RulerView.h"
-#include "editor/TimelineScroll.h"
+#include "editing/TimelineScroll.h"
 #include "model/ShowDocument.h"
+#include "timeline/LanesView.h"
+#include "timeline/RulerView.h"
 
 #include <QApplication>
 #include <QImage>

@@ -3,11 +3,11 @@
 // 18,000 slots; against filling the same cell's bytes with std::fill.
 #include "BenchSupport.h"
 
-#include "editor/EditingTools.h"
-#include "editor/KeyboardControl.h"
-#include "editor/TimelineGeometry.h"
+#include "core/UserInterface.h"
+#include "editing/EditingTools.h"
+#include "editing/KeyboardControl.h"
+#include "editing/TimelineGeometry.h"
 #include "model/ShowDocument.h"
-#include "ui/UserInterface.h"
 
 #include <algorithm>
 #include <vector>

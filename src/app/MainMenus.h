@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/NumberMenu.h"
-#include "ui/LanguageTables.h"
+#include "core/LanguageTables.h"
 
 #include <QObject>
 

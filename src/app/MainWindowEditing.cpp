@@ -2,11 +2,11 @@
 // the track commands and editing tools, and the key preview for the modifier keys.
 #include "app/MainWindow.h"
 
-#include "editor/LanesView.h"
-#include "editor/RulerView.h"
-#include "editor/TimelineScroll.h"
-#include "editor/ToolCursors.h"
-#include "editor/TrackHeader.h"
+#include "editing/TimelineScroll.h"
+#include "timeline/LanesView.h"
+#include "timeline/RulerView.h"
+#include "timeline/ToolCursors.h"
+#include "timeline/TrackHeader.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -2,8 +2,8 @@
 // the mapping, the activity light, and the MIDI Map dialog.
 #include "app/MainWindow.h"
 
-#include "editor/LanesView.h"
-#include "midi/MidiMapDialog.h"
+#include "dialogs/MidiMapDialog.h"
+#include "timeline/LanesView.h"
 
 #include <QAction>
 #include <QActionGroup>

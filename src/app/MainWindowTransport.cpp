@@ -3,10 +3,10 @@
 #include "app/MainWindow.h"
 
 #include "app/ShowClock.h"
-#include "editor/RulerView.h"
-#include "editor/TimelineScroll.h"
+#include "dialogs/Glyphs.h"
+#include "editing/TimelineScroll.h"
 #include "output/RealTimeOutput.h"
-#include "ui/Glyphs.h"
+#include "timeline/RulerView.h"
 
 #include <QApplication>
 #include <QLabel>

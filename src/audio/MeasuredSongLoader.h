@@ -2,9 +2,9 @@
 // command-line tool needs to read and export projects.
 #pragma once
 
+#include "core/UserInterface.h"
 #include "model/ShowDocument.h"
 #include "persistence/ProjectFile.h"
-#include "ui/UserInterface.h"
 
 namespace lumivox {
 

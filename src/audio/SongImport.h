@@ -6,8 +6,8 @@
 
 #include "audio/Mp3Decoder.h"
 #include "audio/WaveformCache.h"
-#include "ui/LanguageTables.h"
-#include "ui/UserInterface.h"
+#include "core/LanguageTables.h"
+#include "core/UserInterface.h"
 
 #include <QObject>
 #include <QString>

@@ -7,10 +7,10 @@
 #include "audio/SongImport.h"
 #include "audio/SongLength.h"
 #include "audio/WaveformCache.h"
+#include "core/LanguageTables.h"
+#include "core/UserInterface.h"
 #include "model/ShowDocument.h"
 #include "persistence/ProjectFile.h"
-#include "ui/LanguageTables.h"
-#include "ui/UserInterface.h"
 
 #include <QString>
 

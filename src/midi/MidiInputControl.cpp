@@ -1,8 +1,8 @@
 // Opening, closing and choosing the MIDI input device for the main window.
 #include "midi/MidiInputControl.h"
 
+#include "core/UserInterface.h"
 #include "model/ShowDocument.h"
-#include "ui/UserInterface.h"
 
 namespace lumivox {
 

@@ -2,8 +2,8 @@
 // the chosen device, opening and closing it, and what the window shows about it.
 #pragma once
 
+#include "core/LanguageTables.h"
 #include "midi/MidiInput.h"
-#include "ui/LanguageTables.h"
 
 #include <QObject>
 #include <QString>

@@ -3,9 +3,9 @@
 // Widget-free: it talks to the window through IMidiMappingHost.
 #pragma once
 
+#include "core/LanguageTables.h"
 #include "midi/MidiEvent.h"
 #include "model/ShowDocument.h"
-#include "ui/LanguageTables.h"
 
 #include <QString>
 

@@ -2,8 +2,8 @@
 // with the model rules of adding and removing tracks.
 #pragma once
 
+#include "core/LanguageTables.h"
 #include "model/ProjectClasses.h"
-#include "ui/LanguageTables.h"
 
 #include <QString>
 

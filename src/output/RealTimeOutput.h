@@ -2,10 +2,10 @@
 // and their sending over the serial link, with the user's messages on failure.
 #pragma once
 
+#include "core/LanguageTables.h"
+#include "core/UserInterface.h"
 #include "model/ProjectClasses.h"
 #include "output/SerialLink.h"
-#include "ui/LanguageTables.h"
-#include "ui/UserInterface.h"
 
 #include <QObject>
 #include <QString>

@@ -2,8 +2,8 @@
 // slot, the file image and its safe writing.
 #include "output/SequenceExport.h"
 
+#include "core/UserInterface.h"
 #include "model/ShowDocument.h"
-#include "ui/UserInterface.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

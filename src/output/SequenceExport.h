@@ -2,7 +2,7 @@
 // of every track, their frames per time slot, and the fixed 65,536-byte file image.
 #pragma once
 
-#include "ui/LanguageTables.h"
+#include "core/LanguageTables.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,9 +2,9 @@
 // song relocation flow and the refusals of files the model cannot hold.
 #pragma once
 
+#include "core/LanguageTables.h"
+#include "core/UserInterface.h"
 #include "model/ShowDocument.h"
-#include "ui/LanguageTables.h"
-#include "ui/UserInterface.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 // and writer.
 #pragma once
 
-#include "ui/LanguageTables.h"
+#include "core/LanguageTables.h"
 
 #include <QString>
 #include <QStringList>

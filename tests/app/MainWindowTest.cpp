@@ -2,10 +2,10 @@
 // settings file in its various states, languages switched at run time, command enabling,
 // the first activation and closing.
 #include "app/MainWindow.h"
+#include "dialogs/AboutBox.h"
 #include "persistence/SettingsFile.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
-#include "ui/AboutBox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,11 +2,11 @@
 // drawn with the mouse, the Ctrl override of a drag, locked tracks, zoom buttons and the
 // colours the lanes end up painting.
 #include "app/MainWindow.h"
-#include "editor/LanesView.h"
-#include "editor/TrackHeader.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
 #include "support/widgets/WindowOptions.h"
+#include "timeline/LanesView.h"
+#include "timeline/TrackHeader.h"
 
 #include <QAction>
 #include <QFile>

@@ -2,13 +2,13 @@
 // time display, and changes sent to the simulated playback unit while the song plays on a
 // manual clock.
 #include "app/MainWindow.h"
-#include "editor/RulerView.h"
 #include "output/RealTimeOutput.h"
 #include "support/ManualClock.h"
 #include "support/PlaybackUnitProcess.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
 #include "support/widgets/WindowOptions.h"
+#include "timeline/RulerView.h"
 
 #include <QAction>
 #include <QActionGroup>

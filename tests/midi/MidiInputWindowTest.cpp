@@ -2,14 +2,14 @@
 // device name, reopening, live recording while the song plays on a manual clock, and the MIDI
 // Map dialog learning from the port.
 #include "app/MainWindow.h"
-#include "editor/TrackHeader.h"
-#include "midi/MidiMapDialog.h"
+#include "dialogs/MidiMapDialog.h"
 #include "persistence/SettingsFile.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
 #include "support/midi/MidiTestSupport.h"
 #include "support/widgets/WindowOptions.h"
+#include "timeline/TrackHeader.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -2,7 +2,7 @@
 // driving logic classes in tests.
 #pragma once
 
-#include "ui/UserInterface.h"
+#include "core/UserInterface.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,7 +2,7 @@
 // answered from the command line, and a progress bar on a terminal.
 #pragma once
 
-#include "ui/UserInterface.h"
+#include "core/UserInterface.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,0 +1,394 @@
+// The timeline's coordinate system: tables, pixel scales, cells, lanes, hit tests and
+// the waveform's per-column reduction.
+#include "editing/TimelineGeometry.h"
+
+#include "audio/Transport.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+
+namespace lumivox {
+
+namespace {
+
+constexpr int Levels = TimelineGeometry::MaxHorzZoom;
+
+constexpr std::int64_t TickMsTable[3][Levels] = {
+    {1800000, 600000, 300000, 60000, 60000, 30000, 10000, 5000, 5000, 1000, 1000, 500, 100, 100,
+     100},
+    {1800000, 600000, 300000, 60000, 60000, 30000, 10000, 5000, 5000, 1000, 1000, 500, 500, 500,
+     500},
+    {1800000, 600000, 300000, 60000, 60000, 30000, 10000, 5000, 5000, 1000, 1000, 1000, 1000, 1000,
+     1000},
+};
+
+constexpr int TicksPerLabelTable[3][Levels] = {
+    {2, 6, 6, 10, 5, 10, 6, 6, 6, 10, 5, 10, 10, 5, 5},
+    {2, 6, 6, 10, 5, 10, 6, 6, 6, 10, 5, 10, 4, 2, 1},
+    {2, 6, 6, 10, 5, 10, 6, 6, 6, 10, 5, 5, 1, 1, 1},
+};
+
+constexpr int LaneHeightTable[TimelineGeometry::MaxVertZoom] = {264, 137, 73, 41, 25};
+constexpr int ValueScaleTable[TimelineGeometry::MaxVertZoom] = {1, 2, 4, 8, 16};
+
+// Peak groups stand for 128 sample frames at 44,100 Hz.
+constexpr std::int64_t FramesPerGroup = 128;
+
+int ClampHorz(int level) {
+    return std::clamp(level, TimelineGeometry::MinHorzZoom, TimelineGeometry::MaxHorzZoom);
+}
+int ClampVert(int level) {
+    return std::clamp(level, TimelineGeometry::MinVertZoom, TimelineGeometry::MaxVertZoom);
+}
+int ResolutionRow(int resolutionIndex) {
+    return IsValidResolutionIndex(resolutionIndex) ? resolutionIndex - 1 : 0;
+}
+
+} // namespace
+
+TimelineGeometry::TimelineGeometry() {
+    ComputePixelScales(1);
+}
+
+int TimelineGeometry::ZoomDivisor(int horzZoom) {
+    return 1 << (MaxHorzZoom - ClampHorz(horzZoom));
+}
+
+std::int64_t TimelineGeometry::TickMs(int resolutionIndex, int horzZoom) {
+    return TickMsTable[ResolutionRow(resolutionIndex)][ClampHorz(horzZoom) - 1];
+}
+
+int TimelineGeometry::TicksPerLabel(int resolutionIndex, int horzZoom) {
+    return TicksPerLabelTable[ResolutionRow(resolutionIndex)][ClampHorz(horzZoom) - 1];
+}
+
+int TimelineGeometry::LaneHeight(int vertZoom) {
+    return LaneHeightTable[ClampVert(vertZoom) - 1];
+}
+
+int TimelineGeometry::ValueScale(int vertZoom) {
+    return ValueScaleTable[ClampVert(vertZoom) - 1];
+}
+
+std::int64_t TimelineGeometry::Nearest(long double value) {
+    const long double below = std::floor(value);
+    const long double fraction = value - below;
+    auto result = static_cast<std::int64_t>(below);
+    if (fraction > 0.5L)
+        return result + 1;
+    if (fraction < 0.5L)
+        return result;
+    return (result % 2 == 0) ? result : result + 1;
+}
+
+void TimelineGeometry::ComputePixelScales(int resolutionIndex) {
+    Resolution = IsValidResolutionIndex(resolutionIndex) ? resolutionIndex : 1;
+    const std::int64_t resolutionMs = ResolutionMs(Resolution);
+    for (int level = MinHorzZoom; level <= MaxHorzZoom; ++level) {
+        const auto pixelMs = static_cast<long double>(ZoomDivisor(level) * FramesPerGroup);
+        // Tick ms x 44.1 and resolution ms x 44,100 / 1000 are whole numbers (every tick is a
+        // multiple of 100 ms); the divisor is a power of two, so both quotients are exact.
+        const std::int64_t tickFrames = TickMs(Resolution, level) * 441 / 10;
+        const std::int64_t slotFrames = resolutionMs * 44100 / 1000;
+        TickScale[static_cast<std::size_t>(level)] = static_cast<long double>(tickFrames) / pixelMs;
+        SlotScale[static_cast<std::size_t>(level)] = static_cast<long double>(slotFrames) / pixelMs;
+    }
+}
+
+long double TimelineGeometry::PixelsPerTick(int horzZoom) const {
+    return TickScale[static_cast<std::size_t>(ClampHorz(horzZoom))];
+}
+
+long double TimelineGeometry::PixelsPerSlot(int horzZoom) const {
+    return SlotScale[static_cast<std::size_t>(ClampHorz(horzZoom))];
+}
+
+void TimelineGeometry::SetHorzZoom(int level) {
+    Horz = ClampHorz(level);
+}
+
+void TimelineGeometry::SetVertZoom(int level) {
+    Vert = ClampVert(level);
+}
+
+bool TimelineGeometry::ZoomHorizontal(bool in) {
+    const int before = Horz;
+    if (in && Horz < MaxHorzZoom)
+        ++Horz;
+    else if (!in && Horz > MinHorzZoom)
+        --Horz;
+    return Horz != before;
+}
+
+bool TimelineGeometry::ZoomVertical(bool in) {
+    const int before = Vert;
+    if (in && Vert > MinVertZoom)
+        --Vert;
+    else if (!in && Vert < MaxVertZoom)
+        ++Vert;
+    return Vert != before;
+}
+
+std::int64_t TimelineGeometry::ContentWidth(std::int64_t peakPairCount) const {
+    return ContentWidth(peakPairCount, Horz);
+}
+
+std::int64_t TimelineGeometry::ContentWidth(std::int64_t peakPairCount, int horzZoom) {
+    if (peakPairCount <= 0)
+        return 0;
+    return (peakPairCount / PairsPerRecord) / ZoomDivisor(horzZoom);
+}
+
+std::int64_t TimelineGeometry::TickX(std::int64_t tick) const {
+    return Nearest(static_cast<long double>(tick) * TickWidth());
+}
+
+std::int64_t TimelineGeometry::LastTick(std::int64_t contentWidth) const {
+    if (contentWidth <= 0)
+        return 0;
+    return static_cast<std::int64_t>(static_cast<long double>(contentWidth) / TickWidth());
+}
+
+std::int64_t TimelineGeometry::SlotX(std::int64_t column) const {
+    return Nearest(static_cast<long double>(column) * SlotWidth());
+}
+
+TPixelSpan TimelineGeometry::BarSpan(std::int64_t column) const {
+    const std::int64_t x0 = SlotX(column);
+    std::int64_t x1 = SlotX(column + 1);
+    if (x1 == x0 + 1)
+        x1 = x0 + 2;
+    return {x0 + 1, x1};
+}
+
+std::int64_t TimelineGeometry::LastSlotColumn(std::int64_t contentWidth) const {
+    if (contentWidth <= 0)
+        return 0;
+    return static_cast<std::int64_t>(static_cast<long double>(contentWidth) / SlotWidth());
+}
+
+std::int64_t TimelineGeometry::LastColumnAtOrBefore(std::int64_t x) const {
+    auto column =
+        static_cast<std::int64_t>(std::floor((static_cast<long double>(x) + 0.5L) / SlotWidth()));
+    column = std::max<std::int64_t>(column, 0);
+    while (SlotX(column + 1) <= x)
+        ++column;
+    while (column > 0 && SlotX(column) > x)
+        --column;
+    return column;
+}
+
+void TimelineGeometry::VisibleBars(std::int64_t x0, std::int64_t x1, std::int64_t contentWidth,
+                                   std::vector<TBarColumn>& out) const {
+    out.clear();
+    if (x1 <= x0)
+        return;
+    const std::int64_t lastColumn = LastSlotColumn(contentWidth);
+    const long double pps = SlotWidth();
+    auto take = [&](std::int64_t column) {
+        const TPixelSpan span = BarSpan(column);
+        if (span.X1 > span.X0 && span.X1 > x0 && span.X0 < x1)
+            out.push_back({column, span});
+    };
+    if (pps >= 1.0L) {
+        // A bar lies within a slot width and two pixels of its slot's left edge.
+        const auto first =
+            static_cast<std::int64_t>(std::floor(static_cast<long double>(x0 - 2) / pps)) - 1;
+        const auto last =
+            static_cast<std::int64_t>(std::floor(static_cast<long double>(x1) / pps)) + 1;
+        for (std::int64_t c = std::max<std::int64_t>(first, 0); c <= std::min(last, lastColumn);
+             ++c)
+            take(c);
+        return;
+    }
+    // Narrow slots: of the slots starting at pixel p only the last one reaches p + 1, and
+    // its bar is the single pixel p + 1.
+    for (std::int64_t p = std::max<std::int64_t>(x0 - 1, 0); p + 1 < x1; ++p) {
+        const std::int64_t column = std::min(LastColumnAtOrBefore(p), lastColumn);
+        if (SlotX(column) == p)
+            take(column);
+        else if (column == lastColumn)
+            break;
+    }
+}
+
+std::pair<std::int64_t, std::int64_t> TimelineGeometry::TicksIn(std::int64_t x0, std::int64_t x1,
+                                                                std::int64_t contentWidth) const {
+    const long double ppt = TickWidth();
+    std::int64_t first = std::max<std::int64_t>(
+        static_cast<std::int64_t>(std::floor(static_cast<long double>(x0) / ppt)) - 1, 0);
+    std::int64_t last =
+        std::min(static_cast<std::int64_t>(std::floor(static_cast<long double>(x1) / ppt)) + 1,
+                 LastTick(contentWidth));
+    while (first <= last && TickX(first) < x0)
+        ++first;
+    while (last >= first && TickX(last) >= x1)
+        --last;
+    return {first, last};
+}
+
+int TimelineGeometry::SlotsPerCell() const {
+    return static_cast<int>(CurrentTickMs() / ResolutionInMs());
+}
+
+TSlotRange TimelineGeometry::CellSlots(int cell) const {
+    if (cell < 1)
+        return {};
+    const int n = SlotsPerCell();
+    return {(cell - 1) * n + 1, cell * n};
+}
+
+TPixelSpan TimelineGeometry::CellSpan(int cell) const {
+    const std::int64_t n = SlotsPerCell();
+    return {SlotX((cell - 1) * n), SlotX(cell * n)};
+}
+
+int TimelineGeometry::CellAtX(std::int64_t x, std::int64_t peakPairCount) const {
+    // Cells are the gaps between ticks 0 .. LastTick; the answer is the last i with
+    // TickX(i - 1) <= x <= TickX(i), found directly rather than by walking every tick.
+    if (peakPairCount <= 0 || x < 0)
+        return -1;
+    const std::int64_t lastTick = LastTick(ContentWidth(peakPairCount));
+    // m: the last tick at or left of x.
+    auto m =
+        static_cast<std::int64_t>(std::floor((static_cast<long double>(x) + 0.5L) / TickWidth()));
+    while (TickX(m + 1) <= x)
+        ++m;
+    while (m > 0 && TickX(m) > x)
+        --m;
+    std::int64_t cell = m + 1;
+    if (cell > lastTick) {
+        // Right of the last tick there is no cell; on the last tick line the cell on its
+        // left still owns the pixel.
+        if (x != TickX(lastTick))
+            return -1;
+        cell = lastTick;
+    }
+    // A timeline shorter than one tick has no cell at all.
+    return cell >= 1 ? static_cast<int>(cell) : -1;
+}
+
+int TimelineGeometry::TrackAtY(std::int64_t y, int trackCount, std::int64_t peakPairCount) const {
+    if (peakPairCount <= 0 || trackCount <= 0 || y < 0)
+        return -1;
+    const int height = LaneHeight();
+    const std::int64_t track = y / height + 1;
+    if (track > std::min(trackCount, MaxTracks))
+        return -1;
+    const std::int64_t row = y - (track - 1) * height;
+    return row <= height - LaneSeparatorRows ? static_cast<int>(track) : -1;
+}
+
+TLaneRow TimelineGeometry::LaneRow(int track) const {
+    const std::int64_t height = LaneHeight();
+    const std::int64_t top = static_cast<std::int64_t>(track - 1) * height;
+    return {top, top + height - LaneSeparatorRows, top + height};
+}
+
+std::int64_t TimelineGeometry::LanesHeight(int trackCount) const {
+    return static_cast<std::int64_t>(std::max(trackCount, 0)) * LaneHeight();
+}
+
+int TimelineGeometry::BarHeight(int value) const {
+    const int scale = ValueScale();
+    return value / scale + (value % scale != 0 ? 1 : 0);
+}
+
+int TimelineGeometry::DrawValueAtY(std::int64_t y, int track) const {
+    const std::int64_t value = (LaneRow(track).Bottom - y) * ValueScale();
+    return static_cast<int>(std::clamp<std::int64_t>(value, 0, 255));
+}
+
+TLaneColors TimelineGeometry::LaneColors(const TFullTrack& track, bool soloActive) {
+    if (!track.IsLive(soloActive))
+        return {SilentLaneBackColor, SilentLaneBarColor};
+    return {track.LaneBackColor, track.LaneColor};
+}
+
+QString TimelineGeometry::TimeLabel(std::int64_t ms) {
+    // The ruler writes times as the time display does.
+    return Transport::FormatTime(ms);
+}
+
+// ---- Waveform columns --------------------------------------------------------------------
+
+TWaveColumn WaveformColumns::Reduce(const TWavePeaks& peaks, std::int64_t column,
+                                    std::int64_t divisor) {
+    TWaveColumn out;
+    const auto size = static_cast<std::int64_t>(peaks.size());
+    std::int64_t index = column * divisor * PairsPerRecord;
+    for (std::int64_t group = 0; group < divisor && index + 2 < size;
+         ++group, index += PairsPerRecord) {
+        const auto i = static_cast<std::size_t>(index);
+        out.LeftLine = peaks[i].first;
+        out.RightLine = peaks[i].second;
+        out.LeftMax = std::max(out.LeftMax, peaks[i + 1].first);
+        out.RightMax = std::max(out.RightMax, peaks[i + 1].second);
+        out.LeftMin = std::min(out.LeftMin, peaks[i + 2].first);
+        out.RightMin = std::min(out.RightMin, peaks[i + 2].second);
+    }
+    return out;
+}
+
+void WaveformColumns::Watch(const TWavePeaks& peaks) {
+    if (peaks.data() != SourceData || peaks.size() != SourceSize) {
+        Invalidate();
+        SourceData = peaks.data();
+        SourceSize = peaks.size();
+    }
+}
+
+TWaveColumn WaveformColumns::At(const TWavePeaks& peaks, int horzZoom, std::int64_t column) {
+    Watch(peaks);
+    if (horzZoom > CachedFromLevel)
+        return Reduce(peaks, column, TimelineGeometry::ZoomDivisor(horzZoom));
+    const std::vector<TWaveColumn>& level = Level(peaks, std::max(horzZoom, 1));
+    if (column < 0 || column >= static_cast<std::int64_t>(level.size()))
+        return {};
+    return level[static_cast<std::size_t>(column)];
+}
+
+const std::vector<TWaveColumn>& WaveformColumns::Level(const TWavePeaks& peaks, int horzZoom) {
+    const auto slot = static_cast<std::size_t>(horzZoom);
+    if (Built[slot])
+        return Levels[slot];
+    std::vector<TWaveColumn> columns;
+    const std::int64_t count =
+        TimelineGeometry::ContentWidth(static_cast<std::int64_t>(peaks.size()), horzZoom);
+    columns.reserve(static_cast<std::size_t>(count));
+    if (horzZoom == CachedFromLevel) {
+        const std::int64_t divisor = TimelineGeometry::ZoomDivisor(horzZoom);
+        for (std::int64_t c = 0; c < count; ++c)
+            columns.push_back(Reduce(peaks, c, divisor));
+    } else {
+        // Each column gathers two columns of the next finer level.
+        const std::vector<TWaveColumn>& finer = Level(peaks, horzZoom + 1);
+        for (std::int64_t c = 0; c < count; ++c) {
+            const TWaveColumn& a = finer[static_cast<std::size_t>(2 * c)];
+            const TWaveColumn& b = finer[static_cast<std::size_t>(2 * c + 1)];
+            columns.push_back({b.LeftLine, std::max(a.LeftMax, b.LeftMax),
+                               std::min(a.LeftMin, b.LeftMin), b.RightLine,
+                               std::max(a.RightMax, b.RightMax), std::min(a.RightMin, b.RightMin)});
+        }
+    }
+    Levels[slot] = std::move(columns);
+    Built[slot] = true;
+    return Levels[slot];
+}
+
+void WaveformColumns::Invalidate() {
+    for (std::size_t level = 0; level < Levels.size(); ++level) {
+        std::vector<TWaveColumn>().swap(Levels[level]);
+        Built[level] = false;
+    }
+    SourceData = nullptr;
+    SourceSize = 0;
+}
+
+int WaveformColumns::CachedLevels() const {
+    return static_cast<int>(std::count(Built.begin(), Built.end(), true));
+}
+
+} // namespace lumivox

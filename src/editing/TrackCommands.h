@@ -1,0 +1,136 @@
+// The track commands: New Track, Delete Track, Select All, presses on track headers with the
+// selection and anchor rules, caption editing, Lock, Mute and Solo, the type, output and
+// colour of a track. Widget-free: it talks to the user through IUserInterface, to the window
+// through ITrackCommandHost and to each header through ITrackHeader and ICaptionEditor.
+#pragma once
+
+#include "core/LanguageTables.h"
+#include "core/UserInterface.h"
+#include "editing/KeyboardControl.h"
+#include "model/ShowDocument.h"
+
+#include <QString>
+#include <Qt>
+
+#include <array>
+#include <cstdint>
+
+namespace lumivox {
+
+// The in-place caption editor of a header. A header that has one implements this beside
+// ITrackHeader; the commands find it on the track's header.
+class ICaptionEditor {
+public:
+    virtual ~ICaptionEditor() = default;
+    // Shows the editor over the caption holding `text`, with the keyboard focus.
+    virtual void OpenCaptionEditor(const QString& text) = 0;
+    virtual bool CaptionEditorOpen() const = 0;
+    virtual QString CaptionEditorText() const = 0;
+    virtual void CloseCaptionEditor() = 0;
+};
+
+// What the track commands ask of the window. Every operation is optional.
+class ITrackCommandHost {
+public:
+    virtual ~ITrackCommandHost() = default;
+    virtual bool SongOpen() const { return false; }
+    // Height of a new track row at the current vertical zoom.
+    virtual int LaneHeight() const { return 73; }
+    // Track `count` was appended: the header column's spacer grows by one row and the header
+    // column and the lanes scroll to show it.
+    virtual void TrackRowAdded(int /*count*/) {}
+    virtual void UpdateLanesHeight() {}
+    virtual void UpdateCommands() {}
+    // Enable every item of the output menu, then disable OutputsInUse().
+    virtual void RefreshOutputMenu() {}
+    virtual void RepaintLanes() {}
+    virtual void TakeSnapshot() {}
+    virtual void BeginBulkUpdate() {}
+    virtual void EndBulkUpdate() {}
+    // Cut, Copy and Delete Track of the Edit menu.
+    virtual void EnableSelectionCommands() {}
+    virtual void DisableSelectionCommands() {}
+    // The header menu of `track` at the pointer.
+    virtual void PopupHeaderMenu(int /*track*/) {}
+    // The type and output menu of `track`, showing and checking `trackType`.
+    virtual void PopupTypeOutputMenu(int /*track*/, std::uint8_t /*trackType*/) {}
+};
+
+class TrackCommands {
+public:
+    TrackCommands(ShowDocument& document, IUserInterface& ui, ITrackCommandHost& host,
+                  const Language& language);
+
+    // 1-based number of the track last clicked or selected; -1 for none.
+    int AnchorTrack() const { return Anchor; }
+    // The track whose header menu or type/output menu was opened last; null when none or
+    // when it has been deleted since.
+    TFullTrack* PopupTrack() const;
+    // The 1-based number of the track whose header is `header`; -1 when none.
+    int NumberOf(const ITrackHeader* header) const;
+
+    // Appends a track with the defaults of a new track, selects it and refreshes the window;
+    // used by the menu command, paste and undo. Null, after the warning, without a song or
+    // with MaxTracks tracks.
+    TFullTrack* NewTrack();
+    // The Edit menu's New Track: NewTrack, then an undo step when the project is modified.
+    void NewTrackCommand();
+    // What NewTrack does after creating the track, for tracks the project reader added.
+    void TrackAdded(TFullTrack& track);
+
+    // Asks, then deletes the selected tracks with the progress window, renumbers the rest and
+    // moves the selection to the anchor (or the last track).
+    void DeleteSelectedTracks();
+    void SelectAll();
+    // AnchorTrack := none and the selection commands disabled.
+    void ClearSelection();
+
+    // A press on a header's panel. Left: none or Alt selects the track alone, Ctrl toggles
+    // it, Shift selects the range from the anchor. Right: selects it alone and opens its
+    // header menu.
+    void HeaderPress(int track, Qt::MouseButton button, TModifierKey modifier);
+
+    void StartCaptionEdit(int track);
+    // Enter, Escape or focus leaving the editor: the text becomes the caption, the project
+    // is modified and an undo step is taken. Does nothing when the editor is not open.
+    void CommitCaptionEdit(int track);
+    // A left press anywhere in the application closes every open caption editor first,
+    // keeping its text. A caption that did not change leaves the project as it was; one that
+    // did is an edit like any other (modified, with an undo step).
+    void CommitOpenCaptionEditors();
+
+    void ToggleLock(int track);
+    void ToggleMute(int track);
+    void ToggleSolo(int track);
+
+    void OpenTypeOutputMenu(int track);
+    // Tags act on PopupTrack: 0 Proportional, 1 On/Off.
+    void ChooseType(int tag);
+    // Output 0..255 of PopupTrack. Refused (false) for a number another track uses, which
+    // the menu shows disabled, so outputs stay unique.
+    bool ChooseOutput(int tag);
+    // Palette entry 1..11 for PopupTrack.
+    void ChooseColor(int tag);
+
+    // Outputs used by some track: the items the output menu disables.
+    std::array<bool, 256> OutputsInUse() const;
+    // SoloActive := some track is soloed; the lanes follow.
+    void RecomputeSolo();
+
+private:
+    QString Tr(TextTable table, int entry) const { return Text(table, entry, Lang); }
+    bool ValidTrack(int track) const { return track >= 1 && track <= Doc.TrackCount(); }
+    void DeselectAll();
+    void SelectTrack(int track);
+    void RefreshAfterAdding(TFullTrack& track);
+    static ICaptionEditor* EditorOf(const TFullTrack& track);
+
+    ShowDocument& Doc;
+    IUserInterface& Ui;
+    ITrackCommandHost& Host;
+    const Language& Lang;
+    int Anchor = -1;
+    const TFullTrack* Popup = nullptr;
+};
+
+} // namespace lumivox

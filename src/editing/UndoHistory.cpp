@@ -1,0 +1,189 @@
+// Snapshots of the tracks, their comparison, and undo and redo by restoring them.
+#include "editing/UndoHistory.h"
+
+#include "model/TrackRules.h"
+
+#include <unordered_set>
+
+namespace lumivox {
+
+void CopyTrackSettings(const TFullTrack& track, TFullDataTrack& entry) {
+    entry.Values = track.Values;
+    entry.TrackType = track.TrackType;
+    entry.Locked = track.Locked;
+    entry.Mute = track.Mute;
+    entry.Solo = track.Solo;
+    entry.Caption = track.Caption;
+    entry.HeaderColor = track.HeaderColor;
+    entry.CaptionColor = track.CaptionColor;
+    entry.LaneColor = track.LaneColor;
+    entry.LaneBackColor = track.LaneBackColor;
+    entry.MidiMap.Channel = track.MidiMap.Channel;
+    entry.MidiMap.Controller = track.MidiMap.Controller;
+    entry.MidiMap.Key = track.MidiMap.Key;
+    entry.MidiMap.UseVelocity = track.MidiMap.UseVelocity;
+    entry.MidiMap.UseKey = track.MidiMap.UseKey;
+}
+
+void ApplyTrackSettings(const TFullDataTrack& entry, TFullTrack& track) {
+    track.SetType(entry.TrackType);
+    track.SetTypeImage(entry.TrackType);
+    track.SetLocked(entry.Locked);
+    // Mute before Solo: each setter clears the other when set, so the pair lands as recorded.
+    track.SetMute(entry.Mute);
+    track.SetSolo(entry.Solo);
+    track.SetCaption(entry.Caption);
+    track.SetColors(entry.HeaderColor, entry.CaptionColor);
+    track.LaneColor = entry.LaneColor;
+    track.LaneBackColor = entry.LaneBackColor;
+    // The five stored map fields; the live controller value stays the track's own.
+    track.MidiMap.Channel = entry.MidiMap.Channel;
+    track.MidiMap.Controller = entry.MidiMap.Controller;
+    track.MidiMap.Key = entry.MidiMap.Key;
+    track.MidiMap.UseVelocity = entry.MidiMap.UseVelocity;
+    track.MidiMap.UseKey = entry.MidiMap.UseKey;
+    track.Values = entry.Values;
+}
+
+namespace {
+
+bool StoredMapDiffers(const TMidiMap& a, const TMidiMap& b) {
+    return a.Channel != b.Channel || a.Controller != b.Controller || a.Key != b.Key ||
+           a.UseVelocity != b.UseVelocity || a.UseKey != b.UseKey;
+}
+
+// Locked, Mute and Solo are recorded but deliberately not compared.
+bool TrackDiffers(const TFullTrack& track, const TFullDataTrack& entry) {
+    return track.Output != entry.Output || track.TrackType != entry.TrackType ||
+           track.Caption != entry.Caption || track.HeaderColor != entry.HeaderColor ||
+           track.CaptionColor != entry.CaptionColor || track.LaneColor != entry.LaneColor ||
+           track.LaneBackColor != entry.LaneBackColor ||
+           StoredMapDiffers(track.MidiMap, entry.MidiMap) || !(track.Values == entry.Values);
+}
+
+} // namespace
+
+UndoHistory::UndoHistory(ShowDocument& document, IUserInterface& ui, IEditHistoryHost& host,
+                         const Language& language)
+    : Doc(document), Ui(ui), Host(host), Lang(language) {}
+
+bool UndoHistory::StateDiffers() const {
+    if (Current < 0)
+        return false;
+    const TSnapshot& current = Snapshots[static_cast<std::size_t>(Current)];
+    if (Doc.TrackCount() != static_cast<int>(current.size()))
+        return true;
+    // Values shared with the snapshot compare equal at once; the rest byte by byte.
+    for (int i = 0; i < Doc.TrackCount(); ++i)
+        if (TrackDiffers(Doc.Track(i + 1), current[static_cast<std::size_t>(i)]))
+            return true;
+    return false;
+}
+
+void UndoHistory::TakeSnapshot() {
+    if (Current >= 0 && !StateDiffers())
+        return;
+    if (Current >= 0)
+        Snapshots.erase(Snapshots.begin() + Current + 1, Snapshots.end());
+    if (Count() >= MaxDepth)
+        Snapshots.pop_front();
+
+    TSnapshot snapshot;
+    snapshot.reserve(static_cast<std::size_t>(Doc.TrackCount()));
+    for (const auto& track : Doc.Tracks) {
+        TFullDataTrack& entry = snapshot.emplace_back(0);
+        CopyTrackSettings(*track, entry);
+        entry.Output = track->Output;
+    }
+    Snapshots.push_back(std::move(snapshot));
+    Current = Count() - 1;
+    Host.UpdateCommands();
+}
+
+void UndoHistory::Undo() {
+    if (CanUndo())
+        Step(Current - 1, CommonText::ProcessingUndo);
+}
+
+void UndoHistory::Redo() {
+    if (CanRedo())
+        Step(Current + 1, CommonText::ProcessingRedo);
+}
+
+void UndoHistory::Step(int target, int progressText) {
+    Ui.ProgressSetText(Text(TextTable::CommonTexts, progressText, Lang));
+    Ui.ProgressSetGauge(0);
+    Ui.ProgressShow();
+    Host.BeginBulkUpdate();
+
+    // Copied, so the restore cannot be disturbed by anything the hooks do to the history.
+    const TSnapshot snapshot = Snapshots[static_cast<std::size_t>(target)];
+    if (Doc.TrackCount() != static_cast<int>(snapshot.size()))
+        DeleteAllTracks();
+    RestoreSnapshot(snapshot);
+    Current = target;
+    // An undo or redo always changes the tracks, so the project needs saving either way.
+    Doc.Modified = true;
+
+    Host.UpdateLanesHeight();
+    Host.UpdateCommands();
+    Host.RefreshOutputMenu();
+    Doc.RecomputeSolo();
+    Host.RepaintLanes();
+    Host.EndBulkUpdate();
+    Ui.ProgressClose();
+}
+
+void UndoHistory::DeleteAllTracks() {
+    const int initial = Doc.TrackCount();
+    if (initial > 0) {
+        Doc.Modified = true;
+        Host.ClearSelection();
+        while (!Doc.Tracks.empty()) {
+            Doc.Tracks.pop_back();
+            Ui.ProgressSetGauge(50 - Doc.TrackCount() * 50 / initial);
+        }
+        Host.RefreshOutputMenu();
+        Host.RepaintLanes();
+        Host.UpdateLanesHeight();
+    }
+    Host.UpdateCommands();
+    Doc.RecomputeSolo();
+}
+
+void UndoHistory::RestoreSnapshot(const TSnapshot& snapshot) {
+    const int n = static_cast<int>(snapshot.size());
+    const QString allWord = Text(TextTable::CommonTexts, CommonText::All, Lang);
+    for (int i = 1; i <= n; ++i) {
+        TFullTrack* track = nullptr;
+        if (Doc.TrackCount() != n)
+            track = Host.NewTrack();
+        else
+            track = &Doc.Track(i);
+        if (track == nullptr)
+            return; // refused (no song): the tracks rebuilt so far remain
+        const TFullDataTrack& entry = snapshot[static_cast<std::size_t>(i - 1)];
+        track->Output = entry.Output;
+        track->SetOutputText(OutputText(entry.Output, allWord));
+        ApplyTrackSettings(entry, *track);
+        Ui.ProgressSetGauge(50 + i * 50 / n);
+    }
+}
+
+void UndoHistory::ClearHistory() {
+    Snapshots.clear();
+    Current = -1;
+    Host.UpdateCommands();
+}
+
+std::size_t UndoHistory::HeldValueBytes() const {
+    std::unordered_set<const std::uint8_t*> seen;
+    std::size_t bytes = 0;
+    for (const TSnapshot& snapshot : Snapshots)
+        for (const TFullDataTrack& entry : snapshot)
+            if (entry.Values.ByteCount() > 0 && seen.insert(entry.Values.Data()).second)
+                bytes += entry.Values.ByteCount();
+    return bytes;
+}
+
+} // namespace lumivox

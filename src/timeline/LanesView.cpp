@@ -1,0 +1,351 @@
+// The editor area's lanes, painted in content coordinates through the shared scroll state.
+#include "timeline/LanesView.h"
+
+#include "editing/TimelineScroll.h"
+#include "model/ShowDocument.h"
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+namespace lumivox {
+
+namespace {
+
+constexpr int ScrollStep = 20;
+
+int ToInt(std::int64_t value) {
+    return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN / 2, INT_MAX / 2));
+}
+
+// Fills content rectangles, right and bottom edges excluded, clipped to a part of the
+// content, into an image whose top-left pixel is content (originX, originY). Plain row
+// fills: a paint of the densest zoom levels is tens of thousands of one-pixel bars.
+class ContentPainter {
+public:
+    ContentPainter(QImage& image, std::int64_t originX, std::int64_t originY, std::int64_t clipX0,
+                   std::int64_t clipY0, std::int64_t clipX1, std::int64_t clipY1)
+        : Bits(image.bits()), Stride(image.bytesPerLine()), OriginX(originX), OriginY(originY),
+          ClipX0(clipX0), ClipY0(clipY0), ClipX1(clipX1), ClipY1(clipY1) {}
+
+    void Fill(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
+              const QColor& color) {
+        x0 = std::max(x0, ClipX0);
+        y0 = std::max(y0, ClipY0);
+        x1 = std::min(x1, ClipX1);
+        y1 = std::min(y1, ClipY1);
+        if (x1 <= x0 || y1 <= y0)
+            return;
+        const QRgb pixel = color.rgb();
+        const auto count = static_cast<std::size_t>(x1 - x0);
+        uchar* line = Bits + (y0 - OriginY) * Stride;
+        for (std::int64_t y = y0; y < y1; ++y, line += Stride)
+            std::fill_n(reinterpret_cast<QRgb*>(line) + (x0 - OriginX), count, pixel);
+    }
+
+    // A rectangle with a one-pixel outline in `pen` and its inside in `brush`.
+    void Frame(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
+               const QColor& pen, const QColor& brush) {
+        Fill(x0, y0, x1, y1, brush);
+        Fill(x0, y0, x1, y0 + 1, pen);
+        Fill(x0, y1 - 1, x1, y1, pen);
+        Fill(x0, y0, x0 + 1, y1, pen);
+        Fill(x1 - 1, y0, x1, y1, pen);
+    }
+
+private:
+    uchar* Bits;
+    qsizetype Stride;
+    std::int64_t OriginX, OriginY, ClipX0, ClipY0, ClipX1, ClipY1;
+};
+
+} // namespace
+
+LanesView::LanesView(const ShowDocument& document, const TWavePeaks& peaks,
+                     const TimelineGeometry& geometry, TimelineScroll& scroll, QWidget* parent)
+    : QAbstractScrollArea(parent), Doc(document), Peaks(peaks), Geometry(geometry), Scroll(scroll) {
+    setObjectName(QStringLiteral("ScrollBox1"));
+    viewport()->setObjectName(QStringLiteral("PaintBox3"));
+    setFrameShape(QFrame::NoFrame);
+    // Every pixel is painted by paintEvent; nothing needs clearing first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setMouseTracking(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int value) { Scroll.SetHorizontalOffset(value); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int value) { Scroll.SetVerticalOffset(value); });
+    connect(&Scroll, &TimelineScroll::HorizontalOffsetChanged, this, [this] { FollowOffsets(); });
+    connect(&Scroll, &TimelineScroll::VerticalOffsetChanged, this, [this] { FollowOffsets(); });
+    connect(&Scroll, &TimelineScroll::ContentSizeChanged, this, [this] {
+        SyncScrollBars();
+        RepaintAll();
+    });
+    connect(&Scroll, &TimelineScroll::ViewSizeChanged, this, [this] { SyncScrollBars(); });
+    ShownX = Scroll.HorizontalOffset();
+    ShownY = Scroll.VerticalOffset();
+    SyncScrollBars();
+}
+
+void LanesView::UpdateContentWidth() {
+    Scroll.SetContentWidth(Geometry.ContentWidth(static_cast<std::int64_t>(Peaks.size())));
+}
+
+void LanesView::UpdateLanesHeight() {
+    Scroll.SetContentHeight(Geometry.LanesHeight(Doc.TrackCount()));
+}
+
+void LanesView::SetLanesPaintEnabled(bool enabled) {
+    if (enabled == PaintEnabled)
+        return;
+    PaintEnabled = enabled;
+    if (enabled)
+        RepaintAll();
+}
+
+void LanesView::BeginBulkUpdate() {
+    ++BulkDepth;
+    SetLanesPaintEnabled(false);
+}
+
+void LanesView::EndBulkUpdate() {
+    if (BulkDepth == 0 || --BulkDepth > 0)
+        return;
+    Scroll.Reset();
+    SetLanesPaintEnabled(true);
+}
+
+void LanesView::RepaintAll() {
+    viewport()->update();
+}
+
+void LanesView::UpdateContentRect(std::int64_t x0, std::int64_t y0, std::int64_t x1,
+                                  std::int64_t y1) {
+    const QRect area(ToInt(x0 - Scroll.HorizontalOffset()), ToInt(y0 - Scroll.VerticalOffset()),
+                     ToInt(x1 - x0), ToInt(y1 - y0));
+    const QRect visible = area.intersected(viewport()->rect());
+    if (!visible.isEmpty())
+        viewport()->update(visible);
+}
+
+void LanesView::RepaintSlots(int track, int firstSlot, int lastSlot) {
+    if (track < 1 || firstSlot < 1 || lastSlot < firstSlot)
+        return;
+    const TLaneRow row = Geometry.LaneRow(track);
+    // A bar reaches at most to its slot's right edge, or one pixel further when the slot is
+    // one pixel wide.
+    const std::int64_t x0 = Geometry.SlotX(firstSlot - 1);
+    const std::int64_t x1 = std::max(Geometry.SlotX(lastSlot), Geometry.SlotX(lastSlot - 1) + 2);
+    UpdateContentRect(x0, row.Top, x1, row.End);
+}
+
+void LanesView::RepaintCell(int track, int cell) {
+    const TSlotRange slots = Geometry.CellSlots(cell);
+    RepaintSlots(track, slots.First, slots.Last);
+}
+
+void LanesView::RepaintTrack(int track) {
+    if (track < 1)
+        return;
+    const TLaneRow row = Geometry.LaneRow(track);
+    UpdateContentRect(Scroll.HorizontalOffset(), row.Top,
+                      Scroll.HorizontalOffset() + viewport()->width(), row.End);
+}
+
+TLanesHit LanesView::HitAt(QPoint viewPos, Qt::KeyboardModifiers modifiers) const {
+    TLanesHit hit;
+    hit.ViewPos = viewPos;
+    hit.GlobalPos = viewport()->mapToGlobal(viewPos);
+    hit.Modifiers = modifiers;
+    hit.ContentX = viewPos.x() + Scroll.HorizontalOffset();
+    hit.ContentY = viewPos.y() + Scroll.VerticalOffset();
+    const auto pairs = static_cast<std::int64_t>(Peaks.size());
+    hit.Track = Geometry.TrackAtY(hit.ContentY, Doc.TrackCount(), pairs);
+    hit.Cell = Geometry.CellAtX(hit.ContentX, pairs);
+    if (hit.Cell >= 1) {
+        hit.Slots = Geometry.CellSlots(hit.Cell);
+        hit.CellPixels = Geometry.CellSpan(hit.Cell);
+    }
+    if (hit.Track >= 1)
+        hit.Value = Geometry.DrawValueAtY(hit.ContentY, hit.Track);
+    return hit;
+}
+
+int LanesView::ValueAtY(int viewY) const {
+    const std::int64_t y = viewY + Scroll.VerticalOffset();
+    const int track =
+        Geometry.TrackAtY(y, Doc.TrackCount(), static_cast<std::int64_t>(Peaks.size()));
+    return track >= 1 ? Geometry.DrawValueAtY(y, track) : -1;
+}
+
+TLanesHit LanesView::Hit(const QMouseEvent& event) const {
+    TLanesHit hit = HitAt(event.position().toPoint(), event.modifiers());
+    hit.GlobalPos = event.globalPosition().toPoint();
+    hit.Button = event.button();
+    hit.Buttons = event.buttons();
+    return hit;
+}
+
+void LanesView::mousePressEvent(QMouseEvent* event) {
+    Q_EMIT MousePressed(Hit(*event));
+    event->accept();
+}
+
+void LanesView::mouseMoveEvent(QMouseEvent* event) {
+    Q_EMIT MouseMoved(Hit(*event));
+    event->accept();
+}
+
+void LanesView::mouseReleaseEvent(QMouseEvent* event) {
+    Q_EMIT MouseReleased(Hit(*event));
+    event->accept();
+}
+
+void LanesView::SyncScrollBars() {
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    const QSignalBlocker blockH(h);
+    const QSignalBlocker blockV(v);
+    h->setRange(0, ToInt(Scroll.MaxHorizontalOffset()));
+    h->setPageStep(std::max(viewport()->width(), 1));
+    h->setSingleStep(ScrollStep);
+    h->setValue(ToInt(Scroll.HorizontalOffset()));
+    v->setRange(0, ToInt(Scroll.MaxVerticalOffset()));
+    v->setPageStep(std::max(viewport()->height(), 1));
+    v->setSingleStep(ScrollStep);
+    v->setValue(ToInt(Scroll.VerticalOffset()));
+}
+
+void LanesView::FollowOffsets() {
+    {
+        const QSignalBlocker blockH(horizontalScrollBar());
+        const QSignalBlocker blockV(verticalScrollBar());
+        horizontalScrollBar()->setValue(ToInt(Scroll.HorizontalOffset()));
+        verticalScrollBar()->setValue(ToInt(Scroll.VerticalOffset()));
+    }
+    const std::int64_t dx = ShownX - Scroll.HorizontalOffset();
+    const std::int64_t dy = ShownY - Scroll.VerticalOffset();
+    ShownX = Scroll.HorizontalOffset();
+    ShownY = Scroll.VerticalOffset();
+    if (dx == 0 && dy == 0)
+        return;
+    // A small move keeps the pixels still in view and paints only the uncovered strip.
+    if (PaintEnabled && std::abs(dx) < viewport()->width() && std::abs(dy) < viewport()->height())
+        viewport()->scroll(static_cast<int>(dx), static_cast<int>(dy));
+    else
+        RepaintAll();
+}
+
+void LanesView::scrollContentsBy(int, int) {
+    // The offsets come from the shared scroll state (FollowOffsets), not from here.
+}
+
+void LanesView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    Scroll.SetViewSize(viewport()->width(), viewport()->height());
+    SyncScrollBars();
+}
+
+void LanesView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QRect exposed = event->rect();
+    const std::int64_t offsetX = Scroll.HorizontalOffset();
+    const std::int64_t offsetY = Scroll.VerticalOffset();
+    const int trackCount = Doc.TrackCount();
+    const std::int64_t width = Scroll.ContentWidth();
+    const std::int64_t height = Geometry.LanesHeight(trackCount);
+    ++Stats.Paints;
+
+    // The exposed rectangle in content coordinates, and its part inside the content.
+    const std::int64_t ex0 = exposed.left() + offsetX;
+    const std::int64_t ey0 = exposed.top() + offsetY;
+    const std::int64_t ex1 = ex0 + exposed.width();
+    const std::int64_t ey1 = ey0 + exposed.height();
+    const std::int64_t cx0 = std::max<std::int64_t>(ex0, 0);
+    const std::int64_t cy0 = std::max<std::int64_t>(ey0, 0);
+    const std::int64_t cx1 = std::min(ex1, width);
+    const std::int64_t cy1 = std::min(ey1, height);
+
+    const QColor outside = palette().color(QPalette::Window);
+    const bool lanes = PaintEnabled && trackCount > 0 && cx1 > cx0 && cy1 > cy0;
+    if (!lanes) {
+        painter.fillRect(exposed, outside);
+        return;
+    }
+    // The exposed part is composed in an image of its size, then drawn at once.
+    if (Scratch.width() < exposed.width() || Scratch.height() < exposed.height())
+        Scratch = QImage(std::max(exposed.width(), Scratch.width()),
+                         std::max(exposed.height(), Scratch.height()), QImage::Format_RGB32);
+    // Around the content: right of the timeline's end and below the last track.
+    ContentPainter around(Scratch, ex0, ey0, ex0, ey0, ex1, ey1);
+    around.Fill(width, ey0, ex1, ey1, outside);
+    around.Fill(ex0, height, std::min(ex1, width), ey1, outside);
+
+    ContentPainter content(Scratch, ex0, ey0, cx0, cy0, cx1, cy1);
+    const int laneHeight = Geometry.LaneHeight();
+    const int firstTrack = static_cast<int>(cy0 / laneHeight) + 1;
+    const int lastTrack = std::min(trackCount, static_cast<int>((cy1 - 1) / laneHeight) + 1);
+    Stats.Tracks += lastTrack - firstTrack + 1;
+
+    // 1. Lane backgrounds, rows top .. bottom.
+    for (int k = firstTrack; k <= lastTrack; ++k) {
+        const TLaneRow row = Geometry.LaneRow(k);
+        const TLaneColors colors = TimelineGeometry::LaneColors(Doc.Track(k), Doc.SoloActive);
+        content.Fill(0, row.Top, width, row.Bottom + 1, ToQColor(colors.Back));
+    }
+
+    // 2. Value bars, standing on each lane's bottom line.
+    if (!Peaks.empty()) {
+        Geometry.VisibleBars(cx0, cx1, width, Bars);
+        Stats.Columns += static_cast<std::int64_t>(Bars.size());
+        for (int k = firstTrack; k <= lastTrack; ++k) {
+            const TFullTrack& track = Doc.Track(k);
+            const TLaneRow row = Geometry.LaneRow(k);
+            const QColor bar = ToQColor(TimelineGeometry::LaneColors(track, Doc.SoloActive).Bar);
+            for (const TimelineGeometry::TBarColumn& column : Bars) {
+                std::uint8_t value = 0;
+                if (!track.GetValue(static_cast<int>(column.Column + 1), value) || value == 0)
+                    continue;
+                const int h = Geometry.BarHeight(value);
+                content.Fill(column.Span.X0, row.Bottom - h, column.Span.X1, row.Bottom, bar);
+                ++Stats.Bars;
+            }
+        }
+    }
+
+    // 3. Grid lines over all lanes and over the bars; a label's tick is darker.
+    if (!Peaks.empty()) {
+        const QColor labelled = ToQColor(GridLabelledColor);
+        const QColor plain = ToQColor(GridTickColor);
+        const int perLabel = Geometry.CurrentTicksPerLabel();
+        const auto [first, last] = Geometry.TicksIn(cx0, cx1, width);
+        for (std::int64_t i = first; i <= last; ++i) {
+            const std::int64_t x = Geometry.TickX(i);
+            const bool isLabelled = i > 0 && i % perLabel == 0;
+            content.Fill(x, 0, x + 1, height, isLabelled ? labelled : plain);
+            ++Stats.Ticks;
+        }
+        content.Fill(width - 1, 0, width, height, labelled);
+    }
+
+    // 4. Separator bands: each row's last 9 rows, outlined.
+    const QColor pen = ToQColor(SeparatorPenColor);
+    const QColor fill = ToQColor(SeparatorFillColor);
+    for (int k = firstTrack; k <= lastTrack; ++k) {
+        const TLaneRow row = Geometry.LaneRow(k);
+        content.Frame(0, row.End - LaneSeparatorRows, width, row.End, pen, fill);
+    }
+    painter.drawImage(exposed.topLeft(), Scratch, QRect(QPoint(0, 0), exposed.size()));
+}
+
+} // namespace lumivox

@@ -1,0 +1,132 @@
+// The editor area: one painted view of the track lanes (backgrounds, value bars, the grid
+// over the bars, separators) that shows the part of the timeline the shared scroll state
+// points at, paints only what is exposed, and reports mouse input already translated into
+// track, cell, slots and value for the editing tools.
+#pragma once
+
+#include "editing/TimelineGeometry.h"
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QImage>
+#include <QMetaType>
+#include <QPoint>
+
+#include <cstdint>
+#include <vector>
+
+namespace lumivox {
+
+class ShowDocument;
+class TimelineScroll;
+
+inline QColor ToQColor(TColor color) {
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
+}
+
+// A mouse position over the lanes, as the pointer gave it and as the timeline reads it.
+struct TLanesHit {
+    QPoint ViewPos;   // in the editor area's viewport (its client coordinates)
+    QPoint GlobalPos; // on the screen, for pop-up menus
+    std::int64_t ContentX = 0;
+    std::int64_t ContentY = 0;
+    int Track = -1;        // 1-based, -1 outside every lane
+    int Cell = -1;         // 1-based editing cell, -1 outside the timeline
+    TSlotRange Slots;      // the cell's slots; -1 without a cell
+    TPixelSpan CellPixels; // the cell's columns in content x; empty without a cell
+    int Value = -1;        // what the draw tool writes at this height; -1 outside a lane
+    Qt::MouseButton Button = Qt::NoButton; // the button that changed (press and release)
+    Qt::MouseButtons Buttons;              // the buttons held
+    Qt::KeyboardModifiers Modifiers;
+};
+
+// What the paints since the last reset have visited; lets tests see that a paint's work
+// follows the exposed rectangle and not the length of the song.
+struct TLanesPaintStats {
+    std::int64_t Paints = 0;
+    std::int64_t Tracks = 0;  // track rows painted
+    std::int64_t Columns = 0; // slot columns visited
+    std::int64_t Bars = 0;    // bars filled
+    std::int64_t Ticks = 0;   // grid lines drawn
+};
+
+class LanesView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    // The view reads the tracks, SoloActive and the values from `document`, the song from
+    // `peaks`, zoom and scales from `geometry`, and its offsets from `scroll`; all four must
+    // outlive it. The view owns the scroll bars and keeps them and `scroll` in step.
+    LanesView(const ShowDocument& document, const TWavePeaks& peaks,
+              const TimelineGeometry& geometry, TimelineScroll& scroll, QWidget* parent = nullptr);
+
+    // Content width := the timeline width at the current level (call after a horizontal
+    // zoom and after a song is loaded).
+    void UpdateContentWidth();
+    // Content height := track count x lane height (call after every change of the track
+    // list or of the vertical zoom).
+    void UpdateLanesHeight();
+
+    // While false, lane painting is skipped (the area shows its plain background).
+    bool LanesPaintEnabled() const { return PaintEnabled; }
+    // Turning it back on repaints the whole area once.
+    void SetLanesPaintEnabled(bool enabled);
+    // Brackets a rebuild of many tracks; nests. The outermost end turns painting back on,
+    // repaints once and brings every timeline area back to its top-left corner.
+    void BeginBulkUpdate();
+    void EndBulkUpdate();
+
+    void RepaintAll();
+    // Repaints the columns of slots firstSlot..lastSlot (1-based) of 1-based `track`.
+    void RepaintSlots(int track, int firstSlot, int lastSlot);
+    // Repaints one editing cell of a track.
+    void RepaintCell(int track, int cell);
+    void RepaintTrack(int track);
+
+    // The timeline under a viewport position.
+    TLanesHit HitAt(QPoint viewPos, Qt::KeyboardModifiers modifiers = {}) const;
+    // What the draw tool writes at viewport row `viewY`; -1 outside every lane.
+    int ValueAtY(int viewY) const;
+
+    const TLanesPaintStats& PaintStats() const { return Stats; }
+    void ResetPaintStats() { Stats = {}; }
+
+Q_SIGNALS:
+    // Every mouse event of the viewport, translated. Moves are reported with or without a
+    // button held (the pointer read-out follows the mouse).
+    void MousePressed(const lumivox::TLanesHit& hit);
+    void MouseMoved(const lumivox::TLanesHit& hit);
+    void MouseReleased(const lumivox::TLanesHit& hit);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    TLanesHit Hit(const QMouseEvent& event) const;
+    void SyncScrollBars();
+    void FollowOffsets();
+    void UpdateContentRect(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
+
+    const ShowDocument& Doc;
+    const TWavePeaks& Peaks;
+    const TimelineGeometry& Geometry;
+    TimelineScroll& Scroll;
+    bool PaintEnabled = true;
+    int BulkDepth = 0;
+    // The offsets the viewport's pixels currently show, to scroll them by the difference.
+    std::int64_t ShownX = 0;
+    std::int64_t ShownY = 0;
+    std::vector<TimelineGeometry::TBarColumn> Bars;
+    // Where a paint composes the exposed part; as large as the largest exposure so far.
+    QImage Scratch;
+    TLanesPaintStats Stats;
+};
+
+} // namespace lumivox
+
+Q_DECLARE_METATYPE(lumivox::TLanesHit)

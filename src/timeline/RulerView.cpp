@@ -1,0 +1,275 @@
+// The ruler and waveform strip, painted in content coordinates through the shared scroll
+// state.
+#include "timeline/RulerView.h"
+
+#include "editing/TimelineScroll.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPolygon>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace lumivox {
+
+namespace {
+
+QColor Rgb(TColor color) {
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
+}
+
+// Label text is at most this wide: hours, minutes and seconds have two digits up to the
+// longest song the model holds.
+const QString WidestLabel = QStringLiteral("00:00:00,000");
+
+} // namespace
+
+RulerView::RulerView(const TWavePeaks& peaks, const TimelineGeometry& geometry,
+                     TimelineScroll& scroll, QWidget* parent)
+    : QWidget(parent), Peaks(peaks), Geometry(geometry), Scroll(scroll) {
+    setObjectName(QStringLiteral("ScrollBox2"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    LabelFont = font();
+    LabelFont.setPixelSize(10);
+    LabelWidth = QFontMetrics(LabelFont).horizontalAdvance(WidestLabel) + 2;
+
+    auto makeMarker = [this](const char* name, TColor color) {
+        auto* marker = new QWidget(this);
+        marker->setObjectName(QString::fromLatin1(name));
+        marker->setAutoFillBackground(true);
+        QPalette palette = marker->palette();
+        palette.setColor(QPalette::Window, Rgb(color));
+        marker->setPalette(palette);
+        // The markers are drawn only; presses go to the strip underneath.
+        marker->setAttribute(Qt::WA_TransparentForMouseEvents);
+        return marker;
+    };
+    Panel15 = makeMarker("Panel15", CueMarkerColor);
+    Panel17 = makeMarker("Panel17", PlayCursorColor);
+
+    connect(&Scroll, &TimelineScroll::HorizontalOffsetChanged, this, [this] { FollowOffset(); });
+    connect(&Scroll, &TimelineScroll::ContentSizeChanged, this, [this] {
+        RepaintAll();
+        PlaceMarkers();
+    });
+    ShownX = Scroll.HorizontalOffset();
+    PlaceMarkers();
+}
+
+QSize RulerView::sizeHint() const {
+    return {400, TimelineStripHeight};
+}
+
+QSize RulerView::minimumSizeHint() const {
+    return {0, RulerHeight};
+}
+
+void RulerView::PeaksChanged() {
+    Columns.Invalidate();
+    PlaceMarkers();
+    RepaintAll();
+}
+
+void RulerView::RepaintAll() {
+    update();
+}
+
+void RulerView::SetPlayCursorX(std::int64_t contentX) {
+    CursorX = contentX;
+    PlaceMarker(Panel17, CursorX);
+}
+
+void RulerView::SetCueX(std::int64_t contentX) {
+    CueAt = contentX;
+    PlaceMarker(Panel15, CueAt);
+}
+
+void RulerView::SetCueColor(const QColor& color) {
+    QPalette palette = Panel15->palette();
+    if (palette.color(QPalette::Window) == color)
+        return;
+    palette.setColor(QPalette::Window, color);
+    Panel15->setPalette(palette);
+    Panel15->update();
+}
+
+void RulerView::SetMarkersVisible(bool visible) {
+    MarkersVisible = visible;
+    PlaceMarkers();
+}
+
+void RulerView::PlaceMarkers() {
+    PlaceMarker(Panel15, CueAt);
+    PlaceMarker(Panel17, CursorX);
+}
+
+void RulerView::PlaceMarker(QWidget* marker, std::int64_t contentX) {
+    const std::int64_t x = contentX - Scroll.HorizontalOffset();
+    const bool shown = MarkersVisible && !Peaks.empty() && x >= 0 && x < width();
+    if (shown) {
+        // Moving a child repaints the strip under its old column and the marker's new one.
+        marker->setGeometry(static_cast<int>(x), 0, 1, height());
+        marker->show();
+    } else {
+        marker->hide();
+    }
+}
+
+void RulerView::FollowOffset() {
+    const std::int64_t dx = ShownX - Scroll.HorizontalOffset();
+    ShownX = Scroll.HorizontalOffset();
+    if (dx == 0)
+        return;
+    // A small move keeps the pixels still in view (and moves the markers with them).
+    if (std::abs(dx) < width())
+        scroll(static_cast<int>(dx), 0);
+    else
+        update();
+    PlaceMarkers();
+}
+
+void RulerView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    PlaceMarkers();
+}
+
+void RulerView::mousePressEvent(QMouseEvent* event) {
+    const int x = event->position().toPoint().x();
+    Q_EMIT Pressed(x + Scroll.HorizontalOffset(), x, event->button());
+    event->accept();
+}
+
+void RulerView::mouseMoveEvent(QMouseEvent* event) {
+    Q_EMIT MouseMoved(event->position().toPoint());
+    event->accept();
+}
+
+void RulerView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRect exposed = event->rect();
+    ++Stats.Paints;
+    painter.fillRect(exposed, Rgb(TimelineStripColor));
+    // Nothing but the strip's background without a song.
+    if (Peaks.empty())
+        return;
+    const std::int64_t x0 = exposed.left() + Scroll.HorizontalOffset();
+    const std::int64_t x1 = x0 + exposed.width();
+    PaintRulerAndGrid(painter, x0, x1);
+    PaintWaveform(painter, x0, x1);
+}
+
+void RulerView::PaintRulerAndGrid(QPainter& painter, std::int64_t x0, std::int64_t x1) {
+    const std::int64_t width = Scroll.ContentWidth();
+    const std::int64_t cx0 = std::max<std::int64_t>(x0, 0);
+    const std::int64_t cx1 = std::min(x1, width);
+    if (cx1 <= cx0)
+        return;
+    const std::int64_t offset = Scroll.HorizontalOffset();
+    auto fill = [&](std::int64_t left, int top, std::int64_t right, int bottom,
+                    const QColor& color) {
+        left = std::max(left, cx0);
+        right = std::min(right, cx1);
+        if (right > left)
+            painter.fillRect(QRect(static_cast<int>(left - offset), top,
+                                   static_cast<int>(right - left), bottom - top),
+                             color);
+    };
+
+    // The ruler: button face with its baseline; the grid: white.
+    fill(0, 0, width, RulerHeight, palette().color(QPalette::Button));
+    fill(0, RulerBaselineY, width, RulerBaselineY + 1, Rgb(RulerPenColor));
+    fill(0, WaveTop, width, WaveTop + GridHeight, Rgb(GridBackColor));
+
+    // Tick lines; a tick carrying a label is darker.
+    const int perLabel = Geometry.CurrentTicksPerLabel();
+    const QColor labelled = Rgb(GridLabelledColor);
+    const QColor plain = Rgb(GridTickColor);
+    const auto [first, last] = Geometry.TicksIn(cx0, cx1, width);
+    for (std::int64_t i = first; i <= last; ++i) {
+        const std::int64_t x = Geometry.TickX(i);
+        fill(x, WaveTop, x + 1, WaveTop + GridHeight,
+             i > 0 && i % perLabel == 0 ? labelled : plain);
+        ++Stats.Ticks;
+    }
+    fill(width - 1, WaveTop, width, WaveTop + GridHeight, labelled);
+
+    // Labels on every perLabel-th tick after tick 0, including those that start left of the
+    // exposed part and reach into it; they stay inside the ruler.
+    painter.save();
+    painter.setClipRect(
+        QRect(static_cast<int>(cx0 - offset), 0, static_cast<int>(cx1 - cx0), RulerHeight),
+        Qt::IntersectClip);
+    painter.setFont(LabelFont);
+    painter.setPen(palette().color(QPalette::ButtonText));
+    const auto [firstLabel, lastLabel] =
+        Geometry.TicksIn(std::max<std::int64_t>(cx0 - LabelWidth, 0), cx1, width);
+    const std::int64_t tickMs = Geometry.CurrentTickMs();
+    for (std::int64_t i = std::max<std::int64_t>(firstLabel, 1); i <= lastLabel; ++i) {
+        if (i % perLabel != 0)
+            continue;
+        const auto x = static_cast<int>(Geometry.TickX(i) - offset);
+        painter.drawText(QRect(x, 0, LabelWidth, RulerBaselineY), Qt::AlignLeft | Qt::AlignTop,
+                         TimelineGeometry::TimeLabel(tickMs * i));
+        ++Stats.Labels;
+    }
+    painter.restore();
+}
+
+void RulerView::PaintWaveform(QPainter& painter, std::int64_t x0, std::int64_t x1) {
+    const std::int64_t width = Scroll.ContentWidth();
+    // Pixel column c is drawn by its three points and by the line reaching it from column
+    // c - 1, and it touches the line that leaves it for column c + 1: draw one column more
+    // on each side, starting from the line value of the column before.
+    const std::int64_t first = std::max<std::int64_t>(x0 - 1, 0);
+    const std::int64_t last = std::min(x1 + 1, width);
+    if (last <= first)
+        return;
+    const int zoom = Geometry.HorzZoom();
+    const std::int64_t offset = Scroll.HorizontalOffset();
+    const int left = WaveTop + WaveLeftCentre;
+    const int right = WaveTop + WaveRightCentre;
+    int previousLeft = left;
+    int previousRight = right;
+    if (first > 0) {
+        const TWaveColumn before = Columns.At(Peaks, zoom, first - 1);
+        previousLeft = WaveY(left, before.LeftLine);
+        previousRight = WaveY(right, before.RightLine);
+    }
+    QPolygon leftLine;
+    QPolygon rightLine;
+    const auto points = static_cast<int>(3 * (last - first) + 1);
+    leftLine.reserve(points);
+    rightLine.reserve(points);
+    const auto startX = static_cast<int>(first - 1 - offset);
+    leftLine << QPoint(startX, previousLeft);
+    rightLine << QPoint(startX, previousRight);
+    for (std::int64_t c = first; c < last; ++c) {
+        const TWaveColumn column = Columns.At(Peaks, zoom, c);
+        const auto x = static_cast<int>(c - offset);
+        leftLine << QPoint(x, WaveY(left, column.LeftMax)) << QPoint(x, WaveY(left, column.LeftMin))
+                 << QPoint(x, WaveY(left, column.LeftLine));
+        rightLine << QPoint(x, WaveY(right, column.RightMax))
+                  << QPoint(x, WaveY(right, column.RightMin))
+                  << QPoint(x, WaveY(right, column.RightLine));
+    }
+    Stats.WaveColumns += last - first;
+    painter.save();
+    // The waveform stays inside the timeline's width.
+    const std::int64_t clipLeft = std::max<std::int64_t>(-offset, -1);
+    const std::int64_t clipRight = std::min<std::int64_t>(width - offset, this->width() + 1);
+    painter.setClipRect(QRect(static_cast<int>(clipLeft), WaveTop,
+                              static_cast<int>(clipRight - clipLeft), height() - WaveTop),
+                        Qt::IntersectClip);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(Rgb(WaveformColor), 0));
+    painter.drawPolyline(leftLine);
+    painter.drawPolyline(rightLine);
+    painter.restore();
+}
+
+} // namespace lumivox

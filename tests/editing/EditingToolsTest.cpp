@@ -1,0 +1,245 @@
+// Tests of the editing tools and the keyboard over the real timeline geometry: what each
+// tool writes into a cell, the presses that write nothing, the cell past the track's end,
+// modifiers switching the tool mid-drag, the space bar, and the pointer feedback.
+#include "editing/EditingTools.h"
+#include "editing/KeyboardControl.h"
+#include "editing/TimelineGeometry.h"
+#include "model/ShowDocument.h"
+#include "support/ScriptedUserInterface.h"
+
+#include <gtest/gtest.h>
+
+#include <QPoint>
+#include <QStringList>
+
+#include <optional>
+
+namespace lumivox {
+namespace {
+
+using test::ScriptedUserInterface;
+
+struct RecordingHost : IEditingToolHost, IKeyboardHost {
+    QStringList Repaints; // "track:cell x0-x1"
+    QStringList Values;
+    std::vector<TToolCursor> Cursors;
+    int ToolMenus = 0;
+    int Snapshots = 0;
+    bool Playing = false;
+    QStringList Transport;
+    std::optional<QPoint> Pointer;
+
+    void RepaintCell(int track, int cell, std::int64_t x0, std::int64_t x1) override {
+        Repaints << QStringLiteral("%1:%2 %3-%4").arg(track).arg(cell).arg(x0).arg(x1);
+    }
+    void ShowValueText(const QString& text) override { Values << text; }
+    void ShowToolCursor(TToolCursor cursor) override { Cursors.push_back(cursor); }
+    void PopupToolMenu() override { ++ToolMenus; }
+    void TakeSnapshot() override { ++Snapshots; }
+    bool SongPlaying() const override { return Playing; }
+    void Play() override { Transport << "play"; }
+    void Pause() override { Transport << "pause"; }
+    std::optional<QPoint> PointerInLanes() const override { return Pointer; }
+};
+
+// Three Proportional tracks over a ten-second song at 100 ms, level 13 and VertZoom 3.
+class EditingToolsTest : public ::testing::Test {
+protected:
+    EditingToolsTest()
+        : Peaks(10 * 44100 / 128 * 3), Lanes(Timeline, Doc, Peaks),
+          Tools(Doc, Lanes, Host, Ui, Lang), Keys(Tools, Host) {
+        Doc.SlotCount = 101;
+        for (int k = 0; k < 3; ++k)
+            Doc.AddTrack(Lang);
+    }
+
+    // A point inside `cell` of `track`, `rowsUp` rows above the lane's bottom line.
+    QPoint At(int track, int cell, int rowsUp = 10) const {
+        return QPoint(static_cast<int>(Timeline.CellSpan(cell).X0 + 1),
+                      static_cast<int>(Timeline.LaneRow(track).Bottom - rowsUp));
+    }
+    int Slot(int track, int slot) const {
+        std::uint8_t value = 0;
+        EXPECT_TRUE(Doc.Track(track).GetValue(slot, value)) << "slot " << slot;
+        return value;
+    }
+    void Fill(int track, std::uint8_t value) {
+        for (int s = 1; s < Doc.SlotCount; ++s)
+            Doc.Track(track).SetValue(s, value);
+    }
+    void Press(QPoint p) { Tools.MouseDown(Qt::LeftButton, p.x(), p.y(), Keys.ModifierKey()); }
+    void Move(QPoint p) { Tools.MouseMove(p.x(), p.y(), Keys.ModifierKey()); }
+
+    Language Lang = Language::English;
+    ShowDocument Doc;
+    TWavePeaks Peaks;
+    TimelineGeometry Timeline;
+    TTimelineLaneGeometry Lanes;
+    ScriptedUserInterface Ui;
+    RecordingHost Host;
+    EditingTools Tools;
+    KeyboardControl Keys;
+};
+
+TEST_F(EditingToolsTest, EachToolWritesItsValueIntoTheCellUnderThePointer) {
+    Press(At(2, 1, 0));
+    Press(At(2, 2, 1));
+    Press(At(2, 3, 64));
+    EXPECT_EQ(Slot(2, 1), 0) << "the bottom line";
+    EXPECT_EQ(Slot(2, 2), 4) << "one row up";
+    EXPECT_EQ(Slot(2, 3), 255) << "the top row: 64 x 4 clamped";
+    EXPECT_EQ(Host.Values, (QStringList{"0", "4", "255"}));
+    EXPECT_EQ(Host.Repaints.last(), "2:3 17-26");
+
+    Doc.Track(1).SetType(TrackTypeOnOff);
+    Press(At(1, 1, 3));
+    EXPECT_EQ(Slot(1, 1), 255) << "draw on an On/Off lane";
+    Tools.SelectTool(3);
+    Tools.SetDrawValue(128);
+    Press(At(1, 2));
+    Press(At(3, 2));
+    EXPECT_EQ(Slot(1, 2), 255) << "draw-value on an On/Off lane";
+    EXPECT_EQ(Slot(3, 2), 128);
+    Tools.SelectTool(2);
+    Press(At(1, 1));
+    EXPECT_EQ(Slot(1, 1), 0);
+}
+
+TEST_F(EditingToolsTest, APressWritesEverySlotOfTheCellAtTheZoomLevel) {
+    Fill(1, 7);
+    Timeline.SetHorzZoom(12);
+    Press(At(1, 2, 20));
+    for (int s = 1; s <= 11; ++s)
+        EXPECT_EQ(Slot(1, s), s >= 6 && s <= 10 ? 80 : 7) << "level 12, slot " << s;
+    Timeline.SetHorzZoom(10);
+    Press(At(2, 1, 20));
+    for (int s = 1; s <= 11; ++s)
+        EXPECT_EQ(Slot(2, s), s <= 10 ? 80 : 0) << "level 10, slot " << s;
+}
+
+TEST_F(EditingToolsTest, PressesThatWriteNothing) {
+    Fill(1, 9);
+    Doc.Track(1).SetLocked(true);
+    Press(At(1, 1));
+    EXPECT_EQ(Slot(1, 1), 9) << "a locked track";
+    EXPECT_TRUE(Doc.Modified) << "is still modified";
+    Tools.MouseUp();
+
+    Doc.Modified = false;
+    Tools.MouseDown(Qt::RightButton, At(2, 1).x(), At(2, 1).y(), TModifierKey::None);
+    EXPECT_EQ(Host.ToolMenus, 1);
+    EXPECT_FALSE(Tools.MouseDrawing());
+    EXPECT_FALSE(Doc.Modified) << "a right click is no edit";
+    Tools.MouseUp();
+
+    Tools.SelectTool(0);
+    Press(At(2, 1));
+    EXPECT_TRUE(Doc.Modified) << "no tool still modifies";
+    Tools.SelectTool(1);
+    Move(QPoint(At(2, 1).x(), static_cast<int>(Timeline.LaneRow(2).Bottom + 1)));
+    Move(QPoint(5000, At(2, 1).y())); // right of the last tick
+    Tools.MouseUp();
+    EXPECT_EQ(Slot(2, 1), 0);
+    EXPECT_TRUE(Host.Repaints.isEmpty());
+    EXPECT_EQ(Host.Snapshots, 2) << "a release takes a snapshot only when modified";
+}
+
+TEST_F(EditingToolsTest, ACellPastTheTracksEndKeepsItsEarlierSlotsAndEndsTheDrag) {
+    Doc.Track(1).Resize(8);   // slots 1..7 can be written
+    Timeline.SetHorzZoom(12); // cell 2 is slots 6..10
+    Press(At(1, 2, 64));
+    EXPECT_EQ(Slot(1, 6), 255);
+    EXPECT_EQ(Slot(1, 7), 255);
+    EXPECT_EQ(Ui.Texts(ScriptedUserInterface::Event::Warning),
+              QStringList{"No more event(s) can be create!"});
+    EXPECT_TRUE(Host.Repaints.isEmpty());
+    // The release went to the message box: without ending the drag here, every later
+    // move of a free mouse would go on writing.
+    EXPECT_FALSE(Tools.MouseDrawing());
+    EXPECT_EQ(Host.Snapshots, 1);
+    Move(At(1, 1, 64));
+    EXPECT_EQ(Slot(1, 1), 0);
+}
+
+TEST_F(EditingToolsTest, ModifiersSwitchTheToolInTheMiddleOfADrag) {
+    Fill(1, 100);
+    Press(At(1, 1, 20));
+    Keys.KeyDown(Qt::Key_Control);
+    Move(At(1, 2, 20));
+    Keys.KeyUp(Qt::Key_Control);
+    Move(At(1, 3, 20));
+    Tools.SetDrawValue(33);
+    Keys.KeyDown(Qt::Key_Shift);
+    Move(At(1, 4, 20));
+    Tools.MouseUp();
+    EXPECT_EQ(Slot(1, 1), 80);
+    EXPECT_EQ(Slot(1, 2), 0) << "Ctrl held erases";
+    EXPECT_EQ(Slot(1, 3), 80) << "releasing Ctrl resumes drawing";
+    EXPECT_EQ(Slot(1, 4), 33);
+
+    // Shift is still held: pressing and releasing another key ends the override.
+    Fill(2, 50);
+    Keys.KeyDown(Qt::Key_A);
+    Keys.KeyUp(Qt::Key_A);
+    Tools.SelectTool(2);
+    Press(At(2, 1, 5));
+    EXPECT_EQ(Slot(2, 1), 0) << "the selected rubber, not the draw value";
+    Keys.KeyDown(Qt::Key_Alt);
+    Move(At(2, 2, 5));
+    EXPECT_EQ(Slot(2, 2), 20) << "Alt draws although the rubber is selected";
+    Keys.KeyUp(Qt::Key_Alt);
+    Move(At(2, 3, 5));
+    EXPECT_EQ(Slot(2, 3), 0);
+}
+
+TEST_F(EditingToolsTest, KeysSetOnlyTheLatestModifierAndSpacePlaysOrPauses) {
+    Keys.KeyDown(Qt::Key_Shift);
+    Keys.KeyDown(Qt::Key_Space);
+    EXPECT_EQ(Keys.ModifierKey(), TModifierKey::Shift) << "Space leaves the modifier";
+    Host.Playing = true;
+    Keys.KeyDown(Qt::Key_Space);
+    Keys.KeyDown(Qt::Key_Space, true);
+    EXPECT_EQ(Host.Transport, (QStringList{"play", "pause"})) << "auto-repeat toggles nothing";
+    Keys.KeyUp(Qt::Key_Space, true);
+    EXPECT_EQ(Keys.ModifierKey(), TModifierKey::Shift) << "nor does its synthetic release";
+    Keys.KeyUp(0);
+    EXPECT_EQ(Keys.ModifierKey(), TModifierKey::Shift);
+    Keys.KeyUp(Qt::Key_B); // any release with a code
+    EXPECT_EQ(Keys.ModifierKey(), TModifierKey::None);
+}
+
+TEST_F(EditingToolsTest, TheFeedbackFollowsThePointerAndTheModifierAtOnce) {
+    Doc.Track(2).SetValue(3, 77);
+    Host.Pointer = At(2, 3);
+    Keys.KeyDown(Qt::Key_Control); // no mouse move needed
+    EXPECT_EQ(Host.Cursors.back(), TToolCursor::Rubber);
+    EXPECT_EQ(Host.Values.back(), "77");
+    Keys.KeyUp(Qt::Key_Control);
+    EXPECT_EQ(Host.Cursors.back(), TToolCursor::Draw);
+    Tools.SelectTool(0);
+    Keys.KeyDown(Qt::Key_Shift);
+    EXPECT_EQ(Host.Cursors.back(), TToolCursor::DrawValue);
+    Keys.KeyUp(Qt::Key_Shift);
+    EXPECT_EQ(Host.Cursors.back(), TToolCursor::Default);
+
+    Timeline.SetHorzZoom(12);
+    Keys.KeyDown(Qt::Key_F2);
+    EXPECT_EQ(Host.Values.back(), "...") << "a cell of several slots has no one value";
+    Host.Pointer = QPoint(At(2, 3).x(), static_cast<int>(Timeline.LaneRow(2).Bottom + 3));
+    Keys.KeyDown(Qt::Key_F2);
+    EXPECT_EQ(Host.Cursors.back(), TToolCursor::Default) << "the separator band";
+    const std::size_t shown = Host.Cursors.size();
+    Host.Pointer.reset(); // over another control
+    Keys.KeyDown(Qt::Key_Control);
+    EXPECT_EQ(Host.Cursors.size(), shown);
+
+    Keys.KeyUp(Qt::Key_Control);
+    Tools.SelectTool(1);
+    Press(At(1, 1, 16));
+    Move(At(1, 2, 16));
+    EXPECT_EQ(Host.Values.last(), "64") << "while drawing the read-out keeps the value written";
+    EXPECT_EQ(Host.Cursors.size(), shown);
+}
+
+} // namespace
+} // namespace lumivox

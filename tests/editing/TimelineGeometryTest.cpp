@@ -1,0 +1,374 @@
+// The timeline's coordinate system: pixel scales and their rounding, slot and cell spans,
+// the hit tests against a literal walk over the ticks, lane rows and bar heights, zoom
+// limits, marker placement and the waveform's column reduction and its cache.
+#include "editing/TimelineGeometry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace lumivox;
+
+namespace {
+
+// Peaks of a song `seconds` long: one record per 128 sample frames.
+TWavePeaks SilentPeaks(double seconds) {
+    const auto records = static_cast<std::size_t>(seconds * 44100.0 / 128.0);
+    return TWavePeaks(records * 3, TPeakPair{0, 0});
+}
+
+TimelineGeometry At(int resolutionIndex, int horzZoom, int vertZoom = 3) {
+    TimelineGeometry g;
+    g.ComputePixelScales(resolutionIndex);
+    g.SetHorzZoom(horzZoom);
+    g.SetVertZoom(vertZoom);
+    return g;
+}
+
+// CellAtX exactly as a walk over every tick: the last i with previous <= x <= Nearest(i x
+// tick width), previous starting at 0.
+int CellByWalkingTicks(const TimelineGeometry& g, std::int64_t x, std::int64_t pairs) {
+    if (pairs <= 0)
+        return -1;
+    const std::int64_t width = g.ContentWidth(pairs);
+    const auto n = static_cast<std::int64_t>(static_cast<long double>(width) / g.TickWidth()) + 1;
+    std::int64_t previous = 0;
+    int result = -1;
+    for (std::int64_t i = 0; i < n; ++i) {
+        const std::int64_t xi =
+            TimelineGeometry::Nearest(static_cast<long double>(i) * g.TickWidth());
+        if (previous <= x && x <= xi)
+            result = static_cast<int>(i);
+        previous = xi;
+    }
+    return result;
+}
+
+} // namespace
+
+TEST(TimelineScales, PixelWidthsOfTicksAndSlots) {
+    TimelineGeometry g = At(1, 13);
+    EXPECT_NEAR(static_cast<double>(g.PixelsPerTick(13)), 8.6133, 5e-5);
+    EXPECT_NEAR(static_cast<double>(g.PixelsPerSlot(13)), 8.6133, 5e-5);
+    EXPECT_NEAR(static_cast<double>(g.PixelsPerTick(15)), 34.4531, 5e-5);
+    EXPECT_NEAR(static_cast<double>(g.PixelsPerSlot(15)), 34.4531, 5e-5);
+    EXPECT_NEAR(static_cast<double>(g.PixelsPerTick(10)), 10.7666, 5e-5);
+    EXPECT_NEAR(static_cast<double>(g.PixelsPerSlot(10)), 1.0767, 5e-5);
+    // Level 1: a 30-minute tick is 37.85 pixels, a 100 ms slot 0.0021.
+    EXPECT_NEAR(static_cast<double>(g.PixelsPerTick(1)), 37.8513, 5e-5);
+    EXPECT_NEAR(static_cast<double>(g.PixelsPerSlot(1)), 0.0021, 5e-5);
+
+    g.ComputePixelScales(3);
+    EXPECT_EQ(g.ResolutionInMs(), 1000);
+    EXPECT_NEAR(static_cast<double>(g.PixelsPerSlot(13)), 86.1328, 5e-5);
+    EXPECT_NEAR(static_cast<double>(g.PixelsPerTick(13)), 86.1328, 5e-5);
+    g.ComputePixelScales(2);
+    EXPECT_NEAR(static_cast<double>(g.PixelsPerSlot(15)), 172.2656, 5e-5);
+    // An unknown resolution counts as 100 ms.
+    g.ComputePixelScales(7);
+    EXPECT_EQ(g.ResolutionIndex(), 1);
+    EXPECT_NEAR(static_cast<double>(g.PixelsPerSlot(13)), 8.6133, 5e-5);
+}
+
+TEST(TimelineScales, ScalesAreExactSoTiesRoundToEven) {
+    // 34.453125 x 32 = 1102.5 exactly at level 15: a true tie, which goes to the even side.
+    TimelineGeometry g = At(1, 15);
+    EXPECT_EQ(g.PixelsPerSlot(15) * 128, 4410.0L);
+    EXPECT_EQ(g.SlotX(32), 1102);
+    EXPECT_EQ(g.SlotX(96), 3308); // 3307.5
+    EXPECT_EQ(g.TickX(32), 1102);
+}
+
+TEST(TimelineScales, NearestRoundsHalfToEven) {
+    EXPECT_EQ(TimelineGeometry::Nearest(0.5L), 0);
+    EXPECT_EQ(TimelineGeometry::Nearest(1.5L), 2);
+    EXPECT_EQ(TimelineGeometry::Nearest(2.5L), 2);
+    EXPECT_EQ(TimelineGeometry::Nearest(3.5L), 4);
+    EXPECT_EQ(TimelineGeometry::Nearest(-2.5L), -2);
+    EXPECT_EQ(TimelineGeometry::Nearest(-0.6L), -1);
+    EXPECT_EQ(TimelineGeometry::Nearest(8.61328125L), 9);
+    EXPECT_EQ(TimelineGeometry::Nearest(17.2265625L), 17);
+    EXPECT_EQ(TimelineGeometry::Nearest(4000000000.4L), 4000000000LL);
+}
+
+TEST(TimelineSlots, SpansAndBarsAtLevel13) {
+    const TimelineGeometry g = At(1, 13);
+    // Slot 1 spans pixels 0-8 and its bar fills 1-8; slot 2 starts at 9 and ends at 17.
+    EXPECT_EQ(g.SlotX(0), 0);
+    EXPECT_EQ(g.SlotX(1), 9);
+    EXPECT_EQ(g.BarSpan(0), (TPixelSpan{1, 9}));
+    EXPECT_EQ(g.SlotX(2), 17);
+    EXPECT_EQ(g.BarSpan(1), (TPixelSpan{10, 17}));
+    EXPECT_EQ(g.CellSpan(1), (TPixelSpan{0, 9}));
+    EXPECT_EQ(g.CellSpan(2), (TPixelSpan{9, 17}));
+}
+
+TEST(TimelineSlots, NarrowSlotsStillShowOnePixel) {
+    // Level 10: slot 1 is one pixel wide (0-1) and its bar fills pixel 1.
+    TimelineGeometry g = At(1, 10);
+    EXPECT_EQ(g.BarSpan(0), (TPixelSpan{1, 2}));
+    // Level 9: slots are half a pixel; the one that reaches a new pixel shows it, the
+    // other shows nothing.
+    g.SetHorzZoom(9);
+    EXPECT_EQ(g.BarSpan(0), (TPixelSpan{1, 2}));
+    const TPixelSpan second = g.BarSpan(1);
+    EXPECT_LE(second.X1, second.X0);
+}
+
+TEST(TimelineSlots, VisibleBarsMatchEveryColumnCheckedOneByOne) {
+    const std::int64_t pairs = static_cast<std::int64_t>(SilentPeaks(95.3).size());
+    std::vector<TimelineGeometry::TBarColumn> bars;
+    for (int resolution = 1; resolution <= 3; ++resolution)
+        for (int level = 1; level <= 15; ++level) {
+            const TimelineGeometry g = At(resolution, level);
+            const std::int64_t width = g.ContentWidth(pairs);
+            const std::int64_t lastColumn = g.LastSlotColumn(width);
+            for (const auto& [x0, x1] : {std::pair<std::int64_t, std::int64_t>{0, width},
+                                         {3, 40},
+                                         {width / 3, width / 3 + 17},
+                                         {width - 5, width + 50}}) {
+                g.VisibleBars(x0, x1, width, bars);
+                std::vector<std::int64_t> expected;
+                for (std::int64_t c = 0; c <= lastColumn; ++c) {
+                    const TPixelSpan span = g.BarSpan(c);
+                    if (span.X1 > span.X0 && span.X1 > x0 && span.X0 < x1)
+                        expected.push_back(c);
+                }
+                std::vector<std::int64_t> got;
+                got.reserve(bars.size());
+                for (const auto& bar : bars)
+                    got.push_back(bar.Column);
+                EXPECT_EQ(got, expected) << "resolution " << resolution << " level " << level
+                                         << " pixels " << x0 << ".." << x1;
+            }
+        }
+}
+
+TEST(TimelineCells, SlotsPerCellFollowTheTickLength) {
+    EXPECT_EQ(At(1, 15).SlotsPerCell(), 1);
+    EXPECT_EQ(At(1, 13).SlotsPerCell(), 1);
+    EXPECT_EQ(At(1, 12).SlotsPerCell(), 5);
+    EXPECT_EQ(At(1, 11).SlotsPerCell(), 10);
+    EXPECT_EQ(At(1, 10).SlotsPerCell(), 10);
+    EXPECT_EQ(At(1, 1).SlotsPerCell(), 18000);
+    EXPECT_EQ(At(2, 12).SlotsPerCell(), 1);
+    EXPECT_EQ(At(3, 10).SlotsPerCell(), 1);
+    EXPECT_EQ(At(3, 1).SlotsPerCell(), 1800);
+    // One press at level 12 writes 5 slots, at level 10 ten.
+    EXPECT_EQ(At(1, 12).CellSlots(3), (TSlotRange{11, 15}));
+    EXPECT_EQ(At(1, 10).CellSlots(2), (TSlotRange{11, 20}));
+    EXPECT_EQ(At(1, 10).CellSlots(0), TSlotRange{});
+}
+
+TEST(TimelineCells, PixelOnATickLineBelongsToTheCellOnItsRight) {
+    const auto pairs = static_cast<std::int64_t>(SilentPeaks(60).size());
+    const TimelineGeometry g = At(1, 13);
+    EXPECT_EQ(g.CellAtX(0, pairs), 1);
+    EXPECT_EQ(g.CellAtX(8, pairs), 1);
+    EXPECT_EQ(g.CellAtX(9, pairs), 2);
+    EXPECT_EQ(g.CellAtX(16, pairs), 2);
+    EXPECT_EQ(g.CellAtX(17, pairs), 3);
+    const TimelineGeometry ten = At(1, 10);
+    EXPECT_EQ(ten.CellAtX(10, pairs), 1);
+    EXPECT_EQ(ten.CellAtX(11, pairs), 2);
+}
+
+TEST(TimelineCells, NothingIsHitOutsideTheTimeline) {
+    const auto pairs = static_cast<std::int64_t>(SilentPeaks(60).size());
+    const TimelineGeometry g = At(1, 13);
+    const std::int64_t width = g.ContentWidth(pairs);
+    const std::int64_t lastTickX = g.TickX(g.LastTick(width));
+    EXPECT_EQ(g.CellAtX(-1, pairs), -1);
+    EXPECT_EQ(g.CellAtX(0, 0), -1);
+    EXPECT_EQ(g.CellAtX(lastTickX + 1, pairs), -1);
+    EXPECT_EQ(g.CellAtX(lastTickX, pairs), g.LastTick(width));
+    // A song shorter than one tick has no cell.
+    const auto tiny = static_cast<std::int64_t>(SilentPeaks(0.005).size());
+    ASSERT_GT(tiny, 0);
+    EXPECT_EQ(g.CellAtX(0, tiny), -1);
+}
+
+TEST(TimelineCells, DirectAnswerEqualsTheWalkOverEveryTick) {
+    const auto pairs = static_cast<std::int64_t>(SilentPeaks(23.7).size());
+    for (int resolution = 1; resolution <= 3; ++resolution)
+        for (int level = 1; level <= 15; ++level) {
+            const TimelineGeometry g = At(resolution, level);
+            const std::int64_t width = g.ContentWidth(pairs);
+            for (std::int64_t x = -2; x <= width + 40; ++x)
+                ASSERT_EQ(g.CellAtX(x, pairs), CellByWalkingTicks(g, x, pairs) < 1
+                                                   ? -1
+                                                   : CellByWalkingTicks(g, x, pairs))
+                    << "resolution " << resolution << " level " << level << " x " << x;
+        }
+}
+
+TEST(TimelineLanes, RowsAndTheSeparatorBand) {
+    const auto pairs = static_cast<std::int64_t>(SilentPeaks(10).size());
+    const TimelineGeometry g = At(1, 13, 3);
+    // Lane height 73: rows 0..64 are track 1's lane, 65..72 its separator rows.
+    EXPECT_EQ(g.TrackAtY(0, 3, pairs), 1);
+    EXPECT_EQ(g.TrackAtY(64, 3, pairs), 1);
+    for (int y = 65; y <= 72; ++y)
+        EXPECT_EQ(g.TrackAtY(y, 3, pairs), -1) << y;
+    EXPECT_EQ(g.TrackAtY(73, 3, pairs), 2);
+    EXPECT_EQ(g.TrackAtY(3 * 73 - 9, 3, pairs), 3);
+    EXPECT_EQ(g.TrackAtY(3 * 73, 3, pairs), -1);
+    EXPECT_EQ(g.TrackAtY(-1, 3, pairs), -1);
+    EXPECT_EQ(g.TrackAtY(10, 0, pairs), -1);
+    EXPECT_EQ(g.TrackAtY(10, 3, 0), -1);
+    const TLaneRow row = g.LaneRow(2);
+    EXPECT_EQ(row.Top, 73);
+    EXPECT_EQ(row.Bottom, 137);
+    EXPECT_EQ(row.End, 146);
+    EXPECT_EQ(g.LanesHeight(255), 255 * 73);
+    // At every level: the bottom line is lane, the 8 rows under it are not, and a full
+    // value fills the lane up to its top row.
+    for (int vert = 1; vert <= 5; ++vert) {
+        const TimelineGeometry v = At(1, 13, vert);
+        const TLaneRow fourth = v.LaneRow(4);
+        EXPECT_EQ(v.TrackAtY(fourth.Bottom, 5, pairs), 4);
+        EXPECT_EQ(v.TrackAtY(fourth.Bottom + 1, 5, pairs), -1);
+        EXPECT_EQ(v.TrackAtY(fourth.End - 1, 5, pairs), -1);
+        EXPECT_EQ(v.TrackAtY(fourth.End, 5, pairs), 5);
+        EXPECT_EQ(v.BarHeight(255), fourth.Bottom - fourth.Top) << vert;
+    }
+}
+
+TEST(TimelineLanes, DrawValueFromTheHeightInTheLane) {
+    TimelineGeometry g = At(1, 13, 3);
+    EXPECT_EQ(g.DrawValueAtY(64, 1), 0);   // the bottom line
+    EXPECT_EQ(g.DrawValueAtY(63, 1), 4);   // one row up
+    EXPECT_EQ(g.DrawValueAtY(0, 1), 255);  // 64 x 4 = 256, clamped
+    EXPECT_EQ(g.DrawValueAtY(73, 2), 255); // top row of track 2
+    EXPECT_EQ(g.DrawValueAtY(136, 2), 4);
+    g.SetVertZoom(1);
+    EXPECT_EQ(g.DrawValueAtY(0, 1), 255);
+    EXPECT_EQ(g.DrawValueAtY(254, 1), 1);
+    g.SetVertZoom(5);
+    EXPECT_EQ(g.DrawValueAtY(15, 1), 16);
+}
+
+TEST(TimelineLanes, BarHeightsRoundUp) {
+    TimelineGeometry g = At(1, 13, 5);
+    EXPECT_EQ(g.BarHeight(1), 1);
+    EXPECT_EQ(g.BarHeight(16), 1);
+    EXPECT_EQ(g.BarHeight(17), 2);
+    EXPECT_EQ(g.BarHeight(0), 0);
+    g.SetVertZoom(3);
+    EXPECT_EQ(g.BarHeight(255), 64);
+    EXPECT_EQ(g.BarHeight(128), 32);
+    EXPECT_EQ(g.BarHeight(129), 33);
+}
+
+TEST(TimelineZoom, LevelsStopAtTheirLimits) {
+    TimelineGeometry g;
+    EXPECT_EQ(g.HorzZoom(), 13);
+    EXPECT_EQ(g.VertZoom(), 3);
+    EXPECT_TRUE(g.ZoomHorizontal(true));
+    EXPECT_TRUE(g.ZoomHorizontal(true));
+    EXPECT_FALSE(g.ZoomHorizontal(true));
+    EXPECT_EQ(g.HorzZoom(), 15);
+    g.SetHorzZoom(1);
+    EXPECT_FALSE(g.ZoomHorizontal(false));
+    EXPECT_EQ(g.HorzZoom(), 1);
+    EXPECT_TRUE(g.ZoomHorizontal(true));
+    EXPECT_EQ(g.HorzZoom(), 2);
+
+    // Vertical in makes lanes taller (a lower level).
+    EXPECT_TRUE(g.ZoomVertical(true));
+    EXPECT_EQ(g.VertZoom(), 2);
+    EXPECT_TRUE(g.ZoomVertical(true));
+    EXPECT_FALSE(g.ZoomVertical(true));
+    EXPECT_EQ(g.LaneHeight(), 264);
+    g.SetVertZoom(5);
+    EXPECT_FALSE(g.ZoomVertical(false));
+    EXPECT_EQ(g.LaneHeight(), 25);
+    g.SetVertZoom(9);
+    EXPECT_EQ(g.VertZoom(), 5);
+}
+
+TEST(TimelineWidth, ContentWidthFromThePeaks) {
+    // 60 s: 20,671 records; 5,167 pixels at level 13, 1 at level 1.
+    const auto pairs = static_cast<std::int64_t>(SilentPeaks(60).size());
+    EXPECT_EQ(pairs, 20671 * 3);
+    EXPECT_EQ(TimelineGeometry::ContentWidth(pairs, 13), 5167);
+    EXPECT_EQ(TimelineGeometry::ContentWidth(pairs, 15), 20671);
+    EXPECT_EQ(TimelineGeometry::ContentWidth(pairs, 1), 1);
+    EXPECT_EQ(TimelineGeometry::ContentWidth(0, 13), 0);
+    // The longest song the model holds, at level 15.
+    const std::int64_t longest = std::int64_t{13107} * 44100 / 128 * 3;
+    EXPECT_EQ(TimelineGeometry::ContentWidth(longest, 15), 4515771);
+}
+
+TEST(TimelineRuler, TicksAndLabels) {
+    const TimelineGeometry g = At(1, 13);
+    // The first label, 00:00:01,000, stands on tick 10.
+    EXPECT_EQ(g.CurrentTicksPerLabel(), 10);
+    EXPECT_EQ(TimelineGeometry::TimeLabel(g.CurrentTickMs() * 10), QStringLiteral("00:00:01,000"));
+    EXPECT_EQ(TimelineGeometry::TimeLabel(3723456), QStringLiteral("01:02:03,456"));
+    EXPECT_EQ(g.TickX(10), 86);
+    const auto [first, last] = g.TicksIn(80, 100, 5167);
+    EXPECT_EQ(first, 10); // 86
+    EXPECT_EQ(last, 11);  // 95
+    const auto [none, before] = g.TicksIn(87, 95, 5167);
+    EXPECT_GT(none, before);
+    EXPECT_EQ(g.LastTick(5167), 599);
+}
+
+TEST(TimelineWaveform, ColumnsGatherTheirGroups) {
+    // Four groups: line, max, min for (left, right).
+    TWavePeaks peaks = {{1, -1}, {10, 3}, {-5, -7},  // group 0
+                        {2, -2}, {20, 4}, {3, -9},   // group 1 (min above 0 on the left)
+                        {-3, 5}, {-1, 2}, {-4, -1},  // group 2 (max below 0 on the left)
+                        {4, 6},  {7, 8},  {-2, -3}}; // group 3
+    const TWaveColumn whole = WaveformColumns::Reduce(peaks, 0, 4);
+    EXPECT_EQ(whole, (TWaveColumn{4, 20, -5, 6, 8, -9}));
+    const TWaveColumn second = WaveformColumns::Reduce(peaks, 1, 2);
+    EXPECT_EQ(second, (TWaveColumn{4, 7, -4, 6, 8, -3}));
+    // A group above or below 0 still counts 0 in the column's extremes.
+    const TWaveColumn above = WaveformColumns::Reduce(peaks, 1, 1);
+    EXPECT_EQ(above.LeftMin, 0);
+    const TWaveColumn below = WaveformColumns::Reduce(peaks, 2, 1);
+    EXPECT_EQ(below.LeftMax, 0);
+    EXPECT_EQ(WaveY(18, 127), 3);
+    EXPECT_EQ(WaveY(18, -128), 34);
+    EXPECT_EQ(WaveY(56, -7), 56); // -7 div 8 truncates to 0
+}
+
+TEST(TimelineWaveform, CachedLevelsEqualTheDirectReduction) {
+    // A song of 300 s with a varying waveform.
+    const auto records = static_cast<std::size_t>(300 * 44100 / 128);
+    TWavePeaks peaks(records * 3);
+    for (std::size_t r = 0; r < records; ++r) {
+        const auto a = static_cast<std::int32_t>((r * 37) % 256) - 128;
+        const auto b = static_cast<std::int32_t>((r * 11 + 5) % 256) - 128;
+        peaks[3 * r] = {a / 2, b / 2};
+        peaks[3 * r + 1] = {std::max(a, b), a};
+        peaks[3 * r + 2] = {std::min(a, b), -std::abs(b)};
+    }
+    WaveformColumns columns;
+    for (int level = 1; level <= 15; ++level) {
+        const std::int64_t width =
+            TimelineGeometry::ContentWidth(static_cast<std::int64_t>(peaks.size()), level);
+        const std::int64_t divisor = TimelineGeometry::ZoomDivisor(level);
+        for (std::int64_t c : {std::int64_t{0}, width / 2, width - 1})
+            ASSERT_EQ(columns.At(peaks, level, c), WaveformColumns::Reduce(peaks, c, divisor))
+                << "level " << level << " column " << c;
+    }
+    EXPECT_EQ(columns.CachedLevels(), WaveformColumns::CachedFromLevel);
+}
+
+TEST(TimelineWaveform, CacheFollowsReplacedPeaks) {
+    TWavePeaks peaks = SilentPeaks(200);
+    WaveformColumns columns;
+    EXPECT_EQ(columns.At(peaks, 5, 0).LeftMax, 0);
+    // A new song of another length is noticed by itself.
+    peaks = SilentPeaks(150);
+    peaks[1] = {100, 90};
+    EXPECT_EQ(columns.At(peaks, 5, 0).LeftMax, 100);
+    // Values changed in place need Invalidate.
+    peaks[4] = {120, 90};
+    columns.Invalidate();
+    EXPECT_EQ(columns.CachedLevels(), 0);
+    EXPECT_EQ(columns.At(peaks, 5, 0).LeftMax, 120);
+}

@@ -1,0 +1,287 @@
+// Tests of the undo history: what is recorded and compared, the depth and the redo branch,
+// undo and redo in place and by rebuilding, and the sharing of unchanged slot values.
+#include "editing/UndoHistory.h"
+#include "editing/TrackCommands.h"
+#include "model/ShowDocument.h"
+#include "support/ScriptedUserInterface.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace lumivox {
+namespace {
+
+using test::ScriptedUserInterface;
+
+// The window: the track commands take their undo steps from the history.
+struct WindowHost : ITrackCommandHost {
+    UndoHistory* History = nullptr;
+    int CommandUpdates = 0;
+    bool SongOpen() const override { return true; }
+    void TakeSnapshot() override { History->TakeSnapshot(); }
+    void UpdateCommands() override { ++CommandUpdates; }
+};
+
+class UndoHistoryTest : public ::testing::Test {
+protected:
+    UndoHistoryTest()
+        : Commands(Doc, Ui, Window, Lang), HistoryHost(Commands, Window),
+          History(Doc, Ui, HistoryHost, Lang) {
+        Window.History = &History;
+        Doc.SlotCount = 50;
+    }
+
+    // `count` new tracks, the state recorded as the first snapshot, as after opening.
+    void OpenWithTracks(int count) {
+        for (int k = 0; k < count; ++k)
+            ASSERT_NE(Commands.NewTrack(), nullptr);
+        History.ClearHistory();
+        History.TakeSnapshot();
+        Doc.Modified = false;
+    }
+    // A drag over slots first..last of `track` and the release of the mouse.
+    void Draw(int track, int first, int last, std::uint8_t value) {
+        for (int slot = first; slot <= last; ++slot)
+            Doc.Track(track).SetValue(slot, value);
+        Doc.Modified = true;
+        History.TakeSnapshot();
+    }
+    std::uint8_t Value(int track, int slot) const {
+        std::uint8_t value = 0;
+        EXPECT_TRUE(Doc.Track(track).GetValue(slot, value));
+        return value;
+    }
+    std::vector<int> Selected() const {
+        std::vector<int> numbers;
+        for (int k = 1; k <= Doc.TrackCount(); ++k)
+            if (Doc.Track(k).Selected)
+                numbers.push_back(k);
+        return numbers;
+    }
+
+    Language Lang = Language::English;
+    ShowDocument Doc;
+    ScriptedUserInterface Ui;
+    WindowHost Window;
+    TrackCommands Commands;
+    TrackCommandsHistoryHost HistoryHost;
+    UndoHistory History;
+};
+
+TEST_F(UndoHistoryTest, UndoRestoresADrawingInPlaceAndRedoDrawsItAgain) {
+    OpenWithTracks(3);
+    Commands.HeaderPress(1, Qt::LeftButton, TModifierKey::None);
+    Draw(2, 5, 10, 200);
+    ASSERT_EQ(History.Count(), 2);
+    EXPECT_TRUE(History.CanUndo());
+    EXPECT_FALSE(History.CanRedo());
+
+    Doc.Modified = false;
+    History.Undo();
+    EXPECT_EQ(Value(2, 5), 0);
+    EXPECT_EQ(Value(2, 10), 0);
+    EXPECT_EQ(History.CurrentIndex(), 0);
+    EXPECT_FALSE(History.CanUndo());
+    EXPECT_TRUE(History.CanRedo());
+    EXPECT_EQ(Selected(), std::vector<int>{1}) << "same track count: restored in place";
+    EXPECT_TRUE(Doc.Modified);
+    EXPECT_EQ(Ui.ProgressTexts.back(), "Processing Undo...");
+    EXPECT_EQ(Ui.Gauges.back(), 100);
+    EXPECT_FALSE(Ui.ProgressVisible);
+
+    History.Redo();
+    EXPECT_EQ(Value(2, 5), 200);
+    EXPECT_EQ(Value(2, 10), 200);
+    EXPECT_EQ(Value(2, 11), 0);
+    EXPECT_EQ(Ui.ProgressTexts.back(), "Processing Redo...");
+    EXPECT_FALSE(History.CanRedo());
+    History.Redo();
+    EXPECT_EQ(History.CurrentIndex(), 1) << "redo at the last snapshot does nothing";
+}
+
+TEST_F(UndoHistoryTest, TwentyOneEditsKeepTwentySnapshotsAndLoseTheOldest) {
+    OpenWithTracks(1);
+    for (int k = 1; k <= 21; ++k)
+        Draw(1, 1, 1, static_cast<std::uint8_t>(k));
+    EXPECT_EQ(History.Count(), UndoHistory::MaxDepth);
+    int undos = 0;
+    while (History.CanUndo()) {
+        History.Undo();
+        ++undos;
+    }
+    EXPECT_EQ(undos, 19);
+    EXPECT_EQ(Value(1, 1), 2) << "the states before the second edit are gone";
+}
+
+TEST_F(UndoHistoryTest, ANewEditAfterUndoDropsTheRedoBranch) {
+    OpenWithTracks(1);
+    Draw(1, 1, 1, 10);
+    Draw(1, 2, 2, 20);
+    History.Undo();
+    History.Undo();
+    Draw(1, 3, 3, 30);
+    EXPECT_EQ(History.Count(), 2);
+    EXPECT_FALSE(History.CanRedo());
+    History.Undo();
+    EXPECT_EQ(Value(1, 1), 0);
+    EXPECT_EQ(Value(1, 3), 0);
+}
+
+TEST_F(UndoHistoryTest, UndoOfNewTrackRebuildsTheTracksWithTheirRecordedOutputs) {
+    OpenWithTracks(2);
+    Commands.OpenTypeOutputMenu(2);
+    ASSERT_TRUE(Commands.ChooseOutput(7));
+    Draw(1, 1, 3, 99);
+    Doc.Modified = false;
+    Commands.NewTrackCommand();
+    ASSERT_EQ(History.Count(), 4);
+    Doc.Modified = false;
+
+    History.Undo();
+    ASSERT_EQ(Doc.TrackCount(), 2);
+    EXPECT_TRUE(Doc.Modified);
+    EXPECT_EQ(Doc.Track(2).Output, 7);
+    EXPECT_EQ(Value(1, 3), 99);
+    EXPECT_EQ(Selected(), std::vector<int>{2}) << "the last rebuilt track is selected alone";
+    EXPECT_EQ(Ui.Gauges[Ui.Gauges.size() - 3], 50) << "deleting ends at 50, rebuilding at 100";
+    History.Redo();
+    EXPECT_EQ(Doc.TrackCount(), 3);
+}
+
+TEST_F(UndoHistoryTest, UndoIsImpossibleRightAfterSaving) {
+    OpenWithTracks(1);
+    Draw(1, 1, 1, 5);
+    ASSERT_TRUE(History.CanUndo());
+    History.ClearHistory(); // what Save does before recording the saved state
+    History.TakeSnapshot();
+    EXPECT_FALSE(History.CanUndo());
+    EXPECT_EQ(History.Count(), 1);
+    Draw(1, 2, 2, 5);
+    EXPECT_TRUE(History.CanUndo());
+}
+
+TEST_F(UndoHistoryTest, LockMuteAndSoloRecordNothingButComeBackWithTheirSnapshot) {
+    OpenWithTracks(2);
+    Commands.ToggleLock(1);
+    Commands.ToggleSolo(1);
+    EXPECT_FALSE(History.StateDiffers());
+    History.TakeSnapshot();
+    EXPECT_EQ(History.Count(), 1);
+
+    Draw(2, 4, 4, 77);
+    History.Undo();
+    EXPECT_EQ(Value(2, 4), 0);
+    EXPECT_FALSE(Doc.Track(1).Locked);
+    EXPECT_FALSE(Doc.Track(1).Solo);
+    EXPECT_FALSE(Doc.SoloActive);
+    History.Redo();
+    EXPECT_TRUE(Doc.Track(1).Locked);
+    EXPECT_TRUE(Doc.Track(1).Solo);
+    EXPECT_TRUE(Doc.SoloActive);
+}
+
+TEST_F(UndoHistoryTest, StateDiffersComparesEveryRecordedFieldButNotTheLiveOnes) {
+    OpenWithTracks(2);
+    EXPECT_FALSE(History.StateDiffers());
+    // A press that writes the value already there changes nothing.
+    Draw(1, 1, 5, 0);
+    EXPECT_EQ(History.Count(), 1);
+
+    const std::vector<std::function<void(TFullTrack&)>> compared = {
+        [](TFullTrack& t) { t.Output = 200; },
+        [](TFullTrack& t) { t.TrackType = TrackTypeOnOff; },
+        [](TFullTrack& t) { t.Caption += QLatin1Char(' '); },
+        [](TFullTrack& t) { t.HeaderColor ^= 1; },
+        [](TFullTrack& t) { t.CaptionColor ^= 1; },
+        [](TFullTrack& t) { t.LaneColor ^= 1; },
+        [](TFullTrack& t) { t.LaneBackColor ^= 1; },
+        [](TFullTrack& t) { t.MidiMap.Channel ^= 1; },
+        [](TFullTrack& t) { t.MidiMap.Controller ^= 1; },
+        [](TFullTrack& t) { t.MidiMap.Key ^= 1; },
+        [](TFullTrack& t) { t.MidiMap.UseVelocity = !t.MidiMap.UseVelocity; },
+        [](TFullTrack& t) { t.MidiMap.UseKey = !t.MidiMap.UseKey; },
+        [](TFullTrack& t) { t.SetValue(t.SlotCount() - 1, 1); },
+    };
+    for (std::size_t k = 0; k < compared.size(); ++k) {
+        OpenWithTracks(0);
+        compared[k](Doc.Track(2));
+        EXPECT_TRUE(History.StateDiffers()) << "compared field " << k;
+    }
+    const std::vector<std::function<void(TFullTrack&)>> ignored = {
+        [](TFullTrack& t) { t.SetSeleted(!t.Selected); },
+        [](TFullTrack& t) { t.SetLocked(true); },
+        [](TFullTrack& t) { t.SetMute(true); },
+        [](TFullTrack& t) { t.MidiMap.ControllerValue ^= 1; },
+        [](TFullTrack& t) { t.InputValue ^= 1; },
+        [](TFullTrack& t) { t.InputActive = !t.InputActive; },
+    };
+    for (std::size_t k = 0; k < ignored.size(); ++k) {
+        OpenWithTracks(0);
+        ignored[k](Doc.Track(2));
+        EXPECT_FALSE(History.StateDiffers()) << "ignored field " << k;
+    }
+    OpenWithTracks(0);
+    Doc.RemoveTrack(2);
+    EXPECT_TRUE(History.StateDiffers()) << "track count";
+    History.ClearHistory();
+    EXPECT_FALSE(History.StateDiffers()) << "no current snapshot";
+}
+
+TEST_F(UndoHistoryTest, SnapshotsShareUnchangedValuesAndNeverSeeLaterEdits) {
+    OpenWithTracks(3);
+    Draw(2, 1, 1, 10);
+    const UndoHistory::TSnapshot& first = History.Snapshot(0);
+    const UndoHistory::TSnapshot& second = History.Snapshot(1);
+    EXPECT_TRUE(first[0].Values.SharesBytesWith(second[0].Values));
+    EXPECT_TRUE(first[2].Values.SharesBytesWith(second[2].Values));
+    EXPECT_FALSE(first[1].Values.SharesBytesWith(second[1].Values));
+    EXPECT_TRUE(Doc.Track(1).Values.SharesBytesWith(second[0].Values));
+
+    // Writing through both write paths after the snapshot leaves it as recorded.
+    Doc.Track(1).SetValue(1, 50);
+    Doc.Track(3).Values.Data()[0] = 60;
+    std::uint8_t recorded = 0;
+    ASSERT_TRUE(second[0].GetValue(1, recorded));
+    EXPECT_EQ(recorded, 0);
+    EXPECT_EQ(second[2].Values.Data()[0], 0);
+    EXPECT_FALSE(Doc.Track(3).Values.SharesBytesWith(second[2].Values));
+
+    // Each further snapshot after a one-track edit holds one more track's values.
+    const std::size_t oneTrack = static_cast<std::size_t>(Doc.SlotCount);
+    EXPECT_EQ(History.HeldValueBytes(), 4 * oneTrack);
+    History.TakeSnapshot();
+    EXPECT_EQ(History.HeldValueBytes(), 6 * oneTrack);
+}
+
+TEST(SlotValuesTest, CopiesShareUntilWrittenAndVersionsFollowWrites) {
+    TSlotValues original(10);
+    ASSERT_TRUE(original.SetValue(3, 7));
+    TSlotValues copy = original;
+    EXPECT_TRUE(copy.SharesBytesWith(original));
+    EXPECT_EQ(copy.Version(), original.Version());
+
+    const auto before = copy.Version();
+    ASSERT_TRUE(copy.SetValue(3, 8));
+    EXPECT_FALSE(copy.SharesBytesWith(original));
+    EXPECT_NE(copy.Version(), before);
+    std::uint8_t value = 0;
+    ASSERT_TRUE(original.GetValue(3, value));
+    EXPECT_EQ(value, 7);
+    EXPECT_FALSE(copy == original);
+    ASSERT_TRUE(copy.SetValue(3, 7));
+    EXPECT_TRUE(copy == original) << "separate bytes compare by content";
+
+    const auto unshared = copy.Version();
+    copy.Data();
+    EXPECT_NE(copy.Version(), unshared) << "write access counts as a change";
+    EXPECT_FALSE(copy.SetValue(10, 1)) << "the storage-only slot stays out of reach";
+    TSlotValues resized = original;
+    resized.Resize(12);
+    EXPECT_EQ(original.SlotCount(), 10);
+    EXPECT_EQ(resized.SlotCount(), 12);
+}
+
+} // namespace
+} // namespace lumivox
