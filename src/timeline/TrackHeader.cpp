@@ -2,6 +2,8 @@
 // that closes open caption editors on any left press.
 #include "timeline/TrackHeader.h"
 
+#include "dialogs/GlyphPalette.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
@@ -20,12 +22,13 @@ namespace lumivox {
 namespace {
 
 const QColor kSelectedPanel(0xA1, 0xA1, 0xA1);
-const QColor kInk(0x2B, 0x35, 0x45);
-const QColor kArmRed(0xD6, 0x28, 0x2E);
-const QColor kTypeBlue(0x1F, 0x6F, 0xD1);
-const QColor kLockRed(0x9E, 0x17, 0x1C);
-const QColor kSoloAmber(0xD9, 0x8A, 0x0B);
-const QColor kMuteBlue(0x1F, 0x6F, 0xD1);
+// The glyphs' colours, by what each marks.
+constexpr QColor kInk = palette::kInk;
+constexpr QColor kArmRed = palette::kRed;
+constexpr QColor kTypeBlue = palette::kBlue;
+constexpr QColor kLockRed = palette::kDarkRed;
+constexpr QColor kSoloAmber = palette::kDeepAmber;
+constexpr QColor kMuteBlue = palette::kBlue;
 
 constexpr int kDefaultWidth = 169;
 constexpr int kDefaultHeight = 73;
