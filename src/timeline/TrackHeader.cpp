@@ -3,6 +3,7 @@
 #include "timeline/TrackHeader.h"
 
 #include "dialogs/GlyphPalette.h"
+#include "timeline/Colors.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -155,11 +156,6 @@ void SetBackground(QWidget* widget, const QColor& color) {
 
 } // namespace
 
-QColor ColorFromTColor(TColor color) {
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
-}
-
 TFrame2::TFrame2(QWidget* parent, Language language) : QFrame(parent) {
     setObjectName(QStringLiteral("TFrame2"));
     resize(parent != nullptr ? parent->contentsRect().width() : kDefaultWidth, kDefaultHeight);
@@ -294,8 +290,8 @@ void TFrame2::ShowNumber(int number) {
 }
 
 void TFrame2::ShowColors(TColor headerColor, TColor captionColor) {
-    SetBackground(StaticText1, ColorFromTColor(headerColor));
-    SetBackground(StaticText2, ColorFromTColor(captionColor));
+    SetBackground(StaticText1, ToQColor(headerColor));
+    SetBackground(StaticText2, ToQColor(captionColor));
 }
 
 void TFrame2::SetHeight(int pixels) {
