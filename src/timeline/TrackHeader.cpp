@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPixmapCache>
 #include <QToolButton>
 
 namespace lumivox {
@@ -47,47 +48,65 @@ template <typename Paint> QPixmap Drawn(QSize size, Paint paint) {
     return pixmap;
 }
 
+// Every header shows the same few glyphs: each is painted once and then shared.
+template <typename Make> QPixmap Cached(const QString& key, Make make) {
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        pixmap = make();
+        QPixmapCache::insert(key, pixmap);
+    }
+    return pixmap;
+}
+
 // The toggle glyphs, up and down: a button that is down shows its glyph in colour, so the
 // state reads at a glance on a grey (selected) panel too.
 QPixmap LockGlyph(bool on) {
-    return Drawn(QSize(14, 14), [on](QPainter& p) {
-        const QColor colour = on ? kLockRed : kInk;
-        p.setPen(QPen(colour, 1.6));
-        p.setBrush(Qt::NoBrush);
-        QPainterPath shackle;
-        shackle.moveTo(4.5, 7);
-        shackle.lineTo(4.5, 4.5);
-        shackle.arcTo(QRectF(4.5, 1.5, 5, 6), 180, -180);
-        // Open while unlocked: the shackle's right leg stops short of the body.
-        shackle.lineTo(9.5, on ? 7.0 : 4.5);
-        p.drawPath(shackle);
-        p.setPen(Qt::NoPen);
-        p.setBrush(colour);
-        p.drawRoundedRect(QRectF(3, 6.5, 8, 6), 1, 1);
+    return Cached(QStringLiteral("lumivox-header-lock-%1").arg(on), [&] {
+        return Drawn(QSize(14, 14), [on](QPainter& p) {
+            const QColor colour = on ? kLockRed : kInk;
+            p.setPen(QPen(colour, 1.6));
+            p.setBrush(Qt::NoBrush);
+            QPainterPath shackle;
+            shackle.moveTo(4.5, 7);
+            shackle.lineTo(4.5, 4.5);
+            shackle.arcTo(QRectF(4.5, 1.5, 5, 6), 180, -180);
+            // Open while unlocked: the shackle's right leg stops short of the body.
+            shackle.lineTo(9.5, on ? 7.0 : 4.5);
+            p.drawPath(shackle);
+            p.setPen(Qt::NoPen);
+            p.setBrush(colour);
+            p.drawRoundedRect(QRectF(3, 6.5, 8, 6), 1, 1);
+        });
     });
 }
 
 QPixmap LetterGlyph(QChar letter, const QColor& badge, bool on) {
-    return Drawn(QSize(14, 14), [letter, badge, on](QPainter& p) {
-        if (on) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(badge);
-            p.drawRoundedRect(QRectF(0.5, 0.5, 13, 13), 2.5, 2.5);
-        }
-        QFont font = p.font();
-        font.setPixelSize(11);
-        font.setBold(true);
-        p.setFont(font);
-        p.setPen(on ? QColor(Qt::white) : kInk);
-        p.drawText(QRectF(0, 0, 14, 14), Qt::AlignCenter, QString(letter));
-    });
+    return Cached(
+        QStringLiteral("lumivox-header-letter-%1-%2-%3").arg(letter).arg(badge.rgba()).arg(on),
+        [&] {
+            return Drawn(QSize(14, 14), [letter, badge, on](QPainter& p) {
+                if (on) {
+                    p.setPen(Qt::NoPen);
+                    p.setBrush(badge);
+                    p.drawRoundedRect(QRectF(0.5, 0.5, 13, 13), 2.5, 2.5);
+                }
+                QFont font = p.font();
+                font.setPixelSize(11);
+                font.setBold(true);
+                p.setFont(font);
+                p.setPen(on ? QColor(Qt::white) : kInk);
+                p.drawText(QRectF(0, 0, 14, 14), Qt::AlignCenter, QString(letter));
+            });
+        });
 }
 
 QPixmap ArmGlyph(bool on) {
-    return Drawn(QSize(14, 14), [on](QPainter& p) {
-        p.setPen(QPen(on ? kArmRed.darker(130) : kInk, 1.2));
-        p.setBrush(on ? kArmRed : QColor(Qt::transparent));
-        p.drawEllipse(QPointF(7, 7), 4, 4);
+    return Cached(QStringLiteral("lumivox-header-arm-%1").arg(on), [&] {
+        return Drawn(QSize(14, 14), [on](QPainter& p) {
+            p.setPen(QPen(on ? kArmRed.darker(130) : kInk, 1.2));
+            p.setBrush(on ? kArmRed : QColor(Qt::transparent));
+            p.drawEllipse(QPointF(7, 7), 4, 4);
+        });
     });
 }
 
@@ -99,26 +118,30 @@ QIcon ToggleIcon(const QPixmap& up, const QPixmap& down) {
 }
 
 QPixmap MenuArrowGlyph() {
-    return Drawn(QSize(10, 10), [](QPainter& p) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(kInk);
-        p.drawPolygon(QPolygonF({QPointF(1.5, 3), QPointF(8.5, 3), QPointF(5, 7.5)}));
+    return Cached(QStringLiteral("lumivox-header-menu-arrow"), [&] {
+        return Drawn(QSize(10, 10), [](QPainter& p) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(kInk);
+            p.drawPolygon(QPolygonF({QPointF(1.5, 3), QPointF(8.5, 3), QPointF(5, 7.5)}));
+        });
     });
 }
 
 // The type icons: a rising ramp for a Proportional track, a square pulse for On/Off.
 QPixmap TypeGlyph(std::uint8_t trackType) {
-    return Drawn(QSize(16, 17), [trackType](QPainter& p) {
-        if (trackType == TrackTypeOnOff) {
-            p.setPen(QPen(kTypeBlue, 1.6, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-            p.setBrush(Qt::NoBrush);
-            p.drawPolyline(QPolygonF({QPointF(1, 13), QPointF(4.5, 13), QPointF(4.5, 4),
-                                      QPointF(11.5, 4), QPointF(11.5, 13), QPointF(15, 13)}));
-        } else {
-            p.setPen(Qt::NoPen);
-            p.setBrush(kTypeBlue);
-            p.drawPolygon(QPolygonF({QPointF(1, 14), QPointF(15, 3), QPointF(15, 14)}));
-        }
+    return Cached(QStringLiteral("lumivox-header-type-%1").arg(trackType), [&] {
+        return Drawn(QSize(16, 17), [trackType](QPainter& p) {
+            if (trackType == TrackTypeOnOff) {
+                p.setPen(QPen(kTypeBlue, 1.6, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+                p.setBrush(Qt::NoBrush);
+                p.drawPolyline(QPolygonF({QPointF(1, 13), QPointF(4.5, 13), QPointF(4.5, 4),
+                                          QPointF(11.5, 4), QPointF(11.5, 13), QPointF(15, 13)}));
+            } else {
+                p.setPen(Qt::NoPen);
+                p.setBrush(kTypeBlue);
+                p.drawPolygon(QPolygonF({QPointF(1, 14), QPointF(15, 3), QPointF(15, 14)}));
+            }
+        });
     });
 }
 
@@ -149,6 +172,10 @@ QToolButton* Button(QWidget* parent, const QString& name, const QRect& geometry,
 }
 
 void SetBackground(QWidget* widget, const QColor& color) {
+    // A palette set again re-polishes the widget and its children: skip what shows already.
+    if (widget->testAttribute(Qt::WA_SetPalette) &&
+        widget->palette().color(QPalette::Window) == color)
+        return;
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, color);
     widget->setPalette(palette);
