@@ -204,10 +204,11 @@ void ShowDocument::SetSelected(int number, bool selected) {
 }
 
 void ShowDocument::SelectOnly(int number) {
+    // The new one first, so that the selection never passes through none.
+    SetSelected(number, true);
     for (int k = 1; k <= TrackCount(); ++k)
         if (k != number)
             SetSelected(k, false);
-    SetSelected(number, true);
     AnchorTrack = number;
 }
 
