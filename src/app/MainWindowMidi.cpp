@@ -3,7 +3,6 @@
 #include "app/MainWindow.h"
 
 #include "dialogs/MidiMapDialog.h"
-#include "timeline/LanesView.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -68,10 +67,6 @@ void TForm1::LightMidiActivity() {
     QPalette lit = MidiActivityLight->palette();
     lit.setColor(QPalette::Window, QColor(0xE6, 0xE6, 0xE6));
     MidiActivityLight->setPalette(lit);
-}
-
-void TForm1::RepaintSlot(int track, int slot) {
-    LanesArea->RepaintSlots(track, slot, slot);
 }
 
 } // namespace lumivox
