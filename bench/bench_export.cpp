@@ -20,13 +20,17 @@ using namespace lumivox;
 void BM_ExportFullShow(benchmark::State& state) {
     QTemporaryDir dir;
     ShowDocument show;
-    show.Project.Mp3FileName = dir.filePath(QStringLiteral("song.mp3"));
+    show.SetSongFile(dir.filePath(QStringLiteral("song.mp3")));
     show.SlotCount = static_cast<int>(state.range(0));
-    for (int t = 0; t < MaxTracks; ++t) {
-        TFullTrack& track = *show.Tracks.emplace_back(std::make_unique<TFullTrack>(show.SlotCount));
-        track.Output = static_cast<std::uint8_t>(t + 1);
-        for (int slot = 1; slot < show.SlotCount; ++slot)
-            track.SetValue(slot, static_cast<std::uint8_t>((slot / 50 + t) % 256));
+    {
+        TBulkUpdate filling(show);
+        for (int t = 0; t < MaxTracks; ++t) {
+            show.AddTrack(Language::English);
+            TFullTrack& track = filling.Track(t + 1);
+            track.Output = static_cast<std::uint8_t>(t + 1);
+            for (int slot = 1; slot < show.SlotCount; ++slot)
+                track.SetValue(slot, static_cast<std::uint8_t>((slot / 50 + t) % 256));
+        }
     }
     UnattendedUserInterface ui;
     TSequenceExport exporter;

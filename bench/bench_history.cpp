@@ -22,22 +22,23 @@ using namespace lumivox;
 
 constexpr int HourSlots = 36001; // one hour at 100 ms
 
-// Adds tracks straight to the document, as the project reader does.
-class DirectHost : public IEditHistoryHost {
+// The window as the track commands see it: a song is open; nothing is shown.
+class NoWindow : public ITrackCommandHost {
 public:
-    explicit DirectHost(ShowDocument& document) : Doc(document) {}
-    TFullTrack* NewTrack() override { return Doc.AddTrack(Language::English); }
-
-private:
-    ShowDocument& Doc;
+    bool SongOpen() const override { return true; }
+    int LaneHeight() const override { return 73; }
+    void TakeSnapshot() override {}
+    void PopupHeaderMenu(int) override {}
+    void PopupTypeOutputMenu(int, std::uint8_t) override {}
 };
 
 struct HourShow {
     ShowDocument Doc;
     UnattendedUserInterface Ui;
     Language Lang = Language::English;
-    DirectHost Host{Doc};
-    UndoHistory History{Doc, Ui, Host, Lang};
+    NoWindow Window;
+    TrackCommands Commands{Doc, Ui, Window, Lang};
+    UndoHistory History{Doc, Ui, Commands, Lang};
 
     HourShow() {
         Doc.SlotCount = HourSlots;
@@ -48,12 +49,12 @@ struct HourShow {
     // One cell written on a different track each time, as a drag step writes it; the new
     // value always differs from the old one, so every edit makes a snapshot.
     void EditOneCell(int step) {
-        TFullTrack& track = Doc.Track(step % MaxTracks + 1);
+        const int track = step % MaxTracks + 1;
         const int slot = step % (HourSlots - 1) + 1;
         std::uint8_t value = 0;
-        track.GetValue(slot, value);
-        track.SetValue(slot, static_cast<std::uint8_t>(value ^ 1));
-        Doc.Modified = true;
+        Doc.Track(track).GetValue(slot, value);
+        Doc.SetSlot(track, slot, static_cast<std::uint8_t>(value ^ 1));
+        Doc.SetModified(true);
     }
     std::size_t AllValueBytes() const {
         return static_cast<std::size_t>(Doc.TrackCount()) * static_cast<std::size_t>(HourSlots);
@@ -85,7 +86,7 @@ void BM_MemcpyAllValues(benchmark::State& state) {
     std::vector<std::uint8_t> copy(show.AllValueBytes());
     for (auto _ : state) {
         std::uint8_t* out = copy.data();
-        for (const auto& track : show.Doc.Tracks) {
+        for (const auto& track : show.Doc.Tracks()) {
             const TSlotValues& values = track->Values; // read access: no private copy
             std::memcpy(out, values.Data(), static_cast<std::size_t>(HourSlots));
             out += HourSlots;

@@ -34,7 +34,12 @@ double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-class QuietHost : public IMidiMappingHost {};
+class QuietHost : public IMidiMappingHost {
+public:
+    void LightMidiActivity() override {}
+    void StopTransport() override {}
+    void TakeSnapshot() override {}
+};
 
 std::atomic<std::int64_t> RawArrivalNs{0};
 
@@ -108,11 +113,13 @@ int main(int argc, char** argv) {
         // the mapping.
         ShowDocument doc;
         doc.SlotCount = 10;
-        TFullTrack& track = *doc.AddTrack(Language::English);
-        track.MidiMap.Channel = 0;
-        track.MidiMap.Key = 60;
-        track.MidiMap.UseKey = true;
-        track.MidiMap.UseVelocity = true;
+        const TFullTrack& track = *doc.AddTrack(Language::English);
+        TMidiMap map = track.MidiMap;
+        map.Channel = 0;
+        map.Key = 60;
+        map.UseKey = true;
+        map.UseVelocity = true;
+        doc.SetMidiMap(1, map);
         QuietHost host;
         Language language = Language::English;
         TMidiMapping mapping(doc, host, language);

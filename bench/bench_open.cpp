@@ -34,10 +34,12 @@ bool WriteShow(const QString& song, const QString& path, int tracks) {
     if (!player.Open(song))
         return false;
     doc.SlotCount = SlotCountForLength(player.LengthMs());
-    doc.Project.Name = QStringLiteral("Bench show");
-    doc.Project.Mp3FileName = song;
+    doc.SetProjectName(QStringLiteral("Bench show"));
+    doc.SetSongFile(song);
+    TBulkUpdate filling(doc);
     for (int t = 0; t < tracks; ++t) {
-        TFullTrack& track = *doc.AddTrack(Language::English);
+        doc.AddTrack(Language::English);
+        TFullTrack& track = filling.Track(t + 1);
         for (int slot = 1; slot < doc.SlotCount; ++slot)
             track.SetValue(slot, static_cast<std::uint8_t>((slot / (t % 7 + 2)) % 2 ? 255 : 0));
     }

@@ -98,12 +98,14 @@ Files& Shared() {
 std::unique_ptr<ShowDocument> HourShow() {
     auto doc = std::make_unique<ShowDocument>();
     doc->SlotCount = HourSlots;
-    doc->Project.Name = QStringLiteral("Hour");
-    doc->Project.Mp3FileName = Shared().Song;
+    doc->SetProjectName(QStringLiteral("Hour"));
+    doc->SetSongFile(Shared().Song);
+    TBulkUpdate filling(*doc);
     for (int k = 0; k < MaxTracks; ++k) {
-        TFullTrack* track = doc->AddTrack(Language::English);
+        doc->AddTrack(Language::English);
+        TFullTrack& track = filling.Track(k + 1);
         for (int j = 1; j < HourSlots; ++j)
-            track->SetValue(j, static_cast<std::uint8_t>((j * 13 + k) % 256));
+            track.SetValue(j, static_cast<std::uint8_t>((j * 13 + k) % 256));
     }
     return doc;
 }
@@ -117,7 +119,7 @@ void BM_ReadMaximal102(benchmark::State& state) {
         ProjectFile reader(doc, ui, songs);
         if (!reader.ReadProject(files.MaximalOld) || doc.TrackCount() != MaxTracks)
             state.SkipWithError("reading failed");
-        benchmark::DoNotOptimize(doc.Tracks.data());
+        benchmark::DoNotOptimize(&doc.Track(1));
     }
 }
 

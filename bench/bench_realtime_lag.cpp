@@ -117,10 +117,17 @@ struct Show {
             Output.ToggleMode();
         return !switchOn || Output.Active();
     }
-    TFullTrack& AddTrack(int output) {
-        TFullTrack& track = *Doc.AddTrack(Lang);
-        track.Output = static_cast<std::uint8_t>(output);
-        return track;
+    // A track of the show, written through the show.
+    struct WrittenTrack {
+        ShowDocument& Doc;
+        int Number;
+        int SlotCount() const { return Doc.Track(Number).SlotCount(); }
+        void SetValue(int index, std::uint8_t value) { Doc.SetSlot(Number, index, value); }
+    };
+    WrittenTrack AddTrack(int output) {
+        Doc.AddTrack(Lang);
+        Doc.SetOutput(Doc.TrackCount(), static_cast<std::uint8_t>(output));
+        return {Doc, Doc.TrackCount()};
     }
     void Play() {
         Ticks.Enable(true);
@@ -174,7 +181,7 @@ TLag MeasureLag(const QString& song) {
     if (unit.Port.isEmpty() || !show.Open(song, unit.Port, true))
         return result;
     for (int t = 0; t < LagTracks; ++t) {
-        TFullTrack& track = show.AddTrack(t + 1);
+        Show::WrittenTrack track = show.AddTrack(t + 1);
         for (int index = 1; index < track.SlotCount(); ++index)
             track.SetValue(index, ValueAt(index));
     }
@@ -237,7 +244,7 @@ int MeasureConvergence(const QString& song) {
         return -1;
     std::vector<int> wanted(256, 0);
     for (int t = 0; t < ConvergenceTracks; ++t) {
-        TFullTrack& track = show.AddTrack(t + 1);
+        Show::WrittenTrack track = show.AddTrack(t + 1);
         for (int index = 1; index < track.SlotCount(); ++index) {
             // A, B, A, B... on half the tracks; the others step through their own values.
             const int value = t % 2 == 0 ? (index % 2 == 0 ? t + 1 : 200) : (index * 37 + t) % 251;
@@ -268,7 +275,7 @@ double MeasureChase(const QString& song) {
     if (unit.Port.isEmpty() || !show.Open(song, unit.Port, false))
         return -1;
     for (int t = 0; t < ChaseTracks; ++t) {
-        TFullTrack& track = show.AddTrack(t + 1);
+        Show::WrittenTrack track = show.AddTrack(t + 1);
         for (int index = 1; index < track.SlotCount(); ++index)
             track.SetValue(index, static_cast<std::uint8_t>(t % 250 + 1)); // never changes
     }

@@ -45,11 +45,15 @@ struct HourShow {
         Doc.SlotCount = 3600 * 10 + 1;
         for (int k = 0; k < MaxTracks; ++k)
             Doc.AddTrack(Language::English);
-        for (int k = 1; k <= MaxTracks; ++k)
-            for (int slot = 1; slot < Doc.SlotCount; ++slot)
-                Doc.Track(k).SetValue(slot, static_cast<std::uint8_t>(
-                                                (slot / 7 + k) % 3 == 0 ? 0 : (slot * k) % 256));
-        Doc.Track(3).SetMute(true);
+        {
+            TBulkUpdate filling(Doc);
+            for (int k = 1; k <= MaxTracks; ++k)
+                for (int slot = 1; slot < Doc.SlotCount; ++slot)
+                    filling.Track(k).SetValue(
+                        slot,
+                        static_cast<std::uint8_t>((slot / 7 + k) % 3 == 0 ? 0 : (slot * k) % 256));
+        }
+        Doc.SetMute(3, true);
     }
 };
 

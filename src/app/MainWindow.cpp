@@ -56,7 +56,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     }
 
     // Start-up: no anchor, selection commands off; an unsaved, unmodified English project.
-    Doc.Project.Name = Text(TextTable::CommonTexts, CommonText::NewProject, Language::English);
+    Doc.SetProjectName(Text(TextTable::CommonTexts, CommonText::NewProject, Language::English));
     AudioPlayer::Options audio{OpenDeviceOutput, {}};
     if (Options.SilentAudio)
         audio = AudioPlayer::Options{{}, Options.NullClock};
@@ -73,18 +73,19 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
         Runner = std::make_unique<DialogImportRunner>(*ImportDialog);
     }
     Loader = std::make_unique<SongLoader>(Doc, *Ui, Lang, *MediaPlayer, *Runner, this);
-    File = std::make_unique<ProjectFile>(Doc, *Ui, *Loader, this, Lang);
+    File = std::make_unique<ProjectFile>(Doc, *Ui, *Loader, Lang);
     Life = std::make_unique<ProjectLifecycle>(Doc, *Ui, *Properties, *Loader, *MediaPlayer, *File,
                                               *this, Lang);
 
     Scroll = new TimelineScroll(this);
     TrackCmds = std::make_unique<TrackCommands>(Doc, *Ui, *this, Lang);
-    LaneGeometry = std::make_unique<TTimelineLaneGeometry>(Timeline, Doc, Loader->WavePeaks);
-    Tools = std::make_unique<EditingTools>(Doc, *LaneGeometry, *this, *Ui, Lang);
+    Tools = std::make_unique<EditingTools>(Doc, *this, *Ui, Lang);
     Keyboard = std::make_unique<KeyboardControl>(*Tools, *this);
-    HistoryHost = std::make_unique<TrackCommandsHistoryHost>(*TrackCmds, *this);
-    History = std::make_unique<UndoHistory>(Doc, *Ui, *HistoryHost, Lang);
-    Clipboard = std::make_unique<TrackClipboard>(Doc, *Ui, *HistoryHost, *History, Lang);
+    History = std::make_unique<UndoHistory>(Doc, *Ui, *TrackCmds, Lang);
+    Clipboard = std::make_unique<TrackClipboard>(Doc, *Ui, *TrackCmds, *History, Lang);
+    States = new CommandStateTracker(
+        Doc, [this] { return MediaPlayer->IsOpen(); }, this);
+    States->Follow(History.get(), Clipboard.get());
     Doc.HeaderFactory = [this] { return Headers->MakeHeader(Lang); };
 
     Menu = new TMainMenus(menuBar(), this);
@@ -100,9 +101,9 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     ConnectCommands();
     ConnectTransport();
     BuildFileExtras();
+    FollowDocument();
 
-    ShowWindowCaption(Life->WindowCaption());
-    DisableSelectionCommands();
+    setWindowTitle(Life->WindowCaption());
     Menu->MIDIMap1->setEnabled(false);
     Timeline.ComputePixelScales(1);
     Tools->SetDrawValue(255);
@@ -117,7 +118,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     ReadSettingsAtStart();
     QtTexts = std::make_unique<TQtTranslations>();
     ApplyLanguage();
-    UpdateCommands();
+    ApplyCommandStates(States->States());
     ShowTick->Enable(true);
     CueBlinkTimer->start();
     MidiLightTimer->start();
@@ -199,10 +200,7 @@ void TForm1::ConnectCommands() {
     for (QAction* item : {m.Couper1, m.Cut1})
         connect(item, &QAction::triggered, this, [this] { Clipboard->CutSelection(); });
     for (QAction* item : {m.Copier1, m.Copy1})
-        connect(item, &QAction::triggered, this, [this] {
-            Clipboard->CopySelection();
-            UpdateCommands();
-        });
+        connect(item, &QAction::triggered, this, [this] { Clipboard->CopySelection(); });
     for (QAction* item : {m.Coller1, m.Paste1})
         connect(item, &QAction::triggered, this, [this] { Clipboard->PasteClipboard(); });
 
@@ -282,30 +280,23 @@ void TForm1::ApplyLanguage() {
         buttons[i]->setToolTip(text(TextTable::ToolBarHints, static_cast<int>(i) + 1));
     // The time label keeps its time and takes the new prefix.
     ShowTime(MediaPlayer->IsOpen() ? MediaPlayer->PositionMs() : 0);
-    const QString all = text(TextTable::CommonTexts, CommonText::All);
-    for (auto& track : Doc.Tracks)
-        if (track->Output == 0)
-            track->SetOutputText(all);
+    // The headers, their output word "All" among their texts.
     Headers->ApplyLanguage(Lang);
 }
 
-void TForm1::UpdateCommands() {
-    TCommandInputs in;
-    in.SongOpen = MediaPlayer->IsOpen();
-    in.TrackCount = Doc.TrackCount();
-    in.ClipboardCount = Clipboard->Count();
-    in.HistoryCount = History->Count();
-    in.HistoryCurrent = History->CurrentIndex();
-    const TCommandStates s = ComputeCommandStates(in);
+void TForm1::ApplyCommandStates(const TCommandStates& s) {
     TMainMenus& m = *Menu;
     m.New1->setEnabled(s.NewTrack);
-    m.Delete1->setEnabled(s.DeleteTrack);
     for (QAction* action : {m.Property1, m.Save1, m.SaveAs1, m.CreateSeqFile1, m.ReplaceMP3File1})
         action->setEnabled(s.SongCommands);
     for (QToolButton* button :
          {GoToBeginningButton, PlayButton, StopButton, PauseButton, GoToEndButton, RecordButton})
         button->setEnabled(s.Transport);
-    for (QAction* action : {m.Couper1, m.Copier1, m.Cut1, m.Copy1})
+    // The Edit menu's Cut, Copy and Delete Track act on the selection; the header menu's on
+    // the track it was opened on.
+    for (QAction* action : {m.Couper1, m.Copier1, m.Delete1})
+        action->setEnabled(s.Selection);
+    for (QAction* action : {m.Cut1, m.Copy1})
         action->setEnabled(s.CutCopy);
     m.Coller1->setEnabled(s.Paste);
     m.Paste1->setEnabled(s.Paste);
@@ -325,6 +316,13 @@ QString TForm1::ComPortName() const {
 void TForm1::ShowSongFile(const QString& path) {
     SongFileReadOut->setText(QFileInfo(path).fileName());
     SongFileReadOut->setToolTip(path);
+    // A song opened or closed: the commands that need one follow.
+    States->Update();
+}
+
+void TForm1::EndRecordMode() {
+    if (TransportControl->RecordMode())
+        TransportControl->EndRecordMode();
 }
 
 void TForm1::ResetTimelineScroll() {
@@ -406,20 +404,11 @@ void TForm1::StopTransport() {
 }
 
 void TForm1::ResolutionChanged() {
-    Timeline.ComputePixelScales(Doc.ResolutionIndex);
+    Timeline.ComputePixelScales(Doc.ResolutionIndex());
     UpdateZoomLabels();
     LanesArea->UpdateContentWidth();
     RulerArea->RepaintAll();
     LanesArea->RepaintAll();
-}
-
-void TForm1::ClearSelection() {
-    TrackCmds->ClearSelection();
-}
-
-void TForm1::TracksRemoved() {
-    Headers->LayoutHeaders();
-    UpdateLanesHeight();
 }
 
 void TForm1::RefreshOutputMenu() {
@@ -428,47 +417,41 @@ void TForm1::RefreshOutputMenu() {
         Menu->OutputMenu->Item(n)->setEnabled(!used[static_cast<std::size_t>(n)]);
 }
 
-void TForm1::SoloChanged() {
-    LanesArea->RepaintAll();
-}
 void TForm1::ClearHistory() {
     History->ClearHistory();
-    UpdateCommands();
 }
 
 void TForm1::TakeSnapshot() {
     History->TakeSnapshot();
-    UpdateCommands();
 }
 
 void TForm1::ClearClipboard() {
     Clipboard->Clear();
-    UpdateCommands();
 }
 
-void TForm1::BeginBulkUpdate() {
-    if (BulkDepth++ == 0) {
-        LanesArea->BeginBulkUpdate();
-        Headers->hide();
-    }
-}
-
-void TForm1::EndBulkUpdate() {
-    if (BulkDepth == 0 || --BulkDepth > 0)
-        return;
-    Headers->show();
-    Headers->LayoutHeaders();
-    LanesArea->EndBulkUpdate();
-    // After every rebuild the editor is back at its top-left corner.
-    Scroll->Reset();
-}
-
-void TForm1::TrackAdded(TFullTrack& track) {
-    TrackCmds->TrackAdded(track);
-}
-
-void TForm1::ProjectNameChanged(const QString& name) {
-    setWindowTitle(QString::fromLatin1(WindowCaptionPrefix) + name);
+void TForm1::FollowDocument() {
+    connect(&Doc, &ShowDocument::ProjectChanged, this, [this](TProjectFields fields) {
+        if (fields & TProjectField::Name)
+            setWindowTitle(Life->WindowCaption());
+        if (fields & TProjectField::Resolution)
+            ResolutionChanged();
+    });
+    connect(&Doc, &ShowDocument::TrackChanged, this, [this](int, TTrackFields fields) {
+        if (fields & TTrackField::Output)
+            RefreshOutputMenu();
+    });
+    connect(&Doc, &ShowDocument::TracksAdded, this, [this](int, int last) {
+        RefreshOutputMenu();
+        // The new track comes into view at the bottom of the column; the lanes, connected
+        // before, have taken its height already.
+        Scroll->SetVerticalOffset(static_cast<std::int64_t>(last) * Timeline.LaneHeight());
+    });
+    connect(&Doc, &ShowDocument::TracksRemoved, this, [this] { RefreshOutputMenu(); });
+    connect(&Doc, &ShowDocument::Reset, this, [this] {
+        setWindowTitle(Life->WindowCaption());
+        RefreshOutputMenu();
+    });
+    connect(States, &CommandStateTracker::StatesChanged, this, &TForm1::ApplyCommandStates);
 }
 
 } // namespace lumivox

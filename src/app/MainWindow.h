@@ -83,7 +83,6 @@ struct TForm1Options {
 
 class TForm1 : public QMainWindow,
                public IProjectShell,
-               public IProjectHost,
                public ISongLoaderHost,
                public ITrackCommandHost,
                public IEditingToolHost,
@@ -126,8 +125,8 @@ public:
 
     // Sets every caption, label and hint from the current language.
     void ApplyLanguage();
-    // Enables the commands from the current state.
-    void UpdateCommands() override;
+    // The command states as they follow the show, the history and the clipboard.
+    CommandStateTracker& CommandStates() { return *States; }
     // Offers the recovery copies a crash left, then opens the start project, or the last one,
     // the first time the window is activated.
     void FormActivate();
@@ -140,25 +139,14 @@ public:
 
     // IProjectShell
     void StopTransport() override;
-    void ShowWindowCaption(const QString& caption) override { setWindowTitle(caption); }
-    void ResolutionChanged() override;
-    void ClearSelection() override;
-    void TracksRemoved() override;
-    void RefreshOutputMenu() override;
-    void SoloChanged() override;
     void ClearHistory() override;
     void TakeSnapshot() override;
     void ClearClipboard() override;
-    void BeginBulkUpdate() override;
-    void EndBulkUpdate() override;
     void ProjectFileUsed(const QString& path) override;
     void ChangesSettled() override;
 
-    // IProjectHost (the project reader)
-    void TrackAdded(TFullTrack& track) override;
-    void ProjectNameChanged(const QString& name) override;
-
     // ISongLoaderHost (song loading)
+    void EndRecordMode() override;
     void ResetTimelineScroll() override;
     void ResetTransport() override;
     int ZoomDivisor() const override;
@@ -170,16 +158,10 @@ public:
     // ITrackCommandHost (track commands)
     bool SongOpen() const override { return MediaPlayer->IsOpen(); }
     int LaneHeight() const override { return Timeline.LaneHeight(); }
-    void TrackRowAdded(int count) override;
-    void UpdateLanesHeight() override;
-    void RepaintLanes() override;
-    void EnableSelectionCommands() override;
-    void DisableSelectionCommands() override;
     void PopupHeaderMenu(int track) override;
     void PopupTypeOutputMenu(int track, std::uint8_t trackType) override;
 
     // IEditingToolHost (editing tools)
-    void RepaintCell(int track, int cell, std::int64_t x0, std::int64_t x1) override;
     void ShowValueText(const QString& text) override;
     void ShowToolCursor(TToolCursor cursor) override;
     void PopupToolMenu() override;
@@ -188,7 +170,7 @@ public:
     bool SongPlaying() const override;
     void Play() override;
     void Pause() override;
-    std::optional<QPoint> PointerInLanes() const override;
+    std::optional<TLaneHit> PointerInLanes() const override;
 
     // ITransportHost (transport and show clock)
     int SlotMs() const override;
@@ -200,7 +182,7 @@ public:
     void ShowTime(std::int64_t positionMs) override;
     void PlaceMarkers(std::int64_t cursorX, std::int64_t cueX) override;
     void ShowRecordMode(bool on) override;
-    bool ProjectModified() const override { return Doc.Modified; }
+    bool ProjectModified() const override { return Doc.Modified(); }
 
     // IMidiInputHost (the MIDI input device)
     void SetMidiMapEnabled(bool enabled) override;
@@ -209,7 +191,6 @@ public:
 
     // IMidiMappingHost (MIDI mapping and recording)
     void LightMidiActivity() override;
-    void RepaintSlot(int track, int slot) override;
 
     void ZoomHorizontal(bool in);
     void ZoomVertical(bool in);
@@ -229,6 +210,13 @@ private:
     QWidget* BuildStatusBar();
     void BuildTimers();
     void ConnectCommands();
+    // What the window shows of the show besides the views: the title, the output menu, the
+    // timeline's scales after a change of resolution, a new track scrolled into view, and
+    // the command states.
+    void FollowDocument();
+    void ApplyCommandStates(const TCommandStates& states);
+    void RefreshOutputMenu();
+    void ResolutionChanged();
     void ReadSettingsAtStart();
     void CheckLanguageItem();
     void UpdateZoomLabels();
@@ -268,12 +256,11 @@ private:
     TimelineGeometry Timeline;
     TimelineScroll* Scroll = nullptr;
     std::unique_ptr<TrackCommands> TrackCmds;
-    std::unique_ptr<TTimelineLaneGeometry> LaneGeometry;
     std::unique_ptr<EditingTools> Tools;
     std::unique_ptr<KeyboardControl> Keyboard;
-    std::unique_ptr<TrackCommandsHistoryHost> HistoryHost;
     std::unique_ptr<UndoHistory> History;
     std::unique_ptr<TrackClipboard> Clipboard;
+    CommandStateTracker* States = nullptr;
     std::unique_ptr<Transport> TransportControl;
     SerialLink* Link = nullptr;
     SerialPortMenu* PortMenu = nullptr;
@@ -312,7 +299,6 @@ private:
     bool FirstActivation = true;
     QString SettingsFile;
     bool CueDark = true; // the cue marker's blink phase
-    int BulkDepth = 0;
 };
 
 } // namespace lumivox

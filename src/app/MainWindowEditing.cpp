@@ -38,48 +38,22 @@ void TForm1::ZoomVertical(bool in) {
         Ui->ProgressSetText(Text(TextTable::CommonTexts, CommonText::ProcessingResize, Lang));
         Ui->ProgressSetGauge(0);
         Ui->ProgressShow();
-        BeginBulkUpdate();
+        // One bulk update: the views draw the new rows once, from the top-left corner.
+        const TBulkUpdate bulk(Doc);
         const int count = Doc.TrackCount();
         for (int k = 1; k <= count; ++k) {
-            Doc.Track(k).SetHeight(Timeline.LaneHeight());
+            if (const auto& header = Doc.Track(k).Header)
+                header->SetHeight(Timeline.LaneHeight());
             Ui->ProgressSetGauge(k * 100 / count);
         }
         Ui->ProgressClose();
-        EndBulkUpdate();
     }
     UpdateZoomLabels();
-    UpdateLanesHeight();
-}
-
-// Track command hooks.
-
-void TForm1::TrackRowAdded(int count) {
-    Headers->LayoutHeaders();
-    UpdateLanesHeight();
-    // The new track comes into view at the bottom of the column.
-    Scroll->SetVerticalOffset(static_cast<std::int64_t>(count) * Timeline.LaneHeight());
-}
-
-void TForm1::UpdateLanesHeight() {
     LanesArea->UpdateLanesHeight();
     Headers->LayoutHeaders();
 }
 
-void TForm1::RepaintLanes() {
-    LanesArea->RepaintAll();
-}
-
-void TForm1::EnableSelectionCommands() {
-    Menu->Couper1->setEnabled(true);
-    Menu->Copier1->setEnabled(true);
-    Menu->Delete1->setEnabled(true);
-}
-
-void TForm1::DisableSelectionCommands() {
-    Menu->Couper1->setEnabled(false);
-    Menu->Copier1->setEnabled(false);
-    Menu->Delete1->setEnabled(false);
-}
+// Track command hooks.
 
 void TForm1::PopupHeaderMenu(int /*track*/) {
     Menu->PopupMenu3->popup(QCursor::pos());
@@ -90,10 +64,6 @@ void TForm1::PopupTypeOutputMenu(int track, std::uint8_t /*trackType*/) {
 }
 
 // Editing tool hooks.
-
-void TForm1::RepaintCell(int track, int cell, std::int64_t /*x0*/, std::int64_t /*x1*/) {
-    LanesArea->RepaintCell(track, cell);
-}
 
 void TForm1::ShowValueText(const QString& text) {
     ValueReadOut->setText(text);
@@ -124,12 +94,11 @@ void TForm1::Pause() {
     TransportControl->Pause();
 }
 
-std::optional<QPoint> TForm1::PointerInLanes() const {
+std::optional<TLaneHit> TForm1::PointerInLanes() const {
     const QPoint view = LanesArea->viewport()->mapFromGlobal(QCursor::pos());
     if (!LanesArea->viewport()->rect().contains(view))
         return std::nullopt;
-    return QPoint(view.x() + static_cast<int>(Scroll->HorizontalOffset()),
-                  view.y() + static_cast<int>(Scroll->VerticalOffset()));
+    return LanesArea->HitAt(view);
 }
 
 } // namespace lumivox

@@ -205,13 +205,14 @@ QWidget* TForm1::BuildTrackArea() {
 
     LanesArea = new LanesView(Doc, Loader->WavePeaks, Timeline, *Scroll, area);
     LanesArea->setObjectName(QStringLiteral("ScrollBox1"));
-    connect(LanesArea, &LanesView::MousePressed, this, [this](const TLanesHit& hit) {
-        Tools->MouseDown(hit.Button, hit.ContentX, hit.ContentY, Keyboard->ModifierKey());
-    });
-    connect(LanesArea, &LanesView::MouseMoved, this, [this](const TLanesHit& hit) {
-        Tools->MouseMove(hit.ContentX, hit.ContentY, Keyboard->ModifierKey());
-    });
-    connect(LanesArea, &LanesView::MouseReleased, this, [this] { Tools->MouseUp(); });
+    // The lanes' hits go to the tools straight away, with the keyboard's modifier.
+    EditingTools* tools = Tools.get();
+    const KeyboardControl* keys = Keyboard.get();
+    connect(LanesArea, &LanesView::MousePressed, LanesArea,
+            [tools, keys](const TLanesHit& hit) { tools->MouseDown(hit, keys->ModifierKey()); });
+    connect(LanesArea, &LanesView::MouseMoved, LanesArea,
+            [tools, keys](const TLanesHit& hit) { tools->MouseMove(hit, keys->ModifierKey()); });
+    connect(LanesArea, &LanesView::MouseReleased, LanesArea, [tools] { tools->MouseUp(); });
     row->addWidget(LanesArea, 1);
     return area;
 }
@@ -283,7 +284,7 @@ void TForm1::BuildTimers() {
 void TForm1::UpdateZoomLabels() {
     HorizontalZoomReadOut->setText(QStringLiteral("x %1").arg(16 - Timeline.HorzZoom()));
     VerticalZoomReadOut->setText(QStringLiteral("x %1").arg(Timeline.VertZoom()));
-    ResolutionReadOut->setText(QStringLiteral("%1 ms").arg(ResolutionMs(Doc.ResolutionIndex)));
+    ResolutionReadOut->setText(QStringLiteral("%1 ms").arg(ResolutionMs(Doc.ResolutionIndex())));
 }
 
 } // namespace lumivox

@@ -4,7 +4,6 @@
 
 #include "dialogs/MidiMapDialog.h"
 #include "timeline/Colors.h"
-#include "timeline/LanesView.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -69,10 +68,6 @@ void TForm1::LightMidiActivity() {
     QPalette lit = MidiActivityLight->palette();
     lit.setColor(QPalette::Window, ToQColor(MidiActivityLitColor));
     MidiActivityLight->setPalette(lit);
-}
-
-void TForm1::RepaintSlot(int track, int slot) {
-    LanesArea->RepaintSlots(track, slot, slot);
 }
 
 } // namespace lumivox

@@ -26,7 +26,7 @@ void TForm1::ConnectTransport() {
     connect(RulerArea, &RulerView::Pressed, this,
             [&t](std::int64_t, int viewX, Qt::MouseButton) { t.Locate(viewX); });
     ShowTick->SetPositionUpdate([&t] { t.Tick(); });
-    ShowTick->SetRecorder([this](TFullTrack& track, int slot) {
+    ShowTick->SetRecorder([this](const TFullTrack& track, int slot) {
         Midi->RecordLiveInput(track, slot, TransportControl->RecordMode());
     });
     ShowTick->SetOutputWatch([this] { return MediaPlayer->PollOutput(); });
@@ -44,7 +44,7 @@ bool TForm1::TickRunning() const {
 }
 
 int TForm1::SlotMs() const {
-    return ResolutionMs(Doc.ResolutionIndex);
+    return ResolutionMs(Doc.ResolutionIndex());
 }
 
 std::int64_t TForm1::TimelineWidth() const {

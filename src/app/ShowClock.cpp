@@ -7,17 +7,13 @@
 
 namespace lumivox {
 
-bool TrackHeard(const TFullTrack& track, bool soloActive) {
-    return !track.Mute && (!soloActive || track.Solo);
-}
-
-void RunTickWork(ShowDocument& document, int currentSlot, const TrackRecorder& record,
+void RunTickWork(const ShowDocument& document, int currentSlot, const TrackRecorder& record,
                  RealTimeOutput& output) {
     const bool detect = output.Active();
     if (detect)
         output.BeginTick(currentSlot);
-    for (auto& track : document.Tracks) {
-        if (!TrackHeard(*track, document.SoloActive))
+    for (const TFullTrack* track : document.Tracks()) {
+        if (!track->Heard(document.SoloActive()))
             continue;
         if (record)
             record(*track, currentSlot);

@@ -18,13 +18,11 @@ namespace lumivox {
 class RealTimeOutput;
 
 // Records the live input of one heard track at the current slot (0-based).
-using TrackRecorder = std::function<void(TFullTrack& track, int currentSlot)>;
+using TrackRecorder = std::function<void(const TFullTrack& track, int currentSlot)>;
 
-// A track is heard when it is not muted and, while any track is soloed, is soloed itself.
-bool TrackHeard(const TFullTrack& track, bool soloActive);
-
-// For each heard track in order: record, then detect its change. Then sends what waits.
-void RunTickWork(ShowDocument& document, int currentSlot, const TrackRecorder& record,
+// For each heard track in order (TFullTrack::Heard): record, then detect its change. Then
+// sends what waits.
+void RunTickWork(const ShowDocument& document, int currentSlot, const TrackRecorder& record,
                  RealTimeOutput& output);
 
 // The clock keeps ticking whatever window is in front: outputs must never freeze while the

@@ -25,6 +25,13 @@ TrackHeaderColumn::TrackHeaderColumn(ShowDocument& document, const TimelineGeome
     Stack->setGeometry(0, 0, width, 0);
     connect(&Scroll, &TimelineScroll::VerticalOffsetChanged, this,
             [this](std::int64_t offset) { FollowVerticalOffset(offset); });
+    connect(&Doc, &ShowDocument::TracksAdded, this, [this] { LayoutHeaders(); });
+    connect(&Doc, &ShowDocument::TracksRemoved, this, [this] { LayoutHeaders(); });
+    connect(&Doc, &ShowDocument::BulkUpdateStarted, this, [this] { hide(); });
+    connect(&Doc, &ShowDocument::Reset, this, [this] {
+        show();
+        LayoutHeaders();
+    });
 }
 
 TFrame2* TrackHeaderColumn::FrameOf(const TFullTrack& track) {
@@ -47,6 +54,11 @@ std::unique_ptr<ITrackHeader> TrackHeaderColumn::MakeHeader(Language language) {
     connect(f, &TFrame2::SoloClicked, this, [this, number] { Commands.ToggleSolo(number()); });
     connect(f, &TFrame2::TypeOutputClicked, this,
             [this, number] { Commands.OpenTypeOutputMenu(number()); });
+    // Record-arm is the model's; the button shows it back.
+    connect(f, &TFrame2::ArmToggled, this, [this, number](bool armed) {
+        if (const int track = number(); track > 0)
+            Doc.SetArmed(track, armed);
+    });
     connect(f, &TFrame2::PointerMoved, this, [this] { Tools.ResetPointerFeedback(); });
     f->setGeometry(0, Doc.TrackCount() * Timeline.LaneHeight(), width(), Timeline.LaneHeight());
     f->show();
@@ -56,8 +68,10 @@ std::unique_ptr<ITrackHeader> TrackHeaderColumn::MakeHeader(Language language) {
 void TrackHeaderColumn::LayoutHeaders() {
     const int height = Timeline.LaneHeight();
     for (int k = 1; k <= Doc.TrackCount(); ++k)
-        if (TFrame2* frame = FrameOf(Doc.Track(k)))
+        if (TFrame2* frame = FrameOf(Doc.Track(k))) {
+            frame->SetHeight(height);
             frame->setGeometry(0, (k - 1) * height, width(), height);
+        }
     Stack->resize(width(), std::max(1, Doc.TrackCount() * height));
     FollowVerticalOffset(Scroll.VerticalOffset());
 }
@@ -72,7 +86,7 @@ std::optional<QPoint> TrackHeaderColumn::TypeOutputMenuPosition(int track) const
 }
 
 void TrackHeaderColumn::ApplyLanguage(Language language) {
-    for (auto& track : Doc.Tracks)
+    for (const TFullTrack* track : Doc.Tracks())
         if (TFrame2* frame = FrameOf(*track))
             frame->ApplyLanguage(language);
 }

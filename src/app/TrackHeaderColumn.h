@@ -1,5 +1,6 @@
 // The column of track headers left of the lanes. It does not scroll by itself: its stack of
-// headers follows the lanes' vertical offset, one header per track, in display order.
+// headers follows the lanes' vertical offset, one header per track, in display order. It
+// follows the show's track list, and hides for the length of a bulk update.
 #pragma once
 
 #include "core/LanguageTables.h"
@@ -31,7 +32,8 @@ public:
 
     // A header for the next track, wired to the track commands, below the last one.
     std::unique_ptr<ITrackHeader> MakeHeader(Language language);
-    // Places every header at its track's row and sizes the stack to the tracks.
+    // Places every header at its track's row, at the row height, and sizes the stack to the
+    // tracks.
     void LayoutHeaders();
     // Where the type/output menu of `track` opens, in global coordinates; empty when the
     // track has no header here.

@@ -19,24 +19,36 @@
 
 namespace lumivox {
 
-// What the main window does around LoadSong. Every hook is optional.
+// What the main window does around LoadSong. Every hook must be served: a window that left
+// one out would not notice a song being loaded.
 class ISongLoaderHost {
 public:
     virtual ~ISongLoaderHost() = default;
     // The song was playing: end record mode if it is on (the player is stopped next).
-    virtual void EndRecordMode() {}
+    virtual void EndRecordMode() = 0;
     // The timeline's scroll positions and offsets go to 0 and the waveform is redrawn.
-    virtual void ResetTimelineScroll() {}
+    virtual void ResetTimelineScroll() = 0;
     // Cue position, saved scroll position, follow and cursor-visible flags to 0, record
     // mode off.
-    virtual void ResetTransport() {}
+    virtual void ResetTransport() = 0;
     // The timeline's current zoom divisor.
-    virtual int ZoomDivisor() const { return 1; }
+    virtual int ZoomDivisor() const = 0;
     // Width of the timeline drawing areas: peak records / zoom divisor.
-    virtual void SetTimelineWidth(std::int64_t /*width*/) {}
-    // The song's file name without its folder, for the file name box.
-    // The song's full path; the window shows its file name with the path as a hint.
-    virtual void ShowSongFile(const QString& /*path*/) {}
+    virtual void SetTimelineWidth(std::int64_t width) = 0;
+    // The song's full path; the window shows its file name with the path as a hint. Empty
+    // when the song was closed.
+    virtual void ShowSongFile(const QString& path) = 0;
+};
+
+// Song loading without a window (the benchmarks, the tools): there is nothing to show.
+class HeadlessSongLoaderHost final : public ISongLoaderHost {
+public:
+    void EndRecordMode() override {}
+    void ResetTimelineScroll() override {}
+    void ResetTransport() override {}
+    int ZoomDivisor() const override { return 1; }
+    void SetTimelineWidth(std::int64_t) override {}
+    void ShowSongFile(const QString&) override {}
 };
 
 // How the last LoadSong came by its waveform data.
@@ -84,7 +96,7 @@ private:
     IMediaPlayer& Player;
     IImportRunner& Runner;
     ISongLoaderHost* Host;
-    ISongLoaderHost NoHost;
+    HeadlessSongLoaderHost NoHost;
     QString OpenSongPath; // the song open in the player, after the last successful load
     TCachePlaces CachePlaces;
     TCacheResult CacheResult = TCacheResult::None;

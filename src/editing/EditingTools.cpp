@@ -5,21 +5,9 @@
 
 namespace lumivox {
 
-int TTimelineLaneGeometry::CellAtX(std::int64_t x) const {
-    return Timeline.CellAtX(x, static_cast<std::int64_t>(Peaks.size()));
-}
-
-int TTimelineLaneGeometry::TrackAtY(std::int64_t y) const {
-    return Timeline.TrackAtY(y, Doc.TrackCount(), static_cast<std::int64_t>(Peaks.size()));
-}
-
-std::int64_t TTimelineLaneGeometry::CellEdge(int cell) const {
-    return Timeline.SlotX(static_cast<std::int64_t>(cell) * Timeline.SlotsPerCell());
-}
-
-EditingTools::EditingTools(ShowDocument& document, const ILaneGeometry& geometry,
-                           IEditingToolHost& host, IUserInterface& ui, const Language& language)
-    : Doc(document), Geometry(geometry), Host(host), Ui(ui), Lang(language) {}
+EditingTools::EditingTools(ShowDocument& document, IEditingToolHost& host, IUserInterface& ui,
+                           const Language& language)
+    : Doc(document), Host(host), Ui(ui), Lang(language) {}
 
 void EditingTools::SelectTool(int tag) {
     Tool = tag >= 0 && tag <= 3 ? static_cast<TEditTool>(tag) : TEditTool::None;
@@ -39,38 +27,32 @@ int EditingTools::EffectiveMode(TEditTool tool, TModifierKey modifier) {
     return static_cast<int>(tool);
 }
 
-void EditingTools::MouseDown(Qt::MouseButton button, std::int64_t x, std::int64_t y,
-                             TModifierKey modifier) {
-    if (button == Qt::LeftButton) {
+void EditingTools::MouseDown(const TLaneHit& hit, TModifierKey modifier) {
+    if (hit.Button == Qt::LeftButton) {
         Drawing = true;
-        ApplyTool(EffectiveMode(Tool, modifier), x, y);
-    } else if (button == Qt::RightButton) {
+        ApplyTool(EffectiveMode(Tool, modifier), hit);
+    } else if (hit.Button == Qt::RightButton) {
         Host.PopupToolMenu();
     }
 }
 
-void EditingTools::MouseMove(std::int64_t x, std::int64_t y, TModifierKey modifier) {
+void EditingTools::MouseMove(const TLaneHit& hit, TModifierKey modifier) {
     if (Drawing)
-        ApplyTool(EffectiveMode(Tool, modifier), x, y);
-    UpdatePointerFeedback(x, y, modifier);
+        ApplyTool(EffectiveMode(Tool, modifier), hit);
+    UpdatePointerFeedback(hit, modifier);
 }
 
 void EditingTools::MouseUp() {
     Drawing = false;
-    if (Doc.Modified)
+    if (Doc.Modified())
         Host.TakeSnapshot();
 }
 
-std::uint8_t EditingTools::ValueFor(int mode, const TFullTrack& track, std::int64_t y,
-                                    std::int64_t bottom) const {
+std::uint8_t EditingTools::ValueFor(int mode, const TFullTrack& track, int drawValue) const {
     const bool onOff = track.TrackType == TrackTypeOnOff;
     switch (static_cast<TEditTool>(mode)) {
-    case TEditTool::Draw: {
-        if (onOff)
-            return OnValue;
-        const std::int64_t v = (bottom - y) * Geometry.ValueScale();
-        return static_cast<std::uint8_t>(std::clamp<std::int64_t>(v, 0, 255));
-    }
+    case TEditTool::Draw:
+        return onOff ? OnValue : static_cast<std::uint8_t>(std::clamp(drawValue, 0, 255));
     case TEditTool::Rubber:
         return OffValue;
     case TEditTool::DrawValue:
@@ -81,38 +63,26 @@ std::uint8_t EditingTools::ValueFor(int mode, const TFullTrack& track, std::int6
     return 0;
 }
 
-bool EditingTools::ApplyTool(int mode, std::int64_t x, std::int64_t y) {
-    Doc.Modified = true;
-    const int trackNumber = Geometry.TrackAtY(y);
-    const int cell = Geometry.CellAtX(x);
-    const int slotsPerCell = Geometry.SlotsPerCell();
+bool EditingTools::ApplyTool(int mode, const TLaneHit& hit) {
+    Doc.SetModified(true);
     if (mode < 1 || mode > 3)
         return false;
-    if (trackNumber < 1 || trackNumber > Doc.TrackCount() || cell < 1 || slotsPerCell < 1)
+    if (hit.Track < 1 || hit.Track > Doc.TrackCount() || hit.Cell < 1 || hit.Slots.First < 1 ||
+        hit.Slots.Last < hit.Slots.First)
         return false;
-    TFullTrack& track = Doc.Track(trackNumber);
+    const TFullTrack& track = Doc.Track(hit.Track);
     if (track.Locked)
         return false;
-
-    const std::int64_t x0 = Geometry.CellEdge(cell - 1);
-    const std::int64_t x1 = Geometry.CellEdge(cell);
-    const std::int64_t top = Geometry.TrackTop(trackNumber);
-    const std::int64_t bottom = top + Geometry.RowHeight() - 9;
-    const std::uint8_t v = ValueFor(mode, track, y, bottom);
+    const std::uint8_t v = ValueFor(mode, track, hit.Value);
     Host.ShowValueText(QString::number(v));
 
     // Cells are whole: the write covers every slot of the cell, and stops at the first slot
-    // past the track's end, leaving the slots before it written.
-    const int first = (cell - 1) * slotsPerCell + 1;
-    const int last = cell * slotsPerCell;
-    const int lastWritable = std::min(last, track.SlotCount() - 1);
-    if (lastWritable >= first)
-        std::fill(track.Values.Data() + (first - 1), track.Values.Data() + lastWritable, v);
-    if (lastWritable < last) {
+    // past the track's end, leaving the slots before it written. The show announces what was
+    // written, which repaints it.
+    if (Doc.FillSlots(hit.Track, hit.Slots.First, hit.Slots.Last, v) < hit.Slots.Last) {
         RefuseCellPastEnd();
         return false;
     }
-    Host.RepaintCell(trackNumber, cell, x0, x1);
     return true;
 }
 
@@ -123,21 +93,20 @@ void EditingTools::RefuseCellPastEnd() {
         MouseUp();
 }
 
-void EditingTools::UpdatePointerFeedback(std::int64_t x, std::int64_t y, TModifierKey modifier) {
+void EditingTools::UpdatePointerFeedback(const TLaneHit& hit, TModifierKey modifier) {
     if (Drawing)
         return;
-    const int trackNumber = Geometry.TrackAtY(y);
-    const int cell = Geometry.CellAtX(x);
-    const int slotsPerCell = Geometry.SlotsPerCell();
     std::uint8_t value = 0;
     // The cell must begin on a slot of the track; with one slot per cell that slot is the
     // one whose value the read-out shows.
-    if (trackNumber < 1 || trackNumber > Doc.TrackCount() || cell < 1 || slotsPerCell < 1 ||
-        !Doc.Track(trackNumber).GetValue((cell - 1) * slotsPerCell + 1, value)) {
+    if (hit.Track < 1 || hit.Track > Doc.TrackCount() || hit.Cell < 1 || hit.Slots.First < 1 ||
+        hit.Slots.Last < hit.Slots.First ||
+        !Doc.Track(hit.Track).GetValue(hit.Slots.First, value)) {
         Host.ShowToolCursor(TToolCursor::Default);
         return;
     }
-    Host.ShowValueText(slotsPerCell == 1 ? QString::number(value) : QStringLiteral("..."));
+    Host.ShowValueText(hit.Slots.First == hit.Slots.Last ? QString::number(value)
+                                                         : QStringLiteral("..."));
     const int mode = EffectiveMode(Tool, modifier);
     Host.ShowToolCursor(static_cast<TToolCursor>(mode));
 }

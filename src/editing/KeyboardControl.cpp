@@ -50,8 +50,8 @@ void KeyboardControl::ReleaseModifier() {
 }
 
 void KeyboardControl::FollowPointer() {
-    if (const std::optional<QPoint> at = Host.PointerInLanes())
-        Tools.UpdatePointerFeedback(at->x(), at->y(), Modifier);
+    if (const std::optional<TLaneHit> hit = Host.PointerInLanes())
+        Tools.UpdatePointerFeedback(*hit, Modifier);
 }
 
 } // namespace lumivox

@@ -2,7 +2,7 @@
 // space bar that starts or pauses playback. Widget-free: keys arrive as Qt key codes.
 #pragma once
 
-#include <QPoint>
+#include "editing/TimelineGeometry.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,12 +18,12 @@ enum class TModifierKey : std::uint8_t { None = 0, Ctrl = 1, Shift = 2, Alt = 3 
 class IKeyboardHost {
 public:
     virtual ~IKeyboardHost() = default;
-    virtual bool SongPlaying() const { return false; }
-    virtual void Play() {}
-    virtual void Pause() {}
-    // The pointer in lane content coordinates while it is over the lanes' viewport; empty
-    // elsewhere, so a modifier pressed over another control leaves its cursor alone.
-    virtual std::optional<QPoint> PointerInLanes() const { return std::nullopt; }
+    virtual bool SongPlaying() const = 0;
+    virtual void Play() = 0;
+    virtual void Pause() = 0;
+    // What the pointer is over while it is over the lanes' viewport; empty elsewhere, so a
+    // modifier pressed over another control leaves its cursor alone.
+    virtual std::optional<TLaneHit> PointerInLanes() const = 0;
 };
 
 class KeyboardControl {

@@ -1,5 +1,5 @@
-// Project commands in the order the operator sees them happen: prompt, stop, choose, load,
-// then refresh the window.
+// Project commands in the order the operator sees them happen: prompt, stop, choose, load;
+// the window follows what the show announces.
 #include "editing/ProjectLifecycle.h"
 
 #include <QFileInfo>
@@ -14,41 +14,34 @@ ProjectLifecycle::ProjectLifecycle(ShowDocument& document, IUserInterface& ui,
       Shell(shell), Lang(language) {}
 
 QString ProjectLifecycle::WindowCaption() const {
-    return QString::fromLatin1(WindowCaptionPrefix) + Doc.Project.Name;
-}
-
-void ProjectLifecycle::ShowCaption() {
-    Shell.ShowWindowCaption(WindowCaption());
+    return QString::fromLatin1(WindowCaptionPrefix) + Doc.Project().Name;
 }
 
 bool ProjectLifecycle::SongFileExists() const {
-    return !Doc.Project.Mp3FileName.isEmpty() && QFileInfo(Doc.Project.Mp3FileName).isFile();
-}
-
-void ProjectLifecycle::ApplyResolution(int resolutionIndex) {
-    Doc.ResolutionIndex = IsValidResolutionIndex(resolutionIndex) ? resolutionIndex : 1;
-    Doc.Project.Resolution = Doc.ResolutionIndex;
-    Shell.ResolutionChanged();
+    return !Doc.Project().Mp3FileName.isEmpty() && QFileInfo(Doc.Project().Mp3FileName).isFile();
 }
 
 void ProjectLifecycle::TakeTextFields(const TProjectPropertiesData& data) {
-    Doc.Project.Subject = data.Subject;
-    Doc.Project.Author = data.Author;
-    Doc.Project.Copyright = data.Copyright;
-    Doc.Project.Customer = data.Customer;
-    Doc.Project.CreationDate = data.CreationDate;
-    Doc.Project.Comments = data.Comments;
+    TProjectTexts texts;
+    texts.Subject = data.Subject;
+    texts.Author = data.Author;
+    texts.Copyright = data.Copyright;
+    texts.Customer = data.Customer;
+    texts.CreationDate = data.CreationDate;
+    texts.Comments = data.Comments;
+    Doc.SetTexts(texts);
 }
 
-void ProjectLifecycle::RefreshAfterCommand() {
-    Shell.UpdateCommands();
-    Shell.RefreshOutputMenu();
-    Doc.RecomputeSolo();
-    Shell.SoloChanged();
+bool ProjectLifecycle::ReadFile(const QString& path) {
+    if (!File.ReadProject(path))
+        return false;
+    if (Doc.TrackCount() > 0)
+        Doc.SelectOnly(Doc.TrackCount());
+    return true;
 }
 
 bool ProjectLifecycle::AskSaveChanges() {
-    if (Doc.Modified && Ui.Confirm(Tr(TextTable::Messages, MessageText::SaveChanges)))
+    if (Doc.Modified() && Ui.Confirm(Tr(TextTable::Messages, MessageText::SaveChanges)))
         return Save();
     return true;
 }
@@ -57,8 +50,8 @@ void ProjectLifecycle::NewProject() {
     if (!AskSaveChanges())
         return;
     Shell.StopTransport();
-    const QString folder = QFileInfo(Doc.Project.Mp3FileName).absolutePath();
-    const auto song = Ui.ChooseSong(Doc.Project.Mp3FileName.isEmpty() ? QString() : folder);
+    const QString folder = QFileInfo(Doc.Project().Mp3FileName).absolutePath();
+    const auto song = Ui.ChooseSong(Doc.Project().Mp3FileName.isEmpty() ? QString() : folder);
     if (song) {
         TProjectPropertiesData data;
         data.Name = Tr(TextTable::CommonTexts, CommonText::NewProject);
@@ -67,13 +60,12 @@ void ProjectLifecycle::NewProject() {
         data.ResolutionEnabled = true;
         if (Properties.EditProjectProperties(data, Lang)) {
             if (Songs.LoadSong(*song)) {
-                Shell.ClearSelection();
+                Doc.SetAnchor(-1);
                 Doc.ProjectFileName.clear();
-                Doc.Modified = true;
-                Doc.Project.Name = data.Name;
-                ShowCaption();
-                Doc.Project.Mp3FileName = *song;
-                ApplyResolution(data.ResolutionIndex);
+                Doc.SetModified(true);
+                Doc.SetProjectName(data.Name);
+                Doc.SetSongFile(*song);
+                Doc.SetResolution(data.ResolutionIndex);
                 TakeTextFields(data);
                 if (Doc.TrackCount() > 0)
                     RemoveAllTracks(false);
@@ -84,28 +76,27 @@ void ProjectLifecycle::NewProject() {
             Shell.ClearClipboard();
         }
     }
-    RefreshAfterCommand();
 }
 
 void ProjectLifecycle::ProjectProperties() {
     Shell.StopTransport();
     TProjectPropertiesData data;
     data.ResolutionEnabled = false;
-    data.Name = Doc.Project.Name;
-    data.Mp3Path = Doc.Project.Mp3FileName;
-    data.ResolutionIndex = IsValidResolutionIndex(Doc.ResolutionIndex) ? Doc.ResolutionIndex : 1;
-    data.Subject = Doc.Project.Subject;
-    data.Author = Doc.Project.Author;
-    data.Copyright = Doc.Project.Copyright;
-    data.Customer = Doc.Project.Customer;
-    data.CreationDate = Doc.Project.CreationDate;
-    data.Comments = Doc.Project.Comments;
+    data.Name = Doc.Project().Name;
+    data.Mp3Path = Doc.Project().Mp3FileName;
+    data.ResolutionIndex =
+        IsValidResolutionIndex(Doc.ResolutionIndex()) ? Doc.ResolutionIndex() : 1;
+    data.Subject = Doc.Project().Subject;
+    data.Author = Doc.Project().Author;
+    data.Copyright = Doc.Project().Copyright;
+    data.Customer = Doc.Project().Customer;
+    data.CreationDate = Doc.Project().CreationDate;
+    data.Comments = Doc.Project().Comments;
     if (!Properties.EditProjectProperties(data, Lang))
         return;
-    Doc.Modified = true;
-    Doc.Project.Name = data.Name;
-    ShowCaption();
-    ApplyResolution(data.ResolutionIndex);
+    Doc.SetModified(true);
+    Doc.SetProjectName(data.Name);
+    Doc.SetResolution(data.ResolutionIndex);
     TakeTextFields(data);
 }
 
@@ -115,7 +106,6 @@ void ProjectLifecycle::Open() {
     Shell.StopTransport();
     if (const auto path = Ui.ChooseProject())
         ReadChosenProject(*path);
-    RefreshAfterCommand();
 }
 
 void ProjectLifecycle::OpenProject(const QString& path) {
@@ -123,15 +113,13 @@ void ProjectLifecycle::OpenProject(const QString& path) {
         return;
     Shell.StopTransport();
     ReadChosenProject(path);
-    RefreshAfterCommand();
 }
 
 void ProjectLifecycle::ReadChosenProject(const QString& path) {
     ResetProject();
     Doc.ProjectFileName = path;
-    if (File.ReadProject(path)) {
-        ShowCaption();
-        ApplyResolution(Doc.Project.Resolution);
+    if (ReadFile(path)) {
+        Doc.SetResolution(Doc.Project().Resolution);
         Shell.ProjectFileUsed(path);
     } else {
         DiscardFailedReading();
@@ -143,10 +131,9 @@ void ProjectLifecycle::ReadChosenProject(const QString& path) {
 
 bool ProjectLifecycle::OpenProjectByName(const QString& path) {
     Doc.ProjectFileName = path;
-    const bool ok = File.ReadProject(path);
+    const bool ok = ReadFile(path);
     if (ok) {
-        ShowCaption();
-        ApplyResolution(Doc.Project.Resolution);
+        Doc.SetResolution(Doc.Project().Resolution);
         Shell.ClearHistory();
         Shell.TakeSnapshot();
         Shell.ProjectFileUsed(path);
@@ -155,7 +142,6 @@ bool ProjectLifecycle::OpenProjectByName(const QString& path) {
         Shell.ClearHistory();
         Shell.TakeSnapshot();
     }
-    RefreshAfterCommand();
     return ok;
 }
 
@@ -163,34 +149,30 @@ bool ProjectLifecycle::RestoreRecoveryCopy(const QString& copyPath, const QStrin
     Shell.StopTransport();
     ResetProject();
     Doc.ProjectFileName = copyPath;
-    const bool ok = File.ReadProject(copyPath);
+    const bool ok = ReadFile(copyPath);
     if (ok) {
         // The copy stands for the project it was made of; saving writes that one.
         Doc.ProjectFileName = originalPath;
-        Doc.Modified = true;
-        ShowCaption();
-        ApplyResolution(Doc.Project.Resolution);
+        Doc.SetModified(true);
+        Doc.SetResolution(Doc.Project().Resolution);
     } else {
         DiscardFailedReading();
     }
     Shell.ClearHistory();
     Shell.TakeSnapshot();
     Shell.ClearClipboard();
-    RefreshAfterCommand();
     return ok;
 }
 
 void ProjectLifecycle::DiscardFailedReading() {
-    Shell.BeginBulkUpdate();
-    Shell.ClearSelection();
+    const TBulkUpdate bulk(Doc);
+    Doc.SetAnchor(-1);
     if (Doc.TrackCount() > 0)
         RemoveAllTracks(false);
     Doc.ResetRecord(Tr(TextTable::CommonTexts, CommonText::NewProject));
     Doc.ProjectFileName.clear();
-    Doc.Modified = false;
+    Doc.SetModified(false);
     Songs.CloseSong();
-    Shell.EndBulkUpdate();
-    ShowCaption();
 }
 
 void ProjectLifecycle::RemoveAllTracks(bool withProgress) {
@@ -200,28 +182,25 @@ void ProjectLifecycle::RemoveAllTracks(bool withProgress) {
         Ui.ProgressSetGauge(0);
         Ui.ProgressShow();
     }
+    // From the last, so that no track is left to move up a number.
     for (int removed = 1; removed <= total; ++removed) {
-        Doc.Tracks.erase(Doc.Tracks.begin());
+        Doc.RemoveTrack(Doc.TrackCount());
         if (withProgress)
             Ui.ProgressSetGauge(100 - removed * 100 / total);
     }
-    Doc.Renumber();
-    Shell.TracksRemoved();
     if (withProgress)
         Ui.ProgressClose();
 }
 
 void ProjectLifecycle::ResetProject() {
-    Shell.BeginBulkUpdate();
-    Shell.ClearSelection();
-    Doc.Modified = true;
-    Doc.ResetRecord(Tr(TextTable::CommonTexts, CommonText::NewProject));
-    ShowCaption();
-    if (Doc.TrackCount() > 0) {
-        RemoveAllTracks(true);
-        Shell.RefreshOutputMenu();
+    {
+        const TBulkUpdate bulk(Doc);
+        Doc.SetAnchor(-1);
+        Doc.SetModified(true);
+        Doc.ResetRecord(Tr(TextTable::CommonTexts, CommonText::NewProject));
+        if (Doc.TrackCount() > 0)
+            RemoveAllTracks(true);
     }
-    Shell.EndBulkUpdate();
     Shell.ChangesSettled();
 }
 
@@ -229,7 +208,7 @@ bool ProjectLifecycle::WriteTo(const QString& path) {
     if (!File.WriteProject(path))
         return false; // the writer has reported why; the project stays modified
     Doc.ProjectFileName = path;
-    Doc.Modified = false;
+    Doc.SetModified(false);
     Shell.ClearHistory();
     Shell.TakeSnapshot();
     Shell.ProjectFileUsed(path);
@@ -268,21 +247,19 @@ void ProjectLifecycle::ReplaceMp3File() {
     Shell.StopTransport();
     if (!Ui.Confirm(Tr(TextTable::Messages, MessageText::ReplaceMp3Warning)))
         return;
-    const auto song = Ui.ChooseSong(QFileInfo(Doc.Project.Mp3FileName).absolutePath());
+    const auto song = Ui.ChooseSong(QFileInfo(Doc.Project().Mp3FileName).absolutePath());
     if (!song)
         return;
     // The project takes the song only once it is open: a song refused or unreadable leaves
     // the project, its tracks and the open song as they were.
     if (Songs.LoadSong(*song)) {
-        Doc.Project.Mp3FileName = *song;
-        Doc.Modified = true;
-        for (auto& track : Doc.Tracks)
-            track->Resize(Doc.SlotCount);
+        Doc.SetSongFile(*song);
+        Doc.SetModified(true);
+        Doc.ResizeTracks(Doc.SlotCount);
         Shell.ClearHistory();
         Shell.TakeSnapshot();
         Shell.ClearClipboard();
     }
-    RefreshAfterCommand();
 }
 
 TSequenceExport::Result ProjectLifecycle::CreateSeqFile() {

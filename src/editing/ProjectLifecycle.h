@@ -1,6 +1,7 @@
 // The life of the one open project: New, Properties, Open, Save, Save as, the save prompt,
-// closing, replacing the song and exporting the sequence file. Widget-free: it talks to the
-// user through IUserInterface and to the window through IProjectShell.
+// closing, replacing the song and exporting the sequence file. Widget-free: it changes the
+// show, which announces what changed; it talks to the user through IUserInterface and asks
+// the window through IProjectShell.
 #pragma once
 
 #include "audio/MediaPlayer.h"
@@ -16,32 +17,19 @@ namespace lumivox {
 
 inline constexpr char WindowCaptionPrefix[] = "Lumivox Editor V1.4 - ";
 
-// What the lifecycle asks of the main window. Every operation is optional so partial
-// windows (and tests) implement only what they show.
+// What the lifecycle asks of the main window: the transport, the history and the clipboard
+// that belong to the show, the recent projects and the recovery copy.
 class IProjectShell {
 public:
     virtual ~IProjectShell() = default;
-    virtual void StopTransport() {}
-    virtual void ShowWindowCaption(const QString& /*caption*/) {}
-    // The resolution was set: pixel scales, zoom read-outs and the ruler follow it.
-    virtual void ResolutionChanged() {}
-    // AnchorTrack := none and the selection commands disabled.
-    virtual void ClearSelection() {}
-    // Tracks were removed: repaint the header column and update the lanes' height.
-    virtual void TracksRemoved() {}
-    virtual void UpdateCommands() {}
-    virtual void RefreshOutputMenu() {}
-    // SoloActive was recomputed: repaint the lanes.
-    virtual void SoloChanged() {}
-    virtual void ClearHistory() {}
-    virtual void TakeSnapshot() {}
-    virtual void ClearClipboard() {}
-    virtual void BeginBulkUpdate() {}
-    virtual void EndBulkUpdate() {}
+    virtual void StopTransport() = 0;
+    virtual void ClearHistory() = 0;
+    virtual void TakeSnapshot() = 0;
+    virtual void ClearClipboard() = 0;
     // A project file was read or written: it goes first in the recent projects.
-    virtual void ProjectFileUsed(const QString& /*path*/) {}
+    virtual void ProjectFileUsed(const QString& path) = 0;
     // The show was saved, or replaced by another: its recovery copy is not needed any more.
-    virtual void ChangesSettled() {}
+    virtual void ChangesSettled() = 0;
 };
 
 class ProjectLifecycle {
@@ -51,6 +39,7 @@ public:
                      ProjectFile& file, IProjectShell& shell, const Language& language);
 
     bool SongOpen() const { return Player.IsOpen(); }
+    // The window's title for the show's name; the window follows the name's announcements.
     QString WindowCaption() const;
 
     // The save prompt: on Yes the project is saved; there is no Cancel. False when the
@@ -90,13 +79,13 @@ private:
     // Writes the project; only a successful write clears Modified and starts a new history.
     bool WriteTo(const QString& path);
     void RemoveAllTracks(bool withProgress);
+    // Reads a project file; a show read has its last track selected alone, as after adding
+    // it. True when it was read.
+    bool ReadFile(const QString& path);
     // After a refused reading: the empty project, no song, not modified, under no name, so
     // nothing half read can be saved or exported over the file.
     void DiscardFailedReading();
     void ReadChosenProject(const QString& path);
-    void RefreshAfterCommand();
-    void ShowCaption();
-    void ApplyResolution(int resolutionIndex);
     // The five text fields and the comments from the dialog.
     void TakeTextFields(const TProjectPropertiesData& data);
 

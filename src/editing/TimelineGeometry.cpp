@@ -281,6 +281,18 @@ int TimelineGeometry::TrackAtY(std::int64_t y, int trackCount, std::int64_t peak
     return row <= height - LaneSeparatorRows ? static_cast<int>(track) : -1;
 }
 
+TLaneHit TimelineGeometry::HitAt(std::int64_t x, std::int64_t y, int trackCount,
+                                 std::int64_t peakPairCount) const {
+    TLaneHit hit;
+    hit.Track = TrackAtY(y, trackCount, peakPairCount);
+    hit.Cell = CellAtX(x, peakPairCount);
+    if (hit.Cell >= 1)
+        hit.Slots = CellSlots(hit.Cell);
+    if (hit.Track >= 1)
+        hit.Value = DrawValueAtY(y, hit.Track);
+    return hit;
+}
+
 TLaneRow TimelineGeometry::LaneRow(int track) const {
     const std::int64_t height = LaneHeight();
     const std::int64_t top = static_cast<std::int64_t>(track - 1) * height;
@@ -302,7 +314,7 @@ int TimelineGeometry::DrawValueAtY(std::int64_t y, int track) const {
 }
 
 TLaneColors TimelineGeometry::LaneColors(const TFullTrack& track, bool soloActive) {
-    if (!track.IsLive(soloActive))
+    if (!track.Heard(soloActive))
         return {SilentLaneBackColor, SilentLaneBarColor};
     return {track.LaneBackColor, track.LaneColor};
 }

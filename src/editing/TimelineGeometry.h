@@ -8,6 +8,7 @@
 #include "model/ProjectClasses.h"
 
 #include <QString>
+#include <Qt>
 
 #include <array>
 #include <cstdint>
@@ -55,6 +56,15 @@ struct TSlotRange {
     int First = -1;
     int Last = -1;
     friend bool operator==(const TSlotRange&, const TSlotRange&) = default;
+};
+
+// What lies under a point of the lanes, as the editing tools take it from the lanes view.
+struct TLaneHit {
+    int Track = -1;   // 1-based; -1 in a separator band, below the last track, without a song
+    int Cell = -1;    // 1-based editing cell; -1 right of the last tick or without a song
+    TSlotRange Slots; // the cell's slots; -1 without a cell
+    int Value = -1;   // what the draw tool writes at this height; -1 outside every lane
+    Qt::MouseButton Button = Qt::NoButton; // the button that changed (press and release)
 };
 
 // A track row in lane coordinates: the lane is rows Top..Bottom (Bottom is the line the
@@ -175,6 +185,11 @@ public:
     // and in the 8 separator rows under each lane's bottom line.
     int TrackAtY(std::int64_t y, int trackCount, std::int64_t peakPairCount) const;
 
+    // What lies under content (x, y) of the lanes of `trackCount` tracks over a waveform of
+    // `peakPairCount` pairs: track, cell, the cell's slots and the draw value there.
+    TLaneHit HitAt(std::int64_t x, std::int64_t y, int trackCount,
+                   std::int64_t peakPairCount) const;
+
     // Rows of 1-based track `track`.
     TLaneRow LaneRow(int track) const;
     // Height of all rows of `trackCount` tracks.
@@ -185,7 +200,7 @@ public:
     // ValueScale, at most 255 and at least 0.
     int DrawValueAtY(std::int64_t y, int track) const;
 
-    // Colours of a track's lane: grey when the track is not heard.
+    // Colours of a track's lane: grey when the track is not heard (TFullTrack::Heard).
     static TLaneColors LaneColors(const TFullTrack& track, bool soloActive);
 
     // The time label of a tick at `ms`: "hh:mm:ss,mmm".

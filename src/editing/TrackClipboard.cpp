@@ -5,24 +5,25 @@
 
 namespace lumivox {
 
-TrackClipboard::TrackClipboard(ShowDocument& document, IUserInterface& ui, IEditHistoryHost& host,
-                               UndoHistory& history, const Language& language)
-    : Doc(document), Ui(ui), Host(host), History(history), Lang(language) {}
+TrackClipboard::TrackClipboard(ShowDocument& document, IUserInterface& ui, TrackCommands& commands,
+                               UndoHistory& history, const Language& language, QObject* parent)
+    : QObject(parent), Doc(document), Ui(ui), Commands(commands), History(history), Lang(language) {
+}
 
 void TrackClipboard::Clear() {
     Entries.clear();
-    Host.UpdateCommands();
+    Q_EMIT Changed();
 }
 
 void TrackClipboard::CopySelection() {
     Entries.clear();
-    for (const auto& track : Doc.Tracks) {
+    for (const TFullTrack* track : Doc.Tracks()) {
         if (!track->Selected)
             continue;
         TFullDataTrack& entry = Entries.emplace_back(0);
         CopyTrackSettings(*track, entry);
     }
-    Host.UpdateCommands();
+    Q_EMIT Changed();
 }
 
 void TrackClipboard::CutSelection() {
@@ -30,61 +31,43 @@ void TrackClipboard::CutSelection() {
     Ui.ProgressSetText(Text(TextTable::CommonTexts, CommonText::ProcessingCut, Lang));
     Ui.ProgressSetGauge(0);
     Ui.ProgressShow();
-    Host.BeginBulkUpdate();
+    const TBulkUpdate bulk(Doc);
 
-    const int selected = static_cast<int>(std::count_if(
-        Doc.Tracks.begin(), Doc.Tracks.end(), [](const auto& track) { return track->Selected; }));
-    if (Doc.TrackCount() > 0 && selected > 0) {
-        Doc.Modified = true;
+    if (Doc.TrackCount() > 0 && Doc.SelectedCount() > 0) {
+        Doc.SetModified(true);
         Doc.RemoveSelectedTracks([this](int remaining, int total) {
             Ui.ProgressSetGauge(100 - remaining * 100 / total);
         });
-        Host.RefreshOutputMenu();
-        Host.RepaintLanes();
         if (Doc.TrackCount() > 0)
-            Host.SelectOnly(std::clamp(Host.AnchorTrack(), 1, Doc.TrackCount()));
+            Commands.SelectOnly(std::clamp(Doc.Anchor(), 1, Doc.TrackCount()));
         else
-            Host.ClearSelection();
-        Host.UpdateLanesHeight();
+            Commands.ClearSelection();
     }
-    Host.UpdateCommands();
-    Doc.RecomputeSolo();
-    Host.RepaintLanes();
-    if (Doc.Modified)
+    if (Doc.Modified())
         History.TakeSnapshot();
     Ui.ProgressClose();
-    Host.EndBulkUpdate();
 }
 
 void TrackClipboard::PasteClipboard() {
     Ui.ProgressSetText(Text(TextTable::CommonTexts, CommonText::ProcessingPaste, Lang));
     Ui.ProgressSetGauge(0);
     Ui.ProgressShow();
-    Host.BeginBulkUpdate();
+    TBulkUpdate bulk(Doc);
 
     const int n = Count();
     for (int i = 1; i <= n; ++i) {
-        if (Doc.TrackCount() >= MaxTracks)
+        if (Doc.TrackCount() >= MaxTracks || Commands.NewTrack() == nullptr)
             break;
-        TFullTrack* track = Host.NewTrack();
-        if (track == nullptr)
-            break;
-        ApplyTrackSettings(Entries[static_cast<std::size_t>(i - 1)], *track);
+        TFullTrack& track = bulk.Track(Doc.TrackCount());
+        ApplyTrackSettings(Entries[static_cast<std::size_t>(i - 1)], track);
         // Entries match the song's slot count; a mismatch must not leave a track of the
         // wrong length in the show.
-        track->Resize(Doc.SlotCount);
+        track.Resize(Doc.SlotCount);
         Ui.ProgressSetGauge(i * 100 / n);
     }
-
-    Host.UpdateLanesHeight();
-    Host.UpdateCommands();
-    Host.RefreshOutputMenu();
-    Doc.RecomputeSolo();
-    Host.RepaintLanes();
-    if (Doc.Modified)
+    if (Doc.Modified())
         History.TakeSnapshot();
     Ui.ProgressClose();
-    Host.EndBulkUpdate();
 }
 
 } // namespace lumivox

@@ -1,5 +1,6 @@
 // Cut, Copy and Paste of whole tracks through a clipboard inside the program. Widget-free:
-// it adds tracks through IEditHistoryHost and records one undo step per Cut and Paste.
+// it adds tracks with the track commands, in one bulk update of the show per Cut and Paste,
+// and records one undo step for each.
 #pragma once
 
 #include "core/LanguageTables.h"
@@ -7,14 +8,17 @@
 #include "editing/UndoHistory.h"
 #include "model/ShowDocument.h"
 
+#include <QObject>
+
 #include <vector>
 
 namespace lumivox {
 
-class TrackClipboard {
+class TrackClipboard : public QObject {
+    Q_OBJECT
 public:
-    TrackClipboard(ShowDocument& document, IUserInterface& ui, IEditHistoryHost& host,
-                   UndoHistory& history, const Language& language);
+    TrackClipboard(ShowDocument& document, IUserInterface& ui, TrackCommands& commands,
+                   UndoHistory& history, const Language& language, QObject* parent = nullptr);
 
     // Replaces the clipboard with a copy of every selected track, in track order: settings
     // and values, not the output, the selection or the live MIDI input.
@@ -35,10 +39,14 @@ public:
     // Empties the clipboard (new project, open, song replaced).
     void Clear();
 
+Q_SIGNALS:
+    // The entries changed (what Paste can do).
+    void Changed();
+
 private:
     ShowDocument& Doc;
     IUserInterface& Ui;
-    IEditHistoryHost& Host;
+    TrackCommands& Commands;
     UndoHistory& History;
     const Language& Lang;
     std::vector<TFullDataTrack> Entries;

@@ -11,49 +11,31 @@ TrackCommands::TrackCommands(ShowDocument& document, IUserInterface& ui, ITrackC
                              const Language& language)
     : Doc(document), Ui(ui), Host(host), Lang(language) {}
 
-TFullTrack* TrackCommands::PopupTrack() const {
-    if (Popup == nullptr)
-        return nullptr;
-    for (const auto& track : Doc.Tracks)
-        if (track.get() == Popup)
-            return track.get();
-    return nullptr;
-}
-
-int TrackCommands::NumberOf(const ITrackHeader* header) const {
-    if (header == nullptr)
-        return -1;
-    for (int number = 1; number <= Doc.TrackCount(); ++number)
-        if (Doc.Track(number).Header.get() == header)
-            return number;
-    return -1;
+const TFullTrack* TrackCommands::PopupTrack() const {
+    return PopupNumber() > 0 ? Popup : nullptr;
 }
 
 ICaptionEditor* TrackCommands::EditorOf(const TFullTrack& track) {
     return dynamic_cast<ICaptionEditor*>(track.Header.get());
 }
 
-void TrackCommands::DeselectAll() {
-    for (auto& track : Doc.Tracks)
-        track->SetSeleted(false);
-    Anchor = -1;
-    Host.DisableSelectionCommands();
+void TrackCommands::SelectTrack(int track) {
+    Doc.SetSelected(track, true);
+    Doc.SetAnchor(track);
 }
 
-void TrackCommands::SelectTrack(int track) {
-    Doc.Track(track).SetSeleted(true);
-    Anchor = track;
-    Host.EnableSelectionCommands();
+void TrackCommands::SelectOnly(int track) {
+    if (ValidTrack(track))
+        Doc.SelectOnly(track);
 }
 
 void TrackCommands::ClearSelection() {
-    Anchor = -1;
-    Host.DisableSelectionCommands();
+    Doc.SetAnchor(-1);
 }
 
 // New tracks.
 
-TFullTrack* TrackCommands::NewTrack() {
+const TFullTrack* TrackCommands::NewTrack() {
     if (!Host.SongOpen()) {
         Ui.Warning(Tr(TextTable::Messages, MessageText::NoMp3Loaded));
         return nullptr;
@@ -62,36 +44,19 @@ TFullTrack* TrackCommands::NewTrack() {
         Ui.Warning(Tr(TextTable::Messages, MessageText::CannotAddTracks));
         return nullptr;
     }
-    Doc.Modified = true;
-    TFullTrack* track = Doc.AddTrack(Lang);
+    Doc.SetModified(true);
+    const TFullTrack* track = Doc.AddTrack(Lang);
     if (track == nullptr)
         return nullptr;
-    RefreshAfterAdding(*track);
+    if (track->Header)
+        track->Header->SetHeight(Host.LaneHeight());
+    Doc.SelectOnly(Doc.TrackCount());
     return track;
 }
 
 void TrackCommands::NewTrackCommand() {
-    if (NewTrack() != nullptr && Doc.Modified)
+    if (NewTrack() != nullptr && Doc.Modified())
         Host.TakeSnapshot();
-}
-
-void TrackCommands::TrackAdded(TFullTrack& track) {
-    RefreshAfterAdding(track);
-}
-
-void TrackCommands::RefreshAfterAdding(TFullTrack& track) {
-    int number = Doc.TrackCount();
-    for (int k = 1; k <= Doc.TrackCount(); ++k)
-        if (&Doc.Track(k) == &track)
-            number = k;
-    track.SetHeight(Host.LaneHeight());
-    Host.TrackRowAdded(Doc.TrackCount());
-    DeselectAll();
-    SelectTrack(number);
-    Host.UpdateLanesHeight();
-    Host.UpdateCommands();
-    Host.RefreshOutputMenu();
-    RecomputeSolo();
 }
 
 // Deleting and selecting.
@@ -99,55 +64,41 @@ void TrackCommands::RefreshAfterAdding(TFullTrack& track) {
 void TrackCommands::DeleteSelectedTracks() {
     if (Doc.TrackCount() == 0) {
         Ui.Warning(Tr(TextTable::Messages, MessageText::NoTracksExist));
-        Host.UpdateCommands();
-        RecomputeSolo();
         return;
     }
-    const int selected = static_cast<int>(std::count_if(
-        Doc.Tracks.begin(), Doc.Tracks.end(), [](const auto& track) { return track->Selected; }));
-    if (selected > 0 && Ui.Confirm(Tr(TextTable::Messages, MessageText::DeleteSelectedTracks))) {
-        Ui.ProgressSetText(Tr(TextTable::CommonTexts, CommonText::DeletingTracks));
-        Ui.ProgressSetGauge(0);
-        Ui.ProgressShow();
-        Host.BeginBulkUpdate();
-        Doc.Modified = true;
-        if (Popup != nullptr && Popup->Selected)
-            Popup = nullptr;
-        Doc.RemoveSelectedTracks([this](int remaining, int total) {
-            Ui.ProgressSetGauge(100 - remaining * 100 / total);
-        });
-        Host.RefreshOutputMenu();
-        Host.RepaintLanes();
-        if (Doc.TrackCount() > 0) {
-            Anchor = std::clamp(Anchor, 1, Doc.TrackCount());
-            SelectTrack(Anchor);
-        } else {
-            ClearSelection();
-        }
-        Host.TakeSnapshot();
-        Ui.ProgressClose();
-        Host.EndBulkUpdate();
-    }
-    Host.UpdateLanesHeight();
-    Host.UpdateCommands();
-    RecomputeSolo();
+    if (Doc.SelectedCount() == 0 ||
+        !Ui.Confirm(Tr(TextTable::Messages, MessageText::DeleteSelectedTracks)))
+        return;
+    Ui.ProgressSetText(Tr(TextTable::CommonTexts, CommonText::DeletingTracks));
+    Ui.ProgressSetGauge(0);
+    Ui.ProgressShow();
+    const TBulkUpdate bulk(Doc);
+    Doc.SetModified(true);
+    if (Popup != nullptr && Popup->Selected)
+        Popup = nullptr;
+    Doc.RemoveSelectedTracks(
+        [this](int remaining, int total) { Ui.ProgressSetGauge(100 - remaining * 100 / total); });
+    if (Doc.TrackCount() > 0)
+        SelectTrack(std::clamp(Doc.Anchor(), 1, Doc.TrackCount()));
+    else
+        ClearSelection();
+    Host.TakeSnapshot();
+    Ui.ProgressClose();
 }
 
 void TrackCommands::SelectAll() {
     if (Doc.TrackCount() == 0)
         return;
-    for (auto& track : Doc.Tracks)
-        track->SetSeleted(true);
-    Anchor = Doc.TrackCount();
-    Host.EnableSelectionCommands();
+    for (int k = 1; k <= Doc.TrackCount(); ++k)
+        Doc.SetSelected(k, true);
+    Doc.SetAnchor(Doc.TrackCount());
 }
 
 void TrackCommands::HeaderPress(int track, Qt::MouseButton button, TModifierKey modifier) {
     if (!ValidTrack(track))
         return;
     if (button == Qt::RightButton) {
-        DeselectAll();
-        SelectTrack(track);
+        Doc.SelectOnly(track);
         Popup = &Doc.Track(track);
         Host.PopupHeaderMenu(track);
         return;
@@ -157,31 +108,25 @@ void TrackCommands::HeaderPress(int track, Qt::MouseButton button, TModifierKey 
     switch (modifier) {
     case TModifierKey::None:
     case TModifierKey::Alt:
-        DeselectAll();
-        SelectTrack(track);
+        Doc.SelectOnly(track);
         break;
-    case TModifierKey::Ctrl: {
-        TFullTrack& pressed = Doc.Track(track);
-        pressed.SetSeleted(!pressed.Selected);
-        Anchor = track;
-        const bool any = std::any_of(Doc.Tracks.begin(), Doc.Tracks.end(),
-                                     [](const auto& t) { return t->Selected; });
-        if (any)
-            Host.EnableSelectionCommands();
-        else
-            Host.DisableSelectionCommands();
+    case TModifierKey::Ctrl:
+        Doc.SetSelected(track, !Doc.Track(track).Selected);
+        Doc.SetAnchor(track);
+        break;
+    case TModifierKey::Shift: {
+        // The range from the anchor; without one, the pressed track alone, which becomes the
+        // anchor. Each track is set once, so a range never passes through no selection.
+        const int anchor = Doc.Anchor();
+        const bool range = ValidTrack(anchor);
+        const int first = range ? std::min(anchor, track) : track;
+        const int last = range ? std::max(anchor, track) : track;
+        for (int k = 1; k <= Doc.TrackCount(); ++k)
+            Doc.SetSelected(k, k >= first && k <= last);
+        if (!range)
+            Doc.SetAnchor(track);
         break;
     }
-    case TModifierKey::Shift:
-        for (auto& t : Doc.Tracks)
-            t->SetSeleted(false);
-        if (!ValidTrack(Anchor)) {
-            SelectTrack(track);
-        } else {
-            for (int k = std::min(Anchor, track); k <= std::max(Anchor, track); ++k)
-                Doc.Track(k).SetSeleted(true);
-        }
-        break;
     }
 }
 
@@ -190,9 +135,8 @@ void TrackCommands::HeaderPress(int track, Qt::MouseButton button, TModifierKey 
 void TrackCommands::StartCaptionEdit(int track) {
     if (!ValidTrack(track))
         return;
-    DeselectAll();
-    SelectTrack(track);
-    TFullTrack& edited = Doc.Track(track);
+    Doc.SelectOnly(track);
+    const TFullTrack& edited = Doc.Track(track);
     if (ICaptionEditor* editor = EditorOf(edited))
         editor->OpenCaptionEditor(edited.Caption);
 }
@@ -200,29 +144,28 @@ void TrackCommands::StartCaptionEdit(int track) {
 void TrackCommands::CommitCaptionEdit(int track) {
     if (!ValidTrack(track))
         return;
-    TFullTrack& edited = Doc.Track(track);
-    ICaptionEditor* editor = EditorOf(edited);
+    ICaptionEditor* editor = EditorOf(Doc.Track(track));
     if (editor == nullptr || !editor->CaptionEditorOpen())
         return;
     const QString text = editor->CaptionEditorText();
     editor->CloseCaptionEditor();
-    Doc.Modified = true;
-    edited.SetCaption(text);
+    Doc.SetModified(true);
+    Doc.SetCaption(track, text);
     Host.TakeSnapshot();
 }
 
 void TrackCommands::CommitOpenCaptionEditors() {
     bool changed = false;
-    for (auto& track : Doc.Tracks) {
-        ICaptionEditor* editor = EditorOf(*track);
+    for (int k = 1; k <= Doc.TrackCount(); ++k) {
+        ICaptionEditor* editor = EditorOf(Doc.Track(k));
         if (editor == nullptr || !editor->CaptionEditorOpen())
             continue;
         const QString text = editor->CaptionEditorText();
         editor->CloseCaptionEditor();
-        if (text == track->Caption)
+        if (text == Doc.Track(k).Caption)
             continue;
-        Doc.Modified = true;
-        track->SetCaption(text);
+        Doc.SetModified(true);
+        Doc.SetCaption(k, text);
         changed = true;
     }
     if (changed)
@@ -234,31 +177,22 @@ void TrackCommands::CommitOpenCaptionEditors() {
 void TrackCommands::ToggleLock(int track) {
     if (!ValidTrack(track))
         return;
-    Doc.Modified = true;
-    Doc.Track(track).ToggleLocked();
+    Doc.SetModified(true);
+    Doc.SetLocked(track, !Doc.Track(track).Locked);
 }
 
 void TrackCommands::ToggleMute(int track) {
     if (!ValidTrack(track))
         return;
-    Doc.Modified = true;
-    TFullTrack& toggled = Doc.Track(track);
-    toggled.SetMute(!toggled.Mute);
-    RecomputeSolo();
+    Doc.SetModified(true);
+    Doc.SetMute(track, !Doc.Track(track).Mute);
 }
 
 void TrackCommands::ToggleSolo(int track) {
     if (!ValidTrack(track))
         return;
-    Doc.Modified = true;
-    TFullTrack& toggled = Doc.Track(track);
-    toggled.SetSolo(!toggled.Solo);
-    RecomputeSolo();
-}
-
-void TrackCommands::RecomputeSolo() {
-    Doc.RecomputeSolo();
-    Host.RepaintLanes();
+    Doc.SetModified(true);
+    Doc.SetSolo(track, !Doc.Track(track).Solo);
 }
 
 // Type, output and colour.
@@ -271,46 +205,40 @@ void TrackCommands::OpenTypeOutputMenu(int track) {
 }
 
 void TrackCommands::ChooseType(int tag) {
-    TFullTrack* track = PopupTrack();
-    if (track == nullptr || (tag != TrackTypeProportional && tag != TrackTypeOnOff))
+    const int number = PopupNumber();
+    if (number < 1 || (tag != TrackTypeProportional && tag != TrackTypeOnOff))
         return;
-    const auto type = static_cast<std::uint8_t>(tag);
-    track->SetType(type);
-    track->SetTypeImage(type);
-    Doc.Modified = true;
+    Doc.SetType(number, static_cast<std::uint8_t>(tag));
+    Doc.SetModified(true);
     Host.TakeSnapshot();
 }
 
 bool TrackCommands::ChooseOutput(int tag) {
-    TFullTrack* track = PopupTrack();
-    if (track == nullptr || tag < 0 || tag > 255)
+    const int number = PopupNumber();
+    if (number < 1 || tag < 0 || tag > 255)
         return false;
-    for (const auto& other : Doc.Tracks)
-        if (other.get() != track && other->Output == tag)
+    for (int k = 1; k <= Doc.TrackCount(); ++k)
+        if (k != number && Doc.Track(k).Output == tag)
             return false;
-    const auto output = static_cast<std::uint8_t>(tag);
-    track->Output = output;
-    track->SetOutputText(OutputText(output, Tr(TextTable::CommonTexts, CommonText::All)));
-    Host.RefreshOutputMenu();
-    Host.RepaintLanes();
-    Doc.Modified = true;
+    Doc.SetOutput(number, static_cast<std::uint8_t>(tag));
+    Doc.SetModified(true);
     Host.TakeSnapshot();
     return true;
 }
 
 void TrackCommands::ChooseColor(int tag) {
-    TFullTrack* track = PopupTrack();
-    if (track == nullptr || tag < 1 || tag > PaletteSize)
+    const int number = PopupNumber();
+    if (number < 1 || tag < 1 || tag > PaletteSize)
         return;
-    ApplyPaletteEntry(*track, tag);
-    Doc.Modified = true;
-    Host.RepaintLanes();
+    const TPaletteEntry& colours = TrackPalette.at(static_cast<std::size_t>(tag - 1));
+    Doc.SetColors(number, colours.Strong, colours.Pale, colours.Strong, colours.Pale);
+    Doc.SetModified(true);
     Host.TakeSnapshot();
 }
 
 std::array<bool, 256> TrackCommands::OutputsInUse() const {
     std::array<bool, 256> used{};
-    for (const auto& track : Doc.Tracks)
+    for (const TFullTrack* track : Doc.Tracks())
         used[track->Output] = true;
     return used;
 }

@@ -1,7 +1,8 @@
 // The track commands: New Track, Delete Track, Select All, presses on track headers with the
 // selection and anchor rules, caption editing, Lock, Mute and Solo, the type, output and
-// colour of a track. Widget-free: it talks to the user through IUserInterface, to the window
-// through ITrackCommandHost and to each header through ITrackHeader and ICaptionEditor.
+// colour of a track. Widget-free: it changes the show, which announces every change to the
+// views; it talks to the user through IUserInterface, asks the window through
+// ITrackCommandHost and edits captions in the header's ICaptionEditor.
 #pragma once
 
 #include "core/LanguageTables.h"
@@ -29,31 +30,19 @@ public:
     virtual void CloseCaptionEditor() = 0;
 };
 
-// What the track commands ask of the window. Every operation is optional.
+// What the track commands ask of the window.
 class ITrackCommandHost {
 public:
     virtual ~ITrackCommandHost() = default;
-    virtual bool SongOpen() const { return false; }
+    virtual bool SongOpen() const = 0;
     // Height of a new track row at the current vertical zoom.
-    virtual int LaneHeight() const { return 73; }
-    // Track `count` was appended: the header column's spacer grows by one row and the header
-    // column and the lanes scroll to show it.
-    virtual void TrackRowAdded(int /*count*/) {}
-    virtual void UpdateLanesHeight() {}
-    virtual void UpdateCommands() {}
-    // Enable every item of the output menu, then disable OutputsInUse().
-    virtual void RefreshOutputMenu() {}
-    virtual void RepaintLanes() {}
-    virtual void TakeSnapshot() {}
-    virtual void BeginBulkUpdate() {}
-    virtual void EndBulkUpdate() {}
-    // Cut, Copy and Delete Track of the Edit menu.
-    virtual void EnableSelectionCommands() {}
-    virtual void DisableSelectionCommands() {}
+    virtual int LaneHeight() const = 0;
+    // Records an undo step when the tracks changed.
+    virtual void TakeSnapshot() = 0;
     // The header menu of `track` at the pointer.
-    virtual void PopupHeaderMenu(int /*track*/) {}
+    virtual void PopupHeaderMenu(int track) = 0;
     // The type and output menu of `track`, showing and checking `trackType`.
-    virtual void PopupTypeOutputMenu(int /*track*/, std::uint8_t /*trackType*/) {}
+    virtual void PopupTypeOutputMenu(int track, std::uint8_t trackType) = 0;
 };
 
 class TrackCommands {
@@ -62,27 +51,27 @@ public:
                   const Language& language);
 
     // 1-based number of the track last clicked or selected; -1 for none.
-    int AnchorTrack() const { return Anchor; }
+    int AnchorTrack() const { return Doc.Anchor(); }
     // The track whose header menu or type/output menu was opened last; null when none or
     // when it has been deleted since.
-    TFullTrack* PopupTrack() const;
+    const TFullTrack* PopupTrack() const;
     // The 1-based number of the track whose header is `header`; -1 when none.
-    int NumberOf(const ITrackHeader* header) const;
+    int NumberOf(const ITrackHeader* header) const { return Doc.NumberOf(header); }
 
-    // Appends a track with the defaults of a new track, selects it and refreshes the window;
-    // used by the menu command, paste and undo. Null, after the warning, without a song or
-    // with MaxTracks tracks.
-    TFullTrack* NewTrack();
+    // Appends a track with the defaults of a new track, at the height of the rows, and
+    // selects it alone; used by the menu command, paste and undo. Null, after the warning,
+    // without a song or with MaxTracks tracks.
+    const TFullTrack* NewTrack();
     // The Edit menu's New Track: NewTrack, then an undo step when the project is modified.
     void NewTrackCommand();
-    // What NewTrack does after creating the track, for tracks the project reader added.
-    void TrackAdded(TFullTrack& track);
 
     // Asks, then deletes the selected tracks with the progress window, renumbers the rest and
     // moves the selection to the anchor (or the last track).
     void DeleteSelectedTracks();
     void SelectAll();
-    // AnchorTrack := none and the selection commands disabled.
+    // Selects `track` alone and makes it the anchor.
+    void SelectOnly(int track);
+    // AnchorTrack := none; the selection stays as it is.
     void ClearSelection();
 
     // A press on a header's panel. Left: none or Alt selects the track alone, Ctrl toggles
@@ -114,22 +103,19 @@ public:
 
     // Outputs used by some track: the items the output menu disables.
     std::array<bool, 256> OutputsInUse() const;
-    // SoloActive := some track is soloed; the lanes follow.
-    void RecomputeSolo();
 
 private:
     QString Tr(TextTable table, int entry) const { return Text(table, entry, Lang); }
     bool ValidTrack(int track) const { return track >= 1 && track <= Doc.TrackCount(); }
-    void DeselectAll();
     void SelectTrack(int track);
-    void RefreshAfterAdding(TFullTrack& track);
+    // The 1-based number of PopupTrack; -1 for none.
+    int PopupNumber() const { return Doc.NumberOf(Popup); }
     static ICaptionEditor* EditorOf(const TFullTrack& track);
 
     ShowDocument& Doc;
     IUserInterface& Ui;
     ITrackCommandHost& Host;
     const Language& Lang;
-    int Anchor = -1;
     const TFullTrack* Popup = nullptr;
 };
 

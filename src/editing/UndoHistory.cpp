@@ -1,8 +1,6 @@
 // Snapshots of the tracks, their comparison, and undo and redo by restoring them.
 #include "editing/UndoHistory.h"
 
-#include "model/TrackRules.h"
-
 #include <unordered_set>
 
 namespace lumivox {
@@ -26,14 +24,14 @@ void CopyTrackSettings(const TFullTrack& track, TFullDataTrack& entry) {
 }
 
 void ApplyTrackSettings(const TFullDataTrack& entry, TFullTrack& track) {
-    track.SetType(entry.TrackType);
-    track.SetTypeImage(entry.TrackType);
-    track.SetLocked(entry.Locked);
+    track.TrackType = entry.TrackType;
+    track.Locked = entry.Locked;
     // Mute before Solo: each setter clears the other when set, so the pair lands as recorded.
     track.SetMute(entry.Mute);
     track.SetSolo(entry.Solo);
-    track.SetCaption(entry.Caption);
-    track.SetColors(entry.HeaderColor, entry.CaptionColor);
+    track.Caption = entry.Caption;
+    track.HeaderColor = entry.HeaderColor;
+    track.CaptionColor = entry.CaptionColor;
     track.LaneColor = entry.LaneColor;
     track.LaneBackColor = entry.LaneBackColor;
     // The five stored map fields; the live controller value stays the track's own.
@@ -63,9 +61,9 @@ bool TrackDiffers(const TFullTrack& track, const TFullDataTrack& entry) {
 
 } // namespace
 
-UndoHistory::UndoHistory(ShowDocument& document, IUserInterface& ui, IEditHistoryHost& host,
-                         const Language& language)
-    : Doc(document), Ui(ui), Host(host), Lang(language) {}
+UndoHistory::UndoHistory(ShowDocument& document, IUserInterface& ui, TrackCommands& commands,
+                         const Language& language, QObject* parent)
+    : QObject(parent), Doc(document), Ui(ui), Commands(commands), Lang(language) {}
 
 bool UndoHistory::StateDiffers() const {
     if (Current < 0)
@@ -90,14 +88,14 @@ void UndoHistory::TakeSnapshot() {
 
     TSnapshot snapshot;
     snapshot.reserve(static_cast<std::size_t>(Doc.TrackCount()));
-    for (const auto& track : Doc.Tracks) {
+    for (const TFullTrack* track : Doc.Tracks()) {
         TFullDataTrack& entry = snapshot.emplace_back(0);
         CopyTrackSettings(*track, entry);
         entry.Output = track->Output;
     }
     Snapshots.push_back(std::move(snapshot));
     Current = Count() - 1;
-    Host.UpdateCommands();
+    Q_EMIT Changed();
 }
 
 void UndoHistory::Undo() {
@@ -114,58 +112,43 @@ void UndoHistory::Step(int target, int progressText) {
     Ui.ProgressSetText(Text(TextTable::CommonTexts, progressText, Lang));
     Ui.ProgressSetGauge(0);
     Ui.ProgressShow();
-    Host.BeginBulkUpdate();
-
-    // Copied, so the restore cannot be disturbed by anything the hooks do to the history.
-    const TSnapshot snapshot = Snapshots[static_cast<std::size_t>(target)];
-    if (Doc.TrackCount() != static_cast<int>(snapshot.size()))
-        DeleteAllTracks();
-    RestoreSnapshot(snapshot);
-    Current = target;
-    // An undo or redo always changes the tracks, so the project needs saving either way.
-    Doc.Modified = true;
-
-    Host.UpdateLanesHeight();
-    Host.UpdateCommands();
-    Host.RefreshOutputMenu();
-    Doc.RecomputeSolo();
-    Host.RepaintLanes();
-    Host.EndBulkUpdate();
+    {
+        TBulkUpdate bulk(Doc);
+        // Copied, so the restore cannot be disturbed by anything done to the history meanwhile.
+        const TSnapshot snapshot = Snapshots[static_cast<std::size_t>(target)];
+        if (Doc.TrackCount() != static_cast<int>(snapshot.size()))
+            DeleteAllTracks();
+        RestoreSnapshot(snapshot, bulk);
+        Current = target;
+        // An undo or redo always changes the tracks, so the project needs saving either way.
+        Doc.SetModified(true);
+    }
+    Q_EMIT Changed();
     Ui.ProgressClose();
 }
 
 void UndoHistory::DeleteAllTracks() {
     const int initial = Doc.TrackCount();
-    if (initial > 0) {
-        Doc.Modified = true;
-        Host.ClearSelection();
-        while (!Doc.Tracks.empty()) {
-            Doc.Tracks.pop_back();
-            Ui.ProgressSetGauge(50 - Doc.TrackCount() * 50 / initial);
-        }
-        Host.RefreshOutputMenu();
-        Host.RepaintLanes();
-        Host.UpdateLanesHeight();
+    if (initial == 0)
+        return;
+    Doc.SetModified(true);
+    Commands.ClearSelection();
+    while (Doc.TrackCount() > 0) {
+        Doc.RemoveTrack(Doc.TrackCount());
+        Ui.ProgressSetGauge(50 - Doc.TrackCount() * 50 / initial);
     }
-    Host.UpdateCommands();
-    Doc.RecomputeSolo();
 }
 
-void UndoHistory::RestoreSnapshot(const TSnapshot& snapshot) {
+void UndoHistory::RestoreSnapshot(const TSnapshot& snapshot, TBulkUpdate& bulk) {
     const int n = static_cast<int>(snapshot.size());
-    const QString allWord = Text(TextTable::CommonTexts, CommonText::All, Lang);
     for (int i = 1; i <= n; ++i) {
-        TFullTrack* track = nullptr;
-        if (Doc.TrackCount() != n)
-            track = Host.NewTrack();
-        else
-            track = &Doc.Track(i);
-        if (track == nullptr)
+        // Rebuilding appends the tracks one by one, so the new one is always track i.
+        if (Doc.TrackCount() != n && Commands.NewTrack() == nullptr)
             return; // refused (no song): the tracks rebuilt so far remain
+        TFullTrack& track = bulk.Track(i);
         const TFullDataTrack& entry = snapshot[static_cast<std::size_t>(i - 1)];
-        track->Output = entry.Output;
-        track->SetOutputText(OutputText(entry.Output, allWord));
-        ApplyTrackSettings(entry, *track);
+        track.Output = entry.Output;
+        ApplyTrackSettings(entry, track);
         Ui.ProgressSetGauge(50 + i * 50 / n);
     }
 }
@@ -173,7 +156,7 @@ void UndoHistory::RestoreSnapshot(const TSnapshot& snapshot) {
 void UndoHistory::ClearHistory() {
     Snapshots.clear();
     Current = -1;
-    Host.UpdateCommands();
+    Q_EMIT Changed();
 }
 
 std::size_t UndoHistory::HeldValueBytes() const {

@@ -74,7 +74,7 @@ void MidiInputControl::OpenMidiInput() {
     }
     IsOpen = true;
     Host.SetMidiMapEnabled(true);
-    for (const auto& track : Document.Tracks) {
+    for (const auto& track : Document.Tracks()) {
         track->InputValue = 0;
         track->InputActive = false;
     }

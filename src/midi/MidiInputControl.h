@@ -34,7 +34,7 @@ public:
     virtual void CheckMidiInputEntry(int tag) = 0;
     // The device entries were read again: the entries after "(None)" are to be rebuilt from
     // DeviceEntries().
-    virtual void MidiInputEntriesChanged() {}
+    virtual void MidiInputEntriesChanged() = 0;
 };
 
 class MidiInputControl : public QObject {

@@ -55,8 +55,8 @@ std::uint8_t RecordedValue(std::uint8_t trackType, std::uint8_t inputValue) {
     return static_cast<std::uint8_t>(inputValue * 2);
 }
 
-void ApplyMidiMessage(TFullTrack& track, const TMyMidiEvent& event) {
-    TMidiMap& map = track.MidiMap;
+void ApplyMidiMessage(const TFullTrack& track, const TMyMidiEvent& event) {
+    const TMidiMap& map = track.MidiMap;
     const bool mappedController =
         OnMapChannel(event, MidiControlChange, map) && event.DataByte1 == map.Controller;
     if (mappedController) {
@@ -110,36 +110,35 @@ void TMidiMapping::MidiInput1MidiInput(const TMyMidiEvent& event) {
             Learner->LearnController(event.DataByte1, ChannelOf(event));
         }
     }
-    for (const auto& track : Doc.Tracks) {
+    for (const auto& track : Doc.Tracks()) {
         ApplyMidiMessage(*track, event);
     }
     Host.LightMidiActivity();
 }
 
-bool TMidiMapping::RecordLiveInput(TFullTrack& track, int currentSlot, bool recordMode) {
-    const bool armed = track.Header != nullptr && track.Header->Armed();
-    if (!recordMode || !track.InputActive || !armed) {
+bool TMidiMapping::RecordLiveInput(const TFullTrack& track, int currentSlot, bool recordMode) {
+    if (!recordMode || !track.InputActive || !track.Armed) {
         return false;
     }
-    const int number = NumberOf(&track);
+    const int number = Doc.NumberOf(&track);
     const int index = currentSlot + 1;
     // Past the song's last slot nothing is stored, so nothing is modified either.
-    if (number < 1 || !track.SetValue(index, RecordedValue(track.TrackType, track.InputValue))) {
+    if (number < 1 ||
+        !Doc.SetSlot(number, index, RecordedValue(track.TrackType, track.InputValue))) {
         return false;
     }
-    Doc.Modified = true;
-    Host.RepaintSlot(number, index);
+    Doc.SetModified(true);
     return true;
 }
 
 void TMidiMapping::ClearLiveInput() {
-    for (const auto& track : Doc.Tracks) {
+    for (const auto& track : Doc.Tracks()) {
         track->InputValue = 0;
         track->InputActive = false;
     }
 }
 
-bool TMidiMapping::MIDIMap1Click(TFullTrack* track, IMidiMapEditor& editor) {
+bool TMidiMapping::MIDIMap1Click(const TFullTrack* track, IMidiMapEditor& editor) {
     if (track == nullptr || !OwnsTrack(track)) {
         return false;
     }
@@ -152,16 +151,10 @@ bool TMidiMapping::MIDIMap1Click(TFullTrack* track, IMidiMapEditor& editor) {
     if (!OwnsTrack(track)) {
         return false;
     }
-    track->MidiMap = map;
-    Doc.Modified = true;
+    Doc.SetMidiMap(Doc.NumberOf(track), map);
+    Doc.SetModified(true);
     Host.TakeSnapshot();
     return true;
-}
-
-int TMidiMapping::NumberOf(const TFullTrack* track) const {
-    const auto found = std::find_if(Doc.Tracks.begin(), Doc.Tracks.end(),
-                                    [track](const auto& owned) { return owned.get() == track; });
-    return found == Doc.Tracks.end() ? -1 : static_cast<int>(found - Doc.Tracks.begin()) + 1;
 }
 
 } // namespace lumivox

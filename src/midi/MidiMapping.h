@@ -34,8 +34,9 @@ QString ControllerCaption(std::uint8_t controller); // "001 Modulation Wheel"
 // Proportional tracks twice the level, 127 (or more) giving 255.
 std::uint8_t RecordedValue(std::uint8_t trackType, std::uint8_t inputValue);
 
-// Applies one message to one track's map and live input (InputValue, InputActive).
-void ApplyMidiMessage(TFullTrack& track, const TMyMidiEvent& event);
+// Applies one message to one track's live input: the map's controller value, InputValue and
+// InputActive, none of which the show keeps or shows.
+void ApplyMidiMessage(const TFullTrack& track, const TMyMidiEvent& event);
 
 // The MIDI Map dialog while it can learn: the state of its two learn toggles, and where a
 // learnt key or controller (with its channel) goes.
@@ -57,17 +58,15 @@ public:
     virtual bool EditMidiMap(TMidiMap& map, Language language) = 0;
 };
 
-// What the MIDI mapping asks of the main window. Every operation is optional.
+// What the MIDI mapping asks of the main window.
 class IMidiMappingHost {
 public:
     virtual ~IMidiMappingHost() = default;
     // A message arrived: fill the activity indicator with MidiActivityLitColor.
-    virtual void LightMidiActivity() {}
-    // A value was recorded: repaint 1-based `slot` of 1-based `track` in the lanes.
-    virtual void RepaintSlot(int /*track*/, int /*slot*/) {}
+    virtual void LightMidiActivity() = 0;
     // As the Stop button.
-    virtual void StopTransport() {}
-    virtual void TakeSnapshot() {}
+    virtual void StopTransport() = 0;
+    virtual void TakeSnapshot() = 0;
 };
 
 class TMidiMapping {
@@ -84,10 +83,10 @@ public:
 
     // Records the live input of `track` (one of the show's tracks) into value index
     // currentSlot + 1, where currentSlot is the show clock's 0-based slot. Only while
-    // `recordMode` is on, the track's gate is open and its record-arm button is down. True
-    // when a value was stored; the project is then modified and the slot repainted. Skipping
-    // muted and unsoloed tracks is the caller's.
-    bool RecordLiveInput(TFullTrack& track, int currentSlot, bool recordMode);
+    // `recordMode` is on, the track's gate is open and it is armed for recording. True when a
+    // value was stored; the project is then modified. Skipping muted and unsoloed tracks is
+    // the caller's.
+    bool RecordLiveInput(const TFullTrack& track, int currentSlot, bool recordMode);
 
     // Clears every track's live input, as opening a MIDI input does.
     void ClearLiveInput();
@@ -95,12 +94,10 @@ public:
     // The track menu's MIDI Map entry for `track` (the popup track; null does nothing):
     // stops the transport, shows the dialog over a copy of the track's map and, on OK,
     // stores the copy, marks the project modified and takes an undo step. True on OK.
-    bool MIDIMap1Click(TFullTrack* track, IMidiMapEditor& editor);
+    bool MIDIMap1Click(const TFullTrack* track, IMidiMapEditor& editor);
 
 private:
-    // 1-based number of `track` in the show; -1 when it is not one of its tracks.
-    int NumberOf(const TFullTrack* track) const;
-    bool OwnsTrack(const TFullTrack* track) const { return NumberOf(track) > 0; }
+    bool OwnsTrack(const TFullTrack* track) const { return Doc.NumberOf(track) > 0; }
 
     ShowDocument& Doc;
     IMidiMappingHost& Host;

@@ -1,4 +1,4 @@
-// Track values with their bounds, and the track setters that mirror state on the header.
+// Track values with their bounds, and the track rules of Mute and Solo.
 #include "model/ProjectClasses.h"
 
 #include <algorithm>
@@ -85,72 +85,16 @@ bool operator==(const TSlotValues& a, const TSlotValues& b) {
 TFullTrack::TFullTrack(int slotCount, std::unique_ptr<ITrackHeader> header)
     : Header(std::move(header)), Values(slotCount) {}
 
-void TFullTrack::SetCaption(const QString& text) {
-    Caption = text;
-    if (Header)
-        Header->ShowCaption(text);
-}
-
-void TFullTrack::SetSeleted(bool flag) {
-    Selected = flag;
-    if (Header)
-        Header->ShowSelected(flag);
-}
-
-void TFullTrack::SetLocked(bool flag) {
-    Locked = flag;
-    if (Header)
-        Header->ShowLocked(flag);
-}
-
 void TFullTrack::SetMute(bool flag) {
     Mute = flag;
-    if (Header)
-        Header->ShowMute(flag);
-    if (flag) {
+    if (flag)
         Solo = false;
-        if (Header)
-            Header->ShowSolo(false);
-    }
 }
 
 void TFullTrack::SetSolo(bool flag) {
     Solo = flag;
-    if (Header)
-        Header->ShowSolo(flag);
-    if (flag) {
+    if (flag)
         Mute = false;
-        if (Header)
-            Header->ShowMute(false);
-    }
-}
-
-void TFullTrack::SetTypeImage(std::uint8_t type) {
-    if (Header)
-        Header->ShowTypeImage(type);
-}
-
-void TFullTrack::SetOutputText(const QString& text) {
-    if (Header)
-        Header->ShowOutputText(text);
-}
-
-void TFullTrack::SetNumber(int position) {
-    // The number box shows position + 1 taken as a byte.
-    if (Header)
-        Header->ShowNumber(static_cast<std::uint8_t>(position + 1));
-}
-
-void TFullTrack::SetColors(TColor headerColor, TColor captionColor) {
-    HeaderColor = headerColor;
-    CaptionColor = captionColor;
-    if (Header)
-        Header->ShowColors(headerColor, captionColor);
-}
-
-void TFullTrack::SetHeight(int pixels) {
-    if (Header)
-        Header->SetHeight(pixels);
 }
 
 TFullDataTrack::TFullDataTrack(int slotCount) : Values(slotCount) {}

@@ -2,6 +2,7 @@
 // MIDI maps, with the limits every other subsystem relies on.
 #pragma once
 
+#include <QFlags>
 #include <QString>
 #include <QStringList>
 
@@ -36,7 +37,9 @@ public:
     std::uint8_t Channel = 0;
     std::uint8_t Controller = 1;
     std::uint8_t Key = 0;
-    std::uint8_t ControllerValue = 0;
+    // The controller's last level from the MIDI device: live input, neither stored nor shown,
+    // so it changes on tracks the show only lets be read.
+    mutable std::uint8_t ControllerValue = 0;
     bool UseVelocity = false;
     bool UseKey = true;
 
@@ -64,24 +67,40 @@ public:
     QStringList Comments{QStringLiteral("...")};
 };
 
-// What a track's header shows. The header widget implements it; the model only tells it
-// what changed, so the model builds and runs without widgets.
+// The header fields of a track, as the show reports their changes.
+enum class TTrackField : unsigned {
+    Caption = 1u << 0,
+    Type = 1u << 1,
+    Output = 1u << 2,
+    Locked = 1u << 3,
+    Mute = 1u << 4,
+    Solo = 1u << 5,
+    Colors = 1u << 6, // header, caption, lane and lane background colours
+    Selected = 1u << 7,
+    Armed = 1u << 8,
+    Number = 1u << 9,
+    MidiMap = 1u << 10,
+};
+Q_DECLARE_FLAGS(TTrackFields, TTrackField)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TTrackFields)
+inline constexpr TTrackFields AllTrackFields = TTrackFields::fromInt((1u << 11) - 1);
+
+class TFullTrack;
+
+// What a track's header shows. The header widget implements it; the show tells it which of
+// its track's fields changed, so the model builds and runs without widgets.
 class ITrackHeader {
 public:
     virtual ~ITrackHeader() = default;
-    virtual void ShowCaption(const QString& caption) = 0;
-    virtual void ShowSelected(bool selected) = 0;
-    virtual void ShowLocked(bool locked) = 0;
-    virtual void ShowMute(bool mute) = 0;
-    virtual void ShowSolo(bool solo) = 0;
-    virtual void ShowTypeImage(std::uint8_t trackType) = 0;
-    virtual void ShowOutputText(const QString& text) = 0;
-    virtual void ShowNumber(int number) = 0;
-    virtual void ShowColors(TColor headerColor, TColor captionColor) = 0;
+    // Shows `fields` of `track`, which stands at 1-based position `number`.
+    virtual void Show(const TFullTrack& track, int number, TTrackFields fields) = 0;
     virtual void SetHeight(int pixels) = 0;
-    // The record-arm button is down. A header without one is never armed.
-    virtual bool Armed() const { return false; }
 };
+
+// The number a header shows for 1-based position `number`: the number box holds a byte.
+inline int HeaderNumber(int number) {
+    return static_cast<std::uint8_t>(number);
+}
 
 // Slot values of one track. Slots are 1-based; index SlotCount is storage only and is
 // never read or written through the accessors.
@@ -123,6 +142,8 @@ private:
     std::uint64_t Stamp = 0;
 };
 
+// One track of the show. The show hands its tracks out for reading only and makes every
+// change itself, so that each one is reported; the setters here keep the track's own rules.
 class TFullTrack {
 public:
     explicit TFullTrack(int slotCount, std::unique_ptr<ITrackHeader> header = nullptr);
@@ -133,39 +154,36 @@ public:
     TSlotValues Values;
     std::uint8_t Output = 0;
     std::uint8_t TrackType = TrackTypeProportional;
-    std::uint8_t InputValue = 0;
     bool Selected = false;
     bool Locked = false;
     bool Mute = false;
     bool Solo = false;
-    bool InputActive = false;
+    // Record-arm: MIDI recording writes into armed tracks only. A state of the editing
+    // session, not of the show: neither the project file nor the undo history keeps it.
+    bool Armed = false;
     QString Caption;
     TColor HeaderColor = clSilver;
     TColor CaptionColor = clGray;
     TColor LaneColor = clRed;
     TColor LaneBackColor = clWhite;
     TMidiMap MidiMap;
+    // The live level and gate of the MIDI device mapped to the track: input of the moment,
+    // neither stored nor shown, so it changes on tracks the show only lets be read.
+    mutable std::uint8_t InputValue = 0;
+    mutable bool InputActive = false;
 
     int SlotCount() const { return Values.SlotCount(); }
     bool SetValue(int index, std::uint8_t value) { return Values.SetValue(index, value); }
     bool GetValue(int index, std::uint8_t& value) const { return Values.GetValue(index, value); }
     void Resize(int newCount) { Values.Resize(newCount); }
 
-    void SetCaption(const QString& text);
-    void SetSeleted(bool flag);
-    void SetLocked(bool flag);
-    void ToggleLocked() { SetLocked(!Locked); }
+    // Mute and Solo exclude each other: setting one clears the other.
     void SetMute(bool flag);
     void SetSolo(bool flag);
-    void SetType(std::uint8_t type) { TrackType = type; }
-    void SetTypeImage(std::uint8_t type);
-    void SetOutputText(const QString& text);
-    void SetNumber(int position);
-    void SetColors(TColor headerColor, TColor captionColor);
-    void SetHeight(int pixels);
 
-    // True when the track is heard: soloed, or unmuted while no track is soloed.
-    bool IsLive(bool soloActive) const { return Solo || (!Mute && !soloActive); }
+    // The track is heard (played, recorded, sent to the unit, painted in its colours): not
+    // muted and, while any track is soloed, soloed itself.
+    bool Heard(bool soloActive) const { return !Mute && (!soloActive || Solo); }
 };
 
 // A track without a header, as held by the clipboard and the undo history.

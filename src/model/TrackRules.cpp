@@ -25,7 +25,8 @@ void ApplyPaletteEntry(TFullTrack& track, int entry) {
     const TPaletteEntry& colours = TrackPalette.at(static_cast<std::size_t>(entry - 1));
     track.LaneColor = colours.Strong;
     track.LaneBackColor = colours.Pale;
-    track.SetColors(colours.Strong, colours.Pale);
+    track.HeaderColor = colours.Strong;
+    track.CaptionColor = colours.Pale;
 }
 
 std::uint8_t FirstFreeOutput(const std::vector<std::unique_ptr<TFullTrack>>& tracks) {

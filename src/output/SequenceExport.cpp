@@ -179,7 +179,7 @@ bool TSequenceExport::BuildFrames(int resolutionMs) {
 TSequenceExport::Result TSequenceExport::Export(const ShowDocument& show, IUserInterface& ui,
                                                 Language language, const QString& targetPath) {
     const QString fileName =
-        targetPath.isEmpty() ? SequenceFileNameFor(show.Project.Mp3FileName) : targetPath;
+        targetPath.isEmpty() ? SequenceFileNameFor(show.Project().Mp3FileName) : targetPath;
     if (fileName.isEmpty()) { // the file is named after the song: none, no file
         ui.Warning(Text(TextTable::Messages, MessageText::NoMp3Loaded, language));
         return Result::Failed;

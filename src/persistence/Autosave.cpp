@@ -109,7 +109,7 @@ void Autosave::HoldLockFor(const QString& copyPath) {
 }
 
 bool Autosave::SaveNow() {
-    if (InFlight || !Doc.Modified)
+    if (InFlight || !Doc.Modified())
         return false;
     auto snapshot = std::make_shared<const TProjectSnapshot>(SnapshotOf(Doc));
     const QString path = CopyPathFor(Doc.ProjectFileName);
@@ -129,7 +129,7 @@ bool Autosave::SaveNow() {
     const QString original = Doc.ProjectFileName.isEmpty()
                                  ? QString()
                                  : QFileInfo(Doc.ProjectFileName).absoluteFilePath();
-    const QString name = Doc.Project.Name;
+    const QString name = Doc.Project().Name;
     Pool.start([this, path, original, name, snapshot] {
         QString error;
         if (!WriteInfo(path, original, name))

@@ -34,8 +34,8 @@ struct Refusal {
 } // namespace
 
 ProjectFile::ProjectFile(ShowDocument& document, IUserInterface& ui, ISongLoader& songs,
-                         IProjectHost* host, const Language& language)
-    : Doc(document), Ui(ui), Songs(songs), Host(host ? host : &NoHost), Lang(language) {}
+                         const Language& language)
+    : Doc(document), Ui(ui), Songs(songs), Lang(language) {}
 
 bool ProjectFile::WriteProject(const QString& path) {
     const TProjectSnapshot snapshot = SnapshotOf(Doc);
@@ -57,7 +57,7 @@ bool ProjectFile::WriteProject(const QString& path) {
 }
 
 bool ProjectFile::ReadProject(const QString& path) {
-    Host->BeginBulkUpdate();
+    const TBulkUpdate bulk(Doc);
     LastVersion.clear();
     Relocated = false;
     FittedFrom = -1;
@@ -68,7 +68,6 @@ bool ProjectFile::ReadProject(const QString& path) {
         if (!file.open(QIODevice::ReadOnly)) {
             Ui.ReportError(Tr(TextTable::Extra, ExtraText::CannotReadFile)
                                .arg(QDir::toNativeSeparators(path), file.errorString()));
-            Host->EndBulkUpdate();
             return false;
         }
         // The first three lines decide the version; the first two may be of any length.
@@ -94,8 +93,7 @@ bool ProjectFile::ReadProject(const QString& path) {
     auto refuseVersion = [&](const QString& message) {
         Ui.Warning(message);
         Doc.ProjectFileName.clear();
-        Doc.Modified = false;
-        Host->EndBulkUpdate();
+        Doc.SetModified(false);
         return false;
     };
     if (d1 < 0 || d3 < 0 || d5 < 0)
@@ -106,9 +104,7 @@ bool ProjectFile::ReadProject(const QString& path) {
     if (d1 != 1 || d3 != 0 || d5 > 3)
         return refuseVersion(Tr(TextTable::ProjectFile, ProjectFileText::UnknownVersion));
 
-    const bool ok = ReadVersion(path, d5);
-    Host->EndBulkUpdate();
-    return ok;
+    return ReadVersion(path, d5);
 }
 
 bool ProjectFile::ReadVersion(const QString& path, int minor) {
@@ -159,10 +155,11 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
     };
     auto byteNumber = [&] { return static_cast<std::uint8_t>(number()); };
 
+    TBulkUpdate bulk(Doc);
     try {
         for (int skip = 1; skip <= 4; ++skip)
             line();
-        TProjectType& p = Doc.Project;
+        TProjectType& p = bulk.Project();
         p.Name = text();
         p.Mp3FileName = text();
 
@@ -209,37 +206,32 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
         const int slotCount = Doc.SlotCount;
         const int valueLines = minor == 3 ? slotCount : OldVersionValueLines;
         for (int k = 1; k <= total; ++k) {
-            TFullTrack* track = Doc.AddTrack(Lang);
-            if (track == nullptr) // unreachable with total <= MaxTracks on an emptied show
+            if (Doc.AddTrack(Lang) == nullptr) // unreachable with total <= MaxTracks on an
+                                               // emptied show
                 throw refuse(Tr(TextTable::Extra, ExtraText::TooManyTracks).arg(total));
-            Host->TrackAdded(*track);
+            TFullTrack& track = bulk.Track(Doc.TrackCount());
 
-            track->SetCaption(text());
-            track->Output = byteNumber();
-            track->SetOutputText(
-                OutputText(track->Output, Tr(TextTable::CommonTexts, CommonText::All)));
-            const std::uint8_t type = byteNumber();
-            track->SetType(type);
-            track->SetTypeImage(type);
-            track->SetLocked(ParseBool(line()));
-            track->SetMute(ParseBool(line()));
-            track->SetSolo(ParseBool(line()));
+            track.Caption = text();
+            track.Output = byteNumber();
+            track.TrackType = byteNumber();
+            track.Locked = ParseBool(line());
+            track.SetMute(ParseBool(line()));
+            track.SetSolo(ParseBool(line()));
             if (minor >= 1) {
-                const auto headerColour = static_cast<TColor>(number());
-                const auto captionColour = static_cast<TColor>(number());
-                track->SetColors(headerColour, captionColour);
-                track->LaneColor = static_cast<TColor>(number());
-                track->LaneBackColor = static_cast<TColor>(number());
+                track.HeaderColor = static_cast<TColor>(number());
+                track.CaptionColor = static_cast<TColor>(number());
+                track.LaneColor = static_cast<TColor>(number());
+                track.LaneBackColor = static_cast<TColor>(number());
             }
             if (minor >= 2) {
-                track->MidiMap.Channel = byteNumber();
-                track->MidiMap.Controller = byteNumber();
-                track->MidiMap.Key = byteNumber();
-                track->MidiMap.UseVelocity = ParseBool(line());
-                track->MidiMap.UseKey = ParseBool(line());
+                track.MidiMap.Channel = byteNumber();
+                track.MidiMap.Controller = byteNumber();
+                track.MidiMap.Key = byteNumber();
+                track.MidiMap.UseVelocity = ParseBool(line());
+                track.MidiMap.UseKey = ParseBool(line());
             }
 
-            std::uint8_t* values = track->Values.Data();
+            std::uint8_t* values = track.Values.Data();
             if (minor == 3) {
                 // One value line per slot of the song the file was written with. A song
                 // decoded to a slightly different length (decoders differ by a frame) or
@@ -297,8 +289,7 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
             Ui.ProgressSetGauge(k * 100 / total);
         }
         Ui.ProgressClose();
-        Host->ProjectNameChanged(p.Name);
-        Doc.Modified = Relocated || FittedFrom >= 0;
+        Doc.SetModified(Relocated || FittedFrom >= 0);
         if (FittedFrom >= 0)
             Ui.Warning(Tr(TextTable::Extra, ExtraText::ValueCountFitted)
                            .arg(QDir::toNativeSeparators(path))

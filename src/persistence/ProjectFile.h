@@ -23,31 +23,21 @@ public:
     virtual void CloseSong() = 0;
 };
 
-// What the window does around a reading: freezing the view, following up each added track
-// (header, lane height, menus) and showing the new caption. Every hook is optional.
-class IProjectHost {
-public:
-    virtual ~IProjectHost() = default;
-    virtual void BeginBulkUpdate() {}
-    virtual void EndBulkUpdate() {}
-    virtual void TrackAdded(TFullTrack& /*track*/) {}
-    virtual void ProjectNameChanged(const QString& /*name*/) {}
-};
-
 class ProjectFile {
 public:
-    // `language` is the user interface's, read whenever a message, a progress text or the
-    // word for output "All" is needed, so the file speaks the language the window shows.
+    // `language` is the user interface's, read whenever a message or a progress text is
+    // needed, so the file speaks the language the window shows.
     ProjectFile(ShowDocument& document, IUserInterface& ui, ISongLoader& songs,
-                IProjectHost* host = nullptr, const Language& language = DefaultLanguage);
+                const Language& language = DefaultLanguage);
 
     // Writes the project as version 1.0.3 to a temporary file beside `path`, then replaces
     // `path` with it, so a failed write never damages the previous file. Returns false after
     // reporting an input/output error. Does not change Modified or ProjectFileName.
     bool WriteProject(const QString& path);
 
-    // Reads a project of any supported version into the emptied document. Returns false
-    // after telling the user why; what was read before a refusal stays in the document.
+    // Reads a project of any supported version into the emptied document, in one bulk update
+    // of the show. Returns false after telling the user why; what was read before a refusal
+    // stays in the document.
     bool ReadProject(const QString& path);
 
     // The version line (line 3) of the last file read, as found.
@@ -66,8 +56,6 @@ private:
     ShowDocument& Doc;
     IUserInterface& Ui;
     ISongLoader& Songs;
-    IProjectHost* Host;
-    IProjectHost NoHost;
     const Language& Lang;
     QString LastVersion;
     bool Relocated = false;

@@ -150,10 +150,10 @@ QString BackupPathOf(const QString& path) {
 
 TProjectSnapshot SnapshotOf(const ShowDocument& document) {
     TProjectSnapshot snapshot;
-    snapshot.Project = document.Project;
+    snapshot.Project = document.Project();
     snapshot.SlotCount = document.SlotCount;
-    snapshot.Tracks.reserve(document.Tracks.size());
-    for (const auto& track : document.Tracks) {
+    snapshot.Tracks.reserve(document.Tracks().size());
+    for (const auto& track : document.Tracks()) {
         TFullDataTrack& copy = snapshot.Tracks.emplace_back(0);
         copy.Values = track->Values;
         copy.TrackType = track->TrackType;

@@ -96,6 +96,32 @@ LanesView::LanesView(const ShowDocument& document, const TWavePeaks& peaks,
     ShownX = Scroll.HorizontalOffset();
     ShownY = Scroll.VerticalOffset();
     SyncScrollBars();
+    FollowDocument();
+}
+
+void LanesView::FollowDocument() {
+    connect(&Doc, &ShowDocument::SlotsChanged, this,
+            [this](int track, int first, int last) { RepaintSlots(track, first, last); });
+    connect(&Doc, &ShowDocument::TrackChanged, this, [this](int track, TTrackFields fields) {
+        // What a lane shows of its track besides the values: its colours, grey when unheard.
+        if (fields & (TTrackField::Colors | TTrackField::Mute | TTrackField::Solo))
+            RepaintTrack(track);
+    });
+    connect(&Doc, &ShowDocument::SoloActiveChanged, this, [this] { RepaintAll(); });
+    connect(&Doc, &ShowDocument::TracksAdded, this, [this](int first, int) {
+        UpdateLanesHeight();
+        RepaintTracksFrom(first);
+    });
+    connect(&Doc, &ShowDocument::TracksRemoved, this, [this](int first, int) {
+        UpdateLanesHeight();
+        RepaintTracksFrom(first);
+    });
+    connect(&Doc, &ShowDocument::BulkUpdateStarted, this, [this] { SetLanesPaintEnabled(false); });
+    connect(&Doc, &ShowDocument::Reset, this, [this] {
+        UpdateLanesHeight();
+        Scroll.Reset();
+        SetLanesPaintEnabled(true);
+    });
 }
 
 void LanesView::UpdateContentWidth() {
@@ -112,18 +138,6 @@ void LanesView::SetLanesPaintEnabled(bool enabled) {
     PaintEnabled = enabled;
     if (enabled)
         RepaintAll();
-}
-
-void LanesView::BeginBulkUpdate() {
-    ++BulkDepth;
-    SetLanesPaintEnabled(false);
-}
-
-void LanesView::EndBulkUpdate() {
-    if (BulkDepth == 0 || --BulkDepth > 0)
-        return;
-    Scroll.Reset();
-    SetLanesPaintEnabled(true);
 }
 
 void LanesView::RepaintAll() {
@@ -163,6 +177,14 @@ void LanesView::RepaintTrack(int track) {
                       Scroll.HorizontalOffset() + viewport()->width(), row.End);
 }
 
+void LanesView::RepaintTracksFrom(int first) {
+    if (first < 1)
+        return;
+    UpdateContentRect(Scroll.HorizontalOffset(), Geometry.LaneRow(first).Top,
+                      Scroll.HorizontalOffset() + viewport()->width(),
+                      Scroll.VerticalOffset() + viewport()->height());
+}
+
 TLanesHit LanesView::HitAt(QPoint viewPos, Qt::KeyboardModifiers modifiers) const {
     TLanesHit hit;
     hit.ViewPos = viewPos;
@@ -170,23 +192,15 @@ TLanesHit LanesView::HitAt(QPoint viewPos, Qt::KeyboardModifiers modifiers) cons
     hit.Modifiers = modifiers;
     hit.ContentX = viewPos.x() + Scroll.HorizontalOffset();
     hit.ContentY = viewPos.y() + Scroll.VerticalOffset();
-    const auto pairs = static_cast<std::int64_t>(Peaks.size());
-    hit.Track = Geometry.TrackAtY(hit.ContentY, Doc.TrackCount(), pairs);
-    hit.Cell = Geometry.CellAtX(hit.ContentX, pairs);
-    if (hit.Cell >= 1) {
-        hit.Slots = Geometry.CellSlots(hit.Cell);
+    static_cast<TLaneHit&>(hit) = Geometry.HitAt(hit.ContentX, hit.ContentY, Doc.TrackCount(),
+                                                 static_cast<std::int64_t>(Peaks.size()));
+    if (hit.Cell >= 1)
         hit.CellPixels = Geometry.CellSpan(hit.Cell);
-    }
-    if (hit.Track >= 1)
-        hit.Value = Geometry.DrawValueAtY(hit.ContentY, hit.Track);
     return hit;
 }
 
 int LanesView::ValueAtY(int viewY) const {
-    const std::int64_t y = viewY + Scroll.VerticalOffset();
-    const int track =
-        Geometry.TrackAtY(y, Doc.TrackCount(), static_cast<std::int64_t>(Peaks.size()));
-    return track >= 1 ? Geometry.DrawValueAtY(y, track) : -1;
+    return HitAt(QPoint(0, viewY)).Value;
 }
 
 TLanesHit LanesView::Hit(const QMouseEvent& event) const {
@@ -301,7 +315,7 @@ void LanesView::paintEvent(QPaintEvent* event) {
     // 1. Lane backgrounds, rows top .. bottom.
     for (int k = firstTrack; k <= lastTrack; ++k) {
         const TLaneRow row = Geometry.LaneRow(k);
-        const TLaneColors colors = TimelineGeometry::LaneColors(Doc.Track(k), Doc.SoloActive);
+        const TLaneColors colors = TimelineGeometry::LaneColors(Doc.Track(k), Doc.SoloActive());
         content.Fill(0, row.Top, width, row.Bottom + 1, ToQColor(colors.Back));
     }
 
@@ -312,7 +326,7 @@ void LanesView::paintEvent(QPaintEvent* event) {
         for (int k = firstTrack; k <= lastTrack; ++k) {
             const TFullTrack& track = Doc.Track(k);
             const TLaneRow row = Geometry.LaneRow(k);
-            const QColor bar = ToQColor(TimelineGeometry::LaneColors(track, Doc.SoloActive).Bar);
+            const QColor bar = ToQColor(TimelineGeometry::LaneColors(track, Doc.SoloActive()).Bar);
             for (const TimelineGeometry::TBarColumn& column : Bars) {
                 std::uint8_t value = 0;
                 if (!track.GetValue(static_cast<int>(column.Column + 1), value) || value == 0)

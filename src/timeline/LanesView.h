@@ -1,7 +1,8 @@
 // The editor area: one painted view of the track lanes (backgrounds, value bars, the grid
 // over the bars, separators) that shows the part of the timeline the shared scroll state
-// points at, paints only what is exposed, and reports mouse input already translated into
-// track, cell, slots and value for the editing tools.
+// points at, paints only what is exposed, repaints exactly what the show announces as
+// changed, and reports mouse input already translated into track, cell, slots and value for
+// the editing tools.
 #pragma once
 
 #include "editing/TimelineGeometry.h"
@@ -20,19 +21,15 @@ namespace lumivox {
 class ShowDocument;
 class TimelineScroll;
 
-// A mouse position over the lanes, as the pointer gave it and as the timeline reads it.
-struct TLanesHit {
+// A mouse position over the lanes, as the pointer gave it and as the timeline reads it: the
+// tools' hit (track, cell, slots, value, button) and where it lies in the view.
+struct TLanesHit : TLaneHit {
     QPoint ViewPos;   // in the editor area's viewport (its client coordinates)
     QPoint GlobalPos; // on the screen, for pop-up menus
     std::int64_t ContentX = 0;
     std::int64_t ContentY = 0;
-    int Track = -1;        // 1-based, -1 outside every lane
-    int Cell = -1;         // 1-based editing cell, -1 outside the timeline
-    TSlotRange Slots;      // the cell's slots; -1 without a cell
-    TPixelSpan CellPixels; // the cell's columns in content x; empty without a cell
-    int Value = -1;        // what the draw tool writes at this height; -1 outside a lane
-    Qt::MouseButton Button = Qt::NoButton; // the button that changed (press and release)
-    Qt::MouseButtons Buttons;              // the buttons held
+    TPixelSpan CellPixels;    // the cell's columns in content x; empty without a cell
+    Qt::MouseButtons Buttons; // the buttons held
     Qt::KeyboardModifiers Modifiers;
 };
 
@@ -49,27 +46,26 @@ struct TLanesPaintStats {
 class LanesView : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    // The view reads the tracks, SoloActive and the values from `document`, the song from
-    // `peaks`, zoom and scales from `geometry`, and its offsets from `scroll`; all four must
-    // outlive it. The view owns the scroll bars and keeps them and `scroll` in step.
+    // The view reads the tracks, SoloActive and the values from `document` and follows its
+    // announcements, the song from `peaks`, zoom and scales from `geometry`, and its offsets
+    // from `scroll`; all four must outlive it. The view owns the scroll bars and keeps them
+    // and `scroll` in step.
     LanesView(const ShowDocument& document, const TWavePeaks& peaks,
               const TimelineGeometry& geometry, TimelineScroll& scroll, QWidget* parent = nullptr);
 
     // Content width := the timeline width at the current level (call after a horizontal
     // zoom and after a song is loaded).
     void UpdateContentWidth();
-    // Content height := track count x lane height (call after every change of the track
-    // list or of the vertical zoom).
+    // Content height := track count x lane height (follows the track list by itself; call
+    // after a change of the vertical zoom).
     void UpdateLanesHeight();
 
-    // While false, lane painting is skipped (the area shows its plain background).
+    // While false, lane painting is skipped (the area shows its plain background). Off for
+    // the length of a bulk update of the show; its Reset turns it back on, repaints once and
+    // brings every timeline area back to its top-left corner.
     bool LanesPaintEnabled() const { return PaintEnabled; }
     // Turning it back on repaints the whole area once.
     void SetLanesPaintEnabled(bool enabled);
-    // Brackets a rebuild of many tracks; nests. The outermost end turns painting back on,
-    // repaints once and brings every timeline area back to its top-left corner.
-    void BeginBulkUpdate();
-    void EndBulkUpdate();
 
     void RepaintAll();
     // Repaints the columns of slots firstSlot..lastSlot (1-based) of 1-based `track`.
@@ -77,6 +73,8 @@ public:
     // Repaints one editing cell of a track.
     void RepaintCell(int track, int cell);
     void RepaintTrack(int track);
+    // Repaints the rows of tracks `first` and below, to the bottom of the view.
+    void RepaintTracksFrom(int first);
 
     // The timeline under a viewport position.
     TLanesHit HitAt(QPoint viewPos, Qt::KeyboardModifiers modifiers = {}) const;
@@ -103,6 +101,7 @@ protected:
 
 private:
     TLanesHit Hit(const QMouseEvent& event) const;
+    void FollowDocument();
     void SyncScrollBars();
     void FollowOffsets();
     void UpdateContentRect(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
@@ -112,7 +111,6 @@ private:
     const TimelineGeometry& Geometry;
     TimelineScroll& Scroll;
     bool PaintEnabled = true;
-    int BulkDepth = 0;
     // The offsets the viewport's pixels currently show, to scroll them by the difference.
     std::int64_t ShownX = 0;
     std::int64_t ShownY = 0;

@@ -3,6 +3,7 @@
 #include "timeline/TrackHeader.h"
 
 #include "dialogs/GlyphPalette.h"
+#include "model/TrackRules.h"
 #include "timeline/Colors.h"
 
 #include <QApplication>
@@ -236,7 +237,7 @@ TFrame2::TFrame2(QWidget* parent, Language language) : QFrame(parent) {
                           ToggleIcon(LockGlyph(false), LockGlyph(true)), true);
 
     connect(SpeedButton3, &QToolButton::clicked, this, &TFrame2::TypeOutputClicked);
-    connect(SpeedButton4, &QToolButton::toggled, this, &TFrame2::ArmToggled);
+    connect(SpeedButton4, &QToolButton::clicked, this, &TFrame2::ArmToggled);
     connect(SpeedButton2, &QToolButton::clicked, this, &TFrame2::SoloClicked);
     connect(SpeedButton1, &QToolButton::clicked, this, &TFrame2::MuteClicked);
     connect(SpeedButton7, &QToolButton::clicked, this, &TFrame2::LockClicked);
@@ -266,6 +267,8 @@ TFrame2::TFrame2(QWidget* parent, Language language) : QFrame(parent) {
 TFrame2::~TFrame2() = default;
 
 void TFrame2::ApplyLanguage(Language language) {
+    Lang = language;
+    ShowOutput(Output);
     auto hint = [language](int entry) { return Text(TextTable::CommonTexts, entry, language); };
     SpeedButton7->setToolTip(hint(CommonText::Lock));
     SpeedButton1->setToolTip(hint(CommonText::Mute));
@@ -280,6 +283,29 @@ bool TFrame2::Armed() const {
 
 QPoint TFrame2::TypeOutputMenuPosition() const {
     return SpeedButton3->mapToGlobal(QPoint(SpeedButton3->width(), 0));
+}
+
+void TFrame2::Show(const TFullTrack& track, int number, TTrackFields fields) {
+    if (fields & TTrackField::Caption)
+        ShowCaption(track.Caption);
+    if (fields & TTrackField::Selected)
+        ShowSelected(track.Selected);
+    if (fields & TTrackField::Locked)
+        ShowLocked(track.Locked);
+    if (fields & TTrackField::Mute)
+        ShowMute(track.Mute);
+    if (fields & TTrackField::Solo)
+        ShowSolo(track.Solo);
+    if (fields & TTrackField::Armed)
+        ShowArmed(track.Armed);
+    if (fields & TTrackField::Type)
+        ShowTypeImage(track.TrackType);
+    if (fields & TTrackField::Output)
+        ShowOutput(track.Output);
+    if (fields & TTrackField::Number)
+        ShowNumber(HeaderNumber(number));
+    if (fields & TTrackField::Colors)
+        ShowColors(track.HeaderColor, track.CaptionColor);
 }
 
 void TFrame2::ShowCaption(const QString& caption) {
@@ -303,12 +329,17 @@ void TFrame2::ShowSolo(bool solo) {
     SpeedButton2->setChecked(solo);
 }
 
+void TFrame2::ShowArmed(bool armed) {
+    SpeedButton4->setChecked(armed);
+}
+
 void TFrame2::ShowTypeImage(std::uint8_t trackType) {
     Image1->setPixmap(TypeGlyph(trackType));
 }
 
-void TFrame2::ShowOutputText(const QString& text) {
-    Label1->setText(text);
+void TFrame2::ShowOutput(std::uint8_t output) {
+    Output = output;
+    Label1->setText(OutputText(output, Text(TextTable::CommonTexts, CommonText::All, Lang)));
     Label1->adjustSize();
 }
 

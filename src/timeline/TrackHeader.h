@@ -1,7 +1,7 @@
 // TFrame2, a track's header in the left column: number, caption with its in-place editor,
 // type icon and type/output button, output number, and the record-arm, Solo, Mute and Lock
-// buttons. It shows what the model tells it (ITrackHeader) and reports presses as signals;
-// the window connects them to TrackCommands.
+// buttons. It shows the fields of its track the show tells it changed (ITrackHeader) and
+// reports presses as signals; the window connects them to TrackCommands and the show.
 #pragma once
 
 #include "core/LanguageTables.h"
@@ -28,24 +28,29 @@ public:
     explicit TFrame2(QWidget* parent = nullptr, Language language = Language::English);
     ~TFrame2() override;
 
-    // Button hints from the language tables.
+    // Button hints from the language tables, and the output text's word for output 0.
     void ApplyLanguage(Language language);
     // The record-arm button is down.
-    bool Armed() const override;
+    bool Armed() const;
     // Where the type and output menu opens: the type button's top-right corner on screen.
     QPoint TypeOutputMenuPosition() const;
 
     // ITrackHeader
-    void ShowCaption(const QString& caption) override;
-    void ShowSelected(bool selected) override;
-    void ShowLocked(bool locked) override;
-    void ShowMute(bool mute) override;
-    void ShowSolo(bool solo) override;
-    void ShowTypeImage(std::uint8_t trackType) override;
-    void ShowOutputText(const QString& text) override;
-    void ShowNumber(int number) override;
-    void ShowColors(TColor headerColor, TColor captionColor) override;
+    void Show(const TFullTrack& track, int number, TTrackFields fields) override;
     void SetHeight(int pixels) override;
+
+    // Each part on its own.
+    void ShowCaption(const QString& caption);
+    void ShowSelected(bool selected);
+    void ShowLocked(bool locked);
+    void ShowMute(bool mute);
+    void ShowSolo(bool solo);
+    void ShowArmed(bool armed);
+    void ShowTypeImage(std::uint8_t trackType);
+    // Output 0 shows the language's word for all outputs, the others three digits.
+    void ShowOutput(std::uint8_t output);
+    void ShowNumber(int number);
+    void ShowColors(TColor headerColor, TColor captionColor);
 
     // ICaptionEditor
     void OpenCaptionEditor(const QString& text) override;
@@ -63,6 +68,7 @@ Q_SIGNALS:
     void MuteClicked();
     void SoloClicked();
     void TypeOutputClicked();
+    // A click on the record-arm button; `armed` is what the button shows now.
     void ArmToggled(bool armed);
     // The pointer moved over any part of the header.
     void PointerMoved();
@@ -87,6 +93,8 @@ private:
     QToolButton* SpeedButton1;
     QToolButton* SpeedButton7;
     bool Editing = false;
+    Language Lang = Language::English;
+    std::uint8_t Output = 0;
 };
 
 // An application-wide filter for left presses: before the press reaches its target it

@@ -47,7 +47,7 @@ protected:
         Ui.SongAnswers.push_back(Song);
         window.Menus().New2->trigger();
         window.Menus().New1->trigger();
-        window.Document().Track(1).SetValue(3, 42);
+        window.Document().SetSlot(1, 3, 42);
         QString path = Dir.filePath(QLatin1String(name));
         Ui.SaveAnswers.push_back(path);
         window.Menus().SaveAs1->trigger();
@@ -70,8 +70,8 @@ TEST_F(KeepingShowsTest, AShowLeftByACrashIsOfferedAtStartAndRestoredUnderItsNam
     {
         auto window = Open();
         project = SavedShow(*window, "gala.PRJ");
-        window->Document().Track(1).SetValue(4, 99); // an edit after the save
-        window->Document().Modified = true;
+        window->Document().SetSlot(1, 4, 99); // an edit after the save
+        window->Document().SetModified(true);
         ASSERT_TRUE(WriteCopy(*window));
         // The window goes away without closing, as a crash would leave it.
     }
@@ -87,11 +87,11 @@ TEST_F(KeepingShowsTest, AShowLeftByACrashIsOfferedAtStartAndRestoredUnderItsNam
     std::uint8_t value = 0;
     ASSERT_TRUE(doc.Track(1).GetValue(4, value));
     EXPECT_EQ(value, 99); // the edit that was never saved
-    EXPECT_TRUE(doc.Modified);
+    EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(doc.ProjectFileName, QFileInfo(project).absoluteFilePath());
     // Saving writes the original project, and the copy is not needed any more.
     window->Menus().Save1->trigger();
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_FALSE(doc.Modified());
     EXPECT_TRUE(Autosave::FindCopies(window->Recovery().Folder()).empty());
     EXPECT_TRUE(QDir(window->Recovery().Folder()).entryList({"*.PRJ"}, QDir::Files).isEmpty());
 }
@@ -117,7 +117,7 @@ TEST_F(KeepingShowsTest, ADiscardedCopyGoesAndTheLastProjectOpensAsUsual) {
     EXPECT_EQ(Ui.Texts(Kind::ChooseAction).size(), 1);
     EXPECT_TRUE(Autosave::FindCopies(window->Recovery().Folder()).empty());
     EXPECT_EQ(window->Document().ProjectFileName, project); // the last project, as before
-    EXPECT_FALSE(window->Document().Modified);
+    EXPECT_FALSE(window->Document().Modified());
 }
 
 TEST_F(KeepingShowsTest, AClosedShowLeavesNoCopyAndAClosingThatCouldNotSaveStaysOpen) {
@@ -130,7 +130,7 @@ TEST_F(KeepingShowsTest, AClosedShowLeavesNoCopyAndAClosingThatCouldNotSaveStays
     Ui.ConfirmAnswers = {true};
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());
-    EXPECT_TRUE(window->Document().Modified);
+    EXPECT_TRUE(window->Document().Modified());
     EXPECT_EQ(QDir(window->Recovery().Folder()).entryList({"*.PRJ"}, QDir::Files).size(), 1);
     // No: the changes are given up, and so is their copy.
     Ui.ConfirmAnswers = {false};
@@ -153,7 +153,7 @@ TEST_F(KeepingShowsTest, RecentProjectsAndADroppedProjectOpenWithTheSavePrompt) 
     EXPECT_EQ(recent->title(), Text(TextTable::Extra, ExtraText::RecentProjects, Language::German));
 
     // Modified, then a recent project: the save prompt comes first; No opens it.
-    window->Document().Modified = true;
+    window->Document().SetModified(true);
     Ui.ConfirmAnswers = {false};
     recent->actions()[1]->trigger();
     EXPECT_EQ(Ui.Texts(Kind::Confirm).size(), 1);
@@ -202,7 +202,7 @@ TEST_F(KeepingShowsTest, ARefusedFileStaysByteForByteWhateverIsAnsweredAtExit) {
     auto window = Open();                         // the settings name it as the last project
     EXPECT_EQ(Ui.Texts(Kind::Warning).size(), 1); // refused, with the reason
     EXPECT_EQ(window->Document().TrackCount(), 0);
-    EXPECT_FALSE(window->Document().Modified);
+    EXPECT_FALSE(window->Document().Modified());
     EXPECT_TRUE(window->Document().ProjectFileName.isEmpty());
     EXPECT_FALSE(window->Menus().Save1->isEnabled());
     EXPECT_FALSE(window->Menus().CreateSeqFile1->isEnabled());
@@ -239,7 +239,7 @@ TEST_F(KeepingShowsTest, ASongThatCannotBeUsedLeavesTheProjectAndItsSongAsTheyWe
         Ui.ConfirmAnswers = {true}; // yes, replace the song
         Ui.SongAnswers.push_back(path);
         window->Menus().ReplaceMP3File1->trigger();
-        EXPECT_EQ(doc.Project.Mp3FileName, Song);
+        EXPECT_EQ(doc.Project().Mp3FileName, Song);
         EXPECT_EQ(doc.SlotCount, slots);
         ASSERT_EQ(doc.TrackCount(), 1);
         std::uint8_t value = 0;
@@ -247,7 +247,7 @@ TEST_F(KeepingShowsTest, ASongThatCannotBeUsedLeavesTheProjectAndItsSongAsTheyWe
         EXPECT_EQ(value, 42);
         EXPECT_EQ(window->Player().LengthMs(), 10000); // the song still open is the old one
         EXPECT_TRUE(window->Menus().Save1->isEnabled());
-        EXPECT_FALSE(doc.Modified);
+        EXPECT_FALSE(doc.Modified());
     }
     // A cut-off song that still decodes is a song: it replaces the old one.
     const QString cut = Dir.filePath(QStringLiteral("cut.mp3"));
@@ -255,12 +255,12 @@ TEST_F(KeepingShowsTest, ASongThatCannotBeUsedLeavesTheProjectAndItsSongAsTheyWe
     Ui.ConfirmAnswers = {true};
     Ui.SongAnswers.push_back(cut);
     window->Menus().ReplaceMP3File1->trigger();
-    EXPECT_EQ(doc.Project.Mp3FileName, cut);
+    EXPECT_EQ(doc.Project().Mp3FileName, cut);
     EXPECT_LT(doc.SlotCount, slots);
     EXPECT_EQ(doc.Track(1).SlotCount(), doc.SlotCount);
-    EXPECT_TRUE(doc.Modified);
+    EXPECT_TRUE(doc.Modified());
     // And the show still saves.
     window->Menus().Save1->trigger();
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_FALSE(doc.Modified());
     EXPECT_TRUE(Bytes(project).contains(cut.toUtf8()));
 }

@@ -235,7 +235,7 @@ TEST_F(MainWindowTest, FirstActivationOpensTheLastProjectOnlyIfItExists) {
         window->Document().AddTrack(Language::English);
         Ui.SaveAnswers.push_back(Dir.filePath(QStringLiteral("saved.PRJ")));
         window->Menus().SaveAs1->trigger();
-        EXPECT_FALSE(window->Document().Modified);
+        EXPECT_FALSE(window->Document().Modified());
         window->close(); // writes the settings with the saved project as the last one
     }
     auto window = MakeWindow();
@@ -254,7 +254,7 @@ TEST_F(MainWindowTest, TheSavePromptOnCloseAndTheLanguageWrittenAtExit) {
     Ui.SongAnswers.push_back(Song);
     Properties.Answers.push_back([](TProjectPropertiesData&) { return true; });
     window->Menus().New2->trigger();
-    ASSERT_TRUE(window->Document().Modified);
+    ASSERT_TRUE(window->Document().Modified());
     window->Menus().Espaol1->trigger();
     Ui.ConfirmAnswers.push_back(true);
     Ui.SaveAnswers.push_back(Dir.filePath(QStringLiteral("exit.PRJ")));
@@ -311,7 +311,7 @@ TEST_F(MainWindowTest, ProjectFilesSpeakTheLanguageTheWindowShows) {
     Properties.Answers.push_back([](TProjectPropertiesData&) { return true; });
     window->Menus().New2->trigger();
     window->Menus().New1->trigger();
-    window->Document().Track(1).Output = 0;
+    window->Document().SetOutput(1, 0);
     const QString project = Dir.filePath(QStringLiteral("de.PRJ"));
     Ui.SaveAnswers.push_back(project);
     window->Menus().SaveAs1->trigger();

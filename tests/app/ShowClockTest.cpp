@@ -86,17 +86,26 @@ protected:
 
     void SetUp() override {
         Clock.SetPositionUpdate([this] { Motion.Tick(); });
-        Clock.SetRecorder([this](TFullTrack& t, int) { Recorded.push_back(t.Output); });
+        Clock.SetRecorder([this](const TFullTrack& t, int) { Recorded.push_back(t.Output); });
     }
     // A song of `slots` slots of 100 ms.
     void MakeSong(int slots) {
         Player.Length = std::int64_t{slots} * SlotMs;
         Doc.SlotCount = slots + 1;
     }
-    TFullTrack& AddTrack(std::uint8_t output) {
-        TFullTrack& track = *Doc.AddTrack(Lang);
-        track.Output = output;
-        return track;
+    // A track of the show, written through the show.
+    struct WrittenTrack {
+        ShowDocument& Doc;
+        int Number;
+        int SlotCount() const { return Doc.Track(Number).SlotCount(); }
+        bool SetValue(int index, int value) {
+            return Doc.SetSlot(Number, index, static_cast<std::uint8_t>(value));
+        }
+    };
+    WrittenTrack AddTrack(std::uint8_t output) {
+        Doc.AddTrack(Lang);
+        Doc.SetOutput(Doc.TrackCount(), output);
+        return {Doc, Doc.TrackCount()};
     }
     bool SwitchOn(const QString& port) {
         Output.ChoosePort(port);
@@ -116,7 +125,7 @@ protected:
     // Each output's value at the song's last slot.
     std::vector<int> ShowEnd() const {
         std::vector<int> levels(256, 0);
-        for (const auto& track : Doc.Tracks) {
+        for (const auto& track : Doc.Tracks()) {
             std::uint8_t value = 0;
             track->GetValue(track->SlotCount() - 1, value);
             levels[track->Output] = value;
@@ -133,7 +142,7 @@ TEST_F(ShowClockTest, OnlyHeardTracksRecordAndSendTheValueAtTheNextIndex) {
     MakeSong(20);
     for (std::uint8_t output : {1, 2, 3})
         AddTrack(output).SetValue(3, static_cast<std::uint8_t>(output * 10)); // at slot 2
-    Doc.Track(2).SetMute(true);
+    Doc.SetMute(2, true);
     ASSERT_TRUE(SwitchOn(unit.Path));
     Player.HoldPlayingAt(100);
     Clock.Tick(); // slot 1: the first tick tells the unit the state (0 everywhere)
@@ -145,8 +154,7 @@ TEST_F(ShowClockTest, OnlyHeardTracksRecordAndSendTheValueAtTheNextIndex) {
     EXPECT_EQ(unit.Changes(),
               (std::vector<TLoggedChange>{{0, 1, 0}, {0, 3, 0}, {0, 1, 10}, {0, 3, 30}}));
     // While any track is soloed only soloed tracks count.
-    Doc.Track(3).Solo = true;
-    Doc.SoloActive = true;
+    Doc.SetSolo(3, true);
     Recorded.clear();
     Clock.Tick();
     EXPECT_EQ(Recorded, std::vector<int>{3});
@@ -158,10 +166,10 @@ TEST_F(ShowClockTest, AJumpOrSkippedSlotsTellTheUnitTheWholeStateAtTheNewPositio
     ASSERT_FALSE(unit.Path.isEmpty());
     MakeSong(40);
     // Output 1 goes to 50 at slot 5 and to 60 at slot 20; output 2 holds 7 from the start.
-    TFullTrack& changing = AddTrack(1);
+    WrittenTrack changing = AddTrack(1);
     for (int index = 5; index < changing.SlotCount(); ++index)
         changing.SetValue(index, index < 20 ? 50 : 60);
-    TFullTrack& steady = AddTrack(2);
+    WrittenTrack steady = AddTrack(2);
     for (int index = 1; index < steady.SlotCount(); ++index)
         steady.SetValue(index, 7);
     ASSERT_TRUE(SwitchOn(unit.Path));
@@ -192,7 +200,7 @@ TEST_F(ShowClockTest, SwitchingOnMidSongSendsEveryHeardTracksCurrentValue) {
     ASSERT_FALSE(unit.Path.isEmpty());
     MakeSong(30);
     for (int t = 1; t <= 20; ++t) {
-        TFullTrack& track = AddTrack(static_cast<std::uint8_t>(t));
+        WrittenTrack track = AddTrack(static_cast<std::uint8_t>(t));
         for (int index = 1; index < track.SlotCount(); ++index)
             track.SetValue(index, static_cast<std::uint8_t>(t * 10)); // never changes
     }
@@ -248,7 +256,7 @@ TEST_P(ShowClockConvergence, EveryOutputEndsAtItsTracksLastValue) {
     ASSERT_FALSE(unit.Path.isEmpty());
     MakeSong(late.Slots);
     for (int t = 0; t < late.Tracks; ++t) {
-        TFullTrack& track = AddTrack(static_cast<std::uint8_t>(t + 1));
+        WrittenTrack track = AddTrack(static_cast<std::uint8_t>(t + 1));
         for (int index = 1; index < track.SlotCount(); ++index) {
             // Even tracks go A, B, A, B... every slot; odd ones step through other values.
             const int value = t % 2 == 0 ? (index % 2 == 0 ? t + 1 : 200) : (index * 37 + t) % 251;
@@ -270,7 +278,7 @@ TEST_P(ShowClockConvergence, EveryOutputEndsAtItsTracksLastValue) {
     EXPECT_EQ(wrong, 0);
     // Each output's arrivals follow its track's values in song order (a value may repeat or
     // be skipped when the link is behind, never come back after a later one).
-    for (const auto& track : Doc.Tracks) {
+    for (const auto& track : Doc.Tracks()) {
         int index = 1;
         for (const TLoggedChange& change : changes) {
             if (change.Output != track->Output)

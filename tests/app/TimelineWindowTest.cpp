@@ -71,9 +71,9 @@ TEST_F(TimelineWindowTest, TracksComeAndGoFromTheMenusWithTheirHeaders) {
     EXPECT_FALSE(Window->Menus().OutputMenu->Item(3)->isEnabled()); // in use by track 3
     EXPECT_TRUE(Window->Menus().OutputMenu->Item(6)->isEnabled());
 
-    Window->Document().Track(5).SetSeleted(false);
-    Window->Document().Track(2).SetSeleted(true);
-    Window->Document().Track(4).SetSeleted(true);
+    Window->Document().SetSelected(5, false);
+    Window->Document().SetSelected(2, true);
+    Window->Document().SetSelected(4, true);
     Ui.ConfirmAnswers.push_back(true);
     Window->Menus().Delete1->trigger();
     ASSERT_EQ(Window->Document().TrackCount(), 3);
@@ -94,7 +94,7 @@ TEST_F(TimelineWindowTest, DrawingWithTheMouseWritesWholeCellsAndCtrlErases) {
         EXPECT_EQ(Value(1, slot), 255) << slot;
     EXPECT_EQ(Value(1, 4), 0);
     EXPECT_EQ(Value(1, 9), 0);
-    EXPECT_TRUE(Window->Document().Modified);
+    EXPECT_TRUE(Window->Document().Modified());
 
     // The bar is painted in the lane colour; the cell's first column stays background.
     const QImage lanes = Lanes()->grab().toImage();
@@ -121,10 +121,10 @@ TEST_F(TimelineWindowTest, DrawingWithTheMouseWritesWholeCellsAndCtrlErases) {
 TEST_F(TimelineWindowTest, ALockedTrackIsNotWrittenButTheProjectIsModified) {
     Window->Menus().New1->trigger();
     Window->Commands().ToggleLock(1);
-    Window->Document().Modified = false;
+    Window->Document().SetModified(false);
     QTest::mouseClick(Lanes(), Qt::LeftButton, {}, QPoint(SlotX(3), 0));
     EXPECT_EQ(Value(1, 3), 0);
-    EXPECT_TRUE(Window->Document().Modified);
+    EXPECT_TRUE(Window->Document().Modified());
 }
 
 TEST_F(TimelineWindowTest, ZoomButtonsStopAtTheirLimitsAndResizeTheRows) {
@@ -157,7 +157,7 @@ TEST_F(TimelineWindowTest, ZoomButtonsStopAtTheirLimitsAndResizeTheRows) {
 
 TEST_F(TimelineWindowTest, MutedLanesArePaintedGreyOnGrey) {
     Window->Menus().New1->trigger();
-    Window->Document().Track(1).SetValue(2, 255);
+    Window->Document().SetSlot(1, 2, 255);
     Window->Commands().ToggleMute(1);
     const QImage lanes = Lanes()->grab().toImage();
     EXPECT_EQ(lanes.pixelColor(SlotX(2), 40), QColor(0x80, 0x80, 0x80));
@@ -223,7 +223,7 @@ TEST_F(TimelineWindowTest, TracksAreCopiedAndPastedFromBothMenus) {
         m.New1->trigger();
     EXPECT_FALSE(m.Coller1->isEnabled());
     Window->Commands().HeaderPress(2, Qt::LeftButton, TModifierKey::None);
-    Window->Document().Track(2).SetValue(7, 99);
+    Window->Document().SetSlot(2, 7, 99);
     m.Copier1->trigger();
     EXPECT_TRUE(m.Coller1->isEnabled());
     EXPECT_TRUE(m.Paste1->isEnabled());

@@ -64,13 +64,13 @@ protected:
             << TimeText().toStdString();
     }
     // A track on `output` holding `value` from slot index `from` on.
-    TFullTrack& AddTrack(std::uint8_t output, int from, std::uint8_t value) {
+    const TFullTrack& AddTrack(std::uint8_t output, int from, std::uint8_t value) {
         Window->Menus().New1->trigger();
-        TFullTrack& track = Window->Document().Track(Window->Document().TrackCount());
-        track.Output = output;
-        for (int index = from; index < track.SlotCount(); ++index)
-            track.SetValue(index, value);
-        return track;
+        ShowDocument& doc = Window->Document();
+        const int number = doc.TrackCount();
+        doc.SetOutput(number, output);
+        doc.FillSlots(number, from, doc.Track(number).SlotCount() - 1, value);
+        return doc.Track(number);
     }
     bool SwitchAgree(bool on) {
         return Button("SpeedButton15")->isChecked() == on &&
@@ -140,8 +140,8 @@ TEST_F(TransportWindowTest, AnOnOffTrackSwitchingOnAtSlotFiveIsSentFrom400Ms) {
     PlaybackUnitProcess unit;
     ASSERT_FALSE(unit.Path.isEmpty());
     AddTrack(3, 5, 255);
-    TFullTrack& muted = AddTrack(4, 2, 99);
-    muted.SetMute(true);
+    AddTrack(4, 2, 99);
+    Window->Document().SetMute(2, true);
     Window->LiveOutput().ChoosePort(unit.Path);
     QTest::mouseClick(Button("SpeedButton15"), Qt::LeftButton);
     ASSERT_TRUE(SwitchAgree(true));
@@ -233,4 +233,17 @@ TEST_F(TransportWindowTest, ASavedDevicePathBecomesTheCheckedPortEntry) {
     EXPECT_EQ(checked->data().toString(), unit.Path);
     again.Menus().RealTimeMode1->trigger();
     EXPECT_TRUE(again.LiveOutput().PortOpen());
+}
+
+TEST_F(TransportWindowTest, LoadingASongWhileRecordingEndsRecordModeWithItsUndoStep) {
+    AddTrack(3, 1, 255);
+    QTest::mouseClick(Button("SpeedButton16"), Qt::LeftButton); // record mode, and playing
+    ASSERT_TRUE(Window->Motion().RecordMode());
+    ASSERT_EQ(Window->Player().Mode(), TMediaMode::Playing);
+    Window->Document().SetSlot(1, 2, 7); // as a recorded value leaves the show
+    const int steps = Window->EditHistory().Count();
+    ASSERT_TRUE(Window->Songs().LoadSong(Dir.filePath(QStringLiteral("song.mp3"))));
+    EXPECT_FALSE(Window->Motion().RecordMode());
+    EXPECT_NE(Window->Player().Mode(), TMediaMode::Playing);
+    EXPECT_EQ(Window->EditHistory().Count(), steps + 1) << "the recording is one undo step";
 }

@@ -26,6 +26,7 @@ constexpr std::array kLanguages{Language::French, Language::English, Language::S
 
 class RecordingHost : public IMidiMappingHost {
 public:
+    void LightMidiActivity() override {}
     void StopTransport() override { ++Stops; }
     void TakeSnapshot() override { ++Snapshots; }
     int Stops = 0;
@@ -77,7 +78,7 @@ protected:
 
     // The track menu's MIDI Map command on `track`; `script` runs inside the dialog's modal
     // loop and should press OK or Cancel. A guard ends the loop should it not.
-    bool MidiMapCommand(TFullTrack* track, std::function<void()> script) {
+    bool MidiMapCommand(const TFullTrack* track, std::function<void()> script) {
         QTimer::singleShot(0, &dialog, std::move(script));
         QTimer guard;
         guard.setSingleShot(true);
@@ -195,7 +196,7 @@ TEST_F(MidiMapDialogTest, LearnsKeyAndControllerWithTheirChannelOnlyWhileShownAn
 }
 
 TEST_F(MidiMapDialogTest, OkStoresWhatWasLearntMarksModifiedAndTakesAnUndoStep) {
-    TFullTrack* track = doc.AddTrack(language);
+    const TFullTrack* track = doc.AddTrack(language);
     ASSERT_NE(track, nullptr);
     const bool accepted = MidiMapCommand(track, [this] {
         EXPECT_EQ(host.Stops, 1); // the transport stops before the dialog shows
@@ -208,7 +209,7 @@ TEST_F(MidiMapDialogTest, OkStoresWhatWasLearntMarksModifiedAndTakesAnUndoStep) 
     EXPECT_EQ(track->MidiMap.Key, 40);
     EXPECT_EQ(track->MidiMap.Channel, 9);
     EXPECT_TRUE(track->MidiMap.UseVelocity);
-    EXPECT_TRUE(doc.Modified);
+    EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(host.Snapshots, 1);
 
     // The new map drives the track at once.
@@ -218,9 +219,9 @@ TEST_F(MidiMapDialogTest, OkStoresWhatWasLearntMarksModifiedAndTakesAnUndoStep) 
 }
 
 TEST_F(MidiMapDialogTest, CancelAfterLearningLeavesTheMapAsItWas) {
-    TFullTrack* track = doc.AddTrack(language);
+    const TFullTrack* track = doc.AddTrack(language);
     ASSERT_NE(track, nullptr);
-    track->MidiMap.ControllerValue = 12;
+    track->MidiMap.ControllerValue = 12; // live input, as the device left it
     const TMidiMap before = track->MidiMap;
     const bool accepted = MidiMapCommand(track, [this] {
         Click("SpeedButton4");
@@ -233,18 +234,18 @@ TEST_F(MidiMapDialogTest, CancelAfterLearningLeavesTheMapAsItWas) {
     });
     EXPECT_FALSE(accepted);
     EXPECT_EQ(track->MidiMap, before);
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_FALSE(doc.Modified());
     EXPECT_EQ(host.Snapshots, 0);
     EXPECT_EQ(host.Stops, 1);
 }
 
 TEST_F(MidiMapDialogTest, OkWithoutChangesStillMarksTheProjectModified) {
-    TFullTrack* track = doc.AddTrack(language);
+    const TFullTrack* track = doc.AddTrack(language);
     ASSERT_NE(track, nullptr);
     const TMidiMap before = track->MidiMap;
     ASSERT_TRUE(MidiMapCommand(track, [this] { Click("Button1"); }));
     EXPECT_EQ(track->MidiMap, before);
-    EXPECT_TRUE(doc.Modified);
+    EXPECT_TRUE(doc.Modified());
 
     // Without a popup track, or with one that is not in the show, nothing opens.
     TFullTrack stranger(101);
@@ -255,7 +256,7 @@ TEST_F(MidiMapDialogTest, OkWithoutChangesStillMarksTheProjectModified) {
 
 TEST_F(MidiMapDialogTest, ValuesNoMessageCanCarryAreShownAndKeptOnOk) {
     // The 255th track takes output 255, whose key is 128.
-    TFullTrack* last = nullptr;
+    const TFullTrack* last = nullptr;
     for (int count = 0; count < MaxTracks; ++count) {
         last = doc.AddTrack(language);
     }
@@ -269,9 +270,11 @@ TEST_F(MidiMapDialogTest, ValuesNoMessageCanCarryAreShownAndKeptOnOk) {
     EXPECT_EQ(last->MidiMap.Key, 128);
 
     // A damaged file can hold any byte for the channel and the controller.
-    TFullTrack* first = &doc.Track(1);
-    first->MidiMap.Channel = 16;
-    first->MidiMap.Controller = 200;
+    const TFullTrack* first = &doc.Track(1);
+    TMidiMap damaged = first->MidiMap;
+    damaged.Channel = 16;
+    damaged.Controller = 200;
+    doc.SetMidiMap(1, damaged);
     const TMidiMap before = first->MidiMap;
     ASSERT_TRUE(MidiMapCommand(first, [this] {
         EXPECT_EQ(LabelText("Label1"), QStringLiteral(" Channel 17"));
@@ -282,7 +285,7 @@ TEST_F(MidiMapDialogTest, ValuesNoMessageCanCarryAreShownAndKeptOnOk) {
 }
 
 TEST_F(MidiMapDialogTest, TextsFollowTheLanguageOfEachShowing) {
-    TFullTrack* track = doc.AddTrack(language);
+    const TFullTrack* track = doc.AddTrack(language);
     ASSERT_NE(track, nullptr);
     language = Language::French;
     MidiMapCommand(track, [this] {

@@ -1,6 +1,7 @@
-// Tests of the editing tools and the keyboard over the real timeline geometry: what each
-// tool writes into a cell, the presses that write nothing, the cell past the track's end,
-// modifiers switching the tool mid-drag, the space bar, and the pointer feedback.
+// Tests of the editing tools and the keyboard over hits of the real timeline geometry: what
+// each tool writes into a cell and the slots the show reports for repainting, the presses
+// that write nothing, the cell past the track's end, modifiers switching the tool mid-drag,
+// the space bar, and the pointer feedback.
 #include "editing/EditingTools.h"
 #include "editing/KeyboardControl.h"
 #include "editing/TimelineGeometry.h"
@@ -12,6 +13,7 @@
 #include <QPoint>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace lumivox {
@@ -20,18 +22,16 @@ namespace {
 using test::ScriptedUserInterface;
 
 struct RecordingHost : IEditingToolHost, IKeyboardHost {
-    QStringList Repaints; // "track:cell x0-x1"
     QStringList Values;
     std::vector<TToolCursor> Cursors;
     int ToolMenus = 0;
     int Snapshots = 0;
     bool Playing = false;
     QStringList Transport;
+    // The pointer in content coordinates; the lanes view's hit of it is taken when asked.
     std::optional<QPoint> Pointer;
+    std::function<TLaneHit(QPoint)> HitOf;
 
-    void RepaintCell(int track, int cell, std::int64_t x0, std::int64_t x1) override {
-        Repaints << QStringLiteral("%1:%2 %3-%4").arg(track).arg(cell).arg(x0).arg(x1);
-    }
     void ShowValueText(const QString& text) override { Values << text; }
     void ShowToolCursor(TToolCursor cursor) override { Cursors.push_back(cursor); }
     void PopupToolMenu() override { ++ToolMenus; }
@@ -39,20 +39,36 @@ struct RecordingHost : IEditingToolHost, IKeyboardHost {
     bool SongPlaying() const override { return Playing; }
     void Play() override { Transport << "play"; }
     void Pause() override { Transport << "pause"; }
-    std::optional<QPoint> PointerInLanes() const override { return Pointer; }
+    std::optional<TLaneHit> PointerInLanes() const override {
+        if (!Pointer)
+            return std::nullopt;
+        return HitOf(*Pointer);
+    }
 };
 
 // Three Proportional tracks over a ten-second song at 100 ms, level 13 and VertZoom 3.
 class EditingToolsTest : public ::testing::Test {
 protected:
     EditingToolsTest()
-        : Peaks(10 * 44100 / 128 * 3), Lanes(Timeline, Doc, Peaks),
-          Tools(Doc, Lanes, Host, Ui, Lang), Keys(Tools, Host) {
+        : Peaks(10 * 44100 / 128 * 3), Tools(Doc, Host, Ui, Lang), Keys(Tools, Host) {
         Doc.SlotCount = 101;
         for (int k = 0; k < 3; ++k)
             Doc.AddTrack(Lang);
+        Host.HitOf = [this](QPoint p) { return HitAt(p); };
+        // The slots the lanes are told to repaint, as "track:first-last".
+        QObject::connect(&Doc, &ShowDocument::SlotsChanged, &Doc,
+                         [this](int track, int first, int last) {
+                             Repaints << QStringLiteral("%1:%2-%3").arg(track).arg(first).arg(last);
+                         });
     }
 
+    // The hit of content point `p` at the current zoom, as the lanes view reports it.
+    TLaneHit HitAt(QPoint p, Qt::MouseButton button = Qt::NoButton) const {
+        TLaneHit hit =
+            Timeline.HitAt(p.x(), p.y(), Doc.TrackCount(), static_cast<std::int64_t>(Peaks.size()));
+        hit.Button = button;
+        return hit;
+    }
     // A point inside `cell` of `track`, `rowsUp` rows above the lane's bottom line.
     QPoint At(int track, int cell, int rowsUp = 10) const {
         return QPoint(static_cast<int>(Timeline.CellSpan(cell).X0 + 1),
@@ -64,17 +80,17 @@ protected:
         return value;
     }
     void Fill(int track, std::uint8_t value) {
-        for (int s = 1; s < Doc.SlotCount; ++s)
-            Doc.Track(track).SetValue(s, value);
+        Doc.FillSlots(track, 1, Doc.SlotCount - 1, value);
+        Repaints.clear();
     }
-    void Press(QPoint p) { Tools.MouseDown(Qt::LeftButton, p.x(), p.y(), Keys.ModifierKey()); }
-    void Move(QPoint p) { Tools.MouseMove(p.x(), p.y(), Keys.ModifierKey()); }
+    void Press(QPoint p) { Tools.MouseDown(HitAt(p, Qt::LeftButton), Keys.ModifierKey()); }
+    void Move(QPoint p) { Tools.MouseMove(HitAt(p), Keys.ModifierKey()); }
 
     Language Lang = Language::English;
     ShowDocument Doc;
     TWavePeaks Peaks;
     TimelineGeometry Timeline;
-    TTimelineLaneGeometry Lanes;
+    QStringList Repaints;
     ScriptedUserInterface Ui;
     RecordingHost Host;
     EditingTools Tools;
@@ -89,9 +105,9 @@ TEST_F(EditingToolsTest, EachToolWritesItsValueIntoTheCellUnderThePointer) {
     EXPECT_EQ(Slot(2, 2), 4) << "one row up";
     EXPECT_EQ(Slot(2, 3), 255) << "the top row: 64 x 4 clamped";
     EXPECT_EQ(Host.Values, (QStringList{"0", "4", "255"}));
-    EXPECT_EQ(Host.Repaints.last(), "2:3 17-26");
+    EXPECT_EQ(Repaints.last(), "2:3-3") << "cell 3 is slot 3 at level 13";
 
-    Doc.Track(1).SetType(TrackTypeOnOff);
+    Doc.SetType(1, TrackTypeOnOff);
     Press(At(1, 1, 3));
     EXPECT_EQ(Slot(1, 1), 255) << "draw on an On/Off lane";
     Tools.SelectTool(3);
@@ -115,44 +131,45 @@ TEST_F(EditingToolsTest, APressWritesEverySlotOfTheCellAtTheZoomLevel) {
     Press(At(2, 1, 20));
     for (int s = 1; s <= 11; ++s)
         EXPECT_EQ(Slot(2, s), s <= 10 ? 80 : 0) << "level 10, slot " << s;
+    EXPECT_EQ(Repaints, (QStringList{"1:6-10", "2:1-10"})) << "exactly the cells' slots";
 }
 
 TEST_F(EditingToolsTest, PressesThatWriteNothing) {
     Fill(1, 9);
-    Doc.Track(1).SetLocked(true);
+    Doc.SetLocked(1, true);
     Press(At(1, 1));
     EXPECT_EQ(Slot(1, 1), 9) << "a locked track";
-    EXPECT_TRUE(Doc.Modified) << "is still modified";
+    EXPECT_TRUE(Doc.Modified()) << "is still modified";
     Tools.MouseUp();
 
-    Doc.Modified = false;
-    Tools.MouseDown(Qt::RightButton, At(2, 1).x(), At(2, 1).y(), TModifierKey::None);
+    Doc.SetModified(false);
+    Tools.MouseDown(HitAt(At(2, 1), Qt::RightButton), TModifierKey::None);
     EXPECT_EQ(Host.ToolMenus, 1);
     EXPECT_FALSE(Tools.MouseDrawing());
-    EXPECT_FALSE(Doc.Modified) << "a right click is no edit";
+    EXPECT_FALSE(Doc.Modified()) << "a right click is no edit";
     Tools.MouseUp();
 
     Tools.SelectTool(0);
     Press(At(2, 1));
-    EXPECT_TRUE(Doc.Modified) << "no tool still modifies";
+    EXPECT_TRUE(Doc.Modified()) << "no tool still modifies";
     Tools.SelectTool(1);
     Move(QPoint(At(2, 1).x(), static_cast<int>(Timeline.LaneRow(2).Bottom + 1)));
     Move(QPoint(5000, At(2, 1).y())); // right of the last tick
     Tools.MouseUp();
     EXPECT_EQ(Slot(2, 1), 0);
-    EXPECT_TRUE(Host.Repaints.isEmpty());
+    EXPECT_TRUE(Repaints.isEmpty());
     EXPECT_EQ(Host.Snapshots, 2) << "a release takes a snapshot only when modified";
 }
 
 TEST_F(EditingToolsTest, ACellPastTheTracksEndKeepsItsEarlierSlotsAndEndsTheDrag) {
-    Doc.Track(1).Resize(8);   // slots 1..7 can be written
-    Timeline.SetHorzZoom(12); // cell 2 is slots 6..10
+    TBulkUpdate(Doc).Track(1).Resize(8); // slots 1..7 can be written
+    Timeline.SetHorzZoom(12);            // cell 2 is slots 6..10
     Press(At(1, 2, 64));
     EXPECT_EQ(Slot(1, 6), 255);
     EXPECT_EQ(Slot(1, 7), 255);
     EXPECT_EQ(Ui.Texts(ScriptedUserInterface::Event::Warning),
               QStringList{"No more event(s) can be create!"});
-    EXPECT_TRUE(Host.Repaints.isEmpty());
+    EXPECT_EQ(Repaints, QStringList{"1:6-7"}) << "only the slots written before the end";
     // The release went to the message box: without ending the drag here, every later
     // move of a free mouse would go on writing.
     EXPECT_FALSE(Tools.MouseDrawing());
@@ -209,7 +226,7 @@ TEST_F(EditingToolsTest, KeysSetOnlyTheLatestModifierAndSpacePlaysOrPauses) {
 }
 
 TEST_F(EditingToolsTest, TheFeedbackFollowsThePointerAndTheModifierAtOnce) {
-    Doc.Track(2).SetValue(3, 77);
+    Doc.SetSlot(2, 3, 77);
     Host.Pointer = At(2, 3);
     Keys.KeyDown(Qt::Key_Control); // no mouse move needed
     EXPECT_EQ(Host.Cursors.back(), TToolCursor::Rubber);

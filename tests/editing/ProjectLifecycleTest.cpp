@@ -81,13 +81,12 @@ public:
 class RecordingShell : public IProjectShell {
 public:
     QStringList Calls;
-    QString Caption;
     void StopTransport() override { Calls << "stop"; }
-    void ShowWindowCaption(const QString& caption) override { Caption = caption; }
     void ClearHistory() override { Calls << "clearHistory"; }
     void TakeSnapshot() override { Calls << "snapshot"; }
     void ClearClipboard() override { Calls << "clearClipboard"; }
-    void UpdateCommands() override { Calls << "updateCommands"; }
+    void ProjectFileUsed(const QString&) override {}
+    void ChangesSettled() override {}
 };
 
 class ProjectLifecycleTest : public ::testing::Test {
@@ -103,8 +102,16 @@ protected:
     RecordingShell Shell;
     Language Lang = Language::English;
     ProjectLifecycle Life{Doc, Ui, Properties, Loader, Player, File, Shell, Lang};
+    // The title the window shows, as it follows the announcements of the project's name.
+    QString Caption;
 
     void SetUp() override {
+        QObject::connect(&Doc, &ShowDocument::ProjectChanged, &Doc, [this](TProjectFields f) {
+            if (f & TProjectField::Name)
+                Caption = Life.WindowCaption();
+        });
+        QObject::connect(&Doc, &ShowDocument::Reset, &Doc,
+                         [this] { Caption = Life.WindowCaption(); });
         Song = Dir.filePath(QStringLiteral("song.mp3"));
         ShortSong = Dir.filePath(QStringLiteral("short.mp3"));
         ASSERT_TRUE(QFile::copy(FixturePath("song_10s.mp3"), Song));
@@ -136,13 +143,13 @@ TEST_F(ProjectLifecycleTest, NewProjectProposesTheLanguagesNameAndStartsModified
     EXPECT_EQ(Properties.Shown[0].Mp3Path, Song);
     EXPECT_TRUE(Properties.Shown[0].ResolutionEnabled);
     EXPECT_EQ(Properties.Languages[0], Language::French);
-    EXPECT_EQ(Doc.Project.Name, QStringLiteral("Fête"));
-    EXPECT_EQ(Shell.Caption, QStringLiteral("Lumivox Editor V1.4 - Fête"));
-    EXPECT_EQ(Doc.Project.Mp3FileName, Song);
-    EXPECT_EQ(Doc.ResolutionIndex, 2);
-    EXPECT_EQ(Doc.Project.Resolution, 2);
-    EXPECT_EQ(Doc.Project.Comments, QStringList{QStringLiteral("line")});
-    EXPECT_TRUE(Doc.Modified);
+    EXPECT_EQ(Doc.Project().Name, QStringLiteral("Fête"));
+    EXPECT_EQ(Caption, QStringLiteral("Lumivox Editor V1.4 - Fête"));
+    EXPECT_EQ(Doc.Project().Mp3FileName, Song);
+    EXPECT_EQ(Doc.ResolutionIndex(), 2);
+    EXPECT_EQ(Doc.Project().Resolution, 2);
+    EXPECT_EQ(Doc.Project().Comments, QStringList{QStringLiteral("line")});
+    EXPECT_TRUE(Doc.Modified());
     EXPECT_TRUE(Doc.ProjectFileName.isEmpty());
     EXPECT_EQ(Doc.SlotCount, 101);
     EXPECT_TRUE(Shell.Calls.contains("snapshot"));
@@ -152,7 +159,7 @@ TEST_F(ProjectLifecycleTest, CancellingNewProjectLeavesTheProjectUntouched) {
     NewShow(QStringLiteral("Kept"), 3);
     Shell.Calls.clear();
     Life.NewProject(); // the save prompt (No), then the song chooser is cancelled
-    EXPECT_EQ(Doc.Project.Name, QStringLiteral("Kept"));
+    EXPECT_EQ(Doc.Project().Name, QStringLiteral("Kept"));
     EXPECT_EQ(Doc.TrackCount(), 3);
     EXPECT_EQ(Ui.Texts(Kind::Confirm).size(), 1);
     EXPECT_FALSE(Shell.Calls.contains("clearHistory"));
@@ -160,7 +167,7 @@ TEST_F(ProjectLifecycleTest, CancellingNewProjectLeavesTheProjectUntouched) {
     Ui.SongAnswers.push_back(Song); // the properties dialog is cancelled
     Life.NewProject();
     EXPECT_EQ(Doc.TrackCount(), 3);
-    EXPECT_EQ(Doc.Project.Name, QStringLiteral("Kept"));
+    EXPECT_EQ(Doc.Project().Name, QStringLiteral("Kept"));
 
     // A song that fails to open keeps tracks and fields, but history and clipboard go.
     Ui.SongAnswers.push_back(Path("missing.mp3"));
@@ -171,7 +178,7 @@ TEST_F(ProjectLifecycleTest, CancellingNewProjectLeavesTheProjectUntouched) {
     Shell.Calls.clear();
     Life.NewProject();
     EXPECT_EQ(Doc.TrackCount(), 3);
-    EXPECT_EQ(Doc.Project.Name, QStringLiteral("Kept"));
+    EXPECT_EQ(Doc.Project().Name, QStringLiteral("Kept"));
     EXPECT_TRUE(Shell.Calls.contains("clearHistory"));
     EXPECT_TRUE(Shell.Calls.contains("clearClipboard"));
 }
@@ -181,7 +188,7 @@ TEST_F(ProjectLifecycleTest, SavePromptYesSavesNoDiscardsAndCancelKeeps) {
     // Open: No to the prompt, then the chooser is cancelled: still modified.
     Ui.ConfirmAnswers.push_back(false);
     Life.Open();
-    EXPECT_TRUE(Doc.Modified);
+    EXPECT_TRUE(Doc.Modified());
     EXPECT_EQ(Doc.TrackCount(), 2);
     EXPECT_EQ(Ui.Texts(Kind::Confirm).last(),
               QStringLiteral("The current project has been modified. Do you want to save these "
@@ -193,15 +200,15 @@ TEST_F(ProjectLifecycleTest, SavePromptYesSavesNoDiscardsAndCancelKeeps) {
     Life.Open();
     EXPECT_TRUE(QFile::exists(Path("saved.PRJ")));
     EXPECT_EQ(Doc.ProjectFileName, Path("saved.PRJ"));
-    EXPECT_FALSE(Doc.Modified);
+    EXPECT_FALSE(Doc.Modified());
 
     // Open the saved file: the project is read back, unmodified, with its resolution.
     Ui.ProjectAnswers.push_back(Path("saved.PRJ"));
     Life.Open();
     EXPECT_EQ(Doc.TrackCount(), 2);
-    EXPECT_FALSE(Doc.Modified);
-    EXPECT_EQ(Doc.ResolutionIndex, 2);
-    EXPECT_EQ(Shell.Caption, QStringLiteral("Lumivox Editor V1.4 - Show"));
+    EXPECT_FALSE(Doc.Modified());
+    EXPECT_EQ(Doc.ResolutionIndex(), 2);
+    EXPECT_EQ(Caption, QStringLiteral("Lumivox Editor V1.4 - Show"));
 }
 
 TEST_F(ProjectLifecycleTest, SaveRefusesWithoutTheSongAndActsAsSaveAsForADeletedFile) {
@@ -213,7 +220,7 @@ TEST_F(ProjectLifecycleTest, SaveRefusesWithoutTheSongAndActsAsSaveAsForADeleted
 
     // The file was deleted since: Save asks for a name again.
     QFile::remove(Path("a.PRJ"));
-    Doc.Modified = true;
+    Doc.SetModified(true);
     Ui.SaveAnswers.push_back(Path("b.PRJ"));
     Life.Save();
     EXPECT_TRUE(QFile::exists(Path("b.PRJ")));
@@ -223,11 +230,11 @@ TEST_F(ProjectLifecycleTest, SaveRefusesWithoutTheSongAndActsAsSaveAsForADeleted
     EXPECT_LT(Shell.Calls.indexOf("clearHistory"), Shell.Calls.indexOf("snapshot"));
 
     QFile::remove(Song);
-    Doc.Modified = true;
+    Doc.SetModified(true);
     Life.Save();
     EXPECT_EQ(Ui.Texts(Kind::Warning).last(),
               QStringLiteral("MP3 File does not exist or not selected!"));
-    EXPECT_TRUE(Doc.Modified);
+    EXPECT_TRUE(Doc.Modified());
     Life.SaveAs();
     EXPECT_EQ(Ui.Texts(Kind::Warning).size(), 2);
     EXPECT_EQ(Ui.Texts(Kind::ChooseSaveFile).size(), 2); // no chooser without a song
@@ -238,7 +245,7 @@ TEST_F(ProjectLifecycleTest, AFailedSaveKeepsTheProjectModifiedAndItsName) {
     Shell.Calls.clear();
     Ui.SaveAnswers.push_back(Path("no/such/folder/x.PRJ"));
     Life.SaveAs();
-    EXPECT_TRUE(Doc.Modified);
+    EXPECT_TRUE(Doc.Modified());
     EXPECT_TRUE(Doc.ProjectFileName.isEmpty());
     EXPECT_EQ(Ui.Texts(Kind::ReportError).size(), 1);
     EXPECT_FALSE(Shell.Calls.contains("clearHistory")); // the history still matches the show
@@ -252,9 +259,9 @@ TEST_F(ProjectLifecycleTest, ResetProjectCountsTheGaugeDown) {
     EXPECT_EQ(Ui.Gauges, (std::vector<int>{0, 75, 50, 25, 0}));
     EXPECT_FALSE(Ui.ProgressVisible);
     EXPECT_EQ(Doc.TrackCount(), 0);
-    EXPECT_EQ(Doc.Project.Name, QStringLiteral("New Project"));
-    EXPECT_TRUE(Doc.Project.Mp3FileName.isEmpty());
-    EXPECT_TRUE(Doc.Modified);
+    EXPECT_EQ(Doc.Project().Name, QStringLiteral("New Project"));
+    EXPECT_TRUE(Doc.Project().Mp3FileName.isEmpty());
+    EXPECT_TRUE(Doc.Modified());
 }
 
 TEST_F(ProjectLifecycleTest, AFailedOpenLeavesAnEmptyUnnamedUnmodifiedProjectWithoutSong) {
@@ -273,22 +280,22 @@ TEST_F(ProjectLifecycleTest, AFailedOpenLeavesAnEmptyUnnamedUnmodifiedProjectWit
     EXPECT_EQ(Loader.Closed, 1); // its waveform is gone too
     // Nothing of it can be saved over it: no name, not modified, no song to save with.
     EXPECT_TRUE(Doc.ProjectFileName.isEmpty());
-    EXPECT_FALSE(Doc.Modified);
-    EXPECT_EQ(Doc.Project.Name, QStringLiteral("New Project"));
-    EXPECT_EQ(Shell.Caption, QStringLiteral("Lumivox Editor V1.4 - New Project"));
+    EXPECT_FALSE(Doc.Modified());
+    EXPECT_EQ(Doc.Project().Name, QStringLiteral("New Project"));
+    EXPECT_EQ(Caption, QStringLiteral("Lumivox Editor V1.4 - New Project"));
     EXPECT_FALSE(ComputeCommandStates({Player.IsOpen(), 0, 0, 0, -1}).SongCommands);
 
     NewShow(QStringLiteral("Again"), 1);
     EXPECT_FALSE(Life.OpenProjectByName(Path("bad.PRJ"))); // the start-up open alike
     EXPECT_TRUE(Doc.ProjectFileName.isEmpty());
     EXPECT_EQ(Doc.TrackCount(), 0);
-    EXPECT_FALSE(Doc.Modified);
+    EXPECT_FALSE(Doc.Modified());
     EXPECT_FALSE(Player.IsOpen());
 }
 
 TEST_F(ProjectLifecycleTest, AShowToBeSavedIsNotGivenUpWhenItsSaveFailsOrIsCancelled) {
     NewShow(QStringLiteral("Show"), 2);
-    ASSERT_TRUE(Doc.Modified);
+    ASSERT_TRUE(Doc.Modified());
     // Yes to the prompt, then the save chooser is cancelled: closing, New and Open stop.
     Ui.ConfirmAnswers = {true, true, true};
     EXPECT_FALSE(Life.PrepareClose());
@@ -298,7 +305,7 @@ TEST_F(ProjectLifecycleTest, AShowToBeSavedIsNotGivenUpWhenItsSaveFailsOrIsCance
     Life.Open();
     EXPECT_TRUE(Ui.Texts(Kind::ChooseProject).isEmpty());
     EXPECT_EQ(Doc.TrackCount(), 2);
-    EXPECT_TRUE(Doc.Modified);
+    EXPECT_TRUE(Doc.Modified());
     // A save that fails (the folder is gone) also keeps the window open.
     Ui.ConfirmAnswers = {true};
     Ui.SaveAnswers.push_back(Path("missing/folder/show.PRJ"));
@@ -316,17 +323,16 @@ TEST_F(ProjectLifecycleTest, AShowToBeSavedIsNotGivenUpWhenItsSaveFailsOrIsCance
 
 TEST_F(ProjectLifecycleTest, ReplacingTheSongResizesEveryTrack) {
     NewShow(QStringLiteral("Show"), 2);
-    for (int j = 1; j <= 100; ++j)
-        Doc.Track(1).SetValue(j, 9);
+    Doc.FillSlots(1, 1, 100, 9);
     Life.ReplaceMp3File(); // No to the warning: nothing happens
     EXPECT_EQ(Ui.Texts(Kind::Confirm).last().left(10), QStringLiteral("Attention!"));
-    EXPECT_EQ(Doc.Project.Mp3FileName, Song);
+    EXPECT_EQ(Doc.Project().Mp3FileName, Song);
 
     Ui.ConfirmAnswers.push_back(true);
     Ui.SongAnswers.push_back(ShortSong);
     Life.ReplaceMp3File();
-    EXPECT_EQ(Doc.Project.Mp3FileName, ShortSong);
-    for (const auto& track : Doc.Tracks)
+    EXPECT_EQ(Doc.Project().Mp3FileName, ShortSong);
+    for (const auto& track : Doc.Tracks())
         EXPECT_EQ(track->SlotCount(), 51);
     std::uint8_t value = 0;
     ASSERT_TRUE(Doc.Track(1).GetValue(50, value));
@@ -335,16 +341,16 @@ TEST_F(ProjectLifecycleTest, ReplacingTheSongResizesEveryTrack) {
     Ui.ConfirmAnswers.push_back(true);
     Ui.SongAnswers.push_back(Song);
     Life.ReplaceMp3File();
-    for (const auto& track : Doc.Tracks)
+    for (const auto& track : Doc.Tracks())
         EXPECT_EQ(track->SlotCount(), 101);
     ASSERT_TRUE(Doc.Track(1).GetValue(60, value));
     EXPECT_EQ(value, 0);
-    EXPECT_TRUE(Doc.Modified);
+    EXPECT_TRUE(Doc.Modified());
 }
 
 TEST_F(ProjectLifecycleTest, CreateSeqFileWritesBesideTheSongAndAsksBeforeReplacing) {
     NewShow(QStringLiteral("Show"), 1);
-    Doc.Track(1).SetValue(1, 7);
+    Doc.SetSlot(1, 1, 7);
     EXPECT_EQ(Life.CreateSeqFile(), TSequenceExport::Result::Done);
     const QString seq = Path("song.seq");
     ASSERT_EQ(QFileInfo(seq).size(), 65536);
@@ -359,9 +365,9 @@ TEST_F(ProjectLifecycleTest, CreateSeqFileWritesBesideTheSongAndAsksBeforeReplac
 
     // Many tracks switching at every slot pass the unit's memory.
     for (int k = 0; k < 200; ++k) {
-        TFullTrack* track = Doc.AddTrack(Lang);
+        Doc.AddTrack(Lang);
         for (int j = 1; j <= 100; ++j)
-            track->SetValue(j, j % 2 ? 255 : 0);
+            Doc.SetSlot(Doc.TrackCount(), j, j % 2 ? 255 : 0);
     }
     Ui.ConfirmAnswers.push_back(true);
     EXPECT_EQ(Life.CreateSeqFile(), TSequenceExport::Result::TooManyEvents);

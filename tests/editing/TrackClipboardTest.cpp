@@ -18,14 +18,17 @@ using test::ScriptedUserInterface;
 struct WindowHost : ITrackCommandHost {
     UndoHistory* History = nullptr;
     bool SongOpen() const override { return true; }
+    int LaneHeight() const override { return 73; }
     void TakeSnapshot() override { History->TakeSnapshot(); }
+    void PopupHeaderMenu(int) override {}
+    void PopupTypeOutputMenu(int, std::uint8_t) override {}
 };
 
 class TrackClipboardTest : public ::testing::Test {
 protected:
     TrackClipboardTest()
-        : Commands(Doc, Ui, Window, Lang), HistoryHost(Commands, Window),
-          History(Doc, Ui, HistoryHost, Lang), Clipboard(Doc, Ui, HistoryHost, History, Lang) {
+        : Commands(Doc, Ui, Window, Lang), History(Doc, Ui, Commands, Lang),
+          Clipboard(Doc, Ui, Commands, History, Lang) {
         Window.History = &History;
         Doc.SlotCount = 40;
     }
@@ -34,22 +37,23 @@ protected:
     // state recorded as after opening.
     void OpenWithTracks(int count) {
         for (int k = 1; k <= count; ++k) {
-            TFullTrack* track = Commands.NewTrack();
+            const TFullTrack* track = Commands.NewTrack();
             ASSERT_NE(track, nullptr);
-            track->SetCaption(QStringLiteral("Lamp %1").arg(k));
-            track->SetColors(0x100 + static_cast<TColor>(k), 0x200 + static_cast<TColor>(k));
-            track->LaneColor = 0x300 + static_cast<TColor>(k);
-            track->LaneBackColor = 0x400 + static_cast<TColor>(k);
-            track->MidiMap.Channel = static_cast<std::uint8_t>(k % 16);
-            track->MidiMap.Controller = static_cast<std::uint8_t>(k + 10);
-            track->MidiMap.Key = static_cast<std::uint8_t>(k + 20);
-            track->MidiMap.UseVelocity = (k % 2) == 0;
-            track->MidiMap.UseKey = (k % 2) == 1;
-            track->SetValue(k, static_cast<std::uint8_t>(k * 10));
+            Doc.SetCaption(k, QStringLiteral("Lamp %1").arg(k));
+            Doc.SetColors(k, 0x100 + static_cast<TColor>(k), 0x200 + static_cast<TColor>(k),
+                          0x300 + static_cast<TColor>(k), 0x400 + static_cast<TColor>(k));
+            TMidiMap map = track->MidiMap;
+            map.Channel = static_cast<std::uint8_t>(k % 16);
+            map.Controller = static_cast<std::uint8_t>(k + 10);
+            map.Key = static_cast<std::uint8_t>(k + 20);
+            map.UseVelocity = (k % 2) == 0;
+            map.UseKey = (k % 2) == 1;
+            Doc.SetMidiMap(k, map);
+            Doc.SetSlot(k, k, static_cast<std::uint8_t>(k * 10));
         }
         History.ClearHistory();
         History.TakeSnapshot();
-        Doc.Modified = false;
+        Doc.SetModified(false);
     }
     void SelectOnly(const std::vector<int>& tracks) {
         Commands.HeaderPress(tracks.front(), Qt::LeftButton, TModifierKey::None);
@@ -84,16 +88,15 @@ protected:
     ScriptedUserInterface Ui;
     WindowHost Window;
     TrackCommands Commands;
-    TrackCommandsHistoryHost HistoryHost;
     UndoHistory History;
     TrackClipboard Clipboard;
 };
 
 TEST_F(TrackClipboardTest, CopiedTracksArePastedAtTheEndWithNewOutputsAndAllElseKept) {
     OpenWithTracks(5);
-    Doc.Track(2).SetType(TrackTypeOnOff);
-    Doc.Track(2).SetLocked(true);
-    Doc.Track(4).SetMute(true);
+    Doc.SetType(2, TrackTypeOnOff);
+    Doc.SetLocked(2, true);
+    Doc.SetMute(4, true);
     SelectOnly({2, 4});
     Clipboard.CopySelection();
     ASSERT_EQ(Clipboard.Count(), 2);
@@ -112,7 +115,7 @@ TEST_F(TrackClipboardTest, CopiedTracksArePastedAtTheEndWithNewOutputsAndAllElse
     EXPECT_FALSE(Ui.ProgressVisible);
 
     // The clipboard survives Paste; a write to a pasted track leaves the entry as copied.
-    Doc.Track(6).SetValue(2, 1);
+    Doc.SetSlot(6, 2, 1);
     Clipboard.PasteClipboard();
     ASSERT_EQ(Doc.TrackCount(), 9);
     EXPECT_TRUE(Doc.Track(8).Values == Doc.Track(2).Values);
@@ -120,15 +123,14 @@ TEST_F(TrackClipboardTest, CopiedTracksArePastedAtTheEndWithNewOutputsAndAllElse
 
 TEST_F(TrackClipboardTest, PastingASoloedTrackMakesSoloActive) {
     OpenWithTracks(2);
-    Doc.Track(1).SetSolo(true);
+    Doc.SetSolo(1, true);
     SelectOnly({1});
     Clipboard.CopySelection();
-    Doc.Track(1).SetSolo(false);
-    Doc.RecomputeSolo();
-    ASSERT_FALSE(Doc.SoloActive);
+    Doc.SetSolo(1, false);
+    ASSERT_FALSE(Doc.SoloActive());
     Clipboard.PasteClipboard();
     EXPECT_TRUE(Doc.Track(3).Solo);
-    EXPECT_TRUE(Doc.SoloActive);
+    EXPECT_TRUE(Doc.SoloActive());
 }
 
 TEST_F(TrackClipboardTest, PasteStopsSilentlyAt255Tracks) {
@@ -152,7 +154,7 @@ TEST_F(TrackClipboardTest, CutAndPasteAreOneUndoStepEach) {
     ASSERT_EQ(Doc.TrackCount(), 2);
     EXPECT_EQ(Doc.Track(2).Caption, "Lamp 4");
     EXPECT_EQ(Selected(), std::vector<int>{2}) << "the anchor, clamped to the count";
-    EXPECT_TRUE(Doc.Modified);
+    EXPECT_TRUE(Doc.Modified());
     EXPECT_EQ(History.Count(), 2);
     EXPECT_EQ(Ui.ProgressTexts.back(), "Processing Cut...");
 
@@ -178,7 +180,7 @@ TEST_F(TrackClipboardTest, CutWithNothingSelectedEmptiesTheClipboardAndDeletesNo
     Clipboard.CutSelection();
     EXPECT_EQ(Clipboard.Count(), 0);
     EXPECT_EQ(Doc.TrackCount(), 2);
-    EXPECT_FALSE(Doc.Modified);
+    EXPECT_FALSE(Doc.Modified());
     EXPECT_EQ(History.Count(), 1);
     EXPECT_EQ(Ui.ProgressShows, 1);
     EXPECT_FALSE(Ui.ProgressVisible);

@@ -1,6 +1,8 @@
 // Tests of the track commands: new tracks and their limits, outputs and colours, deleting
-// with renumbering, the selection rules of header presses, caption editing, Mute and Solo.
+// with renumbering, the selection rules of header presses and the commands that follow the
+// selection, caption editing, Mute and Solo, and what the show announces for each.
 #include "editing/TrackCommands.h"
+#include "editing/CommandState.h"
 #include "model/ShowDocument.h"
 #include "model/TrackRules.h"
 #include "support/ScriptedUserInterface.h"
@@ -24,7 +26,10 @@ struct FakeHeader : test::SilentTrackHeader, ICaptionEditor {
     bool EditorOpen = false;
     QString EditorText;
 
-    void ShowNumber(int number) override { Number = number; }
+    void Show(const TFullTrack&, int number, TTrackFields fields) override {
+        if (fields & TTrackField::Number)
+            Number = number;
+    }
     void OpenCaptionEditor(const QString& text) override {
         EditorText = text;
         EditorOpen = true;
@@ -34,28 +39,39 @@ struct FakeHeader : test::SilentTrackHeader, ICaptionEditor {
     void CloseCaptionEditor() override { EditorOpen = false; }
 };
 
+// The window: the undo steps and menus it is asked for, and what the show announces to it,
+// as the lanes, the headers and the output menu hear it.
 struct RecordingHost : ITrackCommandHost {
     bool Song = true;
     QStringList Calls;
     int HeaderMenu = -1;
 
     bool SongOpen() const override { return Song; }
-    void UpdateLanesHeight() override { Calls << "lanes height"; }
-    void RefreshOutputMenu() override { Calls << "output menu"; }
-    void RepaintLanes() override { Calls << "repaint"; }
+    int LaneHeight() const override { return 73; }
     void TakeSnapshot() override { Calls << "snapshot"; }
-    void BeginBulkUpdate() override { Calls << "begin bulk"; }
-    void EndBulkUpdate() override { Calls << "end bulk"; }
-    void EnableSelectionCommands() override { Calls << "enable selection"; }
-    void DisableSelectionCommands() override { Calls << "disable selection"; }
     void PopupHeaderMenu(int track) override { HeaderMenu = track; }
+    void PopupTypeOutputMenu(int, std::uint8_t) override {}
 
-    // The last call that enabled or disabled the selection commands, or empty.
-    QString SelectionCommands() const {
-        for (auto it = Calls.crbegin(); it != Calls.crend(); ++it)
-            if (it->endsWith(QLatin1String(" selection")))
-                return *it;
-        return {};
+    void Listen(ShowDocument& doc) {
+        QObject::connect(&doc, &ShowDocument::TracksAdded, &doc, [this](int first, int) {
+            Calls << QStringLiteral("added %1").arg(first);
+        });
+        QObject::connect(&doc, &ShowDocument::TrackChanged, &doc,
+                         [this](int track, TTrackFields fields) {
+                             if (fields & TTrackField::Output)
+                                 Calls << QStringLiteral("output %1").arg(track);
+                             if (fields & TTrackField::Colors)
+                                 Calls << QStringLiteral("colours %1").arg(track);
+                             if (fields & (TTrackField::Mute | TTrackField::Solo))
+                                 Calls << QStringLiteral("mute solo %1").arg(track);
+                             if (fields & TTrackField::Locked)
+                                 Calls << QStringLiteral("locked %1").arg(track);
+                         });
+        QObject::connect(&doc, &ShowDocument::SoloActiveChanged, &doc,
+                         [this](bool on) { Calls << QStringLiteral("solo active %1").arg(on); });
+        QObject::connect(&doc, &ShowDocument::BulkUpdateStarted, &doc,
+                         [this] { Calls << "begin bulk"; });
+        QObject::connect(&doc, &ShowDocument::Reset, &doc, [this] { Calls << "end bulk"; });
     }
 };
 
@@ -64,12 +80,17 @@ protected:
     TrackCommandsTest() : Commands(Doc, Ui, Host, Lang) {
         Doc.SlotCount = 50;
         Doc.HeaderFactory = [] { return std::make_unique<FakeHeader>(); };
+        Host.Listen(Doc);
+        QObject::connect(&States, &CommandStateTracker::StatesChanged, &States,
+                         [this] { ++StateChanges; });
     }
+    // Cut, Copy and Delete Track of the Edit menu follow the selection.
+    bool SelectionCommands() const { return States.States().Selection; }
 
     void AddTracks(int count) {
         for (int k = 0; k < count; ++k)
             ASSERT_NE(Commands.NewTrack(), nullptr);
-        Doc.Modified = false;
+        Doc.SetModified(false);
         Host.Calls.clear();
     }
     FakeHeader& HeaderOf(int track) { return static_cast<FakeHeader&>(*Doc.Track(track).Header); }
@@ -93,6 +114,8 @@ protected:
     ScriptedUserInterface Ui;
     RecordingHost Host;
     TrackCommands Commands;
+    CommandStateTracker States{Doc, [this] { return Host.Song; }};
+    int StateChanges = 0;
 };
 
 TEST_F(TrackCommandsTest, ANewTrackIsSelectedAloneAndTheMenuCommandTakesAnUndoStep) {
@@ -103,8 +126,8 @@ TEST_F(TrackCommandsTest, ANewTrackIsSelectedAloneAndTheMenuCommandTakesAnUndoSt
     EXPECT_EQ(HeaderOf(3).Number, 3);
     EXPECT_EQ(Selected(), std::vector<int>{3});
     EXPECT_EQ(Commands.AnchorTrack(), 3);
-    EXPECT_EQ(Host.SelectionCommands(), "enable selection");
-    EXPECT_TRUE(Host.Calls.contains("output menu"));
+    EXPECT_TRUE(SelectionCommands());
+    EXPECT_TRUE(Host.Calls.contains("added 3")) << "the output menu follows the new track";
     EXPECT_EQ(Host.Calls.back(), "snapshot");
     Host.Calls.clear();
     Commands.NewTrack();
@@ -121,7 +144,7 @@ TEST_F(TrackCommandsTest, NewTrackNeedsASongAndRefusesA256thTrack) {
     EXPECT_EQ(Doc.TrackCount(), MaxTracks);
     EXPECT_EQ(Ui.Texts(ScriptedUserInterface::Event::Warning),
               (QStringList{"No MP3 file loaded!", "You cannot add more track(s)!"}));
-    EXPECT_FALSE(Doc.Modified);
+    EXPECT_FALSE(Doc.Modified());
     EXPECT_TRUE(Host.Calls.isEmpty()) << "a refused track changes nothing";
 }
 
@@ -141,7 +164,7 @@ TEST_F(TrackCommandsTest, OutputsStayUniqueAndZeroIsDisabledOnceUsed) {
 
     Host.Calls.clear();
     SetOutput(2, 0);
-    EXPECT_EQ(Host.Calls, (QStringList{"output menu", "repaint", "snapshot"}));
+    EXPECT_EQ(Host.Calls, (QStringList{"output 2", "snapshot"}));
     const std::array<bool, 256> used = Commands.OutputsInUse();
     EXPECT_TRUE(used[0]);
     EXPECT_FALSE(used[2]);
@@ -183,7 +206,7 @@ TEST_F(TrackCommandsTest, DeletingNeedsTracksASelectionAndYes) {
     Ui.ConfirmAnswers = {false};
     Commands.DeleteSelectedTracks();
     EXPECT_EQ(Doc.TrackCount(), 3);
-    EXPECT_FALSE(Doc.Modified);
+    EXPECT_FALSE(Doc.Modified());
 
     Commands.HeaderPress(2, Qt::RightButton, TModifierKey::None);
     Commands.SelectAll();
@@ -191,7 +214,7 @@ TEST_F(TrackCommandsTest, DeletingNeedsTracksASelectionAndYes) {
     Commands.DeleteSelectedTracks();
     EXPECT_EQ(Doc.TrackCount(), 0);
     EXPECT_EQ(Commands.AnchorTrack(), -1);
-    EXPECT_EQ(Host.SelectionCommands(), "disable selection");
+    EXPECT_FALSE(SelectionCommands());
     EXPECT_EQ(Commands.PopupTrack(), nullptr) << "the menu's deleted track is forgotten";
 }
 
@@ -201,18 +224,19 @@ TEST_F(TrackCommandsTest, ShiftClickWithoutAnAnchorSelectsJustTheClickedTrack) {
     Click(3, TModifierKey::Shift);
     EXPECT_EQ(Selected(), std::vector<int>{3});
     EXPECT_EQ(Commands.AnchorTrack(), 3);
-    EXPECT_EQ(Host.SelectionCommands(), "enable selection");
+    EXPECT_TRUE(SelectionCommands());
 }
 
 TEST_F(TrackCommandsTest, ShiftClickFromAnchorFiveOnTrackTwoSelectsTwoToFive) {
     AddTracks(6);
     Click(6);
     Click(5, TModifierKey::Alt); // Alt selects like a plain click
-    Host.Calls.clear();
+    const int changes = StateChanges;
     Click(2, TModifierKey::Shift);
     EXPECT_EQ(Selected(), (std::vector<int>{2, 3, 4, 5}));
     EXPECT_EQ(Commands.AnchorTrack(), 5);
-    EXPECT_TRUE(Host.SelectionCommands().isEmpty()) << "a range leaves the commands alone";
+    EXPECT_EQ(StateChanges, changes) << "a range leaves the commands alone";
+    EXPECT_TRUE(SelectionCommands());
     Click(6, TModifierKey::Shift);
     EXPECT_EQ(Selected(), (std::vector<int>{5, 6}));
 }
@@ -223,16 +247,18 @@ TEST_F(TrackCommandsTest, CtrlClickOnTheOnlySelectedTrackDisablesCutCopyAndDelet
     Click(2, TModifierKey::Ctrl);
     EXPECT_TRUE(Selected().empty());
     EXPECT_EQ(Commands.AnchorTrack(), 2);
-    EXPECT_EQ(Host.SelectionCommands(), "disable selection");
+    EXPECT_FALSE(SelectionCommands());
     Click(3, TModifierKey::Ctrl);
-    EXPECT_EQ(Host.SelectionCommands(), "enable selection");
+    EXPECT_TRUE(SelectionCommands());
 
     Click(1, TModifierKey::Ctrl);
     Commands.HeaderPress(1, Qt::RightButton, TModifierKey::Ctrl);
     EXPECT_EQ(Selected(), std::vector<int>{1}) << "a right press selects its track alone";
     EXPECT_EQ(Host.HeaderMenu, 1);
+    Host.Calls.clear();
     Commands.ChooseColor(5);
     EXPECT_EQ(Doc.Track(1).LaneColor, TrackPalette[4].Strong);
+    EXPECT_EQ(Host.Calls, (QStringList{"colours 1", "snapshot"}));
 }
 
 TEST_F(TrackCommandsTest, CaptionsCommitOnceAndAPressElsewhereModifiesOnlyOnAChange) {
@@ -244,19 +270,19 @@ TEST_F(TrackCommandsTest, CaptionsCommitOnceAndAPressElsewhereModifiesOnlyOnACha
     Commands.CommitCaptionEdit(2);
     Commands.CommitCaptionEdit(2); // the focus leaving the closed editor
     EXPECT_EQ(Doc.Track(2).Caption, "Strobes");
-    EXPECT_TRUE(Doc.Modified);
+    EXPECT_TRUE(Doc.Modified());
     EXPECT_EQ(Host.Calls.count("snapshot"), 1);
 
-    Doc.Modified = false;
+    Doc.SetModified(false);
     Commands.StartCaptionEdit(1);
     Commands.CommitOpenCaptionEditors();
     EXPECT_FALSE(HeaderOf(1).EditorOpen);
-    EXPECT_FALSE(Doc.Modified) << "an unchanged caption is no edit";
+    EXPECT_FALSE(Doc.Modified()) << "an unchanged caption is no edit";
     Commands.StartCaptionEdit(3);
     HeaderOf(3).EditorText = "Fog";
     Commands.CommitOpenCaptionEditors();
     EXPECT_EQ(Doc.Track(3).Caption, "Fog");
-    EXPECT_TRUE(Doc.Modified);
+    EXPECT_TRUE(Doc.Modified());
     EXPECT_EQ(Host.Calls.count("snapshot"), 2);
 }
 
@@ -265,14 +291,17 @@ TEST_F(TrackCommandsTest, MuteAndSoloExcludeEachOtherAndLockTakesNoUndoStep) {
     Commands.ToggleMute(2);
     Commands.ToggleSolo(2);
     EXPECT_FALSE(Doc.Track(2).Mute) << "soloing a muted track unmutes it";
-    EXPECT_TRUE(Doc.SoloActive);
+    EXPECT_TRUE(Doc.SoloActive());
     Commands.ToggleMute(2);
     EXPECT_FALSE(Doc.Track(2).Solo) << "muting a soloed track unsolos it";
-    EXPECT_FALSE(Doc.SoloActive);
+    EXPECT_FALSE(Doc.SoloActive());
     Commands.ToggleLock(1);
     EXPECT_TRUE(Doc.Track(1).Locked);
-    EXPECT_TRUE(Doc.Modified);
-    EXPECT_EQ(Host.Calls, (QStringList{"repaint", "repaint", "repaint"}));
+    EXPECT_TRUE(Doc.Modified());
+    // The lanes repaint for each change of Mute and Solo, and all of them when Solo is
+    // switched on or off for the show; no undo step.
+    EXPECT_EQ(Host.Calls, (QStringList{"mute solo 2", "mute solo 2", "solo active 1", "mute solo 2",
+                                       "solo active 0", "locked 1"}));
 }
 
 } // namespace

@@ -18,17 +18,16 @@ using test::ScriptedUserInterface;
 // The window: the track commands take their undo steps from the history.
 struct WindowHost : ITrackCommandHost {
     UndoHistory* History = nullptr;
-    int CommandUpdates = 0;
     bool SongOpen() const override { return true; }
+    int LaneHeight() const override { return 73; }
     void TakeSnapshot() override { History->TakeSnapshot(); }
-    void UpdateCommands() override { ++CommandUpdates; }
+    void PopupHeaderMenu(int) override {}
+    void PopupTypeOutputMenu(int, std::uint8_t) override {}
 };
 
 class UndoHistoryTest : public ::testing::Test {
 protected:
-    UndoHistoryTest()
-        : Commands(Doc, Ui, Window, Lang), HistoryHost(Commands, Window),
-          History(Doc, Ui, HistoryHost, Lang) {
+    UndoHistoryTest() : Commands(Doc, Ui, Window, Lang), History(Doc, Ui, Commands, Lang) {
         Window.History = &History;
         Doc.SlotCount = 50;
     }
@@ -39,13 +38,12 @@ protected:
             ASSERT_NE(Commands.NewTrack(), nullptr);
         History.ClearHistory();
         History.TakeSnapshot();
-        Doc.Modified = false;
+        Doc.SetModified(false);
     }
     // A drag over slots first..last of `track` and the release of the mouse.
     void Draw(int track, int first, int last, std::uint8_t value) {
-        for (int slot = first; slot <= last; ++slot)
-            Doc.Track(track).SetValue(slot, value);
-        Doc.Modified = true;
+        Doc.FillSlots(track, first, last, value);
+        Doc.SetModified(true);
         History.TakeSnapshot();
     }
     std::uint8_t Value(int track, int slot) const {
@@ -66,7 +64,6 @@ protected:
     ScriptedUserInterface Ui;
     WindowHost Window;
     TrackCommands Commands;
-    TrackCommandsHistoryHost HistoryHost;
     UndoHistory History;
 };
 
@@ -78,7 +75,7 @@ TEST_F(UndoHistoryTest, UndoRestoresADrawingInPlaceAndRedoDrawsItAgain) {
     EXPECT_TRUE(History.CanUndo());
     EXPECT_FALSE(History.CanRedo());
 
-    Doc.Modified = false;
+    Doc.SetModified(false);
     History.Undo();
     EXPECT_EQ(Value(2, 5), 0);
     EXPECT_EQ(Value(2, 10), 0);
@@ -86,7 +83,7 @@ TEST_F(UndoHistoryTest, UndoRestoresADrawingInPlaceAndRedoDrawsItAgain) {
     EXPECT_FALSE(History.CanUndo());
     EXPECT_TRUE(History.CanRedo());
     EXPECT_EQ(Selected(), std::vector<int>{1}) << "same track count: restored in place";
-    EXPECT_TRUE(Doc.Modified);
+    EXPECT_TRUE(Doc.Modified());
     EXPECT_EQ(Ui.ProgressTexts.back(), "Processing Undo...");
     EXPECT_EQ(Ui.Gauges.back(), 100);
     EXPECT_FALSE(Ui.ProgressVisible);
@@ -134,14 +131,14 @@ TEST_F(UndoHistoryTest, UndoOfNewTrackRebuildsTheTracksWithTheirRecordedOutputs)
     Commands.OpenTypeOutputMenu(2);
     ASSERT_TRUE(Commands.ChooseOutput(7));
     Draw(1, 1, 3, 99);
-    Doc.Modified = false;
+    Doc.SetModified(false);
     Commands.NewTrackCommand();
     ASSERT_EQ(History.Count(), 4);
-    Doc.Modified = false;
+    Doc.SetModified(false);
 
     History.Undo();
     ASSERT_EQ(Doc.TrackCount(), 2);
-    EXPECT_TRUE(Doc.Modified);
+    EXPECT_TRUE(Doc.Modified());
     EXPECT_EQ(Doc.Track(2).Output, 7);
     EXPECT_EQ(Value(1, 3), 99);
     EXPECT_EQ(Selected(), std::vector<int>{2}) << "the last rebuilt track is selected alone";
@@ -175,11 +172,11 @@ TEST_F(UndoHistoryTest, LockMuteAndSoloRecordNothingButComeBackWithTheirSnapshot
     EXPECT_EQ(Value(2, 4), 0);
     EXPECT_FALSE(Doc.Track(1).Locked);
     EXPECT_FALSE(Doc.Track(1).Solo);
-    EXPECT_FALSE(Doc.SoloActive);
+    EXPECT_FALSE(Doc.SoloActive());
     History.Redo();
     EXPECT_TRUE(Doc.Track(1).Locked);
     EXPECT_TRUE(Doc.Track(1).Solo);
-    EXPECT_TRUE(Doc.SoloActive);
+    EXPECT_TRUE(Doc.SoloActive());
 }
 
 TEST_F(UndoHistoryTest, StateDiffersComparesEveryRecordedFieldButNotTheLiveOnes) {
@@ -206,12 +203,12 @@ TEST_F(UndoHistoryTest, StateDiffersComparesEveryRecordedFieldButNotTheLiveOnes)
     };
     for (std::size_t k = 0; k < compared.size(); ++k) {
         OpenWithTracks(0);
-        compared[k](Doc.Track(2));
+        compared[k](TBulkUpdate(Doc).Track(2));
         EXPECT_TRUE(History.StateDiffers()) << "compared field " << k;
     }
     const std::vector<std::function<void(TFullTrack&)>> ignored = {
-        [](TFullTrack& t) { t.SetSeleted(!t.Selected); },
-        [](TFullTrack& t) { t.SetLocked(true); },
+        [](TFullTrack& t) { t.Selected = !t.Selected; },
+        [](TFullTrack& t) { t.Locked = true; },
         [](TFullTrack& t) { t.SetMute(true); },
         [](TFullTrack& t) { t.MidiMap.ControllerValue ^= 1; },
         [](TFullTrack& t) { t.InputValue ^= 1; },
@@ -219,7 +216,7 @@ TEST_F(UndoHistoryTest, StateDiffersComparesEveryRecordedFieldButNotTheLiveOnes)
     };
     for (std::size_t k = 0; k < ignored.size(); ++k) {
         OpenWithTracks(0);
-        ignored[k](Doc.Track(2));
+        ignored[k](TBulkUpdate(Doc).Track(2));
         EXPECT_FALSE(History.StateDiffers()) << "ignored field " << k;
     }
     OpenWithTracks(0);
@@ -240,8 +237,8 @@ TEST_F(UndoHistoryTest, SnapshotsShareUnchangedValuesAndNeverSeeLaterEdits) {
     EXPECT_TRUE(Doc.Track(1).Values.SharesBytesWith(second[0].Values));
 
     // Writing through both write paths after the snapshot leaves it as recorded.
-    Doc.Track(1).SetValue(1, 50);
-    Doc.Track(3).Values.Data()[0] = 60;
+    Doc.SetSlot(1, 1, 50);
+    TBulkUpdate(Doc).Track(3).Values.Data()[0] = 60;
     std::uint8_t recorded = 0;
     ASSERT_TRUE(second[0].GetValue(1, recorded));
     EXPECT_EQ(recorded, 0);

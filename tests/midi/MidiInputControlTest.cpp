@@ -47,13 +47,13 @@ protected:
 
     // Live input on every track, as incoming messages leave it.
     void SetLiveInput() {
-        for (const auto& track : Document.Tracks) {
+        for (const auto& track : Document.Tracks()) {
             track->InputValue = 99;
             track->InputActive = true;
         }
     }
     bool LiveInputCleared() const {
-        for (const auto& track : Document.Tracks)
+        for (const auto& track : Document.Tracks())
             if (track->InputValue != 0 || track->InputActive)
                 return false;
         return true;

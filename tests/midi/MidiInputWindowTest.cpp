@@ -118,7 +118,7 @@ TEST_F(MidiInputWindowTest, TheMenuListsThePortAndASavedNameOpensOnlyWhenItMatch
     // Choosing the open device again reopens it and clears every track's live input.
     LoadSong();
     Window->Menus().New1->trigger();
-    TFullTrack& track = Window->Document().Track(1);
+    const TFullTrack& track = Window->Document().Track(1);
     track.InputActive = true;
     track.InputValue = 99;
     item->trigger();
@@ -148,17 +148,19 @@ TEST_F(MidiInputWindowTest, PlayedNotesAreRecordedIntoArmedHeardTracksWhileTheSo
     // Tracks 1 to 3 play key 60 with its velocity; track 2 is On/Off; track 3 is muted;
     // track 4 listens to key 62 but is not armed.
     for (int number = 1; number <= 4; ++number) {
-        TFullTrack& track = doc.Track(number);
-        track.MidiMap.Channel = 0;
-        track.MidiMap.Key = number == 4 ? 62 : 60;
-        track.MidiMap.UseKey = true;
-        track.MidiMap.UseVelocity = true;
+        TMidiMap map = doc.Track(number).MidiMap;
+        map.Channel = 0;
+        map.Key = number == 4 ? 62 : 60;
+        map.UseKey = true;
+        map.UseVelocity = true;
+        doc.SetMidiMap(number, map);
         if (number != 4)
             ArmButton(number)->click();
     }
-    doc.Track(2).TrackType = TrackTypeOnOff;
-    doc.Track(3).SetMute(true);
+    doc.SetType(2, TrackTypeOnOff);
+    doc.SetMute(3, true);
     ASSERT_TRUE(ArmButton(1)->isChecked());
+    ASSERT_TRUE(doc.Track(1).Armed) << "the button arms the model's track";
 
     QToolButton* record = Window->findChild<QToolButton*>(QStringLiteral("SpeedButton16"));
     record->click(); // record mode on, and the song plays
@@ -178,7 +180,7 @@ TEST_F(MidiInputWindowTest, PlayedNotesAreRecordedIntoArmedHeardTracksWhileTheSo
     Play({0x90, 60, 0}, [&] { return !doc.Track(1).InputActive; });
     PlayUntil(650);
     EXPECT_EQ(Value(1, 7), 0);
-    EXPECT_TRUE(doc.Modified);
+    EXPECT_TRUE(doc.Modified());
     // The record button again ends record mode and pauses; the recording is one undo step.
     record->click();
     EXPECT_FALSE(Window->SongPlaying());
@@ -190,11 +192,11 @@ TEST_F(MidiInputWindowTest, TheMidiMapDialogLearnsFromThePortAndOkMarksTheProjec
     ASSERT_TRUE(WaitUntilConnected(Window->MidiInput(), *Keyboard));
     LoadSong();
     Window->Menus().New1->trigger();
-    TFullTrack& track = Window->Document().Track(1);
+    const TFullTrack& track = Window->Document().Track(1);
     const TMidiMap before = track.MidiMap;
     Window->Commands().HeaderPress(1, Qt::RightButton, TModifierKey::None);
     Window->Menus().PopupMenu3->hide();
-    Window->Document().Modified = false; // as after a save
+    Window->Document().SetModified(false); // as after a save
 
     // While the dialog is up: learn the key from a Note On on channel 10, then Cancel.
     TForm6& dialog = Window->MidiMapDialog();
@@ -210,11 +212,11 @@ TEST_F(MidiInputWindowTest, TheMidiMapDialogLearnsFromThePortAndOkMarksTheProjec
     learnThen("Button2");
     Window->Menus().MIDIMap1->trigger();
     EXPECT_EQ(track.MidiMap, before);
-    EXPECT_FALSE(Window->Document().Modified);
+    EXPECT_FALSE(Window->Document().Modified());
 
     learnThen("Button1");
     Window->Menus().MIDIMap1->trigger();
     EXPECT_EQ(track.MidiMap.Channel, 9);
     EXPECT_EQ(track.MidiMap.Key, 64);
-    EXPECT_TRUE(Window->Document().Modified);
+    EXPECT_TRUE(Window->Document().Modified());
 }

@@ -1,7 +1,6 @@
 // Tests of matching MIDI messages to the tracks' maps in the three modes, channels, the
 // activity indicator, and recording live input into armed tracks with its scaling and gates.
 #include "midi/MidiMapping.h"
-#include "support/SilentTrackHeader.h"
 
 #include <gtest/gtest.h>
 
@@ -12,19 +11,12 @@
 namespace lumivox {
 namespace {
 
-// A track header reduced to its record-arm button.
-class ArmHeader : public test::SilentTrackHeader {
-public:
-    bool Arm = false;
-    bool Armed() const override { return Arm; }
-};
-
 class RecordingHost : public IMidiMappingHost {
 public:
     void LightMidiActivity() override { ++Lights; }
-    void RepaintSlot(int track, int slot) override { Repaints.emplace_back(track, slot); }
+    void StopTransport() override {}
+    void TakeSnapshot() override {}
     int Lights = 0;
-    std::vector<std::pair<int, int>> Repaints;
 };
 
 TMyMidiEvent Message(int status, int data1, int data2) {
@@ -41,20 +33,32 @@ class MidiMappingTest : public ::testing::Test {
 protected:
     MidiMappingTest() {
         doc.SlotCount = 101;
-        doc.HeaderFactory = [] { return std::make_unique<ArmHeader>(); };
+        // The slots the lanes are told to repaint.
+        QObject::connect(&doc, &ShowDocument::SlotsChanged, &doc,
+                         [this](int track, int first, int last) {
+                             EXPECT_EQ(first, last);
+                             Repaints.emplace_back(track, first);
+                         });
     }
 
-    TFullTrack& Add(Mode mode, int channel = 0, int key = 60, int controller = 7) {
-        TFullTrack& track = *doc.AddTrack(language);
-        track.MidiMap.Channel = static_cast<std::uint8_t>(channel);
-        track.MidiMap.Key = static_cast<std::uint8_t>(key);
-        track.MidiMap.Controller = static_cast<std::uint8_t>(controller);
-        track.MidiMap.UseKey = mode != Mode::Controller;
-        track.MidiMap.UseVelocity = mode == Mode::KeyVelocity;
+    const TFullTrack& Add(Mode mode, int channel = 0, int key = 60, int controller = 7) {
+        const TFullTrack& track = *doc.AddTrack(language);
+        TMidiMap map = track.MidiMap;
+        map.Channel = static_cast<std::uint8_t>(channel);
+        map.Key = static_cast<std::uint8_t>(key);
+        map.Controller = static_cast<std::uint8_t>(controller);
+        map.UseKey = mode != Mode::Controller;
+        map.UseVelocity = mode == Mode::KeyVelocity;
+        doc.SetMidiMap(doc.TrackCount(), map);
         return track;
     }
 
-    static void Arm(TFullTrack& track) { static_cast<ArmHeader&>(*track.Header).Arm = true; }
+    void Arm(const TFullTrack& track, bool armed = true) {
+        doc.SetArmed(doc.NumberOf(&track), armed);
+    }
+    void Write(const TFullTrack& track, int index, std::uint8_t value) {
+        ASSERT_TRUE(doc.SetSlot(doc.NumberOf(&track), index, value));
+    }
 
     void Send(int status, int data1, int data2) {
         mapping.MidiInput1MidiInput(Message(status, data1, data2));
@@ -70,10 +74,11 @@ protected:
     RecordingHost host;
     Language language = Language::English;
     TMidiMapping mapping{doc, host, language};
+    std::vector<std::pair<int, int>> Repaints;
 };
 
 TEST_F(MidiMappingTest, ControllerModeOpensTheGateForGoodFromTheMappedController) {
-    TFullTrack& track = Add(Mode::Controller, 2, 60, 7);
+    const TFullTrack& track = Add(Mode::Controller, 2, 60, 7);
     Send(0x92, 60, 100); // the key means nothing in this mode
     Send(0xB2, 8, 90);   // another controller
     EXPECT_FALSE(track.InputActive);
@@ -97,7 +102,7 @@ TEST_F(MidiMappingTest, ControllerModeOpensTheGateForGoodFromTheMappedController
 }
 
 TEST_F(MidiMappingTest, KeyAndControllerModeGatesByKeyAndTakesTheControllersLastValue) {
-    TFullTrack& track = Add(Mode::KeyController, 0, 60, 1);
+    const TFullTrack& track = Add(Mode::KeyController, 0, 60, 1);
     Send(0x90, 60, 100); // the controller has not moved yet
     EXPECT_TRUE(track.InputActive);
     EXPECT_EQ(track.InputValue, 0);
@@ -125,7 +130,7 @@ TEST_F(MidiMappingTest, KeyAndControllerModeGatesByKeyAndTakesTheControllersLast
 }
 
 TEST_F(MidiMappingTest, KeyAndVelocityModeTakesTheVelocity) {
-    TFullTrack& track = Add(Mode::KeyVelocity, 0, 60, 1);
+    const TFullTrack& track = Add(Mode::KeyVelocity, 0, 60, 1);
     Send(0x90, 60, 100);
     EXPECT_TRUE(track.InputActive);
     EXPECT_EQ(track.InputValue, 100);
@@ -145,14 +150,14 @@ TEST_F(MidiMappingTest, KeyAndVelocityModeTakesTheVelocity) {
 }
 
 TEST_F(MidiMappingTest, ControllerValueFollowsEveryTrackMappedToThatChannelAndController) {
-    TFullTrack& controller = Add(Mode::Controller, 0, 60, 7);
-    TFullTrack& keyController = Add(Mode::KeyController, 0, 61, 7);
-    TFullTrack& keyVelocity = Add(Mode::KeyVelocity, 0, 62, 7);
-    TFullTrack& otherChannel = Add(Mode::Controller, 1, 60, 7);
-    TFullTrack& otherController = Add(Mode::Controller, 0, 60, 8);
+    const TFullTrack& controller = Add(Mode::Controller, 0, 60, 7);
+    const TFullTrack& keyController = Add(Mode::KeyController, 0, 61, 7);
+    const TFullTrack& keyVelocity = Add(Mode::KeyVelocity, 0, 62, 7);
+    const TFullTrack& otherChannel = Add(Mode::Controller, 1, 60, 7);
+    const TFullTrack& otherController = Add(Mode::Controller, 0, 60, 8);
     // Muted, soloed or unarmed tracks are matched all the same.
-    keyController.SetMute(true);
-    keyVelocity.SetSolo(true);
+    doc.SetMute(2, true);
+    doc.SetSolo(3, true);
 
     Send(0xB0, 7, 55);
     EXPECT_EQ(controller.MidiMap.ControllerValue, 55);
@@ -167,7 +172,7 @@ TEST_F(MidiMappingTest, ControllerValueFollowsEveryTrackMappedToThatChannelAndCo
 TEST_F(MidiMappingTest, AMessageOnAnotherChannelNeverMatches) {
     for (const Mode mode : {Mode::Controller, Mode::KeyController, Mode::KeyVelocity}) {
         doc.ClearTracks();
-        TFullTrack& track = Add(mode, 3, 60, 7);
+        const TFullTrack& track = Add(mode, 3, 60, 7);
         for (int channel = 0; channel < 16; ++channel) {
             if (channel == 3) {
                 continue;
@@ -189,7 +194,7 @@ TEST_F(MidiMappingTest, AMessageOnAnotherChannelNeverMatches) {
 
 TEST_F(MidiMappingTest, AChannelAboveFifteenFromADamagedFileMatchesNothing) {
     // Status 0x80 + 16 is a Note On on channel 1: it must not release this key.
-    TFullTrack& track = Add(Mode::KeyVelocity, 16, 60, 7);
+    const TFullTrack& track = Add(Mode::KeyVelocity, 16, 60, 7);
     track.InputActive = true;
     track.InputValue = 50;
     Send(0x90, 60, 0);
@@ -212,13 +217,13 @@ TEST_F(MidiMappingTest, EveryMessageLightsTheIndicatorAndNoneModifiesTheProject)
     Send(0xB0, 7, 10);
     Send(0xC0, 5, 0);
     EXPECT_EQ(host.Lights, 5);
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_FALSE(doc.Modified());
 }
 
 TEST_F(MidiMappingTest, RecordingScalesTheLevelToTheTrackType) {
-    TFullTrack& proportional = Add(Mode::KeyVelocity, 0, 60, 7);
-    TFullTrack& onOff = Add(Mode::KeyVelocity, 0, 60, 7);
-    onOff.SetType(TrackTypeOnOff);
+    const TFullTrack& proportional = Add(Mode::KeyVelocity, 0, 60, 7);
+    const TFullTrack& onOff = Add(Mode::KeyVelocity, 0, 60, 7);
+    doc.SetType(2, TrackTypeOnOff);
     Arm(proportional);
     Arm(onOff);
     const std::vector<std::pair<int, int>> proportionalLevels{
@@ -235,21 +240,21 @@ TEST_F(MidiMappingTest, RecordingScalesTheLevelToTheTrackType) {
     // A level above 127 cannot come from a device; it records the top value, not 2 x 200.
     EXPECT_EQ(RecordedValue(TrackTypeProportional, 200), 255);
 
-    EXPECT_TRUE(doc.Modified);
-    ASSERT_FALSE(host.Repaints.empty());
-    EXPECT_EQ(host.Repaints.front(), std::make_pair(1, 1));
-    EXPECT_EQ(host.Repaints.back(), std::make_pair(2, slot));
+    EXPECT_TRUE(doc.Modified());
+    ASSERT_FALSE(Repaints.empty());
+    EXPECT_EQ(Repaints.front(), std::make_pair(1, 1));
+    EXPECT_EQ(Repaints.back(), std::make_pair(2, slot));
 }
 
 TEST_F(MidiMappingTest, AControllerAtZeroRecordsZeroIntoEverySlot) {
-    TFullTrack& proportional = Add(Mode::Controller, 0, 60, 7);
-    TFullTrack& onOff = Add(Mode::Controller, 0, 60, 7);
-    onOff.SetType(TrackTypeOnOff);
+    const TFullTrack& proportional = Add(Mode::Controller, 0, 60, 7);
+    const TFullTrack& onOff = Add(Mode::Controller, 0, 60, 7);
+    doc.SetType(2, TrackTypeOnOff);
     Arm(proportional);
     Arm(onOff);
     for (int index = 1; index <= 100; ++index) {
-        proportional.SetValue(index, 99);
-        onOff.SetValue(index, OnValue);
+        Write(proportional, index, 99);
+        Write(onOff, index, OnValue);
     }
     Send(0xB0, 7, 0);
     for (int slot = 10; slot < 13; ++slot) {
@@ -265,13 +270,14 @@ TEST_F(MidiMappingTest, AControllerAtZeroRecordsZeroIntoEverySlot) {
 }
 
 TEST_F(MidiMappingTest, RecordingStoresNothingWhenAConditionFails) {
-    TFullTrack& track = Add(Mode::KeyVelocity, 0, 60, 7);
-    track.SetValue(6, 77);
+    const TFullTrack& track = Add(Mode::KeyVelocity, 0, 60, 7);
+    Write(track, 6, 77);
+    Repaints.clear();
     Send(0x90, 60, 100);
     Arm(track);
     EXPECT_FALSE(mapping.RecordLiveInput(track, 5, false)); // record mode off
 
-    static_cast<ArmHeader&>(*track.Header).Arm = false;
+    Arm(track, false);
     EXPECT_FALSE(mapping.RecordLiveInput(track, 5, true)); // not armed
 
     Arm(track);
@@ -282,20 +288,18 @@ TEST_F(MidiMappingTest, RecordingStoresNothingWhenAConditionFails) {
     EXPECT_FALSE(mapping.RecordLiveInput(track, 100, true)); // index 101 is past the song
     TFullTrack stranger(101);                                // not one of the show's tracks
     stranger.InputActive = true;
-    stranger.Header = std::make_unique<ArmHeader>();
-    Arm(stranger);
+    stranger.Armed = true;
     EXPECT_FALSE(mapping.RecordLiveInput(stranger, 5, true));
 
-    doc.HeaderFactory = nullptr; // a track without a header is never armed
-    TFullTrack& headless = Add(Mode::KeyVelocity, 0, 60, 7);
+    const TFullTrack& headless = Add(Mode::KeyVelocity, 0, 60, 7); // new tracks are not armed
     Send(0x90, 60, 100);
     ASSERT_TRUE(headless.InputActive);
     EXPECT_FALSE(mapping.RecordLiveInput(headless, 5, true));
 
     EXPECT_EQ(ValueAt(1, 6), 77);
     EXPECT_EQ(ValueAt(2, 6), 0);
-    EXPECT_FALSE(doc.Modified);
-    EXPECT_TRUE(host.Repaints.empty());
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_TRUE(Repaints.empty());
 
     // With every condition met the same call records.
     EXPECT_TRUE(mapping.RecordLiveInput(track, 5, true));

@@ -1,5 +1,5 @@
 // The show model's limits and rules: slot bounds, resizing, the track limit, the choices
-// made for new tracks and the setters mirrored on the header.
+// made for new tracks and the changes shown on the header.
 #include "model/ShowDocument.h"
 #include "model/TrackRules.h"
 
@@ -13,26 +13,50 @@ namespace {
 class RecordingHeader : public ITrackHeader {
 public:
     struct State {
-        QString Caption, Output;
-        bool Selected = false, Locked = false, Mute = false, Solo = false;
+        QString Caption;
+        int Output = -1;
+        bool Selected = false, Locked = false, Mute = false, Solo = false, Armed = false;
         int Type = -1, Number = -1, Height = -1;
         TColor Header = 0, CaptionColour = 0;
     };
     explicit RecordingHeader(State& state) : S(state) {}
-    void ShowCaption(const QString& caption) override { S.Caption = caption; }
-    void ShowSelected(bool selected) override { S.Selected = selected; }
-    void ShowLocked(bool locked) override { S.Locked = locked; }
-    void ShowMute(bool mute) override { S.Mute = mute; }
-    void ShowSolo(bool solo) override { S.Solo = solo; }
-    void ShowTypeImage(std::uint8_t type) override { S.Type = type; }
-    void ShowOutputText(const QString& text) override { S.Output = text; }
-    void ShowNumber(int number) override { S.Number = number; }
-    void ShowColors(TColor header, TColor caption) override {
-        S.Header = header;
-        S.CaptionColour = caption;
+    void Show(const TFullTrack& track, int number, TTrackFields fields) override {
+        if (fields & TTrackField::Caption)
+            S.Caption = track.Caption;
+        if (fields & TTrackField::Selected)
+            S.Selected = track.Selected;
+        if (fields & TTrackField::Locked)
+            S.Locked = track.Locked;
+        if (fields & TTrackField::Mute)
+            S.Mute = track.Mute;
+        if (fields & TTrackField::Solo)
+            S.Solo = track.Solo;
+        if (fields & TTrackField::Armed)
+            S.Armed = track.Armed;
+        if (fields & TTrackField::Type)
+            S.Type = track.TrackType;
+        if (fields & TTrackField::Output)
+            S.Output = track.Output;
+        if (fields & TTrackField::Number)
+            S.Number = HeaderNumber(number);
+        if (fields & TTrackField::Colors) {
+            S.Header = track.HeaderColor;
+            S.CaptionColour = track.CaptionColor;
+        }
     }
     void SetHeight(int pixels) override { S.Height = pixels; }
     State& S;
+};
+
+// A show whose tracks have recording headers.
+struct HeadedShow {
+    ShowDocument Doc;
+    std::vector<RecordingHeader::State> States = std::vector<RecordingHeader::State>(20);
+    int Made = 0;
+    explicit HeadedShow(int slots) {
+        Doc.SlotCount = slots;
+        Doc.HeaderFactory = [this] { return std::make_unique<RecordingHeader>(States[Made++]); };
+    }
 };
 
 TEST(SlotValues, OnlyIndexesOneToSlotCountMinusOneAreAddressable) {
@@ -83,51 +107,53 @@ TEST(SlotValues, ResizeKeepsLeadingValuesWithinTheLimit) {
 }
 
 TEST(Tracks, MuteAndSoloExcludeEachOtherAndReachTheHeader) {
-    RecordingHeader::State state;
-    TFullTrack track(10, std::make_unique<RecordingHeader>(state));
-    track.SetMute(true);
-    track.SetSolo(true);
+    HeadedShow show(10);
+    ShowDocument& doc = show.Doc;
+    ASSERT_NE(doc.AddTrack(Language::English), nullptr);
+    const TFullTrack& track = doc.Track(1);
+    RecordingHeader::State& state = show.States[0];
+    doc.SetMute(1, true);
+    doc.SetSolo(1, true);
     EXPECT_TRUE(track.Solo);
     EXPECT_FALSE(track.Mute);
     EXPECT_TRUE(state.Solo);
     EXPECT_FALSE(state.Mute);
-    track.SetMute(true);
+    doc.SetMute(1, true);
     EXPECT_TRUE(track.Mute);
     EXPECT_FALSE(track.Solo);
     EXPECT_FALSE(state.Solo);
-    track.SetSolo(false); // releasing solo does not unmute
+    doc.SetSolo(1, false); // releasing solo does not unmute
     EXPECT_TRUE(track.Mute);
 
-    track.ToggleLocked();
+    doc.SetLocked(1, !track.Locked);
     EXPECT_TRUE(track.Locked);
     EXPECT_TRUE(state.Locked);
-    track.SetSeleted(true);
+    doc.SetSelected(1, true);
     EXPECT_TRUE(state.Selected);
-    track.SetNumber(255); // shown as a byte
-    EXPECT_EQ(state.Number, 0);
-    track.SetNumber(4);
-    EXPECT_EQ(state.Number, 5);
-    track.SetColors(1, 2);
+    doc.SetArmed(1, true);
+    EXPECT_TRUE(state.Armed);
+    EXPECT_EQ(HeaderNumber(256), 0); // shown as a byte
+    EXPECT_EQ(state.Number, 1);
+    doc.SetColors(1, 1, 2, 3, 4);
     EXPECT_EQ(track.HeaderColor, 1u);
     EXPECT_EQ(state.CaptionColour, 2u);
+    EXPECT_EQ(track.LaneBackColor, 4u);
 }
 
-TEST(Tracks, LiveWhenSoloedOrUnmutedWithoutSolo) {
+TEST(Tracks, HeardWhenUnmutedAndSoloedWhileAnyTrackIs) {
     TFullTrack track(2);
-    EXPECT_TRUE(track.IsLive(false));
-    EXPECT_FALSE(track.IsLive(true));
+    EXPECT_TRUE(track.Heard(false));
+    EXPECT_FALSE(track.Heard(true));
     track.SetMute(true);
-    EXPECT_FALSE(track.IsLive(false));
+    EXPECT_FALSE(track.Heard(false));
     track.SetSolo(true);
-    EXPECT_TRUE(track.IsLive(true));
+    EXPECT_TRUE(track.Heard(true));
 }
 
 TEST(NewTracks, OutputKeyCaptionAndColoursFollowTheRules) {
-    ShowDocument doc;
-    doc.SlotCount = 11;
-    std::vector<RecordingHeader::State> states(13);
-    int made = 0;
-    doc.HeaderFactory = [&] { return std::make_unique<RecordingHeader>(states[made++]); };
+    HeadedShow show(11);
+    ShowDocument& doc = show.Doc;
+    const std::vector<RecordingHeader::State>& states = show.States;
     for (int k = 1; k <= 12; ++k)
         ASSERT_NE(doc.AddTrack(k == 12 ? Language::German : Language::English), nullptr);
 
@@ -136,7 +162,7 @@ TEST(NewTracks, OutputKeyCaptionAndColoursFollowTheRules) {
     EXPECT_EQ(first.Output, 1);
     EXPECT_EQ(first.MidiMap.Key, 1);
     EXPECT_EQ(first.SlotCount(), 11);
-    EXPECT_EQ(states[0].Output, QStringLiteral("001"));
+    EXPECT_EQ(states[0].Output, 1);
     EXPECT_EQ(states[0].Number, 1);
     EXPECT_EQ(states[0].Type, TrackTypeProportional);
     EXPECT_EQ(doc.Track(12).Caption, QStringLiteral("Spur12")); // the German word has no blank
@@ -188,11 +214,9 @@ TEST(NewTracks, TheTwoHundredFiftySixthIsRefused) {
 }
 
 TEST(NewTracks, RemovingRenumbersAndKeepsCaptions) {
-    ShowDocument doc;
-    doc.SlotCount = 3;
-    std::vector<RecordingHeader::State> states(5);
-    int made = 0;
-    doc.HeaderFactory = [&] { return std::make_unique<RecordingHeader>(states[made++]); };
+    HeadedShow show(3);
+    ShowDocument& doc = show.Doc;
+    const std::vector<RecordingHeader::State>& states = show.States;
     for (int k = 0; k < 5; ++k)
         doc.AddTrack(Language::English);
     doc.RemoveTrack(4);
@@ -201,12 +225,10 @@ TEST(NewTracks, RemovingRenumbersAndKeepsCaptions) {
     EXPECT_EQ(doc.Track(2).Caption, QStringLiteral("Track 3"));
     EXPECT_EQ(states[2].Number, 2);
     EXPECT_EQ(states[4].Number, 3);
-    doc.Track(3).SetSolo(true);
-    doc.RecomputeSolo();
-    EXPECT_TRUE(doc.SoloActive);
+    doc.SetSolo(3, true);
+    EXPECT_TRUE(doc.SoloActive());
     doc.RemoveTrack(3);
-    doc.RecomputeSolo();
-    EXPECT_FALSE(doc.SoloActive);
+    EXPECT_FALSE(doc.SoloActive());
 }
 
 TEST(DataTrack, KeepsOutputAndTypeApart) {

@@ -37,19 +37,22 @@ class SequenceExportTest : public ::testing::Test {
 protected:
     QTemporaryDir Dir;
     ShowDocument Show;
+    // The tests build their shows track by track, writing the tracks directly.
+    TBulkUpdate Writing{Show};
     ScriptedUserInterface Ui;
     TSequenceExport Exporter;
 
     void SetUp() override {
         ASSERT_TRUE(Dir.isValid());
-        Show.Project.Mp3FileName = Dir.filePath(QStringLiteral("song.mp3"));
+        Show.SetSongFile(Dir.filePath(QStringLiteral("song.mp3")));
         Show.SlotCount = 40;
     }
     QString SeqPath() const { return Dir.filePath(QStringLiteral("song.seq")); }
 
     // A track on `output` holding `value` from slot `from` to slot `to`, zero elsewhere.
     TFullTrack& AddTrack(std::uint8_t output, int from = 0, int to = -1, std::uint8_t value = 1) {
-        TFullTrack& track = *Show.Tracks.emplace_back(std::make_unique<TFullTrack>(Show.SlotCount));
+        Show.AddTrack(Language::English);
+        TFullTrack& track = Writing.Track(Show.TrackCount());
         track.Output = output;
         for (int slot = from; slot <= to; ++slot)
             track.SetValue(slot, value);
@@ -155,18 +158,18 @@ TEST_F(SequenceExportTest, SingleTrackChangesAndBackToZero) {
 }
 
 TEST_F(SequenceExportTest, FirstChangeLaterLeavesAnEmptyFirstFrame) {
-    Show.ResolutionIndex = 2; // 500 ms
+    Show.SetResolution(2); // 500 ms
     AddTrack(9, 11, 39, 200);
     ExpectFile(Run(), 3, Bytes({0, 10, 0, 0, 0, 1, 9, 200}));
     EXPECT_EQ(Exporter.Events().front().time, 5000u);
 }
 
 TEST_F(SequenceExportTest, SameSlotGivesOneFrameInTrackOrderWhateverTheTrackState) {
-    Show.ResolutionIndex = 3; // 1000 ms
+    Show.SetResolution(3); // 1000 ms
     AddTrack(7, 4, 39, 10).SetMute(true);
     AddTrack(3, 4, 39, 20).SetSolo(true);
-    AddTrack(7, 4, 39, 30).SetLocked(true);
-    AddTrack(3, 6, 39, 40).SetType(TrackTypeOnOff);
+    AddTrack(7, 4, 39, 30).Locked = true;
+    AddTrack(3, 6, 39, 40).TrackType = TrackTypeOnOff;
     ExpectFile(Run(), 4, Bytes({0, 3, 0, 0, 5, 3, 7, 10, 3, 20, 7, 30, 0, 0, 1, 3, 40}));
 }
 
@@ -213,7 +216,7 @@ TEST_F(SequenceExportTest, WriteErrorIsReportedAndClosesProgress) {
 }
 
 TEST_F(SequenceExportTest, NoSongNoFile) {
-    Show.Project.Mp3FileName.clear();
+    Show.SetSongFile(QString());
     EXPECT_EQ(Exporter.Export(Show, Ui, Language::English), Result::Failed);
     EXPECT_EQ(Ui.Texts(Kind::Warning), QStringList{Msg(MessageText::NoMp3Loaded)});
     EXPECT_EQ(Ui.ProgressShows, 0);
@@ -222,7 +225,7 @@ TEST_F(SequenceExportTest, NoSongNoFile) {
 TEST_F(SequenceExportTest, ListsAreEmptiedAtEachExport) {
     AddTrack(5, 1, 3);
     Run();
-    Show.Tracks.clear();
+    Show.ClearTracks();
     AddTrack(6, 2, 2);
     Ui.ConfirmAnswers = {true};
     ExpectFile(Run(), 1, Bytes({0, 1, 0, 0, 2, 1, 6, 1, 0, 0, 1, 6, 0}));
@@ -234,7 +237,7 @@ TEST_F(SequenceExportTest, ListsAreEmptiedAtEachExport) {
 class SequenceFullMemoryTest : public SequenceExportTest {
 protected:
     void Fill(int first, int last, int partial, bool extraFrame = false) {
-        Show.Tracks.clear();
+        Show.ClearTracks();
         Show.SlotCount = last + (extraFrame ? 4 : 2);
         for (int t = 0; t < MaxTracks; ++t) {
             TFullTrack& track = AddTrack(static_cast<std::uint8_t>(t));

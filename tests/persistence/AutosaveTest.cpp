@@ -50,8 +50,8 @@ protected:
         App();
         Folder = Dir.filePath(QStringLiteral("recovery"));
         Doc.SlotCount = 11;
-        Doc.Project.Name = QStringLiteral("Gala");
-        Doc.Project.Mp3FileName = Dir.filePath(QStringLiteral("song.mp3"));
+        Doc.SetProjectName(QStringLiteral("Gala"));
+        Doc.SetSongFile(Dir.filePath(QStringLiteral("song.mp3")));
         for (int t = 0; t < 3; ++t)
             Doc.AddTrack(Language::English);
     }
@@ -66,7 +66,7 @@ protected:
     bool Read(const QString& path, ShowDocument& into) {
         ScriptedUserInterface ui;
         FixedSongLoader songs(into, SongSlots);
-        QFile::copy(FixturePath("song_350ms.mp3"), Doc.Project.Mp3FileName);
+        QFile::copy(FixturePath("song_350ms.mp3"), Doc.Project().Mp3FileName);
         ProjectFile file(into, ui, songs);
         return file.ReadProject(path);
     }
@@ -77,13 +77,13 @@ protected:
 TEST_F(AutosaveTest, WritesOnlyWhileModifiedAndOnlyWhatChanged) {
     Autosave saver(Doc, Folder);
     EXPECT_FALSE(saver.SaveNow()); // nothing to keep
-    Doc.Modified = true;
-    Doc.Track(2).SetValue(4, 77);
+    Doc.SetModified(true);
+    Doc.SetSlot(2, 4, 77);
     ASSERT_TRUE(Save(saver));
     const QString copy = saver.CopyPathFor(QString());
     ASSERT_TRUE(QFile::exists(copy));
     EXPECT_FALSE(saver.SaveNow()); // unchanged since: not written again
-    Doc.Track(3).Caption = QStringLiteral("renamed");
+    Doc.SetCaption(3, QStringLiteral("renamed"));
     ASSERT_TRUE(Save(saver));
 
     // The copy is an ordinary project file holding the show as it was.
@@ -112,12 +112,12 @@ TEST_F(AutosaveTest, CopiesAreNamedAfterTheirProjectAndFollowItsName) {
     Autosave other(Doc, Folder);
     EXPECT_NE(saver.CopyPathFor(QString()), other.CopyPathFor(QString())); // untitled, per run
 
-    Doc.Modified = true;
+    Doc.SetModified(true);
     ASSERT_TRUE(Save(saver));
     const QString untitled = saver.CopyPathFor(QString());
     // Saved under a name and changed again: the untitled copy gives way to the named one.
     Doc.ProjectFileName = Dir.filePath(QStringLiteral("Gala.PRJ"));
-    Doc.Track(1).SetValue(1, 1);
+    Doc.SetSlot(1, 1, 1);
     ASSERT_TRUE(Save(saver));
     EXPECT_FALSE(QFile::exists(untitled));
     EXPECT_TRUE(QFile::exists(saver.CopyPathFor(Doc.ProjectFileName)));
@@ -132,7 +132,7 @@ TEST_F(AutosaveTest, TheNextStartOffersOrphanCopiesNewerThanTheirProject) {
     }
     SetModified(project, QDateTime::currentDateTime().addSecs(-60));
     Doc.ProjectFileName = project;
-    Doc.Modified = true;
+    Doc.SetModified(true);
     QString copy;
     {
         Autosave saver(Doc, Folder);
@@ -162,7 +162,7 @@ protected:
     void Start(int tracks, int slots) {
         Project = Dir.filePath(QStringLiteral("Crash.PRJ"));
         Child.start(QString::fromUtf8(LUMIVOX_AUTOSAVE_CHILD_PATH),
-                    {Folder, Project, Doc.Project.Mp3FileName, QString::number(tracks),
+                    {Folder, Project, Doc.Project().Mp3FileName, QString::number(tracks),
                      QString::number(slots)});
         ASSERT_TRUE(Child.waitForStarted(10000));
     }
@@ -196,7 +196,7 @@ TEST_F(KilledEditor, AfterAnEditAndAnAutosaveTheCopyHoldsTheEditAndReopens) {
     ASSERT_TRUE(Read(found[0].CopyPath, back));
     // It holds the last change reported written, or the one after it if that one got to
     // the disk before the kill.
-    const int held = back.Project.Subject.toInt();
+    const int held = back.Project().Subject.toInt();
     EXPECT_TRUE(held == written || held == written + 1) << held << " after " << written;
     ASSERT_EQ(back.TrackCount(), 4);
     std::uint8_t value = 0;
@@ -218,7 +218,7 @@ TEST_F(KilledEditor, KilledWhileWritingLeavesACompleteCopy) {
         ShowDocument back;
         ASSERT_TRUE(Read(found[0].CopyPath, back)); // never a half-written file
         EXPECT_EQ(back.TrackCount(), 60);
-        EXPECT_GE(back.Project.Subject.toInt(), 1);
+        EXPECT_GE(back.Project().Subject.toInt(), 1);
         // No temporary file of the interrupted write is taken for a copy.
         for (const QString& name : QDir(Folder).entryList(QDir::Files))
             EXPECT_TRUE(

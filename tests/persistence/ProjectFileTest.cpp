@@ -40,17 +40,25 @@ QByteArray CrLf(const QStringList& lines) {
     return out;
 }
 
-// Records what the reader asks of the window.
-class RecordingHost : public IProjectHost {
+// Records what a reading announces: the bulk update it runs in, and what the show holds
+// when its Reset tells the views.
+class RecordingHost {
 public:
     int Begins = 0;
     int Ends = 0;
     int Added = 0;
     QString Name;
-    void BeginBulkUpdate() override { ++Begins; }
-    void EndBulkUpdate() override { ++Ends; }
-    void TrackAdded(TFullTrack&) override { ++Added; }
-    void ProjectNameChanged(const QString& name) override { Name = name; }
+    explicit RecordingHost(ShowDocument& doc) {
+        QObject::connect(&doc, &ShowDocument::BulkUpdateStarted, &Context, [this] { ++Begins; });
+        QObject::connect(&doc, &ShowDocument::Reset, &Context, [this, &doc] {
+            ++Ends;
+            Added = doc.TrackCount();
+            Name = doc.Project().Name;
+        });
+    }
+
+private:
+    QObject Context;
 };
 
 class ProjectFileTest : public ::testing::Test {
@@ -97,15 +105,14 @@ TEST_F(ProjectFileTest, WritesTheDocumentedExampleByteForByte) {
     ASSERT_TRUE(songs.LoadSong(Song));
     ASSERT_EQ(doc.SlotCount, 4); // 350 ms of song
 
-    doc.Project.Name = QStringLiteral("Demo");
-    doc.Project.Mp3FileName = Song;
-    doc.Project.Resolution = 1;
-    doc.Project.Comments.clear();
-    TFullTrack* track = doc.AddTrack(lang);
-    ASSERT_NE(track, nullptr);
-    track->SetType(TrackTypeOnOff);
-    ASSERT_TRUE(track->SetValue(1, 255));
-    ASSERT_TRUE(track->SetValue(2, 255));
+    doc.SetProjectName(QStringLiteral("Demo"));
+    doc.SetSongFile(Song);
+    doc.SetResolution(1);
+    doc.SetTexts({});
+    ASSERT_NE(doc.AddTrack(lang), nullptr);
+    doc.SetType(1, TrackTypeOnOff);
+    ASSERT_TRUE(doc.SetSlot(1, 1, 255));
+    ASSERT_TRUE(doc.SetSlot(1, 2, 255));
 
     ProjectFile file(doc, ui, songs);
     ASSERT_TRUE(file.WriteProject(Path("demo.PRJ")));
@@ -159,7 +166,8 @@ TEST_F(ProjectFileTest, RoundTripKeepsEveryStoredField) {
     ScriptedUserInterface ui;
     FixedSongLoader songs(doc, 101);
     ASSERT_TRUE(songs.LoadSong(Song));
-    TProjectType& p = doc.Project;
+    TBulkUpdate bulk(doc);
+    TProjectType& p = bulk.Project();
     p.Name = QStringLiteral("Fête de l'été – 2026");
     p.Mp3FileName = Song;
     p.Resolution = 2;
@@ -174,37 +182,38 @@ TEST_F(ProjectFileTest, RoundTripKeepsEveryStoredField) {
         p.Comments << QStringLiteral("comment %1").arg(i);
     for (int k = 0; k < 3; ++k)
         ASSERT_NE(doc.AddTrack(Language::English), nullptr);
-    TFullTrack& a = doc.Track(1);
-    a.SetCaption(QStringLiteral("Flammes à gauche"));
+    TFullTrack& a = bulk.Track(1);
+    a.Caption = QStringLiteral("Flammes à gauche");
     a.Output = 0;
-    a.SetType(TrackTypeOnOff);
-    a.SetLocked(true);
+    a.TrackType = TrackTypeOnOff;
+    a.Locked = true;
     a.SetMute(true);
-    a.SetColors(0x123456, 0xFEDCBA);
+    a.HeaderColor = 0x123456;
+    a.CaptionColor = 0xFEDCBA;
     a.LaneColor = 0xFFFFFFFF; // written as -1
     a.LaneBackColor = 0x000001;
     a.MidiMap = TMidiMap{9, 74, 60, 33, true, false};
     for (int j = 1; j < 101; ++j)
         ASSERT_TRUE(a.SetValue(j, static_cast<std::uint8_t>(j * 7)));
-    doc.Track(3).SetSolo(true);
-    doc.Track(3).Output = 200;
+    bulk.Track(3).SetSolo(true);
+    bulk.Track(3).Output = 200;
 
     ProjectFile writer(doc, ui, songs);
     ASSERT_TRUE(writer.WriteProject(Path("round.PRJ")));
 
     ShowDocument back;
     FixedSongLoader songs2(back, 101);
-    RecordingHost host;
-    ProjectFile reader(back, ui, songs2, &host);
+    RecordingHost host(back);
+    ProjectFile reader(back, ui, songs2);
     ASSERT_TRUE(reader.ReadProject(Path("round.PRJ")));
     EXPECT_EQ(reader.VersionRead(), QStringLiteral("1.0.3"));
-    EXPECT_FALSE(back.Modified);
+    EXPECT_FALSE(back.Modified());
     EXPECT_EQ(host.Begins, 1);
     EXPECT_EQ(host.Ends, 1);
     EXPECT_EQ(host.Added, 3);
     EXPECT_EQ(host.Name, p.Name);
 
-    const TProjectType& q = back.Project;
+    const TProjectType& q = back.Project();
     EXPECT_EQ(q.Name, p.Name);
     EXPECT_EQ(q.Mp3FileName, p.Mp3FileName);
     EXPECT_EQ(q.Resolution, 2);
@@ -248,10 +257,13 @@ TEST_F(ProjectFileTest, TextFieldsNeverBreakTheLineStructure) {
     ScriptedUserInterface ui;
     FixedSongLoader songs(doc, 4);
     ASSERT_TRUE(songs.LoadSong(Song));
-    doc.Project.Mp3FileName = Song;
-    doc.Project.Name = QStringLiteral("two\nlines");
-    doc.Project.Comments = QStringList{QStringLiteral("a\r\nb")};
-    doc.AddTrack(Language::English)->SetCaption(QStringLiteral("x\ny"));
+    doc.SetSongFile(Song);
+    doc.SetProjectName(QStringLiteral("two\nlines"));
+    TProjectTexts texts;
+    texts.Comments = QStringList{QStringLiteral("a\r\nb")};
+    doc.SetTexts(texts);
+    doc.AddTrack(Language::English);
+    doc.SetCaption(1, QStringLiteral("x\ny"));
     ProjectFile file(doc, ui, songs);
     ASSERT_TRUE(file.WriteProject(Path("p.PRJ")));
 
@@ -259,8 +271,8 @@ TEST_F(ProjectFileTest, TextFieldsNeverBreakTheLineStructure) {
     FixedSongLoader songs2(back, 4);
     ProjectFile reader(back, ui, songs2);
     ASSERT_TRUE(reader.ReadProject(Path("p.PRJ")));
-    EXPECT_EQ(back.Project.Name, QStringLiteral("two lines"));
-    EXPECT_EQ(back.Project.Comments, QStringList{QStringLiteral("a  b")});
+    EXPECT_EQ(back.Project().Name, QStringLiteral("two lines"));
+    EXPECT_EQ(back.Project().Comments, QStringList{QStringLiteral("a  b")});
     EXPECT_EQ(back.Track(1).Caption, QStringLiteral("x y"));
 }
 
@@ -300,7 +312,7 @@ TEST_F(ProjectFileTest, ReadsEveryOlderVersionAgainstTheSongLength) {
         ASSERT_TRUE(reader.ReadProject(Path("old.PRJ")));
         EXPECT_EQ(reader.VersionRead(), QStringLiteral("1.0.%1").arg(minor));
         ASSERT_EQ(doc.TrackCount(), 2);
-        EXPECT_EQ(doc.Project.Reserved, QStringLiteral("keep me"));
+        EXPECT_EQ(doc.Project().Reserved, QStringLiteral("keep me"));
         const TFullTrack& first = doc.Track(1);
         EXPECT_EQ(first.Output, 200);
         EXPECT_EQ(first.SlotCount(), 101);
@@ -369,15 +381,15 @@ TEST_F(ProjectFileTest, VersionLineDecidesAndRefusalsForgetTheFile) {
         WriteAll(Path("v.PRJ"), CrLf(lines));
         ShowDocument doc;
         doc.ProjectFileName = Path("v.PRJ");
-        doc.Modified = true;
+        doc.SetModified(true);
         ScriptedUserInterface ui;
         FixedSongLoader songs(doc, 4);
-        RecordingHost host;
-        ProjectFile reader(doc, ui, songs, &host);
+        RecordingHost host(doc);
+        ProjectFile reader(doc, ui, songs);
         EXPECT_FALSE(reader.ReadProject(Path("v.PRJ")));
         EXPECT_EQ(ui.Texts(Kind::Warning), QStringList{QString::fromUtf8(c.message)});
         EXPECT_TRUE(doc.ProjectFileName.isEmpty());
-        EXPECT_FALSE(doc.Modified);
+        EXPECT_FALSE(doc.Modified());
         EXPECT_TRUE(songs.Opened.isEmpty());
         EXPECT_EQ(host.Ends, 1);
     }
@@ -396,8 +408,8 @@ TEST_F(ProjectFileTest, VersionLineDecidesAndRefusalsForgetTheFile) {
         ShowDocument doc;
         ScriptedUserInterface ui;
         FixedSongLoader songs(doc, 4);
-        RecordingHost host;
-        ProjectFile reader(doc, ui, songs, &host);
+        RecordingHost host(doc);
+        ProjectFile reader(doc, ui, songs);
         EXPECT_TRUE(reader.ReadProject(Path("v.PRJ")));
         EXPECT_EQ(doc.TrackCount(), 0);
         EXPECT_EQ(host.Name, QStringLiteral("Show")); // an empty project still sets the caption
@@ -475,8 +487,8 @@ TEST_F(ProjectFileTest, MissingSongIsRelocatedFromTheProjectFolder) {
         ProjectFile reader(doc, ui, songs);
         ASSERT_TRUE(reader.ReadProject(Path("r.PRJ")));
         EXPECT_TRUE(reader.SongRelocated());
-        EXPECT_TRUE(doc.Modified);
-        EXPECT_EQ(doc.Project.Mp3FileName, Song);
+        EXPECT_TRUE(doc.Modified());
+        EXPECT_EQ(doc.Project().Mp3FileName, Song);
         ASSERT_TRUE(reader.WriteProject(Path("r2.PRJ")));
         EXPECT_TRUE(ReadAll(Path("r2.PRJ")).contains(("\r\n" + Song + "\r\n").toUtf8()));
     }
@@ -530,8 +542,8 @@ TEST_F(ProjectFileTest, RefusesWhatTheModelCannotHoldNamingFileAndLine) {
         ShowDocument doc;
         ScriptedUserInterface ui;
         FixedSongLoader songs(doc, 4);
-        RecordingHost host;
-        ProjectFile reader(doc, ui, songs, &host);
+        RecordingHost host(doc);
+        ProjectFile reader(doc, ui, songs);
         EXPECT_FALSE(reader.ReadProject(Path("bad.PRJ")));
         const QString expected = QStringLiteral("The project file %1 cannot be read (line %2): %3")
                                      .arg(QDir::toNativeSeparators(Path("bad.PRJ")))
@@ -557,13 +569,13 @@ TEST_F(ProjectFileTest, TracksOfAnotherLengthAreFittedToTheSongWithAWarning) {
         lines << Block103("b", {"No", "No", "No"}, values);
         WriteAll(Path("fit.PRJ"), CrLf(lines));
         ShowDocument doc;
-        doc.Project.Name = QStringLiteral("untitled");
+        doc.SetProjectName(QStringLiteral("untitled"));
         ScriptedUserInterface ui;
         FixedSongLoader songs(doc, 4);
         ProjectFile reader(doc, ui, songs);
         ASSERT_TRUE(reader.ReadProject(Path("fit.PRJ")));
         EXPECT_TRUE(reader.TracksFitted());
-        EXPECT_TRUE(doc.Modified); // the fitted show differs from the file
+        EXPECT_TRUE(doc.Modified()); // the fitted show differs from the file
         ASSERT_EQ(doc.TrackCount(), 2);
         for (int k = 1; k <= 2; ++k) {
             const TFullTrack& track = doc.Track(k);
@@ -590,7 +602,7 @@ TEST_F(ProjectFileTest, TracksOfAnotherLengthAreFittedToTheSongWithAWarning) {
     ProjectFile reader(doc, ui, songs);
     ASSERT_TRUE(reader.ReadProject(Path("fit.PRJ")));
     EXPECT_FALSE(reader.TracksFitted());
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_FALSE(doc.Modified());
     EXPECT_TRUE(ui.Events.empty());
 }
 
@@ -629,7 +641,7 @@ TEST_F(ProjectFileTest, ReadsWindows1252AndBareLineFeeds) {
     ProjectFile reader(doc, ui, songs);
     ASSERT_TRUE(reader.ReadProject(Path("w.PRJ")))
         << ui.Texts(Kind::Warning).join('|').toStdString();
-    EXPECT_EQ(doc.Project.Name, QString::fromUtf8("Fête €"));
+    EXPECT_EQ(doc.Project().Name, QString::fromUtf8("Fête €"));
     EXPECT_EQ(doc.Track(1).Caption, QString::fromUtf8("Pièce"));
     std::uint8_t v = 0;
     ASSERT_TRUE(doc.Track(1).GetValue(3, v));
@@ -641,7 +653,7 @@ TEST_F(ProjectFileTest, WritingReportsFailureAndKeepsTheOldFile) {
     ScriptedUserInterface ui;
     FixedSongLoader songs(doc, 4);
     ASSERT_TRUE(songs.LoadSong(Song));
-    doc.Project.Mp3FileName = Song;
+    doc.SetSongFile(Song);
     ProjectFile file(doc, ui, songs);
 
     EXPECT_FALSE(file.WriteProject(Path("no/such/folder/p.PRJ")));
@@ -661,22 +673,22 @@ TEST_F(ProjectFileTest, SavingOverAProjectKeepsThePreviousOneAsItsBackup) {
     ScriptedUserInterface ui;
     FixedSongLoader songs(doc, 4);
     ASSERT_TRUE(songs.LoadSong(Song));
-    doc.Project.Mp3FileName = Song;
-    doc.Project.Name = QStringLiteral("First");
+    doc.SetSongFile(Song);
+    doc.SetProjectName(QStringLiteral("First"));
     ProjectFile file(doc, ui, songs);
     const QString path = Path("b.PRJ");
     ASSERT_TRUE(file.WriteProject(path));
     EXPECT_FALSE(QFile::exists(BackupPathOf(path))); // nothing was there to keep
     const QByteArray first = ReadAll(path);
 
-    doc.Project.Name = QStringLiteral("Second");
+    doc.SetProjectName(QStringLiteral("Second"));
     ASSERT_TRUE(file.WriteProject(path));
     EXPECT_EQ(ReadAll(BackupPathOf(path)), first);
     const QByteArray second = ReadAll(path);
     EXPECT_NE(second, first);
 
     // One generation: the next save replaces the backup with the second version.
-    doc.Project.Name = QStringLiteral("Third");
+    doc.SetProjectName(QStringLiteral("Third"));
     ASSERT_TRUE(file.WriteProject(path));
     EXPECT_EQ(ReadAll(BackupPathOf(path)), second);
     // The backup is an ordinary project file that opens.
@@ -684,7 +696,7 @@ TEST_F(ProjectFileTest, SavingOverAProjectKeepsThePreviousOneAsItsBackup) {
     FixedSongLoader songs2(back, 4);
     ProjectFile reader(back, ui, songs2);
     ASSERT_TRUE(reader.ReadProject(BackupPathOf(path)));
-    EXPECT_EQ(back.Project.Name, QStringLiteral("Second"));
+    EXPECT_EQ(back.Project().Name, QStringLiteral("Second"));
     EXPECT_TRUE(ui.Events.empty());
 }
 
@@ -693,11 +705,11 @@ TEST_F(ProjectFileTest, ProgressCountsTracksWhileSavingAndReading) {
     ScriptedUserInterface ui;
     FixedSongLoader songs(doc, 4);
     ASSERT_TRUE(songs.LoadSong(Song));
-    doc.Project.Mp3FileName = Song;
+    doc.SetSongFile(Song);
     for (int k = 0; k < 4; ++k)
         doc.AddTrack(Language::English);
     Language language = Language::French;
-    ProjectFile file(doc, ui, songs, nullptr, language);
+    ProjectFile file(doc, ui, songs, language);
     ASSERT_TRUE(file.WriteProject(Path("g.PRJ")));
     EXPECT_EQ(ui.ProgressTexts, QStringList{QStringLiteral("Sauvegarde des pistes...")});
     EXPECT_EQ(ui.Gauges, (std::vector<int>{0, 25, 50, 75, 100}));

@@ -7,15 +7,7 @@ namespace lumivox::test {
 
 class SilentTrackHeader : public ITrackHeader {
 public:
-    void ShowCaption(const QString&) override {}
-    void ShowSelected(bool) override {}
-    void ShowLocked(bool) override {}
-    void ShowMute(bool) override {}
-    void ShowSolo(bool) override {}
-    void ShowTypeImage(std::uint8_t) override {}
-    void ShowOutputText(const QString&) override {}
-    void ShowNumber(int) override {}
-    void ShowColors(TColor, TColor) override {}
+    void Show(const TFullTrack&, int, TTrackFields) override {}
     void SetHeight(int) override {}
 };
 

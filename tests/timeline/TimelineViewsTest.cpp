@@ -1,7 +1,8 @@
 // The ruler strip and the lanes on the offscreen platform: pixel colours at known points
 // (backgrounds, bars, grey lanes, grid over bars, separators, ruler and waveform), the one
 // scroll state every area follows, narrow repaints of the markers, paint work that follows
-// the exposed rectangle, bulk updates, and mouse input translated for the tools.
+// the exposed rectangle, bulk updates of the show, repaints of exactly what the show
+// announces as changed, and mouse input translated for the tools.
 #include "editing/TimelineScroll.h"
 #include "model/ShowDocument.h"
 #include "timeline/Colors.h"
@@ -80,10 +81,9 @@ protected:
     void Open(double seconds, int tracks, int width = 800, int height = 400) {
         Peaks = SilentPeaks(seconds);
         Doc.SlotCount = static_cast<int>(seconds * 10) + 1;
-        for (int k = 0; k < tracks; ++k) {
-            TFullTrack* track = Doc.AddTrack(Language::English);
-            track->LaneColor = BarColor;
-            track->LaneBackColor = BackColor;
+        for (int k = 1; k <= tracks; ++k) {
+            const TFullTrack* track = Doc.AddTrack(Language::English);
+            Doc.SetColors(k, track->HeaderColor, track->CaptionColor, BarColor, BackColor);
         }
         Lanes = std::make_unique<LanesView>(Doc, Peaks, Geometry, Scroll);
         Ruler = std::make_unique<RulerView>(Peaks, Geometry, Scroll);
@@ -103,7 +103,7 @@ protected:
     }
 
     void Set(int track, int slot, std::uint8_t value) {
-        ASSERT_TRUE(Doc.Track(track).SetValue(slot, value));
+        ASSERT_TRUE(Doc.SetSlot(track, slot, value));
     }
 
     QImage LanesImage() { return Lanes->viewport()->grab().toImage(); }
@@ -161,16 +161,14 @@ TEST_F(TimelineViews, TracksNotHeardAreGreyOnGrey) {
     Open(60, 3);
     for (int k = 1; k <= 3; ++k)
         Set(k, 3, 255);
-    Doc.Track(2).SetMute(true);
+    Doc.SetMute(2, true);
     QImage image = LanesImage();
     EXPECT_EQ(At(image, 20, 73 + 30), Hex(SilentLaneBarColor));
     EXPECT_EQ(At(image, 30, 73 + 30), Hex(SilentLaneBackColor));
     EXPECT_EQ(At(image, 20, 30), Hex(BarColor));
 
     // Track 3 soloed: track 1 goes grey too; the muted track 2 stays grey.
-    Doc.Track(3).SetSolo(true);
-    Doc.RecomputeSolo();
-    Lanes->RepaintAll();
+    Doc.SetSolo(3, true);
     image = LanesImage();
     EXPECT_EQ(At(image, 20, 30), Hex(SilentLaneBarColor));
     EXPECT_EQ(At(image, 30, 30), Hex(SilentLaneBackColor));
@@ -373,24 +371,26 @@ TEST_F(TimelineViews, PaintingIsSkippedDuringABulkUpdate) {
     Open(60, 3);
     Set(1, 1, 255);
     Scroll.ScrollTo(300, 50);
-    Lanes->BeginBulkUpdate();
-    Lanes->BeginBulkUpdate();
+    Doc.BeginBulkUpdate();
+    Doc.BeginBulkUpdate();
     EXPECT_FALSE(Lanes->LanesPaintEnabled());
     Lanes->ResetPaintStats();
     QImage image = LanesImage();
     EXPECT_EQ(Lanes->PaintStats().Tracks, 0);
     EXPECT_EQ(At(image, 4, 30), Window());
-    Lanes->EndBulkUpdate();
+    Doc.AddTrack(Language::English); // the height follows at the end
+    Doc.EndBulkUpdate();
     EXPECT_FALSE(Lanes->LanesPaintEnabled());
     EXPECT_EQ(Scroll.HorizontalOffset(), 300);
     // The outermost end paints again and brings every area back to the top-left corner.
-    Lanes->EndBulkUpdate();
+    Doc.EndBulkUpdate();
     EXPECT_TRUE(Lanes->LanesPaintEnabled());
     EXPECT_EQ(Scroll.HorizontalOffset(), 0);
     EXPECT_EQ(Scroll.VerticalOffset(), 0);
+    EXPECT_EQ(Scroll.ContentHeight(), 4 * 73);
     image = LanesImage();
     EXPECT_EQ(At(image, 4, 30), Hex(BarColor));
-    Lanes->EndBulkUpdate(); // unbalanced: ignored
+    Doc.EndBulkUpdate(); // unbalanced: ignored
     EXPECT_TRUE(Lanes->LanesPaintEnabled());
 }
 
@@ -438,8 +438,8 @@ TEST_F(TimelineViews, RepaintsOfSlotsAndCellsStayInTheirColumns) {
     Settle();
     PaintLog log;
     Lanes->viewport()->installEventFilter(&log);
+    // A slot written in the show repaints that slot's columns of its lane, nothing more.
     Set(2, 2, 200);
-    Lanes->RepaintSlots(2, 2, 2);
     Settle();
     ASSERT_EQ(log.Rects.size(), 1u);
     EXPECT_EQ(log.Rects[0], QRect(9, 73, 8, 73));
@@ -452,6 +452,42 @@ TEST_F(TimelineViews, RepaintsOfSlotsAndCellsStayInTheirColumns) {
     ASSERT_EQ(log.Rects.size(), 1u);
     EXPECT_EQ(log.Rects[0].x(), 22) << log.Rects[0].width();
     EXPECT_EQ(log.Rects[0], QRect(22, 0, 21, 73)); // slots 6-10: pixels 22-42
+
+    // The same cell written by the show: the same span.
+    log.Rects.clear();
+    Doc.FillSlots(1, 6, 10, 90);
+    Settle();
+    ASSERT_EQ(log.Rects.size(), 1u);
+    EXPECT_EQ(log.Rects[0], QRect(22, 0, 21, 73));
+}
+
+TEST_F(TimelineViews, HeaderFieldsRepaintTheirLaneAndSoloRepaintsAll) {
+    Open(60, 4, 800, 400);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Lanes.get()));
+    Settle();
+    PaintLog log;
+    Lanes->viewport()->installEventFilter(&log);
+    Doc.SetMute(3, true);
+    Settle();
+    ASSERT_EQ(log.Rects.size(), 1u);
+    EXPECT_EQ(log.Rects[0], QRect(0, 146, 800, 73)) << "track 3's row";
+    log.Rects.clear();
+    Doc.SetCaption(3, QStringLiteral("no lane change"));
+    Settle();
+    EXPECT_TRUE(log.Rects.empty());
+    Doc.SetSolo(1, true); // every other lane turns grey
+    Settle();
+    ASSERT_FALSE(log.Rects.empty());
+    EXPECT_EQ(log.Rects.back(), Lanes->viewport()->rect());
+    // Removing track 2 repaints at least from its row down, and shortens the content.
+    log.Rects.clear();
+    Doc.RemoveTrack(2);
+    Settle();
+    QRect painted;
+    for (const QRect& rect : log.Rects)
+        painted |= rect;
+    EXPECT_TRUE(painted.contains(QRect(0, 73, 800, 400 - 73)));
+    EXPECT_EQ(Scroll.ContentHeight(), 3 * 73);
 }
 
 TEST_F(TimelineViews, ContentSizeFollowsZoomAndTracks) {

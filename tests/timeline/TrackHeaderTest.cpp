@@ -117,8 +117,14 @@ TEST_F(TrackHeaderTest, ButtonsReportClicksButNotTheStatesTheModelSets) {
         QTest::mouseClick(Part(button), Qt::LeftButton);
     EXPECT_EQ(lock.count() + mute.count() + solo.count() + type.count(), 4);
     EXPECT_EQ(pressed.count(), 0) << "a button takes its own presses";
+    QSignalSpy arm(Frame, &TFrame2::ArmToggled);
     QTest::mouseClick(Part("SpeedButton4"), Qt::LeftButton);
     EXPECT_TRUE(Frame->Armed());
+    ASSERT_EQ(arm.count(), 1);
+    EXPECT_TRUE(arm.at(0).at(0).toBool());
+    Frame->ShowArmed(false); // the model's state, not a click
+    EXPECT_FALSE(Frame->Armed());
+    EXPECT_EQ(arm.count(), 1);
     EXPECT_EQ(Frame->TypeOutputMenuPosition(), Part("SpeedButton3")->mapToGlobal(QPoint(16, 0)));
 }
 
@@ -215,6 +221,9 @@ TEST(TrackHeaderWithCommands, HeadersShowNewTracksAndLeaveWithDeletedOnes) {
     struct Host : ITrackCommandHost {
         bool SongOpen() const override { return true; }
         int LaneHeight() const override { return 41; }
+        void TakeSnapshot() override {}
+        void PopupHeaderMenu(int) override {}
+        void PopupTypeOutputMenu(int, std::uint8_t) override {}
     } host;
     Language language = Language::English;
     TrackCommands commands(doc, ui, host, language);
@@ -226,6 +235,15 @@ TEST(TrackHeaderWithCommands, HeadersShowNewTracksAndLeaveWithDeletedOnes) {
     ASSERT_NE(third, nullptr);
     EXPECT_EQ(third->findChild<QLabel*>("Label1")->text(), "003");
     EXPECT_EQ(third->height(), 41);
+
+    // The header shows the track's fields as the show changes them.
+    doc.SetArmed(3, true);
+    EXPECT_TRUE(third->Armed());
+    doc.SetOutput(3, 0);
+    EXPECT_EQ(third->findChild<QLabel*>("Label1")->text(), "All");
+    third->ApplyLanguage(Language::German);
+    EXPECT_EQ(third->findChild<QLabel*>("Label1")->text(),
+              Text(TextTable::CommonTexts, CommonText::All, Language::German));
 
     commands.HeaderPress(2, Qt::LeftButton, TModifierKey::None);
     ui.ConfirmAnswers = {true};

@@ -64,11 +64,16 @@ protected:
         Language lang = Language::English;
         MeasuredSongLoader songs(doc, ui, lang);
         EXPECT_TRUE(songs.LoadSong(Song));
-        doc.Project.Name = QStringLiteral("CLI show");
-        doc.Project.Mp3FileName = Song;
-        doc.Project.Comments = {QStringLiteral("first"), QStringLiteral("second")};
-        for (int k = 1; k <= tracks; ++k)
-            fill(*doc.AddTrack(lang), k);
+        doc.SetProjectName(QStringLiteral("CLI show"));
+        doc.SetSongFile(Song);
+        TProjectTexts texts;
+        texts.Comments = QStringList{QStringLiteral("first"), QStringLiteral("second")};
+        doc.SetTexts(texts);
+        TBulkUpdate filling(doc);
+        for (int k = 1; k <= tracks; ++k) {
+            doc.AddTrack(lang);
+            fill(filling.Track(k), k);
+        }
         ProjectFile file(doc, ui, songs);
         QString path = Dir.filePath(QLatin1String(name));
         EXPECT_TRUE(file.WriteProject(path));
@@ -78,7 +83,7 @@ protected:
 
 TEST_F(CliTest, InfoAsJsonDescribesTheShow) {
     const QString project = MakeProject("info.PRJ", 2, [](TFullTrack& t, int k) {
-        t.SetType(k == 2 ? TrackTypeOnOff : TrackTypeProportional);
+        t.TrackType = k == 2 ? TrackTypeOnOff : TrackTypeProportional;
         t.SetMute(k == 2);
         for (int j = 1; j <= 10 * k; ++j)
             t.SetValue(j, 200);

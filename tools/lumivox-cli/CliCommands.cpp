@@ -92,15 +92,15 @@ struct LoadedShow {
     ConsoleUserInterface Ui;
     Language Lang = CliLanguage;
     SongOpening Opening{Doc, Ui};
-    ProjectFile File{Doc, Ui, Opening.Songs, nullptr, Lang};
+    ProjectFile File{Doc, Ui, Opening.Songs, Lang};
 
     bool Read(const QString& path, const std::optional<QString>& song) {
-        Doc.Project.Name = Text(TextTable::CommonTexts, CommonText::NewProject, Lang);
+        Doc.SetProjectName(Text(TextTable::CommonTexts, CommonText::NewProject, Lang));
         Ui.SongAnswer = song;
         Doc.ProjectFileName = path;
         if (!File.ReadProject(path))
             return false;
-        Doc.ResolutionIndex = Doc.Project.Resolution;
+        Doc.SetResolution(Doc.Project().Resolution);
         return true;
     }
 };
@@ -125,7 +125,7 @@ int NonZeroCount(const TFullTrack& track) {
 
 void PrintInfoJson(const LoadedShow& show, bool withValues) {
     const ShowDocument& doc = show.Doc;
-    const TProjectType& p = doc.Project;
+    const TProjectType& p = doc.Project();
     JsonWriter json(stdout);
     json.BeginObject();
     json.Field("version", show.File.VersionRead());
@@ -150,7 +150,7 @@ void PrintInfoJson(const LoadedShow& show, bool withValues) {
     json.EndArray();
     json.Key("tracks");
     json.BeginArray();
-    for (const auto& track : doc.Tracks) {
+    for (const auto& track : doc.Tracks()) {
         const TFullTrack& t = *track;
         json.BeginObject();
         json.Field("caption", t.Caption);
@@ -189,7 +189,7 @@ QString Colour(TColor colour) {
 
 void PrintInfoText(const LoadedShow& show, bool withValues) {
     const ShowDocument& doc = show.Doc;
-    const TProjectType& p = doc.Project;
+    const TProjectType& p = doc.Project();
     std::FILE* out = stdout;
     Print(out, QStringLiteral("Version:       %1").arg(show.File.VersionRead()));
     Print(out, QStringLiteral("Name:          %1").arg(p.Name));

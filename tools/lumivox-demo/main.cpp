@@ -29,9 +29,10 @@ void FillTracks(ShowDocument& doc) {
                   {"Smoke", TrackTypeOnOff}};
     int index = 0;
     for (const auto& pattern : tracks) {
-        TFullTrack* track = doc.AddTrack(Language::English);
-        track->SetCaption(QString::fromUtf8(pattern.caption));
-        track->SetType(pattern.type);
+        doc.AddTrack(Language::English);
+        const int number = doc.TrackCount();
+        doc.SetCaption(number, QString::fromUtf8(pattern.caption));
+        doc.SetType(number, pattern.type);
         for (int j = 1; j <= slots; ++j) {
             int value = 0;
             switch (index) {
@@ -54,7 +55,7 @@ void FillTracks(ShowDocument& doc) {
                 value = (j > slots / 3 && j < slots / 3 + 30) ? OnValue : OffValue;
                 break;
             }
-            track->SetValue(j, static_cast<std::uint8_t>(value));
+            doc.SetSlot(number, j, static_cast<std::uint8_t>(value));
         }
         ++index;
     }
@@ -78,12 +79,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Cannot open the song %s\n", qPrintable(song));
         return 2;
     }
-    doc.Project.Name = QStringLiteral("Demo Show");
-    doc.Project.Mp3FileName = song;
-    doc.Project.Resolution = 1;
-    doc.Project.Subject = QStringLiteral("Demonstration");
-    doc.Project.Author = QStringLiteral("Lumivox Editor");
-    doc.Project.Comments = {QStringLiteral("A synthetic song with six tracks of patterns.")};
+    doc.SetProjectName(QStringLiteral("Demo Show"));
+    doc.SetSongFile(song);
+    doc.SetResolution(1);
+    TProjectTexts texts;
+    texts.Subject = QStringLiteral("Demonstration");
+    texts.Author = QStringLiteral("Lumivox Editor");
+    texts.Comments = QStringList{QStringLiteral("A synthetic song with six tracks of patterns.")};
+    doc.SetTexts(texts);
     FillTracks(doc);
     ProjectFile file(doc, ui, songs);
     return file.WriteProject(args[2]) ? 0 : 2;

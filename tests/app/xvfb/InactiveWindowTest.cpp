@@ -44,10 +44,10 @@ TEST(InactiveWindow, OutputsKeepArrivingWhileAnotherApplicationIsInFront) {
     ASSERT_TRUE(window.Player().IsOpen());
     // Output 9 takes the slot's number at every slot.
     window.Menus().New1->trigger();
-    TFullTrack& track = window.Document().Track(1);
-    track.Output = 9;
-    for (int index = 1; index < track.SlotCount(); ++index)
-        track.SetValue(index, static_cast<std::uint8_t>(index));
+    ShowDocument& doc = window.Document();
+    doc.SetOutput(1, 9);
+    for (int index = 1; index < doc.Track(1).SlotCount(); ++index)
+        doc.SetSlot(1, index, static_cast<std::uint8_t>(index));
 
     PlaybackUnitProcess unit;
     ASSERT_FALSE(unit.Path.isEmpty());

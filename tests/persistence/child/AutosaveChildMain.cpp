@@ -19,21 +19,24 @@ int main(int argc, char** argv) {
     }
     ShowDocument doc;
     doc.ProjectFileName = args[2];
-    doc.Project.Name = QStringLiteral("Crash test");
-    doc.Project.Mp3FileName = args[3];
+    doc.SetProjectName(QStringLiteral("Crash test"));
+    doc.SetSongFile(args[3]);
     doc.SlotCount = args[5].toInt();
     for (int t = 0; t < args[4].toInt(); ++t)
         doc.AddTrack(Language::English);
-    doc.Modified = true;
+    doc.SetModified(true);
 
     Autosave saver(doc, args[1]);
     int change = 0;
     auto edit = [&] {
         ++change;
         // Every track's first value names the change; so does the project's subject.
-        for (auto& track : doc.Tracks)
-            track->SetValue(1, static_cast<std::uint8_t>(change % 256));
-        doc.Project.Subject = QString::number(change);
+        for (int number = 1; number <= doc.TrackCount(); ++number)
+            doc.SetSlot(number, 1, static_cast<std::uint8_t>(change % 256));
+        TProjectTexts texts;
+        texts.Subject = QString::number(change);
+        texts.Comments = doc.Project().Comments;
+        doc.SetTexts(texts);
         saver.SaveNow();
     };
     QObject::connect(&saver, &Autosave::CopyWritten, [&] {
