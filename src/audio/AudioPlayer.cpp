@@ -93,8 +93,9 @@ enum RecordPhase : int { RecordIdle, RecordArmed, RecordRunning, RecordComplete 
 using DecoderHandle = Mpg123Handle;
 
 // A decoder for playback: gapless like MeasureSong, so frame numbers match its length;
-// always 16-bit stereo at the song's rate (mono is duplicated into both channels); the whole
-// stream scanned, so seeking by sample offset is exact in variable-bitrate files too.
+// always 16-bit stereo at the song's rate (mono is duplicated into both channels). Seeking by
+// sample offset is exact in variable-bitrate files too: without fuzzy seeks libmpg123 reads
+// forward through the frames it has not indexed yet rather than guessing a byte offset.
 DecoderHandle OpenDecoder(const QString& path, long rate) {
     InitialiseDecoderLibrary();
     int status = MPG123_OK;
@@ -106,13 +107,14 @@ DecoderHandle OpenDecoder(const QString& path, long rate) {
     mpg123_format_none(handle.get());
     if (mpg123_format(handle.get(), rate, MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK)
         return nullptr;
-    if (!OpenMpg123File(handle.get(), path) || mpg123_scan(handle.get()) != MPG123_OK)
+    if (!OpenMpg123File(handle.get(), path))
         return nullptr;
     long actualRate = 0;
     int channels = 0;
     int encoding = 0;
     if (mpg123_getformat(handle.get(), &actualRate, &channels, &encoding) != MPG123_OK ||
-        actualRate != rate || channels != MPG123_STEREO || encoding != MPG123_ENC_SIGNED_16)
+        actualRate != rate || channels != MPG123_STEREO || encoding != MPG123_ENC_SIGNED_16 ||
+        !MakeLengthExact(handle.get(), path))
         return nullptr;
     return handle;
 }
