@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include <optional>
+
 namespace lumivox {
 
 ProjectLifecycle::ProjectLifecycle(ShowDocument& document, IUserInterface& ui,
@@ -194,21 +196,14 @@ void ProjectLifecycle::DiscardFailedReading() {
 }
 
 void ProjectLifecycle::RemoveAllTracks(bool withProgress) {
-    const int total = Doc.TrackCount();
-    if (withProgress) {
-        Ui.ProgressSetText(Tr(TextTable::CommonTexts, CommonText::DeletingTracks));
-        Ui.ProgressSetGauge(0);
-        Ui.ProgressShow();
-    }
-    for (int removed = 1; removed <= total; ++removed) {
-        Doc.Tracks.erase(Doc.Tracks.begin());
-        if (withProgress)
-            Ui.ProgressSetGauge(100 - removed * 100 / total);
-    }
-    Doc.Renumber();
-    Shell.TracksRemoved();
+    std::optional<ScopedProgress> progress;
     if (withProgress)
-        Ui.ProgressClose();
+        progress.emplace(Ui, Tr(TextTable::CommonTexts, CommonText::DeletingTracks));
+    Doc.RemoveAllTracks([&progress](int remaining, int total) {
+        if (progress)
+            progress->SetGauge(100 - (total - remaining) * 100 / total);
+    });
+    Shell.TracksRemoved();
 }
 
 void ProjectLifecycle::ResetProject() {

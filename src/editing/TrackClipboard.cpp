@@ -27,9 +27,7 @@ void TrackClipboard::CopySelection() {
 
 void TrackClipboard::CutSelection() {
     CopySelection();
-    Ui.ProgressSetText(Text(TextTable::CommonTexts, CommonText::ProcessingCut, Lang));
-    Ui.ProgressSetGauge(0);
-    Ui.ProgressShow();
+    ScopedProgress progress(Ui, Text(TextTable::CommonTexts, CommonText::ProcessingCut, Lang));
     Host.BeginBulkUpdate();
 
     const int selected = static_cast<int>(std::count_if(
@@ -52,14 +50,12 @@ void TrackClipboard::CutSelection() {
     Host.RepaintLanes();
     if (Doc.Modified)
         History.TakeSnapshot();
-    Ui.ProgressClose();
+    progress.Close();
     Host.EndBulkUpdate();
 }
 
 void TrackClipboard::PasteClipboard() {
-    Ui.ProgressSetText(Text(TextTable::CommonTexts, CommonText::ProcessingPaste, Lang));
-    Ui.ProgressSetGauge(0);
-    Ui.ProgressShow();
+    ScopedProgress progress(Ui, Text(TextTable::CommonTexts, CommonText::ProcessingPaste, Lang));
     Host.BeginBulkUpdate();
 
     const int n = Count();
@@ -83,7 +79,7 @@ void TrackClipboard::PasteClipboard() {
     Host.RepaintLanes();
     if (Doc.Modified)
         History.TakeSnapshot();
-    Ui.ProgressClose();
+    progress.Close();
     Host.EndBulkUpdate();
 }
 

@@ -106,9 +106,7 @@ void TrackCommands::DeleteSelectedTracks() {
     const int selected = static_cast<int>(std::count_if(
         Doc.Tracks.begin(), Doc.Tracks.end(), [](const auto& track) { return track->Selected; }));
     if (selected > 0 && Ui.Confirm(Tr(TextTable::Messages, MessageText::DeleteSelectedTracks))) {
-        Ui.ProgressSetText(Tr(TextTable::CommonTexts, CommonText::DeletingTracks));
-        Ui.ProgressSetGauge(0);
-        Ui.ProgressShow();
+        ScopedProgress progress(Ui, Tr(TextTable::CommonTexts, CommonText::DeletingTracks));
         Host.BeginBulkUpdate();
         Doc.Modified = true;
         if (Popup != nullptr && Popup->Selected)
@@ -125,7 +123,7 @@ void TrackCommands::DeleteSelectedTracks() {
             ClearSelection();
         }
         Host.TakeSnapshot();
-        Ui.ProgressClose();
+        progress.Close();
         Host.EndBulkUpdate();
     }
     Host.UpdateLanesHeight();

@@ -111,9 +111,7 @@ void UndoHistory::Redo() {
 }
 
 void UndoHistory::Step(int target, int progressText) {
-    Ui.ProgressSetText(Text(TextTable::CommonTexts, progressText, Lang));
-    Ui.ProgressSetGauge(0);
-    Ui.ProgressShow();
+    ScopedProgress progress(Ui, Text(TextTable::CommonTexts, progressText, Lang));
     Host.BeginBulkUpdate();
 
     // Copied, so the restore cannot be disturbed by anything the hooks do to the history.
@@ -131,7 +129,6 @@ void UndoHistory::Step(int target, int progressText) {
     Doc.RecomputeSolo();
     Host.RepaintLanes();
     Host.EndBulkUpdate();
-    Ui.ProgressClose();
 }
 
 void UndoHistory::DeleteAllTracks() {
@@ -139,10 +136,8 @@ void UndoHistory::DeleteAllTracks() {
     if (initial > 0) {
         Doc.Modified = true;
         Host.ClearSelection();
-        while (!Doc.Tracks.empty()) {
-            Doc.Tracks.pop_back();
-            Ui.ProgressSetGauge(50 - Doc.TrackCount() * 50 / initial);
-        }
+        Doc.RemoveAllTracks(
+            [this](int remaining, int total) { Ui.ProgressSetGauge(50 - remaining * 50 / total); });
         Host.RefreshOutputMenu();
         Host.RepaintLanes();
         Host.UpdateLanesHeight();

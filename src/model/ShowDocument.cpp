@@ -37,6 +37,15 @@ void ShowDocument::RemoveTrack(int number) {
     Renumber();
 }
 
+void ShowDocument::RemoveAllTracks(const std::function<void(int remaining, int total)>& removed) {
+    const int total = TrackCount();
+    while (!Tracks.empty()) {
+        Tracks.pop_back();
+        if (removed)
+            removed(TrackCount(), total);
+    }
+}
+
 int ShowDocument::RemoveSelectedTracks(
     const std::function<void(int remaining, int selected)>& removed) {
     int selected = 0;

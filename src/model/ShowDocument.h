@@ -41,8 +41,9 @@ public:
     // MaxTracks tracks exist already (the caller shows the refusal).
     TFullTrack* AddTrack(Language language);
 
-    // Destroys every track.
-    void ClearTracks() { Tracks.clear(); }
+    // Destroys every track, the last first, calling `removed` with the number still to go
+    // after each one.
+    void RemoveAllTracks(const std::function<void(int remaining, int total)>& removed = {});
 
     // Destroys the track at 1-based `number` and renumbers the rest.
     void RemoveTrack(int number);
