@@ -35,7 +35,6 @@
 class QDragEnterEvent;
 class QDropEvent;
 class QMimeData;
-class QKeyEvent;
 class QLabel;
 class QFrame;
 class QTimer;
@@ -57,6 +56,8 @@ class TFrame2;
 class TForm2;
 class TOKBottomDlg;
 class TimelineScroll;
+class TrackHeaderColumn;
+class SerialPortMenu;
 
 // What a caller (the program, or a test) may replace when creating the window.
 struct TForm1Options {
@@ -215,13 +216,13 @@ public:
 
 protected:
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void BuildLayout();
     void BuildToolBar(QWidget* bar);
     QWidget* BuildRulerPanel();
     QWidget* BuildTrackArea();
@@ -235,15 +236,9 @@ private:
     // The status bar's sound output and the warning when the device was lost.
     void ShowSoundOutput();
     void WarnSoundDeviceLost();
-    void BuildSerialPortEntries();
-    void ChoosePort(const QString& portName);
-    void SelectDevicePort(const QString& path);
     void ConnectTransport();
     void BuildMidi();
     void BuildMidiInputEntries();
-    std::unique_ptr<ITrackHeader> MakeHeader();
-    void LayoutHeaders();
-    void FollowVerticalOffset(std::int64_t offset);
     void ChooseTool(int tag);
     // Recent projects, autosave and recovery, the window's geometry.
     void BuildFileExtras();
@@ -281,6 +276,7 @@ private:
     std::unique_ptr<TrackClipboard> Clipboard;
     std::unique_ptr<Transport> TransportControl;
     SerialLink* Link = nullptr;
+    SerialPortMenu* PortMenu = nullptr;
     RealTimeOutput* RealTime = nullptr;
     std::unique_ptr<Preferences> Preference;
     std::unique_ptr<TQtTranslations> QtTexts;
@@ -294,32 +290,29 @@ private:
     std::vector<QAction*> MidiDeviceItems;
 
     // Tool bar.
-    QToolButton *SpeedButton5, *SpeedButton6, *SpeedButton1, *SpeedButton2, *SpeedButton3,
-        *SpeedButton16, *SpeedButton15, *SpeedButton9, *SpeedButton10, *SpeedButton14,
-        *SpeedButton8, *SpeedButton13, *SpeedButton4, *SpeedButton7, *SpeedButton11, *SpeedButton12;
-    QLabel *StaticText2, *StaticText5, *StaticText4;
+    QToolButton *GoToBeginningButton, *PlayButton, *StopButton, *PauseButton, *GoToEndButton,
+        *RecordButton, *RealTimeButton, *DrawToolButton, *RubberToolButton, *DrawValueToolButton,
+        *SelectionToolButton, *ValuePickerButton, *HorizontalZoomInButton, *HorizontalZoomOutButton,
+        *VerticalZoomInButton, *VerticalZoomOutButton;
+    QLabel *DrawValueReadOut, *HorizontalZoomReadOut, *VerticalZoomReadOut;
     // Ruler panel.
-    QLabel *StaticText1, *Label1;
+    QLabel *SongFileReadOut, *TimeDisplay;
     RulerView* RulerArea = nullptr; // ScrollBox2
     // Track area.
-    QWidget* ScrollBox3 = nullptr;  // the header column, following the lanes' vertical offset
-    QWidget* PaintBox4 = nullptr;   // holds the headers; moved by the vertical offset
+    TrackHeaderColumn* Headers = nullptr;
     LanesView* LanesArea = nullptr; // ScrollBox1
     // Status bar.
-    QLabel *Label10, *StaticText7, *Label3, *StaticText3, *Label8;
-    QFrame* Shape1;
+    QLabel *ValueCaption, *ValueReadOut, *ResolutionCaption, *ResolutionReadOut, *MidiCaption;
+    QFrame* MidiActivityLight;
     QLabel* SoundOutput = nullptr; // which sound output plays the song
-    QLabel* Image4;
+    QLabel* LogoImage;
     // Timers.
-    QTimer *Timer1, *Timer2, *Timer3;
+    QTimer *ReplyTimer, *CueBlinkTimer, *MidiLightTimer;
 
     bool FirstActivation = true;
     QString SettingsFile;
     bool CueDark = true; // the cue marker's blink phase
     int BulkDepth = 0;
-    const QKeyEvent* LastKeyEvent = nullptr;
-    quint64 LastKeyTime = 0;
-    bool LastKeyWasPress = false;
 };
 
 } // namespace lumivox

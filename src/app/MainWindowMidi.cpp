@@ -65,9 +65,9 @@ void TForm1::MidiInputEntriesChanged() {
 }
 
 void TForm1::LightMidiActivity() {
-    QPalette lit = Shape1->palette();
+    QPalette lit = MidiActivityLight->palette();
     lit.setColor(QPalette::Window, QColor(0xE6, 0xE6, 0xE6));
-    Shape1->setPalette(lit);
+    MidiActivityLight->setPalette(lit);
 }
 
 void TForm1::RepaintSlot(int track, int slot) {

@@ -17,12 +17,12 @@ namespace lumivox {
 
 void TForm1::ConnectTransport() {
     Transport& t = *TransportControl;
-    connect(SpeedButton6, &QToolButton::clicked, this, [&t] { t.Play(); });
-    connect(SpeedButton1, &QToolButton::clicked, this, [&t] { t.Stop(); });
-    connect(SpeedButton2, &QToolButton::clicked, this, [&t] { t.Pause(); });
-    connect(SpeedButton5, &QToolButton::clicked, this, [&t] { t.GoToBeginning(); });
-    connect(SpeedButton3, &QToolButton::clicked, this, [&t] { t.GoToEnd(); });
-    connect(SpeedButton16, &QToolButton::clicked, this, [&t] { t.Record(); });
+    connect(PlayButton, &QToolButton::clicked, this, [&t] { t.Play(); });
+    connect(StopButton, &QToolButton::clicked, this, [&t] { t.Stop(); });
+    connect(PauseButton, &QToolButton::clicked, this, [&t] { t.Pause(); });
+    connect(GoToBeginningButton, &QToolButton::clicked, this, [&t] { t.GoToBeginning(); });
+    connect(GoToEndButton, &QToolButton::clicked, this, [&t] { t.GoToEnd(); });
+    connect(RecordButton, &QToolButton::clicked, this, [&t] { t.Record(); });
     connect(RulerArea, &RulerView::Pressed, this,
             [&t](std::int64_t, int viewX, Qt::MouseButton) { t.Locate(viewX); });
     ShowTick->SetPositionUpdate([&t] { t.Tick(); });
@@ -33,7 +33,7 @@ void TForm1::ConnectTransport() {
     connect(ShowTick, &ShowClock::OutputLost, this, &TForm1::WarnSoundDeviceLost);
     // Resizing the views stops the paging until the cursor is in view again.
     connect(Scroll, &TimelineScroll::ViewSizeChanged, this, [&t] { t.ClearFollow(); });
-    connect(Timer2, &QTimer::timeout, this, [this] {
+    connect(CueBlinkTimer, &QTimer::timeout, this, [this] {
         CueDark = !CueDark;
         RulerArea->SetCueColor(CueDark ? QColor(Qt::black) : QColor(0xC0, 0xC0, 0xC0));
     });
@@ -68,7 +68,8 @@ bool TForm1::HasWaveform() const {
 }
 
 void TForm1::ShowTime(std::int64_t positionMs) {
-    Label1->setText(Text(TextTable::StatusLabels, 1, Lang) + Transport::FormatTime(positionMs));
+    TimeDisplay->setText(Text(TextTable::StatusLabels, 1, Lang) +
+                         Transport::FormatTime(positionMs));
 }
 
 void TForm1::PlaceMarkers(std::int64_t cursorX, std::int64_t cueX) {
@@ -116,7 +117,7 @@ void TForm1::WarnSoundDeviceLost() {
 }
 
 void TForm1::ShowRecordMode(bool on) {
-    SpeedButton16->setIcon(GlyphIcon(on ? Glyph::RecordOn : Glyph::RecordOff));
+    RecordButton->setIcon(GlyphIcon(on ? Glyph::RecordOn : Glyph::RecordOff));
 }
 
 } // namespace lumivox
