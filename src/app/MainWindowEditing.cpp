@@ -35,16 +35,15 @@ void TForm1::ZoomHorizontal(bool in) {
 
 void TForm1::ZoomVertical(bool in) {
     if (Timeline.ZoomVertical(in)) {
-        Ui->ProgressSetText(Text(TextTable::CommonTexts, CommonText::ProcessingResize, Lang));
-        Ui->ProgressSetGauge(0);
-        Ui->ProgressShow();
+        ScopedProgress progress(*Ui,
+                                Text(TextTable::CommonTexts, CommonText::ProcessingResize, Lang));
         BeginBulkUpdate();
         const int count = Doc.TrackCount();
         for (int k = 1; k <= count; ++k) {
             Doc.Track(k).SetHeight(Timeline.LaneHeight());
-            Ui->ProgressSetGauge(k * 100 / count);
+            progress.SetGauge(k * 100 / count);
         }
-        Ui->ProgressClose();
+        progress.Close();
         EndBulkUpdate();
     }
     UpdateZoomLabels();
