@@ -1,6 +1,8 @@
 // Tests of the track commands: new tracks and their limits, outputs and colours, deleting
 // with renumbering, the selection rules of header presses, caption editing, Mute and Solo.
 #include "editing/TrackCommands.h"
+#include "editing/TimelineGeometry.h"
+#include "editing/UndoHistory.h"
 #include "model/ShowDocument.h"
 #include "model/TrackRules.h"
 #include "support/ScriptedUserInterface.h"
@@ -21,10 +23,12 @@ using test::ScriptedUserInterface;
 // the track itself.
 struct FakeHeader : test::SilentTrackHeader, ICaptionEditor {
     int Number = 0;
+    QString OutputText;
     bool EditorOpen = false;
     QString EditorText;
 
     void ShowNumber(int number) override { Number = number; }
+    void ShowOutputText(const QString& text) override { OutputText = text; }
     void OpenCaptionEditor(const QString& text) override {
         EditorText = text;
         EditorOpen = true;
@@ -34,16 +38,41 @@ struct FakeHeader : test::SilentTrackHeader, ICaptionEditor {
     void CloseCaptionEditor() override { EditorOpen = false; }
 };
 
+// Each lane's colours (background, bars) as the lanes view draws them.
+std::vector<std::pair<TColor, TColor>> LaneColoursOf(const ShowDocument& doc) {
+    std::vector<std::pair<TColor, TColor>> colours;
+    for (const auto& track : doc.Tracks) {
+        const TLaneColors lane = TimelineGeometry::LaneColors(*track, doc.SoloActive);
+        colours.emplace_back(lane.Back, lane.Bar);
+    }
+    return colours;
+}
+
+// The window: what it shows as of its last refresh, its undo history, and the requests made.
 struct RecordingHost : ITrackCommandHost {
     bool Song = true;
     QStringList Calls;
     int HeaderMenu = -1;
+    const ShowDocument* Doc = nullptr;
+    const TrackCommands* Commands = nullptr;
+    UndoHistory* History = nullptr;
+    std::array<bool, 256> OutputsShownTaken{}; // the output menu's disabled entries
+    std::vector<std::pair<TColor, TColor>> LanesShown;
 
     bool SongOpen() const override { return Song; }
     void UpdateLanesHeight() override { Calls << "lanes height"; }
-    void RefreshOutputMenu() override { Calls << "output menu"; }
-    void RepaintLanes() override { Calls << "repaint"; }
-    void TakeSnapshot() override { Calls << "snapshot"; }
+    void RefreshOutputMenu() override {
+        Calls << "output menu";
+        OutputsShownTaken = Commands->OutputsInUse();
+    }
+    void RepaintLanes() override {
+        Calls << "repaint";
+        LanesShown = LaneColoursOf(*Doc);
+    }
+    void TakeSnapshot() override {
+        Calls << "snapshot";
+        History->TakeSnapshot();
+    }
     void BeginBulkUpdate() override { Calls << "begin bulk"; }
     void EndBulkUpdate() override { Calls << "end bulk"; }
     void EnableSelectionCommands() override { Calls << "enable selection"; }
@@ -62,6 +91,9 @@ struct RecordingHost : ITrackCommandHost {
 class TrackCommandsTest : public ::testing::Test {
 protected:
     TrackCommandsTest() : Commands(Doc, Ui, Host, Lang) {
+        Host.Doc = &Doc;
+        Host.Commands = &Commands;
+        Host.History = &History;
         Doc.SlotCount = 50;
         Doc.HeaderFactory = [] { return std::make_unique<FakeHeader>(); };
     }
@@ -93,6 +125,8 @@ protected:
     ScriptedUserInterface Ui;
     RecordingHost Host;
     TrackCommands Commands;
+    TrackCommandsHistoryHost HistoryHost{Commands, Host};
+    UndoHistory History{Doc, Ui, HistoryHost, Lang};
 };
 
 TEST_F(TrackCommandsTest, ANewTrackIsSelectedAloneAndTheMenuCommandTakesAnUndoStep) {
@@ -139,9 +173,13 @@ TEST_F(TrackCommandsTest, OutputsStayUniqueAndZeroIsDisabledOnceUsed) {
     Commands.NewTrack();
     EXPECT_EQ(Doc.Track(4).Output, 3) << "outputs 1, 2 and 4 are in use";
 
-    Host.Calls.clear();
+    const int steps = History.Count();
     SetOutput(2, 0);
-    EXPECT_EQ(Host.Calls, (QStringList{"output menu", "repaint", "snapshot"}));
+    EXPECT_EQ(HeaderOf(2).OutputText, "All");
+    EXPECT_TRUE(Host.OutputsShownTaken[0]) << "the output menu offers 0 no more";
+    EXPECT_FALSE(Host.OutputsShownTaken[2]) << "and offers 2 again";
+    EXPECT_EQ(History.Count(), steps + 1) << "choosing an output is one undo step";
+    EXPECT_FALSE(History.StateDiffers()) << "the step holds the new output";
     const std::array<bool, 256> used = Commands.OutputsInUse();
     EXPECT_TRUE(used[0]);
     EXPECT_FALSE(used[2]);
@@ -262,17 +300,24 @@ TEST_F(TrackCommandsTest, CaptionsCommitOnceAndAPressElsewhereModifiesOnlyOnACha
 
 TEST_F(TrackCommandsTest, MuteAndSoloExcludeEachOtherAndLockTakesNoUndoStep) {
     AddTracks(2);
+    const std::pair<TColor, TColor> silent{SilentLaneBackColor, SilentLaneBarColor};
+    const std::pair<TColor, TColor> first = LaneColoursOf(Doc)[0];
     Commands.ToggleMute(2);
+    // Each toggle shows at once which lanes are heard.
+    EXPECT_EQ(Host.LanesShown, (std::vector{first, silent}));
     Commands.ToggleSolo(2);
     EXPECT_FALSE(Doc.Track(2).Mute) << "soloing a muted track unmutes it";
     EXPECT_TRUE(Doc.SoloActive);
+    EXPECT_EQ(Host.LanesShown, LaneColoursOf(Doc));
+    EXPECT_EQ(Host.LanesShown[0], silent) << "the other track is not heard while 2 is soloed";
     Commands.ToggleMute(2);
     EXPECT_FALSE(Doc.Track(2).Solo) << "muting a soloed track unsolos it";
     EXPECT_FALSE(Doc.SoloActive);
+    EXPECT_EQ(Host.LanesShown, (std::vector{first, silent}));
     Commands.ToggleLock(1);
     EXPECT_TRUE(Doc.Track(1).Locked);
     EXPECT_TRUE(Doc.Modified);
-    EXPECT_EQ(Host.Calls, (QStringList{"repaint", "repaint", "repaint"}));
+    EXPECT_EQ(History.Count(), 0) << "lock, mute and solo take no undo step";
 }
 
 } // namespace
