@@ -6,6 +6,7 @@
 #include "app/TrackHeaderColumn.h"
 #include "dialogs/Glyphs.h"
 #include "editing/TimelineScroll.h"
+#include "timeline/Colors.h"
 #include "timeline/LanesView.h"
 #include "timeline/RulerView.h"
 
@@ -240,7 +241,7 @@ QWidget* TForm1::BuildStatusBar() {
     MidiActivityLight->setFrameShape(QFrame::Box);
     MidiActivityLight->setAutoFillBackground(true);
     QPalette grey = MidiActivityLight->palette();
-    grey.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+    grey.setColor(QPalette::Window, ToQColor(MidiActivityIdleColor));
     MidiActivityLight->setPalette(grey);
     LogoImage = new QLabel(bar);
     LogoImage->setObjectName(QStringLiteral("Image4"));
@@ -273,7 +274,7 @@ void TForm1::BuildTimers() {
     MidiLightTimer = timer("Timer3", 200, false);
     connect(MidiLightTimer, &QTimer::timeout, this, [this] {
         QPalette grey = MidiActivityLight->palette();
-        grey.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+        grey.setColor(QPalette::Window, ToQColor(MidiActivityIdleColor));
         MidiActivityLight->setPalette(grey);
     });
 }

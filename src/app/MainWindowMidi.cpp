@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 
 #include "dialogs/MidiMapDialog.h"
+#include "timeline/Colors.h"
 #include "timeline/LanesView.h"
 
 #include <QAction>
@@ -66,7 +67,7 @@ void TForm1::MidiInputEntriesChanged() {
 
 void TForm1::LightMidiActivity() {
     QPalette lit = MidiActivityLight->palette();
-    lit.setColor(QPalette::Window, QColor(0xE6, 0xE6, 0xE6));
+    lit.setColor(QPalette::Window, ToQColor(MidiActivityLitColor));
     MidiActivityLight->setPalette(lit);
 }
 

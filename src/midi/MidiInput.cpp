@@ -1,12 +1,15 @@
-// The MIDI input device over RtMidi: the device list, the fixed ring the callback thread fills,
-// the wake-up of the user-interface thread, and the watch for a device that goes away.
+// The MIDI input device over RtMidi: opening and closing a port, the callbacks that fill the
+// message ring, the wake-up of the user-interface thread, and the watch for a device that goes
+// away.
 #include "midi/MidiInput.h"
+
+#include "midi/JackServerWatch.h"
+#include "midi/MidiEventRing.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <RtMidi.h>
-#include <jack/jack.h>
 
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -47,73 +50,14 @@ QString ErrorText(const std::string& message) {
     return message.empty() ? QString::fromLatin1(OutOfRangeText) : QString::fromStdString(message);
 }
 
-// A ring with one producer thread and one consumer thread. The producer writes an item
-// completely before counting it; the consumer reads it before uncounting it. Capacity is
-// fixed at construction, so neither side allocates.
-template <typename T> class TSpscRing {
-public:
-    explicit TSpscRing(std::size_t capacity) : Items(capacity) {}
-
-    std::uint32_t Count() const { return Stored.load(std::memory_order_acquire); }
-    bool Full() const { return Count() >= Items.size(); }
-
-    // Producer: false when full, the item then being lost.
-    bool Put(const T& item) {
-        if (Stored.load(std::memory_order_acquire) >= Items.size())
-            return false;
-        Items[WritePos] = item;
-        WritePos = WritePos + 1 == Items.size() ? 0 : WritePos + 1;
-        Stored.fetch_add(1, std::memory_order_release);
-        return true;
-    }
-
-    // Consumer: the oldest item, or null when empty; Remove drops it.
-    const T* Peek() const { return Count() == 0 ? nullptr : &Items[ReadPos]; }
-    void Remove() {
-        ReadPos = ReadPos + 1 == Items.size() ? 0 : ReadPos + 1;
-        Stored.fetch_sub(1, std::memory_order_release);
-    }
-
-private:
-    std::vector<T> Items;
-    std::size_t WritePos = 0;
-    std::size_t ReadPos = 0;
-    std::atomic<std::uint32_t> Stored{0};
-};
-
-static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-// One queued message: when it came, its bytes for a short message, or the system-exclusive
-// buffer that holds it (-1 for none).
-struct TRingItem {
-    std::uint32_t TimeStamp = 0;
-    std::uint32_t ShortMessage = 0;
-    std::int32_t Header = -1;
-};
-static_assert(sizeof(TRingItem) == 12);
-
-// Everything the MIDI threads touch, allocated when the device opens and freed only after
-// they can no longer run.
-struct TCallbackContext {
+// One open device's state shared with the MIDI threads: the message ring, the start time, the
+// flags of the JACK watch and the last error RtMidi reported. Allocated when the device opens
+// and freed only after those threads can no longer run.
+struct TCallbackContext final : IJackWatchListener {
     TCallbackContext(int capacity, int sysexSize, int sysexCount, int wakeFd, bool sysexOnly)
-        : Ring(static_cast<std::size_t>(capacity)),
-          SysexSize(static_cast<std::uint32_t>(sysexCount > 0 ? sysexSize : 0)),
-          SysexData(static_cast<std::size_t>(SysexSize) * static_cast<std::size_t>(sysexCount)),
-          SysexBytes(SysexSize > 0 ? static_cast<std::size_t>(sysexCount) : 0),
-          FreeSysex(SysexBytes.size()), SysexOnly(sysexOnly), WakeFd(wakeFd) {
-        for (std::size_t i = 0; i < SysexBytes.size(); ++i)
-            FreeSysex.Put(static_cast<std::int32_t>(i));
-    }
+        : Ring(capacity, sysexSize, sysexCount), SysexOnly(sysexOnly), WakeFd(wakeFd) {}
 
-    TSpscRing<TRingItem> Ring;
-    // The system-exclusive buffers: SysexBytes.size() blocks of SysexSize bytes, how many
-    // bytes each holds, and the free ones, handed from the user-interface thread to the
-    // callback.
-    std::uint32_t SysexSize;
-    std::vector<std::uint8_t> SysexData;
-    std::vector<std::uint32_t> SysexBytes;
-    TSpscRing<std::int32_t> FreeSysex;
+    TMidiEventRing Ring;
 
     std::atomic<bool> SysexOnly;
     std::atomic<bool> Started{false};
@@ -125,7 +69,6 @@ struct TCallbackContext {
     std::atomic<bool> WakePending{false};
     std::atomic<std::uint32_t> PendingInput{0};
     std::atomic<std::uint32_t> PendingOverflow{0};
-    std::atomic<std::uint64_t> Dropped{0};
     std::atomic<std::uint64_t> Received{0};
 
     // Set by the JACK watch.
@@ -156,20 +99,25 @@ struct TCallbackContext {
         }
     }
 
-    // Queues the item, or counts it lost when the ring is full, and wakes the user interface.
-    void Put(const TRingItem& item) {
-        if (!Ring.Put(item)) {
-            Overflowed();
+    // Queues one message, without allocating or waiting, and wakes the user interface for
+    // what reached the ring or was lost to a full one.
+    void Queue(const std::vector<unsigned char>* message) {
+        if (message == nullptr || message->empty())
             return;
-        }
-        PendingInput.fetch_add(1);
-        Wake();
-    }
-
-    void Overflowed() {
-        Dropped.fetch_add(1);
-        PendingOverflow.fetch_add(1);
-        Wake();
+        const std::uint8_t status = (*message)[0];
+        if (status == ActiveSensing || status == TimingClock)
+            return;
+        if (!Started.load(std::memory_order_acquire))
+            return;
+        if (status != SysexStatus && SysexOnly.load(std::memory_order_relaxed))
+            return;
+        const TMidiQueued queued = Ring.Push(message->data(), message->size(), Stamp());
+        if (queued.Items > 0)
+            PendingInput.fetch_add(queued.Items);
+        if (queued.Overflowed)
+            PendingOverflow.fetch_add(1);
+        if (queued.Items > 0 || queued.Overflowed)
+            Wake();
     }
 
     // Takes the error the callback recorded, if any.
@@ -182,61 +130,24 @@ struct TCallbackContext {
         message = ErrorMessage;
         return true;
     }
+
+    // IJackWatchListener, on JACK's threads.
+    void ServerStopped() override {
+        ServerGone.store(true);
+        Wake();
+    }
+    void PortRemoved() override {
+        PortsChanged.store(true);
+        Wake();
+    }
 };
 
-// Queues one message, without allocating or waiting.
-void QueueMessage(TCallbackContext& context, const std::vector<unsigned char>* message) {
-    if (message == nullptr || message->empty())
-        return;
-    const std::uint8_t status = (*message)[0];
-    if (status == ActiveSensing || status == TimingClock)
-        return;
-    if (!context.Started.load(std::memory_order_acquire))
-        return;
-    const std::uint32_t stamp = context.Stamp();
-
-    if (status != SysexStatus) {
-        if (context.SysexOnly.load(std::memory_order_relaxed))
-            return;
-        std::uint32_t packed = status;
-        if (message->size() > 1)
-            packed |= static_cast<std::uint32_t>((*message)[1]) << 8;
-        if (message->size() > 2)
-            packed |= static_cast<std::uint32_t>((*message)[2]) << 16;
-        context.Put({stamp, packed, -1});
-        return;
-    }
-
-    // A system-exclusive message fills one buffer, or several in order when it is longer
-    // than one; what finds no room or no free buffer is lost.
-    const std::size_t total = message->size();
-    std::size_t done = 0;
-    while (done < total) {
-        // Only this thread adds items, so a ring with room keeps it until the Put below.
-        if (context.Ring.Full()) {
-            context.Overflowed();
-            return;
-        }
-        const std::int32_t* free = context.FreeSysex.Peek();
-        if (free == nullptr) {
-            context.Dropped.fetch_add(1);
-            return;
-        }
-        const std::int32_t index = *free;
-        context.FreeSysex.Remove();
-        const std::size_t chunk = std::min<std::size_t>(total - done, context.SysexSize);
-        std::memcpy(context.SysexData.data() + static_cast<std::size_t>(index) * context.SysexSize,
-                    message->data() + done, chunk);
-        context.SysexBytes[static_cast<std::size_t>(index)] = static_cast<std::uint32_t>(chunk);
-        done += chunk;
-        context.Put({stamp, 0, index});
-    }
-}
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 // RtMidi's thread.
 void ReceiveMessage(double, std::vector<unsigned char>* message, void* data) {
     auto& context = *static_cast<TCallbackContext*>(data);
-    QueueMessage(context, message);
+    context.Queue(message);
     context.Received.fetch_add(1, std::memory_order_release);
 }
 
@@ -254,33 +165,6 @@ void RecordError(RtMidiError::Type type, const std::string& message, void* data)
     context.Wake();
 }
 
-// For the short-lived RtMidi objects that only list ports: nothing to report.
-void IgnoreError(RtMidiError::Type, const std::string&, void*) {}
-
-// JACK's threads: the server stopped, or a port went away.
-void OnJackShutdown(jack_status_t, const char*, void* data) {
-    auto& context = *static_cast<TCallbackContext*>(data);
-    context.ServerGone.store(true);
-    context.Wake();
-}
-
-void OnJackPortRegistration(jack_port_id_t, int registered, void* data) {
-    if (registered != 0)
-        return;
-    auto& context = *static_cast<TCallbackContext*>(data);
-    context.PortsChanged.store(true);
-    context.Wake();
-}
-
-// A name for each client we open: our clients' name, the process id and a count. Two
-// processes asking the JACK server for the same client name at the same moment can both be
-// given it, and one of them then fails to open.
-std::string OwnClientName() {
-    static std::atomic<int> counter{0};
-    return std::string(MidiInputClientName) + ' ' + std::to_string(::getpid()) + '-' +
-           std::to_string(++counter);
-}
-
 // A name for our JACK input port that no other port has, so that the watch can find it.
 std::string UniqueInputPortName() {
     static std::atomic<int> counter{0};
@@ -288,69 +172,8 @@ std::string UniqueInputPortName() {
            std::to_string(++counter);
 }
 
-// A JACK client of our own that hears when the server stops, which RtMidi does not tell.
-// Null when no server can be reached.
-jack_client_t* OpenJackWatch(TCallbackContext& context) {
-    jack_status_t status{};
-    jack_client_t* client = jack_client_open(OwnClientName().c_str(), JackNoStartServer, &status);
-    if (client == nullptr)
-        return nullptr;
-    jack_on_info_shutdown(client, OnJackShutdown, &context);
-    jack_set_port_registration_callback(client, OnJackPortRegistration, &context);
-    if (jack_activate(client) != 0) {
-        jack_client_close(client);
-        return nullptr;
-    }
-    return client;
-}
-
-// A JACK server answers. Asked before RtMidi tries one, which otherwise prints its own
-// warning on the terminal when there is none.
-bool JackServerReachable() {
-    jack_status_t status{};
-    jack_client_t* client = jack_client_open(OwnClientName().c_str(), JackNoStartServer, &status);
-    if (client == nullptr)
-        return false;
-    jack_client_close(client);
-    return true;
-}
-
-// Connects the output port `device` to our input port named `ownPort`, through the watch.
-bool ConnectJackPort(jack_client_t* watch, const QString& device, const std::string& ownPort) {
-    const std::string pattern = ':' + ownPort + '$';
-    const char** ports =
-        jack_get_ports(watch, pattern.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
-    if (ports == nullptr)
-        return false;
-    const std::string own = ports[0] != nullptr ? ports[0] : "";
-    jack_free(ports);
-    if (own.empty())
-        return false;
-    const int result = jack_connect(watch, device.toStdString().c_str(), own.c_str());
-    return result == 0 || result == EEXIST;
-}
-
 RtMidi::Api RtApi(TMidiApi api) {
     return api == TMidiApi::Jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
-}
-
-// The names of the input ports `in` can open, in its order.
-std::vector<QString> PortNames(RtMidiIn& in) {
-    std::vector<QString> names;
-    const unsigned int count = in.getPortCount();
-    for (unsigned int i = 0; i < count; ++i)
-        names.push_back(QString::fromStdString(in.getPortName(i)));
-    return names;
-}
-
-bool IsOwnPort(const QString& name) {
-    return name.startsWith(QLatin1String(MidiInputClientName));
-}
-
-// Without a sequencer device RtMidi's ALSA client cannot open; checking first keeps its
-// complaint off the terminal.
-bool AlsaSequencerPresent() {
-    return ::access("/dev/snd/seq", F_OK) == 0;
 }
 
 } // namespace
@@ -360,7 +183,7 @@ struct TMidiInput::TSession {
     TMidiInputDevice Device;
     std::unique_ptr<TCallbackContext> Context;
     std::unique_ptr<RtMidiIn> Port;
-    jack_client_t* Watch = nullptr;
+    std::unique_ptr<TJackServerWatch> Watch;
 
     // Disconnects; once the port and the watch are gone no MIDI thread runs, so the context
     // can go.
@@ -373,8 +196,7 @@ struct TMidiInput::TSession {
             }
             Port.reset();
         }
-        if (Watch != nullptr)
-            jack_client_close(Watch);
+        Watch.reset();
     }
 };
 
@@ -427,37 +249,8 @@ QStringList TMidiInput::DeviceNames() const {
 }
 
 void TMidiInput::ReadDevices() {
-    Devices.clear();
-    if (AlsaSequencerPresent()) {
-        try {
-            RtMidiIn alsa(RtMidi::LINUX_ALSA, OwnClientName());
-            alsa.setErrorCallback(IgnoreError, nullptr);
-            for (const QString& name : PortNames(alsa))
-                if (!name.isEmpty() && !IsOwnPort(name))
-                    Devices.push_back({name, TMidiApi::Alsa});
-        } catch (const RtMidiError&) {
-            // No usable sequencer: no ALSA devices.
-        }
-    }
-
-    std::vector<QString> jack;
-    try {
-        if (Session && Session->Device.Api == TMidiApi::Jack) {
-            // A client of our own is connected already; a new one could free its memory
-            // if the server has just stopped (see ParkedSessions).
-            jack = PortNames(*Session->Port);
-        } else if (JackServerReachable()) {
-            RtMidiIn lister(RtMidi::UNIX_JACK, OwnClientName());
-            lister.setErrorCallback(IgnoreError, nullptr);
-            jack = PortNames(lister);
-        }
-    } catch (const RtMidiError&) {
-        // No JACK server: no JACK devices.
-    }
-    std::sort(jack.begin(), jack.end());
-    for (const QString& name : jack)
-        if (!name.isEmpty() && !IsOwnPort(name))
-            Devices.push_back({name, TMidiApi::Jack});
+    const bool ownJackPort = Session && Session->Device.Api == TMidiApi::Jack;
+    Devices = ListMidiInputDevices(ownJackPort ? Session->Port.get() : nullptr);
 }
 
 void TMidiInput::RescanDevices() {
@@ -561,13 +354,13 @@ void TMidiInput::Open() {
         // client wake-ups per process, and a client's late news of another program's client
         // leaving can wipe the entry of a client of ours opened meanwhile in its place. Only
         // the watch, which JACK never wakes, can be hit so.
-        session->Watch = OpenJackWatch(context);
+        session->Watch = TJackServerWatch::Open(context);
         if (session->Watch == nullptr) {
             // The server is gone, and opening the watch may have freed the port's client.
             Park(std::move(session));
             throw EMidiInputError(NotInstalledText(Devices[static_cast<std::size_t>(Id)].Name));
         }
-        if (!ConnectJackPort(session->Watch, session->Device.Name, ownPort))
+        if (!session->Watch->Connect(session->Device.Name, ownPort))
             throw EMidiInputError(NotInstalledText(session->Device.Name));
     } else {
         // The sequencer numbers its ports by client, which changes only when a client comes
@@ -636,28 +429,7 @@ void TMidiInput::Close() {
 std::optional<TMyMidiEvent> TMidiInput::GetMidiEvent() {
     if (!Session)
         return std::nullopt;
-    TCallbackContext& context = *Session->Context;
-    const TRingItem* item = context.Ring.Peek();
-    if (item == nullptr)
-        return std::nullopt;
-
-    TMyMidiEvent event;
-    event.TimeStamp = item->TimeStamp;
-    if (item->Header < 0) {
-        event.StatusByte = static_cast<std::uint8_t>(item->ShortMessage & 0xFF);
-        event.DataByte1 = static_cast<std::uint8_t>((item->ShortMessage >> 8) & 0xFF);
-        event.DataByte2 = static_cast<std::uint8_t>((item->ShortMessage >> 16) & 0xFF);
-    } else {
-        const auto index = static_cast<std::size_t>(item->Header);
-        const std::uint32_t bytes = context.SysexBytes[index];
-        const std::uint8_t* data = context.SysexData.data() + index * context.SysexSize;
-        event.StatusByte = SysexStatus;
-        event.SysexSize = static_cast<std::uint16_t>(bytes);
-        event.SysexData.assign(data, data + bytes);
-        context.FreeSysex.Put(item->Header);
-    }
-    context.Ring.Remove();
-    return event;
+    return Session->Context->Ring.Take();
 }
 
 int TMidiInput::MessageCount() const {
@@ -665,7 +437,7 @@ int TMidiInput::MessageCount() const {
 }
 
 std::uint64_t TMidiInput::DroppedCount() const {
-    return Session ? Session->Context->Dropped.load() : 0;
+    return Session ? Session->Context->Ring.Dropped() : 0;
 }
 
 std::uint64_t TMidiInput::ReceivedCount() const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "midi/MidiEvent.h"
+#include "midi/MidiPortList.h"
 
 #include <QObject>
 #include <QString>
@@ -28,20 +29,6 @@ public:
 };
 
 enum class TMidiInputState { Creating, Closed, Open };
-
-// The MIDI system a port belongs to.
-enum class TMidiApi { Alsa, Jack };
-
-// One input device: a port that sends MIDI, named as its MIDI system names it.
-struct TMidiInputDevice {
-    QString Name;
-    TMidiApi Api = TMidiApi::Alsa;
-    friend bool operator==(const TMidiInputDevice&, const TMidiInputDevice&) = default;
-};
-
-// The names of our own MIDI clients begin with this, followed by the process id (a JACK
-// server may add a suffix besides); ports of these clients are never offered as devices.
-inline constexpr const char* MidiInputClientName = "Lumivox MIDI Input";
 
 class TMidiInput : public QObject {
     Q_OBJECT

@@ -3,6 +3,7 @@
 
 #include "editing/TimelineScroll.h"
 #include "model/ShowDocument.h"
+#include "timeline/Colors.h"
 
 #include <QImage>
 #include <QMouseEvent>

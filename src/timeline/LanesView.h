@@ -20,11 +20,6 @@ namespace lumivox {
 class ShowDocument;
 class TimelineScroll;
 
-inline QColor ToQColor(TColor color) {
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
-}
-
 // A mouse position over the lanes, as the pointer gave it and as the timeline reads it.
 struct TLanesHit {
     QPoint ViewPos;   // in the editor area's viewport (its client coordinates)

@@ -3,6 +3,7 @@
 #include "timeline/RulerView.h"
 
 #include "editing/TimelineScroll.h"
+#include "timeline/Colors.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -16,11 +17,6 @@
 namespace lumivox {
 
 namespace {
-
-QColor Rgb(TColor color) {
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
-}
 
 // Label text is at most this wide: hours, minutes and seconds have two digits up to the
 // longest song the model holds.
@@ -43,7 +39,7 @@ RulerView::RulerView(const TWavePeaks& peaks, const TimelineGeometry& geometry,
         marker->setObjectName(QString::fromLatin1(name));
         marker->setAutoFillBackground(true);
         QPalette palette = marker->palette();
-        palette.setColor(QPalette::Window, Rgb(color));
+        palette.setColor(QPalette::Window, ToQColor(color));
         marker->setPalette(palette);
         // The markers are drawn only; presses go to the strip underneath.
         marker->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -153,7 +149,7 @@ void RulerView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect exposed = event->rect();
     ++Stats.Paints;
-    painter.fillRect(exposed, Rgb(TimelineStripColor));
+    painter.fillRect(exposed, ToQColor(TimelineStripColor));
     // Nothing but the strip's background without a song.
     if (Peaks.empty())
         return;
@@ -182,13 +178,13 @@ void RulerView::PaintRulerAndGrid(QPainter& painter, std::int64_t x0, std::int64
 
     // The ruler: button face with its baseline; the grid: white.
     fill(0, 0, width, RulerHeight, palette().color(QPalette::Button));
-    fill(0, RulerBaselineY, width, RulerBaselineY + 1, Rgb(RulerPenColor));
-    fill(0, WaveTop, width, WaveTop + GridHeight, Rgb(GridBackColor));
+    fill(0, RulerBaselineY, width, RulerBaselineY + 1, ToQColor(RulerPenColor));
+    fill(0, WaveTop, width, WaveTop + GridHeight, ToQColor(GridBackColor));
 
     // Tick lines; a tick carrying a label is darker.
     const int perLabel = Geometry.CurrentTicksPerLabel();
-    const QColor labelled = Rgb(GridLabelledColor);
-    const QColor plain = Rgb(GridTickColor);
+    const QColor labelled = ToQColor(GridLabelledColor);
+    const QColor plain = ToQColor(GridTickColor);
     const auto [first, last] = Geometry.TicksIn(cx0, cx1, width);
     for (std::int64_t i = first; i <= last; ++i) {
         const std::int64_t x = Geometry.TickX(i);
@@ -266,7 +262,7 @@ void RulerView::PaintWaveform(QPainter& painter, std::int64_t x0, std::int64_t x
                               static_cast<int>(clipRight - clipLeft), height() - WaveTop),
                         Qt::IntersectClip);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(Rgb(WaveformColor), 0));
+    painter.setPen(QPen(ToQColor(WaveformColor), 0));
     painter.drawPolyline(leftLine);
     painter.drawPolyline(rightLine);
     painter.restore();

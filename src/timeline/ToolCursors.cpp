@@ -2,6 +2,8 @@
 // so they show on light lanes and dark bars alike.
 #include "timeline/ToolCursors.h"
 
+#include "dialogs/GlyphPalette.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
@@ -10,13 +12,10 @@
 namespace lumivox {
 namespace {
 
-const QColor kInk(0x2B, 0x35, 0x45);
-const QColor kHalo(0xFF, 0xFF, 0xFF);
-const QColor kWood(0xEF, 0xD3, 0xA8);
-const QColor kPencil(0xF2, 0xB6, 0x32);
-const QColor kSteel(0x9A, 0xA5, 0xB3);
-const QColor kPink(0xEC, 0x74, 0x8F);
-const QColor kBlue(0x1F, 0x6F, 0xD1);
+using namespace palette;
+
+// The white halo round every outline.
+constexpr QColor kHalo = kPaper;
 
 // Both pencils touch the lane at the bottom-left corner.
 const QPoint kPencilTip(1, 30);

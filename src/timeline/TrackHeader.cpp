@@ -2,6 +2,9 @@
 // that closes open caption editors on any left press.
 #include "timeline/TrackHeader.h"
 
+#include "dialogs/GlyphPalette.h"
+#include "timeline/Colors.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
@@ -20,12 +23,13 @@ namespace lumivox {
 namespace {
 
 const QColor kSelectedPanel(0xA1, 0xA1, 0xA1);
-const QColor kInk(0x2B, 0x35, 0x45);
-const QColor kArmRed(0xD6, 0x28, 0x2E);
-const QColor kTypeBlue(0x1F, 0x6F, 0xD1);
-const QColor kLockRed(0x9E, 0x17, 0x1C);
-const QColor kSoloAmber(0xD9, 0x8A, 0x0B);
-const QColor kMuteBlue(0x1F, 0x6F, 0xD1);
+// The glyphs' colours, by what each marks.
+constexpr QColor kInk = palette::kInk;
+constexpr QColor kArmRed = palette::kRed;
+constexpr QColor kTypeBlue = palette::kBlue;
+constexpr QColor kLockRed = palette::kDarkRed;
+constexpr QColor kSoloAmber = palette::kDeepAmber;
+constexpr QColor kMuteBlue = palette::kBlue;
 
 constexpr int kDefaultWidth = 169;
 constexpr int kDefaultHeight = 73;
@@ -151,11 +155,6 @@ void SetBackground(QWidget* widget, const QColor& color) {
 }
 
 } // namespace
-
-QColor ColorFromTColor(TColor color) {
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
-}
 
 TFrame2::TFrame2(QWidget* parent, Language language) : QFrame(parent) {
     setObjectName(QStringLiteral("TFrame2"));
@@ -291,8 +290,8 @@ void TFrame2::ShowNumber(int number) {
 }
 
 void TFrame2::ShowColors(TColor headerColor, TColor captionColor) {
-    SetBackground(StaticText1, ColorFromTColor(headerColor));
-    SetBackground(StaticText2, ColorFromTColor(captionColor));
+    SetBackground(StaticText1, ToQColor(headerColor));
+    SetBackground(StaticText2, ToQColor(captionColor));
 }
 
 void TFrame2::SetHeight(int pixels) {

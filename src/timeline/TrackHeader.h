@@ -20,9 +20,6 @@ class QToolButton;
 
 namespace lumivox {
 
-// The colour of a 0x00BBGGRR value.
-QColor ColorFromTColor(TColor color);
-
 class TFrame2 : public QFrame, public ITrackHeader, public ICaptionEditor {
     Q_OBJECT
 public:

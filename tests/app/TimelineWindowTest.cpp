@@ -5,6 +5,7 @@
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
 #include "support/widgets/WindowOptions.h"
+#include "timeline/Colors.h"
 #include "timeline/LanesView.h"
 #include "timeline/TrackHeader.h"
 

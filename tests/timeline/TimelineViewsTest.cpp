@@ -4,6 +4,7 @@
 // the exposed rectangle, bulk updates, and mouse input translated for the tools.
 #include "editing/TimelineScroll.h"
 #include "model/ShowDocument.h"
+#include "timeline/Colors.h"
 #include "timeline/LanesView.h"
 #include "timeline/RulerView.h"
 

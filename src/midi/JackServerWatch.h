@@ -1,0 +1,47 @@
+// RtMidi does not tell when a JACK server stops or a port goes away. The input watches for
+// both with a JACK client of its own, which also connects a device to the input's port.
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <string>
+
+struct _jack_client;
+
+namespace lumivox {
+
+// Told on JACK's threads, so it must neither allocate nor wait.
+class IJackWatchListener {
+public:
+    virtual void ServerStopped() = 0;
+    virtual void PortRemoved() = 0;
+
+protected:
+    ~IJackWatchListener() = default;
+};
+
+class TJackServerWatch {
+public:
+    // A watch that tells `listener`, which must outlive it; null when no server can be
+    // reached.
+    static std::unique_ptr<TJackServerWatch> Open(IJackWatchListener& listener);
+    ~TJackServerWatch();
+
+    TJackServerWatch(const TJackServerWatch&) = delete;
+    TJackServerWatch& operator=(const TJackServerWatch&) = delete;
+
+    // Connects the output port `device` to our input port named `ownPort`.
+    bool Connect(const QString& device, const std::string& ownPort);
+
+private:
+    explicit TJackServerWatch(_jack_client* client) : Client(client) {}
+
+    _jack_client* Client;
+};
+
+// A JACK server answers. Asked before RtMidi tries one, which otherwise prints its own
+// warning on the terminal when there is none.
+bool JackServerReachable();
+
+} // namespace lumivox
