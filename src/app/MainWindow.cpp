@@ -91,7 +91,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     Menu = new TMainMenus(menuBar(), this);
     BuildLayout();
     BuildTimers();
-    Link = new SerialLink(ReplyTimer, this);
+    Link = new SerialLink(this);
     RealTime = new RealTimeOutput(*Link, *Ui, Lang, this);
     ShowTick = new ShowClock(*MediaPlayer, Doc, *RealTime, this);
     TransportControl = std::make_unique<Transport>(*MediaPlayer, *this, *ShowTick);

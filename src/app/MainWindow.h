@@ -294,7 +294,7 @@ private:
     QLabel* SoundOutput = nullptr; // which sound output plays the song
     QLabel* LogoImage;
     // Timers.
-    QTimer *ReplyTimer, *CueBlinkTimer, *MidiLightTimer;
+    QTimer *CueBlinkTimer, *MidiLightTimer;
 
     bool FirstActivation = true;
     QString SettingsFile;

@@ -35,18 +35,17 @@ void TForm1::ZoomHorizontal(bool in) {
 
 void TForm1::ZoomVertical(bool in) {
     if (Timeline.ZoomVertical(in)) {
-        Ui->ProgressSetText(Text(TextTable::CommonTexts, CommonText::ProcessingResize, Lang));
-        Ui->ProgressSetGauge(0);
-        Ui->ProgressShow();
+        ScopedProgress progress(*Ui,
+                                Text(TextTable::CommonTexts, CommonText::ProcessingResize, Lang));
         // One bulk update: the views draw the new rows once, from the top-left corner.
         const TBulkUpdate bulk(Doc);
         const int count = Doc.TrackCount();
         for (int k = 1; k <= count; ++k) {
             if (const auto& header = Doc.Track(k).Header)
                 header->SetHeight(Timeline.LaneHeight());
-            Ui->ProgressSetGauge(k * 100 / count);
+            progress.SetGauge(k * 100 / count);
         }
-        Ui->ProgressClose();
+        progress.Close();
     }
     UpdateZoomLabels();
     LanesArea->UpdateLanesHeight();

@@ -271,7 +271,6 @@ void TForm1::BuildTimers() {
         t->setSingleShot(singleShot);
         return t;
     };
-    ReplyTimer = timer("Timer1", 1000, true);
     CueBlinkTimer = timer("Timer2", 500, false);
     MidiLightTimer = timer("Timer3", 200, false);
     connect(MidiLightTimer, &QTimer::timeout, this, [this] {

@@ -141,8 +141,9 @@ void TMPEGPlayer::Open(const QString& streamName) {
     long rate = 0;
     int channels = 0;
     int encoding = 0;
-    if (!OpenMpg123File(Handle, streamName) || mpg123_scan(Handle) != MPG123_OK ||
-        mpg123_getformat(Handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
+    if (!OpenMpg123File(Handle, streamName) ||
+        mpg123_getformat(Handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 ||
+        !MakeLengthExact(Handle, streamName)) {
         ReleaseHandle();
         Raise(InputStreamError);
     }

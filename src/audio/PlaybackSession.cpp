@@ -73,13 +73,14 @@ PlaybackSession::DecoderHandle PlaybackSession::OpenDecoder(const QString& path,
     mpg123_format_none(handle.get());
     if (mpg123_format(handle.get(), rate, MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK)
         return nullptr;
-    if (!OpenMpg123File(handle.get(), path) || mpg123_scan(handle.get()) != MPG123_OK)
+    if (!OpenMpg123File(handle.get(), path))
         return nullptr;
     long actualRate = 0;
     int channels = 0;
     int encoding = 0;
     if (mpg123_getformat(handle.get(), &actualRate, &channels, &encoding) != MPG123_OK ||
-        actualRate != rate || channels != MPG123_STEREO || encoding != MPG123_ENC_SIGNED_16)
+        actualRate != rate || channels != MPG123_STEREO || encoding != MPG123_ENC_SIGNED_16 ||
+        !MakeLengthExact(handle.get(), path))
         return nullptr;
     return handle;
 }

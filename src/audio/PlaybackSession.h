@@ -48,9 +48,10 @@ struct PlaybackSession final : IFrameSource {
     enum RecordPhase : int { RecordIdle, RecordArmed, RecordRunning, RecordComplete };
 
     // A decoder for playback: gapless like MeasureSong, so frame numbers match its length;
-    // always 16-bit stereo at the song's rate (mono is duplicated into both channels); the
-    // whole stream scanned, so seeking by sample offset is exact in variable-bitrate files
-    // too. Null when the file cannot be decoded so.
+    // always 16-bit stereo at the song's rate (mono is duplicated into both channels). Seeking
+    // by sample offset is exact in variable-bitrate files too: without fuzzy seeks libmpg123
+    // reads forward through the frames it has not indexed yet rather than guessing a byte
+    // offset. Null when the file cannot be decoded so.
     static DecoderHandle OpenDecoder(const QString& path, long rate);
 
     PlaybackSession(long rate, std::int64_t endFrame, DecoderHandle decoder);

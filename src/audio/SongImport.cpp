@@ -235,14 +235,13 @@ bool HeadlessImportRunner::Run(TSongImport& session) {
             Ui.ProgressSetGauge(maximum > 0 ? static_cast<int>(position * 100 / maximum) : 0);
         });
     QObject::connect(&session, &TSongImport::Finished, &context, [&loop] { loop.quit(); });
-    Ui.ProgressSetGauge(0);
-    Ui.ProgressShow();
+    ScopedProgress progress(Ui); // the session's first label gives the caption
     session.Activate();
     if (!session.IsFinished())
         session.TimerFired();
     if (!session.IsFinished())
         loop.exec();
-    Ui.ProgressClose();
+    progress.Close();
     return session.Outcome() == TImportOutcome::Done;
 }
 

@@ -22,12 +22,11 @@ std::optional<SongInfo> MeasureSong(const QString& path, QString* error) {
     mpg123_param(handle.get(), MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.0);
     if (!OpenMpg123File(handle.get(), path))
         return fail(QString::fromUtf8(mpg123_strerror(handle.get())));
-    if (mpg123_scan(handle.get()) != MPG123_OK)
-        return fail(QString::fromUtf8(mpg123_strerror(handle.get())));
     long rate = 0;
     int channels = 0;
     int encoding = 0;
-    if (mpg123_getformat(handle.get(), &rate, &channels, &encoding) != MPG123_OK || rate <= 0)
+    if (mpg123_getformat(handle.get(), &rate, &channels, &encoding) != MPG123_OK || rate <= 0 ||
+        !MakeLengthExact(handle.get(), path))
         return fail(QString::fromUtf8(mpg123_strerror(handle.get())));
     const off_t samples = mpg123_length(handle.get());
     if (samples < 0)

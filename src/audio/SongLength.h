@@ -17,8 +17,9 @@ struct SongInfo {
     std::int64_t LengthMs = 0; // Samples * 1000 / Rate
 };
 
-// Opens and scans the whole stream. Empty when the file cannot be opened or holds no MPEG
-// audio; `error` then receives the decoder's text.
+// Opens the song and takes its length from the encoder's Info tag, or, for a file without one
+// that matches it, from a scan of the whole stream. Empty when the file cannot be opened or holds
+// no MPEG audio; `error` then receives the decoder's text.
 std::optional<SongInfo> MeasureSong(const QString& path, QString* error = nullptr);
 
 // True when the file opens and its first frame is MPEG audio: a quick check, without the scan

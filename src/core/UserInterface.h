@@ -52,6 +52,39 @@ public:
     virtual void ProcessEvents() {}
 };
 
+// The progress window for the length of one operation: shown with the gauge at 0 (and the
+// caption, when given) as it is made, closed at Close() or when it goes out of scope, so an
+// early return or an exception never leaves the window up.
+class ScopedProgress {
+public:
+    explicit ScopedProgress(IUserInterface& ui) : Ui(ui) {
+        Ui.ProgressSetGauge(0);
+        Ui.ProgressShow();
+    }
+    ScopedProgress(IUserInterface& ui, const QString& text) : Ui(ui) {
+        Ui.ProgressSetText(text);
+        Ui.ProgressSetGauge(0);
+        Ui.ProgressShow();
+    }
+    ~ScopedProgress() { Close(); }
+    ScopedProgress(const ScopedProgress&) = delete;
+    ScopedProgress& operator=(const ScopedProgress&) = delete;
+
+    void SetText(const QString& text) { Ui.ProgressSetText(text); }
+    void SetGauge(int percent) { Ui.ProgressSetGauge(percent); }
+    // Closes the window now, for an operation that has more to do after it; once only.
+    void Close() {
+        if (!Shown)
+            return;
+        Shown = false;
+        Ui.ProgressClose();
+    }
+
+private:
+    IUserInterface& Ui;
+    bool Shown = true;
+};
+
 // For tools that run without a user: questions are answered Yes, choosers cancel, the
 // progress is not shown, and warnings and errors go to standard error.
 class UnattendedUserInterface : public IUserInterface {

@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include <optional>
+
 namespace lumivox {
 
 ProjectLifecycle::ProjectLifecycle(ShowDocument& document, IUserInterface& ui,
@@ -176,20 +178,13 @@ void ProjectLifecycle::DiscardFailedReading() {
 }
 
 void ProjectLifecycle::RemoveAllTracks(bool withProgress) {
-    const int total = Doc.TrackCount();
-    if (withProgress) {
-        Ui.ProgressSetText(Tr(TextTable::CommonTexts, CommonText::DeletingTracks));
-        Ui.ProgressSetGauge(0);
-        Ui.ProgressShow();
-    }
-    // From the last, so that no track is left to move up a number.
-    for (int removed = 1; removed <= total; ++removed) {
-        Doc.RemoveTrack(Doc.TrackCount());
-        if (withProgress)
-            Ui.ProgressSetGauge(100 - removed * 100 / total);
-    }
+    std::optional<ScopedProgress> progress;
     if (withProgress)
-        Ui.ProgressClose();
+        progress.emplace(Ui, Tr(TextTable::CommonTexts, CommonText::DeletingTracks));
+    Doc.RemoveAllTracks([&progress](int remaining, int total) {
+        if (progress)
+            progress->SetGauge(100 - (total - remaining) * 100 / total);
+    });
 }
 
 void ProjectLifecycle::ResetProject() {

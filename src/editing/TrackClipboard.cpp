@@ -28,9 +28,7 @@ void TrackClipboard::CopySelection() {
 
 void TrackClipboard::CutSelection() {
     CopySelection();
-    Ui.ProgressSetText(Text(TextTable::CommonTexts, CommonText::ProcessingCut, Lang));
-    Ui.ProgressSetGauge(0);
-    Ui.ProgressShow();
+    ScopedProgress progress(Ui, Text(TextTable::CommonTexts, CommonText::ProcessingCut, Lang));
     const TBulkUpdate bulk(Doc);
 
     if (Doc.TrackCount() > 0 && Doc.SelectedCount() > 0) {
@@ -45,13 +43,11 @@ void TrackClipboard::CutSelection() {
     }
     if (Doc.Modified())
         History.TakeSnapshot();
-    Ui.ProgressClose();
+    progress.Close();
 }
 
 void TrackClipboard::PasteClipboard() {
-    Ui.ProgressSetText(Text(TextTable::CommonTexts, CommonText::ProcessingPaste, Lang));
-    Ui.ProgressSetGauge(0);
-    Ui.ProgressShow();
+    ScopedProgress progress(Ui, Text(TextTable::CommonTexts, CommonText::ProcessingPaste, Lang));
     TBulkUpdate bulk(Doc);
 
     const int n = Count();
@@ -67,7 +63,7 @@ void TrackClipboard::PasteClipboard() {
     }
     if (Doc.Modified())
         History.TakeSnapshot();
-    Ui.ProgressClose();
+    progress.Close();
 }
 
 } // namespace lumivox

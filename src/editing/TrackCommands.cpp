@@ -69,9 +69,7 @@ void TrackCommands::DeleteSelectedTracks() {
     if (Doc.SelectedCount() == 0 ||
         !Ui.Confirm(Tr(TextTable::Messages, MessageText::DeleteSelectedTracks)))
         return;
-    Ui.ProgressSetText(Tr(TextTable::CommonTexts, CommonText::DeletingTracks));
-    Ui.ProgressSetGauge(0);
-    Ui.ProgressShow();
+    ScopedProgress progress(Ui, Tr(TextTable::CommonTexts, CommonText::DeletingTracks));
     const TBulkUpdate bulk(Doc);
     Doc.SetModified(true);
     if (Popup != nullptr && Popup->Selected)
@@ -83,7 +81,7 @@ void TrackCommands::DeleteSelectedTracks() {
     else
         ClearSelection();
     Host.TakeSnapshot();
-    Ui.ProgressClose();
+    progress.Close();
 }
 
 void TrackCommands::SelectAll() {

@@ -109,9 +109,7 @@ void UndoHistory::Redo() {
 }
 
 void UndoHistory::Step(int target, int progressText) {
-    Ui.ProgressSetText(Text(TextTable::CommonTexts, progressText, Lang));
-    Ui.ProgressSetGauge(0);
-    Ui.ProgressShow();
+    ScopedProgress progress(Ui, Text(TextTable::CommonTexts, progressText, Lang));
     {
         TBulkUpdate bulk(Doc);
         // Copied, so the restore cannot be disturbed by anything done to the history meanwhile.
@@ -124,7 +122,7 @@ void UndoHistory::Step(int target, int progressText) {
         Doc.SetModified(true);
     }
     Q_EMIT Changed();
-    Ui.ProgressClose();
+    progress.Close();
 }
 
 void UndoHistory::DeleteAllTracks() {
@@ -133,10 +131,8 @@ void UndoHistory::DeleteAllTracks() {
         return;
     Doc.SetModified(true);
     Commands.ClearSelection();
-    while (Doc.TrackCount() > 0) {
-        Doc.RemoveTrack(Doc.TrackCount());
-        Ui.ProgressSetGauge(50 - Doc.TrackCount() * 50 / initial);
-    }
+    Doc.RemoveAllTracks(
+        [this](int remaining, int total) { Ui.ProgressSetGauge(50 - remaining * 50 / total); });
 }
 
 void UndoHistory::RestoreSnapshot(const TSnapshot& snapshot, TBulkUpdate& bulk) {

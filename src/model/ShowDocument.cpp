@@ -97,6 +97,20 @@ void ShowDocument::RemoveTrack(int number) {
     RecomputeSolo();
 }
 
+void ShowDocument::RemoveAllTracks(const std::function<void(int remaining, int total)>& removed) {
+    const int total = TrackCount();
+    if (total == 0)
+        return;
+    while (!List.empty()) {
+        List.pop_back();
+        if (removed)
+            removed(TrackCount(), total);
+    }
+    if (BulkDepth == 0)
+        Q_EMIT TracksRemoved(1, total);
+    RecomputeSolo();
+}
+
 int ShowDocument::RemoveSelectedTracks(
     const std::function<void(int remaining, int selected)>& removed) {
     const int selected = SelectedCount();
@@ -129,16 +143,6 @@ int ShowDocument::RemoveSelectedTracks(
         RecomputeSolo();
     }
     return selected;
-}
-
-void ShowDocument::ClearTracks() {
-    const int count = TrackCount();
-    if (count == 0)
-        return;
-    List.clear();
-    if (BulkDepth == 0)
-        Q_EMIT TracksRemoved(1, count);
-    RecomputeSolo();
 }
 
 // ---- One track's header fields ---------------------------------------------------------------

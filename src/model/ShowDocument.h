@@ -89,13 +89,14 @@ public:
     // that output and the colour pair of its position. Returns null, changing nothing, when
     // MaxTracks tracks exist already (the caller shows the refusal).
     const TFullTrack* AddTrack(Language language);
+    // Destroys every track, the last first, calling `removed` with the number still to go
+    // after each one.
+    void RemoveAllTracks(const std::function<void(int remaining, int total)>& removed = {});
     // Destroys the track at 1-based `number`; the tracks below move up a number.
     void RemoveTrack(int number);
     // Destroys every selected track, top to bottom, calling `removed` with the number still
     // to go after each one; the tracks left move up. Returns how many were removed.
     int RemoveSelectedTracks(const std::function<void(int remaining, int selected)>& removed);
-    // Destroys every track.
-    void ClearTracks();
 
     // ---- One track's header fields -------------------------------------------------------
     void SetCaption(int number, const QString& caption);

@@ -186,19 +186,19 @@ TSequenceExport::Result TSequenceExport::Export(const ShowDocument& show, IUserI
     }
 
     ui.ProcessEvents();
-    ui.ProgressSetText(Text(TextTable::CommonTexts, CommonText::ProcessingExport, language));
-    ui.ProgressSetGauge(0);
-    ui.ProgressShow();
+    ScopedProgress progress(ui,
+                            Text(TextTable::CommonTexts, CommonText::ProcessingExport, language));
 
-    BuildEvents(show, [&ui](int percent) { ui.ProgressSetGauge(percent); });
+    BuildEvents(show, [&progress](int percent) { progress.SetGauge(percent); });
 
     ui.ProcessEvents();
-    ui.ProgressSetText(Text(TextTable::CommonTexts, CommonText::SortingExport, language));
+    progress.SetText(Text(TextTable::CommonTexts, CommonText::SortingExport, language));
     ui.ProcessEvents();
     SortEvents();
 
-    auto finish = [&ui](Result result) {
-        ui.ProgressClose();
+    // The outcome's message comes while the window is still up; then it closes.
+    auto finish = [&progress](Result result) {
+        progress.Close();
         return result;
     };
     auto fail = [&](const QString& systemError) {

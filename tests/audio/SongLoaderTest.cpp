@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <optional>
+#include <tuple>
 
 #include <sys/stat.h>
 
@@ -21,19 +24,45 @@ using namespace lumivox::test;
 
 namespace {
 
-class RecordingHost : public ISongLoaderHost {
+// The window as LoadSong leaves it: the timeline's scroll offset and width, the transport's
+// cue and record mode, the song file it names. Each reset notes how far the player had got,
+// for the order a show relies on.
+class WindowHost : public ISongLoaderHost {
 public:
-    QStringList Calls;
     int Zoom = 4;
-    void EndRecordMode() override { Calls << QStringLiteral("EndRecordMode"); }
-    void ResetTimelineScroll() override { Calls << QStringLiteral("ResetTimelineScroll"); }
-    void ResetTransport() override { Calls << QStringLiteral("ResetTransport"); }
-    int ZoomDivisor() const override { return Zoom; }
-    void SetTimelineWidth(std::int64_t width) override {
-        Calls << QStringLiteral("SetTimelineWidth %1").arg(width);
+    std::int64_t ScrollOffset = 0;
+    std::int64_t CueMs = 0;
+    bool RecordMode = false;
+    std::int64_t TimelineWidth = -1;
+    QString SongShown;
+
+    const IMediaPlayer* Player = nullptr;
+    std::function<int()> PlayerOpens;            // songs the player has opened so far
+    std::optional<TMediaMode> RecordModeEndedIn; // the player's mode at that moment
+    int OpensAtScrollReset = -1;
+    int OpensAtTransportReset = -1;
+
+    void EndRecordMode() override {
+        RecordMode = false;
+        if (Player)
+            RecordModeEndedIn = Player->Mode();
     }
-    void ShowSongFile(const QString& path) override {
-        Calls << QStringLiteral("ShowSongFile ") + QFileInfo(path).fileName();
+    void ResetTimelineScroll() override {
+        ScrollOffset = 0;
+        OpensAtScrollReset = PlayerOpens ? PlayerOpens() : -1;
+    }
+    void ResetTransport() override {
+        CueMs = 0;
+        RecordMode = false;
+        OpensAtTransportReset = PlayerOpens ? PlayerOpens() : -1;
+    }
+    int ZoomDivisor() const override { return Zoom; }
+    void SetTimelineWidth(std::int64_t width) override { TimelineWidth = width; }
+    void ShowSongFile(const QString& path) override { SongShown = path; }
+
+    // What the user sees of it.
+    auto Shown() const {
+        return std::tuple(ScrollOffset, CueMs, RecordMode, TimelineWidth, SongShown);
     }
 };
 
@@ -68,7 +97,7 @@ protected:
     Language Lang = Language::English;
     MeasuringMediaPlayer Player;
     RecordingRunner Runner{Ui};
-    RecordingHost Host;
+    WindowHost Host;
     std::unique_ptr<SongLoader> Loader;
 
     void SetUp() override { MakeLoader(Runner); }
@@ -97,6 +126,8 @@ protected:
 
 TEST_F(SongLoaderTest, DecodesOnceThenReusesTheCache) {
     const QString song = Folder.AddSong("song_10s.mp3", "song.mp3");
+    Host.ScrollOffset = 1200; // where the last song was left
+    Host.CueMs = 3400;
     ASSERT_TRUE(Loader->LoadSong(song));
     EXPECT_EQ(Runner.Modes, DecodeThenLoad());
     EXPECT_EQ(Loader->LastCache(), TCacheResult::Built);
@@ -109,9 +140,11 @@ TEST_F(SongLoaderTest, DecodesOnceThenReusesTheCache) {
     EXPECT_EQ(Loader->PeakFileName, Folder.Song("song.pks"));
     EXPECT_EQ(Doc.SlotCount, 101);
     EXPECT_TRUE(Errors().isEmpty()) << Errors().join(';').toStdString();
-    EXPECT_EQ(Host.Calls, (QStringList{"ResetTimelineScroll", "ResetTransport",
-                                       QStringLiteral("SetTimelineWidth %1").arg(records / 4),
-                                       "ShowSongFile song.mp3"}));
+    // The timeline and the transport start over on the new song, named in the window.
+    EXPECT_EQ(Host.ScrollOffset, 0);
+    EXPECT_EQ(Host.CueMs, 0);
+    EXPECT_EQ(Host.TimelineWidth, records / 4);
+    EXPECT_EQ(Host.SongShown, song);
     // The headless run shows the dialog's texts in the progress window, in order.
     EXPECT_EQ(
         Ui.ProgressTexts,
@@ -197,7 +230,9 @@ TEST_F(SongLoaderTest, BrokenOrMissingSongsChangeNothing) {
     const TWavePeaks before = Loader->WavePeaks;
     const std::int64_t length = Player.LengthMs();
     Doc.SlotCount = 7;
-    const qsizetype hostCalls = Host.Calls.size();
+    Host.ScrollOffset = 500;
+    Host.CueMs = 250;
+    const auto shown = Host.Shown();
     for (const char* bad : {"not_an_mp3.mp3", "empty.mp3"}) {
         Ui.Events.clear();
         Runner.Clear();
@@ -213,7 +248,7 @@ TEST_F(SongLoaderTest, BrokenOrMissingSongsChangeNothing) {
         EXPECT_EQ(Doc.SlotCount, 7);
         EXPECT_TRUE(Player.IsOpen());
         EXPECT_EQ(Player.LengthMs(), length);
-        EXPECT_EQ(Host.Calls.size(), hostCalls);
+        EXPECT_EQ(Host.Shown(), shown);
     }
     EXPECT_EQ(Folder.SongFiles(),
               (QStringList{"empty.mp3", "good.mp3", "good.nfo", "good.pks", "not_an_mp3.mp3"}));
@@ -226,7 +261,7 @@ TEST_F(SongLoaderTest, BrokenOrMissingSongsChangeNothing) {
     EXPECT_EQ(Loader->LastCache(), TCacheResult::NoSong);
     EXPECT_EQ(Errors(), QStringList{"MP3 file does not exist!"});
     EXPECT_TRUE(Runner.Modes.empty());
-    EXPECT_EQ(Host.Calls.size(), hostCalls);
+    EXPECT_EQ(Host.Shown(), shown);
     EXPECT_EQ(Loader->WavePeaks, before);
 
     // A truncated song imports what it holds.
@@ -383,23 +418,23 @@ TEST_F(SongLoaderTest, TwoImportsAtOnceUseTempFilesOfTheirOwn) {
     EXPECT_TRUE(Folder.ProgramFiles().isEmpty());
 }
 
-// Plays until stopped; records the calls LoadSong makes.
+// Plays until stopped; counts the songs it opens and notes what it was asked out of turn.
 class FakePlayer : public MeasuringMediaPlayer {
 public:
-    QStringList* Calls = nullptr;
     bool Playing = false;
+    int Opens = 0;
+    bool ClosedWhilePlaying = false;
+    bool OpenedOverAnOpenSong = false;
     bool Open(const QString& path) override {
-        *Calls << QStringLiteral("Open");
+        ++Opens;
+        OpenedOverAnOpenSong = OpenedOverAnOpenSong || IsOpen();
         return MeasuringMediaPlayer::Open(path);
     }
     void Close() override {
-        *Calls << QStringLiteral("Close");
+        ClosedWhilePlaying = ClosedWhilePlaying || Playing;
         MeasuringMediaPlayer::Close();
     }
-    void Stop() override {
-        *Calls << QStringLiteral("Stop");
-        Playing = false;
-    }
+    void Stop() override { Playing = false; }
     TMediaMode Mode() const override {
         return Playing ? TMediaMode::Playing : MeasuringMediaPlayer::Mode();
     }
@@ -407,17 +442,26 @@ public:
 
 TEST_F(SongLoaderTest, StopsAPlayingSongAndReopensThePlayer) {
     FakePlayer player;
-    player.Calls = &Host.Calls;
+    Host.Player = &player;
+    Host.PlayerOpens = [&player] { return player.Opens; };
     SongLoader loader(Doc, Ui, Lang, player, Runner, &Host, Folder.Places);
     const QString song = Folder.AddSong("song_350ms.mp3", "song.mp3");
     ASSERT_TRUE(loader.LoadSong(song));
     player.Playing = true;
-    Host.Calls.clear();
+    Host.RecordMode = true;
+    const int opens = player.Opens;
     ASSERT_TRUE(loader.LoadSong(song));
+    // Record mode ends while the song still plays; then it is stopped, closed and opened anew.
+    EXPECT_EQ(Host.RecordModeEndedIn, TMediaMode::Playing);
+    EXPECT_FALSE(Host.RecordMode);
+    EXPECT_FALSE(player.Playing);
+    EXPECT_FALSE(player.ClosedWhilePlaying);
+    EXPECT_FALSE(player.OpenedOverAnOpenSong);
+    EXPECT_EQ(player.Opens, opens + 1);
+    EXPECT_TRUE(player.IsOpen());
     // The timeline starts over only once the new song is open.
-    EXPECT_EQ(Host.Calls.mid(0, 4), (QStringList{"EndRecordMode", "Stop", "Close", "Open"}));
-    EXPECT_GT(Host.Calls.indexOf("ResetTimelineScroll"), Host.Calls.indexOf("Open"));
-    EXPECT_GT(Host.Calls.indexOf("ResetTransport"), Host.Calls.indexOf("Open"));
+    EXPECT_EQ(Host.OpensAtScrollReset, player.Opens);
+    EXPECT_EQ(Host.OpensAtTransportReset, player.Opens);
 }
 
 } // namespace

@@ -7,11 +7,14 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 namespace lumivox {
 namespace {
+
+// Long enough for a loaded machine; it only tells a dialog that shows from one that never does.
+constexpr int WaitMs = 10000;
 
 QString LabelText(const TForm2& box, const char* name) {
     const auto* label = box.findChild<QLabel*>(QString::fromLatin1(name));
@@ -85,18 +88,23 @@ TEST(AboutBoxTest, TextsFitTheirBoxesInEveryLanguage) {
 
 TEST(AboutBoxTest, PicturesAreDrawnAndOkAccepts) {
     TForm2 box(nullptr);
-    QTimer::singleShot(0, &box, [&box] {
-        for (const char* name : {"Image1", "Image2"}) {
-            const auto* image = box.findChild<QLabel*>(QString::fromLatin1(name));
-            const QPixmap picture = image->pixmap();
-            EXPECT_FALSE(picture.isNull()) << name;
-            EXPECT_EQ(picture.deviceIndependentSize().toSize(), image->size()) << name;
-        }
-        QTest::mouseClick(box.findChild<QPushButton*>(QStringLiteral("OKBtn")), Qt::LeftButton);
-    });
-    // Never hang when the click goes missing.
-    QTimer::singleShot(5000, &box, [&box] { box.done(-1); });
-    EXPECT_EQ(box.exec(), QDialog::Accepted);
+    QSignalSpy finished(&box, &QDialog::finished);
+    // Modal like the window's, but without a nested event loop of its own: every wait below
+    // has a deadline, so a box that never shows or never closes fails instead of hanging.
+    box.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box, WaitMs)) << "the About box never showed";
+    EXPECT_TRUE(box.isModal());
+    for (const char* name : {"Image1", "Image2"}) {
+        const auto* image = box.findChild<QLabel*>(QString::fromLatin1(name));
+        const QPixmap picture = image->pixmap();
+        EXPECT_FALSE(picture.isNull()) << name;
+        EXPECT_EQ(picture.deviceIndependentSize().toSize(), image->size()) << name;
+    }
+    QTest::mouseClick(box.findChild<QPushButton*>(QStringLiteral("OKBtn")), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&finished] { return !finished.isEmpty(); }, WaitMs))
+        << "OK did not close the About box";
+    EXPECT_EQ(finished.first().first().toInt(), QDialog::Accepted);
+    EXPECT_EQ(box.result(), QDialog::Accepted);
     EXPECT_FALSE(box.isVisible());
 }
 

@@ -171,7 +171,7 @@ TEST_F(MidiMappingTest, ControllerValueFollowsEveryTrackMappedToThatChannelAndCo
 
 TEST_F(MidiMappingTest, AMessageOnAnotherChannelNeverMatches) {
     for (const Mode mode : {Mode::Controller, Mode::KeyController, Mode::KeyVelocity}) {
-        doc.ClearTracks();
+        doc.RemoveAllTracks();
         const TFullTrack& track = Add(mode, 3, 60, 7);
         for (int channel = 0; channel < 16; ++channel) {
             if (channel == 3) {

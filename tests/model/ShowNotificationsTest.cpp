@@ -115,7 +115,7 @@ TEST_F(ShowNotifications, RemovingTracksTwoAndFourOfFiveReportsBothAndTheNewNumb
     EXPECT_EQ(Heard.Log,
               (QStringList{"removed 1-2", Announcements::Fields(1, TTrackField::Number)}));
     Heard.Log.clear();
-    Doc.ClearTracks();
+    Doc.RemoveAllTracks();
     EXPECT_EQ(Heard.Log, QStringList{"removed 1-1"});
 }
 

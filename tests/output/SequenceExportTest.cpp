@@ -225,7 +225,7 @@ TEST_F(SequenceExportTest, NoSongNoFile) {
 TEST_F(SequenceExportTest, ListsAreEmptiedAtEachExport) {
     AddTrack(5, 1, 3);
     Run();
-    Show.ClearTracks();
+    Show.RemoveAllTracks();
     AddTrack(6, 2, 2);
     Ui.ConfirmAnswers = {true};
     ExpectFile(Run(), 1, Bytes({0, 1, 0, 0, 2, 1, 6, 1, 0, 0, 1, 6, 0}));
@@ -237,7 +237,7 @@ TEST_F(SequenceExportTest, ListsAreEmptiedAtEachExport) {
 class SequenceFullMemoryTest : public SequenceExportTest {
 protected:
     void Fill(int first, int last, int partial, bool extraFrame = false) {
-        Show.ClearTracks();
+        Show.RemoveAllTracks();
         Show.SlotCount = last + (extraFrame ? 4 : 2);
         for (int t = 0; t < MaxTracks; ++t) {
             TFullTrack& track = AddTrack(static_cast<std::uint8_t>(t));

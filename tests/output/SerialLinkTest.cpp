@@ -47,6 +47,7 @@ TEST(SerialLinkPorts, ComNamesMapToSerialDevicesAndOtherNamesArePaths) {
 
 TEST(SerialLinkPorts, AMissingDeviceFailsToOpenAndSendsNothing) {
     SerialLink link;
+    EXPECT_EQ(link.ReplyTimeout(), 1000) << "a link waits a second for each acknowledge";
     EXPECT_EQ(link.Open(QStringLiteral("/dev/lumivox-no-such-port")), TLinkResult::OpenFailed);
     EXPECT_FALSE(link.IsOpen());
     EXPECT_FALSE(link.SendChange(1, 2));
@@ -83,9 +84,8 @@ TEST(SerialLinkWire, OtherBytesBeforeTheAcknowledgeAreDiscarded) {
 TEST(SerialLinkWire, ASilentUnitEndsTheChangeWithNoAcknowledge) {
     PlaybackUnitProcess unit({QStringLiteral("--no-ack")});
     ASSERT_FALSE(unit.Path.isEmpty());
-    QTimer replyTimer;
-    replyTimer.setInterval(300);
-    SerialLink link(&replyTimer);
+    SerialLink link;
+    link.SetReplyTimeout(300);
     ASSERT_EQ(link.Open(unit.Path), TLinkResult::Success);
     // While the link waits, the event loop keeps running: a timer set after the change
     // started fires before the change ends.
@@ -105,13 +105,11 @@ class RealTimeOutputTest : public ::testing::Test {
 protected:
     ScriptedUserInterface Ui;
     Language Lang = Language::English;
-    QTimer ReplyTimer;
-    SerialLink Link{&ReplyTimer};
+    SerialLink Link;
     RealTimeOutput Output{Link, Ui, Lang};
     std::vector<bool> ModeSignals;
 
     void SetUp() override {
-        ReplyTimer.setInterval(1000);
         QObject::connect(&Output, &RealTimeOutput::ModeChanged,
                          [this](bool on) { ModeSignals.push_back(on); });
     }
@@ -217,7 +215,7 @@ TEST_F(RealTimeOutputTest, AWritingErrorWarnsOnceSwitchesOffEmptiesTheQueueAndCa
     // The unit answers after 600 ms; with a 300 ms time-out every change fails.
     PlaybackUnitProcess unit({QStringLiteral("--ack-delay"), QStringLiteral("600")});
     ASSERT_FALSE(unit.Path.isEmpty());
-    ReplyTimer.setInterval(300);
+    Link.SetReplyTimeout(300);
     ASSERT_TRUE(SwitchOn(unit.Path));
     Output.Want(5, 50);
     Output.Want(6, 60);
@@ -232,7 +230,7 @@ TEST_F(RealTimeOutputTest, AWritingErrorWarnsOnceSwitchesOffEmptiesTheQueueAndCa
     // With a patient time-out, switching on again sends on the same port (once the unit has
     // dropped the abandoned change).
     QTest::qWait(1000);
-    ReplyTimer.setInterval(5000);
+    Link.SetReplyTimeout(5000);
     Output.ToggleMode();
     Output.Want(7, 70);
     Output.SendQueued();

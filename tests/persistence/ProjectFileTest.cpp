@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 using namespace lumivox;
 using lumivox::test::FixedSongLoader;
 using lumivox::test::FixturePath;
@@ -553,6 +555,27 @@ TEST_F(ProjectFileTest, RefusesWhatTheModelCannotHoldNamingFileAndLine) {
         EXPECT_FALSE(ui.ProgressVisible);
         EXPECT_EQ(host.Ends, 1);
     }
+}
+
+TEST_F(ProjectFileTest, AFailureWhileCreatingTracksStillClosesTheProgressWindow) {
+    QStringList lines = Header(QStringLiteral("1.0.3"), 2, Song);
+    lines << Block103("a", {"No", "No", "No"}, {"1", "2", "3", "0"});
+    lines << Block103("b", {"No", "No", "No"}, {"1", "2", "3", "0"});
+    WriteAll(Path("two.PRJ"), CrLf(lines));
+    ShowDocument doc;
+    ScriptedUserInterface ui;
+    FixedSongLoader songs(doc, 4);
+    // The second track's header cannot be made: the error leaves the reader half-way.
+    int headers = 0;
+    doc.HeaderFactory = [&headers]() -> std::unique_ptr<ITrackHeader> {
+        if (++headers == 2)
+            throw std::runtime_error("no header");
+        return nullptr;
+    };
+    ProjectFile reader(doc, ui, songs);
+    EXPECT_THROW(reader.ReadProject(Path("two.PRJ")), std::runtime_error);
+    EXPECT_EQ(ui.ProgressShows, 1);
+    EXPECT_FALSE(ui.ProgressVisible);
 }
 
 TEST_F(ProjectFileTest, TracksOfAnotherLengthAreFittedToTheSongWithAWarning) {

@@ -24,6 +24,11 @@ make_song song_60_05s 60.05 44100 2 -b 192
 make_song song_mono 5 44100 1 -b 96
 make_song song_48k 5 48000 2 -b 128
 make_song song_vbr 20 44100 2 -V 2
+# Without the encoder's Info tag (-t), whose length only a scan of the frames finds, and with
+# ID3 tags before and after the frames, which the Info tag's byte count leaves out.
+make_song song_notag 5 44100 2 -b 128 -t
+make_song song_vbr_notag 20 44100 2 -V 2 -t
+make_song song_id3 5 44100 2 -b 128 --tt Title --ta Artist --add-id3v2
 
 # One second each of silence, a quiet tone (-30 dB) and a loud one (-1 dB): the waveform
 # data must follow the loudness. The silence is made without dither, so it stays digital

@@ -339,7 +339,7 @@ TEST_F(TimelineViews, PaintWorkFollowsTheExposedRectangleNotTheSong) {
     // a paint the same work.
     Geometry.SetHorzZoom(15);
     auto measure = [&](double seconds) {
-        Doc.ClearTracks();
+        Doc.RemoveAllTracks();
         Open(seconds, 6, 800, 400);
         for (int k = 1; k <= 6; ++k)
             for (int slot = 1; slot < Doc.SlotCount; slot += 3)

@@ -252,7 +252,7 @@ TEST(TrackHeaderWithCommands, HeadersShowNewTracksAndLeaveWithDeletedOnes) {
     EXPECT_EQ(third->findChild<QLabel*>("StaticText1")->text(), "2");
     EXPECT_EQ(third->findChild<QLabel*>("StaticText2")->text(), "Track 3");
 
-    doc.ClearTracks();
+    doc.RemoveAllTracks();
     EXPECT_TRUE(column.findChildren<TFrame2*>().isEmpty());
 }
 
