@@ -4,10 +4,10 @@
 
 #include <QString>
 
+#include <jack/types.h>
+
 #include <memory>
 #include <string>
-
-struct _jack_client;
 
 namespace lumivox {
 
@@ -35,9 +35,9 @@ public:
     bool Connect(const QString& device, const std::string& ownPort);
 
 private:
-    explicit TJackServerWatch(_jack_client* client) : Client(client) {}
+    explicit TJackServerWatch(jack_client_t* client) : Client(client) {}
 
-    _jack_client* Client;
+    jack_client_t* Client;
 };
 
 // A JACK server answers. Asked before RtMidi tries one, which otherwise prints its own

@@ -14,7 +14,6 @@
 
 #include <functional>
 #include <memory>
-#include <ranges>
 #include <vector>
 
 namespace lumivox {
@@ -68,12 +67,31 @@ public:
         return *List.at(static_cast<std::size_t>(number - 1));
     }
     // The tracks top to bottom, each as a `const TFullTrack*`.
-    auto Tracks() const {
-        return std::views::transform(
-            List, [](const std::unique_ptr<TFullTrack>& track) -> const TFullTrack* {
-                return track.get();
-            });
-    }
+    class TrackRange {
+    public:
+        using Base = std::vector<std::unique_ptr<TFullTrack>>::const_iterator;
+        class Iterator {
+        public:
+            explicit Iterator(Base at) : At(at) {}
+            const TFullTrack* operator*() const { return At->get(); }
+            Iterator& operator++() {
+                ++At;
+                return *this;
+            }
+            bool operator==(const Iterator& other) const { return At == other.At; }
+
+        private:
+            Base At;
+        };
+        TrackRange(Base first, Base last) : First(first), Last(last) {}
+        Iterator begin() const { return Iterator(First); }
+        Iterator end() const { return Iterator(Last); }
+        std::size_t size() const { return static_cast<std::size_t>(Last - First); }
+
+    private:
+        Base First, Last;
+    };
+    TrackRange Tracks() const { return {List.cbegin(), List.cend()}; }
     // Track `number` is heard (see TFullTrack::Heard).
     bool Heard(int number) const { return Track(number).Heard(AnySolo); }
     int SelectedCount() const;
