@@ -8,6 +8,8 @@
 #include "model/ShowDocument.h"
 #include "timeline/TrackHeader.h"
 
+#include <QResizeEvent>
+
 #include <algorithm>
 
 namespace lumivox {
@@ -34,14 +36,62 @@ TrackHeaderColumn::TrackHeaderColumn(ShowDocument& document, const TimelineGeome
     });
 }
 
+TrackHeaderSlot::TrackHeaderSlot(TrackHeaderColumn& column) : Column(column) {}
+
+TrackHeaderSlot::~TrackHeaderSlot() = default;
+
+void TrackHeaderSlot::Show(const TFullTrack& track, int number, TTrackFields fields) {
+    if (Widget)
+        Widget->Show(track, number, fields);
+}
+
+void TrackHeaderSlot::SetHeight(int pixels) {
+    if (Widget)
+        Widget->SetHeight(pixels);
+}
+
+void TrackHeaderSlot::OpenCaptionEditor(const QString& text) {
+    if (TFrame2* frame = Column.BuildFrame(Column.Doc.NumberOf(this)))
+        frame->OpenCaptionEditor(text);
+}
+
+bool TrackHeaderSlot::CaptionEditorOpen() const {
+    return Widget && Widget->CaptionEditorOpen();
+}
+
+QString TrackHeaderSlot::CaptionEditorText() const {
+    return Widget ? Widget->CaptionEditorText() : QString();
+}
+
+void TrackHeaderSlot::CloseCaptionEditor() {
+    if (Widget)
+        Widget->CloseCaptionEditor();
+}
+
 TFrame2* TrackHeaderColumn::FrameOf(const TFullTrack& track) {
-    return dynamic_cast<TFrame2*>(track.Header.get());
+    const auto* slot = dynamic_cast<const TrackHeaderSlot*>(track.Header.get());
+    return slot ? slot->Frame() : nullptr;
 }
 
 std::unique_ptr<ITrackHeader> TrackHeaderColumn::MakeHeader(Language language) {
-    auto frame = std::make_unique<TFrame2>(Stack, language);
-    TFrame2* f = frame.get();
-    auto number = [this, f] { return Commands.NumberOf(f); };
+    HeaderLanguage = language;
+    return std::make_unique<TrackHeaderSlot>(*this);
+}
+
+TFrame2* TrackHeaderColumn::BuildFrame(int track) {
+    if (track < 1 || track > Doc.TrackCount())
+        return nullptr;
+    auto* slot = dynamic_cast<TrackHeaderSlot*>(Doc.Track(track).Header.get());
+    return slot ? &Build(*slot, track) : nullptr;
+}
+
+TFrame2& TrackHeaderColumn::Build(TrackHeaderSlot& slot, int track) {
+    if (slot.Widget)
+        return *slot.Widget;
+    slot.Widget = std::make_unique<TFrame2>(Stack, HeaderLanguage);
+    TFrame2* f = slot.Widget.get();
+    const ITrackHeader* header = &slot;
+    auto number = [this, header] { return Doc.NumberOf(header); };
     connect(f, &TFrame2::Pressed, this, [this, number](Qt::MouseButton button) {
         Commands.HeaderPress(number(), button, Keyboard.ModifierKey());
     });
@@ -56,13 +106,39 @@ std::unique_ptr<ITrackHeader> TrackHeaderColumn::MakeHeader(Language language) {
             [this, number] { Commands.OpenTypeOutputMenu(number()); });
     // Record-arm is the model's; the button shows it back.
     connect(f, &TFrame2::ArmToggled, this, [this, number](bool armed) {
-        if (const int track = number(); track > 0)
-            Doc.SetArmed(track, armed);
+        if (const int at = number(); at > 0)
+            Doc.SetArmed(at, armed);
     });
     connect(f, &TFrame2::PointerMoved, this, [this] { Tools.ResetPointerFeedback(); });
-    f->setGeometry(0, Doc.TrackCount() * Timeline.LaneHeight(), width(), Timeline.LaneHeight());
+    const int height = Timeline.LaneHeight();
+    f->SetHeight(height);
+    f->Show(Doc.Track(track), track, AllTrackFields);
+    f->setGeometry(0, (track - 1) * height, width(), height);
     f->show();
-    return frame;
+    return *f;
+}
+
+void TrackHeaderColumn::BuildRowsNearView() {
+    const int count = Doc.TrackCount();
+    const int height = std::max(1, Timeline.LaneHeight());
+    if (count == 0)
+        return;
+    // A view's height above and below the view, and never less than a tall screen's worth,
+    // so that a column not laid out yet still builds what a window will show.
+    const std::int64_t reach = std::max(this->height(), 1200);
+    const std::int64_t top = Scroll.VerticalOffset() - reach;
+    const std::int64_t bottom = Scroll.VerticalOffset() + 2 * reach;
+    const int first = static_cast<int>(std::clamp<std::int64_t>(top / height + 1, 1, count));
+    const int last = static_cast<int>(std::clamp<std::int64_t>(bottom / height + 1, 1, count));
+    for (int k = first; k <= last; ++k)
+        if (auto* slot = dynamic_cast<TrackHeaderSlot*>(Doc.Track(k).Header.get()))
+            Build(*slot, k);
+}
+
+void TrackHeaderColumn::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (event->size().height() > event->oldSize().height())
+        BuildRowsNearView();
 }
 
 void TrackHeaderColumn::LayoutHeaders() {
@@ -76,22 +152,24 @@ void TrackHeaderColumn::LayoutHeaders() {
     FollowVerticalOffset(Scroll.VerticalOffset());
 }
 
-std::optional<QPoint> TrackHeaderColumn::TypeOutputMenuPosition(int track) const {
+std::optional<QPoint> TrackHeaderColumn::TypeOutputMenuPosition(int track) {
     if (track < 1 || track > Doc.TrackCount())
         return std::nullopt;
-    const TFrame2* frame = FrameOf(Doc.Track(track));
+    const TFrame2* frame = BuildFrame(track);
     if (!frame)
         return std::nullopt;
     return frame->mapToGlobal(frame->TypeOutputMenuPosition());
 }
 
 void TrackHeaderColumn::ApplyLanguage(Language language) {
+    HeaderLanguage = language;
     for (const TFullTrack* track : Doc.Tracks())
         if (TFrame2* frame = FrameOf(*track))
             frame->ApplyLanguage(language);
 }
 
 void TrackHeaderColumn::FollowVerticalOffset(std::int64_t offset) {
+    BuildRowsNearView();
     Stack->move(0, -static_cast<int>(offset));
 }
 

@@ -1,9 +1,12 @@
 // The column of track headers left of the lanes. It does not scroll by itself: its stack of
 // headers follows the lanes' vertical offset, one header per track, in display order. It
 // follows the show's track list, and hides for the length of a bulk update.
+// A track's header widget is built when its row first comes near the view: a show of 255
+// tracks opens with the few dozen headers it shows, not 255 widgets of a dozen children each.
 #pragma once
 
 #include "core/LanguageTables.h"
+#include "editing/TrackCommands.h"
 #include "model/ProjectClasses.h"
 
 #include <QPoint>
@@ -21,7 +24,34 @@ class ShowDocument;
 class TFrame2;
 class TimelineGeometry;
 class TimelineScroll;
-class TrackCommands;
+class TrackHeaderColumn;
+
+// What the show holds as a track's header: the header widget once it is built, nothing
+// before. What the show asks of a header not yet built is shown when it is built, which
+// reads the whole track then.
+class TrackHeaderSlot final : public ITrackHeader, public ICaptionEditor {
+public:
+    explicit TrackHeaderSlot(TrackHeaderColumn& column);
+    ~TrackHeaderSlot() override;
+    TrackHeaderSlot(const TrackHeaderSlot&) = delete;
+    TrackHeaderSlot& operator=(const TrackHeaderSlot&) = delete;
+
+    // The header widget; null until the row has come near the view.
+    TFrame2* Frame() const { return Widget.get(); }
+
+    void Show(const TFullTrack& track, int number, TTrackFields fields) override;
+    void SetHeight(int pixels) override;
+    // The caption editor builds the header first: it opens on a track the operator points at.
+    void OpenCaptionEditor(const QString& text) override;
+    bool CaptionEditorOpen() const override;
+    QString CaptionEditorText() const override;
+    void CloseCaptionEditor() override;
+
+private:
+    friend class TrackHeaderColumn;
+    TrackHeaderColumn& Column;
+    std::unique_ptr<TFrame2> Widget;
+};
 
 class TrackHeaderColumn : public QWidget {
     Q_OBJECT
@@ -30,21 +60,32 @@ public:
                       TimelineScroll& scroll, TrackCommands& commands, KeyboardControl& keyboard,
                       EditingTools& tools, int width, QWidget* parent = nullptr);
 
-    // A header for the next track, wired to the track commands, below the last one.
+    // The header of the next track, below the last one; its widget is built, in `language`
+    // or the one applied last, and wired to the track commands once its row nears the view.
     std::unique_ptr<ITrackHeader> MakeHeader(Language language);
     // Places every header at its track's row, at the row height, and sizes the stack to the
     // tracks.
     void LayoutHeaders();
     // Where the type/output menu of `track` opens, in global coordinates; empty when the
     // track has no header here.
-    std::optional<QPoint> TypeOutputMenuPosition(int track) const;
+    std::optional<QPoint> TypeOutputMenuPosition(int track);
     // Each header takes the texts of `language`.
     void ApplyLanguage(Language language);
 
+    // The header widget of `track`; null when it has not been built yet.
     static TFrame2* FrameOf(const TFullTrack& track);
+    // The header widget of 1-based `track`, built now if need be; null for no such track.
+    TFrame2* BuildFrame(int track);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    friend class TrackHeaderSlot;
     void FollowVerticalOffset(std::int64_t offset);
+    // Builds the headers of the rows within a view's height above and below the view.
+    void BuildRowsNearView();
+    TFrame2& Build(TrackHeaderSlot& slot, int track);
 
     ShowDocument& Doc;
     const TimelineGeometry& Timeline;
@@ -53,6 +94,7 @@ private:
     KeyboardControl& Keyboard;
     EditingTools& Tools;
     QWidget* Stack = nullptr; // holds the headers; moved by the vertical offset
+    Language HeaderLanguage = DefaultLanguage;
 };
 
 } // namespace lumivox

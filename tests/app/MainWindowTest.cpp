@@ -2,6 +2,8 @@
 // settings file in its various states, languages switched at run time, command enabling,
 // the first activation and closing.
 #include "app/MainWindow.h"
+#include "app/TrackHeaderColumn.h"
+#include "timeline/TrackHeader.h"
 #include "dialogs/AboutBox.h"
 #include "persistence/SettingsFile.h"
 #include "support/ScriptedUserInterface.h"
@@ -327,7 +329,7 @@ TEST_F(MainWindowTest, ProjectFilesSpeakTheLanguageTheWindowShows) {
     EXPECT_TRUE(Ui.ProgressTexts.contains(
         Text(TextTable::ProjectFile, ProjectFileText::CreatingTracks, Language::French)));
     // A track on output 0 shows the word for "All" of the language in use.
-    auto* header = dynamic_cast<QWidget*>(window->Document().Track(1).Header.get());
+    TFrame2* header = TrackHeaderColumn::FrameOf(window->Document().Track(1));
     ASSERT_NE(header, nullptr);
     EXPECT_EQ(header->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
               Text(TextTable::CommonTexts, CommonText::All, Language::French));

@@ -2,6 +2,7 @@
 // drawn with the mouse, the Ctrl override of a drag, locked tracks, zoom buttons and the
 // colours the lanes end up painting.
 #include "app/MainWindow.h"
+#include "app/TrackHeaderColumn.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
 #include "support/widgets/WindowOptions.h"
@@ -172,7 +173,7 @@ TEST_F(TimelineWindowTest, HeaderPressesSelectWithTheHeldModifier) {
     for (int k = 0; k < 3; ++k)
         Window->Menus().New1->trigger();
     auto panel = [this](int track) {
-        auto* frame = dynamic_cast<TFrame2*>(Window->Document().Track(track).Header.get());
+        auto* frame = TrackHeaderColumn::FrameOf(Window->Document().Track(track));
         return frame->findChild<QWidget*>(QStringLiteral("Panel1"));
     };
     QTest::mouseClick(panel(2), Qt::LeftButton, {}, QPoint(5, 30));

@@ -2,6 +2,7 @@
 // device name, reopening, live recording while the song plays on a manual clock, and the MIDI
 // Map dialog learning from the port.
 #include "app/MainWindow.h"
+#include "app/TrackHeaderColumn.h"
 #include "dialogs/MidiMapDialog.h"
 #include "persistence/SettingsFile.h"
 #include "support/ManualClock.h"
@@ -93,7 +94,7 @@ protected:
 
     // Track `number`'s record-arm button in its header.
     QToolButton* ArmButton(int number) {
-        auto* header = dynamic_cast<TFrame2*>(Window->Document().Track(number).Header.get());
+        auto* header = TrackHeaderColumn::FrameOf(Window->Document().Track(number));
         return header ? header->findChild<QToolButton*>(QStringLiteral("SpeedButton4")) : nullptr;
     }
 };
