@@ -382,12 +382,13 @@ TEST_F(TimelineViews, PaintingIsSkippedDuringABulkUpdate) {
     Doc.EndBulkUpdate();
     EXPECT_FALSE(Lanes->LanesPaintEnabled());
     EXPECT_EQ(Scroll.HorizontalOffset(), 300);
-    // The outermost end paints again and brings every area back to the top-left corner.
+    // The outermost end paints again where the view was: the offsets stay.
     Doc.EndBulkUpdate();
     EXPECT_TRUE(Lanes->LanesPaintEnabled());
-    EXPECT_EQ(Scroll.HorizontalOffset(), 0);
-    EXPECT_EQ(Scroll.VerticalOffset(), 0);
+    EXPECT_EQ(Scroll.HorizontalOffset(), 300);
+    EXPECT_EQ(Scroll.VerticalOffset(), 0); // the four rows fit in the view
     EXPECT_EQ(Scroll.ContentHeight(), 4 * 73);
+    Scroll.ScrollTo(0, 0);
     image = LanesImage();
     EXPECT_EQ(At(image, 4, 30), Hex(BarColor));
     Doc.EndBulkUpdate(); // unbalanced: ignored
