@@ -112,6 +112,7 @@ public:
     UndoHistory& EditHistory() { return *History; }
     TrackClipboard& ClipboardOfTracks() { return *Clipboard; }
     LanesView& Lanes() { return *LanesArea; }
+    TimelineScroll& ViewScroll() { return *Scroll; }
     RulerView& Ruler() { return *RulerArea; }
     Transport& Motion() { return *TransportControl; }
     RealTimeOutput& LiveOutput() { return *RealTime; }

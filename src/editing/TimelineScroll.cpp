@@ -85,11 +85,11 @@ bool TimelineScroll::ZoomHorizontalAt(TimelineGeometry& geometry, int level,
     geometry.SetHorzZoom(level);
     const int after = geometry.HorzZoom();
     const auto anchor = static_cast<std::int64_t>(std::clamp(anchorViewX, 0, ViewW));
-    // Levels differ by powers of two: the middle of the anchor pixel lands in the pixel
-    // `ratio` times further, which goes under the anchor.
+    // Levels differ by powers of two: the anchor pixel's left edge lands `ratio` times
+    // further, and the pixel it lands in goes under the anchor.
     const long double ratio = std::ldexp(1.0L, after - before);
-    const long double middle = static_cast<long double>(Horizontal + anchor) + 0.5L;
-    const auto pixel = static_cast<std::int64_t>(std::floor(middle * ratio));
+    const auto pixel = static_cast<std::int64_t>(
+        std::floor(static_cast<long double>(Horizontal + anchor) * ratio));
     SetWidthAndOffset(geometry.ContentWidth(peakPairCount), pixel - anchor);
     return after != before;
 }
