@@ -1,7 +1,9 @@
 // Painting the timeline: a full repaint of a 1920 x 1080 lanes view holding 255 tracks of a
 // one-hour song at levels 15 and 1 (and, for reference, the densest level 10 with the
 // flattest lanes), and the 1920-pixel waveform strip of a 13,107-second song at levels 1
-// and 15, each against filling the same area with one colour in the same run.
+// and 15, each against filling the same area with one colour in the same run; and a move
+// of the play cursor's line across those lanes against a full update of the same view,
+// both through the window system's repaint.
 #include "BenchSupport.h"
 
 #include "editing/TimelineScroll.h"
@@ -144,6 +146,48 @@ void BM_WaveformStrip(benchmark::State& state) {
     }
 }
 
+// The lanes of the hour show at level 13, shown on screen, for the cursor benchmarks.
+struct ShownLanes {
+    TimelineGeometry Geometry;
+    TimelineScroll Scroll;
+    LanesView View;
+    ShownLanes() : View(Show().Doc, Show().Peaks, Geometry, Scroll) {
+        View.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        View.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        View.resize(ViewWidth, ViewHeight);
+        View.show();
+        View.UpdateContentWidth();
+        View.UpdateLanesHeight();
+        Scroll.ScrollTo(Scroll.ContentWidth() / 2, Scroll.ContentHeight() / 2);
+        View.SetPlayCursorX(Scroll.HorizontalOffset() + 100);
+        QApplication::processEvents();
+    }
+};
+
+// One 10 ms tick's move of the cursor (a pixel or so at level 13) and its repaint.
+void BM_CursorMove(benchmark::State& state) {
+    ShownLanes lanes;
+    const std::int64_t left = lanes.Scroll.HorizontalOffset() + 100;
+    std::int64_t step = 0;
+    lanes.View.ResetPaintStats();
+    for (auto _ : state) {
+        lanes.View.SetPlayCursorX(left + (++step % 1000));
+        QApplication::processEvents();
+    }
+    state.counters["tracks/paint"] =
+        static_cast<double>(lanes.View.PaintStats().Tracks) /
+        static_cast<double>(std::max<std::int64_t>(lanes.View.PaintStats().Paints, 1));
+}
+
+// The anchor: the whole view updated and repainted the same way.
+void BM_LanesFullUpdate(benchmark::State& state) {
+    ShownLanes lanes;
+    for (auto _ : state) {
+        lanes.View.RepaintAll();
+        QApplication::processEvents();
+    }
+}
+
 // Reducing the longest song for level 1 the first time it is shown.
 void BM_WaveformReduceLevel1(benchmark::State& state) {
     const TWavePeaks& peaks = LongestSong();
@@ -166,6 +210,8 @@ BENCHMARK(BM_FillLanesView)->Apply(Options);
 BENCHMARK(BM_LanesRepaint)->Args({15, 3})->Args({1, 3})->Args({10, 5})->Apply(Options);
 BENCHMARK(BM_FillWaveformStrip)->Apply(Options);
 BENCHMARK(BM_WaveformStrip)->Arg(1)->Arg(15)->Apply(Options);
+BENCHMARK(BM_LanesFullUpdate)->Apply(Options);
+BENCHMARK(BM_CursorMove)->Apply(Options);
 BENCHMARK(BM_WaveformReduceLevel1)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
@@ -183,5 +229,7 @@ int main(int argc, char** argv) {
          {"BM_WaveformStrip/1", "BM_FillWaveformStrip",
           "waveform strip, 13,107 s song, level 1: <= 8 ms"},
          {"BM_WaveformStrip/15", "BM_FillWaveformStrip", "same at level 15: <= 8 ms"},
+         {"BM_CursorMove", "BM_LanesFullUpdate",
+          "play cursor move over 1920x1080, 255 tracks: <= 5% of a full update"},
          {"BM_WaveformReduceLevel1", "", "first reduction of that song for level 1 (once)"}});
 }

@@ -36,12 +36,14 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
     QWidget* focus = QApplication::focusWidget();
     if (qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus))
         return false;
+    bool consumed = false;
     if (press)
-        Keyboard.KeyDown(key->key(), key->isAutoRepeat());
+        consumed = Keyboard.KeyDown(key->key(), key->isAutoRepeat(), key->modifiers());
     else
         Keyboard.KeyUp(key->key(), key->isAutoRepeat());
-    // Space belongs to play and pause, not to the button that has the focus.
-    return key->key() == Qt::Key_Space;
+    // Space belongs to play and pause, and the cursor keys to the play cursor, not to the
+    // control that has the focus (a button, or the lanes' scroll bars).
+    return consumed || (!press && key->key() == Qt::Key_Space);
 }
 
 } // namespace lumivox

@@ -74,6 +74,12 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     Rubbermode1 = Item(EditorTools1, "Rubbermode1", {}, true, 2);
     Drawvaluemode1 = Item(EditorTools1, "Drawvaluemode1", {}, true, 3);
 
+    View1 = menuBar->addMenu(QStringLiteral("View"));
+    View1->setObjectName(QStringLiteral("View1"));
+    HorizontalZoomIn1 = Item(View1, "HorizontalZoomIn1", QKeySequence(Qt::CTRL | Qt::Key_Plus));
+    HorizontalZoomOut1 = Item(View1, "HorizontalZoomOut1", QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    ZoomToFit1 = Item(View1, "ZoomToFit1", QKeySequence(Qt::CTRL | Qt::Key_0));
+
     Options1 = menuBar->addMenu(QStringLiteral("Options"));
     Options1->setObjectName(QStringLiteral("Options1"));
     Language1 = SubMenu(Options1, "Language1");
@@ -195,6 +201,11 @@ void TMainMenus::ApplyTexts(Language language) {
     set(Drawvaluemode1, TextTable::EditMenu, 11);
     set(Undo1, TextTable::EditMenu, 12);
     set(Redo1, TextTable::EditMenu, 13);
+
+    setMenu(View1, TextTable::ViewText, ViewText::ViewMenu);
+    set(HorizontalZoomIn1, TextTable::ToolBarHints, 12);
+    set(HorizontalZoomOut1, TextTable::ToolBarHints, 13);
+    set(ZoomToFit1, TextTable::ViewText, ViewText::ZoomToFit);
 
     setMenu(Options1, TextTable::OptionsMenu, 1);
     setMenu(RS2321, TextTable::RS232Menu, 1);

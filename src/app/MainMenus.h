@@ -40,6 +40,9 @@ public:
     QAction *Undo1, *Redo1, *New1, *Delete1, *Couper1, *Copier1, *Coller1, *SelectAll1;
     QMenu* EditorTools1;
     QAction *Drawmode1, *Rubbermode1, *Drawvaluemode1;
+    // View: the horizontal zoom of the timeline.
+    QMenu* View1;
+    QAction *HorizontalZoomIn1, *HorizontalZoomOut1, *ZoomToFit1;
     // Options
     QMenu* Options1;
     QMenu* Language1;

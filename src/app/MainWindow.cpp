@@ -210,6 +210,13 @@ void TForm1::ConnectCommands() {
             [this] { ZoomHorizontal(false); });
     connect(VerticalZoomInButton, &QToolButton::clicked, this, [this] { ZoomVertical(true); });
     connect(VerticalZoomOutButton, &QToolButton::clicked, this, [this] { ZoomVertical(false); });
+    connect(m.HorizontalZoomIn1, &QAction::triggered, this, [this] { ZoomHorizontal(true); });
+    connect(m.HorizontalZoomOut1, &QAction::triggered, this, [this] { ZoomHorizontal(false); });
+    connect(m.ZoomToFit1, &QAction::triggered, this, [this] { ZoomToFit(); });
+    // The wheel over the timeline's three areas.
+    for (QWidget* area : {static_cast<QWidget*>(LanesArea->viewport()),
+                          static_cast<QWidget*>(RulerArea), static_cast<QWidget*>(Headers)})
+        area->installEventFilter(this);
 }
 
 void TForm1::ReadSettingsAtStart() {
@@ -340,7 +347,9 @@ int TForm1::ZoomDivisor() const {
 }
 
 void TForm1::SetTimelineWidth(std::int64_t /*width*/) {
-    // The views take the width from the peaks and the zoom level.
+    // The views take the width from the peaks and the zoom level; the editable slots end
+    // with the song as the player measured it.
+    Timeline.SetSongLength(MediaPlayer->IsOpen() ? MediaPlayer->LengthMs() : 0);
     LanesArea->UpdateContentWidth();
     RulerArea->PeaksChanged();
 }

@@ -112,6 +112,7 @@ public:
     UndoHistory& EditHistory() { return *History; }
     TrackClipboard& ClipboardOfTracks() { return *Clipboard; }
     LanesView& Lanes() { return *LanesArea; }
+    TimelineScroll& ViewScroll() { return *Scroll; }
     RulerView& Ruler() { return *RulerArea; }
     Transport& Motion() { return *TransportControl; }
     RealTimeOutput& LiveOutput() { return *RealTime; }
@@ -171,6 +172,7 @@ public:
     void Play() override;
     void Pause() override;
     std::optional<TLaneHit> PointerInLanes() const override;
+    void MovePlayCursor(TCursorMove move) override;
 
     // ITransportHost (transport and show clock)
     int SlotMs() const override;
@@ -192,11 +194,21 @@ public:
     // IMidiMappingHost (MIDI mapping and recording)
     void LightMidiActivity() override;
 
+    // One level in or out, keeping in place the time under the pointer when it is over the
+    // lanes or the ruler, else the play cursor when it is in view, else the left edge.
     void ZoomHorizontal(bool in);
+    // The same around view x `anchorViewX` of the lanes (the ruler's x is the same).
+    void ZoomHorizontalAt(bool in, int anchorViewX);
+    // The whole song in the view.
+    void ZoomToFit();
+    // Taller or flatter rows, the track at the top of the view kept there.
     void ZoomVertical(bool in);
 
 protected:
     bool event(QEvent* event) override;
+    // The wheel over the timeline: Ctrl zooms at the pointer, Shift scrolls in time, and
+    // the plain wheel over the header column scrolls the tracks as over the lanes.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -220,6 +232,10 @@ private:
     void ReadSettingsAtStart();
     void CheckLanguageItem();
     void UpdateZoomLabels();
+    // Where a zoom without a pointer position keeps its time (see ZoomHorizontal).
+    int ZoomAnchorX() const;
+    // What follows a change of the horizontal scale: the waveform, labels and repaints.
+    void HorizontalZoomChanged(bool levelChanged);
     void ShowRealTimeMode(bool on);
     // The status bar's sound output and the warning when the device was lost.
     void ShowSoundOutput();
@@ -298,7 +314,8 @@ private:
 
     bool FirstActivation = true;
     QString SettingsFile;
-    bool CueDark = true; // the cue marker's blink phase
+    bool CueDark = true;   // the cue marker's blink phase
+    int WheelZoomRest = 0; // Ctrl+wheel angle not yet worth a zoom level (touchpads)
 };
 
 } // namespace lumivox

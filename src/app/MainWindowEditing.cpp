@@ -8,10 +8,15 @@
 #include "timeline/RulerView.h"
 #include "timeline/ToolCursors.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
 #include <QToolButton>
+#include <QWheelEvent>
+
+#include <algorithm>
 
 namespace lumivox {
 
@@ -22,18 +27,49 @@ void TForm1::ChooseTool(int tag) {
     DrawValueToolButton->setChecked(tag == 3);
 }
 
-void TForm1::ZoomHorizontal(bool in) {
-    if (Timeline.ZoomHorizontal(in)) {
-        Scroll->SetHorizontalOffset(0);
-        RulerArea->PeaksChanged();
+int TForm1::ZoomAnchorX() const {
+    const QPoint global = QCursor::pos();
+    for (QWidget* area :
+         {static_cast<QWidget*>(LanesArea->viewport()), static_cast<QWidget*>(RulerArea)}) {
+        const QPoint local = area->mapFromGlobal(global);
+        if (area->isVisible() && area->rect().contains(local))
+            return local.x();
     }
+    const std::int64_t cursor = RulerArea->PlayCursorX() - Scroll->HorizontalOffset();
+    if (HasWaveform() && cursor >= 0 && cursor < Scroll->ViewWidth())
+        return static_cast<int>(cursor);
+    return 0;
+}
+
+void TForm1::ZoomHorizontal(bool in) {
+    ZoomHorizontalAt(in, ZoomAnchorX());
+}
+
+void TForm1::ZoomHorizontalAt(bool in, int anchorViewX) {
+    const int level = Timeline.HorzZoom() + (in ? 1 : -1);
+    HorizontalZoomChanged(Scroll->ZoomHorizontalAt(
+        Timeline, level, static_cast<std::int64_t>(Loader->WavePeaks.size()), anchorViewX));
+}
+
+void TForm1::ZoomToFit() {
+    HorizontalZoomChanged(
+        Scroll->ZoomToFit(Timeline, static_cast<std::int64_t>(Loader->WavePeaks.size())));
+}
+
+void TForm1::HorizontalZoomChanged(bool levelChanged) {
+    if (levelChanged)
+        RulerArea->PeaksChanged();
     UpdateZoomLabels();
     LanesArea->UpdateContentWidth();
+    // The markers stand at the new scale's x of their times.
+    TransportControl->PlaceMarkers();
     RulerArea->RepaintAll();
     LanesArea->RepaintAll();
 }
 
 void TForm1::ZoomVertical(bool in) {
+    const int oldHeight = Timeline.LaneHeight();
+    const std::int64_t oldOffset = Scroll->VerticalOffset();
     if (Timeline.ZoomVertical(in)) {
         ScopedProgress progress(*Ui,
                                 Text(TextTable::CommonTexts, CommonText::ProcessingResize, Lang));
@@ -49,6 +85,8 @@ void TForm1::ZoomVertical(bool in) {
     }
     UpdateZoomLabels();
     LanesArea->UpdateLanesHeight();
+    // The same track, at the same fraction of its row, stays at the top of the view.
+    Scroll->SetVerticalOffset(oldOffset * Timeline.LaneHeight() / std::max(oldHeight, 1));
     Headers->LayoutHeaders();
 }
 
@@ -91,6 +129,62 @@ void TForm1::Play() {
 
 void TForm1::Pause() {
     TransportControl->Pause();
+}
+
+void TForm1::MovePlayCursor(TCursorMove move) {
+    Transport& t = *TransportControl;
+    switch (move) {
+    case TCursorMove::Start:
+        t.GoToBeginning();
+        break;
+    case TCursorMove::End:
+        t.GoToEnd();
+        break;
+    case TCursorMove::CellBack:
+        t.StepCell(-1, Timeline.CurrentTickMs());
+        break;
+    case TCursorMove::CellForward:
+        t.StepCell(1, Timeline.CurrentTickMs());
+        break;
+    }
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Wheel)
+        return QMainWindow::eventFilter(watched, event);
+    auto* wheel = static_cast<QWheelEvent*>(event);
+    const QPoint angle = wheel->angleDelta();
+    // Some systems turn Shift+wheel into a horizontal wheel.
+    const int delta = angle.y() != 0 ? angle.y() : angle.x();
+    const Qt::KeyboardModifiers modifiers = wheel->modifiers();
+    if (modifiers & Qt::ControlModifier) {
+        // Over the lanes or the ruler the pointer's x anchors the zoom; over the headers
+        // there is no time under the pointer.
+        const bool timeUnderPointer = watched == LanesArea->viewport() || watched == RulerArea;
+        const int anchor = timeUnderPointer ? wheel->position().toPoint().x() : ZoomAnchorX();
+        WheelZoomRest += delta;
+        while (WheelZoomRest >= QWheelEvent::DefaultDeltasPerStep) {
+            WheelZoomRest -= QWheelEvent::DefaultDeltasPerStep;
+            ZoomHorizontalAt(true, anchor);
+        }
+        while (WheelZoomRest <= -QWheelEvent::DefaultDeltasPerStep) {
+            WheelZoomRest += QWheelEvent::DefaultDeltasPerStep;
+            ZoomHorizontalAt(false, anchor);
+        }
+        return true;
+    }
+    if (modifiers & Qt::ShiftModifier) {
+        // As far per notch as the lanes scroll vertically: three steps of their scroll bar.
+        const int step = LanesArea->horizontalScrollBar()->singleStep() * 3;
+        Scroll->SetHorizontalOffset(Scroll->HorizontalOffset() -
+                                    delta * step / QWheelEvent::DefaultDeltasPerStep);
+        return true;
+    }
+    if (watched == Headers && angle.y() != 0) {
+        QCoreApplication::sendEvent(LanesArea->verticalScrollBar(), wheel);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 std::optional<TLaneHit> TForm1::PointerInLanes() const {

@@ -6,6 +6,7 @@
 #include "dialogs/Glyphs.h"
 #include "editing/TimelineScroll.h"
 #include "output/RealTimeOutput.h"
+#include "timeline/LanesView.h"
 #include "timeline/RulerView.h"
 
 #include <QApplication>
@@ -75,6 +76,7 @@ void TForm1::ShowTime(std::int64_t positionMs) {
 void TForm1::PlaceMarkers(std::int64_t cursorX, std::int64_t cueX) {
     RulerArea->SetPlayCursorX(cursorX);
     RulerArea->SetCueX(cueX);
+    LanesArea->SetPlayCursorX(cursorX);
 }
 
 namespace {

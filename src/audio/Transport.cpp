@@ -1,6 +1,7 @@
 // The transport commands and the position update, in the order the show clock relies on.
 #include "audio/Transport.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace lumivox {
@@ -57,6 +58,11 @@ void Transport::PositionUpdate() {
             Host.ScrollTo(Host.ScrollOffset() + viewWidth);
     }
     Host.PlaceMarkers(cursorX, XOf(Cue));
+}
+
+void Transport::PlaceMarkers() {
+    if (Player.IsOpen())
+        Host.PlaceMarkers(XOf(Player.PositionMs()), XOf(Cue));
 }
 
 void Transport::StartPlaying() {
@@ -143,6 +149,38 @@ void Transport::Locate(int viewX) {
         Clock.Resync();
     PositionUpdate();
     SavedScrollX = Host.ScrollOffset();
+}
+
+void Transport::LocateMs(std::int64_t ms) {
+    if (!Player.IsOpen())
+        return;
+    const bool wasPlaying = Playing();
+    Player.Seek(std::clamp<std::int64_t>(ms, 0, Player.LengthMs()));
+    TakeCueFromPlayer();
+    if (wasPlaying && !Playing())
+        Player.Play();
+    if (wasPlaying)
+        Clock.Resync();
+    const std::int64_t x = XOf(Player.PositionMs());
+    const std::int64_t offset = Host.ScrollOffset();
+    const int viewWidth = Host.ViewWidth();
+    if (x < offset)
+        Host.ScrollTo(x);
+    else if (viewWidth > 0 && x >= offset + viewWidth)
+        Host.ScrollTo(x - viewWidth + 1);
+    PositionUpdate();
+    SavedScrollX = Host.ScrollOffset();
+}
+
+void Transport::StepCell(int direction, std::int64_t cellMs) {
+    if (!Player.IsOpen() || cellMs <= 0 || direction == 0)
+        return;
+    const std::int64_t position = Player.PositionMs();
+    const std::int64_t start = position / cellMs * cellMs;
+    // Back from inside a cell goes to its start; from a cell's start to the one before.
+    const std::int64_t target =
+        direction > 0 ? start + cellMs : (start < position ? start : start - cellMs);
+    LocateMs(target);
 }
 
 void Transport::EndRecordMode() {

@@ -79,12 +79,22 @@ public:
     void GoToEnd();
     // A press at `viewX` on the ruler strip.
     void Locate(int viewX);
+    // Moves the play cursor to `ms` (clamped into the song) as a press on the ruler does,
+    // playing on if it was playing; the view scrolls as little as it takes to show the
+    // cursor when the cursor would leave it.
+    void LocateMs(std::int64_t ms);
+    // One editing cell of `cellMs` back (direction < 0) or forward: to the previous or the
+    // next multiple of cellMs, within the song.
+    void StepCell(int direction, std::int64_t cellMs);
     // The record button: starts record mode (and playing), or ends it (and pauses).
     void Record();
     void EndRecordMode();
     // One tick of the show clock.
     void Tick() { PositionUpdate(); }
     void PositionUpdate();
+    // Places the play cursor and the cue marker again, at the timeline's current scale
+    // (after a zoom), without the per-slot work of a tick.
+    void PlaceMarkers();
     // Back to the start state (a new song was loaded).
     void Reset();
     // The views were resized: stop paging along until the cursor is in view again.

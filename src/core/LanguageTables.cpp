@@ -1080,6 +1080,22 @@ template <std::size_t N> constexpr TableInfo OneLanguage(const char* const (&tex
     return {texts, static_cast<int>(N), true};
 }
 
+// The View menu; the numbering follows ViewText.
+constexpr const char* kView[] = {
+    // French
+    "Affichage",
+    "Zoom sur le morceau entier",
+    // English
+    "View",
+    "Zoom to fit",
+    // Spanish
+    "Ver",
+    "Ajustar el zoom a la canción",
+    // German
+    "Ansicht",
+    "Ganzen Song einpassen",
+};
+
 // Indexed by TextTable; the order must follow the enumeration.
 constexpr std::array kTables{
     FourLanguages<9>(kFileMenu),
@@ -1103,8 +1119,9 @@ constexpr std::array kTables{
     OneLanguage(kKeyNames),
     OneLanguage(kControllerNames),
     FourLanguages<ExtraText::Count>(kExtra),
+    FourLanguages<ViewText::Count>(kView),
 };
-static_assert(kTables.size() == static_cast<std::size_t>(TextTable::Extra) + 1,
+static_assert(kTables.size() == static_cast<std::size_t>(TextTable::ViewText) + 1,
               "every TextTable needs its entry in kTables");
 static_assert(std::size(kKeyNames) == 12 && std::size(kControllerNames) == 128);
 

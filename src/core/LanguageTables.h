@@ -42,6 +42,7 @@ enum class TextTable {
     KeyNames,          // 12, the same in every language
     ControllerNames,   // 128, the same in every language
     Extra,             // texts of this editor beyond the original tables (see ExtraText)
+    ViewText,          // the View menu (see ViewText)
 };
 
 // Number of entries one language holds in the table.
@@ -138,5 +139,12 @@ inline constexpr int AutosaveInterval = 23; // Options menu entry
 inline constexpr int AutosavePrompt = 24;   // asks for the interval in seconds
 inline constexpr int Count = 24;
 } // namespace ExtraText
+
+// Entries of the View menu's table.
+namespace ViewText {
+inline constexpr int ViewMenu = 1;  // the menu's title
+inline constexpr int ZoomToFit = 2; // the whole song in the view
+inline constexpr int Count = 2;
+} // namespace ViewText
 
 } // namespace lumivox

@@ -131,6 +131,52 @@ bool TimelineGeometry::ZoomVertical(bool in) {
     return Vert != before;
 }
 
+long double TimelineGeometry::PixelsPerMs(int horzZoom) {
+    return 44.1L / static_cast<long double>(std::int64_t{ZoomDivisor(horzZoom)} * FramesPerGroup);
+}
+
+long double TimelineGeometry::XOfMs(long double ms, int horzZoom) {
+    return ms * PixelsPerMs(horzZoom);
+}
+
+long double TimelineGeometry::MsOfX(long double x, int horzZoom) {
+    return x / PixelsPerMs(horzZoom);
+}
+
+int TimelineGeometry::LevelToFit(std::int64_t spanMs, int viewWidth) {
+    if (spanMs <= 0)
+        return MaxHorzZoom;
+    for (int level = MaxHorzZoom; level > MinHorzZoom; --level)
+        if (XOfMs(static_cast<long double>(spanMs), level) <= static_cast<long double>(viewWidth))
+            return level;
+    return MinHorzZoom;
+}
+
+std::int64_t TimelineGeometry::SongLengthFor(std::int64_t peakPairCount) const {
+    if (peakPairCount <= 0)
+        return 0;
+    if (SongMs > 0)
+        return SongMs;
+    return peakPairCount / PairsPerRecord * FramesPerGroup * 1000 / 44100;
+}
+
+int TimelineGeometry::LastEditableSlot(std::int64_t peakPairCount) const {
+    const std::int64_t length = SongLengthFor(peakPairCount);
+    if (length <= 0)
+        return 0;
+    const std::int64_t resolutionMs = ResolutionInMs();
+    std::int64_t last = (length + resolutionMs - 1) / resolutionMs;
+    // Tracks hold one byte per 100 ms of the measured song, the partial 100 ms excluded.
+    if (SongMs > 0)
+        last = std::min(last, length / 100);
+    return static_cast<int>(std::clamp<std::int64_t>(last, 0, MaxSlotCount));
+}
+
+int TimelineGeometry::LastEditableCell(std::int64_t peakPairCount) const {
+    const int last = LastEditableSlot(peakPairCount);
+    return last < 1 ? 0 : (last - 1) / SlotsPerCell() + 1;
+}
+
 std::int64_t TimelineGeometry::ContentWidth(std::int64_t peakPairCount) const {
     return ContentWidth(peakPairCount, Horz);
 }
@@ -246,28 +292,45 @@ TPixelSpan TimelineGeometry::CellSpan(int cell) const {
 }
 
 int TimelineGeometry::CellAtX(std::int64_t x, std::int64_t peakPairCount) const {
-    // Cells are the gaps between ticks 0 .. LastTick; the answer is the last i with
-    // TickX(i - 1) <= x <= TickX(i), found directly rather than by walking every tick.
     if (peakPairCount <= 0 || x < 0)
         return -1;
-    const std::int64_t lastTick = LastTick(ContentWidth(peakPairCount));
-    // m: the last tick at or left of x.
+    const std::int64_t end = EditableEndX(peakPairCount);
+    if (end <= 0 || x > end)
+        return -1;
+    // The pixel on the editable end belongs to the cell on its left.
+    if (x == end)
+        --x;
+    // m: the last tick at or left of x; the cell starts there. Found directly rather than
+    // by walking every tick.
     auto m =
         static_cast<std::int64_t>(std::floor((static_cast<long double>(x) + 0.5L) / TickWidth()));
     while (TickX(m + 1) <= x)
         ++m;
     while (m > 0 && TickX(m) > x)
         --m;
-    std::int64_t cell = m + 1;
-    if (cell > lastTick) {
-        // Right of the last tick there is no cell; on the last tick line the cell on its
-        // left still owns the pixel.
-        if (x != TickX(lastTick))
-            return -1;
-        cell = lastTick;
-    }
-    // A timeline shorter than one tick has no cell at all.
+    const std::int64_t cell = std::min<std::int64_t>(m + 1, LastEditableCell(peakPairCount));
     return cell >= 1 ? static_cast<int>(cell) : -1;
+}
+
+std::int64_t TimelineGeometry::EditableEndX(std::int64_t peakPairCount) const {
+    const int last = LastEditableSlot(peakPairCount);
+    const std::int64_t width = ContentWidth(peakPairCount);
+    // A timeline narrower than a pixel is not shown at all.
+    if (last < 1 || width <= 0)
+        return 0;
+    // The last slot's right edge, no further than the timeline, but the last cell keeps at
+    // least its first pixel (the timeline is truncated to whole pixels at coarse levels).
+    const std::int64_t lastCellX = TickX(LastEditableCell(peakPairCount) - 1);
+    return std::max(std::min(SlotX(last), width), lastCellX + 1);
+}
+
+TSlotRange TimelineGeometry::EditableSlots(int cell, std::int64_t peakPairCount) const {
+    TSlotRange slots = CellSlots(cell);
+    const int last = LastEditableSlot(peakPairCount);
+    if (slots.First < 1 || slots.First > last)
+        return {};
+    slots.Last = std::min(slots.Last, last);
+    return slots;
 }
 
 int TimelineGeometry::TrackAtY(std::int64_t y, int trackCount, std::int64_t peakPairCount) const {
@@ -287,7 +350,7 @@ TLaneHit TimelineGeometry::HitAt(std::int64_t x, std::int64_t y, int trackCount,
     hit.Track = TrackAtY(y, trackCount, peakPairCount);
     hit.Cell = CellAtX(x, peakPairCount);
     if (hit.Cell >= 1)
-        hit.Slots = CellSlots(hit.Cell);
+        hit.Slots = EditableSlots(hit.Cell, peakPairCount);
     if (hit.Track >= 1)
         hit.Value = DrawValueAtY(y, hit.Track);
     return hit;

@@ -10,6 +10,7 @@
 #include <QString>
 #include <Qt>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -137,6 +138,28 @@ public:
     std::int64_t CurrentTickMs() const { return TickMs(Resolution, Horz); }
     int CurrentTicksPerLabel() const { return TicksPerLabel(Resolution, Horz); }
 
+    // ---- Time and the song ---------------------------------------------------------------
+    // Content pixels per millisecond at `horzZoom`: 44.1 / (ZoomDivisor x 128).
+    static long double PixelsPerMs(int horzZoom);
+    // The content x where `ms` falls at `horzZoom`, and the time at content x (unrounded).
+    static long double XOfMs(long double ms, int horzZoom);
+    static long double MsOfX(long double x, int horzZoom);
+    // The finest level at which `spanMs` fits in `viewWidth` pixels; the coarsest level when
+    // nothing fits, the finest when the span is empty.
+    static int LevelToFit(std::int64_t spanMs, int viewWidth);
+    // The song's length in ms, as the player measured it; 0 (the default) takes the length
+    // the waveform covers.
+    void SetSongLength(std::int64_t ms) { SongMs = std::max<std::int64_t>(ms, 0); }
+    std::int64_t SongLength() const { return SongMs; }
+    // The length the timeline stands for: the measured one, else the waveform's.
+    std::int64_t SongLengthFor(std::int64_t peakPairCount) const;
+    // The last 1-based slot an editing tool may write over a waveform of `peakPairCount`
+    // pairs: the last slot that starts inside the song and that the tracks hold (with a
+    // measured length, a track holds length div 100 slots); 0 without a song.
+    int LastEditableSlot(std::int64_t peakPairCount) const;
+    // The cell holding the last editable slot; 0 without a song.
+    int LastEditableCell(std::int64_t peakPairCount) const;
+
     // Width of the timeline in pixels for a waveform of `peakPairCount` pairs:
     // (pairs div 3) div ZoomDivisor; 0 without a song.
     std::int64_t ContentWidth(std::int64_t peakPairCount) const;
@@ -178,15 +201,23 @@ public:
     TPixelSpan CellSpan(int cell) const;
 
     // The 1-based cell under content x, or -1: -1 without a song, left of 0 or right of the
-    // last tick. A pixel on a tick line belongs to the cell on its right.
+    // editable end (the right edge of the last editable slot, kept within the timeline
+    // but at least one pixel past the last cell's left edge). A pixel on a tick line belongs to the
+    // cell on its right; the pixel on the editable end to the last cell. The last cell may
+    // be partial: shorter than a tick where the song ends inside it.
     int CellAtX(std::int64_t x, std::int64_t peakPairCount) const;
+    // The content x right of which no cell lies; 0 without a song.
+    std::int64_t EditableEndX(std::int64_t peakPairCount) const;
+    // The slots of `cell` that an editing tool writes: CellSlots cut at the last editable
+    // slot; empty (First = Last = -1) when none of them is editable.
+    TSlotRange EditableSlots(int cell, std::int64_t peakPairCount) const;
 
     // The 1-based track whose lane holds content y, or -1: -1 without a song or tracks,
     // and in the 8 separator rows under each lane's bottom line.
     int TrackAtY(std::int64_t y, int trackCount, std::int64_t peakPairCount) const;
 
     // What lies under content (x, y) of the lanes of `trackCount` tracks over a waveform of
-    // `peakPairCount` pairs: track, cell, the cell's slots and the draw value there.
+    // `peakPairCount` pairs: track, cell, the cell's editable slots and the draw value.
     TLaneHit HitAt(std::int64_t x, std::int64_t y, int trackCount,
                    std::int64_t peakPairCount) const;
 
@@ -211,6 +242,7 @@ private:
     std::int64_t LastColumnAtOrBefore(std::int64_t x) const;
 
     int Resolution = 1;
+    std::int64_t SongMs = 0;
     int Horz = DefaultHorzZoom;
     int Vert = DefaultVertZoom;
     std::array<long double, MaxHorzZoom + 1> TickScale{};

@@ -2,6 +2,7 @@
 #include "editing/TimelineScroll.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace lumivox {
 
@@ -63,6 +64,68 @@ void TimelineScroll::SetViewSize(int width, int height) {
     ViewH = height;
     Clamp();
     Q_EMIT ViewSizeChanged(ViewW, ViewH);
+}
+
+void TimelineScroll::SetWidthAndOffset(std::int64_t width, std::int64_t offset) {
+    width = std::max<std::int64_t>(width, 0);
+    const bool widthChanged = width != Width;
+    Width = width;
+    offset = std::clamp<std::int64_t>(offset, 0, MaxHorizontalOffset());
+    const bool offsetChanged = offset != Horizontal;
+    Horizontal = offset;
+    if (widthChanged)
+        Q_EMIT ContentSizeChanged(Width, Height);
+    if (offsetChanged)
+        Q_EMIT HorizontalOffsetChanged(Horizontal);
+}
+
+bool TimelineScroll::ZoomHorizontalAt(TimelineGeometry& geometry, int level,
+                                      std::int64_t peakPairCount, int anchorViewX) {
+    const int before = geometry.HorzZoom();
+    geometry.SetHorzZoom(level);
+    const int after = geometry.HorzZoom();
+    const auto anchor = static_cast<std::int64_t>(std::clamp(anchorViewX, 0, ViewW));
+    // Levels differ by powers of two: the anchor pixel's left edge lands `ratio` times
+    // further, and the pixel it lands in goes under the anchor.
+    const long double ratio = std::ldexp(1.0L, after - before);
+    const auto pixel = static_cast<std::int64_t>(
+        std::floor(static_cast<long double>(Horizontal + anchor) * ratio));
+    SetWidthAndOffset(geometry.ContentWidth(peakPairCount), pixel - anchor);
+    return after != before;
+}
+
+bool TimelineScroll::ZoomToRange(TimelineGeometry& geometry, std::int64_t firstMs,
+                                 std::int64_t lastMs, std::int64_t peakPairCount) {
+    if (lastMs < firstMs)
+        std::swap(firstMs, lastMs);
+    const int before = geometry.HorzZoom();
+    geometry.SetHorzZoom(TimelineGeometry::LevelToFit(lastMs - firstMs, ViewW));
+    const int level = geometry.HorzZoom();
+    const long double middle = TimelineGeometry::XOfMs(
+        (static_cast<long double>(firstMs) + static_cast<long double>(lastMs)) / 2.0L, level);
+    const auto offset = static_cast<std::int64_t>(std::llround(middle - ViewW / 2.0L));
+    SetWidthAndOffset(geometry.ContentWidth(peakPairCount), offset);
+    return level != before;
+}
+
+bool TimelineScroll::ZoomToSlots(TimelineGeometry& geometry, int firstSlot, int lastSlot,
+                                 std::int64_t peakPairCount) {
+    if (lastSlot < firstSlot)
+        std::swap(firstSlot, lastSlot);
+    const std::int64_t slotMs = geometry.ResolutionInMs();
+    return ZoomToRange(geometry, (std::max(firstSlot, 1) - 1) * slotMs,
+                       std::max(lastSlot, 1) * slotMs, peakPairCount);
+}
+
+bool TimelineScroll::ZoomToFit(TimelineGeometry& geometry, std::int64_t peakPairCount) {
+    return ZoomToRange(geometry, 0, geometry.SongLengthFor(peakPairCount), peakPairCount);
+}
+
+void TimelineScroll::RevealX(std::int64_t contentX) {
+    if (contentX < Horizontal)
+        SetHorizontalOffset(contentX);
+    else if (contentX >= Horizontal + ViewW)
+        SetHorizontalOffset(contentX - ViewW + 1);
 }
 
 // Offsets follow shrinking limits before the size is announced, so that a listener never

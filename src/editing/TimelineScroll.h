@@ -3,6 +3,8 @@
 // follows its signals, so the areas can never drift apart.
 #pragma once
 
+#include "editing/TimelineGeometry.h"
+
 #include <QObject>
 
 #include <cstdint>
@@ -39,6 +41,26 @@ public:
     void SetContentHeight(std::int64_t height);
     void SetViewSize(int width, int height);
 
+    // ---- Horizontal zoom -------------------------------------------------------------
+    // Sets `geometry` to horizontal level `level` (clamped) and the content width to the
+    // timeline over `peakPairCount` pairs at that level, keeping the time under view x
+    // `anchorViewX` (clamped into the view) at that x, as closely as the offset limits
+    // allow. True when the level changed.
+    bool ZoomHorizontalAt(TimelineGeometry& geometry, int level, std::int64_t peakPairCount,
+                          int anchorViewX);
+    // Zooms to the finest level at which firstMs..lastMs (either order) fits in the view,
+    // with the range centred in it (the offset clamped). True when the level changed.
+    bool ZoomToRange(TimelineGeometry& geometry, std::int64_t firstMs, std::int64_t lastMs,
+                     std::int64_t peakPairCount);
+    // The same for 1-based slots firstSlot..lastSlot at the geometry's resolution: from the
+    // start of the first to the end of the last.
+    bool ZoomToSlots(TimelineGeometry& geometry, int firstSlot, int lastSlot,
+                     std::int64_t peakPairCount);
+    // The whole song: the timeline's length at the finest level where it fits.
+    bool ZoomToFit(TimelineGeometry& geometry, std::int64_t peakPairCount);
+    // Scrolls as little as needed to bring content x (one pixel wide) into the view.
+    void RevealX(std::int64_t contentX);
+
 Q_SIGNALS:
     void HorizontalOffsetChanged(std::int64_t offset);
     void VerticalOffsetChanged(std::int64_t offset);
@@ -47,6 +69,9 @@ Q_SIGNALS:
 
 private:
     void Clamp();
+    // Takes a new content width and horizontal offset together, then announces them, so
+    // that no listener sees an offset that belongs to the other width.
+    void SetWidthAndOffset(std::int64_t width, std::int64_t offset);
 
     std::int64_t Horizontal = 0;
     std::int64_t Vertical = 0;

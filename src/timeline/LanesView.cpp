@@ -118,8 +118,9 @@ void LanesView::FollowDocument() {
     });
     connect(&Doc, &ShowDocument::BulkUpdateStarted, this, [this] { SetLanesPaintEnabled(false); });
     connect(&Doc, &ShowDocument::Reset, this, [this] {
+        // The view stays where it was: an edit, an undo or a new row height is no reason to
+        // lose one's place. The new height clamps the offsets.
         UpdateLanesHeight();
-        Scroll.Reset();
         SetLanesPaintEnabled(true);
     });
 }
@@ -151,6 +152,24 @@ void LanesView::UpdateContentRect(std::int64_t x0, std::int64_t y0, std::int64_t
     const QRect visible = area.intersected(viewport()->rect());
     if (!visible.isEmpty())
         viewport()->update(visible);
+}
+
+void LanesView::SetPlayCursorX(std::int64_t contentX) {
+    if (contentX == CursorX)
+        return;
+    const std::int64_t old = CursorX;
+    CursorX = contentX;
+    UpdateCursorColumn(old);
+    UpdateCursorColumn(CursorX);
+}
+
+void LanesView::UpdateCursorColumn(std::int64_t contentX) {
+    if (Peaks.empty() || contentX < 0 || contentX > Scroll.ContentWidth())
+        return;
+    // The song's end stands on the timeline's last column.
+    contentX = std::min(contentX, Scroll.ContentWidth() - 1);
+    const std::int64_t top = Scroll.VerticalOffset();
+    UpdateContentRect(contentX, top, contentX + 1, top + viewport()->height());
 }
 
 void LanesView::RepaintSlots(int track, int firstSlot, int lastSlot) {
@@ -194,8 +213,9 @@ TLanesHit LanesView::HitAt(QPoint viewPos, Qt::KeyboardModifiers modifiers) cons
     hit.ContentY = viewPos.y() + Scroll.VerticalOffset();
     static_cast<TLaneHit&>(hit) = Geometry.HitAt(hit.ContentX, hit.ContentY, Doc.TrackCount(),
                                                  static_cast<std::int64_t>(Peaks.size()));
+    // The columns the write covers: a partial last cell ends with its last editable slot.
     if (hit.Cell >= 1)
-        hit.CellPixels = Geometry.CellSpan(hit.Cell);
+        hit.CellPixels = {Geometry.SlotX(hit.Slots.First - 1), Geometry.SlotX(hit.Slots.Last)};
     return hit;
 }
 
@@ -273,13 +293,19 @@ void LanesView::resizeEvent(QResizeEvent* event) {
 
 void LanesView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
-    const QRect exposed = event->rect();
+    ++Stats.Paints;
+    // Each rectangle of the region on its own: two narrow columns far apart (the play
+    // cursor's old and new line) are not the whole width between them.
+    for (const QRect& exposed : event->region())
+        PaintRect(painter, exposed);
+}
+
+void LanesView::PaintRect(QPainter& painter, const QRect& exposed) {
     const std::int64_t offsetX = Scroll.HorizontalOffset();
     const std::int64_t offsetY = Scroll.VerticalOffset();
     const int trackCount = Doc.TrackCount();
     const std::int64_t width = Scroll.ContentWidth();
     const std::int64_t height = Geometry.LanesHeight(trackCount);
-    ++Stats.Paints;
 
     // The exposed rectangle in content coordinates, and its part inside the content.
     const std::int64_t ex0 = exposed.left() + offsetX;
@@ -359,6 +385,12 @@ void LanesView::paintEvent(QPaintEvent* event) {
     for (int k = firstTrack; k <= lastTrack; ++k) {
         const TLaneRow row = Geometry.LaneRow(k);
         content.Frame(0, row.End - LaneSeparatorRows, width, row.End, pen, fill);
+    }
+
+    // 5. The play cursor over everything, across all lanes.
+    if (!Peaks.empty() && CursorX >= 0 && CursorX <= width) {
+        const std::int64_t x = std::min(CursorX, width - 1);
+        content.Fill(x, cy0, x + 1, height, ToQColor(PlayCursorColor));
     }
     painter.drawImage(exposed.topLeft(), Scratch, QRect(QPoint(0, 0), exposed.size()));
 }

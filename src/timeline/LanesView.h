@@ -13,6 +13,8 @@
 #include <QMetaType>
 #include <QPoint>
 
+class QPainter;
+
 #include <cstdint>
 #include <vector>
 
@@ -61,8 +63,8 @@ public:
     void UpdateLanesHeight();
 
     // While false, lane painting is skipped (the area shows its plain background). Off for
-    // the length of a bulk update of the show; its Reset turns it back on, repaints once and
-    // brings every timeline area back to its top-left corner.
+    // the length of a bulk update of the show; its Reset turns it back on and repaints
+    // once, the offsets kept (clamped to the new content).
     bool LanesPaintEnabled() const { return PaintEnabled; }
     // Turning it back on repaints the whole area once.
     void SetLanesPaintEnabled(bool enabled);
@@ -75,6 +77,12 @@ public:
     void RepaintTrack(int track);
     // Repaints the rows of tracks `first` and below, to the bottom of the view.
     void RepaintTracksFrom(int first);
+
+    // The play cursor, a line across the lanes at content x. A move repaints only the old
+    // and the new line's column. The line shows while a song is loaded and it lies on the
+    // timeline (0 .. its width).
+    void SetPlayCursorX(std::int64_t contentX);
+    std::int64_t PlayCursorX() const { return CursorX; }
 
     // The timeline under a viewport position.
     TLanesHit HitAt(QPoint viewPos, Qt::KeyboardModifiers modifiers = {}) const;
@@ -105,12 +113,15 @@ private:
     void SyncScrollBars();
     void FollowOffsets();
     void UpdateContentRect(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
+    void UpdateCursorColumn(std::int64_t contentX);
+    void PaintRect(QPainter& painter, const QRect& exposed);
 
     const ShowDocument& Doc;
     const TWavePeaks& Peaks;
     const TimelineGeometry& Geometry;
     TimelineScroll& Scroll;
     bool PaintEnabled = true;
+    std::int64_t CursorX = -1; // none until the transport places it
     // The offsets the viewport's pixels currently show, to scroll them by the difference.
     std::int64_t ShownX = 0;
     std::int64_t ShownY = 0;

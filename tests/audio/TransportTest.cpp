@@ -220,6 +220,45 @@ TEST_F(TransportTest, GoToCommandsMoveTheCueAndTheView) {
     EXPECT_EQ(Host.Offset, 0);
 }
 
+TEST_F(TransportTest, CellStepsMoveTheCueToCellStartsAndTheViewJustEnoughToShowIt) {
+    // Cells of 1,000 ms: forward from 0 to 1,000, back from inside a cell to its start,
+    // back from a cell's start to the one before.
+    Motion.StepCell(1, 1000);
+    EXPECT_EQ(Motion.CuePosition(), 1000);
+    EXPECT_EQ(Host.CursorX, 1000);
+    EXPECT_EQ(Host.Offset, 1) << "x 1,000 was just right of the view";
+    Motion.LocateMs(2500);
+    EXPECT_EQ(Host.Offset, 1501);
+    Motion.StepCell(-1, 1000);
+    EXPECT_EQ(Motion.CuePosition(), 2000);
+    EXPECT_EQ(Host.Offset, 1501) << "in view: no scroll";
+    Motion.StepCell(-1, 1000);
+    EXPECT_EQ(Motion.CuePosition(), 1000);
+    EXPECT_EQ(Host.Offset, 1000) << "left of the view: at its left edge";
+    EXPECT_EQ(Motion.SavedScroll(), 1000);
+    Motion.StepCell(-1, 1000);
+    EXPECT_EQ(Host.Offset, 0);
+    Motion.StepCell(-1, 1000);
+    EXPECT_EQ(Motion.CuePosition(), 0) << "not before the start";
+    // Not past the end, and stepping forward there changes nothing.
+    Motion.LocateMs(Player.LengthMs() - 10);
+    Motion.StepCell(1, 1000);
+    EXPECT_EQ(Motion.CuePosition(), Player.LengthMs());
+    Motion.StepCell(1, 1000);
+    EXPECT_EQ(Motion.CuePosition(), Player.LengthMs());
+    EXPECT_EQ(Player.Mode(), TMediaMode::Stopped);
+    // While playing it plays on from the new place, the outputs told the whole state.
+    Motion.GoToBeginning();
+    Motion.Play();
+    const int resyncs = Host.Resyncs;
+    Elapse(300ms, 300);
+    Motion.StepCell(1, 1000);
+    EXPECT_EQ(Player.Mode(), TMediaMode::Playing);
+    EXPECT_EQ(Motion.CuePosition(), 1000);
+    EXPECT_EQ(Host.Resyncs, resyncs + 1);
+    Elapse(200ms, 1200);
+}
+
 TEST_F(TransportTest, TheViewPagesAlongWithTheCursorUntilTheViewsAreResized) {
     Motion.Play();
     Elapse(1001100us, 1001);

@@ -39,6 +39,10 @@ struct RecordingHost : IEditingToolHost, IKeyboardHost {
     bool SongPlaying() const override { return Playing; }
     void Play() override { Transport << "play"; }
     void Pause() override { Transport << "pause"; }
+    void MovePlayCursor(TCursorMove move) override {
+        static const char* const names[] = {"start", "end", "back", "forward"};
+        Transport << names[static_cast<int>(move)];
+    }
     std::optional<TLaneHit> PointerInLanes() const override {
         if (!Pointer)
             return std::nullopt;
@@ -256,6 +260,63 @@ TEST_F(EditingToolsTest, TheFeedbackFollowsThePointerAndTheModifierAtOnce) {
     Move(At(1, 2, 16));
     EXPECT_EQ(Host.Values.last(), "64") << "while drawing the read-out keeps the value written";
     EXPECT_EQ(Host.Cursors.size(), shown);
+}
+
+TEST_F(EditingToolsTest, HomeEndAndTheArrowsMoveThePlayCursorUnlessAModifierIsHeld) {
+    EXPECT_TRUE(Keys.KeyDown(Qt::Key_Home));
+    EXPECT_TRUE(Keys.KeyDown(Qt::Key_End));
+    EXPECT_TRUE(Keys.KeyDown(Qt::Key_Left));
+    EXPECT_TRUE(Keys.KeyDown(Qt::Key_Right, true)) << "an arrow held down repeats";
+    EXPECT_TRUE(Keys.KeyDown(Qt::Key_Right, false, Qt::KeypadModifier));
+    EXPECT_EQ(Host.Transport, (QStringList{"start", "end", "back", "forward", "forward"}));
+    // With a modifier the keys are the focused control's; other keys are nobody's here.
+    EXPECT_FALSE(Keys.KeyDown(Qt::Key_Left, false, Qt::ShiftModifier));
+    EXPECT_FALSE(Keys.KeyDown(Qt::Key_Home, false, Qt::ControlModifier));
+    EXPECT_FALSE(Keys.KeyDown(Qt::Key_Up));
+    EXPECT_FALSE(Keys.KeyDown(Qt::Key_B));
+    EXPECT_EQ(Host.Transport.size(), 5);
+    EXPECT_TRUE(Keys.KeyDown(Qt::Key_Space));
+    // A cursor key ends a modifier's override like any other key.
+    Keys.KeyDown(Qt::Key_Control);
+    Keys.KeyDown(Qt::Key_Right);
+    EXPECT_EQ(Keys.ModifierKey(), TModifierKey::None);
+}
+
+// A song whose end falls inside a cell: 9.95 s at 100 ms gives 99 editable slots (the
+// tracks hold 100 here), so the last cell holds what is left of the song: nine slots at
+// level 10, one at 13, all 99 where a tick is longer than the song. Below level 4 the ten
+// seconds are narrower than one pixel and no timeline is shown.
+TEST_F(EditingToolsTest, TheLastPartialCellIsWrittenUpToTheSongsLastSlotAtEveryLevel) {
+    Timeline.SetSongLength(9950);
+    const auto pairs = static_cast<std::int64_t>(Peaks.size());
+    for (int level = 4; level <= 15; ++level) {
+        Timeline.SetHorzZoom(level);
+        Fill(1, 0);
+        const auto warnings = Ui.Texts(ScriptedUserInterface::Event::Warning).size();
+        const std::int64_t end = Timeline.EditableEndX(pairs);
+        ASSERT_GT(end, 0) << "level " << level;
+        const int cell = Timeline.LastEditableCell(pairs);
+        const TSlotRange slots = Timeline.EditableSlots(cell, pairs);
+        ASSERT_EQ(slots.Last, 99) << "level " << level;
+        ASSERT_EQ(slots.First, Timeline.CellSlots(cell).First) << "level " << level;
+        // Its last pixel and the one on the end line both hit it, nothing beyond.
+        for (const std::int64_t x : {end - 1, end}) {
+            const TLaneHit hit = HitAt(QPoint(static_cast<int>(x), 0));
+            ASSERT_EQ(hit.Cell, cell) << "level " << level << " x " << x;
+            EXPECT_EQ(hit.Slots, slots) << "level " << level;
+        }
+        EXPECT_EQ(HitAt(QPoint(static_cast<int>(end + 1), 0)).Cell, -1) << "level " << level;
+        Press(QPoint(static_cast<int>(end - 1), 0)); // the lane's top row draws 255
+        Tools.MouseUp();
+        EXPECT_EQ(Ui.Texts(ScriptedUserInterface::Event::Warning).size(), warnings)
+            << "level " << level;
+        EXPECT_EQ(Slot(1, slots.First), 255) << "level " << level;
+        EXPECT_EQ(Slot(1, 99), 255) << "level " << level;
+        EXPECT_EQ(Slot(1, 100), 0) << "level " << level << ": past the song";
+        if (slots.First > 1) {
+            EXPECT_EQ(Slot(1, slots.First - 1), 0) << "level " << level;
+        }
+    }
 }
 
 } // namespace

@@ -26,19 +26,23 @@ TimelineGeometry At(int resolutionIndex, int horzZoom, int vertZoom = 3) {
 }
 
 // CellAtX exactly as a walk over every tick: the last i with previous <= x <= Nearest(i x
-// tick width), previous starting at 0.
+// tick width), previous starting at 0, over the ticks up to the last editable cell, whose
+// right line is the editable end.
 int CellByWalkingTicks(const TimelineGeometry& g, std::int64_t x, std::int64_t pairs) {
     if (pairs <= 0)
         return -1;
-    const std::int64_t width = g.ContentWidth(pairs);
-    const auto n = static_cast<std::int64_t>(static_cast<long double>(width) / g.TickWidth()) + 1;
+    const std::int64_t end = g.EditableEndX(pairs);
+    const int cells = g.LastEditableCell(pairs);
+    if (end <= 0) // no timeline is shown
+        return -1;
     std::int64_t previous = 0;
     int result = -1;
-    for (std::int64_t i = 0; i < n; ++i) {
+    for (int i = 0; i <= cells; ++i) {
         const std::int64_t xi =
-            TimelineGeometry::Nearest(static_cast<long double>(i) * g.TickWidth());
+            i == cells ? end
+                       : TimelineGeometry::Nearest(static_cast<long double>(i) * g.TickWidth());
         if (previous <= x && x <= xi)
-            result = static_cast<int>(i);
+            result = i;
         previous = xi;
     }
     return result;
@@ -177,15 +181,21 @@ TEST(TimelineCells, NothingIsHitOutsideTheTimeline) {
     const auto pairs = static_cast<std::int64_t>(SilentPeaks(60).size());
     const TimelineGeometry g = At(1, 13);
     const std::int64_t width = g.ContentWidth(pairs);
-    const std::int64_t lastTickX = g.TickX(g.LastTick(width));
+    // The last slot (600) ends past the timeline's last pixel: the timeline ends the cells.
+    ASSERT_EQ(g.LastEditableSlot(pairs), 600);
+    EXPECT_EQ(g.EditableEndX(pairs), width);
     EXPECT_EQ(g.CellAtX(-1, pairs), -1);
     EXPECT_EQ(g.CellAtX(0, 0), -1);
-    EXPECT_EQ(g.CellAtX(lastTickX + 1, pairs), -1);
-    EXPECT_EQ(g.CellAtX(lastTickX, pairs), g.LastTick(width));
-    // A song shorter than one tick has no cell.
+    EXPECT_EQ(g.CellAtX(width + 1, pairs), -1);
+    EXPECT_EQ(g.CellAtX(width, pairs), 600);
+    // A song shorter than one pixel shows no timeline and has no cell; one pixel long, it
+    // has a cell of its one slot.
     const auto tiny = static_cast<std::int64_t>(SilentPeaks(0.005).size());
     ASSERT_GT(tiny, 0);
     EXPECT_EQ(g.CellAtX(0, tiny), -1);
+    const TimelineGeometry finest = At(1, 15);
+    EXPECT_EQ(finest.CellAtX(0, tiny), 1);
+    EXPECT_EQ(finest.HitAt(0, 0, 1, tiny).Slots, (TSlotRange{1, 1}));
 }
 
 TEST(TimelineCells, DirectAnswerEqualsTheWalkOverEveryTick) {
@@ -371,4 +381,67 @@ TEST(TimelineWaveform, CacheFollowsReplacedPeaks) {
     columns.Invalidate();
     EXPECT_EQ(columns.CachedLevels(), 0);
     EXPECT_EQ(columns.At(peaks, 5, 0).LeftMax, 120);
+}
+
+// A 60 s song: before, only 0-50 s was reachable at level 7 and nothing at levels 1-5; the
+// cell holding the song's end is reachable and ends with the song's last slot.
+TEST(TimelineCells, TheSongsLastCellIsReachableAtEveryLevel) {
+    const auto pairs = static_cast<std::int64_t>(SilentPeaks(60.001).size());
+    struct Case {
+        int Resolution;
+        int Level;
+        int Cell;
+        TSlotRange Slots;
+    };
+    for (const Case& c :
+         {Case{1, 7, 6, {501, 600}}, Case{1, 5, 1, {1, 600}}, Case{1, 1, 1, {1, 600}},
+          Case{1, 10, 60, {591, 600}}, Case{1, 15, 600, {600, 600}}, Case{2, 7, 6, {101, 120}},
+          Case{3, 3, 1, {1, 60}}}) {
+        TimelineGeometry g = At(c.Resolution, c.Level);
+        g.SetSongLength(60000);
+        const std::int64_t end = g.EditableEndX(pairs);
+        ASSERT_GT(end, 0) << c.Level;
+        EXPECT_EQ(g.LastEditableCell(pairs), c.Cell) << c.Level;
+        EXPECT_EQ(g.CellAtX(end - 1, pairs), c.Cell) << c.Level;
+        EXPECT_EQ(g.HitAt(end - 1, 0, 1, pairs).Slots, c.Slots) << c.Level;
+        EXPECT_EQ(g.CellAtX(end + 1, pairs), -1) << c.Level;
+        EXPECT_LE(end, std::max(g.ContentWidth(pairs), g.TickX(c.Cell - 1) + 1)) << c.Level;
+    }
+}
+
+TEST(TimelineCells, TheEditableSlotsEndWithTheSongAndTheTracks) {
+    const auto pairs = static_cast<std::int64_t>(SilentPeaks(61).size());
+    TimelineGeometry g = At(1, 13);
+    // Without a measured length the waveform's (60.999 s) counts: 610 slots.
+    EXPECT_EQ(g.LastEditableSlot(pairs), 610);
+    // Tracks hold length div 100 slots: the 50 ms after 60.0 s have no slot.
+    g.SetSongLength(60050);
+    EXPECT_EQ(g.LastEditableSlot(pairs), 600);
+    // At 500 ms the slot starting at 60.0 s holds the song's last 50 ms.
+    g.ComputePixelScales(2);
+    EXPECT_EQ(g.LastEditableSlot(pairs), 121);
+    g.SetSongLength(60000);
+    EXPECT_EQ(g.LastEditableSlot(pairs), 120);
+    EXPECT_EQ(g.EditableSlots(120, pairs), (TSlotRange{120, 120}));
+    EXPECT_EQ(g.EditableSlots(121, pairs), TSlotRange{}) << "a cell past the song";
+    EXPECT_EQ(g.LastEditableSlot(0), 0);
+    EXPECT_EQ(g.EditableEndX(0), 0);
+}
+
+TEST(TimelineTime, MillisecondsAndPixelsAtEveryLevel) {
+    for (int level = 1; level <= 15; ++level) {
+        // One pixel is ZoomDivisor x 128 sample frames.
+        const long double msPerPixel = TimelineGeometry::ZoomDivisor(level) * 128 / 44.1L;
+        EXPECT_NEAR(static_cast<double>(TimelineGeometry::MsOfX(1, level)),
+                    static_cast<double>(msPerPixel), 1e-9);
+        EXPECT_NEAR(static_cast<double>(
+                        TimelineGeometry::XOfMs(TimelineGeometry::MsOfX(12345, level), level)),
+                    12345.0, 1e-6);
+    }
+    // The finest level that holds the span: 60 s needs 1,292 pixels at level 11 and 646 at
+    // level 10, so 1,000 pixels take level 10 and 1,300 level 11.
+    EXPECT_EQ(TimelineGeometry::LevelToFit(60000, 1000), 10);
+    EXPECT_EQ(TimelineGeometry::LevelToFit(60000, 1300), 11);
+    EXPECT_EQ(TimelineGeometry::LevelToFit(0, 1000), 15);
+    EXPECT_EQ(TimelineGeometry::LevelToFit(100LL * 3600 * 1000, 10), 1) << "nothing fits";
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -96,4 +98,151 @@ TEST(TimelineScroll, UnchangedValuesAreNotAnnounced) {
     scroll.SetHorizontalOffset(5000); // clamps to the current maximum
     scroll.SetHorizontalOffset(900);
     EXPECT_EQ(recorder.Events, (std::vector<std::string>{"h900/w1000"}));
+}
+
+namespace {
+
+// A song of `seconds` as the cache gives its peaks: the pair count.
+std::int64_t PairsOf(double seconds) {
+    return static_cast<std::int64_t>(seconds * 44100.0 / 128.0) * 3;
+}
+
+// The time at the middle of view pixel `viewX`.
+long double TimeAt(const TimelineScroll& scroll, const TimelineGeometry& g, int viewX) {
+    return TimelineGeometry::MsOfX(
+        static_cast<long double>(scroll.HorizontalOffset() + viewX) + 0.5L, g.HorzZoom());
+}
+
+} // namespace
+
+TEST(TimelineZoomAnchor, TheTimeUnderThePointerStaysWithinAPixelAtEveryLevel) {
+    const std::int64_t pairs = PairsOf(3600);
+    for (const int anchor : {0, 1, 333, 799, 800}) {
+        TimelineScroll scroll;
+        TimelineGeometry g;
+        scroll.SetViewSize(800, 300);
+        g.SetHorzZoom(1);
+        scroll.SetContentWidth(g.ContentWidth(pairs));
+        // In from level 1 to 15 and out again, with the anchor at a time well inside the song
+        // (at level 1 the hour is 76 pixels, so it starts at the left edge).
+        for (int step = 0; step < 28; ++step) {
+            const bool in = step < 14;
+            const int before = g.HorzZoom();
+            if (before == 8 && in)
+                scroll.SetHorizontalOffset(scroll.MaxHorizontalOffset() / 2);
+            const long double time = TimeAt(scroll, g, anchor);
+            const std::int64_t maxBefore = scroll.MaxHorizontalOffset();
+            ASSERT_TRUE(scroll.ZoomHorizontalAt(g, before + (in ? 1 : -1), pairs, anchor));
+            ASSERT_EQ(scroll.ContentWidth(), g.ContentWidth(pairs));
+            const long double coarserPixel =
+                TimelineGeometry::MsOfX(1, std::min(before, g.HorzZoom()));
+            const bool clamped = scroll.HorizontalOffset() == 0 ||
+                                 scroll.HorizontalOffset() == scroll.MaxHorizontalOffset();
+            if (!clamped && maxBefore > 0) {
+                EXPECT_LE(std::abs(static_cast<double>(TimeAt(scroll, g, anchor) - time)),
+                          static_cast<double>(coarserPixel))
+                    << "anchor " << anchor << " level " << before << " to " << g.HorzZoom();
+            }
+        }
+    }
+}
+
+TEST(TimelineZoomAnchor, OffsetsAreClampedAtBothEnds) {
+    const std::int64_t pairs = PairsOf(600);
+    TimelineScroll scroll;
+    TimelineGeometry g;
+    scroll.SetViewSize(800, 300);
+    g.SetHorzZoom(10);
+    scroll.SetContentWidth(g.ContentWidth(pairs));
+    // Near the start, zooming out cannot put the anchor's time left of the content's start.
+    scroll.SetHorizontalOffset(100);
+    EXPECT_TRUE(scroll.ZoomHorizontalAt(g, 9, pairs, 10));
+    EXPECT_EQ(scroll.HorizontalOffset(), 45);
+    EXPECT_TRUE(scroll.ZoomHorizontalAt(g, 5, pairs, 10));
+    EXPECT_EQ(scroll.HorizontalOffset(), 0);
+    // At the end, zooming out keeps the last page in the view.
+    g.SetHorzZoom(12);
+    scroll.SetContentWidth(g.ContentWidth(pairs));
+    scroll.SetHorizontalOffset(scroll.MaxHorizontalOffset());
+    EXPECT_TRUE(scroll.ZoomHorizontalAt(g, 11, pairs, 800));
+    EXPECT_EQ(scroll.HorizontalOffset(), scroll.MaxHorizontalOffset());
+    EXPECT_EQ(scroll.ContentWidth(), g.ContentWidth(pairs));
+    // The anchor is clamped into the view; a level past the limits is no change.
+    g.SetHorzZoom(15);
+    EXPECT_FALSE(scroll.ZoomHorizontalAt(g, 16, pairs, 5000));
+    EXPECT_EQ(g.HorzZoom(), 15);
+    EXPECT_LE(scroll.HorizontalOffset(), scroll.MaxHorizontalOffset());
+}
+
+TEST(TimelineZoomAnchor, TheWidthAndOffsetAreAnnouncedTogether) {
+    const std::int64_t pairs = PairsOf(600);
+    TimelineScroll scroll;
+    TimelineGeometry g;
+    scroll.SetViewSize(800, 300);
+    g.SetHorzZoom(10);
+    scroll.SetContentWidth(g.ContentWidth(pairs));
+    scroll.SetHorizontalOffset(1000);
+    Recorder log(scroll);
+    scroll.ZoomHorizontalAt(g, 11, pairs, 0);
+    // The offset is announced with the new width already in place, and only once.
+    EXPECT_EQ(log.Events, (std::vector<std::string>{"size12919x0", "h2000/w12919"}));
+}
+
+TEST(TimelineZoomToRange, TheRangeFitsCentredAtTheFinestLevelThatHoldsIt) {
+    const std::int64_t pairs = PairsOf(3600);
+    TimelineScroll scroll;
+    TimelineGeometry g;
+    scroll.SetViewSize(1000, 300);
+    scroll.SetContentWidth(g.ContentWidth(pairs));
+    // 60 s from 10 min: 646 pixels at level 10, too wide at level 11.
+    EXPECT_TRUE(scroll.ZoomToRange(g, 660000, 600000, pairs));
+    EXPECT_EQ(g.HorzZoom(), 10);
+    const long double first = TimelineGeometry::XOfMs(600000, 10);
+    const long double last = TimelineGeometry::XOfMs(660000, 10);
+    EXPECT_GE(first, scroll.HorizontalOffset());
+    EXPECT_LE(last, scroll.HorizontalOffset() + 1000);
+    EXPECT_NEAR(static_cast<double>(first - scroll.HorizontalOffset()),
+                static_cast<double>(scroll.HorizontalOffset() + 1000 - last), 1.0);
+    // The same range again changes no level.
+    EXPECT_FALSE(scroll.ZoomToRange(g, 600000, 660000, pairs));
+    // A range at the song's end (ten seconds, 861 pixels at level 13): the offset stops at
+    // the end of the content.
+    scroll.ZoomToRange(g, 3590000, 3600000, pairs);
+    EXPECT_EQ(g.HorzZoom(), 13);
+    EXPECT_EQ(scroll.HorizontalOffset(), scroll.MaxHorizontalOffset());
+    // Slots 1..100 at 100 ms are the first ten seconds: at the start.
+    scroll.ZoomToSlots(g, 100, 1, pairs);
+    EXPECT_EQ(g.HorzZoom(), TimelineGeometry::LevelToFit(10000, 1000));
+    EXPECT_EQ(scroll.HorizontalOffset(), 0);
+}
+
+TEST(TimelineZoomToRange, ZoomToFitShowsTheWholeSong) {
+    for (const double seconds : {10.0, 60.0, 3600.0, 13107.0}) {
+        const std::int64_t pairs = PairsOf(seconds);
+        TimelineScroll scroll;
+        TimelineGeometry g;
+        scroll.SetViewSize(1200, 300);
+        scroll.SetContentWidth(g.ContentWidth(pairs));
+        scroll.SetHorizontalOffset(500);
+        scroll.ZoomToFit(g, pairs);
+        EXPECT_LE(scroll.ContentWidth(), 1200) << seconds;
+        EXPECT_EQ(scroll.HorizontalOffset(), 0) << seconds;
+        if (g.HorzZoom() < TimelineGeometry::MaxHorzZoom) {
+            EXPECT_GT(TimelineGeometry::ContentWidth(pairs, g.HorzZoom() + 1), 1200)
+                << seconds << ": the next level would not fit";
+        }
+    }
+}
+
+TEST(TimelineScroll, RevealScrollsAsLittleAsItTakes) {
+    TimelineScroll scroll;
+    scroll.SetViewSize(800, 300);
+    scroll.SetContentWidth(5000);
+    scroll.SetHorizontalOffset(1000);
+    scroll.RevealX(1500);
+    EXPECT_EQ(scroll.HorizontalOffset(), 1000) << "in view already";
+    scroll.RevealX(1800);
+    EXPECT_EQ(scroll.HorizontalOffset(), 1001);
+    scroll.RevealX(900);
+    EXPECT_EQ(scroll.HorizontalOffset(), 900);
 }

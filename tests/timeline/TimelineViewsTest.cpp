@@ -46,9 +46,12 @@ std::string At(const QImage& image, int x, int y) {
 class PaintLog : public QObject {
 public:
     std::vector<QRect> Rects;
+    QRegion Region; // everything repainted
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             Rects.push_back(static_cast<QPaintEvent*>(event)->rect());
+            Region += static_cast<QPaintEvent*>(event)->region();
+        }
         return false;
     }
 };
@@ -334,6 +337,52 @@ TEST_F(TimelineViews, MarkersMoveWithNarrowRepaints) {
     EXPECT_FALSE(Ruler->PlayCursor()->isVisible());
 }
 
+TEST_F(TimelineViews, ThePlayCursorCrossesTheLanesAndMovesWithNarrowRepaints) {
+    Open(60, 3, 800, 400);
+    Set(1, 24, 255); // slot 24: its bar fills columns 199-206
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Lanes.get()));
+    EXPECT_EQ(At(LanesImage(), 200, 30), Hex(BarColor)) << "no cursor until it is placed";
+    Lanes->SetPlayCursorX(200);
+    Settle();
+    QImage image = LanesImage();
+    const std::string red = Hex(PlayCursorColor);
+    // Over every lane, bar and separator, down to the last track's last row.
+    for (const int y : {0, 30, 64, 68, 100, 3 * 73 - 1})
+        EXPECT_EQ(At(image, 200, y), red) << y;
+    EXPECT_EQ(At(image, 199, 30), Hex(BarColor));
+    EXPECT_EQ(At(image, 201, 30), Hex(BarColor));
+    EXPECT_EQ(At(image, 200, 3 * 73 + 5), Window()) << "nothing below the tracks";
+
+    // A move repaints the old line's column and the new one's, nothing between.
+    PaintLog log;
+    Lanes->viewport()->installEventFilter(&log);
+    Lanes->SetPlayCursorX(600);
+    Settle();
+    const int height = Lanes->viewport()->height();
+    EXPECT_EQ(log.Region, QRegion(200, 0, 1, height) + QRegion(600, 0, 1, height));
+    image = LanesImage();
+    EXPECT_EQ(At(image, 200, 30), Hex(BarColor));
+    EXPECT_EQ(At(image, 600, 30), red);
+    EXPECT_TRUE(OnScreen(*Lanes->viewport()) == image.convertToFormat(QImage::Format_RGB32));
+    // Placing it where it is repaints nothing.
+    log.Region = QRegion();
+    Lanes->SetPlayCursorX(600);
+    Settle();
+    EXPECT_TRUE(log.Region.isEmpty());
+
+    // It scrolls with the content, and at the song's end stands on the last column.
+    Scroll.SetHorizontalOffset(100);
+    Settle();
+    EXPECT_EQ(At(LanesImage(), 500, 30), red);
+    Lanes->SetPlayCursorX(Scroll.ContentWidth());
+    Scroll.SetHorizontalOffset(Scroll.MaxHorizontalOffset());
+    Settle();
+    EXPECT_EQ(At(LanesImage(),
+                 static_cast<int>(Scroll.ContentWidth() - 1 - Scroll.HorizontalOffset()), 30),
+              red);
+    EXPECT_TRUE(OnScreen(*Lanes->viewport()) == LanesImage().convertToFormat(QImage::Format_RGB32));
+}
+
 TEST_F(TimelineViews, PaintWorkFollowsTheExposedRectangleNotTheSong) {
     // Level 15 on a 60-minute song is 1.24 million pixels wide; a 6-minute song must cost
     // a paint the same work.
@@ -382,12 +431,13 @@ TEST_F(TimelineViews, PaintingIsSkippedDuringABulkUpdate) {
     Doc.EndBulkUpdate();
     EXPECT_FALSE(Lanes->LanesPaintEnabled());
     EXPECT_EQ(Scroll.HorizontalOffset(), 300);
-    // The outermost end paints again and brings every area back to the top-left corner.
+    // The outermost end paints again where the view was: the offsets stay.
     Doc.EndBulkUpdate();
     EXPECT_TRUE(Lanes->LanesPaintEnabled());
-    EXPECT_EQ(Scroll.HorizontalOffset(), 0);
-    EXPECT_EQ(Scroll.VerticalOffset(), 0);
+    EXPECT_EQ(Scroll.HorizontalOffset(), 300);
+    EXPECT_EQ(Scroll.VerticalOffset(), 0); // the four rows fit in the view
     EXPECT_EQ(Scroll.ContentHeight(), 4 * 73);
+    Scroll.ScrollTo(0, 0);
     image = LanesImage();
     EXPECT_EQ(At(image, 4, 30), Hex(BarColor));
     Doc.EndBulkUpdate(); // unbalanced: ignored
