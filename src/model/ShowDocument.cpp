@@ -224,8 +224,7 @@ int ShowDocument::FillSlots(int number, int first, int last, std::uint8_t value)
     const int lastWritable = std::min(last, track.SlotCount() - 1);
     if (lastWritable < first)
         return first - 1;
-    std::uint8_t* bytes = track.Values.Data();
-    std::fill(bytes + (first - 1), bytes + lastWritable, value);
+    track.Values.Fill(first - 1, lastWritable - first + 1, value);
     if (BulkDepth == 0)
         Q_EMIT SlotsChanged(number, first, lastWritable);
     return lastWritable;
