@@ -42,6 +42,7 @@ enum class TextTable {
     KeyNames,          // 12, the same in every language
     ControllerNames,   // 128, the same in every language
     Extra,             // texts of this editor beyond the original tables (see ExtraText)
+    TrackEditing,      // the undo depth and the moving of tracks (see TrackEditingText)
 };
 
 // Number of entries one language holds in the table.
@@ -138,5 +139,14 @@ inline constexpr int AutosaveInterval = 23; // Options menu entry
 inline constexpr int AutosavePrompt = 24;   // asks for the interval in seconds
 inline constexpr int Count = 24;
 } // namespace ExtraText
+
+// Entries of TextTable::TrackEditing.
+namespace TrackEditingText {
+inline constexpr int UndoDepth = 1;       // Options menu entry
+inline constexpr int UndoDepthPrompt = 2; // asks for the number of undo steps kept
+inline constexpr int MoveUp = 3;          // track header menu entry
+inline constexpr int MoveDown = 4;        // track header menu entry
+inline constexpr int Count = 4;
+} // namespace TrackEditingText
 
 } // namespace lumivox

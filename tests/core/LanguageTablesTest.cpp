@@ -18,7 +18,7 @@ constexpr std::array kLanguages{Language::French, Language::English, Language::S
                                 Language::German};
 
 // Every table with the number of entries one language holds.
-constexpr std::array<std::pair<TextTable, int>, 21> kTableSizes{{
+constexpr std::array<std::pair<TextTable, int>, 22> kTableSizes{{
     {TextTable::FileMenu, 9},
     {TextTable::EditMenu, 13},
     {TextTable::RS232Menu, 9},
@@ -40,6 +40,7 @@ constexpr std::array<std::pair<TextTable, int>, 21> kTableSizes{{
     {TextTable::KeyNames, 12},
     {TextTable::ControllerNames, 128},
     {TextTable::Extra, ExtraText::Count},
+    {TextTable::TrackEditing, TrackEditingText::Count},
 }};
 
 // The text as UTF-8, so that a failure prints readable accents.
@@ -268,6 +269,25 @@ TEST(LanguageTablesTest, ExtraTextsAreTranslated) {
     EXPECT_EQ(message.toStdString(),
               "Die Projektdatei lied.lvx kann nicht gelesen werden (Zeile 12): die Datei endet "
               "vorzeitig.");
+}
+
+TEST(LanguageTablesTest, TrackEditingTextsAreTranslatedAndTheMenuEntriesKeepOneShortcut) {
+    EXPECT_EQ(Utf8(TextTable::TrackEditing, TrackEditingText::MoveUp, Language::English),
+              "Move Up");
+    EXPECT_EQ(Utf8(TextTable::TrackEditing, TrackEditingText::MoveDown, Language::French),
+              "Descendre");
+    for (int entry = 1; entry <= TrackEditingText::Count; ++entry) {
+        const QString english = Text(TextTable::TrackEditing, entry, Language::English);
+        for (Language language : {Language::French, Language::Spanish, Language::German})
+            EXPECT_NE(Text(TextTable::TrackEditing, entry, language), english) << entry;
+    }
+    for (Language language :
+         {Language::French, Language::English, Language::Spanish, Language::German}) {
+        EXPECT_EQ(Text(TextTable::TrackEditing, TrackEditingText::UndoDepth, language).count('&'),
+                  1);
+        EXPECT_TRUE(Text(TextTable::TrackEditing, TrackEditingText::UndoDepthPrompt, language)
+                        .contains(QStringLiteral("1000")));
+    }
 }
 
 } // namespace
