@@ -27,6 +27,7 @@ TrackHeaderColumn::TrackHeaderColumn(ShowDocument& document, const TimelineGeome
             [this](std::int64_t offset) { FollowVerticalOffset(offset); });
     connect(&Doc, &ShowDocument::TracksAdded, this, [this] { LayoutHeaders(); });
     connect(&Doc, &ShowDocument::TracksRemoved, this, [this] { LayoutHeaders(); });
+    connect(&Doc, &ShowDocument::TracksMoved, this, [this] { LayoutHeaders(); });
     connect(&Doc, &ShowDocument::BulkUpdateStarted, this, [this] { hide(); });
     connect(&Doc, &ShowDocument::Reset, this, [this] {
         show();

@@ -145,6 +145,22 @@ int ShowDocument::RemoveSelectedTracks(
     return selected;
 }
 
+void ShowDocument::MoveTrack(int from, int to) {
+    if (from < 1 || from > TrackCount() || to < 1 || to > TrackCount() || from == to)
+        return;
+    const auto at = [this](int number) { return List.begin() + (number - 1); };
+    if (from < to)
+        std::rotate(at(from), at(from + 1), at(to + 1));
+    else
+        std::rotate(at(to), at(from), at(from + 1));
+    const int first = std::min(from, to);
+    const int last = std::max(from, to);
+    if (BulkDepth == 0)
+        Q_EMIT TracksMoved(first, last);
+    for (int number = first; number <= last; ++number)
+        Announce(number, TTrackField::Number);
+}
+
 // ---- One track's header fields ---------------------------------------------------------------
 
 void ShowDocument::SetCaption(int number, const QString& caption) {
