@@ -83,7 +83,8 @@ std::optional<QPoint> TrackHeaderColumn::TypeOutputMenuPosition(int track) const
     const TFrame2* frame = FrameOf(Doc.Track(track));
     if (!frame)
         return std::nullopt;
-    return frame->mapToGlobal(frame->TypeOutputMenuPosition());
+    // The frame gives the place on the screen already.
+    return frame->TypeOutputMenuPosition();
 }
 
 void TrackHeaderColumn::ApplyLanguage(Language language) {
