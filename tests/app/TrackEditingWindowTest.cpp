@@ -128,6 +128,12 @@ TEST_F(TrackEditingWindowTest, TracksMoveFromTheHeaderMenuAndTheKeysAndUndoInOne
     std::uint8_t value = 0;
     ASSERT_TRUE(Doc().Track(2).GetValue(5, value));
     EXPECT_EQ(value, 77);
+    // The value bar is painted in the lane where its track now stands, none where it was.
+    const QImage lanes = Window->Lanes().viewport()->grab().toImage();
+    const int x = static_cast<int>(4.5 * 8.6133);
+    const int low = height * 3 / 4; // within a bar of 77 standing on the lane's bottom line
+    EXPECT_EQ(lanes.pixelColor(x, height + low), ToQColor(Doc().Track(2).LaneColor));
+    EXPECT_EQ(lanes.pixelColor(x, 3 * height + low), ToQColor(Doc().Track(4).LaneBackColor));
     QTest::keyClick(Window.get(), Qt::Key_Down, Qt::AltModifier);
     EXPECT_EQ(Order(), "1 2 4 3");
 
