@@ -1,6 +1,9 @@
-// Opening a show at start: from creating the main window with a project to the show's name in
-// its title and the window painted, for a 255-track show over a one-hour song against a
-// one-track show over a five-second song, both with their waveform caches warm.
+// Opening a show at start: from starting the editor's process on a project to the show's name
+// in its title and the window painted, for a 255-track show over a one-hour song against a
+// one-track show over a five-second song, both with their waveform caches warm. Each opening
+// runs in a process of its own (this program started again with --open), so it pays for the
+// application's start like an operator's does; the window opened in the parent only builds
+// the caches.
 #include "BenchSongs.h"
 #include "BenchSupport.h"
 
@@ -10,9 +13,11 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 using namespace lumivox;
@@ -51,8 +56,9 @@ bool WriteShow(const QString& song, const QString& path, int tracks) {
     return file.WriteProject(path);
 }
 
-// Milliseconds from creating the window until it shows the project's name and has painted.
-double OpenTime(const QString& project, const QTemporaryDir& dir) {
+// Milliseconds from creating the window until it shows the project's name and has painted;
+// with `announce`, "ready" goes to the standard output at that moment.
+double OpenTime(const QString& project, const QString& dir, bool announce = false) {
     UnattendedUserInterface ui;
     NoProperties properties;
     TForm1Options options;
@@ -60,7 +66,7 @@ double OpenTime(const QString& project, const QTemporaryDir& dir) {
     options.Properties = &properties;
     options.HeadlessImport = true;
     options.SilentAudio = true;
-    options.KeepFilesIn(dir.path());
+    options.KeepFilesIn(dir);
     options.StartProject = project;
     QElapsedTimer timer;
     timer.start();
@@ -70,13 +76,39 @@ double OpenTime(const QString& project, const QTemporaryDir& dir) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     window.repaint();
     const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    if (announce) {
+        std::printf("ready\n");
+        std::fflush(stdout);
+    }
     window.close();
     return ms;
+}
+
+// Milliseconds from starting this program with --open on `project` until it reports the show
+// open and painted (its tear-down after that is not counted); negative when it failed.
+double ProcessOpenTime(const QString& project, const QString& dir) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer timer;
+    timer.start();
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--open"), project, dir});
+    QByteArray said;
+    while (!said.contains("ready\n") && child.waitForReadyRead(120000))
+        said += child.readAllStandardOutput();
+    const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    child.waitForFinished(120000);
+    return said.contains("ready\n") ? ms : -1.0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string_view(argv[1]) == "--open") {
+        // Started by the parent: open the show, say "ready" once it is painted, quit.
+        QApplication app(argc, argv);
+        OpenTime(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), true);
+        return 0;
+    }
     QApplication app(argc, argv);
     bench::BenchSong hour;
     bench::BenchSong shortSong;
@@ -95,18 +127,23 @@ int main(int argc, char** argv) {
         return 1;
     }
     // The first opening of each builds its waveform cache; the runs after it find it warm.
-    OpenTime(big, dir);
-    OpenTime(small, dir);
+    OpenTime(big, dir.path());
+    OpenTime(small, dir.path());
     std::vector<double> bigTimes;
     std::vector<double> smallTimes;
-    for (int run = 0; run < 3; ++run) {
-        bigTimes.push_back(OpenTime(big, dir));
-        smallTimes.push_back(OpenTime(small, dir));
+    for (int run = 0; run < 5; ++run) {
+        bigTimes.push_back(ProcessOpenTime(big, dir.path()));
+        smallTimes.push_back(ProcessOpenTime(small, dir.path()));
+        if (bigTimes.back() < 0 || smallTimes.back() < 0) {
+            std::fprintf(stderr, "an opening failed\n");
+            return 1;
+        }
     }
     const double bigMs = bench::Percentile(bigTimes, 0.5);
     const double smallMs = bench::Percentile(smallTimes, 0.5);
     std::printf("\n%-58s %12s %12s %9s  %s\n", "figure", "ms", "anchor ms", "ratio", "goal");
-    std::printf("%-58s %12.1f %12.1f %9.2f  %s\n", "open a 255-track one-hour show (median of 3)",
-                bigMs, smallMs, bigMs / smallMs, "<= 1.5 x a one-track five-second show");
+    std::printf("%-58s %12.1f %12.1f %9.2f  %s\n",
+                "start on a 255-track one-hour show (median of 5)", bigMs, smallMs, bigMs / smallMs,
+                "<= 1.5 x starting on a one-track five-second show");
     return 0;
 }

@@ -147,7 +147,13 @@ bool LoadPeakFile(const QString& path, TWavePeaks& peaks, const TProgress& progr
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray bytes = file.readAll();
+    // Mapped where the system allows it, read whole otherwise.
+    QByteArray bytes;
+    if (uchar* mapped = file.size() > 0 ? file.map(0, file.size()) : nullptr)
+        bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped),
+                                        static_cast<qsizetype>(file.size()));
+    else
+        bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return false;
     const std::int64_t records = bytes.size() / PeakRecordBytes;

@@ -2,6 +2,9 @@
 // operation writes the show through its setters (so the views repaint exactly the written
 // spans), never writes a locked track, keeps On/Off tracks at 0 or 255, and ends with one
 // undo step when anything changed.
+// The editable slots are 1 .. SlotCount - 1: the track's last stored value is storage only.
+// On/Off tracks: every value an operation would write there becomes 255 when it is 128 or
+// more and 0 below, so 0 and 255 pass unchanged (Invert swaps them exactly).
 #pragma once
 
 #include "model/ShowDocument.h"
@@ -35,6 +38,10 @@ struct TRangeSelection {
 // show's tracks and its editable slots; empty when the show has no track or no slot.
 TRangeSelection SelectionBetween(const ShowDocument& document, int trackA, int slotA, int trackB,
                                  int slotB);
+// The last slot the editor writes: SlotCount - 1 (0 without a song).
+int LastEditableSlot(const ShowDocument& document);
+// The part of `selection` inside the show's tracks and editable slots; empty when none is.
+TRangeSelection ClampSelection(const ShowDocument& document, const TRangeSelection& selection);
 
 // Values copied from a selection: one row per track, all rows of the same length.
 struct TValueBlock {
@@ -55,36 +62,47 @@ class BlockOperations {
 public:
     BlockOperations(ShowDocument& document, IBlockHost& host);
 
-    // Each returns true when it wrote at least one slot (and then marks the show modified and
-    // takes one undo step). Selections are clamped to the show first.
+    // Each writing operation returns true when it changed at least one slot (and then marks
+    // the show modified and takes one undo step); when nothing would change it writes
+    // nothing, takes no step and returns false. Selections are clamped to the show first.
 
     // Copies the selection's values into the block clipboard (all tracks, locked or not).
+    // True when it did; an empty selection keeps the clipboard as it was.
     bool Copy(const TRangeSelection& selection);
-    // Copies, then writes 0 over the selection.
+    // Copies, then writes 0 over the selection. The clipboard takes the block even when the
+    // selection held only zeros (and then nothing is written).
     bool Cut(const TRangeSelection& selection);
     bool HasBlock() const { return !Clipboard.Empty(); }
     const TValueBlock& Block() const { return Clipboard; }
     // Writes the clipboard's rows from track `firstTrack` down, from `slot` on, clipped to
-    // the show's tracks and its last slot.
+    // the show's tracks and its editable slots (rows and values falling outside are dropped).
     bool Paste(int firstTrack, int slot);
     bool Clear(const TRangeSelection& selection);
     bool Fill(const TRangeSelection& selection, std::uint8_t value);
-    // A linear fade from `from` at the first slot to `to` at the last.
+    // A linear fade from `from` at the first slot to `to` at the last, each value rounded to
+    // the nearest (halves up); both ends exact. A single slot takes `from`.
     bool Ramp(const TRangeSelection& selection, std::uint8_t from, std::uint8_t to);
     // Each value v becomes 255 - v.
     bool Invert(const TRangeSelection& selection);
-    // Each value times percent / 100, rounded, at most 255.
+    // Each value times percent / 100, rounded (halves up), at most 255. Percentages outside
+    // 0 .. MaxScalePercent change nothing.
+    static constexpr int MaxScalePercent = 1000;
     bool Scale(const TRangeSelection& selection, int percent);
-    // Moves the selection's values `slots` later (negative: earlier); the slots they leave
-    // take 0 and values moved past either end of the song are dropped.
+    // Moves the selection's values `slots` later (negative: earlier), over whatever lies
+    // there; the slots they leave take 0 and values moved past either end of the editable
+    // slots are dropped, never wrapped.
     bool Shift(const TRangeSelection& selection, int slots);
     // Writes the selection's values `times` times right after itself, clipped at the end.
     bool Repeat(const TRangeSelection& selection, int times);
     // A step pattern across the selected tracks: track k of n (0-based) holds `value` during
     // steps k, k + n, k + 2n, … of `stepSlots` slots each, and 0 elsewhere in the range.
+    // A locked track keeps its values and its place in the pattern. Needs stepSlots >= 1.
     bool Chase(const TRangeSelection& selection, int stepSlots, std::uint8_t value);
 
 private:
+    // Marks the show modified and takes the undo step when `changed`; returns `changed`.
+    bool Conclude(bool changed);
+
     ShowDocument& Doc;
     IBlockHost& Host;
     TValueBlock Clipboard;

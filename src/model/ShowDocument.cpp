@@ -254,6 +254,21 @@ bool ShowDocument::SetSlot(int number, int slot, std::uint8_t value) {
     return true;
 }
 
+int ShowDocument::WriteSlots(int number, int firstSlot, const std::uint8_t* values, int count) {
+    TFullTrack& track = WritableTrack(number);
+    // In 64 bits: a span far past either end must not wrap around into the track.
+    const std::int64_t first = std::max<std::int64_t>(firstSlot, 1);
+    const std::int64_t last =
+        std::min<std::int64_t>(std::int64_t{firstSlot} + count - 1, track.SlotCount() - 1);
+    if (values == nullptr || last < first)
+        return 0;
+    const auto written = static_cast<int>(last - first + 1);
+    std::copy_n(values + (first - firstSlot), written, track.Values.Data() + (first - 1));
+    if (BulkDepth == 0)
+        Q_EMIT SlotsChanged(number, static_cast<int>(first), static_cast<int>(last));
+    return written;
+}
+
 void ShowDocument::ResizeTracks(int slotCount) {
     for (int number = 1; number <= TrackCount(); ++number) {
         TFullTrack& track = WritableTrack(number);

@@ -143,6 +143,10 @@ public:
     int FillSlots(int number, int first, int last, std::uint8_t value);
     // One slot; false (nothing written) outside 1 .. SlotCount - 1 of the track.
     bool SetSlot(int number, int slot, std::uint8_t value);
+    // Writes `count` values into slots firstSlot .. firstSlot + count - 1 of track `number`,
+    // dropping those that fall outside its slots 1 .. SlotCount - 1, and announces the span
+    // written once. Returns how many slots were written.
+    int WriteSlots(int number, int firstSlot, const std::uint8_t* values, int count);
     // Every track to `slotCount` slots (see TSlotValues::Resize).
     void ResizeTracks(int slotCount);
 

@@ -117,13 +117,20 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
                            .arg(QDir::toNativeSeparators(path), file.errorString()));
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    // A big show's file runs to tens of megabytes: it is read through a mapping of the file
+    // where the system allows one, which spares copying it into memory of our own; the
+    // mapping lives as long as `file` stays open, past the last use of `bytes`.
+    QByteArray bytes;
+    if (uchar* mapped = file.size() > 0 ? file.map(0, file.size()) : nullptr)
+        bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped),
+                                        static_cast<qsizetype>(file.size()));
+    else
+        bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         Ui.ReportError(Tr(TextTable::Extra, ExtraText::CannotReadFile)
                            .arg(QDir::toNativeSeparators(path), file.errorString()));
         return false;
     }
-    file.close();
 
     TextLineReader reader(bytes);
     std::optional<ScopedProgress> progress;

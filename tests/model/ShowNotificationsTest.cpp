@@ -8,6 +8,8 @@
 
 #include <QStringList>
 
+#include <vector>
+
 using namespace lumivox;
 
 QT_BEGIN_NAMESPACE
@@ -92,6 +94,31 @@ TEST_F(ShowNotifications, WritingSlotsReportsExactlyTheSlotsWritten) {
     Doc.ResizeTracks(51);
     ASSERT_EQ(Heard.Log.size(), 5);
     EXPECT_EQ(Heard.Log[0], "slots 1 1-100") << "the slots that went are reported too";
+}
+
+TEST_F(ShowNotifications, WritingASpanKeepsItInsideTheTrackAndReportsItOnce) {
+    const std::uint8_t values[] = {1, 2, 3, 4, 5};
+    EXPECT_EQ(Doc.WriteSlots(3, 10, values, 5), 5);
+    EXPECT_EQ(Doc.WriteSlots(3, 98, values, 5), 3) << "up to the last slot before storage";
+    EXPECT_EQ(Doc.WriteSlots(3, -1, values, 5), 3) << "slots -1 and 0 dropped";
+    EXPECT_EQ(Doc.WriteSlots(3, 101, values, 5), 0);
+    EXPECT_EQ(Doc.WriteSlots(3, -10, values, 5), 0);
+    EXPECT_EQ(Doc.WriteSlots(3, 50, values, 0), 0);
+    EXPECT_EQ(Heard.Log, (QStringList{"slots 3 10-14", "slots 3 98-100", "slots 3 1-3"}));
+    const std::uint8_t* bytes = Doc.Track(3).Values.Data();
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes + 9, bytes + 14),
+              std::vector<std::uint8_t>(values, values + 5));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 3), (std::vector<std::uint8_t>{3, 4, 5}));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes + 97, bytes + 101),
+              (std::vector<std::uint8_t>{1, 2, 3, 0}))
+        << "the storage-only slot stays 0";
+
+    Heard.Log.clear();
+    {
+        const TBulkUpdate bulk(Doc);
+        EXPECT_EQ(Doc.WriteSlots(2, 1, values, 5), 5);
+    }
+    EXPECT_EQ(Heard.Log, (QStringList{"bulk", "reset"})) << "inside a bulk update only the Reset";
 }
 
 TEST_F(ShowNotifications, RemovingTracksTwoAndFourOfFiveReportsBothAndTheNewNumbers) {
