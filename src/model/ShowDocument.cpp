@@ -263,7 +263,7 @@ int ShowDocument::WriteSlots(int number, int firstSlot, const std::uint8_t* valu
     if (values == nullptr || last < first)
         return 0;
     const auto written = static_cast<int>(last - first + 1);
-    std::copy_n(values + (first - firstSlot), written, track.Values.Data() + (first - 1));
+    track.Values.CopyIn(static_cast<int>(first - 1), written, values + (first - firstSlot));
     if (BulkDepth == 0)
         Q_EMIT SlotsChanged(number, static_cast<int>(first), static_cast<int>(last));
     return written;
