@@ -74,9 +74,8 @@ struct HourShow {
         {
             TBulkUpdate bulk(Doc);
             for (int k = 1; k <= MaxTracks; ++k)
-                std::memcpy(bulk.Track(k).Values.Data(),
-                            Pattern.data() + static_cast<std::size_t>(k - 1) * HourSlots,
-                            HourSlots);
+                bulk.Track(k).Values.CopyIn(
+                    0, HourSlots, Pattern.data() + static_cast<std::size_t>(k - 1) * HourSlots);
         }
         for (const TFullTrack* track : Doc.Tracks())
             Held.push_back(track->Values);
@@ -122,9 +121,8 @@ void BM_AnchorMemcpyAllValues(benchmark::State& state) {
     TBulkUpdate bulk(show.Doc);
     for (auto _ : state) {
         for (int k = 1; k <= MaxTracks; ++k)
-            std::memcpy(bulk.Track(k).Values.Data(),
-                        show.Pattern.data() + static_cast<std::size_t>(k - 1) * HourSlots,
-                        HourSlots);
+            bulk.Track(k).Values.CopyIn(
+                0, HourSlots, show.Pattern.data() + static_cast<std::size_t>(k - 1) * HourSlots);
         benchmark::ClobberMemory();
     }
 }

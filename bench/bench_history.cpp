@@ -1,7 +1,8 @@
 // Undo history cost on a one-hour show of 255 tracks at 100 ms: taking a snapshot after a
-// one-cell edit against one memcpy of all values, the memory twenty snapshots hold after
-// twenty one-cell edits against one copy of all values, and what an autosave of the show
-// costs the UI thread against one undo snapshot.
+// one-cell edit against one memcpy of all values, the memory twenty and a thousand snapshots
+// hold after as many one-cell edits against one copy of all values, a snapshot and an undo
+// at a depth of a thousand, and what an autosave of the show costs the UI thread against one
+// undo snapshot.
 #include "BenchSupport.h"
 
 #include "core/UserInterface.h"
@@ -12,6 +13,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+
+#include <malloc.h>
 
 #include <cstring>
 #include <vector>
@@ -88,7 +91,7 @@ void BM_MemcpyAllValues(benchmark::State& state) {
         std::uint8_t* out = copy.data();
         for (const auto& track : show.Doc.Tracks()) {
             const TSlotValues& values = track->Values; // read access: no private copy
-            std::memcpy(out, values.Data(), static_cast<std::size_t>(HourSlots));
+            values.CopyOut(0, HourSlots, out);
             out += HourSlots;
         }
         benchmark::DoNotOptimize(copy.data());
@@ -107,7 +110,7 @@ void BM_TwentySnapshotsMemory(benchmark::State& state) {
     for (auto _ : state) {
         show.History.ClearHistory();
         show.History.TakeSnapshot();
-        for (int k = 1; k < UndoHistory::MaxDepth + 1; ++k) {
+        for (int k = 1; k < UndoHistory::DefaultDepth + 1; ++k) {
             show.EditOneCell(k * 7);
             show.History.TakeSnapshot();
         }
@@ -123,6 +126,84 @@ void BM_TwentySnapshotsMemory(benchmark::State& state) {
                 snapshots, held, show.AllValueBytes(), ratio);
 }
 BENCHMARK(BM_TwentySnapshotsMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Heap bytes in use, as the allocator counts them (its own bookkeeping included).
+std::size_t HeapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// Fills a history a thousand deep: a thousand one-cell edits spread over all 255 tracks and
+// the hour, each followed by its snapshot.
+void FillThousandDeep(HourShow& show) {
+    show.History.SetDepth(1000);
+    show.History.ClearHistory();
+    show.History.TakeSnapshot();
+    for (int k = 1; k < 1000; ++k) {
+        show.EditOneCell(k * 37 + 11);
+        show.History.TakeSnapshot();
+    }
+}
+
+// A thousand snapshots after a thousand one-cell edits: what they hold against one copy of
+// all values, counted block by block and measured as the heap's growth. The show's values
+// are the first snapshot's, so the held bytes include that one copy.
+void BM_ThousandSnapshotsMemory(benchmark::State& state) {
+    HourShow& show = Show();
+    double ratio = 0;
+    double heapRatio = 0;
+    std::size_t held = 0;
+    int snapshots = 0;
+    for (auto _ : state) {
+        show.History.ClearHistory();
+        const std::size_t before = HeapInUse();
+        FillThousandDeep(show);
+        const std::size_t grown = HeapInUse() - before;
+        held = show.History.HeldBytes();
+        snapshots = show.History.Count();
+        const auto oneCopy = static_cast<double>(show.AllValueBytes());
+        ratio = static_cast<double>(held) / oneCopy;
+        heapRatio = (oneCopy + static_cast<double>(grown)) / oneCopy;
+    }
+    show.History.SetDepth(UndoHistory::DefaultDepth);
+    state.counters["held_bytes"] = static_cast<double>(held);
+    state.counters["ratio"] = ratio;
+    state.counters["heap_ratio"] = heapRatio;
+    state.counters["snapshots"] = snapshots;
+    std::printf("%d snapshots hold %zu bytes, one copy is %zu bytes: %.3f x, %.3f x by the "
+                "heap's growth (goal <= 1.5 x)\n",
+                snapshots, held, show.AllValueBytes(), ratio, heapRatio);
+}
+BENCHMARK(BM_ThousandSnapshotsMemory)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// A snapshot after a one-cell edit with a full history a thousand deep (the oldest goes).
+void BM_TakeSnapshotAtDepth1000(benchmark::State& state) {
+    HourShow& show = Show();
+    FillThousandDeep(show);
+    int step = 5000;
+    for (auto _ : state) {
+        state.PauseTiming();
+        show.EditOneCell(++step);
+        state.ResumeTiming();
+        show.History.TakeSnapshot();
+    }
+    benchmark::DoNotOptimize(show.History.Count());
+    show.History.SetDepth(UndoHistory::DefaultDepth);
+}
+BENCHMARK(BM_TakeSnapshotAtDepth1000)->Unit(benchmark::kMillisecond);
+
+// One undo and its redo in a history a thousand deep: each restores all 255 tracks.
+void BM_UndoRedoAtDepth1000(benchmark::State& state) {
+    HourShow& show = Show();
+    FillThousandDeep(show);
+    for (auto _ : state) {
+        show.History.Undo();
+        show.History.Redo();
+    }
+    benchmark::DoNotOptimize(show.History.CurrentIndex());
+    show.History.SetDepth(UndoHistory::DefaultDepth);
+}
+BENCHMARK(BM_UndoRedoAtDepth1000)->Unit(benchmark::kMillisecond);
 
 // Autosave of the same show after a one-cell edit: the time the UI thread spends in SaveNow
 // (taking the snapshot and handing it to the autosave thread). The write itself, on the other
@@ -161,6 +242,8 @@ int main(int argc, char** argv) {
     return lumivox::bench::RunAndReport(
         argc, argv,
         {{"BM_TakeSnapshotAfterOneCellEdit", "BM_MemcpyAllValues", "<= 5 ms"},
+         {"BM_TakeSnapshotAtDepth1000", "BM_MemcpyAllValues", "<= 5 ms"},
+         {"BM_UndoRedoAtDepth1000", "BM_MemcpyAllValues", "<= 100 ms"},
          {"BM_MemcpyAllValues", "", "anchor"},
          {"BM_AutosaveBlocksTheUiThread", "BM_TakeSnapshotAfterOneCellEdit", "<= 5 ms"}});
 }

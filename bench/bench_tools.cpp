@@ -97,8 +97,7 @@ void BM_AnchorFillCellBytes(benchmark::State& state) {
     for (auto _ : state) {
         first = (first + 7 * slots + 3) % (HourSlots - slots - 1);
         track = track % MaxTracks + 1;
-        std::uint8_t* data = writing.Track(track).Values.Data() + first;
-        std::fill(data, data + slots, ++value);
+        writing.Track(track).Values.Fill(first, slots, ++value);
         benchmark::ClobberMemory();
     }
 }

@@ -1,10 +1,16 @@
 // Construction of the menus and their captions in the four languages.
 #include "app/MainMenus.h"
 
+#include "dialogs/Glyphs.h"
+#include "model/TrackRules.h"
+#include "timeline/Colors.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
 #include <QWidget>
 
 namespace lumivox {
@@ -34,6 +40,17 @@ QAction* Radio(QMenu* menu, QActionGroup* group, const char* name, int tag, bool
     action->setChecked(checked);
     group->addAction(action);
     return action;
+}
+
+// A swatch of `colour` framed in grey, the image of a colour menu item.
+QIcon Swatch(TColor colour) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setPen(QColor(0x80, 0x80, 0x80));
+    painter.setBrush(ToQColor(colour));
+    painter.drawRect(1, 1, 13, 13);
+    return QIcon(pixmap);
 }
 
 } // namespace
@@ -104,6 +121,7 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     None1 = Radio(MIDIInput1, MidiGroup, "None1", 0, true);
     Options1->addSeparator();
     AutosaveInterval1 = Item(Options1, "AutosaveInterval1");
+    UndoDepth1 = Item(Options1, "UndoDepth1");
 
     Help1 = menuBar->addMenu(QStringLiteral("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -118,9 +136,12 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     PopupMenu2 = new QMenu(window);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
     Type1 = SubMenu(PopupMenu2, "Type1");
-    Proportional1 = Item(Type1, "Proportional1", {}, true, 0);
-    OnOff1 = Item(Type1, "OnOff1", {}, true, 1);
+    // The type of the track the menu opens for is checked, the other cleared.
+    TypeGroup = new QActionGroup(this);
+    Proportional1 = Radio(Type1, TypeGroup, "Proportional1", 0, true);
+    OnOff1 = Radio(Type1, TypeGroup, "OnOff1", 1, false);
     OutputMenu = new TNumberMenu(PopupMenu2, QStringLiteral("OutputGroup"));
+    OutputMenu->SetIcon(GlyphIcon(Glyph::Output));
     OutputMenu->Item(0)->setText(QStringLiteral("..."));
 
     PopupMenu3 = new QMenu(window);
@@ -133,11 +154,18 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     Copy1 = Item(PopupMenu3, "Copy1", QKeySequence(Qt::CTRL | Qt::Key_C), false);
     Paste1 = Item(PopupMenu3, "Paste1", QKeySequence(Qt::CTRL | Qt::Key_V), false);
     Delete2 = Item(PopupMenu3, "Delete2", QKeySequence(Qt::Key_Delete));
+    MoveUp1 = Item(PopupMenu3, "MoveUp1", QKeySequence(Qt::ALT | Qt::Key_Up));
+    MoveDown1 = Item(PopupMenu3, "MoveDown1", QKeySequence(Qt::ALT | Qt::Key_Down));
+    // The keys work wherever the window has the keyboard, not only in the open menu.
+    window->addAction(MoveUp1);
+    window->addAction(MoveDown1);
     PopupMenu3->addSeparator();
     Color1 = SubMenu(PopupMenu3, "Color1");
     for (int n = 1; n <= 11; ++n) {
         const QByteArray name = "ColorEntry" + QByteArray::number(n);
-        Colors[static_cast<std::size_t>(n - 1)] = Item(Color1, name.constData(), {}, true, n);
+        QAction* colour = Item(Color1, name.constData(), {}, true, n);
+        colour->setIcon(Swatch(TrackPalette.at(static_cast<std::size_t>(n - 1)).Strong));
+        Colors[static_cast<std::size_t>(n - 1)] = colour;
     }
     Properties1 = Item(PopupMenu3, "Properties1");
     Properties1->setVisible(false);
@@ -147,6 +175,7 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     PopupMenu4 = new QMenu(window);
     PopupMenu4->setObjectName(QStringLiteral("PopupMenu4"));
     ValueMenu = new TNumberMenu(PopupMenu4, QStringLiteral("ValueGroup"));
+    ValueMenu->SetIcon(GlyphIcon(Glyph::Value));
 }
 
 QAction* TMainMenus::AddMidiDevice(const QString& name, int id) {
@@ -221,6 +250,7 @@ void TMainMenus::ApplyTexts(Language language) {
     setMenu(MIDIInput1, TextTable::OptionsMenu, 2);
     set(None1, TextTable::OptionsMenu, 3);
     set(AutosaveInterval1, TextTable::Extra, ExtraText::AutosaveInterval);
+    set(UndoDepth1, TextTable::TrackEditing, TrackEditingText::UndoDepth);
     setMenu(Help1, TextTable::HelpMenu, 1);
     set(About1, TextTable::HelpMenu, 2);
 
@@ -239,6 +269,8 @@ void TMainMenus::ApplyTexts(Language language) {
     set(Copy1, TextTable::TrackMenu, 4);
     set(Paste1, TextTable::TrackMenu, 5);
     set(Delete2, TextTable::TrackMenu, 6);
+    set(MoveUp1, TextTable::TrackEditing, TrackEditingText::MoveUp);
+    set(MoveDown1, TextTable::TrackEditing, TrackEditingText::MoveDown);
     setMenu(Color1, TextTable::TrackMenu, 7);
     for (int n = 1; n <= 11; ++n)
         set(Colors[static_cast<std::size_t>(n - 1)], TextTable::TrackMenu, 7 + n);

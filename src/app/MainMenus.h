@@ -56,6 +56,7 @@ public:
     QAction* None1;
     QActionGroup* MidiGroup;
     QAction* AutosaveInterval1;
+    QAction* UndoDepth1;
     // Help
     QMenu* Help1;
     QAction* About1;
@@ -67,10 +68,12 @@ public:
     QMenu* PopupMenu2;
     QMenu* Type1;
     QAction *Proportional1, *OnOff1;
+    QActionGroup* TypeGroup;
     TNumberMenu* OutputMenu;
     // Track header pop-up.
     QMenu* PopupMenu3;
     QAction *Mute1, *Solo1, *Cut1, *Copy1, *Paste1, *Delete2, *Properties1, *MIDIMap1;
+    QAction *MoveUp1, *MoveDown1; // also window shortcuts: Alt+Up and Alt+Down
     QMenu* Color1;
     std::array<QAction*, 11> Colors{}; // tags 1..11
     // Draw-value pop-up.

@@ -185,6 +185,8 @@ void TForm1::ConnectCommands() {
     for (QAction* item : {m.Delete1, m.Delete2})
         connect(item, &QAction::triggered, this, [this] { TrackCmds->DeleteSelectedTracks(); });
     connect(m.SelectAll1, &QAction::triggered, this, [this] { TrackCmds->SelectAll(); });
+    connect(m.MoveUp1, &QAction::triggered, this, [this] { TrackCmds->MoveSelectedTracks(-1); });
+    connect(m.MoveDown1, &QAction::triggered, this, [this] { TrackCmds->MoveSelectedTracks(1); });
     for (QAction* item : {m.Proportional1, m.OnOff1})
         connect(item, &QAction::triggered, this,
                 [this, item] { TrackCmds->ChooseType(item->data().toInt()); });

@@ -248,6 +248,8 @@ private:
     void BuildFileExtras();
     void RebuildRecentMenu();
     void AskAutosaveInterval();
+    // Asks for the undo depth, keeps it in the preferences and applies it to the history.
+    void AskUndoDepth();
     bool OfferRecovery();
     void PlaceWindow();
 

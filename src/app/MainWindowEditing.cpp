@@ -96,7 +96,9 @@ void TForm1::PopupHeaderMenu(int /*track*/) {
     Menu->PopupMenu3->popup(QCursor::pos());
 }
 
-void TForm1::PopupTypeOutputMenu(int track, std::uint8_t /*trackType*/) {
+void TForm1::PopupTypeOutputMenu(int track, std::uint8_t trackType) {
+    Menu->Proportional1->setChecked(trackType == TrackTypeProportional);
+    Menu->OnOff1->setChecked(trackType == TrackTypeOnOff);
     Menu->PopupMenu2->popup(Headers->TypeOutputMenuPosition(track).value_or(QCursor::pos()));
 }
 

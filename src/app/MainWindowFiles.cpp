@@ -49,6 +49,8 @@ void TForm1::BuildFileExtras() {
                         .arg(QDir::toNativeSeparators(path), error));
     });
     connect(Menu->AutosaveInterval1, &QAction::triggered, this, [this] { AskAutosaveInterval(); });
+    History->SetDepth(Preference->UndoDepth());
+    connect(Menu->UndoDepth1, &QAction::triggered, this, [this] { AskUndoDepth(); });
     setAcceptDrops(true);
     RebuildRecentMenu();
     Saver->Start();
@@ -97,6 +99,21 @@ void TForm1::AskAutosaveInterval() {
     Preference->SetAutosaveSeconds(*seconds);
     Saver->SetInterval(Preference->AutosaveSeconds());
     Saver->Start();
+}
+
+// The preference's bounds are the history's own.
+static_assert(Preferences::DefaultUndoDepth == UndoHistory::DefaultDepth &&
+              Preferences::MinUndoDepth == UndoHistory::MinDepth &&
+              Preferences::MaxUndoDepth == UndoHistory::MaxDepth);
+
+void TForm1::AskUndoDepth() {
+    const std::optional<int> depth = Ui->AskNumber(
+        Text(TextTable::TrackEditing, TrackEditingText::UndoDepthPrompt, Lang),
+        Preference->UndoDepth(), Preferences::MinUndoDepth, Preferences::MaxUndoDepth);
+    if (!depth)
+        return;
+    Preference->SetUndoDepth(*depth);
+    History->SetDepth(Preference->UndoDepth());
 }
 
 bool TForm1::OfferRecovery() {

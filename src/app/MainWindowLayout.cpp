@@ -11,6 +11,7 @@
 #include "timeline/RulerView.h"
 
 #include <QButtonGroup>
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -55,6 +56,28 @@ QLabel* ReadOut(const char* name, QWidget* parent) {
     return label;
 }
 
+// Puts the pointer feedback (tool cursor and "Value :" read-out) back to rest whenever the
+// pointer enters or crosses a watched area that shows no lane.
+class PointerFeedbackReset : public QObject {
+public:
+    PointerFeedbackReset(EditingTools& tools, QObject* parent) : QObject(parent), Tools(tools) {}
+
+    void Watch(QWidget* area) {
+        area->setMouseTracking(true);
+        area->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
+            Tools.ResetPointerFeedback();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    EditingTools& Tools;
+};
+
 QToolButton* ToolButton(const char* name, Glyph glyph, QWidget* parent) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(name));
@@ -88,8 +111,15 @@ void TForm1::BuildLayout() {
     column->addWidget(Line(2, central));
     column->addWidget(BuildTrackArea(), 1);
     column->addWidget(Line(1, central));
-    column->addWidget(BuildStatusBar());
+    QWidget* statusBar = BuildStatusBar();
+    column->addWidget(statusBar);
     setCentralWidget(central);
+
+    // The areas around the lanes and the ruler, the header column's empty part included.
+    auto* reset = new PointerFeedbackReset(*Tools, this);
+    for (QWidget* area : {toolBar, findChild<QWidget*>(QStringLiteral("UpperLeftPanel")), statusBar,
+                          static_cast<QWidget*>(Headers)})
+        reset->Watch(area);
 }
 
 void TForm1::BuildToolBar(QWidget* bar) {
@@ -165,6 +195,7 @@ QWidget* TForm1::BuildRulerPanel() {
     row->setSpacing(0);
 
     auto* left = new QWidget(panel);
+    left->setObjectName(QStringLiteral("UpperLeftPanel"));
     left->setFixedWidth(LeftColumnWidth);
     auto* leftColumn = new QVBoxLayout(left);
     leftColumn->setContentsMargins(12, 8, 12, 8);

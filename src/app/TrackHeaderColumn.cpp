@@ -29,6 +29,7 @@ TrackHeaderColumn::TrackHeaderColumn(ShowDocument& document, const TimelineGeome
             [this](std::int64_t offset) { FollowVerticalOffset(offset); });
     connect(&Doc, &ShowDocument::TracksAdded, this, [this] { LayoutHeaders(); });
     connect(&Doc, &ShowDocument::TracksRemoved, this, [this] { LayoutHeaders(); });
+    connect(&Doc, &ShowDocument::TracksMoved, this, [this] { LayoutHeaders(); });
     connect(&Doc, &ShowDocument::BulkUpdateStarted, this, [this] { hide(); });
     connect(&Doc, &ShowDocument::Reset, this, [this] {
         show();
@@ -158,7 +159,8 @@ std::optional<QPoint> TrackHeaderColumn::TypeOutputMenuPosition(int track) {
     const TFrame2* frame = BuildFrame(track);
     if (!frame)
         return std::nullopt;
-    return frame->mapToGlobal(frame->TypeOutputMenuPosition());
+    // The frame gives the place on the screen already.
+    return frame->TypeOutputMenuPosition();
 }
 
 void TrackHeaderColumn::ApplyLanguage(Language language) {

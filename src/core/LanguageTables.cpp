@@ -1059,6 +1059,30 @@ constexpr const char* kExtra[] = {
     "Sekunden zwischen zwei Sicherungskopien einer geänderten Show (5 bis 1800):",
 };
 
+// The undo depth and the moving of tracks; the numbering follows TrackEditingText.
+constexpr const char* kTrackEditing[] = {
+    // French
+    "&Niveaux d'annulation...",
+    "Nombre d'étapes d'annulation conservées (1 à 1000) :",
+    "Monter",
+    "Descendre",
+    // English
+    "&Undo Levels...",
+    "Number of undo steps kept (1 to 1000):",
+    "Move Up",
+    "Move Down",
+    // Spanish
+    "&Niveles de deshacer...",
+    "Número de pasos de deshacer conservados (1 a 1000):",
+    "Subir",
+    "Bajar",
+    // German
+    "&Rückgängig-Stufen...",
+    "Anzahl der gespeicherten Rückgängig-Schritte (1 bis 1000):",
+    "Nach oben",
+    "Nach unten",
+};
+
 // One table: its texts and how many entries one language holds. A single-language table
 // answers every language with the same text.
 struct TableInfo {
@@ -1120,8 +1144,9 @@ constexpr std::array kTables{
     OneLanguage(kControllerNames),
     FourLanguages<ExtraText::Count>(kExtra),
     FourLanguages<ViewText::Count>(kView),
+    FourLanguages<TrackEditingText::Count>(kTrackEditing),
 };
-static_assert(kTables.size() == static_cast<std::size_t>(TextTable::ViewText) + 1,
+static_assert(kTables.size() == static_cast<std::size_t>(TextTable::TrackEditing) + 1,
               "every TextTable needs its entry in kTables");
 static_assert(std::size(kKeyNames) == 12 && std::size(kControllerNames) == 128);
 

@@ -43,6 +43,7 @@ enum class TextTable {
     ControllerNames,   // 128, the same in every language
     Extra,             // texts of this editor beyond the original tables (see ExtraText)
     ViewText,          // the View menu (see ViewText)
+    TrackEditing,      // the undo depth and the moving of tracks (see TrackEditingText)
 };
 
 // Number of entries one language holds in the table.
@@ -146,5 +147,13 @@ inline constexpr int ViewMenu = 1;  // the menu's title
 inline constexpr int ZoomToFit = 2; // the whole song in the view
 inline constexpr int Count = 2;
 } // namespace ViewText
+// Entries of TextTable::TrackEditing.
+namespace TrackEditingText {
+inline constexpr int UndoDepth = 1;       // Options menu entry
+inline constexpr int UndoDepthPrompt = 2; // asks for the number of undo steps kept
+inline constexpr int MoveUp = 3;          // track header menu entry
+inline constexpr int MoveDown = 4;        // track header menu entry
+inline constexpr int Count = 4;
+} // namespace TrackEditingText
 
 } // namespace lumivox

@@ -46,7 +46,8 @@ enum class Glyph {
     Copy,
     Paste,
     SelectAll,
-    Value, // the image of every entry of the draw-value menu
+    Value,  // the image of every entry of the draw-value menu
+    Output, // the image of every entry of the output menu
     About,
 };
 

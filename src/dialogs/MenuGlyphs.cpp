@@ -164,6 +164,15 @@ void DrawValue(Canvas& c) {
     c.Fill(Rect(5, 10, 9, 4), kAmber);
 }
 
+// An output socket with its two contacts and the lead leaving it, the image of each entry of
+// the output menu.
+void DrawOutput(Canvas& c) {
+    c.Stroke(Line({18, 12}, {22, 12}), kInk, 2);
+    c.FillStroke(Circle(11, 12, 7.5), kPaperShade, kInk);
+    c.Fill(Circle(8.5, 12, 1.6), kGreen);
+    c.Fill(Circle(13.5, 12, 1.6), kGreen);
+}
+
 void DrawAbout(Canvas& c) {
     c.Fill(Circle(12, 12, 9.5), kBlue);
     c.Fill(Circle(12, 7.5, 1.5), kPaper);
@@ -218,6 +227,9 @@ bool DrawMenuGlyph(Canvas& c, Glyph glyph) {
         return true;
     case Glyph::Value:
         DrawValue(c);
+        return true;
+    case Glyph::Output:
+        DrawOutput(c);
         return true;
     case Glyph::About:
         DrawAbout(c);

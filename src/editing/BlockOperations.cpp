@@ -98,7 +98,9 @@ public:
         make(track, first, values, count);
         KeepOnOff(track, values, count);
 
-        const std::uint8_t* current = track.Values.Data() + (first - 1);
+        Current.resize(static_cast<std::size_t>(count));
+        const std::uint8_t* current = Current.data();
+        track.Values.CopyOut(first - 1, count, Current.data());
         const int from = FirstDifference(values, current, count);
         if (from == count)
             return;
@@ -112,11 +114,12 @@ public:
 private:
     ShowDocument& Doc;
     std::vector<std::uint8_t> Scratch;
+    std::vector<std::uint8_t> Current; // the track's values over the span being written
 };
 
-// The current values of slots first .. first + count - 1 of `track`.
-const std::uint8_t* ValuesAt(const TFullTrack& track, int first) {
-    return track.Values.Data() + (first - 1);
+// Copies the current values of slots first .. first + count - 1 of `track` into `out`.
+void CopyValues(const TFullTrack& track, int first, int count, std::uint8_t* out) {
+    track.Values.CopyOut(first - 1, count, out);
 }
 
 } // namespace
@@ -144,8 +147,7 @@ bool BlockOperations::Copy(const TRangeSelection& selection) {
         // A track shorter than the show gives zeros past its end.
         const int own = std::min(range.LastSlot, Doc.Track(number).SlotCount() - 1);
         if (own >= range.FirstSlot)
-            std::copy_n(ValuesAt(Doc.Track(number), range.FirstSlot), own - range.FirstSlot + 1,
-                        row.data());
+            CopyValues(Doc.Track(number), range.FirstSlot, own - range.FirstSlot + 1, row.data());
     }
     Clipboard = std::move(block);
     return true;
@@ -227,9 +229,9 @@ void MapRange(Writer& writer, const TRangeSelection& range,
     for (int number = range.FirstTrack; number <= range.LastTrack; ++number)
         writer.Write(number, range.FirstSlot, range.LastSlot,
                      [&table](const TFullTrack& track, int first, std::uint8_t* out, int count) {
-                         const std::uint8_t* in = ValuesAt(track, first);
+                         CopyValues(track, first, count, out);
                          for (int i = 0; i < count; ++i)
-                             out[i] = table[in[i]];
+                             out[i] = table[out[i]];
                      });
 }
 
@@ -276,7 +278,7 @@ bool BlockOperations::Shift(const TRangeSelection& selection, int slots) {
             number, spanFirst, spanLast,
             [&range, by](const TFullTrack& track, int first, std::uint8_t* out, int count) {
                 const int end = first + count - 1;
-                std::copy_n(ValuesAt(track, first), count, out);
+                CopyValues(track, first, count, out);
                 // The selection empties, then takes what lands in the span.
                 const int clearFirst = std::max(range.FirstSlot, first);
                 const int clearLast = std::min(range.LastSlot, end);
@@ -287,8 +289,7 @@ bool BlockOperations::Shift(const TRangeSelection& selection, int slots) {
                 const int toFirst = std::max(range.FirstSlot + by, first);
                 const int toLast = std::min(sourceLast + by, end);
                 if (toLast >= toFirst)
-                    std::copy_n(ValuesAt(track, toFirst - by), toLast - toFirst + 1,
-                                out + (toFirst - first));
+                    CopyValues(track, toFirst - by, toLast - toFirst + 1, out + (toFirst - first));
             });
     return Conclude(writer.Changed);
 }
@@ -305,9 +306,9 @@ bool BlockOperations::Repeat(const TRangeSelection& selection, int times) {
         writer.Write(number, range.LastSlot + 1, reach,
                      [&range, length](const TFullTrack& track, int, std::uint8_t* out, int count) {
                          // The span starts right after the selection, so copies line up.
-                         const std::uint8_t* source = ValuesAt(track, range.FirstSlot);
-                         for (int at = 0; at < count; at += length)
-                             std::copy_n(source, std::min(length, count - at), out + at);
+                         CopyValues(track, range.FirstSlot, std::min(length, count), out);
+                         for (int at = length; at < count; at += length)
+                             std::copy_n(out, std::min(length, count - at), out + at);
                      });
     return Conclude(writer.Changed);
 }

@@ -92,6 +92,41 @@ void TrackCommands::SelectAll() {
     Doc.SetAnchor(Doc.TrackCount());
 }
 
+bool TrackCommands::MoveSelectedTracks(int direction) {
+    if (direction != -1 && direction != 1)
+        return false;
+    const int count = Doc.TrackCount();
+    const TFullTrack* anchor = ValidTrack(Doc.Anchor()) ? &Doc.Track(Doc.Anchor()) : nullptr;
+    bool moved = false;
+    // Each run of selected tracks trades places with the unselected track beside it, which
+    // belongs to no other run; runs are taken from the side they move to.
+    const bool up = direction < 0;
+    for (int k = up ? 1 : count; k >= 1 && k <= count;) {
+        if (!Doc.Track(k).Selected) {
+            k -= direction;
+            continue;
+        }
+        int end = k; // the run's far end, away from the direction of the move
+        while (end - direction >= 1 && end - direction <= count &&
+               Doc.Track(end - direction).Selected)
+            end -= direction;
+        const int beside = k + direction;
+        if (beside >= 1 && beside <= count) {
+            if (!moved)
+                Doc.SetModified(true);
+            Doc.MoveTrack(beside, end);
+            moved = true;
+        }
+        k = end - direction;
+    }
+    if (!moved)
+        return false;
+    if (anchor != nullptr)
+        Doc.SetAnchor(Doc.NumberOf(anchor));
+    Host.TakeSnapshot();
+    return true;
+}
+
 void TrackCommands::HeaderPress(int track, Qt::MouseButton button, TModifierKey modifier) {
     if (!ValidTrack(track))
         return;

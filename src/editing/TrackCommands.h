@@ -69,6 +69,11 @@ public:
     // moves the selection to the anchor (or the last track).
     void DeleteSelectedTracks();
     void SelectAll();
+    // Moves the selected tracks a place up (-1) or down (+1) as one undo step; the selection
+    // and the anchor go with them. A run of selected tracks moves as a block and stops at the
+    // top or bottom, the other runs still moving; Lock guards values only, so locked tracks
+    // move too. False, changing nothing, when no selected track can move.
+    bool MoveSelectedTracks(int direction);
     // Selects `track` alone and makes it the anchor.
     void SelectOnly(int track);
     // AnchorTrack := none; the selection stays as it is.

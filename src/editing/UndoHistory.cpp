@@ -1,6 +1,7 @@
 // Snapshots of the tracks, their comparison, and undo and redo by restoring them.
 #include "editing/UndoHistory.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace lumivox {
@@ -59,6 +60,12 @@ bool TrackDiffers(const TFullTrack& track, const TFullDataTrack& entry) {
            StoredMapDiffers(track.MidiMap, entry.MidiMap) || !(track.Values == entry.Values);
 }
 
+// The entry records `track` as it is now, the fields left out of the comparison included.
+bool EntryRecords(const TFullTrack& track, const TFullDataTrack& entry) {
+    return track.Locked == entry.Locked && track.Mute == entry.Mute && track.Solo == entry.Solo &&
+           !TrackDiffers(track, entry);
+}
+
 } // namespace
 
 UndoHistory::UndoHistory(ShowDocument& document, IUserInterface& ui, TrackCommands& commands,
@@ -81,21 +88,66 @@ bool UndoHistory::StateDiffers() const {
 void UndoHistory::TakeSnapshot() {
     if (Current >= 0 && !StateDiffers())
         return;
+
+    // A group whose tracks the current snapshot records as they are is shared with it.
+    const TSnapshot* previous =
+        Current >= 0 ? &Snapshots[static_cast<std::size_t>(Current)] : nullptr;
+    const std::size_t count = static_cast<std::size_t>(Doc.TrackCount());
+    TSnapshot snapshot;
+    snapshot.Count = count;
+    snapshot.Groups.reserve((count + TSnapshot::GroupSize - 1) / TSnapshot::GroupSize);
+    for (std::size_t first = 0; first < count; first += TSnapshot::GroupSize) {
+        const std::size_t end = std::min(count, first + TSnapshot::GroupSize);
+        const std::size_t group = first / TSnapshot::GroupSize;
+        if (previous != nullptr && group < previous->Groups.size() &&
+            previous->Groups[group]->size() == end - first) {
+            bool same = true;
+            for (std::size_t i = first; i < end && same; ++i)
+                same = EntryRecords(Doc.Track(static_cast<int>(i) + 1), (*previous)[i]);
+            if (same) {
+                snapshot.Groups.push_back(previous->Groups[group]);
+                continue;
+            }
+        }
+        auto entries = std::make_shared<TSnapshot::TGroup>();
+        entries->reserve(end - first);
+        for (std::size_t i = first; i < end; ++i) {
+            const TFullTrack& track = Doc.Track(static_cast<int>(i) + 1);
+            TFullDataTrack& entry = entries->emplace_back(0);
+            CopyTrackSettings(track, entry);
+            entry.Output = track.Output;
+        }
+        snapshot.Groups.push_back(std::move(entries));
+    }
+
     if (Current >= 0)
         Snapshots.erase(Snapshots.begin() + Current + 1, Snapshots.end());
-    if (Count() >= MaxDepth)
-        Snapshots.pop_front();
-
-    TSnapshot snapshot;
-    snapshot.reserve(static_cast<std::size_t>(Doc.TrackCount()));
-    for (const TFullTrack* track : Doc.Tracks()) {
-        TFullDataTrack& entry = snapshot.emplace_back(0);
-        CopyTrackSettings(*track, entry);
-        entry.Output = track->Output;
-    }
     Snapshots.push_back(std::move(snapshot));
     Current = Count() - 1;
+    Trim();
     Q_EMIT Changed();
+}
+
+void UndoHistory::SetDepth(int depth) {
+    const int clamped = std::clamp(depth, MinDepth, MaxDepth);
+    if (clamped == DepthLimit)
+        return;
+    DepthLimit = clamped;
+    if (Count() > DepthLimit) {
+        Trim();
+        Q_EMIT Changed();
+    }
+}
+
+void UndoHistory::Trim() {
+    while (Count() > DepthLimit) {
+        if (Current > 0) {
+            Snapshots.pop_front();
+            --Current;
+        } else {
+            Snapshots.pop_back();
+        }
+    }
 }
 
 void UndoHistory::Undo() {
@@ -155,14 +207,53 @@ void UndoHistory::ClearHistory() {
     Q_EMIT Changed();
 }
 
+namespace {
+
+// Bytes of the blocks visited, each counted once: value chunks only, or every block.
+class BlockTally {
+public:
+    explicit BlockTally(bool chunksOnly) : ChunksOnly(chunksOnly) {}
+    // False when the block is not counted: left out, or counted already.
+    bool Add(const void* key, bool isChunk, std::size_t bytes) {
+        if ((!isChunk && ChunksOnly) || !Seen.insert(key).second)
+            return false;
+        Bytes += bytes;
+        return true;
+    }
+    std::size_t Bytes = 0;
+
+private:
+    bool ChunksOnly;
+    std::unordered_set<const void*> Seen;
+};
+
+} // namespace
+
 std::size_t UndoHistory::HeldValueBytes() const {
-    std::unordered_set<const std::uint8_t*> seen;
-    std::size_t bytes = 0;
+    BlockTally tally(true);
     for (const TSnapshot& snapshot : Snapshots)
-        for (const TFullDataTrack& entry : snapshot)
-            if (entry.Values.ByteCount() > 0 && seen.insert(entry.Values.Data()).second)
-                bytes += entry.Values.ByteCount();
-    return bytes;
+        for (std::size_t i = 0; i < snapshot.size(); ++i)
+            snapshot[i].Values.VisitBlocks([&](const void* key, bool isChunk, std::size_t bytes) {
+                tally.Add(key, isChunk, bytes);
+            });
+    return tally.Bytes;
+}
+
+std::size_t UndoHistory::HeldBytes() const {
+    BlockTally tally(false);
+    for (const TSnapshot& snapshot : Snapshots) {
+        tally.Bytes += sizeof(TSnapshot) + snapshot.Groups.capacity() * sizeof(snapshot.Groups[0]);
+        for (const auto& group : snapshot.Groups) {
+            if (!tally.Add(group.get(), false,
+                           sizeof(TSnapshot::TGroup) + group->capacity() * sizeof(TFullDataTrack)))
+                continue; // shared with a snapshot counted already, its entries with it
+            for (const TFullDataTrack& entry : *group)
+                entry.Values.VisitBlocks([&](const void* key, bool isChunk, std::size_t bytes) {
+                    tally.Add(key, isChunk, bytes);
+                });
+        }
+    }
+    return tally.Bytes;
 }
 
 } // namespace lumivox

@@ -1,8 +1,9 @@
-// Undo and redo over whole-state snapshots of the tracks, at most twenty deep. Widget-free:
-// it restores the tracks in one bulk update of the show, rebuilds them with the track
-// commands and reports progress through IUserInterface.
-// Snapshots share the slot values of unchanged tracks (copy on write), so a snapshot after a
-// small edit costs one track's values, not the whole show's.
+// Undo and redo over whole-state snapshots of the tracks, twenty deep unless the user chose
+// another depth. Widget-free: it restores the tracks in one bulk update of the show, rebuilds
+// them with the track commands and reports progress through IUserInterface.
+// Snapshots cost little: the slot values share their unchanged chunks (copy on write), and a
+// snapshot shares its groups of unchanged track entries with the one before it, so a
+// snapshot after a one-cell edit holds one chunk, one chunk table and one group of its own.
 #pragma once
 
 #include "core/LanguageTables.h"
@@ -16,6 +17,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <memory>
 #include <vector>
 
 namespace lumivox {
@@ -27,12 +29,37 @@ void CopyTrackSettings(const TFullTrack& track, TFullDataTrack& entry);
 // except the output, which the caller chooses. The values are shared until one side writes.
 void ApplyTrackSettings(const TFullDataTrack& entry, TFullTrack& track);
 
+// One header-less copy per track, in track order, held in groups of GroupSize tracks that
+// later snapshots share while none of their tracks changes.
+class TUndoSnapshot {
+public:
+    static constexpr std::size_t GroupSize = 8;
+
+    std::size_t size() const { return Count; }
+    const TFullDataTrack& operator[](std::size_t index) const {
+        return (*Groups[index / GroupSize])[index % GroupSize];
+    }
+    // True when group `group` (of index / GroupSize) is the very same in both.
+    bool SharesGroupWith(const TUndoSnapshot& other, std::size_t group) const {
+        return group < Groups.size() && group < other.Groups.size() &&
+               Groups[group] == other.Groups[group];
+    }
+
+private:
+    friend class UndoHistory;
+    using TGroup = std::vector<TFullDataTrack>;
+
+    std::vector<std::shared_ptr<const TGroup>> Groups;
+    std::size_t Count = 0;
+};
+
 class UndoHistory : public QObject {
     Q_OBJECT
 public:
-    // One header-less copy per track, in track order.
-    using TSnapshot = std::vector<TFullDataTrack>;
-    static constexpr int MaxDepth = 20;
+    using TSnapshot = TUndoSnapshot;
+    static constexpr int DefaultDepth = 20;
+    static constexpr int MinDepth = 1;
+    static constexpr int MaxDepth = 1000;
 
     // Tracks are rebuilt as `commands` makes new tracks (defaults, first free output,
     // selected alone and the anchor, no undo step).
@@ -40,7 +67,7 @@ public:
                 const Language& language, QObject* parent = nullptr);
 
     // Records the tracks when they differ from the current snapshot or when there is none;
-    // drops the redo branch, and the oldest snapshot beyond MaxDepth.
+    // drops the redo branch, and the oldest snapshot beyond Depth().
     void TakeSnapshot();
     // True when the tracks differ from the current snapshot in anything but selection,
     // Locked, Mute, Solo and the live MIDI input; false with no current snapshot.
@@ -50,6 +77,12 @@ public:
     // Frees every snapshot; no current one.
     void ClearHistory();
 
+    // The most snapshots kept, within MinDepth..MaxDepth.
+    int Depth() const { return DepthLimit; }
+    // Clamps `depth` and applies it at once: beyond it the oldest snapshots go, then, when
+    // the current one would have to go, the newest redo snapshots instead.
+    void SetDepth(int depth);
+
     bool CanUndo() const { return UndoPossible(Count(), Current); }
     bool CanRedo() const { return RedoPossible(Count(), Current); }
     int Count() const { return static_cast<int>(Snapshots.size()); }
@@ -58,8 +91,12 @@ public:
     const TSnapshot& Snapshot(int index) const {
         return Snapshots.at(static_cast<std::size_t>(index));
     }
-    // Bytes of slot values held by all snapshots, each shared block counted once.
+    // Bytes of slot values held by all snapshots, each shared chunk counted once.
     std::size_t HeldValueBytes() const;
+    // Everything the snapshots hold, each shared block counted once: the value chunks, the
+    // chunk tables, the groups of track entries and the snapshots' group lists (not the
+    // captions' text, which Qt shares with the tracks, nor the heap's own bookkeeping).
+    std::size_t HeldBytes() const;
 
 Q_SIGNALS:
     // The snapshots or the current one changed (what Undo and Redo can do).
@@ -69,6 +106,8 @@ private:
     void Step(int target, int progressText);
     void DeleteAllTracks();
     void RestoreSnapshot(const TSnapshot& snapshot, TBulkUpdate& bulk);
+    // Drops snapshots beyond the depth (see SetDepth).
+    void Trim();
 
     ShowDocument& Doc;
     IUserInterface& Ui;
@@ -76,6 +115,7 @@ private:
     const Language& Lang;
     std::deque<TSnapshot> Snapshots;
     int Current = -1;
+    int DepthLimit = DefaultDepth;
 };
 
 } // namespace lumivox

@@ -31,55 +31,130 @@ std::uint64_t NextVersion() {
     return ++counter;
 }
 
+std::shared_ptr<std::uint8_t[]> ZeroChunk(std::size_t bytes) {
+    return std::make_shared<std::uint8_t[]>(bytes, std::uint8_t{0});
+}
+
 } // namespace
 
 TSlotValues::TSlotValues(int slotCount)
-    : Bytes(std::make_shared<std::vector<std::uint8_t>>(
-          static_cast<std::size_t>(std::max(0, slotCount)))),
-      Stamp(NextVersion()) {}
-
-void TSlotValues::Detach() {
-    if (!Bytes)
-        Bytes = std::make_shared<std::vector<std::uint8_t>>();
-    else if (Bytes.use_count() > 1)
-        Bytes = std::make_shared<std::vector<std::uint8_t>>(*Bytes);
-    Stamp = NextVersion();
+    : Table(std::make_shared<TChunkTable>()), Stamp(NextVersion()) {
+    const std::size_t count = static_cast<std::size_t>(std::max(0, slotCount));
+    Table->Count = static_cast<int>(count);
+    Table->Chunks.reserve((count + ChunkSize - 1) >> ChunkShift);
+    for (std::size_t at = 0; at < count; at += ChunkSize)
+        Table->Chunks.push_back(ZeroChunk(std::min<std::size_t>(ChunkSize, count - at)));
 }
 
-std::uint8_t* TSlotValues::Data() {
-    Detach();
-    return Bytes->data();
+TSlotValues::TChunkTable& TSlotValues::OwnTable() {
+    if (!Table)
+        Table = std::make_shared<TChunkTable>();
+    else if (Table.use_count() > 1)
+        Table = std::make_shared<TChunkTable>(*Table);
+    Stamp = NextVersion();
+    return *Table;
+}
+
+std::uint8_t* TSlotValues::OwnChunk(TChunkTable& table, std::size_t k) {
+    TChunk& chunk = table.Chunks[k];
+    if (chunk.use_count() > 1) {
+        const std::size_t bytes = ChunkBytes(k);
+        TChunk own = std::make_shared_for_overwrite<std::uint8_t[]>(bytes);
+        std::memcpy(own.get(), chunk.get(), bytes);
+        chunk = std::move(own);
+    }
+    return chunk.get();
+}
+
+template <typename Step> void TSlotValues::ForRange(int offset, int count, Step&& step) const {
+    const int first = std::max(offset, 0);
+    const int end = std::min(offset + std::max(count, 0), SlotCount());
+    for (int at = first; at < end;) {
+        const std::size_t k = static_cast<std::size_t>(at) >> ChunkShift;
+        const int inChunk = at & (ChunkSize - 1);
+        const int length = std::min(end - at, ChunkSize - inChunk);
+        step(k, inChunk, length, at - offset);
+        at += length;
+    }
 }
 
 bool TSlotValues::SetValue(int index, std::uint8_t value) {
     if (index < 1 || index >= SlotCount())
         return false;
-    Detach();
-    (*Bytes)[static_cast<std::size_t>(index - 1)] = value;
+    const auto at = static_cast<std::size_t>(index - 1);
+    OwnChunk(OwnTable(), at >> ChunkShift)[at & (ChunkSize - 1)] = value;
     return true;
 }
 
-bool TSlotValues::GetValue(int index, std::uint8_t& value) const {
-    if (index < 1 || index >= SlotCount())
-        return false;
-    value = (*Bytes)[static_cast<std::size_t>(index - 1)];
-    return true;
+void TSlotValues::CopyOut(int offset, int count, std::uint8_t* out) const {
+    ForRange(offset, count, [&](std::size_t k, int inChunk, int length, int done) {
+        std::memcpy(out + done, Table->Chunks[k].get() + inChunk, static_cast<std::size_t>(length));
+    });
+}
+
+void TSlotValues::CopyIn(int offset, int count, const std::uint8_t* in) {
+    TChunkTable& table = OwnTable();
+    ForRange(offset, count, [&](std::size_t k, int inChunk, int length, int done) {
+        std::memcpy(OwnChunk(table, k) + inChunk, in + done, static_cast<std::size_t>(length));
+    });
+}
+
+void TSlotValues::Fill(int offset, int count, std::uint8_t value) {
+    TChunkTable& table = OwnTable();
+    ForRange(offset, count, [&](std::size_t k, int inChunk, int length, int) {
+        std::memset(OwnChunk(table, k) + inChunk, value, static_cast<std::size_t>(length));
+    });
 }
 
 void TSlotValues::Resize(int newCount) {
     if (newCount < 0 || newCount > MaxSlotCount || newCount == SlotCount())
         return;
-    Detach();
-    Bytes->resize(static_cast<std::size_t>(newCount), 0);
+    TChunkTable& table = OwnTable();
+    const std::size_t count = static_cast<std::size_t>(newCount);
+    const std::size_t chunks = (count + ChunkSize - 1) >> ChunkShift;
+    const std::size_t kept = std::min(chunks, table.Chunks.size());
+    table.Chunks.resize(kept);
+    // The last kept chunk changes length unless both counts fill it: it is rebuilt at its
+    // new length, the values kept and any new bytes 0.
+    if (kept > 0) {
+        const std::size_t k = kept - 1;
+        const std::size_t oldBytes = ChunkBytes(k);
+        const std::size_t newBytes = std::min<std::size_t>(ChunkSize, count - (k << ChunkShift));
+        if (oldBytes != newBytes) {
+            TChunk rebuilt = ZeroChunk(newBytes);
+            std::memcpy(rebuilt.get(), table.Chunks[k].get(), std::min(oldBytes, newBytes));
+            table.Chunks[k] = std::move(rebuilt);
+        }
+    }
+    table.Count = newCount;
+    for (std::size_t at = kept << ChunkShift; at < count; at += ChunkSize)
+        table.Chunks.push_back(ZeroChunk(std::min<std::size_t>(ChunkSize, count - at)));
+}
+
+int TSlotValues::SharedChunkCount(const TSlotValues& other) const {
+    const std::size_t n = std::min<std::size_t>(ChunkCount(), other.ChunkCount());
+    int shared = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        if (Table->Chunks[k] == other.Table->Chunks[k])
+            ++shared;
+    return shared;
 }
 
 bool operator==(const TSlotValues& a, const TSlotValues& b) {
-    if (a.Bytes == b.Bytes)
+    if (a.Table == b.Table)
         return true;
     if (a.SlotCount() != b.SlotCount())
         return false;
-    return a.SlotCount() == 0 ||
-           std::memcmp(a.Bytes->data(), b.Bytes->data(), a.Bytes->size()) == 0;
+    if (a.SlotCount() == 0)
+        return true;
+    // Equal counts give equal chunk lengths; shared chunks are equal without comparing.
+    for (std::size_t k = 0; k < a.Table->Chunks.size(); ++k) {
+        const auto& x = a.Table->Chunks[k];
+        const auto& y = b.Table->Chunks[k];
+        if (x != y && std::memcmp(x.get(), y.get(), a.ChunkBytes(k)) != 0)
+            return false;
+    }
+    return true;
 }
 
 TFullTrack::TFullTrack(int slotCount, std::unique_ptr<ITrackHeader> header)

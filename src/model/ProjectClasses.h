@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -104,41 +106,87 @@ inline int HeaderNumber(int number) {
 
 // Slot values of one track. Slots are 1-based; index SlotCount is storage only and is
 // never read or written through the accessors.
-// Copies share their bytes (copy on write): a copy costs a reference, and the first write
-// to shared bytes gives the writer its own copy, so undo snapshots of unchanged tracks hold
-// no bytes of their own. Version() changes on every write access.
+// The bytes lie in fixed-size chunks under a chunk table, and copies share both (copy on
+// write): a copy costs a reference, and a write to shared values copies the table and the
+// one chunk it lands in, so an undo snapshot after a one-cell edit holds one chunk of its
+// own rather than the whole track. Version() changes on every write access.
 class TSlotValues {
 public:
+    // Bytes per chunk; every chunk but the last holds exactly this many.
+    static constexpr int ChunkShift = 10;
+    static constexpr int ChunkSize = 1 << ChunkShift;
+
     explicit TSlotValues(int slotCount = 0);
 
-    int SlotCount() const { return Bytes ? static_cast<int>(Bytes->size()) : 0; }
+    int SlotCount() const { return Table ? Table->Count : 0; }
     bool SetValue(int index, std::uint8_t value);
-    bool GetValue(int index, std::uint8_t& value) const;
+    bool GetValue(int index, std::uint8_t& value) const {
+        if (index < 1 || index >= SlotCount())
+            return false;
+        value = StoredByte(index - 1);
+        return true;
+    }
     // Keeps the first values up to the smaller count; new slots hold 0. Out-of-range
     // counts (negative or above MaxSlotCount) leave the values unchanged.
     void Resize(int newCount);
 
-    const std::uint8_t* Data() const { return Bytes ? Bytes->data() : nullptr; }
-    // Write access: takes a private copy of shared bytes and counts as a change. The pointer
-    // is valid until the next copy of these values is made or they are resized.
-    std::uint8_t* Data();
+    // The stored byte at 0-based `offset` (slot offset + 1), the storage-only last byte
+    // included; `offset` must lie within 0 .. SlotCount - 1.
+    std::uint8_t StoredByte(int offset) const {
+        const auto at = static_cast<std::size_t>(offset);
+        return Table->Chunks[at >> ChunkShift][at & (ChunkSize - 1)];
+    }
+    // Bulk access by 0-based storage offsets, clipped to the storage: copies `count` bytes
+    // from `offset` into `out`, or writes `count` bytes (from `in`, or all `value`). The
+    // writes count as a change and copy only the shared chunks they touch.
+    void CopyOut(int offset, int count, std::uint8_t* out) const;
+    void CopyIn(int offset, int count, const std::uint8_t* in);
+    void Fill(int offset, int count, std::uint8_t value);
 
     // A number that differs after every write access; copies keep it until they are written.
     std::uint64_t Version() const { return Stamp; }
-    // True when both hold the very same bytes, which are then equal without comparing.
+    // True when both hold the very same chunk table, so they are equal without comparing.
     bool SharesBytesWith(const TSlotValues& other) const {
-        return Bytes != nullptr && Bytes == other.Bytes;
+        return Table != nullptr && Table == other.Table;
     }
-    // Bytes held, counted once however many copies share them.
-    std::size_t ByteCount() const { return Bytes ? Bytes->size() : 0; }
+    // How many chunks at the same position both hold in common.
+    int SharedChunkCount(const TSlotValues& other) const;
+    // Value bytes held, counted once however many copies share them.
+    std::size_t ByteCount() const { return static_cast<std::size_t>(SlotCount()); }
+    int ChunkCount() const { return Table ? static_cast<int>(Table->Chunks.size()) : 0; }
+    // Calls `visit(key, isChunk, bytes)` for the chunk table and for each chunk, `key` naming
+    // the block so that blocks shared between copies can be counted once; a chunk's bytes
+    // are its value bytes, the table's the memory of its chunk references.
+    template <typename Visit> void VisitBlocks(Visit&& visit) const {
+        if (!Table)
+            return;
+        visit(static_cast<const void*>(Table.get()), false,
+              sizeof(TChunkTable) + Table->Chunks.capacity() * sizeof(TChunk));
+        for (std::size_t k = 0; k < Table->Chunks.size(); ++k)
+            visit(static_cast<const void*>(Table->Chunks[k].get()), true, ChunkBytes(k));
+    }
 
     friend bool operator==(const TSlotValues& a, const TSlotValues& b);
 
 private:
-    // Makes the bytes this object's own before a write and takes a new version.
-    void Detach();
+    using TChunk = std::shared_ptr<std::uint8_t[]>;
+    struct TChunkTable {
+        int Count = 0;
+        std::vector<TChunk> Chunks;
+    };
 
-    std::shared_ptr<std::vector<std::uint8_t>> Bytes;
+    std::size_t ChunkBytes(std::size_t k) const {
+        return std::min<std::size_t>(ChunkSize,
+                                     static_cast<std::size_t>(Table->Count) - (k << ChunkShift));
+    }
+    // Makes the chunk table this object's own before a write and takes a new version.
+    TChunkTable& OwnTable();
+    // Chunk `k` of an own table, copied first when another table shares it.
+    std::uint8_t* OwnChunk(TChunkTable& table, std::size_t k);
+    // Walks the chunks under offset..offset+count-1, clipped, with (chunk, first, length).
+    template <typename Step> void ForRange(int offset, int count, Step&& step) const;
+
+    std::shared_ptr<TChunkTable> Table;
     std::uint64_t Stamp = 0;
 };
 

@@ -145,6 +145,22 @@ int ShowDocument::RemoveSelectedTracks(
     return selected;
 }
 
+void ShowDocument::MoveTrack(int from, int to) {
+    if (from < 1 || from > TrackCount() || to < 1 || to > TrackCount() || from == to)
+        return;
+    const auto at = [this](int number) { return List.begin() + (number - 1); };
+    if (from < to)
+        std::rotate(at(from), at(from + 1), at(to + 1));
+    else
+        std::rotate(at(to), at(from), at(from + 1));
+    const int first = std::min(from, to);
+    const int last = std::max(from, to);
+    if (BulkDepth == 0)
+        Q_EMIT TracksMoved(first, last);
+    for (int number = first; number <= last; ++number)
+        Announce(number, TTrackField::Number);
+}
+
 // ---- One track's header fields ---------------------------------------------------------------
 
 void ShowDocument::SetCaption(int number, const QString& caption) {
@@ -224,8 +240,7 @@ int ShowDocument::FillSlots(int number, int first, int last, std::uint8_t value)
     const int lastWritable = std::min(last, track.SlotCount() - 1);
     if (lastWritable < first)
         return first - 1;
-    std::uint8_t* bytes = track.Values.Data();
-    std::fill(bytes + (first - 1), bytes + lastWritable, value);
+    track.Values.Fill(first - 1, lastWritable - first + 1, value);
     if (BulkDepth == 0)
         Q_EMIT SlotsChanged(number, first, lastWritable);
     return lastWritable;
@@ -248,7 +263,7 @@ int ShowDocument::WriteSlots(int number, int firstSlot, const std::uint8_t* valu
     if (values == nullptr || last < first)
         return 0;
     const auto written = static_cast<int>(last - first + 1);
-    std::copy_n(values + (first - firstSlot), written, track.Values.Data() + (first - 1));
+    track.Values.CopyIn(static_cast<int>(first - 1), written, values + (first - firstSlot));
     if (BulkDepth == 0)
         Q_EMIT SlotsChanged(number, static_cast<int>(first), static_cast<int>(last));
     return written;

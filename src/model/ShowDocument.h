@@ -115,6 +115,9 @@ public:
     // Destroys every selected track, top to bottom, calling `removed` with the number still
     // to go after each one; the tracks left move up. Returns how many were removed.
     int RemoveSelectedTracks(const std::function<void(int remaining, int selected)>& removed);
+    // Moves the track at 1-based `from` to position `to`; the tracks between shift a place
+    // towards `from`. Announced as TracksMoved and the new numbers of the tracks moved.
+    void MoveTrack(int from, int to);
 
     // ---- One track's header fields -------------------------------------------------------
     void SetCaption(int number, const QString& caption);
@@ -172,6 +175,9 @@ Q_SIGNALS:
     // Tracks first..last were destroyed (numbers before the removal); the tracks below move
     // up, which the TrackChanged(Number) of each of them reports after the removals.
     void TracksRemoved(int first, int last);
+    // Tracks first..last changed places among themselves (they hold those numbers now); the
+    // TrackChanged(Number) of each of them follows.
+    void TracksMoved(int first, int last);
     void TrackChanged(int number, lumivox::TTrackFields fields);
     // Slots first..last of track `number` were written.
     void SlotsChanged(int number, int firstSlot, int lastSlot);

@@ -12,6 +12,7 @@ namespace lumivox {
 
 namespace {
 const QString AutosaveKey = QStringLiteral("autosave/interval_seconds");
+const QString UndoDepthKey = QStringLiteral("undo/depth");
 const QString GeometryKey = QStringLiteral("window/geometry");
 const QString RecentKey = QStringLiteral("recent/projects");
 } // namespace
@@ -44,6 +45,16 @@ int Preferences::AutosaveSeconds() const {
 
 void Preferences::SetAutosaveSeconds(int seconds) {
     Store->setValue(AutosaveKey, std::clamp(seconds, MinAutosaveSeconds, MaxAutosaveSeconds));
+}
+
+int Preferences::UndoDepth() const {
+    bool ok = false;
+    const int depth = Store->value(UndoDepthKey, DefaultUndoDepth).toInt(&ok);
+    return ok ? std::clamp(depth, MinUndoDepth, MaxUndoDepth) : DefaultUndoDepth;
+}
+
+void Preferences::SetUndoDepth(int depth) {
+    Store->setValue(UndoDepthKey, std::clamp(depth, MinUndoDepth, MaxUndoDepth));
 }
 
 QByteArray Preferences::WindowGeometry() const {

@@ -1,6 +1,6 @@
 // The editor's own preferences, beyond the four choices of the settings file (whose format
-// and place stay as they are): the autosave interval, the window's geometry and the recent
-// projects. They live in an INI file in the per-user configuration folder.
+// and place stay as they are): the autosave interval, the undo depth, the window's geometry
+// and the recent projects. They live in an INI file in the per-user configuration folder.
 #pragma once
 
 #include <QByteArray>
@@ -19,6 +19,9 @@ public:
     static constexpr int MinAutosaveSeconds = 5;
     static constexpr int MaxAutosaveSeconds = 30 * 60;
     static constexpr int MaxRecentProjects = 8;
+    static constexpr int DefaultUndoDepth = 20;
+    static constexpr int MinUndoDepth = 1;
+    static constexpr int MaxUndoDepth = 1000;
 
     // `path` empty: preferences.ini in the per-user configuration folder.
     explicit Preferences(const QString& path = QString());
@@ -29,6 +32,10 @@ public:
     // Seconds between two autosaves, always within 5 s to 30 min.
     int AutosaveSeconds() const;
     void SetAutosaveSeconds(int seconds);
+
+    // Undo steps kept, always within 1 to 1000.
+    int UndoDepth() const;
+    void SetUndoDepth(int depth);
 
     // The main window's geometry as Qt saves it; empty the first time.
     QByteArray WindowGeometry() const;

@@ -11,10 +11,12 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace lumivox {
 
@@ -210,6 +212,8 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
 
         const int slotCount = Doc.SlotCount;
         const int valueLines = minor == 3 ? slotCount : OldVersionValueLines;
+        // Each track's values are read into one buffer, then stored in one bulk write.
+        std::vector<std::uint8_t> values(static_cast<std::size_t>(std::max(slotCount, 0)));
         for (int k = 1; k <= total; ++k) {
             if (Doc.AddTrack(Lang) == nullptr) // unreachable with total <= MaxTracks on an
                                                // emptied show
@@ -236,7 +240,7 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
                 track.MidiMap.UseKey = ParseBool(line());
             }
 
-            std::uint8_t* values = track.Values.Data();
+            std::ranges::fill(values, std::uint8_t{0});
             if (minor == 3) {
                 // One value line per slot of the song the file was written with. A song
                 // decoded to a slightly different length (decoders differ by a frame) or
@@ -291,6 +295,7 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
                     line(); // throws: the file ends early
                 }
             }
+            track.Values.CopyIn(0, slotCount, values.data());
             progress->SetGauge(k * 100 / total);
         }
         progress.reset();

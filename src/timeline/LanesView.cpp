@@ -116,6 +116,10 @@ void LanesView::FollowDocument() {
         UpdateLanesHeight();
         RepaintTracksFrom(first);
     });
+    connect(&Doc, &ShowDocument::TracksMoved, this, [this](int first, int last) {
+        for (int track = first; track <= last; ++track)
+            RepaintTrack(track);
+    });
     connect(&Doc, &ShowDocument::BulkUpdateStarted, this, [this] { SetLanesPaintEnabled(false); });
     connect(&Doc, &ShowDocument::Reset, this, [this] {
         // The view stays where it was: an edit, an undo or a new row height is no reason to

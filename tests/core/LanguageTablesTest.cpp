@@ -41,6 +41,7 @@ constexpr std::array<std::pair<TextTable, int>, 22> kTableSizes{{
     {TextTable::ControllerNames, 128},
     {TextTable::Extra, ExtraText::Count},
     {TextTable::ViewText, ViewText::Count},
+    {TextTable::TrackEditing, TrackEditingText::Count},
 }};
 
 // The text as UTF-8, so that a failure prints readable accents.
@@ -269,6 +270,25 @@ TEST(LanguageTablesTest, ExtraTextsAreTranslated) {
     EXPECT_EQ(message.toStdString(),
               "Die Projektdatei lied.lvx kann nicht gelesen werden (Zeile 12): die Datei endet "
               "vorzeitig.");
+}
+
+TEST(LanguageTablesTest, TrackEditingTextsAreTranslatedAndTheMenuEntriesKeepOneShortcut) {
+    EXPECT_EQ(Utf8(TextTable::TrackEditing, TrackEditingText::MoveUp, Language::English),
+              "Move Up");
+    EXPECT_EQ(Utf8(TextTable::TrackEditing, TrackEditingText::MoveDown, Language::French),
+              "Descendre");
+    for (int entry = 1; entry <= TrackEditingText::Count; ++entry) {
+        const QString english = Text(TextTable::TrackEditing, entry, Language::English);
+        for (Language language : {Language::French, Language::Spanish, Language::German})
+            EXPECT_NE(Text(TextTable::TrackEditing, entry, language), english) << entry;
+    }
+    for (Language language :
+         {Language::French, Language::English, Language::Spanish, Language::German}) {
+        EXPECT_EQ(Text(TextTable::TrackEditing, TrackEditingText::UndoDepth, language).count('&'),
+                  1);
+        EXPECT_TRUE(Text(TextTable::TrackEditing, TrackEditingText::UndoDepthPrompt, language)
+                        .contains(QStringLiteral("1000")));
+    }
 }
 
 } // namespace

@@ -91,12 +91,14 @@ protected:
     // The editable slots of `track`.
     Row Values(int track) const {
         const TFullTrack& t = Doc.Track(track);
-        return Row(t.Values.Data(), t.Values.Data() + t.SlotCount() - 1);
+        Row row(static_cast<std::size_t>(t.SlotCount() - 1));
+        t.Values.CopyOut(0, t.SlotCount() - 1, row.data());
+        return row;
     }
     // The byte past the editable slots, which nothing may write.
     std::uint8_t StorageByte(int track) const {
         const TFullTrack& t = Doc.Track(track);
-        return t.Values.Data()[t.SlotCount() - 1];
+        return t.Values.StoredByte(t.SlotCount() - 1);
     }
     std::vector<Row> AllValues() const {
         std::vector<Row> rows;

@@ -13,6 +13,8 @@
 #include <QStringList>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace lumivox {
 namespace {
@@ -197,6 +199,107 @@ TEST_F(TrackCommandsTest, DeletingTracksTwoAndFourOfFiveRenumbersAndKeepsCaption
     EXPECT_EQ(Selected(), std::vector<int>{3});
     EXPECT_LT(Host.Calls.indexOf("begin bulk"), Host.Calls.indexOf("snapshot"));
     EXPECT_LT(Host.Calls.indexOf("snapshot"), Host.Calls.indexOf("end bulk"));
+}
+
+// The captions top to bottom, as "1 2 3" for Track 1, Track 2, Track 3.
+QString Order(const ShowDocument& doc) {
+    QStringList numbers;
+    for (const TFullTrack* track : doc.Tracks())
+        numbers << track->Caption.mid(6);
+    return numbers.join(QLatin1Char(' '));
+}
+
+TEST_F(TrackCommandsTest, MovingABlockKeepsItsShapeStopsAtTheEdgesAndTakesOneUndoStep) {
+    AddTracks(5);
+    Doc.SetSlot(3, 7, 33);
+    Doc.SetLocked(3, true); // locking guards the values only: the track still moves
+    Click(3);
+    Click(4, TModifierKey::Shift);
+    Doc.SetModified(false);
+    Host.Calls.clear();
+    QStringList moves;
+    QObject::connect(&Doc, &ShowDocument::TracksMoved, &Doc, [&moves](int first, int last) {
+        moves << QStringLiteral("%1-%2").arg(first).arg(last);
+    });
+
+    ASSERT_TRUE(Commands.MoveSelectedTracks(-1));
+    EXPECT_EQ(Order(Doc), "1 3 4 2 5");
+    EXPECT_EQ(Selected(), (std::vector<int>{2, 3}));
+    EXPECT_EQ(Commands.AnchorTrack(), 2) << "the anchor follows its track";
+    EXPECT_TRUE(Doc.Modified());
+    EXPECT_EQ(Host.Calls.count("snapshot"), 1);
+    EXPECT_EQ(moves, QStringList{"2-4"});
+    for (int k = 1; k <= 5; ++k)
+        EXPECT_EQ(HeaderOf(k).Number, k) << "each header is told its new number";
+    std::uint8_t value = 0;
+    ASSERT_TRUE(Doc.Track(2).GetValue(7, value));
+    EXPECT_EQ(value, 33) << "the values go with their track";
+    EXPECT_TRUE(Doc.Track(2).Locked);
+
+    ASSERT_TRUE(Commands.MoveSelectedTracks(-1));
+    EXPECT_EQ(Order(Doc), "3 4 1 2 5");
+    Host.Calls.clear();
+    Doc.SetModified(false);
+    EXPECT_FALSE(Commands.MoveSelectedTracks(-1)) << "blocked at the top";
+    EXPECT_EQ(Order(Doc), "3 4 1 2 5");
+    EXPECT_FALSE(Doc.Modified());
+    EXPECT_TRUE(Host.Calls.isEmpty()) << "no undo step for nothing";
+
+    for (int k = 0; k < 3; ++k)
+        ASSERT_TRUE(Commands.MoveSelectedTracks(1));
+    EXPECT_EQ(Order(Doc), "1 2 5 3 4");
+    EXPECT_FALSE(Commands.MoveSelectedTracks(1)) << "blocked at the bottom";
+    EXPECT_EQ(Selected(), (std::vector<int>{4, 5}));
+    EXPECT_FALSE(Commands.MoveSelectedTracks(0));
+}
+
+TEST_F(TrackCommandsTest, ScatteredSelectionsMoveEachTrackAPlaceWherePossible) {
+    AddTracks(6);
+    Click(1);
+    Click(2, TModifierKey::Ctrl);
+    Click(4, TModifierKey::Ctrl);
+    Click(6, TModifierKey::Ctrl);
+    ASSERT_TRUE(Commands.MoveSelectedTracks(-1));
+    EXPECT_EQ(Order(Doc), "1 2 4 3 6 5") << "the block at the top stays, the rest move";
+    EXPECT_EQ(Selected(), (std::vector<int>{1, 2, 3, 5}));
+    ASSERT_TRUE(Commands.MoveSelectedTracks(-1));
+    EXPECT_EQ(Order(Doc), "1 2 4 6 3 5") << "the runs that met move on as one block";
+    EXPECT_EQ(Selected(), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_FALSE(Commands.MoveSelectedTracks(-1));
+
+    ASSERT_TRUE(Commands.MoveSelectedTracks(1));
+    ASSERT_TRUE(Commands.MoveSelectedTracks(1));
+    EXPECT_EQ(Order(Doc), "3 5 1 2 4 6");
+    EXPECT_EQ(Host.Calls.count("snapshot"), 4);
+
+    // Nothing selected: nothing moves.
+    for (int k = 3; k <= 6; ++k)
+        Click(k, TModifierKey::Ctrl);
+    ASSERT_TRUE(Selected().empty());
+    EXPECT_FALSE(Commands.MoveSelectedTracks(1));
+}
+
+TEST(ShowDocumentMoves, MoveTrackRotatesTheTracksBetweenAndRefusesBadNumbers) {
+    ShowDocument doc;
+    doc.SlotCount = 10;
+    for (int k = 0; k < 4; ++k)
+        ASSERT_NE(doc.AddTrack(Language::English), nullptr);
+    int announced = 0;
+    QObject::connect(&doc, &ShowDocument::TracksMoved, &doc, [&announced] { ++announced; });
+    doc.MoveTrack(1, 4);
+    EXPECT_EQ(Order(doc), "2 3 4 1");
+    doc.MoveTrack(4, 2);
+    EXPECT_EQ(Order(doc), "2 1 3 4");
+    for (const auto& [from, to] : {std::pair{0, 2}, {2, 5}, {3, 3}, {-1, 1}})
+        doc.MoveTrack(from, to);
+    EXPECT_EQ(Order(doc), "2 1 3 4");
+    EXPECT_EQ(announced, 2);
+    {
+        const TBulkUpdate bulk(doc);
+        doc.MoveTrack(1, 2);
+    }
+    EXPECT_EQ(Order(doc), "1 2 3 4");
+    EXPECT_EQ(announced, 2) << "a bulk update announces its Reset only";
 }
 
 TEST_F(TrackCommandsTest, DeletingNeedsTracksASelectionAndYes) {

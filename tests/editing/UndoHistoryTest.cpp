@@ -5,6 +5,8 @@
 #include "model/ShowDocument.h"
 #include "support/ScriptedUserInterface.h"
 
+#include <QSignalSpy>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -102,7 +104,7 @@ TEST_F(UndoHistoryTest, TwentyOneEditsKeepTwentySnapshotsAndLoseTheOldest) {
     OpenWithTracks(1);
     for (int k = 1; k <= 21; ++k)
         Draw(1, 1, 1, static_cast<std::uint8_t>(k));
-    EXPECT_EQ(History.Count(), UndoHistory::MaxDepth);
+    EXPECT_EQ(History.Count(), UndoHistory::DefaultDepth);
     int undos = 0;
     while (History.CanUndo()) {
         History.Undo();
@@ -238,11 +240,11 @@ TEST_F(UndoHistoryTest, SnapshotsShareUnchangedValuesAndNeverSeeLaterEdits) {
 
     // Writing through both write paths after the snapshot leaves it as recorded.
     Doc.SetSlot(1, 1, 50);
-    TBulkUpdate(Doc).Track(3).Values.Data()[0] = 60;
+    TBulkUpdate(Doc).Track(3).Values.Fill(0, 1, 60);
     std::uint8_t recorded = 0;
     ASSERT_TRUE(second[0].GetValue(1, recorded));
     EXPECT_EQ(recorded, 0);
-    EXPECT_EQ(second[2].Values.Data()[0], 0);
+    EXPECT_EQ(second[2].Values.StoredByte(0), 0);
     EXPECT_FALSE(Doc.Track(3).Values.SharesBytesWith(second[2].Values));
 
     // Each further snapshot after a one-track edit holds one more track's values.
@@ -250,6 +252,94 @@ TEST_F(UndoHistoryTest, SnapshotsShareUnchangedValuesAndNeverSeeLaterEdits) {
     EXPECT_EQ(History.HeldValueBytes(), 4 * oneTrack);
     History.TakeSnapshot();
     EXPECT_EQ(History.HeldValueBytes(), 6 * oneTrack);
+}
+
+TEST_F(UndoHistoryTest, AChosenDepthBoundsTheHistoryAndLoweringItKeepsTheCurrentState) {
+    OpenWithTracks(1);
+    History.SetDepth(5);
+    EXPECT_EQ(History.Depth(), 5);
+    for (int k = 1; k <= 8; ++k)
+        Draw(1, 1, 1, static_cast<std::uint8_t>(k));
+    EXPECT_EQ(History.Count(), 5);
+    while (History.CanUndo())
+        History.Undo();
+    EXPECT_EQ(Value(1, 1), 4) << "the oldest snapshots went first";
+
+    // Raised, the history grows again; lowered, the oldest go and the current one stays.
+    History.SetDepth(12);
+    while (History.CanRedo())
+        History.Redo();
+    for (int k = 9; k <= 15; ++k)
+        Draw(1, 1, 1, static_cast<std::uint8_t>(k));
+    ASSERT_EQ(History.Count(), 12);
+    History.Undo();
+    History.Undo(); // current: the state after edit 13
+    QSignalSpy changed(&History, &UndoHistory::Changed);
+    History.SetDepth(4);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(History.Count(), 4);
+    EXPECT_EQ(History.CurrentIndex(), 1);
+    EXPECT_EQ(Value(1, 1), 13);
+    History.Redo();
+    History.Redo();
+    EXPECT_EQ(Value(1, 1), 15) << "the redo branch is kept while the oldest can go";
+    History.Undo();
+    History.Undo();
+    History.Undo();
+    EXPECT_EQ(Value(1, 1), 12);
+    EXPECT_FALSE(History.CanUndo());
+
+    // At the oldest snapshot, a lower depth drops redo states rather than the current one.
+    History.SetDepth(2);
+    EXPECT_EQ(History.Count(), 2);
+    EXPECT_EQ(History.CurrentIndex(), 0);
+    EXPECT_EQ(Value(1, 1), 12);
+    History.Redo();
+    EXPECT_EQ(Value(1, 1), 13);
+
+    History.SetDepth(0);
+    EXPECT_EQ(History.Depth(), UndoHistory::MinDepth);
+    History.SetDepth(5000);
+    EXPECT_EQ(History.Depth(), UndoHistory::MaxDepth);
+}
+
+TEST_F(UndoHistoryTest, SnapshotsShareTheGroupsOfUnchangedTracksAndRecordTheLiveFlagsApart) {
+    OpenWithTracks(20); // groups 0..7, 8..15, 16..19
+    Draw(10, 3, 3, 9);
+    const UndoHistory::TSnapshot& first = History.Snapshot(0);
+    const UndoHistory::TSnapshot& second = History.Snapshot(1);
+    ASSERT_EQ(second.size(), 20u);
+    EXPECT_TRUE(second.SharesGroupWith(first, 0));
+    EXPECT_FALSE(second.SharesGroupWith(first, 1));
+    EXPECT_TRUE(second.SharesGroupWith(first, 2));
+    EXPECT_TRUE(second[8].Values.SharesBytesWith(first[8].Values));
+    EXPECT_EQ(second[9].Values.StoredByte(2), 9);
+    EXPECT_EQ(first[9].Values.StoredByte(2), 0);
+
+    // A lock is no change of its own, but the next snapshot records it with its group.
+    Commands.ToggleLock(19);
+    Draw(1, 1, 1, 5);
+    const UndoHistory::TSnapshot& third = History.Snapshot(2);
+    EXPECT_FALSE(third.SharesGroupWith(second, 0));
+    EXPECT_TRUE(third.SharesGroupWith(second, 1));
+    EXPECT_FALSE(third.SharesGroupWith(second, 2));
+    EXPECT_TRUE(third[18].Locked);
+    History.Undo();
+    EXPECT_FALSE(Doc.Track(19).Locked);
+    History.Redo();
+    EXPECT_TRUE(Doc.Track(19).Locked);
+
+    // A deleted track shifts the rest: the groups from it on are recorded anew.
+    Commands.SelectOnly(2);
+    Ui.ConfirmAnswers = {true};
+    Commands.DeleteSelectedTracks();
+    ASSERT_EQ(History.Count(), 4);
+    const UndoHistory::TSnapshot& fourth = History.Snapshot(3);
+    EXPECT_EQ(fourth.size(), 19u);
+    EXPECT_EQ(fourth[1].Caption, third[2].Caption);
+    History.Undo();
+    ASSERT_EQ(Doc.TrackCount(), 20);
+    EXPECT_EQ(Doc.Track(2).Caption, third[1].Caption);
 }
 
 TEST(SlotValuesTest, CopiesShareUntilWrittenAndVersionsFollowWrites) {
@@ -271,7 +361,8 @@ TEST(SlotValuesTest, CopiesShareUntilWrittenAndVersionsFollowWrites) {
     EXPECT_TRUE(copy == original) << "separate bytes compare by content";
 
     const auto unshared = copy.Version();
-    copy.Data();
+    const std::uint8_t same = 0;
+    copy.CopyIn(0, 1, &same);
     EXPECT_NE(copy.Version(), unshared) << "write access counts as a change";
     EXPECT_FALSE(copy.SetValue(10, 1)) << "the storage-only slot stays out of reach";
     TSlotValues resized = original;

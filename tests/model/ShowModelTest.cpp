@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace lumivox;
 
 namespace {
@@ -72,7 +74,7 @@ TEST(SlotValues, OnlyIndexesOneToSlotCountMinusOneAreAddressable) {
     EXPECT_FALSE(track.SetValue(0, 7));
     EXPECT_FALSE(track.GetValue(0, value));
     EXPECT_FALSE(track.SetValue(-5, 7));
-    EXPECT_EQ(track.Values.Data()[100], 0);
+    EXPECT_EQ(track.Values.StoredByte(100), 0);
 
     TFullDataTrack copy(1); // a one-slot track has nothing addressable
     EXPECT_FALSE(copy.SetValue(1, 1));
@@ -104,6 +106,125 @@ TEST(SlotValues, ResizeKeepsLeadingValuesWithinTheLimit) {
     track.Resize(60); // values past the shorter length were lost
     ASSERT_TRUE(track.GetValue(55, value));
     EXPECT_EQ(value, 0);
+}
+
+// The values in chunks: borders, bulk access, resizing across chunks, equality and sharing.
+constexpr int Chunk = TSlotValues::ChunkSize;
+
+// Slot j holds j mod 251 (never 0 past slot 0 of a chunk border, so lost values show).
+TSlotValues Patterned(int count) {
+    TSlotValues values(count);
+    for (int j = 1; j < count; ++j)
+        values.SetValue(j, static_cast<std::uint8_t>(j % 251));
+    return values;
+}
+
+TEST(SlotChunks, ValuesOnBothSidesOfAChunkBorderAreTheirOwn) {
+    TSlotValues values(3 * Chunk + 10);
+    EXPECT_EQ(values.ChunkCount(), 4);
+    // Slot Chunk is the last byte of the first chunk, slot Chunk + 1 the first of the next.
+    ASSERT_TRUE(values.SetValue(Chunk, 1));
+    ASSERT_TRUE(values.SetValue(Chunk + 1, 2));
+    ASSERT_TRUE(values.SetValue(3 * Chunk + 9, 3)); // the last addressable slot
+    EXPECT_FALSE(values.SetValue(3 * Chunk + 10, 4));
+    EXPECT_EQ(values.StoredByte(Chunk - 1), 1);
+    EXPECT_EQ(values.StoredByte(Chunk), 2);
+    EXPECT_EQ(values.StoredByte(Chunk + 1), 0);
+    EXPECT_EQ(values.StoredByte(3 * Chunk + 8), 3);
+    EXPECT_EQ(values.StoredByte(3 * Chunk + 9), 0);
+
+    // Bulk writes and reads that span three chunks, clipped to the storage.
+    values.Fill(Chunk - 5, Chunk + 10, 7);
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(Chunk + 20), 99);
+    values.CopyOut(Chunk - 10, Chunk + 20, out.data());
+    for (int i = 0; i < Chunk + 20; ++i) {
+        const int offset = Chunk - 10 + i;
+        const bool filled = offset >= Chunk - 5 && offset < 2 * Chunk + 5;
+        ASSERT_EQ(out[static_cast<std::size_t>(i)], filled ? 7 : 0) << offset;
+    }
+    const std::vector<std::uint8_t> in{10, 11, 12, 13, 14};
+    values.CopyIn(3 * Chunk + 7, 5, in.data()); // only three bytes lie in the storage
+    EXPECT_EQ(values.StoredByte(3 * Chunk + 7), 10);
+    EXPECT_EQ(values.StoredByte(3 * Chunk + 9), 12);
+    values.CopyOut(-3, 3, out.data()); // wholly before the storage: nothing
+    EXPECT_EQ(out[0], 0);
+}
+
+TEST(SlotChunks, ResizeAcrossChunkBordersKeepsTheLeadingValuesAndZeroesTheNewOnes) {
+    for (const int from : {Chunk - 1, Chunk, Chunk + 1, 2 * Chunk + 300}) {
+        for (const int to : {0, 1, Chunk / 2, Chunk, Chunk + 1, 3 * Chunk - 1, 3 * Chunk + 2}) {
+            SCOPED_TRACE(::testing::Message() << from << " -> " << to);
+            TSlotValues values = Patterned(from);
+            const TSlotValues before = values;
+            values.Resize(to);
+            ASSERT_EQ(values.SlotCount(), to);
+            EXPECT_EQ(values.ChunkCount(), (to + Chunk - 1) / Chunk);
+            for (int offset = 0; offset < to; ++offset) {
+                const int slot = offset + 1;
+                const std::uint8_t expected =
+                    slot < from ? static_cast<std::uint8_t>(slot % 251) : 0;
+                ASSERT_EQ(values.StoredByte(offset), expected) << offset;
+            }
+            EXPECT_EQ(before.SlotCount(), from) << "the copy keeps its length";
+            // Shrunk and grown back, the lost values come back as 0.
+            values.Resize(from);
+            if (to < from - 1) {
+                EXPECT_EQ(values.StoredByte(from - 2), 0);
+            }
+        }
+    }
+}
+
+TEST(SlotChunks, EqualityComparesContentAndSharedChunksAtOnce) {
+    const TSlotValues a = Patterned(2 * Chunk + 5);
+    TSlotValues b = Patterned(2 * Chunk + 5);
+    EXPECT_FALSE(a.SharesBytesWith(b));
+    EXPECT_TRUE(a == b);
+    b.SetValue(2 * Chunk + 3, 0); // in the short last chunk
+    EXPECT_FALSE(a == b);
+    TSlotValues c = a;
+    c.SetValue(2 * Chunk + 3, 0);
+    EXPECT_TRUE(b == c);
+    EXPECT_EQ(c.SharedChunkCount(a), 2) << "only the written chunk was copied";
+    c.SetValue(2 * Chunk + 3, static_cast<std::uint8_t>((2 * Chunk + 3) % 251));
+    EXPECT_TRUE(a == c) << "the same bytes in a chunk of its own";
+    TSlotValues shorter = a;
+    shorter.Resize(2 * Chunk + 4);
+    EXPECT_FALSE(a == shorter);
+    EXPECT_TRUE(TSlotValues(0) == TSlotValues(0));
+    EXPECT_FALSE(TSlotValues(0) == TSlotValues(1));
+}
+
+TEST(SlotChunks, AWriteToACopyCopiesOneChunkAndLeavesTheOriginalAsItWas) {
+    const TSlotValues original = Patterned(5 * Chunk);
+    TSlotValues copy = original;
+    EXPECT_TRUE(copy.SharesBytesWith(original));
+    EXPECT_EQ(copy.SharedChunkCount(original), 5);
+
+    ASSERT_TRUE(copy.SetValue(2 * Chunk + 1, 0)); // first slot of the third chunk
+    EXPECT_FALSE(copy.SharesBytesWith(original));
+    EXPECT_EQ(copy.SharedChunkCount(original), 4);
+    EXPECT_EQ(original.StoredByte(2 * Chunk), (2 * Chunk + 1) % 251);
+    EXPECT_EQ(copy.StoredByte(2 * Chunk), 0);
+
+    // A second copy of the written one shares its new chunk; writing the first copy again
+    // changes nothing of the second.
+    const TSlotValues second = copy;
+    ASSERT_TRUE(copy.SetValue(2 * Chunk + 2, 1));
+    EXPECT_EQ(second.StoredByte(2 * Chunk + 1), (2 * Chunk + 2) % 251);
+    EXPECT_EQ(second.SharedChunkCount(copy), 4);
+
+    // A fill over two chunks copies those two only.
+    TSlotValues filled = original;
+    filled.Fill(Chunk - 1, 2, 200);
+    EXPECT_EQ(filled.SharedChunkCount(original), 3);
+    EXPECT_EQ(filled.StoredByte(Chunk - 1), 200);
+    EXPECT_EQ(filled.StoredByte(Chunk), 200);
+    EXPECT_EQ(original.StoredByte(Chunk - 1), Chunk % 251);
+
+    // A move leaves nothing behind to compare or write.
+    TSlotValues moved = std::move(filled);
+    EXPECT_EQ(moved.SlotCount(), 5 * Chunk);
 }
 
 TEST(Tracks, MuteAndSoloExcludeEachOtherAndReachTheHeader) {

@@ -105,7 +105,9 @@ TEST_F(ShowNotifications, WritingASpanKeepsItInsideTheTrackAndReportsItOnce) {
     EXPECT_EQ(Doc.WriteSlots(3, -10, values, 5), 0);
     EXPECT_EQ(Doc.WriteSlots(3, 50, values, 0), 0);
     EXPECT_EQ(Heard.Log, (QStringList{"slots 3 10-14", "slots 3 98-100", "slots 3 1-3"}));
-    const std::uint8_t* bytes = Doc.Track(3).Values.Data();
+    std::vector<std::uint8_t> stored(static_cast<std::size_t>(Doc.Track(3).SlotCount()));
+    Doc.Track(3).Values.CopyOut(0, Doc.Track(3).SlotCount(), stored.data());
+    const std::uint8_t* bytes = stored.data();
     EXPECT_EQ(std::vector<std::uint8_t>(bytes + 9, bytes + 14),
               std::vector<std::uint8_t>(values, values + 5));
     EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 3), (std::vector<std::uint8_t>{3, 4, 5}));

@@ -324,7 +324,7 @@ TEST_F(ProjectFileTest, ReadsEveryOlderVersionAgainstTheSongLength) {
         ASSERT_TRUE(first.GetValue(100, value));
         EXPECT_EQ(value, 100);
         EXPECT_FALSE(first.GetValue(101, value)); // the storage-only byte
-        EXPECT_EQ(first.Values.Data()[100], 0);
+        EXPECT_EQ(first.Values.StoredByte(100), 0);
 
         if (minor == 0) {
             // Colours stay those of the track's position.

@@ -19,6 +19,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <vector>
 
 namespace lumivox::cli {
 
@@ -172,7 +173,9 @@ void PrintInfoJson(const LoadedShow& show, bool withValues) {
         if (withValues) {
             json.Key("values");
             json.BeginArray();
-            json.Numbers(t.Values.Data(), static_cast<std::size_t>(t.SlotCount()));
+            std::vector<std::uint8_t> values(static_cast<std::size_t>(t.SlotCount()));
+            t.Values.CopyOut(0, t.SlotCount(), values.data());
+            json.Numbers(values.data(), values.size());
             json.EndArray();
         }
         json.EndObject();
@@ -226,7 +229,7 @@ void PrintInfoText(const LoadedShow& show, bool withValues) {
             std::string line = "  values:";
             for (int j = 0; j < t.SlotCount(); ++j) {
                 line += ' ';
-                line += std::to_string(t.Values.Data()[j]);
+                line += std::to_string(t.Values.StoredByte(j));
             }
             std::fprintf(out, "%s\n", line.c_str());
         }

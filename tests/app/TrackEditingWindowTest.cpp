@@ -1,0 +1,232 @@
+// Track editing in the real main window: the undo depth asked for from the Options menu, the
+// tracks moved up and down from the header menu and the keys, and what the header's menus
+// show: where the type/output menu opens, the checked type, the items' images, and the
+// "Value :" read-out put back to rest around the lanes.
+#include "app/MainWindow.h"
+#include "app/NumberMenu.h"
+#include "model/TrackRules.h"
+#include "persistence/Preferences.h"
+#include "support/ScriptedUserInterface.h"
+#include "support/TestSongs.h"
+#include "support/widgets/WindowOptions.h"
+#include "timeline/Colors.h"
+#include "timeline/LanesView.h"
+#include "timeline/TrackHeader.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace lumivox;
+using lumivox::test::AcceptProperties;
+using lumivox::test::FixturePath;
+using lumivox::test::ScriptedUserInterface;
+using lumivox::test::TestWindowOptions;
+using Kind = ScriptedUserInterface::Event;
+
+namespace {
+
+class TrackEditingWindowTest : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    ScriptedUserInterface Ui;
+    AcceptProperties Properties;
+    std::unique_ptr<TForm1> Window;
+
+    void SetUp() override { OpenWindow(); }
+    void OpenWindow() {
+        Window = std::make_unique<TForm1>(TestWindowOptions(Ui, Properties, Dir));
+        Window->resize(900, 600);
+        Window->show();
+        const QString song = Dir.filePath(QStringLiteral("song.mp3"));
+        if (!QFile::exists(song)) {
+            ASSERT_TRUE(QFile::copy(FixturePath("song_10s.mp3"), song));
+        }
+        Ui.SongAnswers.push_back(song);
+        Window->Menus().New2->trigger();
+        ASSERT_TRUE(Window->Player().IsOpen());
+    }
+    void AddTracks(int count) {
+        for (int k = 0; k < count; ++k)
+            Window->Menus().New1->trigger();
+    }
+    ShowDocument& Doc() { return Window->Document(); }
+    TFrame2* Frame(int track) { return dynamic_cast<TFrame2*>(Doc().Track(track).Header.get()); }
+    QWidget* Panel(int track) {
+        return Frame(track)->findChild<QWidget*>(QStringLiteral("Panel1"));
+    }
+    QString Order() {
+        QStringList numbers;
+        for (const TFullTrack* track : Doc().Tracks())
+            numbers << track->Caption.mid(6);
+        return numbers.join(QLatin1Char(' '));
+    }
+    QString ValueText() {
+        return Window->findChild<QLabel*>(QStringLiteral("StaticText7"))->text();
+    }
+};
+
+TEST_F(TrackEditingWindowTest, TheUndoDepthIsAskedForKeptAndFollowedAtOnce) {
+    TMainMenus& m = Window->Menus();
+    EXPECT_EQ(m.UndoDepth1->text(), "&Undo Levels...");
+    EXPECT_EQ(Window->EditHistory().Depth(), 20);
+    AddTracks(6); // six undo steps after the opening state
+    ASSERT_EQ(Window->EditHistory().Count(), 7);
+
+    Ui.NumberAnswers.push_back(3);
+    m.UndoDepth1->trigger();
+    EXPECT_EQ(Ui.Texts(Kind::AskNumber).back(), "Number of undo steps kept (1 to 1000):");
+    EXPECT_EQ(Window->Prefs().UndoDepth(), 3);
+    EXPECT_EQ(Window->EditHistory().Depth(), 3);
+    EXPECT_EQ(Window->EditHistory().Count(), 3) << "the oldest went at once";
+    m.Undo1->trigger();
+    m.Undo1->trigger();
+    EXPECT_EQ(Doc().TrackCount(), 4);
+    EXPECT_FALSE(m.Undo1->isEnabled());
+
+    m.UndoDepth1->trigger(); // cancelled: nothing changes
+    EXPECT_EQ(Window->Prefs().UndoDepth(), 3);
+
+    // A new window takes the depth from the preferences.
+    Window->Document().SetModified(false);
+    Window.reset();
+    OpenWindow();
+    EXPECT_EQ(Window->EditHistory().Depth(), 3);
+    AddTracks(5);
+    EXPECT_EQ(Window->EditHistory().Count(), 3);
+}
+
+TEST_F(TrackEditingWindowTest, TracksMoveFromTheHeaderMenuAndTheKeysAndUndoInOneStep) {
+    TMainMenus& m = Window->Menus();
+    AddTracks(4);
+    Doc().SetSlot(4, 5, 77);
+    QTest::mouseClick(Panel(4), Qt::RightButton, {}, QPoint(5, 30));
+    ASSERT_TRUE(m.PopupMenu3->isVisible());
+    EXPECT_TRUE(m.PopupMenu3->actions().contains(m.MoveUp1));
+    EXPECT_TRUE(m.PopupMenu3->actions().contains(m.MoveDown1));
+    EXPECT_EQ(m.MoveUp1->text(), "Move Up");
+    EXPECT_EQ(m.MoveDown1->text(), "Move Down");
+    m.PopupMenu3->close();
+    m.MoveUp1->trigger();
+    EXPECT_EQ(Order(), "1 2 4 3");
+    EXPECT_TRUE(Doc().Track(3).Selected);
+
+    // Alt+Up moves on; the headers and the lanes show the new order.
+    QTest::keyClick(Window.get(), Qt::Key_Up, Qt::AltModifier);
+    EXPECT_EQ(Order(), "1 4 2 3");
+    const int height = Frame(1)->height();
+    for (int k = 1; k <= 4; ++k)
+        EXPECT_EQ(Frame(k)->y(), (k - 1) * height) << k;
+    EXPECT_EQ(Frame(2)->findChild<QLabel*>(QStringLiteral("StaticText1"))->text(), "2");
+    std::uint8_t value = 0;
+    ASSERT_TRUE(Doc().Track(2).GetValue(5, value));
+    EXPECT_EQ(value, 77);
+    // The value bar is painted in the lane where its track now stands, none where it was.
+    const QImage lanes = Window->Lanes().viewport()->grab().toImage();
+    const int x = static_cast<int>(4.5 * 8.6133);
+    const int low = height * 3 / 4; // within a bar of 77 standing on the lane's bottom line
+    EXPECT_EQ(lanes.pixelColor(x, height + low), ToQColor(Doc().Track(2).LaneColor));
+    EXPECT_EQ(lanes.pixelColor(x, 3 * height + low), ToQColor(Doc().Track(4).LaneBackColor));
+    QTest::keyClick(Window.get(), Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(Order(), "1 2 4 3");
+
+    m.Undo1->trigger();
+    EXPECT_EQ(Order(), "1 4 2 3");
+    m.Redo1->trigger();
+    EXPECT_EQ(Order(), "1 2 4 3");
+
+    // A pasted track still comes after the last one.
+    m.Copier1->trigger();
+    m.Paste1->trigger();
+    EXPECT_EQ(Order(), "1 2 4 3 4");
+    EXPECT_TRUE(Doc().Track(5).Selected);
+    QTest::keyClick(Window.get(), Qt::Key_Down, Qt::AltModifier); // blocked at the bottom
+    EXPECT_EQ(Order(), "1 2 4 3 4");
+}
+
+TEST_F(TrackEditingWindowTest, TheTypeMenuOpensAtItsButtonWithTheTrackTypeChecked) {
+    TMainMenus& m = Window->Menus();
+    AddTracks(2);
+    Doc().SetType(2, TrackTypeOnOff);
+    for (int track : {1, 2}) {
+        SCOPED_TRACE(track);
+        auto* button = Frame(track)->findChild<QToolButton*>(QStringLiteral("SpeedButton3"));
+        QTest::mouseClick(button, Qt::LeftButton);
+        ASSERT_TRUE(m.PopupMenu2->isVisible());
+        const QPoint corner = button->mapToGlobal(QPoint(button->width(), 0));
+        EXPECT_LE((m.PopupMenu2->pos() - corner).manhattanLength(), 2)
+            << m.PopupMenu2->pos().x() << "," << m.PopupMenu2->pos().y();
+        EXPECT_TRUE(m.TypeGroup->isExclusive());
+        EXPECT_EQ(m.Proportional1->isChecked(), track == 1);
+        EXPECT_EQ(m.OnOff1->isChecked(), track == 2);
+        m.PopupMenu2->close();
+    }
+    // Choosing from the menu sets the type, which the next opening checks.
+    QTest::mouseClick(Frame(1)->findChild<QToolButton*>(QStringLiteral("SpeedButton3")),
+                      Qt::LeftButton);
+    m.OnOff1->trigger();
+    m.PopupMenu2->close();
+    EXPECT_EQ(Doc().Track(1).TrackType, TrackTypeOnOff);
+    QTest::mouseClick(Frame(1)->findChild<QToolButton*>(QStringLiteral("SpeedButton3")),
+                      Qt::LeftButton);
+    EXPECT_TRUE(m.OnOff1->isChecked());
+    EXPECT_FALSE(m.Proportional1->isChecked());
+    m.PopupMenu2->close();
+}
+
+TEST_F(TrackEditingWindowTest, NumberMenusShowTheirImagesAndColourItemsTheirSwatches) {
+    TMainMenus& m = Window->Menus();
+    AddTracks(1);
+    QTest::mouseClick(Frame(1)->findChild<QToolButton*>(QStringLiteral("SpeedButton3")),
+                      Qt::LeftButton);
+    ASSERT_TRUE(m.PopupMenu2->isVisible());
+    for (TNumberMenu* menu : {m.OutputMenu, m.ValueMenu}) {
+        for (int group = 1; group <= 8; ++group)
+            EXPECT_FALSE(menu->Group(group)->icon().isNull()) << group;
+        for (int number : {0, 31, 128, 255})
+            EXPECT_FALSE(menu->Item(number)->icon().isNull()) << number;
+    }
+    const QImage output = m.OutputMenu->Item(7)->icon().pixmap(24, 24).toImage();
+    const QImage value = m.ValueMenu->Item(7)->icon().pixmap(24, 24).toImage();
+    EXPECT_NE(output, value) << "each menu has its own image";
+    m.PopupMenu2->close();
+
+    for (int n = 1; n <= PaletteSize; ++n) {
+        const QImage swatch =
+            m.Colors[static_cast<std::size_t>(n - 1)]->icon().pixmap(16, 16).toImage();
+        ASSERT_FALSE(swatch.isNull()) << n;
+        EXPECT_EQ(swatch.pixelColor(8, 8),
+                  ToQColor(TrackPalette.at(static_cast<std::size_t>(n - 1)).Strong))
+            << n;
+    }
+}
+
+TEST_F(TrackEditingWindowTest, TheValueReadOutRestsOnceThePointerLeavesTheLanesForAnyPanel) {
+    AddTracks(1);
+    QWidget* lanes = Window->Lanes().viewport();
+    const struct {
+        const char* name;
+        QPoint at;
+    } areas[] = {{"ToolBar", QPoint(600, 10)},
+                 {"UpperLeftPanel", QPoint(5, 80)},
+                 {"StatusBar", QPoint(600, 10)},
+                 {"ScrollBox3", QPoint(20, 300)}}; // below the only header
+    for (const auto& area : areas) {
+        SCOPED_TRACE(area.name);
+        QTest::mouseMove(lanes, QPoint(30, 10));
+        ASSERT_NE(ValueText(), "...") << "the lanes show the value under the pointer";
+        QWidget* widget = Window->findChild<QWidget*>(QLatin1String(area.name));
+        ASSERT_NE(widget, nullptr);
+        QTest::mouseMove(widget, area.at);
+        EXPECT_EQ(ValueText(), "...");
+    }
+}
+
+} // namespace

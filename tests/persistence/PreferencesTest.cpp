@@ -1,0 +1,46 @@
+// The editor's own preferences file: the undo depth kept within its bounds and read back by
+// the next run, and a damaged value falling back to the default.
+#include "persistence/Preferences.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace lumivox {
+namespace {
+
+TEST(PreferencesTest, TheUndoDepthIsClampedToOneToAThousandAndReadBackByTheNextRun) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("preferences.ini"));
+    {
+        Preferences prefs(path);
+        EXPECT_EQ(prefs.UndoDepth(), 20) << "the default";
+        for (const auto& [asked, kept] :
+             {std::pair{1, 1}, {0, 1}, {-7, 1}, {1000, 1000}, {1001, 1000}, {250, 250}}) {
+            prefs.SetUndoDepth(asked);
+            EXPECT_EQ(prefs.UndoDepth(), kept) << asked;
+        }
+    }
+    Preferences next(path);
+    EXPECT_EQ(next.UndoDepth(), 250);
+    EXPECT_EQ(next.AutosaveSeconds(), Preferences::DefaultAutosaveSeconds) << "left alone";
+}
+
+TEST(PreferencesTest, AnUndoDepthEditedOutOfBoundsOrDamagedInTheFileIsMended) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("preferences.ini"));
+    for (const auto& [stored, read] : {std::pair{QStringLiteral("5000"), 1000},
+                                       {QStringLiteral("0"), 1},
+                                       {QStringLiteral("many"), 20},
+                                       {QStringLiteral("42"), 42}}) {
+        {
+            QSettings file(path, QSettings::IniFormat);
+            file.setValue(QStringLiteral("undo/depth"), stored);
+        }
+        EXPECT_EQ(Preferences(path).UndoDepth(), read) << stored.toStdString();
+    }
+}
+
+} // namespace
+} // namespace lumivox
