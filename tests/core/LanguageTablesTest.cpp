@@ -18,7 +18,7 @@ constexpr std::array kLanguages{Language::French, Language::English, Language::S
                                 Language::German};
 
 // Every table with the number of entries one language holds.
-constexpr std::array<std::pair<TextTable, int>, 22> kTableSizes{{
+constexpr std::array<std::pair<TextTable, int>, 23> kTableSizes{{
     {TextTable::FileMenu, 9},
     {TextTable::EditMenu, 13},
     {TextTable::RS232Menu, 9},
