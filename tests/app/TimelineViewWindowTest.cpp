@@ -2,6 +2,7 @@
 // and the header column's wheel scroll, edits and undo keep the view, Zoom to fit, the play
 // cursor's keys and its line across the lanes, and drawing into the song's last cell.
 #include "app/MainWindow.h"
+#include "app/TrackHeaderColumn.h"
 #include "editing/TimelineScroll.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
@@ -9,6 +10,7 @@
 #include "timeline/Colors.h"
 #include "timeline/LanesView.h"
 #include "timeline/RulerView.h"
+#include "timeline/TrackHeader.h"
 
 #include <QAction>
 #include <QApplication>
@@ -170,10 +172,9 @@ TEST_F(TimelineViewWindowTest, EditsUndoAndRowHeightsKeepTheView) {
     ASSERT_EQ(Window->Document().TrackCount(), 19);
     expectView(1500, 300, "delete");
     // The header column stands where the lanes do.
-    const auto* first = Window->Document().Track(5).Header.get();
+    const TFrame2* first = TrackHeaderColumn::FrameOf(Window->Document().Track(5));
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(dynamic_cast<const QWidget*>(first)->mapTo(Headers(), QPoint(0, 0)).y(),
-              4 * 73 - 300);
+    EXPECT_EQ(first->mapTo(Headers(), QPoint(0, 0)).y(), 4 * 73 - 300);
     // Flatter rows: the track at the top (row 300 of 73-pixel rows, track 5) stays there.
     Window->findChild<QToolButton*>(QStringLiteral("SpeedButton12"))->click();
     expectView(1500, 300 * 41 / 73, "flatter rows");

@@ -4,6 +4,7 @@
 // "Value :" read-out put back to rest around the lanes.
 #include "app/MainWindow.h"
 #include "app/NumberMenu.h"
+#include "app/TrackHeaderColumn.h"
 #include "model/TrackRules.h"
 #include "persistence/Preferences.h"
 #include "support/ScriptedUserInterface.h"
@@ -58,7 +59,7 @@ protected:
             Window->Menus().New1->trigger();
     }
     ShowDocument& Doc() { return Window->Document(); }
-    TFrame2* Frame(int track) { return dynamic_cast<TFrame2*>(Doc().Track(track).Header.get()); }
+    TFrame2* Frame(int track) { return TrackHeaderColumn::FrameOf(Doc().Track(track)); }
     QWidget* Panel(int track) {
         return Frame(track)->findChild<QWidget*>(QStringLiteral("Panel1"));
     }
