@@ -18,7 +18,7 @@ constexpr std::array kLanguages{Language::French, Language::English, Language::S
                                 Language::German};
 
 // Every table with the number of entries one language holds.
-constexpr std::array<std::pair<TextTable, int>, 21> kTableSizes{{
+constexpr std::array<std::pair<TextTable, int>, 22> kTableSizes{{
     {TextTable::FileMenu, 9},
     {TextTable::EditMenu, 13},
     {TextTable::RS232Menu, 9},
@@ -40,6 +40,7 @@ constexpr std::array<std::pair<TextTable, int>, 21> kTableSizes{{
     {TextTable::KeyNames, 12},
     {TextTable::ControllerNames, 128},
     {TextTable::Extra, ExtraText::Count},
+    {TextTable::BlockText, BlockText::Count},
 }};
 
 // The text as UTF-8, so that a failure prints readable accents.
