@@ -1,7 +1,9 @@
 // Painting the timeline: a full repaint of a 1920 x 1080 lanes view holding 255 tracks of a
 // one-hour song at levels 15 and 1 (and, for reference, the densest level 10 with the
 // flattest lanes), and the 1920-pixel waveform strip of a 13,107-second song at levels 1
-// and 15, each against filling the same area with one colour in the same run.
+// and 15, each against filling the same area with one colour in the same run; and the lanes
+// repainted for each move of a selection drag over all 255 tracks, against a full repaint of
+// the same view through the same event loop.
 #include "BenchSupport.h"
 
 #include "editing/TimelineScroll.h"
@@ -125,6 +127,56 @@ void BM_LanesRepaint(benchmark::State& state) {
         static_cast<double>(std::max<std::int64_t>(view.PaintStats().Paints, 1));
 }
 
+// A shown lanes view at level 13 in the middle of the hour show, its paints run by the event
+// loop as on screen.
+struct ShownLanes {
+    TimelineGeometry Geometry;
+    TimelineScroll Scroll;
+    LanesView View{Show().Doc, Show().Peaks, Geometry, Scroll};
+    ShownLanes() {
+        View.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        View.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        View.resize(ViewWidth, ViewHeight);
+        View.show();
+        View.UpdateContentWidth();
+        View.UpdateLanesHeight();
+        Scroll.ScrollTo(Scroll.ContentWidth() / 2, Scroll.ContentHeight() / 2);
+        QApplication::processEvents();
+    }
+    // Runs the paints the last changes asked for.
+    static void Flush() { QApplication::processEvents(); }
+};
+
+// The anchor: the whole view repainted through the event loop.
+void BM_LanesFullUpdate(benchmark::State& state) {
+    ShownLanes lanes;
+    for (auto _ : state) {
+        lanes.View.RepaintAll();
+        ShownLanes::Flush();
+    }
+}
+
+// Each move of a drag over all 255 tracks: the band's right edge one slot further, then
+// back, and what that repaints.
+void BM_SelectionDragMove(benchmark::State& state) {
+    ShownLanes lanes;
+    const int first = lanes.View.SelectionCornerAt(QPoint(100, 0)).Slot;
+    const int last = lanes.View.SelectionCornerAt(QPoint(ViewWidth / 2, 0)).Slot;
+    TRangeSelection range{1, MaxTracks, first, last};
+    lanes.View.SetSelectionBand(range);
+    ShownLanes::Flush();
+    lanes.View.ResetPaintStats();
+    int step = 1;
+    for (auto _ : state) {
+        range.LastSlot += step;
+        step = -step;
+        lanes.View.SetSelectionBand(range);
+        ShownLanes::Flush();
+    }
+    state.counters["paints"] = static_cast<double>(lanes.View.PaintStats().Paints) /
+                               static_cast<double>(std::max<std::int64_t>(state.iterations(), 1));
+}
+
 void BM_WaveformStrip(benchmark::State& state) {
     const TWavePeaks& peaks = LongestSong();
     TimelineGeometry geometry;
@@ -164,6 +216,8 @@ void Options(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_FillLanesView)->Apply(Options);
 BENCHMARK(BM_LanesRepaint)->Args({15, 3})->Args({1, 3})->Args({10, 5})->Apply(Options);
+BENCHMARK(BM_LanesFullUpdate)->Apply(Options);
+BENCHMARK(BM_SelectionDragMove)->Apply(Options);
 BENCHMARK(BM_FillWaveformStrip)->Apply(Options);
 BENCHMARK(BM_WaveformStrip)->Arg(1)->Arg(15)->Apply(Options);
 BENCHMARK(BM_WaveformReduceLevel1)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -180,6 +234,8 @@ int main(int argc, char** argv) {
           "lanes 1920x1080, 255 tracks, 1 h, level 15: <= 8 ms median"},
          {"BM_LanesRepaint/1/3", "BM_FillLanesView", "same at level 1: <= 8 ms median"},
          {"BM_LanesRepaint/10/5", "BM_FillLanesView", "densest: level 10, flattest lanes (info)"},
+         {"BM_SelectionDragMove", "BM_LanesFullUpdate",
+          "lanes repaint per selection drag move, 255 tracks: <= 8 ms median"},
          {"BM_WaveformStrip/1", "BM_FillWaveformStrip",
           "waveform strip, 13,107 s song, level 1: <= 8 ms"},
          {"BM_WaveformStrip/15", "BM_FillWaveformStrip", "same at level 15: <= 8 ms"},

@@ -388,17 +388,15 @@ void LanesView::SetSelectionBand(const TRangeSelection& range) {
     const QRect before = BandRect(Band);
     Band = range;
     const QRect after = BandRect(Band);
-    // The inside where both bands cover stays as it is; only the difference and the
-    // outlines (the old one to erase, the new one to draw) are painted again.
+    // A pixel changes when it enters or leaves the band, or the outline: the inside both
+    // bands cover, and the outline they share (a drag's fixed edges), stay as they are.
     auto outline = [](const QRect& r) {
         if (r.isEmpty())
             return QRegion();
-        QRegion edges(r);
-        return edges.subtracted(QRegion(r.adjusted(1, 1, -1, -1)));
+        return QRegion(r).subtracted(QRegion(r.adjusted(1, 1, -1, -1)));
     };
     QRegion changed = QRegion(before).xored(QRegion(after));
-    changed += outline(before);
-    changed += outline(after);
+    changed += outline(before).xored(outline(after));
     changed &= QRegion(viewport()->rect());
     if (!changed.isEmpty())
         viewport()->update(changed);
@@ -409,19 +407,25 @@ void LanesView::PaintSelectionBand(const QRect& exposed) {
     const QRect area = band.intersected(exposed);
     if (area.isEmpty())
         return;
-    const QRect inside = band.adjusted(1, 1, -1, -1);
+    // Row by row: the outline's rows and columns in its colour, the inside a quarter tinted.
     for (int y = area.top(); y <= area.bottom(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(Scratch.scanLine(y - exposed.top()));
-        for (int x = area.left(); x <= area.right(); ++x) {
-            QRgb& pixel = line[x - exposed.left()];
-            if (!inside.contains(x, y)) {
-                pixel = BandEdgeColor;
-                continue;
-            }
-            pixel = qRgb((qRed(pixel) * 3 + qRed(BandColor)) / 4,
-                         (qGreen(pixel) * 3 + qGreen(BandColor)) / 4,
-                         (qBlue(pixel) * 3 + qBlue(BandColor)) / 4);
+        QRgb* line = reinterpret_cast<QRgb*>(Scratch.scanLine(y - exposed.top())) - exposed.left();
+        if (y == band.top() || y == band.bottom()) {
+            std::fill(line + area.left(), line + area.right() + 1, BandEdgeColor);
+            continue;
         }
+        const int x0 = std::max(area.left(), band.left() + 1);
+        const int x1 = std::min(area.right(), band.right() - 1);
+        for (int x = x0; x <= x1; ++x) {
+            const QRgb pixel = line[x];
+            line[x] = qRgb((qRed(pixel) * 3 + qRed(BandColor)) / 4,
+                           (qGreen(pixel) * 3 + qGreen(BandColor)) / 4,
+                           (qBlue(pixel) * 3 + qBlue(BandColor)) / 4);
+        }
+        if (area.left() == band.left())
+            line[band.left()] = BandEdgeColor;
+        if (area.right() == band.right())
+            line[band.right()] = BandEdgeColor;
     }
 }
 
