@@ -39,7 +39,15 @@ public:
     QMenu* Edit1;
     QAction *Undo1, *Redo1, *New1, *Delete1, *Couper1, *Copier1, *Coller1, *SelectAll1;
     QMenu* EditorTools1;
-    QAction *Drawmode1, *Rubbermode1, *Drawvaluemode1;
+    QAction *Drawmode1, *Rubbermode1, *Drawvaluemode1, *Selectionmode1;
+    // Edit > Block: the commands on the time-range selection (shared with PopupMenu5).
+    QMenu* Block1;
+    QAction *BlockCopy1, *BlockCut1, *BlockPaste1, *BlockClear1, *BlockFill1, *BlockRamp1,
+        *BlockInvert1, *BlockScale1, *BlockShiftEarlier1, *BlockShiftLater1, *BlockRepeat1,
+        *BlockChase1, *Deselect1;
+    // Play ranges.
+    QMenu* Play1;
+    QAction *PlaySelection1, *Loop1, *PlayFromPointer1;
     // Options
     QMenu* Options1;
     QMenu* Language1;
@@ -59,7 +67,7 @@ public:
 
     // Editing tools pop-up.
     QMenu* PopupMenu1;
-    QAction *Drawmode2, *Rubbermode2, *Drawvaluemode2;
+    QAction *Drawmode2, *Rubbermode2, *Drawvaluemode2, *Selectionmode2;
     // Type and output pop-up.
     QMenu* PopupMenu2;
     QMenu* Type1;
@@ -70,6 +78,9 @@ public:
     QAction *Mute1, *Solo1, *Cut1, *Copy1, *Paste1, *Delete2, *Properties1, *MIDIMap1;
     QMenu* Color1;
     std::array<QAction*, 11> Colors{}; // tags 1..11
+    // Block pop-up: a right click inside the selection. Its Paste pastes at the click.
+    QMenu* PopupMenu5;
+    QAction* BlockPaste2;
     // Draw-value pop-up.
     QMenu* PopupMenu4;
     TNumberMenu* ValueMenu;

@@ -20,6 +20,7 @@ void TForm1::ChooseTool(int tag) {
     DrawToolButton->setChecked(tag == 1);
     RubberToolButton->setChecked(tag == 2);
     DrawValueToolButton->setChecked(tag == 3);
+    SelectionToolButton->setChecked(tag == 0);
 }
 
 void TForm1::ZoomHorizontal(bool in) {
