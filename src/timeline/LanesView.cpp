@@ -408,24 +408,26 @@ void LanesView::PaintSelectionBand(const QRect& exposed) {
     if (area.isEmpty())
         return;
     // Row by row: the outline's rows and columns in its colour, the inside a quarter tinted.
+    // Scratch column c shows viewport column c + exposed.left().
+    const int left = exposed.left();
     for (int y = area.top(); y <= area.bottom(); ++y) {
-        QRgb* line = reinterpret_cast<QRgb*>(Scratch.scanLine(y - exposed.top())) - exposed.left();
+        auto* line = reinterpret_cast<QRgb*>(Scratch.scanLine(y - exposed.top()));
         if (y == band.top() || y == band.bottom()) {
-            std::fill(line + area.left(), line + area.right() + 1, BandEdgeColor);
+            std::fill(line + (area.left() - left), line + (area.right() + 1 - left), BandEdgeColor);
             continue;
         }
         const int x0 = std::max(area.left(), band.left() + 1);
         const int x1 = std::min(area.right(), band.right() - 1);
         for (int x = x0; x <= x1; ++x) {
-            const QRgb pixel = line[x];
-            line[x] = qRgb((qRed(pixel) * 3 + qRed(BandColor)) / 4,
-                           (qGreen(pixel) * 3 + qGreen(BandColor)) / 4,
-                           (qBlue(pixel) * 3 + qBlue(BandColor)) / 4);
+            QRgb& pixel = line[x - left];
+            pixel = qRgb((qRed(pixel) * 3 + qRed(BandColor)) / 4,
+                         (qGreen(pixel) * 3 + qGreen(BandColor)) / 4,
+                         (qBlue(pixel) * 3 + qBlue(BandColor)) / 4);
         }
         if (area.left() == band.left())
-            line[band.left()] = BandEdgeColor;
+            line[band.left() - left] = BandEdgeColor;
         if (area.right() == band.right())
-            line[band.right()] = BandEdgeColor;
+            line[band.right() - left] = BandEdgeColor;
     }
 }
 
