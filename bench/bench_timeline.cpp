@@ -1,9 +1,10 @@
 // Painting the timeline: a full repaint of a 1920 x 1080 lanes view holding 255 tracks of a
 // one-hour song at levels 15 and 1 (and, for reference, the densest level 10 with the
 // flattest lanes), and the 1920-pixel waveform strip of a 13,107-second song at levels 1
-// and 15, each against filling the same area with one colour in the same run; and a move
-// of the play cursor's line across those lanes against a full update of the same view,
-// both through the window system's repaint.
+// and 15, each against filling the same area with one colour in the same run; a move of the
+// play cursor's line across those lanes against a full update of the same view, both through
+// the window system's repaint; and the lanes repainted for each move of a selection drag over
+// all 255 tracks, against a full repaint of the same view through the same event loop.
 #include "BenchSupport.h"
 
 #include "editing/TimelineScroll.h"
@@ -146,7 +147,8 @@ void BM_WaveformStrip(benchmark::State& state) {
     }
 }
 
-// The lanes of the hour show at level 13, shown on screen, for the cursor benchmarks.
+// The lanes of the hour show at level 13 in its middle, shown on screen, their paints run by
+// the event loop as on screen: for the cursor and selection benchmarks.
 struct ShownLanes {
     TimelineGeometry Geometry;
     TimelineScroll Scroll;
@@ -162,6 +164,8 @@ struct ShownLanes {
         View.SetPlayCursorX(Scroll.HorizontalOffset() + 100);
         QApplication::processEvents();
     }
+    // Runs the paints the last changes asked for.
+    static void Flush() { QApplication::processEvents(); }
 };
 
 // One 10 ms tick's move of the cursor (a pixel or so at level 13) and its repaint.
@@ -188,6 +192,27 @@ void BM_LanesFullUpdate(benchmark::State& state) {
     }
 }
 
+// Each move of a drag over all 255 tracks: the band's right edge one slot further, then
+// back, and what that repaints.
+void BM_SelectionDragMove(benchmark::State& state) {
+    ShownLanes lanes;
+    const int first = lanes.View.SelectionCornerAt(QPoint(100, 0)).Slot;
+    const int last = lanes.View.SelectionCornerAt(QPoint(ViewWidth / 2, 0)).Slot;
+    TRangeSelection range{1, MaxTracks, first, last};
+    lanes.View.SetSelectionBand(range);
+    ShownLanes::Flush();
+    lanes.View.ResetPaintStats();
+    int step = 1;
+    for (auto _ : state) {
+        range.LastSlot += step;
+        step = -step;
+        lanes.View.SetSelectionBand(range);
+        ShownLanes::Flush();
+    }
+    state.counters["paints"] = static_cast<double>(lanes.View.PaintStats().Paints) /
+                               static_cast<double>(std::max<std::int64_t>(state.iterations(), 1));
+}
+
 // Reducing the longest song for level 1 the first time it is shown.
 void BM_WaveformReduceLevel1(benchmark::State& state) {
     const TWavePeaks& peaks = LongestSong();
@@ -212,6 +237,7 @@ BENCHMARK(BM_FillWaveformStrip)->Apply(Options);
 BENCHMARK(BM_WaveformStrip)->Arg(1)->Arg(15)->Apply(Options);
 BENCHMARK(BM_LanesFullUpdate)->Apply(Options);
 BENCHMARK(BM_CursorMove)->Apply(Options);
+BENCHMARK(BM_SelectionDragMove)->Apply(Options);
 BENCHMARK(BM_WaveformReduceLevel1)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
@@ -226,6 +252,8 @@ int main(int argc, char** argv) {
           "lanes 1920x1080, 255 tracks, 1 h, level 15: <= 8 ms median"},
          {"BM_LanesRepaint/1/3", "BM_FillLanesView", "same at level 1: <= 8 ms median"},
          {"BM_LanesRepaint/10/5", "BM_FillLanesView", "densest: level 10, flattest lanes (info)"},
+         {"BM_SelectionDragMove", "BM_LanesFullUpdate",
+          "lanes repaint per selection drag move, 255 tracks: <= 8 ms median"},
          {"BM_WaveformStrip/1", "BM_FillWaveformStrip",
           "waveform strip, 13,107 s song, level 1: <= 8 ms"},
          {"BM_WaveformStrip/15", "BM_FillWaveformStrip", "same at level 15: <= 8 ms"},

@@ -13,6 +13,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <utility>
+
 namespace lumivox {
 
 namespace {
@@ -83,6 +85,25 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     Couper1 = Item(Edit1, "Couper1", QKeySequence(Qt::CTRL | Qt::Key_X), false);
     Copier1 = Item(Edit1, "Copier1", QKeySequence(Qt::CTRL | Qt::Key_C), false);
     Coller1 = Item(Edit1, "Coller1", QKeySequence(Qt::CTRL | Qt::Key_V), false);
+    // Ctrl+X, C and V act on the block while a time range is selected (see the window), so
+    // the block's own entries carry no shortcut.
+    Block1 = SubMenu(Edit1, "Block1");
+    BlockCopy1 = Item(Block1, "BlockCopy1", {}, false);
+    BlockCut1 = Item(Block1, "BlockCut1", {}, false);
+    BlockPaste1 = Item(Block1, "BlockPaste1", {}, false);
+    Block1->addSeparator();
+    BlockClear1 = Item(Block1, "BlockClear1", QKeySequence(Qt::Key_Backspace), false);
+    BlockFill1 = Item(Block1, "BlockFill1", QKeySequence(Qt::Key_F), false);
+    BlockRamp1 = Item(Block1, "BlockRamp1", {}, false);
+    BlockInvert1 = Item(Block1, "BlockInvert1", QKeySequence(Qt::Key_I), false);
+    BlockScale1 = Item(Block1, "BlockScale1", {}, false);
+    Block1->addSeparator();
+    BlockShiftEarlier1 = Item(Block1, "BlockShiftEarlier1", {}, false);
+    BlockShiftLater1 = Item(Block1, "BlockShiftLater1", {}, false);
+    BlockRepeat1 = Item(Block1, "BlockRepeat1", {}, false);
+    BlockChase1 = Item(Block1, "BlockChase1", {}, false);
+    Block1->addSeparator();
+    Deselect1 = Item(Block1, "Deselect1", QKeySequence(Qt::Key_Escape), false);
     Edit1->addSeparator();
     SelectAll1 = Item(Edit1, "SelectAll1", QKeySequence(Qt::CTRL | Qt::Key_A));
     Edit1->addSeparator();
@@ -90,6 +111,14 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     Drawmode1 = Item(EditorTools1, "Drawmode1", {}, true, 1);
     Rubbermode1 = Item(EditorTools1, "Rubbermode1", {}, true, 2);
     Drawvaluemode1 = Item(EditorTools1, "Drawvaluemode1", {}, true, 3);
+    Selectionmode1 = Item(EditorTools1, "Selectionmode1", QKeySequence(Qt::Key_S), true, 0);
+
+    Play1 = menuBar->addMenu(QStringLiteral("Play"));
+    Play1->setObjectName(QStringLiteral("Play1"));
+    PlaySelection1 = Item(Play1, "PlaySelection1", QKeySequence(Qt::SHIFT | Qt::Key_Space), false);
+    Loop1 = Item(Play1, "Loop1", QKeySequence(Qt::Key_L));
+    Loop1->setCheckable(true);
+    PlayFromPointer1 = Item(Play1, "PlayFromPointer1", QKeySequence(Qt::Key_P), false);
 
     View1 = menuBar->addMenu(QStringLiteral("View"));
     View1->setObjectName(QStringLiteral("View1"));
@@ -132,6 +161,7 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     Drawmode2 = Item(PopupMenu1, "Drawmode2", {}, true, 1);
     Rubbermode2 = Item(PopupMenu1, "Rubbermode2", {}, true, 2);
     Drawvaluemode2 = Item(PopupMenu1, "Drawvaluemode2", {}, true, 3);
+    Selectionmode2 = Item(PopupMenu1, "Selectionmode2", {}, true, 0);
 
     PopupMenu2 = new QMenu(window);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
@@ -171,6 +201,21 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     Properties1->setVisible(false);
     PopupMenu3->addSeparator();
     MIDIMap1 = Item(PopupMenu3, "MIDIMap1", {}, false);
+
+    PopupMenu5 = new QMenu(window);
+    PopupMenu5->setObjectName(QStringLiteral("PopupMenu5"));
+    PopupMenu5->addAction(BlockCopy1);
+    PopupMenu5->addAction(BlockCut1);
+    BlockPaste2 = Item(PopupMenu5, "BlockPaste2", {}, false);
+    PopupMenu5->addSeparator();
+    for (QAction* action : {BlockClear1, BlockFill1, BlockRamp1, BlockInvert1, BlockScale1})
+        PopupMenu5->addAction(action);
+    PopupMenu5->addSeparator();
+    for (QAction* action : {BlockShiftEarlier1, BlockShiftLater1, BlockRepeat1, BlockChase1})
+        PopupMenu5->addAction(action);
+    PopupMenu5->addSeparator();
+    PopupMenu5->addAction(PlaySelection1);
+    PopupMenu5->addAction(Deselect1);
 
     PopupMenu4 = new QMenu(window);
     PopupMenu4->setObjectName(QStringLiteral("PopupMenu4"));
@@ -228,6 +273,30 @@ void TMainMenus::ApplyTexts(Language language) {
     set(Drawmode1, TextTable::EditMenu, 9);
     set(Rubbermode1, TextTable::EditMenu, 10);
     set(Drawvaluemode1, TextTable::EditMenu, 11);
+    set(Selectionmode1, TextTable::ToolBarHints, 11);
+    setMenu(Block1, TextTable::BlockText, BlockText::BlockMenu);
+    const std::array<std::pair<QAction*, int>, 17> blockItems{{
+        {BlockCopy1, BlockText::Copy},
+        {BlockCut1, BlockText::Cut},
+        {BlockPaste1, BlockText::Paste},
+        {BlockPaste2, BlockText::Paste},
+        {BlockClear1, BlockText::Clear},
+        {BlockFill1, BlockText::Fill},
+        {BlockRamp1, BlockText::Ramp},
+        {BlockInvert1, BlockText::Invert},
+        {BlockScale1, BlockText::Scale},
+        {BlockShiftEarlier1, BlockText::ShiftEarlier},
+        {BlockShiftLater1, BlockText::ShiftLater},
+        {BlockRepeat1, BlockText::Repeat},
+        {BlockChase1, BlockText::Chase},
+        {Deselect1, BlockText::Deselect},
+        {PlaySelection1, BlockText::PlaySelection},
+        {Loop1, BlockText::Loop},
+        {PlayFromPointer1, BlockText::PlayFromPointer},
+    }};
+    for (const auto& [action, entry] : blockItems)
+        set(action, TextTable::BlockText, entry);
+    setMenu(Play1, TextTable::BlockText, BlockText::PlayMenu);
     set(Undo1, TextTable::EditMenu, 12);
     set(Redo1, TextTable::EditMenu, 13);
 
@@ -257,6 +326,7 @@ void TMainMenus::ApplyTexts(Language language) {
     set(Drawmode2, TextTable::EditMenu, 9);
     set(Rubbermode2, TextTable::EditMenu, 10);
     set(Drawvaluemode2, TextTable::EditMenu, 11);
+    set(Selectionmode2, TextTable::ToolBarHints, 11);
 
     setMenu(Type1, TextTable::TypeOutputMenu, 1);
     set(Proportional1, TextTable::TypeOutputMenu, 2);

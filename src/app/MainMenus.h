@@ -39,10 +39,18 @@ public:
     QMenu* Edit1;
     QAction *Undo1, *Redo1, *New1, *Delete1, *Couper1, *Copier1, *Coller1, *SelectAll1;
     QMenu* EditorTools1;
-    QAction *Drawmode1, *Rubbermode1, *Drawvaluemode1;
+    QAction *Drawmode1, *Rubbermode1, *Drawvaluemode1, *Selectionmode1;
     // View: the horizontal zoom of the timeline.
     QMenu* View1;
     QAction *HorizontalZoomIn1, *HorizontalZoomOut1, *ZoomToFit1;
+    // Edit > Block: the commands on the time-range selection (shared with PopupMenu5).
+    QMenu* Block1;
+    QAction *BlockCopy1, *BlockCut1, *BlockPaste1, *BlockClear1, *BlockFill1, *BlockRamp1,
+        *BlockInvert1, *BlockScale1, *BlockShiftEarlier1, *BlockShiftLater1, *BlockRepeat1,
+        *BlockChase1, *Deselect1;
+    // Play ranges.
+    QMenu* Play1;
+    QAction *PlaySelection1, *Loop1, *PlayFromPointer1;
     // Options
     QMenu* Options1;
     QMenu* Language1;
@@ -63,7 +71,7 @@ public:
 
     // Editing tools pop-up.
     QMenu* PopupMenu1;
-    QAction *Drawmode2, *Rubbermode2, *Drawvaluemode2;
+    QAction *Drawmode2, *Rubbermode2, *Drawvaluemode2, *Selectionmode2;
     // Type and output pop-up.
     QMenu* PopupMenu2;
     QMenu* Type1;
@@ -76,6 +84,9 @@ public:
     QAction *MoveUp1, *MoveDown1; // also window shortcuts: Alt+Up and Alt+Down
     QMenu* Color1;
     std::array<QAction*, 11> Colors{}; // tags 1..11
+    // Block pop-up: a right click inside the selection. Its Paste pastes at the click.
+    QMenu* PopupMenu5;
+    QAction* BlockPaste2;
     // Draw-value pop-up.
     QMenu* PopupMenu4;
     TNumberMenu* ValueMenu;

@@ -83,6 +83,8 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     Keyboard = std::make_unique<KeyboardControl>(*Tools, *this);
     History = std::make_unique<UndoHistory>(Doc, *Ui, *TrackCmds, Lang);
     Clipboard = std::make_unique<TrackClipboard>(Doc, *Ui, *TrackCmds, *History, Lang);
+    Range = new RangeSelection(Doc, this);
+    BlockCmds = std::make_unique<BlockCommands>(Doc, *Range, *this, *Ui, Lang);
     States = new CommandStateTracker(
         Doc, [this] { return MediaPlayer->IsOpen(); }, this);
     States->Follow(History.get(), Clipboard.get());
@@ -100,6 +102,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     BuildMidi();
     ConnectCommands();
     ConnectTransport();
+    ConnectBlocks();
     BuildFileExtras();
     FollowDocument();
 
@@ -162,8 +165,8 @@ void TForm1::ConnectCommands() {
             [this] { Midi->MIDIMap1Click(TrackCmds->PopupTrack(), *Form6); });
 
     // Editing tools: the tool bar group, the Edit menu and the lanes' pop-up choose alike.
-    for (QAction* item : {m.Drawmode1, m.Rubbermode1, m.Drawvaluemode1, m.Drawmode2, m.Rubbermode2,
-                          m.Drawvaluemode2})
+    for (QAction* item : {m.Drawmode1, m.Rubbermode1, m.Drawvaluemode1, m.Selectionmode1,
+                          m.Drawmode2, m.Rubbermode2, m.Drawvaluemode2, m.Selectionmode2})
         connect(item, &QAction::triggered, this,
                 [this, item] { ChooseTool(item->data().toInt()); });
     int tool = 1;
@@ -171,6 +174,7 @@ void TForm1::ConnectCommands() {
         connect(button, &QToolButton::clicked, this, [this, tool] { ChooseTool(tool); });
         ++tool;
     }
+    connect(SelectionToolButton, &QToolButton::clicked, this, [this] { ChooseTool(0); });
     connect(ValuePickerButton, &QToolButton::clicked, this, [this] {
         Menu->PopupMenu4->popup(
             ValuePickerButton->mapToGlobal(QPoint(ValuePickerButton->width(), 0)));
@@ -196,15 +200,32 @@ void TForm1::ConnectCommands() {
         connect(item, &QAction::triggered, this,
                 [this, item] { TrackCmds->ChooseColor(item->data().toInt()); });
 
-    // Undo, redo and the track clipboard, from the Edit menu and the header menu alike.
+    // Undo, redo and the track clipboard, from the Edit menu and the header menu alike. The
+    // Edit menu's Cut and Copy (Ctrl+X, Ctrl+C) act on the block while a time range is
+    // selected, and its Paste (Ctrl+V) pastes whichever was copied last.
     connect(m.Undo1, &QAction::triggered, this, [this] { History->Undo(); });
     connect(m.Redo1, &QAction::triggered, this, [this] { History->Redo(); });
-    for (QAction* item : {m.Couper1, m.Cut1})
-        connect(item, &QAction::triggered, this, [this] { Clipboard->CutSelection(); });
-    for (QAction* item : {m.Copier1, m.Copy1})
-        connect(item, &QAction::triggered, this, [this] { Clipboard->CopySelection(); });
-    for (QAction* item : {m.Coller1, m.Paste1})
-        connect(item, &QAction::triggered, this, [this] { Clipboard->PasteClipboard(); });
+    connect(m.Couper1, &QAction::triggered, this, [this] {
+        if (!Range->Empty())
+            CutBlock();
+        else
+            CutTracks();
+    });
+    connect(m.Copier1, &QAction::triggered, this, [this] {
+        if (!Range->Empty())
+            CopyBlock();
+        else
+            CopyTracks();
+    });
+    connect(m.Coller1, &QAction::triggered, this, [this] {
+        if (BlockCopiedLast && BlockCmds->HasBlock())
+            PasteBlock();
+        else
+            Clipboard->PasteClipboard();
+    });
+    connect(m.Cut1, &QAction::triggered, this, [this] { CutTracks(); });
+    connect(m.Copy1, &QAction::triggered, this, [this] { CopyTracks(); });
+    connect(m.Paste1, &QAction::triggered, this, [this] { Clipboard->PasteClipboard(); });
 
     // Zoom.
     connect(HorizontalZoomInButton, &QToolButton::clicked, this, [this] { ZoomHorizontal(true); });
@@ -289,6 +310,7 @@ void TForm1::ApplyLanguage() {
         buttons[i]->setToolTip(text(TextTable::ToolBarHints, static_cast<int>(i) + 1));
     // The time label keeps its time and takes the new prefix.
     ShowTime(MediaPlayer->IsOpen() ? MediaPlayer->PositionMs() : 0);
+    ShowSelectionTimes();
     // The headers, their output word "All" among their texts.
     Headers->ApplyLanguage(Lang);
 }
@@ -311,6 +333,7 @@ void TForm1::ApplyCommandStates(const TCommandStates& s) {
     m.Paste1->setEnabled(s.Paste);
     m.Undo1->setEnabled(s.Undo);
     m.Redo1->setEnabled(s.Redo);
+    ApplyBlockStates();
 }
 
 void TForm1::ShowRealTimeMode(bool on) {

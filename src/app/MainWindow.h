@@ -12,10 +12,12 @@
 #include "core/LanguageTables.h"
 #include "core/ProjectProperties.h"
 #include "core/UserInterface.h"
+#include "editing/BlockCommands.h"
 #include "editing/CommandState.h"
 #include "editing/EditingTools.h"
 #include "editing/KeyboardControl.h"
 #include "editing/ProjectLifecycle.h"
+#include "editing/RangeSelection.h"
 #include "editing/TimelineGeometry.h"
 #include "editing/TrackClipboard.h"
 #include "editing/TrackCommands.h"
@@ -24,6 +26,7 @@
 #include "midi/MidiMapping.h"
 #include "model/ShowDocument.h"
 #include "persistence/ProjectFile.h"
+#include "timeline/LanesView.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -43,7 +46,6 @@ class QWidget;
 
 namespace lumivox {
 
-class LanesView;
 class TForm6;
 class RealTimeOutput;
 class SerialLink;
@@ -89,7 +91,8 @@ class TForm1 : public QMainWindow,
                public IKeyboardHost,
                public ITransportHost,
                public IMidiInputHost,
-               public IMidiMappingHost {
+               public IMidiMappingHost,
+               public IBlockHost {
     Q_OBJECT
 public:
     explicit TForm1(const TForm1Options& options = {}, QWidget* parent = nullptr);
@@ -111,6 +114,8 @@ public:
     KeyboardControl& Keys() { return *Keyboard; }
     UndoHistory& EditHistory() { return *History; }
     TrackClipboard& ClipboardOfTracks() { return *Clipboard; }
+    RangeSelection& Selection() { return *Range; }
+    BlockCommands& Blocks() { return *BlockCmds; }
     LanesView& Lanes() { return *LanesArea; }
     TimelineScroll& ViewScroll() { return *Scroll; }
     RulerView& Ruler() { return *RulerArea; }
@@ -141,6 +146,7 @@ public:
     // IProjectShell
     void StopTransport() override;
     void ClearHistory() override;
+    // Also IEditingToolHost's, ITransportHost's and IBlockHost's.
     void TakeSnapshot() override;
     void ClearClipboard() override;
     void ProjectFileUsed(const QString& path) override;
@@ -244,6 +250,28 @@ private:
     void BuildMidi();
     void BuildMidiInputEntries();
     void ChooseTool(int tag);
+    // The time-range selection: the lanes' mouse input, the band, the status bar, the block
+    // commands with their menus and keys, and the play ranges.
+    void LanesPressed(const TLanesHit& hit);
+    void LanesMoved(const TLanesHit& hit);
+    void LanesReleased(const TLanesHit& hit);
+    void ConnectBlocks();
+    void SelectionChanged(const TRangeSelection& previous, const TRangeSelection& current);
+    void ShowSelectionTimes();
+    void ApplyBlockStates();
+    // Where the pointer is over the lanes' viewport, if it is still where the lanes last saw
+    // it: a pointer over a menu that covers the lanes does not count.
+    std::optional<QPoint> PointerInView() const;
+    // Where Paste acts at the pointer: the corner under it, if it is over the lanes.
+    std::optional<LanesView::TSelectionCorner> PointerCorner() const;
+    void PasteBlock();
+    void CutBlock();
+    void CopyBlock();
+    void CutTracks();
+    void CopyTracks();
+    void ExtendSelection(int tracks, int cells);
+    void PlaySelection();
+    void PlayFromPointer();
     // Recent projects, autosave and recovery, the window's geometry.
     void BuildFileExtras();
     void RebuildRecentMenu();
@@ -278,6 +306,18 @@ private:
     std::unique_ptr<KeyboardControl> Keyboard;
     std::unique_ptr<UndoHistory> History;
     std::unique_ptr<TrackClipboard> Clipboard;
+    RangeSelection* Range = nullptr;
+    std::unique_ptr<BlockCommands> BlockCmds;
+    bool SelectingRange = false; // a selection drag is under way
+    // The last copy or cut was a block (Ctrl+V pastes it) rather than tracks.
+    bool BlockCopiedLast = false;
+    // The corner a right click inside the selection opened the block menu at.
+    LanesView::TSelectionCorner ContextCorner;
+    // Where the pointer last was over the lanes: in the viewport, and its content x (-1
+    // before it ever was).
+    QPoint LastPointerView{-1, -1};
+    std::int64_t LastPointerX = -1;
+    std::vector<QAction*> ExtendActions; // Shift and an arrow grow the selection
     CommandStateTracker* States = nullptr;
     std::unique_ptr<Transport> TransportControl;
     SerialLink* Link = nullptr;
@@ -309,7 +349,8 @@ private:
     // Status bar.
     QLabel *ValueCaption, *ValueReadOut, *ResolutionCaption, *ResolutionReadOut, *MidiCaption;
     QFrame* MidiActivityLight;
-    QLabel* SoundOutput = nullptr; // which sound output plays the song
+    QLabel* SoundOutput = nullptr;      // which sound output plays the song
+    QLabel* SelectionReadOut = nullptr; // the time range selected
     QLabel* LogoImage;
     // Timers.
     QTimer *CueBlinkTimer, *MidiLightTimer;

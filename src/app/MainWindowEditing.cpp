@@ -25,6 +25,7 @@ void TForm1::ChooseTool(int tag) {
     DrawToolButton->setChecked(tag == 1);
     RubberToolButton->setChecked(tag == 2);
     DrawValueToolButton->setChecked(tag == 3);
+    SelectionToolButton->setChecked(tag == 0);
 }
 
 int TForm1::ZoomAnchorX() const {

@@ -148,8 +148,7 @@ void TForm1::BuildToolBar(QWidget* bar) {
     DrawToolButton = ToolButton("SpeedButton9", Glyph::Draw, bar);
     RubberToolButton = ToolButton("SpeedButton10", Glyph::Rubber, bar);
     DrawValueToolButton = ToolButton("SpeedButton14", Glyph::DrawValue, bar);
-    SelectionToolButton = ToolButton("SpeedButton8", Glyph::Draw, bar);
-    SelectionToolButton->hide(); // the selection mode exists but is never offered
+    SelectionToolButton = ToolButton("SpeedButton8", Glyph::SelectAll, bar);
     auto* tools = new QButtonGroup(bar);
     tools->setExclusive(true);
     int tag = 1;
@@ -158,7 +157,10 @@ void TForm1::BuildToolBar(QWidget* bar) {
         tools->addButton(button, tag++);
         row->addWidget(button);
     }
+    // The selection tool, tag 0: its drags select time ranges.
     SelectionToolButton->setCheckable(true);
+    tools->addButton(SelectionToolButton, 0);
+    row->addWidget(SelectionToolButton);
     ValuePickerButton = ToolButton("SpeedButton13", Glyph::ValueSelector, bar);
     row->addWidget(ValuePickerButton);
     DrawValueReadOut = ReadOut("StaticText2", bar);
@@ -236,14 +238,10 @@ QWidget* TForm1::BuildTrackArea() {
 
     LanesArea = new LanesView(Doc, Loader->WavePeaks, Timeline, *Scroll, area);
     LanesArea->setObjectName(QStringLiteral("ScrollBox1"));
-    // The lanes' hits go to the tools straight away, with the keyboard's modifier.
-    EditingTools* tools = Tools.get();
-    const KeyboardControl* keys = Keyboard.get();
-    connect(LanesArea, &LanesView::MousePressed, LanesArea,
-            [tools, keys](const TLanesHit& hit) { tools->MouseDown(hit, keys->ModifierKey()); });
-    connect(LanesArea, &LanesView::MouseMoved, LanesArea,
-            [tools, keys](const TLanesHit& hit) { tools->MouseMove(hit, keys->ModifierKey()); });
-    connect(LanesArea, &LanesView::MouseReleased, LanesArea, [tools] { tools->MouseUp(); });
+    // The lanes' hits go to the selection or to the tools, with the keyboard's modifier.
+    connect(LanesArea, &LanesView::MousePressed, this, &TForm1::LanesPressed);
+    connect(LanesArea, &LanesView::MouseMoved, this, &TForm1::LanesMoved);
+    connect(LanesArea, &LanesView::MouseReleased, this, &TForm1::LanesReleased);
     row->addWidget(LanesArea, 1);
     return area;
 }
@@ -265,8 +263,12 @@ QWidget* TForm1::BuildStatusBar() {
     ResolutionReadOut->setFixedWidth(81);
     MidiCaption = Caption("Label8", bar);
     MidiCaption->setText(QStringLiteral("MIDI :"));
+    SelectionReadOut = Caption("SelectionReadOut", bar);
+    SelectionReadOut->setTextFormat(Qt::PlainText);
     SoundOutput = Caption("SoundOutput", bar);
     SoundOutput->setTextFormat(Qt::PlainText);
+    // It gives way to the selection's times on a narrow window (its tool tip keeps the text).
+    SoundOutput->setMinimumWidth(1);
     MidiActivityLight = new QFrame(bar);
     MidiActivityLight->setObjectName(QStringLiteral("Shape1"));
     MidiActivityLight->setFixedSize(17, 9);
@@ -288,6 +290,8 @@ QWidget* TForm1::BuildStatusBar() {
     row->addSpacing(12);
     row->addWidget(MidiCaption);
     row->addWidget(MidiActivityLight);
+    row->addSpacing(12);
+    row->addWidget(SelectionReadOut);
     row->addSpacing(12);
     row->addWidget(SoundOutput, 1);
     row->addWidget(LogoImage);

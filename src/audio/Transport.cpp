@@ -38,6 +38,19 @@ void Transport::TakeCueFromPlayer() {
 void Transport::PositionUpdate() {
     if (!Player.IsOpen())
         return;
+    if (RangeEnd >= 0 && !Playing())
+        RangeEnd = -1; // the song ran out under the range
+    if (RangeEnd >= 0 && Player.PositionMs() >= RangeEnd) {
+        if (!Loop) {
+            RangeEnd = -1;
+            Stop(); // back to the range's start, which is the cue
+            return;
+        }
+        // Round again: from the start, the outputs told the whole state, the view back too.
+        Player.Seek(RangeStart);
+        Clock.Resync();
+        Host.ScrollTo(SavedScrollX);
+    }
     const std::int64_t position = Player.PositionMs();
     Slot = SlotAt(position);
     Host.ShowTime(position);
@@ -79,12 +92,33 @@ void Transport::StartPlaying() {
 void Transport::Play() {
     if (!Player.IsOpen())
         return;
+    RangeEnd = -1;
+    StartPlaying();
+}
+
+void Transport::PlayRange(std::int64_t fromMs, std::int64_t toMs) {
+    if (!Player.IsOpen() || toMs <= fromMs)
+        return;
+    if (Recording)
+        EndRecordMode();
+    RangeStart = std::max<std::int64_t>(fromMs, 0);
+    RangeEnd = std::min(toMs, Player.LengthMs());
+    if (RangeEnd <= RangeStart) {
+        RangeEnd = -1;
+        return;
+    }
+    Cue = RangeStart;
+    // The view starts where the range starts unless that is in view already.
+    const std::int64_t startX = XOf(RangeStart);
+    const std::int64_t offset = Host.ScrollOffset();
+    SavedScrollX = startX >= offset && startX <= offset + Host.ViewWidth() ? offset : startX;
     StartPlaying();
 }
 
 void Transport::Stop() {
     if (!Playing())
         return;
+    RangeEnd = -1;
     if (Recording)
         EndRecordMode();
     Player.Stop();
@@ -97,6 +131,7 @@ void Transport::Stop() {
 void Transport::Pause() {
     if (!Playing())
         return;
+    RangeEnd = -1;
     if (Recording)
         EndRecordMode();
     Player.Stop();
@@ -113,6 +148,7 @@ void Transport::Pause() {
 void Transport::GoToBeginning() {
     if (!Player.IsOpen())
         return;
+    RangeEnd = -1;
     if (Recording)
         EndRecordMode();
     Player.Seek(0);
@@ -125,6 +161,7 @@ void Transport::GoToBeginning() {
 void Transport::GoToEnd() {
     if (!Player.IsOpen())
         return;
+    RangeEnd = -1;
     if (Recording)
         EndRecordMode();
     Player.Seek(Player.LengthMs());
@@ -139,6 +176,7 @@ void Transport::Locate(int viewX) {
     const std::int64_t contentX = viewX + Host.ScrollOffset();
     if (!Player.IsOpen() || !Host.HasWaveform() || width <= 0 || contentX > width)
         return;
+    RangeEnd = -1;
     const bool wasPlaying = Playing();
     const double msPerPixel = static_cast<double>(Player.LengthMs()) / static_cast<double>(width);
     Player.Seek(static_cast<std::int64_t>(std::trunc(msPerPixel * static_cast<double>(contentX))));

@@ -71,8 +71,16 @@ class Transport {
 public:
     Transport(IMediaPlayer& player, ITransportHost& host, IShowClock& clock);
 
-    // Every command does nothing without a song; Stop and Pause need it playing.
+    // Every command does nothing without a song; Stop and Pause need it playing. Play, Stop,
+    // Pause, Locate and the moves to either end leave a play range.
     void Play();
+    // Plays from `fromMs` (the new cue) and, at `toMs`, stops (back at the cue) or, while
+    // looping, goes on from `fromMs` again until stopped. Nothing for an empty range.
+    void PlayRange(std::int64_t fromMs, std::int64_t toMs);
+    // Whether a play range starts again at its end; may change while it plays.
+    void SetLooping(bool on) { Loop = on; }
+    bool Looping() const { return Loop; }
+    bool RangePlaying() const { return RangeEnd >= 0; }
     void Stop();
     void Pause();
     void GoToBeginning();
@@ -135,6 +143,10 @@ private:
     bool CursorInView = false;
     int Slot = 0;
     bool Recording = false;
+    // The play range: its start and end in song time; no range while the end is negative.
+    std::int64_t RangeStart = 0;
+    std::int64_t RangeEnd = -1;
+    bool Loop = false;
 };
 
 } // namespace lumivox

@@ -44,6 +44,7 @@ enum class TextTable {
     Extra,             // texts of this editor beyond the original tables (see ExtraText)
     ViewText,          // the View menu (see ViewText)
     TrackEditing,      // the undo depth and the moving of tracks (see TrackEditingText)
+    BlockText,         // the time-range selection, its block commands and play ranges
 };
 
 // Number of entries one language holds in the table.
@@ -155,5 +156,36 @@ inline constexpr int MoveUp = 3;          // track header menu entry
 inline constexpr int MoveDown = 4;        // track header menu entry
 inline constexpr int Count = 4;
 } // namespace TrackEditingText
+// The time-range selection, the commands on its block of values and the play ranges.
+namespace BlockText {
+inline constexpr int BlockMenu = 1; // Edit menu sub-menu
+inline constexpr int Copy = 2;
+inline constexpr int Cut = 3;
+inline constexpr int Paste = 4;
+inline constexpr int Clear = 5;
+inline constexpr int Fill = 6;
+inline constexpr int Ramp = 7;
+inline constexpr int Invert = 8;
+inline constexpr int Scale = 9;
+inline constexpr int ShiftEarlier = 10;
+inline constexpr int ShiftLater = 11;
+inline constexpr int Repeat = 12;
+inline constexpr int Chase = 13;
+inline constexpr int Deselect = 14;
+inline constexpr int PlayMenu = 15; // menu bar
+inline constexpr int PlaySelection = 16;
+inline constexpr int Loop = 17;
+inline constexpr int PlayFromPointer = 18;
+inline constexpr int SelectionStatus = 19; // %1 start, %2 end, %3 length
+inline constexpr int FillPrompt = 20;
+inline constexpr int RampFromPrompt = 21;
+inline constexpr int RampToPrompt = 22;
+inline constexpr int ScalePrompt = 23;     // %1 the largest percentage
+inline constexpr int ShiftPrompt = 24;     // %1 the largest count
+inline constexpr int RepeatPrompt = 25;    // %1 the largest count
+inline constexpr int ChaseStepPrompt = 26; // %1 the largest step
+inline constexpr int ChaseValuePrompt = 27;
+inline constexpr int Count = 27;
+} // namespace BlockText
 
 } // namespace lumivox

@@ -27,6 +27,11 @@ int EditingTools::EffectiveMode(TEditTool tool, TModifierKey modifier) {
     return static_cast<int>(tool);
 }
 
+bool EditingTools::SelectsRange(TEditTool tool, TModifierKey modifier) {
+    return modifier == TModifierKey::Shift ||
+           (tool == TEditTool::None && modifier == TModifierKey::None);
+}
+
 void EditingTools::MouseDown(const TLaneHit& hit, TModifierKey modifier) {
     if (hit.Button == Qt::LeftButton) {
         Drawing = true;
@@ -107,7 +112,7 @@ void EditingTools::UpdatePointerFeedback(const TLaneHit& hit, TModifierKey modif
     }
     Host.ShowValueText(hit.Slots.First == hit.Slots.Last ? QString::number(value)
                                                          : QStringLiteral("..."));
-    const int mode = EffectiveMode(Tool, modifier);
+    const int mode = SelectsRange(Tool, modifier) ? 0 : EffectiveMode(Tool, modifier);
     Host.ShowToolCursor(static_cast<TToolCursor>(mode));
 }
 

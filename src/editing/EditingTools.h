@@ -18,6 +18,7 @@
 
 namespace lumivox {
 
+// Tag 0 writes nothing: in the lanes it is the selection tool, whose drags select time ranges.
 enum class TEditTool : std::uint8_t { None = 0, Draw = 1, Rubber = 2, DrawValue = 3 };
 
 // Application cursors: 0 is the arrow, 1..3 the tool cursors.
@@ -51,6 +52,11 @@ public:
     // The mode a press or drag uses: the held modifier's tool (Ctrl rubber, Shift
     // draw-value, Alt draw), else the selected tool.
     static int EffectiveMode(TEditTool tool, TModifierKey modifier);
+    // A left press selects a time range instead of writing: with Shift held in any tool, and
+    // in the selection tool (no tool) without a modifier. The window routes such a press to
+    // the selection, not to MouseDown; a Shift pressed once a drag draws switches it to the
+    // draw value as before.
+    static bool SelectsRange(TEditTool tool, TModifierKey modifier);
 
     // Mouse events of the lanes, as hits. The modifier is the keyboard's, read at every press
     // and move, so pressing or releasing it mid-drag switches the tool at the next move.
@@ -63,7 +69,8 @@ public:
     // Returns true when the cell was written in full.
     bool ApplyTool(int mode, const TLaneHit& hit);
 
-    // Read-out and cursor for the pointer over `hit`; nothing while drawing.
+    // Read-out and cursor for the pointer over `hit` (the arrow where a press would select);
+    // nothing while drawing.
     void UpdatePointerFeedback(const TLaneHit& hit, TModifierKey modifier);
     // The pointer left the lanes for another control: arrow cursor and "..." read-out.
     void ResetPointerFeedback();

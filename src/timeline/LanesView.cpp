@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScrollBar>
 #include <QSignalBlocker>
 
@@ -21,6 +22,10 @@ namespace lumivox {
 namespace {
 
 constexpr int ScrollStep = 20;
+
+// The selection band: a quarter of its colour over the lanes, outlined in a darker blue.
+constexpr QRgb BandColor = qRgb(0x33, 0x77, 0xFF);
+constexpr QRgb BandEdgeColor = qRgb(0x10, 0x3C, 0xA0);
 
 int ToInt(std::int64_t value) {
     return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN / 2, INT_MAX / 2));
@@ -390,6 +395,7 @@ void LanesView::PaintRect(QPainter& painter, const QRect& exposed) {
         const TLaneRow row = Geometry.LaneRow(k);
         content.Frame(0, row.End - LaneSeparatorRows, width, row.End, pen, fill);
     }
+    PaintSelectionBand(exposed);
 
     // 5. The play cursor over everything, across all lanes.
     if (!Peaks.empty() && CursorX >= 0 && CursorX <= width) {
@@ -397,6 +403,90 @@ void LanesView::PaintRect(QPainter& painter, const QRect& exposed) {
         content.Fill(x, cy0, x + 1, height, ToQColor(PlayCursorColor));
     }
     painter.drawImage(exposed.topLeft(), Scratch, QRect(QPoint(0, 0), exposed.size()));
+}
+
+// The time-range selection: its band and where a drag stands.
+
+QRect LanesView::BandRect(const TRangeSelection& range) const {
+    if (range.Empty())
+        return {};
+    const std::int64_t x0 = Geometry.SlotX(range.FirstSlot - 1);
+    const std::int64_t x1 = std::max(Geometry.SlotX(range.LastSlot), x0 + 1);
+    const std::int64_t y0 = Geometry.LaneRow(range.FirstTrack).Top;
+    const std::int64_t y1 = Geometry.LaneRow(range.LastTrack).End;
+    return {ToInt(x0 - Scroll.HorizontalOffset()), ToInt(y0 - Scroll.VerticalOffset()),
+            ToInt(x1 - x0), ToInt(y1 - y0)};
+}
+
+void LanesView::SetSelectionBand(const TRangeSelection& range) {
+    if (range == Band)
+        return;
+    const QRect before = BandRect(Band);
+    Band = range;
+    const QRect after = BandRect(Band);
+    // A pixel changes when it enters or leaves the band, or the outline: the inside both
+    // bands cover, and the outline they share (a drag's fixed edges), stay as they are.
+    auto outline = [](const QRect& r) {
+        if (r.isEmpty())
+            return QRegion();
+        return QRegion(r).subtracted(QRegion(r.adjusted(1, 1, -1, -1)));
+    };
+    QRegion changed = QRegion(before).xored(QRegion(after));
+    changed += outline(before).xored(outline(after));
+    changed &= QRegion(viewport()->rect());
+    if (!changed.isEmpty())
+        viewport()->update(changed);
+}
+
+void LanesView::PaintSelectionBand(const QRect& exposed) {
+    const QRect band = BandRect(Band);
+    const QRect area = band.intersected(exposed);
+    if (area.isEmpty())
+        return;
+    // Row by row: the outline's rows and columns in its colour, the inside a quarter tinted.
+    // Scratch column c shows viewport column c + exposed.left().
+    const int left = exposed.left();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(Scratch.scanLine(y - exposed.top()));
+        if (y == band.top() || y == band.bottom()) {
+            std::fill(line + (area.left() - left), line + (area.right() + 1 - left), BandEdgeColor);
+            continue;
+        }
+        const int x0 = std::max(area.left(), band.left() + 1);
+        const int x1 = std::min(area.right(), band.right() - 1);
+        for (int x = x0; x <= x1; ++x) {
+            QRgb& pixel = line[x - left];
+            pixel = qRgb((qRed(pixel) * 3 + qRed(BandColor)) / 4,
+                         (qGreen(pixel) * 3 + qGreen(BandColor)) / 4,
+                         (qBlue(pixel) * 3 + qBlue(BandColor)) / 4);
+        }
+        if (area.left() == band.left())
+            line[band.left() - left] = BandEdgeColor;
+        if (area.right() == band.right())
+            line[band.right() - left] = BandEdgeColor;
+    }
+}
+
+LanesView::TSelectionCorner LanesView::SelectionCornerAt(QPoint viewPos) const {
+    const std::int64_t x = viewPos.x() + Scroll.HorizontalOffset();
+    const std::int64_t y = viewPos.y() + Scroll.VerticalOffset();
+    TSelectionCorner corner;
+    corner.Track = static_cast<int>(std::max<std::int64_t>(y, 0) / Geometry.LaneHeight()) + 1;
+    // The slot whose columns [SlotX(i), SlotX(i + 1)) hold x, found from the width and put
+    // right against the rounded edges.
+    const long double width = Geometry.SlotWidth();
+    if (width <= 0) {
+        corner.Slot = 1;
+        return corner;
+    }
+    const auto from = static_cast<long double>(std::max<std::int64_t>(x, 0));
+    auto column = static_cast<std::int64_t>(from / width);
+    while (column > 0 && Geometry.SlotX(column) > x)
+        --column;
+    while (Geometry.SlotX(column + 1) <= x)
+        ++column;
+    corner.Slot = ToInt(column + 1);
+    return corner;
 }
 
 } // namespace lumivox

@@ -5,6 +5,7 @@
 // the editing tools.
 #pragma once
 
+#include "editing/BlockOperations.h"
 #include "editing/TimelineGeometry.h"
 
 #include <QAbstractScrollArea>
@@ -12,6 +13,7 @@
 #include <QImage>
 #include <QMetaType>
 #include <QPoint>
+#include <QRect>
 
 class QPainter;
 
@@ -89,6 +91,20 @@ public:
     // What the draw tool writes at viewport row `viewY`; -1 outside every lane.
     int ValueAtY(int viewY) const;
 
+    // ---- The time-range selection ------------------------------------------------------
+    // Shows `range` as a translucent band over the lanes; repaints only the pixels where the
+    // old and the new band differ (and both outlines).
+    void SetSelectionBand(const TRangeSelection& range);
+    const TRangeSelection& SelectionBand() const { return Band; }
+    // Where a selection drag stands at a viewport position: the track whose row holds y (its
+    // separator band included) and the slot whose columns hold x, 1-based. Either may lie
+    // outside the show; the selection clamps them.
+    struct TSelectionCorner {
+        int Track = 0;
+        int Slot = 0;
+    };
+    TSelectionCorner SelectionCornerAt(QPoint viewPos) const;
+
     const TLanesPaintStats& PaintStats() const { return Stats; }
     void ResetPaintStats() { Stats = {}; }
 
@@ -115,6 +131,10 @@ private:
     void UpdateContentRect(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
     void UpdateCursorColumn(std::int64_t contentX);
     void PaintRect(QPainter& painter, const QRect& exposed);
+    // The band of `range` in viewport coordinates (may reach outside the viewport).
+    QRect BandRect(const TRangeSelection& range) const;
+    // Blends the band into the part of the scratch image showing the exposed rectangle.
+    void PaintSelectionBand(const QRect& exposed);
 
     const ShowDocument& Doc;
     const TWavePeaks& Peaks;
@@ -129,6 +149,7 @@ private:
     // Where a paint composes the exposed part; as large as the largest exposure so far.
     QImage Scratch;
     TLanesPaintStats Stats;
+    TRangeSelection Band;
 };
 
 } // namespace lumivox

@@ -288,3 +288,48 @@ TEST_F(TransportTest, TheSongStopsByItselfAtItsEndAndTheNextPlayStartsAtTheCue) 
     Motion.Play();
     Elapse(10ms, 9010);
 }
+
+namespace {
+
+TEST_F(TransportTest, APlayRangeStopsAtItsEndOrLoopsBackToItsStartUntilStopped) {
+    Host.Offset = 5000;
+    Motion.PlayRange(1200, 1500);
+    EXPECT_TRUE(Motion.Playing());
+    EXPECT_TRUE(Motion.RangePlaying());
+    EXPECT_EQ(Motion.CuePosition(), 1200);
+    EXPECT_EQ(Host.Offset, 1200) << "the range's start comes into view";
+    Elapse(290ms, 1490);
+    Motion.Tick();
+    EXPECT_TRUE(Motion.Playing());
+    Elapse(20ms, 1510);
+    Motion.Tick();
+    EXPECT_FALSE(Motion.Playing());
+    EXPECT_FALSE(Motion.RangePlaying());
+    EXPECT_EQ(Player.PositionMs(), 1200) << "stopped back at the range's start";
+
+    Motion.SetLooping(true);
+    Motion.PlayRange(1200, 1500);
+    const int resyncs = Host.Resyncs;
+    Elapse(310ms, 1510);
+    Motion.Tick();
+    EXPECT_TRUE(Motion.Playing());
+    EXPECT_EQ(Player.PositionMs(), 1200);
+    EXPECT_EQ(Host.Resyncs, resyncs + 1) << "the outputs hear the jump back";
+    EXPECT_EQ(Host.ShownTime, 1200);
+    Elapse(100ms, 1300);
+    Motion.Tick();
+    EXPECT_TRUE(Motion.RangePlaying());
+    Motion.Stop();
+    EXPECT_FALSE(Motion.RangePlaying());
+
+    // A plain Play leaves the range behind; an empty range plays nothing.
+    Motion.PlayRange(1200, 1500);
+    Motion.Pause();
+    Motion.Play();
+    EXPECT_FALSE(Motion.RangePlaying());
+    Motion.Stop();
+    Motion.PlayRange(1500, 1500);
+    EXPECT_FALSE(Motion.Playing());
+}
+
+} // namespace

@@ -18,7 +18,7 @@ constexpr std::array kLanguages{Language::French, Language::English, Language::S
                                 Language::German};
 
 // Every table with the number of entries one language holds.
-constexpr std::array<std::pair<TextTable, int>, 23> kTableSizes{{
+constexpr std::array<std::pair<TextTable, int>, 24> kTableSizes{{
     {TextTable::FileMenu, 9},
     {TextTable::EditMenu, 13},
     {TextTable::RS232Menu, 9},
@@ -42,6 +42,7 @@ constexpr std::array<std::pair<TextTable, int>, 23> kTableSizes{{
     {TextTable::Extra, ExtraText::Count},
     {TextTable::ViewText, ViewText::Count},
     {TextTable::TrackEditing, TrackEditingText::Count},
+    {TextTable::BlockText, BlockText::Count},
 }};
 
 // The text as UTF-8, so that a failure prints readable accents.

@@ -553,3 +553,44 @@ TEST_F(TimelineViews, ContentSizeFollowsZoomAndTracks) {
     EXPECT_EQ(Scroll.ContentHeight(), 3 * 137);
     EXPECT_EQ(Lanes->horizontalScrollBar()->maximum(), 10335 - Lanes->viewport()->width());
 }
+
+namespace {
+
+TEST_F(TimelineViews, TheSelectionBandTintsItsCellsAndRepaintsOnlyWhatItsMovesChange) {
+    Open(60, 4);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Lanes.get()));
+    Set(2, 12, 255);
+    const QImage plain = LanesImage();
+    Lanes->SetSelectionBand({2, 3, 10, 20}); // slots 10..20: x 78 .. 172 at level 13
+    Settle();
+    const QImage banded = LanesImage();
+    const int inside = static_cast<int>(14.5 * 8.6133);
+    const int lane2 = static_cast<int>(Geometry.LaneRow(2).Top) + 20;
+    const int lane3 = static_cast<int>(Geometry.LaneRow(3).Top) + 20;
+    EXPECT_NE(At(banded, inside, lane2), At(plain, inside, lane2));
+    EXPECT_NE(At(banded, inside, lane3), At(plain, inside, lane3));
+    // The tint lets the bars show through: a red bar stays far from the pale background.
+    const QColor bar = banded.pixelColor(static_cast<int>(11.5 * 8.6133), lane2 + 20);
+    EXPECT_LT(bar.green(), 64);
+    EXPECT_GT(banded.pixelColor(inside, lane2).green(), 192);
+    EXPECT_EQ(At(banded, inside, 20), At(plain, inside, 20)) << "track 1 is outside";
+    EXPECT_EQ(At(banded, 300, lane2), At(plain, 300, lane2));
+
+    // Growing by one slot repaints a strip of that slot and the edges, not the band.
+    PaintLog log;
+    Lanes->viewport()->installEventFilter(&log);
+    Lanes->SetSelectionBand({2, 3, 10, 21});
+    Settle();
+    ASSERT_FALSE(log.Rects.empty());
+    for (const QRect& rect : log.Rects)
+        EXPECT_LE(rect.width(), 12) << rect.x() << "," << rect.width();
+    EXPECT_NE(At(LanesImage(), static_cast<int>(20.5 * 8.6133), lane2),
+              At(plain, static_cast<int>(20.5 * 8.6133), lane2));
+
+    // Cleared, the lanes are as before.
+    Lanes->SetSelectionBand({});
+    Settle();
+    EXPECT_EQ(LanesImage(), plain);
+}
+
+} // namespace
