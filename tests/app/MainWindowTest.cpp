@@ -3,11 +3,11 @@
 // the first activation and closing.
 #include "app/MainWindow.h"
 #include "app/TrackHeaderColumn.h"
-#include "timeline/TrackHeader.h"
 #include "dialogs/AboutBox.h"
 #include "persistence/SettingsFile.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
+#include "timeline/TrackHeader.h"
 
 #include <QAction>
 #include <QApplication>
