@@ -125,6 +125,7 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     HorizontalZoomIn1 = Item(View1, "HorizontalZoomIn1", QKeySequence(Qt::CTRL | Qt::Key_Plus));
     HorizontalZoomOut1 = Item(View1, "HorizontalZoomOut1", QKeySequence(Qt::CTRL | Qt::Key_Minus));
     ZoomToFit1 = Item(View1, "ZoomToFit1", QKeySequence(Qt::CTRL | Qt::Key_0));
+    ZoomToSelection1 = Item(View1, "ZoomToSelection1", QKeySequence(Qt::Key_Z), false);
 
     Options1 = menuBar->addMenu(QStringLiteral("Options"));
     Options1->setObjectName(QStringLiteral("Options1"));
@@ -304,6 +305,7 @@ void TMainMenus::ApplyTexts(Language language) {
     set(HorizontalZoomIn1, TextTable::ToolBarHints, 12);
     set(HorizontalZoomOut1, TextTable::ToolBarHints, 13);
     set(ZoomToFit1, TextTable::ViewText, ViewText::ZoomToFit);
+    set(ZoomToSelection1, TextTable::ViewText, ViewText::ZoomToSelection);
 
     setMenu(Options1, TextTable::OptionsMenu, 1);
     setMenu(RS2321, TextTable::RS232Menu, 1);

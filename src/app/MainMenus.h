@@ -42,7 +42,7 @@ public:
     QAction *Drawmode1, *Rubbermode1, *Drawvaluemode1, *Selectionmode1;
     // View: the horizontal zoom of the timeline.
     QMenu* View1;
-    QAction *HorizontalZoomIn1, *HorizontalZoomOut1, *ZoomToFit1;
+    QAction *HorizontalZoomIn1, *HorizontalZoomOut1, *ZoomToFit1, *ZoomToSelection1;
     // Edit > Block: the commands on the time-range selection (shared with PopupMenu5).
     QMenu* Block1;
     QAction *BlockCopy1, *BlockCut1, *BlockPaste1, *BlockClear1, *BlockFill1, *BlockRamp1,

@@ -236,6 +236,7 @@ void TForm1::ConnectCommands() {
     connect(m.HorizontalZoomIn1, &QAction::triggered, this, [this] { ZoomHorizontal(true); });
     connect(m.HorizontalZoomOut1, &QAction::triggered, this, [this] { ZoomHorizontal(false); });
     connect(m.ZoomToFit1, &QAction::triggered, this, [this] { ZoomToFit(); });
+    connect(m.ZoomToSelection1, &QAction::triggered, this, [this] { ZoomToSelection(); });
     // The wheel over the timeline's three areas.
     for (QWidget* area : {static_cast<QWidget*>(LanesArea->viewport()),
                           static_cast<QWidget*>(RulerArea), static_cast<QWidget*>(Headers)})

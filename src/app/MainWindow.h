@@ -207,6 +207,8 @@ public:
     void ZoomHorizontalAt(bool in, int anchorViewX);
     // The whole song in the view.
     void ZoomToFit();
+    // The selected time range across the view, at the finest level where it fits.
+    void ZoomToSelection();
     // Taller or flatter rows, the track at the top of the view kept there.
     void ZoomVertical(bool in);
 

@@ -127,7 +127,7 @@ void TForm1::ApplyBlockStates() {
     const bool range = !Range->Empty();
     for (QAction* action : {m.BlockCopy1, m.BlockCut1, m.BlockClear1, m.BlockFill1, m.BlockRamp1,
                             m.BlockInvert1, m.BlockScale1, m.BlockShiftEarlier1, m.BlockShiftLater1,
-                            m.BlockRepeat1, m.BlockChase1, m.Deselect1})
+                            m.BlockRepeat1, m.BlockChase1, m.Deselect1, m.ZoomToSelection1})
         action->setEnabled(range);
     for (QAction* action : ExtendActions)
         action->setEnabled(range);

@@ -57,6 +57,14 @@ void TForm1::ZoomToFit() {
         Scroll->ZoomToFit(Timeline, static_cast<std::int64_t>(Loader->WavePeaks.size())));
 }
 
+void TForm1::ZoomToSelection() {
+    const TRangeSelection& range = Range->Range();
+    if (range.Empty())
+        return;
+    HorizontalZoomChanged(Scroll->ZoomToSlots(Timeline, range.FirstSlot, range.LastSlot,
+                                              static_cast<std::int64_t>(Loader->WavePeaks.size())));
+}
+
 void TForm1::HorizontalZoomChanged(bool levelChanged) {
     if (levelChanged)
         RulerArea->PeaksChanged();

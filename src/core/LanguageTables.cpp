@@ -1225,15 +1225,19 @@ constexpr const char* kView[] = {
     // French
     "Affichage",
     "Zoom sur le morceau entier",
+    "Zoom sur la sélection",
     // English
     "View",
     "Zoom to fit",
+    "Zoom to selection",
     // Spanish
     "Ver",
     "Ajustar el zoom a la canción",
+    "Ajustar el zoom a la selección",
     // German
     "Ansicht",
     "Ganzen Song einpassen",
+    "Auswahl einpassen",
 };
 
 // Indexed by TextTable; the order must follow the enumeration.

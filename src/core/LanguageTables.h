@@ -144,9 +144,10 @@ inline constexpr int Count = 24;
 
 // Entries of the View menu's table.
 namespace ViewText {
-inline constexpr int ViewMenu = 1;  // the menu's title
-inline constexpr int ZoomToFit = 2; // the whole song in the view
-inline constexpr int Count = 2;
+inline constexpr int ViewMenu = 1;        // the menu's title
+inline constexpr int ZoomToFit = 2;       // the whole song in the view
+inline constexpr int ZoomToSelection = 3; // the selected time range in the view
+inline constexpr int Count = 3;
 } // namespace ViewText
 // Entries of TextTable::TrackEditing.
 namespace TrackEditingText {

@@ -3,6 +3,7 @@
 // cursor's keys and its line across the lanes, and drawing into the song's last cell.
 #include "app/MainWindow.h"
 #include "app/TrackHeaderColumn.h"
+#include "editing/BlockOperations.h"
 #include "editing/TimelineScroll.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -55,6 +57,9 @@ protected:
         ASSERT_TRUE(Window->Player().IsOpen());
         for (int k = 0; k < tracks; ++k)
             Window->Menus().New1->trigger();
+        // The pointer starts on the menu bar, away from the lanes and the ruler, wherever an
+        // earlier test left it: the zoom anchors at it when it is over them.
+        QCursor::setPos(Window->mapToGlobal(QPoint(2, 2)));
         QApplication::processEvents();
     }
 
@@ -214,6 +219,40 @@ TEST_F(TimelineViewWindowTest, ZoomToFitFromTheViewMenuAndItsKey) {
     Window->SetLanguage(Language::French);
     EXPECT_EQ(m.View1->title(), QStringLiteral("Affichage"));
     EXPECT_EQ(m.HorizontalZoomIn1->text(), QStringLiteral("Zoom Horizontal +"));
+}
+
+TEST_F(TimelineViewWindowTest, ZoomToSelectionFitsTheRangeAtTheFinestLevel) {
+    Open(3);
+    TMainMenus& m = Window->Menus();
+    EXPECT_FALSE(m.ZoomToSelection1->isEnabled());
+    for (const auto& [first, last] :
+         {std::pair{101, 160}, std::pair{20, 400}, std::pair{550, 599}}) {
+        Window->Selection().Select(TRangeSelection{1, 2, first, last});
+        ASSERT_TRUE(m.ZoomToSelection1->isEnabled());
+        m.ZoomToSelection1->trigger();
+        const TimelineGeometry& g = Window->Geometry();
+        const std::int64_t x0 = g.SlotX(first - 1);
+        const std::int64_t x1 = g.SlotX(last);
+        // The whole range is in the view...
+        EXPECT_GE(x0, Scroll().HorizontalOffset()) << first;
+        EXPECT_LE(x1, Scroll().HorizontalOffset() + Scroll().ViewWidth()) << first;
+        // ...and one level finer it would not be.
+        if (g.HorzZoom() < TimelineGeometry::MaxHorzZoom) {
+            TimelineGeometry finer = g;
+            finer.SetHorzZoom(g.HorzZoom() + 1);
+            EXPECT_GT(finer.SlotX(last) - finer.SlotX(first - 1), Scroll().ViewWidth()) << first;
+        }
+    }
+    // Its key, and its text in the window's language.
+    Window->Selection().Select(TRangeSelection{1, 1, 101, 160});
+    m.ZoomToFit1->trigger();
+    const int fit = Window->Geometry().HorzZoom();
+    QTest::keyClick(Window.get(), Qt::Key_Z);
+    EXPECT_GT(Window->Geometry().HorzZoom(), fit);
+    Window->SetLanguage(Language::German);
+    EXPECT_EQ(m.ZoomToSelection1->text(), QStringLiteral("Auswahl einpassen"));
+    Window->Selection().Clear();
+    EXPECT_FALSE(m.ZoomToSelection1->isEnabled());
 }
 
 TEST_F(TimelineViewWindowTest, HomeEndAndTheArrowsMoveThePlayCursorAndTheViewFollows) {
