@@ -3,6 +3,7 @@
 // commands from the Edit menu, the keys and the lanes' pop-up with their undo, and the play
 // ranges on a manual clock.
 #include "app/MainWindow.h"
+#include "editing/TimelineScroll.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
@@ -215,6 +216,44 @@ TEST_F(SelectionWindowTest, BlockCommandsRunFromTheMenuAndTheKeysAndUndoInOneSte
     QTest::keyClick(Window.get(), Qt::Key_C, Qt::ControlModifier);
     QTest::keyClick(Window.get(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(Doc().TrackCount(), 4);
+}
+
+// The block commands write spans of slots: the view stays where the operator left it, through
+// each command, its undo and its redo.
+TEST_F(SelectionWindowTest, BlockCommandsUndoAndRedoKeepTheView) {
+    for (int k = 0; k < 8; ++k)
+        Menus().New1->trigger();
+    FillTrack(4, 30, 50, 90);
+    Window->TakeSnapshot();
+    TimelineScroll& scroll = Window->ViewScroll();
+    scroll.ScrollTo(100, 150);
+    ASSERT_EQ(scroll.HorizontalOffset(), 100);
+    ASSERT_EQ(scroll.VerticalOffset(), 150);
+    Window->Selection().Select(TRangeSelection{3, 6, 20, 60});
+    Ui.NumberAnswers = {33, 50, 5, 2};
+    const std::vector<std::pair<QAction*, const char*>> commands{
+        {Menus().BlockFill1, "fill"},     {Menus().BlockInvert1, "invert"},
+        {Menus().BlockScale1, "scale"},   {Menus().BlockShiftLater1, "shift"},
+        {Menus().BlockRepeat1, "repeat"}, {Menus().BlockCopy1, "copy"},
+        {Menus().BlockPaste1, "paste"},   {Menus().BlockCut1, "cut"},
+        {Menus().BlockClear1, "clear"},
+    };
+    for (const auto& [command, name] : commands) {
+        const TRangeSelection before = Selected();
+        ASSERT_TRUE(command->isEnabled()) << name;
+        command->trigger();
+        EXPECT_EQ(scroll.HorizontalOffset(), 100) << name;
+        EXPECT_EQ(scroll.VerticalOffset(), 150) << name;
+        if (Menus().Undo1->isEnabled()) {
+            Menus().Undo1->trigger();
+            EXPECT_EQ(scroll.HorizontalOffset(), 100) << name << " undone";
+            EXPECT_EQ(scroll.VerticalOffset(), 150) << name << " undone";
+            Menus().Redo1->trigger();
+            EXPECT_EQ(scroll.HorizontalOffset(), 100) << name << " redone";
+            EXPECT_EQ(scroll.VerticalOffset(), 150) << name << " redone";
+        }
+        Window->Selection().Select(before);
+    }
 }
 
 TEST_F(SelectionWindowTest, ARightClickInsideTheSelectionOpensTheBlockMenu) {
