@@ -191,12 +191,12 @@ void Register() {
     };
     configure(benchmark::RegisterBenchmark("BM_AnchorMemcpyAllValues", BM_AnchorMemcpyAllValues));
     configure(benchmark::RegisterBenchmark("BM_Copy", BM_Copy));
-    for (const auto& [name, run] : Operations()) {
-        const auto& [prepare, operation] = run;
-        configure(benchmark::RegisterBenchmark(("BM_" + name).c_str(),
-                                               [&prepare, &operation](benchmark::State& state) {
-                                                   RunOperation(state, prepare, operation);
-                                               }));
+    // The list lives as long as the program, so the benchmarks may refer to its entries.
+    for (const auto& entry : Operations()) {
+        const auto* run = &entry.second;
+        configure(benchmark::RegisterBenchmark(
+            ("BM_" + entry.first).c_str(),
+            [run](benchmark::State& state) { RunOperation(state, run->first, run->second); }));
     }
     configure(benchmark::RegisterBenchmark("BM_FillWithUndoStep", BM_FillWithUndoStep));
 }
