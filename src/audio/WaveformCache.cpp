@@ -157,15 +157,19 @@ bool LoadPeakFile(const QString& path, TWavePeaks& peaks, const TProgress& progr
     if (file.error() != QFileDevice::NoError)
         return false;
     const std::int64_t records = bytes.size() / PeakRecordBytes;
-    peaks.clear();
-    peaks.reserve(static_cast<std::size_t>(records * PairsPerRecord));
+    const auto pairs = static_cast<std::size_t>(records * PairsPerRecord);
+    peaks.assign(pairs, {});
     const auto* data = reinterpret_cast<const signed char*>(bytes.constData());
+    auto* pair = peaks.data();
+    // Progress is told at each record that moves it by a hundredth, and at the last: an
+    // hour's song has a million records, a gauge a hundred steps.
+    const std::int64_t step = std::max<std::int64_t>(records / 100, 1);
     for (std::int64_t r = 0; r < records; ++r) {
         const signed char* record = data + r * PeakRecordBytes;
-        peaks.emplace_back(record[4], record[4]);
-        peaks.emplace_back(record[1], record[3]);
-        peaks.emplace_back(record[0], record[2]);
-        if (progress)
+        *pair++ = {record[4], record[4]};
+        *pair++ = {record[1], record[3]};
+        *pair++ = {record[0], record[2]};
+        if (progress && ((r + 1) % step == 0 || r + 1 == records))
             progress(r + 1, records);
     }
     return true;

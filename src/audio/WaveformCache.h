@@ -18,8 +18,9 @@ namespace lumivox {
 
 class TWaveFileStream;
 
-// One (left, right) pair of the waveform data.
-using TPeakPair = std::pair<std::int32_t, std::int32_t>;
+// One (left, right) pair of the waveform data: a peak file holds signed bytes, and an hour's
+// song has three million pairs.
+using TPeakPair = std::pair<std::int8_t, std::int8_t>;
 // The loaded waveform: three pairs per peak record, in this order: end, maximum, minimum.
 using TWavePeaks = std::vector<TPeakPair>;
 

@@ -399,10 +399,10 @@ TWaveColumn WaveformColumns::Reduce(const TWavePeaks& peaks, std::int64_t column
         const auto i = static_cast<std::size_t>(index);
         out.LeftLine = peaks[i].first;
         out.RightLine = peaks[i].second;
-        out.LeftMax = std::max(out.LeftMax, peaks[i + 1].first);
-        out.RightMax = std::max(out.RightMax, peaks[i + 1].second);
-        out.LeftMin = std::min(out.LeftMin, peaks[i + 2].first);
-        out.RightMin = std::min(out.RightMin, peaks[i + 2].second);
+        out.LeftMax = std::max<std::int32_t>(out.LeftMax, peaks[i + 1].first);
+        out.RightMax = std::max<std::int32_t>(out.RightMax, peaks[i + 1].second);
+        out.LeftMin = std::min<std::int32_t>(out.LeftMin, peaks[i + 2].first);
+        out.RightMin = std::min<std::int32_t>(out.RightMin, peaks[i + 2].second);
     }
     return out;
 }
