@@ -1,20 +1,36 @@
 // Splitting, decoding and number parsing for the line-oriented text files.
 #include "persistence/TextLines.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
+#include <thread>
+#include <vector>
 
 namespace lumivox {
 
-bool IsValidUtf8(const char* data, std::size_t size) {
+namespace {
+
+bool IsValidUtf8Run(const char* data, std::size_t size) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+    constexpr std::uint64_t HighBits = 0x8080808080808080ULL;
     std::size_t i = 0;
     while (i < size) {
-        // Plain ASCII goes eight bytes at a time: project files are almost all digits.
+        // Plain ASCII goes 32 bytes at a time, then eight: project files are almost all
+        // digits, and one test of four words' union keeps the loop at the memory's pace.
+        if (i + 32 <= size) {
+            std::uint64_t words[4];
+            std::memcpy(words, bytes + i, sizeof words);
+            if (((words[0] | words[1] | words[2] | words[3]) & HighBits) == 0) {
+                i += 32;
+                continue;
+            }
+        }
         if (i + 8 <= size) {
             std::uint64_t word;
             std::memcpy(&word, bytes + i, 8);
-            if ((word & 0x8080808080808080ULL) == 0) {
+            if ((word & HighBits) == 0) {
                 i += 8;
                 continue;
             }
@@ -55,6 +71,39 @@ bool IsValidUtf8(const char* data, std::size_t size) {
         i += static_cast<std::size_t>(length);
     }
     return true;
+}
+
+} // namespace
+
+bool IsValidUtf8(const char* data, std::size_t size) {
+    // A big text is cut into parts right after line feeds, which no multi-byte sequence
+    // holds, and the parts are checked on threads of their own: the text is valid when
+    // every part is.
+    constexpr std::size_t BytesWorthAThread = std::size_t{4} << 20;
+    const unsigned cores = std::max(std::thread::hardware_concurrency(), 1u);
+    const auto parts =
+        static_cast<std::size_t>(std::min<std::size_t>({cores, 4, size / BytesWorthAThread}));
+    if (parts <= 1)
+        return IsValidUtf8Run(data, size);
+    std::vector<std::size_t> cuts{0};
+    for (std::size_t p = 1; p < parts; ++p) {
+        const std::size_t from = std::max(cuts.back(), size / parts * p);
+        const auto* feed = static_cast<const char*>(std::memchr(data + from, '\n', size - from));
+        if (feed == nullptr)
+            break;
+        cuts.push_back(static_cast<std::size_t>(feed - data) + 1);
+    }
+    cuts.push_back(size);
+    std::vector<char> valid(cuts.size() - 1, 0);
+    {
+        std::vector<std::jthread> threads;
+        for (std::size_t p = 1; p + 1 < cuts.size(); ++p)
+            threads.emplace_back([&, p] {
+                valid[p] = IsValidUtf8Run(data + cuts[p], cuts[p + 1] - cuts[p]) ? 1 : 0;
+            });
+        valid[0] = IsValidUtf8Run(data, cuts[1]) ? 1 : 0;
+    }
+    return std::ranges::all_of(valid, [](char v) { return v != 0; });
 }
 
 QString DecodeWindows1252(std::string_view bytes) {
@@ -106,6 +155,9 @@ std::optional<std::int32_t> ParseDecimal(std::string_view text) {
 TextLineReader::TextLineReader(const QByteArray& bytes)
     : Data(bytes.constData()), Size(static_cast<std::size_t>(bytes.size())),
       Utf8(IsValidUtf8(bytes.constData(), static_cast<std::size_t>(bytes.size()))) {}
+
+TextLineReader::TextLineReader(std::string_view bytes, bool utf8)
+    : Data(bytes.data()), Size(bytes.size()), Utf8(utf8) {}
 
 std::string_view TextLineReader::NextRaw() {
     if (Position >= Size)
@@ -169,6 +221,102 @@ TextLineReader::NumberLine TextLineReader::NextNumber(std::int32_t& value, std::
     if (raw)
         *raw = line;
     return NumberLine::NotANumber;
+}
+
+namespace {
+
+// For the eight bytes of `word` (the first in its lowest byte): the index of the first that
+// is not an ASCII digit, 8 when all are.
+inline int FirstNonDigit(std::uint64_t word) {
+    constexpr std::uint64_t Low7 = 0x7F7F7F7F7F7F7F7FULL;
+    constexpr std::uint64_t High = 0x8080808080808080ULL;
+    // A digit's byte becomes 0..9 here; any other byte 10..255. The high bit of the sum
+    // (taken over the low seven bits, so no byte carries into the next) is set for 10..127,
+    // the byte's own high bit for 128..255.
+    const std::uint64_t offset = word ^ 0x3030303030303030ULL;
+    const std::uint64_t nonDigit = (((offset & Low7) + 0x7676767676767676ULL) | offset) & High;
+    return nonDigit == 0 ? 8 : std::countr_zero(nonDigit) / 8;
+}
+
+// For the eight bytes of `word`: the high bit of each byte that is a line feed, the others 0.
+inline std::uint64_t NewlineBytes(std::uint64_t word) {
+    constexpr std::uint64_t Low7 = 0x7F7F7F7F7F7F7F7FULL;
+    // A line feed's byte becomes 0 here; adding 0x7F to the low seven bits sets the high
+    // bit of every other byte (with the byte's own high bit), without carries between bytes.
+    const std::uint64_t offset = word ^ 0x0A0A0A0A0A0A0A0AULL;
+    return ~(((offset & Low7) + Low7) | offset) & ~Low7;
+}
+
+} // namespace
+
+std::size_t TextLineReader::ReadByteRun(std::uint8_t* out, std::size_t capacity) {
+    std::size_t count = 0;
+    for (;;) {
+        if constexpr (std::endian::native == std::endian::little) {
+            // Fast path for lines of one to three digits ended by CR LF or LF. The line ends
+            // are found eight bytes at a time, apart from the lines' contents, so that each
+            // line is parsed on its own instead of after the one before it; a line of any
+            // other form stops the path at its start. The reader's fields are kept in
+            // locals, which the stores to `out` could otherwise alias. Each word read has
+            // eight bytes of the text after it, so a line's digits can be read as one word.
+            const char* const data = Data;
+            const std::size_t size = Size;
+            std::size_t lineStart = Position;
+            std::size_t scan = Position;
+            int line = Line;
+            bool other = false;
+            while (!other && scan + 16 <= size) {
+                std::uint64_t word;
+                std::memcpy(&word, data + scan, 8);
+                std::uint64_t ends = NewlineBytes(word);
+                while (ends != 0) {
+                    const std::size_t newline =
+                        scan + static_cast<std::size_t>(std::countr_zero(ends) / 8);
+                    ends &= ends - 1;
+                    const std::size_t length = newline - lineStart;
+                    const std::size_t digits =
+                        length - (length != 0 && data[newline - 1] == '\r' ? 1 : 0);
+                    std::uint64_t text;
+                    std::memcpy(&text, data + lineStart, 8);
+                    const auto first = static_cast<std::size_t>(FirstNonDigit(text));
+                    if (!((digits - 1 < 3) & (first == digits))) {
+                        other = true;
+                        break;
+                    }
+                    const auto d0 = static_cast<unsigned>(text & 0xFF) - '0';
+                    const auto d1 = static_cast<unsigned>((text >> 8) & 0xFF) - '0';
+                    const auto d2 = static_cast<unsigned>((text >> 16) & 0xFF) - '0';
+                    unsigned value = d0;
+                    value = digits >= 2 ? value * 10 + d1 : value;
+                    value = digits >= 3 ? value * 10 + d2 : value;
+                    if (count < capacity)
+                        out[count] = static_cast<std::uint8_t>(value);
+                    ++count;
+                    ++line;
+                    lineStart = newline + 1;
+                }
+                if (!other)
+                    scan += 8;
+            }
+            Position = lineStart;
+            Line = line;
+        }
+        // Anything else (a sign, more digits, the text's last bytes) goes the general way;
+        // a line that is not a number ends the run unread.
+        const std::size_t start = Position;
+        const int line = Line;
+        std::int32_t value = 0;
+        std::string_view raw;
+        const NumberLine kind = NextNumber(value, &raw);
+        if (kind != NumberLine::Number) {
+            Position = start;
+            Line = line;
+            return count;
+        }
+        if (count < capacity)
+            out[count] = static_cast<std::uint8_t>(value);
+        ++count;
+    }
 }
 
 QString TextLineReader::Decode(std::string_view raw) const {

@@ -25,6 +25,8 @@ public:
     // Keeps a reference to `bytes`, which must outlive the reader. The encoding is decided
     // once for the whole text.
     explicit TextLineReader(const QByteArray& bytes);
+    // A reader of part of a text whose encoding is already known.
+    TextLineReader(std::string_view bytes, bool utf8);
 
     bool AtEnd() const { return Position >= Size; }
     // The next line without its line end; empty view at the end of the text.
@@ -33,12 +35,24 @@ public:
     // 1-based number of the line last returned by NextRaw or NextText.
     int LineNumber() const { return Line; }
     bool IsUtf8() const { return Utf8; }
+    // The whole text, and the offset in it of the next line to read.
+    std::string_view Whole() const { return {Data, Size}; }
+    std::size_t Offset() const { return Position; }
+    // Goes on reading at `offset` (a line's start, within the text). The lines skipped are
+    // not counted: LineNumber goes on from the last line read.
+    void SkipTo(std::size_t offset) { Position = offset < Size ? offset : Size; }
     QString Decode(std::string_view raw) const;
 
     enum class NumberLine { Number, NotANumber, End };
     // Reads the next line as a whole decimal number (see ParseDecimal), on a fast path for
     // the long runs of value lines. On NotANumber, `raw` (when given) receives the line.
     NumberLine NextNumber(std::int32_t& value, std::string_view* raw = nullptr);
+    // Reads the run of number lines that starts here, up to the first line that is not a
+    // whole decimal number (left unread) or the end of the text, and returns how many it
+    // read. The first `capacity` of them go to `out` as their low byte, as a cast of
+    // NextNumber's value gives; the others are only counted. A track's value block is one
+    // such run, read eight bytes at a time.
+    std::size_t ReadByteRun(std::uint8_t* out, std::size_t capacity);
 
 private:
     const char* Data;

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 using namespace lumivox;
 
 namespace {
@@ -66,11 +69,88 @@ TEST(TextLines, Utf8WhenValidElseWindows1252) {
     EXPECT_FALSE(IsValidUtf8("abcdefgh\xe2\x82", 10)); // cut short
     EXPECT_EQ(DecodeWindows1252("\x80\x8a\x9f\xe9\x81"), QString::fromUtf8("€ŠŸé\xc2\x81"));
 
+    // A stray byte is found wherever it sits: in a 32-byte step, an 8-byte step or the tail.
+    for (int at = 0; at < 100; ++at) {
+        QByteArray text(100, '7');
+        text[at] = '\xe9';
+        EXPECT_FALSE(IsValidUtf8(text.constData(), 100)) << "at " << at;
+        text[at] = '\n';
+        EXPECT_TRUE(IsValidUtf8(text.constData(), 100)) << "at " << at;
+    }
+
+    // A text big enough to be checked in parts: a sequence across where a part would start
+    // is valid, a stray byte in any part is found.
+    QByteArray big(9 << 20, '5');
+    for (qsizetype at = 99; at < big.size(); at += 100)
+        big[at] = '\n';
+    for (qsizetype at = big.size() / 4 - 1; at + 3 < big.size(); at += big.size() / 4) {
+        big[at] = '\xe2';
+        big[at + 1] = '\x82';
+        big[at + 2] = '\xac';
+    }
+    EXPECT_TRUE(IsValidUtf8(big.constData(), static_cast<std::size_t>(big.size())));
+    for (const qsizetype at : {qsizetype{10}, big.size() / 2 + 7, big.size() - 3}) {
+        QByteArray damaged = big;
+        damaged[at] = '\xff';
+        EXPECT_FALSE(IsValidUtf8(damaged.constData(), static_cast<std::size_t>(damaged.size())))
+            << "at " << at;
+    }
+
     const QByteArray latin("Pi\xe8"
                            "ce\r\n");
     TextLineReader reader(latin);
     EXPECT_FALSE(reader.IsUtf8());
     EXPECT_EQ(reader.NextText(), QString::fromUtf8("Pièce"));
+}
+
+// A run read at once gives what NextNumber gives line by line: the same values (as bytes),
+// the same count, and the same place and line number after it, whatever mix of line ends,
+// lengths, signs and damage the text holds and wherever it ends.
+TEST(TextLines, ByteRunReadsWhatNumberLinesRead) {
+    const char* const forms[] = {"0",  "7",   "42",    "255",        "007",       "1000",
+                                 "-3", "+12", "99999", "12a",        "",          "*****",
+                                 "1:", "2\r", "\xe9",  "2147483648", "4294967295"};
+    const char* const ends[] = {"\r\n", "\n"};
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    for (int round = 0; round < 1000; ++round) {
+        QByteArray text;
+        const int lines = static_cast<int>(next() % 80);
+        for (int l = 0; l < lines; ++l) {
+            // Mostly short numbers, as a value block holds, now and then anything else.
+            const std::size_t form = next() % 8 < 6 ? next() % 4 : next() % std::size(forms);
+            text += forms[form];
+            if (l + 1 < lines || next() % 2)
+                text += ends[next() % 2];
+        }
+        const std::size_t capacity = next() % 90;
+
+        TextLineReader lineByLine(text);
+        std::vector<std::uint8_t> expected;
+        std::size_t expectedCount = 0;
+        for (;;) {
+            TextLineReader probe = lineByLine;
+            std::int32_t value = 0;
+            if (probe.NextNumber(value) != TextLineReader::NumberLine::Number)
+                break;
+            lineByLine = probe;
+            if (expectedCount++ < capacity)
+                expected.push_back(static_cast<std::uint8_t>(value));
+        }
+
+        TextLineReader atOnce(text);
+        std::vector<std::uint8_t> got(capacity, 0xAA);
+        const std::size_t count = atOnce.ReadByteRun(got.data(), capacity);
+        got.resize(std::min(count, capacity));
+        ASSERT_EQ(count, expectedCount) << text.toHex().constData();
+        EXPECT_EQ(got, expected) << text.toHex().constData();
+        EXPECT_EQ(atOnce.LineNumber(), lineByLine.LineNumber()) << text.toHex().constData();
+        EXPECT_EQ(atOnce.NextRaw(), lineByLine.NextRaw()) << text.toHex().constData();
+        EXPECT_EQ(atOnce.AtEnd(), lineByLine.AtEnd());
+    }
 }
 
 } // namespace
