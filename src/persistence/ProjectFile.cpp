@@ -13,9 +13,14 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
+#include <exception>
+#include <mutex>
 #include <optional>
 #include <string_view>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace lumivox {
@@ -33,6 +38,102 @@ bool ParseBool(std::string_view line) {
 struct Refusal {
     QString Message;
 };
+
+// For its scope, tracks added to the document are made without values: SlotCount reads 0.
+class TEmptyTracks {
+public:
+    explicit TEmptyTracks(ShowDocument& document)
+        : Doc(document), SlotCount(std::exchange(document.SlotCount, 0)) {}
+    ~TEmptyTracks() { Doc.SlotCount = SlotCount; }
+    TEmptyTracks(const TEmptyTracks&) = delete;
+    TEmptyTracks& operator=(const TEmptyTracks&) = delete;
+
+private:
+    ShowDocument& Doc;
+    int SlotCount;
+};
+
+// A track's value block found but not yet parsed: its lines up to the separator.
+struct TDeferredBlock {
+    std::string_view Lines;
+    TFullTrack* Track = nullptr;
+    std::size_t Count = 0; // value lines it held, once parsed
+};
+
+// Passes over the value block that starts at the reader's place and over its separator
+// line, and returns the block's lines. A value line holds no '*', so the block ends at the
+// first one; anything but a whole separator line there is refused (without a line number,
+// which a reading of every line then gives).
+std::string_view SkipValueBlock(TextLineReader& reader) {
+    const std::string_view text = reader.Whole();
+    const std::size_t start = reader.Offset();
+    const auto* star = static_cast<const char*>(
+        std::memchr(text.data() + start, Separator.front(), text.size() - start));
+    if (star == nullptr)
+        throw Refusal{};
+    const auto end = static_cast<std::size_t>(star - text.data());
+    if (end != start && text[end - 1] != '\n')
+        throw Refusal{};
+    reader.SkipTo(end);
+    if (reader.NextRaw() != Separator)
+        throw Refusal{};
+    return text.substr(start, end - start);
+}
+
+// Parses the blocks into new values of their tracks (values 1 .. slotCount - 1; the last
+// byte is storage only), each block's count kept, on up to four threads when there is enough to
+// parse: each block writes its own track only. False when a block holds a line that is not a
+// number; the tracks may then hold part of their values.
+bool ParseValueBlocks(std::vector<TDeferredBlock>& blocks, int slotCount) {
+    constexpr std::size_t BytesWorthAThread = 1 << 20;
+    std::size_t bytes = 0;
+    for (const TDeferredBlock& block : blocks)
+        bytes += block.Lines.size();
+    const unsigned cores = std::max(std::thread::hardware_concurrency(), 1u);
+    const auto helpers =
+        static_cast<unsigned>(std::min<std::size_t>({cores - 1, 3, bytes / BytesWorthAThread}));
+
+    const auto capacity = static_cast<std::size_t>(std::max(slotCount - 1, 0));
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> whole{true};
+    std::mutex failureLock;
+    std::exception_ptr failure;
+    auto work = [&] {
+        std::vector<std::uint8_t> values(capacity);
+        try {
+            for (std::size_t i = next++; i < blocks.size(); i = next++) {
+                TDeferredBlock& block = blocks[i];
+                TextLineReader lines(block.Lines, true);
+                block.Count = lines.ReadByteRun(values.data(), capacity);
+                if (!lines.AtEnd()) {
+                    whole = false;
+                    next = blocks.size();
+                    return;
+                }
+                // The track's values are made here, on this thread: new values hold 0
+                // everywhere, so only those read are written.
+                TSlotValues read(slotCount);
+                read.CopyIn(0, static_cast<int>(std::min(block.Count, capacity)), values.data());
+                block.Track->Values = std::move(read);
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(failureLock);
+            if (!failure)
+                failure = std::current_exception();
+            next = blocks.size();
+        }
+    };
+    {
+        std::vector<std::jthread> threads;
+        threads.reserve(helpers);
+        for (unsigned h = 0; h < helpers; ++h)
+            threads.emplace_back(work);
+        work();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+    return whole;
+}
 
 } // namespace
 
@@ -214,90 +315,122 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
         const int valueLines = minor == 3 ? slotCount : OldVersionValueLines;
         // Each track's values are read into one buffer, then stored in one bulk write.
         std::vector<std::uint8_t> values(static_cast<std::size_t>(std::max(slotCount, 0)));
-        for (int k = 1; k <= total; ++k) {
-            if (Doc.AddTrack(Lang) == nullptr) // unreachable with total <= MaxTracks on an
-                                               // emptied show
-                throw refuse(Tr(TextTable::Extra, ExtraText::TooManyTracks).arg(total));
-            TFullTrack& track = bulk.Track(Doc.TrackCount());
+        // Version 3's value blocks are only found while the headers are read, and parsed
+        // after them all at once, on several threads for a big show. Any fault met that way
+        // reads the tracks again line by line, which refuses with the exact line and keeps
+        // what was read before the fault, as a reading of every line would.
+        const TextLineReader tracksStart = reader;
+        std::vector<TDeferredBlock> deferred;
+        auto readTracks = [&](bool defer) {
+            for (int k = 1; k <= total; ++k) {
+                if (Doc.AddTrack(Lang) == nullptr) // unreachable with total <= MaxTracks on an
+                                                   // emptied show
+                    throw refuse(Tr(TextTable::Extra, ExtraText::TooManyTracks).arg(total));
+                TFullTrack& track = bulk.Track(Doc.TrackCount());
 
-            track.Caption = text();
-            track.Output = byteNumber();
-            track.TrackType = byteNumber();
-            track.Locked = ParseBool(line());
-            track.SetMute(ParseBool(line()));
-            track.SetSolo(ParseBool(line()));
-            if (minor >= 1) {
-                track.HeaderColor = static_cast<TColor>(number());
-                track.CaptionColor = static_cast<TColor>(number());
-                track.LaneColor = static_cast<TColor>(number());
-                track.LaneBackColor = static_cast<TColor>(number());
-            }
-            if (minor >= 2) {
-                track.MidiMap.Channel = byteNumber();
-                track.MidiMap.Controller = byteNumber();
-                track.MidiMap.Key = byteNumber();
-                track.MidiMap.UseVelocity = ParseBool(line());
-                track.MidiMap.UseKey = ParseBool(line());
-            }
-
-            std::ranges::fill(values, std::uint8_t{0});
-            if (minor == 3) {
-                // One value line per slot of the song the file was written with. A song
-                // decoded to a slightly different length (decoders differ by a frame) or
-                // re-encoded gives another count: the block is read up to its separator and
-                // fitted to the song, as Resize does.
-                int found = 0;
-                for (;;) {
-                    std::int32_t value = 0;
-                    std::string_view raw;
-                    const auto kind = reader.NextNumber(value, &raw);
-                    if (kind == TextLineReader::NumberLine::End)
-                        line(); // throws: the file ends early
-                    if (kind == TextLineReader::NumberLine::NotANumber) {
-                        if (raw != Separator)
-                            throw refuse(Tr(TextTable::Extra, ExtraText::NotANumber));
-                        break;
-                    }
-                    ++found;
-                    // The last byte of the track is storage only and never set.
-                    if (found < slotCount)
-                        values[found - 1] = static_cast<std::uint8_t>(value);
+                track.Caption = text();
+                track.Output = byteNumber();
+                track.TrackType = byteNumber();
+                track.Locked = ParseBool(line());
+                track.SetMute(ParseBool(line()));
+                track.SetSolo(ParseBool(line()));
+                if (minor >= 1) {
+                    track.HeaderColor = static_cast<TColor>(number());
+                    track.CaptionColor = static_cast<TColor>(number());
+                    track.LaneColor = static_cast<TColor>(number());
+                    track.LaneBackColor = static_cast<TColor>(number());
                 }
-                if (found != valueLines && FittedFrom < 0)
-                    FittedFrom = found;
-            } else {
-                // Older versions always hold 131,070 value lines: another count is damage.
-                const QString mismatch =
-                    Tr(TextTable::Extra, ExtraText::ValueCountMismatch).arg(valueLines);
-                for (int j = 1; j <= valueLines; ++j) {
-                    std::int32_t value = 0;
-                    std::string_view raw;
-                    switch (reader.NextNumber(value, &raw)) {
+                if (minor >= 2) {
+                    track.MidiMap.Channel = byteNumber();
+                    track.MidiMap.Controller = byteNumber();
+                    track.MidiMap.Key = byteNumber();
+                    track.MidiMap.UseVelocity = ParseBool(line());
+                    track.MidiMap.UseKey = ParseBool(line());
+                }
+
+                if (defer) {
+                    deferred.push_back({SkipValueBlock(reader), &track});
+                    progress->SetGauge(k * 100 / total);
+                    continue;
+                }
+                std::ranges::fill(values, std::uint8_t{0});
+                if (minor == 3) {
+                    // One value line per slot of the song the file was written with. A song
+                    // decoded to a slightly different length (decoders differ by a frame) or
+                    // re-encoded gives another count: the block is read up to its separator and
+                    // fitted to the song, as Resize does. The last byte of the track is
+                    // storage only and never set.
+                    const int found = static_cast<int>(reader.ReadByteRun(
+                        values.data(), static_cast<std::size_t>(std::max(slotCount - 1, 0))));
+                    if (reader.AtEnd())
+                        line(); // throws: the file ends early
+                    if (reader.NextRaw() != Separator)
+                        throw refuse(Tr(TextTable::Extra, ExtraText::NotANumber));
+                    if (found != valueLines && FittedFrom < 0)
+                        FittedFrom = found;
+                } else {
+                    // Older versions always hold 131,070 value lines: another count is damage.
+                    const QString mismatch =
+                        Tr(TextTable::Extra, ExtraText::ValueCountMismatch).arg(valueLines);
+                    for (int j = 1; j <= valueLines; ++j) {
+                        std::int32_t value = 0;
+                        std::string_view raw;
+                        switch (reader.NextNumber(value, &raw)) {
+                        case TextLineReader::NumberLine::Number:
+                            if (j < slotCount)
+                                values[j - 1] = static_cast<std::uint8_t>(value);
+                            break;
+                        case TextLineReader::NumberLine::NotANumber:
+                            throw refuse(raw == Separator
+                                             ? mismatch
+                                             : Tr(TextTable::Extra, ExtraText::NotANumber));
+                        case TextLineReader::NumberLine::End:
+                            line(); // throws: the file ends early
+                        }
+                    }
+                    std::int32_t extra = 0;
+                    switch (reader.NextNumber(extra)) {
                     case TextLineReader::NumberLine::Number:
-                        if (j < slotCount)
-                            values[j - 1] = static_cast<std::uint8_t>(value);
-                        break;
+                        throw refuse(mismatch);
                     case TextLineReader::NumberLine::NotANumber:
-                        throw refuse(raw == Separator
-                                         ? mismatch
-                                         : Tr(TextTable::Extra, ExtraText::NotANumber));
+                        break; // the block's separator
                     case TextLineReader::NumberLine::End:
                         line(); // throws: the file ends early
                     }
                 }
-                std::int32_t extra = 0;
-                switch (reader.NextNumber(extra)) {
-                case TextLineReader::NumberLine::Number:
-                    throw refuse(mismatch);
-                case TextLineReader::NumberLine::NotANumber:
-                    break; // the block's separator
-                case TextLineReader::NumberLine::End:
-                    line(); // throws: the file ends early
-                }
+                track.Values.CopyIn(0, slotCount, values.data());
+                progress->SetGauge(k * 100 / total);
             }
-            track.Values.CopyIn(0, slotCount, values.data());
-            progress->SetGauge(k * 100 / total);
+        };
+        bool read = false;
+        if (minor == 3) {
+            try {
+                {
+                    // The tracks are made without values, which the parsing threads make.
+                    const TEmptyTracks empty(Doc);
+                    readTracks(true);
+                }
+                read = ParseValueBlocks(deferred, slotCount);
+            } catch (const Refusal&) {
+                read = false;
+            } catch (...) {
+                Doc.RemoveAllTracks();
+                throw;
+            }
+            if (read) {
+                for (const TDeferredBlock& block : deferred) {
+                    if (static_cast<int>(block.Count) != valueLines) {
+                        FittedFrom = static_cast<int>(block.Count);
+                        break;
+                    }
+                }
+            } else {
+                Doc.RemoveAllTracks();
+                reader = tracksStart;
+            }
         }
+        if (!read)
+            readTracks(false);
         progress.reset();
         Doc.SetModified(Relocated || FittedFrom >= 0);
         if (FittedFrom >= 0)

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <vector>
 
 using namespace lumivox;
 using lumivox::test::FixedSongLoader;
@@ -647,6 +648,93 @@ TEST_F(ProjectFileTest, EveryTruncationIsRefusedOrReadNeverOverrun) {
             EXPECT_FALSE(reader.ReadProject(Path("cut.PRJ"))) << cut;
             EXPECT_EQ(ui.Texts(Kind::Warning).size() + ui.Texts(Kind::ReportError).size(), 1);
         }
+    }
+}
+
+// A show big enough for its value blocks to be parsed on several threads reads back as it
+// was written; damage deep in it is refused at its exact line with the tracks before it
+// kept, as a file read line by line is; another song length fits every track.
+TEST_F(ProjectFileTest, ABigShowReadsBackWholeAndItsDamageIsFoundAtItsLine) {
+    constexpr int Tracks = 40;
+    constexpr int Slots = 36001;
+    ShowDocument written;
+    ScriptedUserInterface ui;
+    FixedSongLoader songs(written, Slots);
+    ASSERT_TRUE(songs.LoadSong(Song));
+    written.SetSongFile(Song);
+    {
+        TBulkUpdate filling(written);
+        for (int t = 1; t <= Tracks; ++t) {
+            written.AddTrack(Language::English);
+            TFullTrack& track = filling.Track(t);
+            track.Caption = QStringLiteral("Track %1").arg(t);
+            track.Output = static_cast<std::uint8_t>(t);
+            for (int slot = 1; slot < Slots; ++slot)
+                track.SetValue(slot, static_cast<std::uint8_t>((slot * (t + 3) / 7) % 256));
+        }
+    }
+    ProjectFile writer(written, ui, songs);
+    ASSERT_TRUE(writer.WriteProject(Path("big.PRJ")));
+
+    ShowDocument back;
+    ScriptedUserInterface ui2;
+    FixedSongLoader songs2(back, Slots);
+    ProjectFile reader(back, ui2, songs2);
+    ASSERT_TRUE(reader.ReadProject(Path("big.PRJ")));
+    EXPECT_TRUE(ui2.Texts(Kind::Warning).isEmpty());
+    EXPECT_FALSE(reader.TracksFitted());
+    ASSERT_EQ(back.TrackCount(), Tracks);
+    for (int t = 1; t <= Tracks; ++t) {
+        EXPECT_EQ(back.Track(t).Caption, written.Track(t).Caption);
+        EXPECT_EQ(back.Track(t).Output, t);
+        EXPECT_TRUE(back.Track(t).Values == written.Track(t).Values) << "track " << t;
+    }
+
+    // One value line of track 30 damaged: its line number is counted here from the bytes.
+    QByteArray bytes = ReadAll(Path("big.PRJ"));
+    const QByteArray caption = "\r\nTrack 30\r\n";
+    qsizetype at = bytes.indexOf(caption);
+    ASSERT_GE(at, 0);
+    at += caption.size();
+    for (int skip = 0; skip < 14 + 999; ++skip) // the 14 header lines after the caption
+        at = bytes.indexOf('\n', at) + 1;
+    bytes.insert(at, "x");
+    WriteAll(Path("damaged.PRJ"), bytes);
+    const int line = static_cast<int>(bytes.left(at).count('\n')) + 1;
+    ShowDocument damaged;
+    ScriptedUserInterface ui3;
+    FixedSongLoader songs3(damaged, Slots);
+    ProjectFile damagedReader(damaged, ui3, songs3);
+    EXPECT_FALSE(damagedReader.ReadProject(Path("damaged.PRJ")));
+    EXPECT_EQ(ui3.Texts(Kind::Warning),
+              QStringList{QStringLiteral("The project file %1 cannot be read (line %2): %3")
+                              .arg(QDir::toNativeSeparators(Path("damaged.PRJ")))
+                              .arg(line)
+                              .arg(QStringLiteral("a whole number was expected."))});
+    ASSERT_EQ(damaged.TrackCount(), 30);
+    for (int t = 1; t < 30; ++t)
+        EXPECT_TRUE(damaged.Track(t).Values == written.Track(t).Values) << "track " << t;
+
+    // Read against a song ten slots shorter, every track is fitted to it.
+    ShowDocument shorter;
+    ScriptedUserInterface ui4;
+    FixedSongLoader songs4(shorter, Slots - 10);
+    ProjectFile shorterReader(shorter, ui4, songs4);
+    ASSERT_TRUE(shorterReader.ReadProject(Path("big.PRJ")));
+    EXPECT_TRUE(shorterReader.TracksFitted());
+    EXPECT_EQ(ui4.Texts(Kind::Warning),
+              QStringList{Text(TextTable::Extra, ExtraText::ValueCountFitted, Language::English)
+                              .arg(QDir::toNativeSeparators(Path("big.PRJ")))
+                              .arg(Slots)
+                              .arg(Slots - 10)});
+    ASSERT_EQ(shorter.TrackCount(), Tracks);
+    for (int t = 1; t <= Tracks; ++t) {
+        std::vector<std::uint8_t> expected(Slots - 11);
+        std::vector<std::uint8_t> got(Slots - 11);
+        written.Track(t).Values.CopyOut(0, Slots - 11, expected.data());
+        shorter.Track(t).Values.CopyOut(0, Slots - 11, got.data());
+        EXPECT_EQ(got, expected) << "track " << t;
+        EXPECT_EQ(shorter.Track(t).SlotCount(), Slots - 10);
     }
 }
 
