@@ -4,18 +4,14 @@
 // ranges on a manual clock.
 #include "app/MainWindow.h"
 #include "editing/TimelineScroll.h"
-#include "support/ManualClock.h"
 #include "support/ScriptedUserInterface.h"
-#include "support/TestSongs.h"
-#include "support/widgets/WindowOptions.h"
+#include "support/widgets/WindowFixture.h"
 #include "timeline/LanesView.h"
 
 #include <QAction>
 #include <QCursor>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -27,37 +23,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class SelectionWindowTest : public ::testing::Test {
+class SelectionWindowTest : public WindowFixture {
 protected:
-    QTemporaryDir Dir;
-    ScriptedUserInterface Ui;
-    AcceptProperties Properties;
-    ManualClock Clock;
-    std::unique_ptr<TForm1> Window;
-
     void SetUp() override {
-        const QString song = Dir.filePath(QStringLiteral("song.mp3"));
-        ASSERT_TRUE(QFile::copy(FixturePath("song_10s.mp3"), song));
-        TForm1Options options = TestWindowOptions(Ui, Properties, Dir);
-        options.NullClock = Clock.Function();
-        Window = std::make_unique<TForm1>(options);
-        Window->resize(900, 600);
-        Window->show();
-        Ui.SongAnswers.push_back(song);
-        Window->Menus().New2->trigger();
-        ASSERT_TRUE(Window->Player().IsOpen());
-        for (int k = 0; k < 3; ++k)
-            Window->Menus().New1->trigger();
+        ASSERT_NO_FATAL_FAILURE(OpenWindow({.Tracks = 3, .OnManualClock = true}));
     }
 
-    QWidget* Lanes() { return Window->Lanes().viewport(); }
-    ShowDocument& Doc() { return Window->Document(); }
-    TMainMenus& Menus() { return Window->Menus(); }
-    int Value(int track, int slot) {
-        std::uint8_t value = 0;
-        EXPECT_TRUE(Doc().Track(track).GetValue(slot, value));
-        return value;
-    }
     // The middle of slot `slot` at 100 ms and level 13 (8.6133 pixels per slot), and a row
     // inside the lane of `track` (73 rows per track).
     static QPoint At(int track, int slot) {
@@ -77,16 +48,6 @@ protected:
     void FillTrack(int track, int first, int last, std::uint8_t value) {
         for (int slot = first; slot <= last; ++slot)
             Doc().SetSlot(track, slot, value);
-    }
-    QString TimeText() { return Window->findChild<QLabel*>(QStringLiteral("Label1"))->text(); }
-    // Lets song time pass until `ms` and waits until the show clock has seen it.
-    void PlayUntil(std::int64_t ms) {
-        const std::int64_t now = Window->Player().PositionMs();
-        Clock.Advance(std::chrono::microseconds((ms - now) * 1000 + 100));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return Window->Player().PositionMs() >= ms; }, 20000));
-        const QString shown = QStringLiteral("Time : ") + Transport::FormatTime(ms);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return TimeText() == shown; }, 20000))
-            << TimeText().toStdString();
     }
 };
 

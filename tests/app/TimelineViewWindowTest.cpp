@@ -6,8 +6,7 @@
 #include "editing/BlockOperations.h"
 #include "editing/TimelineScroll.h"
 #include "support/ScriptedUserInterface.h"
-#include "support/TestSongs.h"
-#include "support/widgets/WindowOptions.h"
+#include "support/widgets/WindowFixture.h"
 #include "timeline/Colors.h"
 #include "timeline/LanesView.h"
 #include "timeline/RulerView.h"
@@ -15,13 +14,10 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCursor>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -29,42 +25,18 @@
 #include <gtest/gtest.h>
 
 using namespace lumivox;
-using lumivox::test::AcceptProperties;
-using lumivox::test::FixturePath;
 using lumivox::test::ScriptedUserInterface;
-using lumivox::test::TestWindowOptions;
+using lumivox::test::WindowFixture;
 using Kind = ScriptedUserInterface::Event;
 
 namespace {
 
-class TimelineViewWindowTest : public ::testing::Test {
+class TimelineViewWindowTest : public WindowFixture {
 protected:
-    QTemporaryDir Dir;
-    ScriptedUserInterface Ui;
-    AcceptProperties Properties;
-    std::unique_ptr<TForm1> Window;
-
     // A new project over the 60.05 s song (5,167 pixels at level 13) with `tracks` tracks.
-    void Open(int tracks) {
-        const QString song = Dir.filePath(QStringLiteral("song.mp3"));
-        ASSERT_TRUE(QFile::copy(FixturePath("song_60_05s.mp3"), song));
-        Window = std::make_unique<TForm1>(TestWindowOptions(Ui, Properties, Dir));
-        Window->resize(900, 600);
-        Window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
-        Ui.SongAnswers.push_back(song);
-        Window->Menus().New2->trigger();
-        ASSERT_TRUE(Window->Player().IsOpen());
-        for (int k = 0; k < tracks; ++k)
-            Window->Menus().New1->trigger();
-        // The pointer starts on the menu bar, away from the lanes and the ruler, wherever an
-        // earlier test left it: the zoom anchors at it when it is over them.
-        QCursor::setPos(Window->mapToGlobal(QPoint(2, 2)));
-        QApplication::processEvents();
-    }
+    void Open(int tracks) { OpenWindow({.Song = "song_60_05s.mp3", .Tracks = tracks}); }
 
     TimelineScroll& Scroll() { return Window->ViewScroll(); }
-    QWidget* Lanes() { return Window->Lanes().viewport(); }
     QWidget* Headers() { return Window->findChild<QWidget*>(QStringLiteral("ScrollBox3")); }
     std::int64_t Pairs() { return static_cast<std::int64_t>(Window->Songs().WavePeaks.size()); }
     // The time at the middle of view pixel `x`.
@@ -79,11 +51,6 @@ protected:
         QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton,
                           modifiers, Qt::NoScrollPhase, false);
         QApplication::sendEvent(widget, &event);
-    }
-    int Value(int track, int slot) {
-        std::uint8_t value = 0;
-        EXPECT_TRUE(Window->Document().Track(track).GetValue(slot, value)) << slot;
-        return value;
     }
 };
 

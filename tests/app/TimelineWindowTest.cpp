@@ -4,62 +4,35 @@
 #include "app/MainWindow.h"
 #include "app/TrackHeaderColumn.h"
 #include "support/ScriptedUserInterface.h"
-#include "support/TestSongs.h"
-#include "support/widgets/WindowOptions.h"
+#include "support/widgets/WindowFixture.h"
 #include "timeline/Colors.h"
 #include "timeline/LanesView.h"
 #include "timeline/TrackHeader.h"
 
 #include <QAction>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
 using namespace lumivox;
-using lumivox::test::AcceptProperties;
-using lumivox::test::FixturePath;
 using lumivox::test::ScriptedUserInterface;
-using lumivox::test::TestWindowOptions;
+using lumivox::test::WindowFixture;
 using Kind = ScriptedUserInterface::Event;
 
 namespace {
 
-class TimelineWindowTest : public ::testing::Test {
+class TimelineWindowTest : public WindowFixture {
 protected:
-    QTemporaryDir Dir;
-    ScriptedUserInterface Ui;
-    AcceptProperties Properties;
-    std::unique_ptr<TForm1> Window;
-
     void SetUp() override {
-        const QString song = Dir.filePath(QStringLiteral("song.mp3"));
-        ASSERT_TRUE(QFile::copy(FixturePath("song_10s.mp3"), song));
-        TForm1Options options = TestWindowOptions(Ui, Properties, Dir);
-        Window = std::make_unique<TForm1>(options);
-        Window->resize(900, 600);
-        Window->show();
-        Ui.SongAnswers.push_back(song);
-        Window->Menus().New2->trigger();
-        ASSERT_TRUE(Window->Player().IsOpen());
+        ASSERT_NO_FATAL_FAILURE(OpenWindow());
         ASSERT_EQ(Window->Document().SlotCount, 101);
     }
 
-    QWidget* Lanes() { return Window->Lanes().viewport(); }
-    int Value(int track, int slot) {
-        std::uint8_t value = 0;
-        EXPECT_TRUE(Window->Document().Track(track).GetValue(slot, value));
-        return value;
-    }
     // The middle of slot `slot` at 100 ms and level 13 (8.6133 pixels per slot).
     static int SlotX(int slot) { return static_cast<int>((slot - 0.5) * 8.6133); }
-    QToolButton* Button(const char* name) {
-        return Window->findChild<QToolButton*>(QLatin1String(name));
-    }
 };
 
 TEST_F(TimelineWindowTest, TracksComeAndGoFromTheMenusWithTheirHeaders) {

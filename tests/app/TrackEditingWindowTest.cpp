@@ -8,57 +8,34 @@
 #include "model/TrackRules.h"
 #include "persistence/Preferences.h"
 #include "support/ScriptedUserInterface.h"
-#include "support/TestSongs.h"
-#include "support/widgets/WindowOptions.h"
+#include "support/widgets/WindowFixture.h"
 #include "timeline/Colors.h"
 #include "timeline/LanesView.h"
 #include "timeline/TrackHeader.h"
 
 #include <QAction>
 #include <QActionGroup>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
 using namespace lumivox;
-using lumivox::test::AcceptProperties;
-using lumivox::test::FixturePath;
 using lumivox::test::ScriptedUserInterface;
-using lumivox::test::TestWindowOptions;
+using lumivox::test::WindowFixture;
 using Kind = ScriptedUserInterface::Event;
 
 namespace {
 
-class TrackEditingWindowTest : public ::testing::Test {
+class TrackEditingWindowTest : public WindowFixture {
 protected:
-    QTemporaryDir Dir;
-    ScriptedUserInterface Ui;
-    AcceptProperties Properties;
-    std::unique_ptr<TForm1> Window;
-
-    void SetUp() override { OpenWindow(); }
-    void OpenWindow() {
-        Window = std::make_unique<TForm1>(TestWindowOptions(Ui, Properties, Dir));
-        Window->resize(900, 600);
-        Window->show();
-        const QString song = Dir.filePath(QStringLiteral("song.mp3"));
-        if (!QFile::exists(song)) {
-            ASSERT_TRUE(QFile::copy(FixturePath("song_10s.mp3"), song));
-        }
-        Ui.SongAnswers.push_back(song);
-        Window->Menus().New2->trigger();
-        ASSERT_TRUE(Window->Player().IsOpen());
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(OpenWindow()); }
     void AddTracks(int count) {
         for (int k = 0; k < count; ++k)
             Window->Menus().New1->trigger();
     }
-    ShowDocument& Doc() { return Window->Document(); }
     TFrame2* Frame(int track) { return TrackHeaderColumn::FrameOf(Doc().Track(track)); }
     QWidget* Panel(int track) {
         return Frame(track)->findChild<QWidget*>(QStringLiteral("Panel1"));

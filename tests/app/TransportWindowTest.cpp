@@ -3,18 +3,15 @@
 // manual clock.
 #include "app/MainWindow.h"
 #include "output/RealTimeOutput.h"
-#include "support/ManualClock.h"
 #include "support/PlaybackUnitProcess.h"
 #include "support/ScriptedUserInterface.h"
-#include "support/TestSongs.h"
-#include "support/widgets/WindowOptions.h"
+#include "support/widgets/WindowFixture.h"
 #include "timeline/RulerView.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QFile>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -29,40 +26,10 @@ using Kind = ScriptedUserInterface::Event;
 
 namespace {
 
-class TransportWindowTest : public ::testing::Test {
+class TransportWindowTest : public WindowFixture {
 protected:
-    QTemporaryDir Dir;
-    ScriptedUserInterface Ui;
-    AcceptProperties Properties;
-    ManualClock Clock;
-    std::unique_ptr<TForm1> Window;
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(OpenWindow({.OnManualClock = true})); }
 
-    void SetUp() override {
-        const QString song = Dir.filePath(QStringLiteral("song.mp3"));
-        ASSERT_TRUE(QFile::copy(FixturePath("song_10s.mp3"), song));
-        TForm1Options options = TestWindowOptions(Ui, Properties, Dir);
-        options.NullClock = Clock.Function();
-        Window = std::make_unique<TForm1>(options);
-        Window->resize(900, 600);
-        Window->show();
-        Ui.SongAnswers.push_back(song);
-        Window->Menus().New2->trigger();
-        ASSERT_TRUE(Window->Player().IsOpen());
-    }
-
-    QToolButton* Button(const char* name) {
-        return Window->findChild<QToolButton*>(QLatin1String(name));
-    }
-    QString TimeText() { return Window->findChild<QLabel*>(QStringLiteral("Label1"))->text(); }
-    // Lets song time pass and waits until the show clock has shown it.
-    void PlayUntil(std::int64_t ms) {
-        const std::int64_t now = Window->Player().PositionMs();
-        Clock.Advance(std::chrono::microseconds((ms - now) * 1000 + 100));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return Window->Player().PositionMs() >= ms; }, 20000));
-        const QString shown = QStringLiteral("Time : ") + Transport::FormatTime(ms);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return TimeText() == shown; }, 20000))
-            << TimeText().toStdString();
-    }
     // A track on `output` holding `value` from slot index `from` on.
     const TFullTrack& AddTrack(std::uint8_t output, int from, std::uint8_t value) {
         Window->Menus().New1->trigger();
