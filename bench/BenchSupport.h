@@ -1,8 +1,16 @@
 // Shared reporting for the benchmarks: runs the registered benchmarks, then prints each
 // measured figure beside the anchor measured in the same run, as a ratio, with its goal.
+// Also a JACK server of a benchmark's own.
 #pragma once
 
 #include <benchmark/benchmark.h>
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QProcess>
+#include <QString>
+
+#include <signal.h>
 
 #include <algorithm>
 #include <cmath>
@@ -95,5 +103,56 @@ inline int RunAndReport(int argc, char** argv, const std::vector<RatioLine>& lin
     benchmark::Shutdown();
     return 0;
 }
+
+// A dummy JACK server of the benchmark's own at `rate` with 512-frame periods, named after
+// `role` and the process; while it lives the player's JACK client goes to it, and when it
+// goes the server stops and the client goes back to the server it went to before.
+class PrivateJackServer {
+public:
+    PrivateJackServer(const char* role, long rate)
+        : Name(QByteArray("lumivox-bench-") + role + "-" +
+               QByteArray::number(QCoreApplication::applicationPid())) {
+        Previous = qgetenv("JACK_DEFAULT_SERVER");
+        HadPrevious = qEnvironmentVariableIsSet("JACK_DEFAULT_SERVER");
+        Server.start(QStringLiteral("jackd"),
+                     {QStringLiteral("--no-realtime"), QStringLiteral("-n"),
+                      QString::fromLatin1(Name), QStringLiteral("-d"), QStringLiteral("dummy"),
+                      QStringLiteral("-r"), QString::number(rate), QStringLiteral("-p"),
+                      QStringLiteral("512")});
+        QProcess wait;
+        wait.start(QStringLiteral("jack_wait"),
+                   {QStringLiteral("-s"), QString::fromLatin1(Name), QStringLiteral("-w"),
+                    QStringLiteral("-t"), QStringLiteral("10")});
+        Up = Server.waitForStarted(10000) && wait.waitForFinished(15000) && wait.exitCode() == 0;
+        qputenv("JACK_DEFAULT_SERVER", Name);
+    }
+    ~PrivateJackServer() {
+        if (HadPrevious)
+            qputenv("JACK_DEFAULT_SERVER", Previous);
+        else
+            qunsetenv("JACK_DEFAULT_SERVER");
+        Signal(SIGCONT); // a server a benchmark froze has to run to hear the terminate
+        Server.terminate();
+        if (!Server.waitForFinished(5000)) {
+            Server.kill();
+            Server.waitForFinished();
+        }
+    }
+    PrivateJackServer(const PrivateJackServer&) = delete;
+    PrivateJackServer& operator=(const PrivateJackServer&) = delete;
+
+    // Sends `signal` to the server while it runs (SIGSTOP freezes it, SIGCONT thaws it).
+    void Signal(int signal) {
+        if (Server.state() != QProcess::NotRunning)
+            ::kill(static_cast<pid_t>(Server.processId()), signal);
+    }
+    bool Up = false;
+
+private:
+    QByteArray Name;
+    QByteArray Previous;
+    bool HadPrevious = false;
+    QProcess Server;
+};
 
 } // namespace lumivox::bench

@@ -3,13 +3,10 @@
 // every timed run the show gets its values back and an undo snapshot shares them, as after
 // the edit before, so each operation also pays for taking its tracks' bytes as its own. The
 // step the window takes afterwards is timed apart, with the real history.
+#include "BenchShows.h"
 #include "BenchSupport.h"
 
-#include "core/UserInterface.h"
 #include "editing/BlockOperations.h"
-#include "editing/TrackCommands.h"
-#include "editing/UndoHistory.h"
-#include "model/ShowDocument.h"
 
 #include <cstring>
 #include <functional>
@@ -20,17 +17,8 @@ namespace {
 
 using namespace lumivox;
 
-constexpr int HourSlots = 36001; // one hour at 100 ms
+using bench::HourSlots;
 constexpr int EditableSlots = HourSlots - 1;
-
-class NoWindow : public ITrackCommandHost {
-public:
-    bool SongOpen() const override { return true; }
-    int LaneHeight() const override { return 73; }
-    void TakeSnapshot() override {}
-    void PopupHeaderMenu(int) override {}
-    void PopupTypeOutputMenu(int, std::uint8_t) override {}
-};
 
 // Counts the steps asked for; the history's own cost is measured by its own figure.
 class CountingHost : public IBlockHost {
@@ -48,21 +36,13 @@ private:
     UndoHistory& History;
 };
 
-struct HourShow {
-    ShowDocument Doc;
-    UnattendedUserInterface Ui;
-    Language Lang = Language::English;
-    NoWindow Window;
-    TrackCommands Commands{Doc, Ui, Window, Lang};
-    UndoHistory History{Doc, Ui, Commands, Lang};
+// The hour show with a pattern to put back into its tracks before each timed run.
+struct HourShow : bench::EmptyHourShow {
     CountingHost Counting;
     std::vector<std::uint8_t> Pattern; // every track's bytes, one after the other
     std::vector<TSlotValues> Held;     // what an undo snapshot would share
 
     HourShow() : Pattern(static_cast<std::size_t>(MaxTracks) * HourSlots) {
-        Doc.SlotCount = HourSlots;
-        for (int k = 0; k < MaxTracks; ++k)
-            Doc.AddTrack(Lang);
         for (std::size_t i = 0; i < Pattern.size(); ++i)
             Pattern[i] = static_cast<std::uint8_t>((i * 7 + i / HourSlots * 13) % 251 + 1);
         for (int k = 1; k <= MaxTracks; ++k)

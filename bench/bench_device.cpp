@@ -14,7 +14,6 @@
 #include "audio/DeviceWorker.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 
 #include <signal.h>
 
@@ -57,54 +56,7 @@ template <typename Predicate> bool WaitUntil(Predicate done) {
     return true;
 }
 
-// A dummy JACK server of the benchmark's own; while it lives the player's JACK client goes to
-// it. Stopped (thawed first when frozen) when it goes out of scope.
-class PrivateJackServer {
-public:
-    PrivateJackServer(const char* role, long rate)
-        : Name(QByteArray("lumivox-bench-") + role + "-" +
-               QByteArray::number(QCoreApplication::applicationPid())) {
-        Previous = qgetenv("JACK_DEFAULT_SERVER");
-        HadPrevious = qEnvironmentVariableIsSet("JACK_DEFAULT_SERVER");
-        Server.start(QStringLiteral("jackd"),
-                     {QStringLiteral("--no-realtime"), QStringLiteral("-n"),
-                      QString::fromLatin1(Name), QStringLiteral("-d"), QStringLiteral("dummy"),
-                      QStringLiteral("-r"), QString::number(rate), QStringLiteral("-p"),
-                      QStringLiteral("512")});
-        QProcess wait;
-        wait.start(QStringLiteral("jack_wait"),
-                   {QStringLiteral("-s"), QString::fromLatin1(Name), QStringLiteral("-w"),
-                    QStringLiteral("-t"), QStringLiteral("10")});
-        Up = Server.waitForStarted(10000) && wait.waitForFinished(15000) && wait.exitCode() == 0;
-        qputenv("JACK_DEFAULT_SERVER", Name);
-    }
-    ~PrivateJackServer() {
-        if (HadPrevious)
-            qputenv("JACK_DEFAULT_SERVER", Previous);
-        else
-            qunsetenv("JACK_DEFAULT_SERVER");
-        Signal(SIGCONT);
-        Server.terminate();
-        if (!Server.waitForFinished(5000)) {
-            Server.kill();
-            Server.waitForFinished();
-        }
-    }
-    PrivateJackServer(const PrivateJackServer&) = delete;
-    PrivateJackServer& operator=(const PrivateJackServer&) = delete;
-
-    void Signal(int signal) {
-        if (Server.state() != QProcess::NotRunning)
-            ::kill(static_cast<pid_t>(Server.processId()), signal);
-    }
-    bool Up = false;
-
-private:
-    QByteArray Name;
-    QByteArray Previous;
-    bool HadPrevious = false;
-    QProcess Server;
-};
+using bench::PrivateJackServer;
 
 // A player on the sound device with the benchmark's song open; false (with the benchmark
 // skipped) when the song or the device is missing.

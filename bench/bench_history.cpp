@@ -3,11 +3,9 @@
 // hold after as many one-cell edits against one copy of all values, a snapshot and an undo
 // at a depth of a thousand, and what an autosave of the show costs the UI thread against one
 // undo snapshot.
+#include "BenchShows.h"
 #include "BenchSupport.h"
 
-#include "core/UserInterface.h"
-#include "editing/UndoHistory.h"
-#include "model/ShowDocument.h"
 #include "persistence/Autosave.h"
 
 #include <QCoreApplication>
@@ -23,32 +21,11 @@ namespace {
 
 using namespace lumivox;
 
-constexpr int HourSlots = 36001; // one hour at 100 ms
+using bench::HourSlots;
 
-// The window as the track commands see it: a song is open; nothing is shown.
-class NoWindow : public ITrackCommandHost {
-public:
-    bool SongOpen() const override { return true; }
-    int LaneHeight() const override { return 73; }
-    void TakeSnapshot() override {}
-    void PopupHeaderMenu(int) override {}
-    void PopupTypeOutputMenu(int, std::uint8_t) override {}
-};
-
-struct HourShow {
-    ShowDocument Doc;
-    UnattendedUserInterface Ui;
-    Language Lang = Language::English;
-    NoWindow Window;
-    TrackCommands Commands{Doc, Ui, Window, Lang};
-    UndoHistory History{Doc, Ui, Commands, Lang};
-
-    HourShow() {
-        Doc.SlotCount = HourSlots;
-        for (int k = 0; k < MaxTracks; ++k)
-            Doc.AddTrack(Lang);
-        History.TakeSnapshot();
-    }
+// The hour show with its history's first snapshot taken.
+struct HourShow : bench::EmptyHourShow {
+    HourShow() { History.TakeSnapshot(); }
     // One cell written on a different track each time, as a drag step writes it; the new
     // value always differs from the old one, so every edit makes a snapshot.
     void EditOneCell(int step) {
@@ -59,9 +36,6 @@ struct HourShow {
         Doc.SetSlot(track, slot, static_cast<std::uint8_t>(value ^ 1));
         Doc.SetModified(true);
     }
-    std::size_t AllValueBytes() const {
-        return static_cast<std::size_t>(Doc.TrackCount()) * static_cast<std::size_t>(HourSlots);
-    }
 };
 
 HourShow& Show() {
@@ -69,11 +43,10 @@ HourShow& Show() {
     return show;
 }
 
-// The edit that makes the snapshot differ is outside the timing: the release of the mouse
-// takes the snapshot, the drag before it wrote the cell.
-void BM_TakeSnapshotAfterOneCellEdit(benchmark::State& state) {
-    HourShow& show = Show();
-    int step = 0;
+// Snapshots, each after a one-cell edit from `step` on. The edit that makes the snapshot
+// differ is outside the timing: the release of the mouse takes the snapshot, the drag before
+// it wrote the cell.
+void TimeSnapshotsAfterOneCellEdits(benchmark::State& state, HourShow& show, int step) {
     for (auto _ : state) {
         state.PauseTiming();
         show.EditOneCell(++step);
@@ -81,6 +54,10 @@ void BM_TakeSnapshotAfterOneCellEdit(benchmark::State& state) {
         show.History.TakeSnapshot();
     }
     benchmark::DoNotOptimize(show.History.Count());
+}
+
+void BM_TakeSnapshotAfterOneCellEdit(benchmark::State& state) {
+    TimeSnapshotsAfterOneCellEdits(state, Show(), 0);
 }
 BENCHMARK(BM_TakeSnapshotAfterOneCellEdit)->Unit(benchmark::kMillisecond);
 
@@ -176,32 +153,30 @@ void BM_ThousandSnapshotsMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_ThousandSnapshotsMemory)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+// The show with a history a thousand deep while this lives, at the default depth again after.
+struct ThousandDeep {
+    HourShow& Hour = Show();
+    ThousandDeep() { FillThousandDeep(Hour); }
+    ~ThousandDeep() { Hour.History.SetDepth(UndoHistory::DefaultDepth); }
+    ThousandDeep(const ThousandDeep&) = delete;
+    ThousandDeep& operator=(const ThousandDeep&) = delete;
+};
+
 // A snapshot after a one-cell edit with a full history a thousand deep (the oldest goes).
 void BM_TakeSnapshotAtDepth1000(benchmark::State& state) {
-    HourShow& show = Show();
-    FillThousandDeep(show);
-    int step = 5000;
-    for (auto _ : state) {
-        state.PauseTiming();
-        show.EditOneCell(++step);
-        state.ResumeTiming();
-        show.History.TakeSnapshot();
-    }
-    benchmark::DoNotOptimize(show.History.Count());
-    show.History.SetDepth(UndoHistory::DefaultDepth);
+    ThousandDeep deep;
+    TimeSnapshotsAfterOneCellEdits(state, deep.Hour, 5000);
 }
 BENCHMARK(BM_TakeSnapshotAtDepth1000)->Unit(benchmark::kMillisecond);
 
 // One undo and its redo in a history a thousand deep: each restores all 255 tracks.
 void BM_UndoRedoAtDepth1000(benchmark::State& state) {
-    HourShow& show = Show();
-    FillThousandDeep(show);
+    ThousandDeep deep;
     for (auto _ : state) {
-        show.History.Undo();
-        show.History.Redo();
+        deep.Hour.History.Undo();
+        deep.Hour.History.Redo();
     }
-    benchmark::DoNotOptimize(show.History.CurrentIndex());
-    show.History.SetDepth(UndoHistory::DefaultDepth);
+    benchmark::DoNotOptimize(deep.Hour.History.CurrentIndex());
 }
 BENCHMARK(BM_UndoRedoAtDepth1000)->Unit(benchmark::kMillisecond);
 

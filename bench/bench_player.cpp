@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <mpg123.h>
@@ -68,48 +67,9 @@ void BM_SeekToFirstFrameDevice(benchmark::State& state) {
 }
 BENCHMARK(BM_SeekToFirstFrameDevice)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// A dummy JACK server at 48 kHz with 512-frame periods, started for the benchmark below and
-// stopped at its end; while it runs, the player's JACK client goes to it.
-class Jack48kServer {
-public:
-    Jack48kServer()
-        : Name("lumivox-bench-48k-" + QByteArray::number(QCoreApplication::applicationPid())) {
-        Previous = qgetenv("JACK_DEFAULT_SERVER");
-        HadPrevious = qEnvironmentVariableIsSet("JACK_DEFAULT_SERVER");
-        Server.start(QStringLiteral("jackd"),
-                     {QStringLiteral("--no-realtime"), QStringLiteral("-n"),
-                      QString::fromLatin1(Name), QStringLiteral("-d"), QStringLiteral("dummy"),
-                      QStringLiteral("-r"), QStringLiteral("48000"), QStringLiteral("-p"),
-                      QStringLiteral("512")});
-        QProcess wait;
-        wait.start(QStringLiteral("jack_wait"),
-                   {QStringLiteral("-s"), QString::fromLatin1(Name), QStringLiteral("-w"),
-                    QStringLiteral("-t"), QStringLiteral("10")});
-        Up = Server.waitForStarted(10000) && wait.waitForFinished(15000) && wait.exitCode() == 0;
-        qputenv("JACK_DEFAULT_SERVER", Name);
-    }
-    ~Jack48kServer() {
-        if (HadPrevious)
-            qputenv("JACK_DEFAULT_SERVER", Previous);
-        else
-            qunsetenv("JACK_DEFAULT_SERVER");
-        Server.terminate();
-        if (!Server.waitForFinished(5000)) {
-            Server.kill();
-            Server.waitForFinished();
-        }
-    }
-    bool Up = false;
-
-private:
-    QByteArray Name;
-    QByteArray Previous;
-    bool HadPrevious = false;
-    QProcess Server;
-};
-
+// On a dummy JACK server at 48 kHz of the benchmark's own.
 void BM_SeekToFirstFrameJack48k(benchmark::State& state) {
-    Jack48kServer server;
+    bench::PrivateJackServer server("48k", 48000);
     if (!server.Up) {
         state.SkipWithError("the 48 kHz JACK dummy server did not start");
         return;

@@ -113,6 +113,13 @@ long double TimeAt(const TimelineScroll& scroll, const TimelineGeometry& g, int 
         static_cast<long double>(scroll.HorizontalOffset() + viewX) + 0.5L, g.HorzZoom());
 }
 
+// An 800 x 300 view over `pairs` wave pairs at zoom `level`, at the start of the content.
+void ViewAtLevel(TimelineScroll& scroll, TimelineGeometry& g, int level, std::int64_t pairs) {
+    scroll.SetViewSize(800, 300);
+    g.SetHorzZoom(level);
+    scroll.SetContentWidth(g.ContentWidth(pairs));
+}
+
 } // namespace
 
 TEST(TimelineZoomAnchor, TheTimeUnderThePointerStaysWithinAPixelAtEveryLevel) {
@@ -120,9 +127,7 @@ TEST(TimelineZoomAnchor, TheTimeUnderThePointerStaysWithinAPixelAtEveryLevel) {
     for (const int anchor : {0, 1, 333, 799, 800}) {
         TimelineScroll scroll;
         TimelineGeometry g;
-        scroll.SetViewSize(800, 300);
-        g.SetHorzZoom(1);
-        scroll.SetContentWidth(g.ContentWidth(pairs));
+        ViewAtLevel(scroll, g, 1, pairs);
         // In from level 1 to 15 and out again, with the anchor at a time well inside the song
         // (at level 1 the hour is 76 pixels, so it starts at the left edge).
         for (int step = 0; step < 28; ++step) {
@@ -151,9 +156,7 @@ TEST(TimelineZoomAnchor, OffsetsAreClampedAtBothEnds) {
     const std::int64_t pairs = PairsOf(600);
     TimelineScroll scroll;
     TimelineGeometry g;
-    scroll.SetViewSize(800, 300);
-    g.SetHorzZoom(10);
-    scroll.SetContentWidth(g.ContentWidth(pairs));
+    ViewAtLevel(scroll, g, 10, pairs);
     // Near the start, zooming out cannot put the anchor's time left of the content's start.
     scroll.SetHorizontalOffset(100);
     EXPECT_TRUE(scroll.ZoomHorizontalAt(g, 9, pairs, 10));
@@ -178,9 +181,7 @@ TEST(TimelineZoomAnchor, TheWidthAndOffsetAreAnnouncedTogether) {
     const std::int64_t pairs = PairsOf(600);
     TimelineScroll scroll;
     TimelineGeometry g;
-    scroll.SetViewSize(800, 300);
-    g.SetHorzZoom(10);
-    scroll.SetContentWidth(g.ContentWidth(pairs));
+    ViewAtLevel(scroll, g, 10, pairs);
     scroll.SetHorizontalOffset(1000);
     Recorder log(scroll);
     scroll.ZoomHorizontalAt(g, 11, pairs, 0);
