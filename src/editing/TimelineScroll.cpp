@@ -128,6 +128,24 @@ void TimelineScroll::RevealX(std::int64_t contentX) {
         SetHorizontalOffset(contentX - ViewW + 1);
 }
 
+int TimelineScroll::EdgeScrollStep(int position, int length) {
+    if (length <= 0)
+        return 0;
+    const int past = position < 0 ? -position : position - (length - 1);
+    if (past <= 0)
+        return 0;
+    // A few pixels a step at the edge, half a pixel more for each pixel past it.
+    const int step = std::min(4 + past / 2, length);
+    return position < 0 ? -step : step;
+}
+
+bool TimelineScroll::EdgeScroll(int viewX, int viewY) {
+    const std::int64_t horizontal = Horizontal;
+    const std::int64_t vertical = Vertical;
+    ScrollTo(Horizontal + EdgeScrollStep(viewX, ViewW), Vertical + EdgeScrollStep(viewY, ViewH));
+    return Horizontal != horizontal || Vertical != vertical;
+}
+
 // Offsets follow shrinking limits before the size is announced, so that a listener never
 // sees an offset past the new limit.
 void TimelineScroll::Clamp() {

@@ -61,6 +61,16 @@ public:
     // Scrolls as little as needed to bring content x (one pixel wide) into the view.
     void RevealX(std::int64_t contentX);
 
+    // ---- Scrolling while a drag is past the view's edge --------------------------------
+    // How far one step of the edge scroll goes for a pointer at view coordinate `position`
+    // along a view `length` long: 0 inside the view, else towards the pointer (negative
+    // before the start), the longer the farther the pointer is past the edge, and at most
+    // the view's length.
+    static int EdgeScrollStep(int position, int length);
+    // One step of the edge scroll for a pointer at view (viewX, viewY), on both axes. True
+    // when an offset changed.
+    bool EdgeScroll(int viewX, int viewY);
+
 Q_SIGNALS:
     void HorizontalOffsetChanged(std::int64_t offset);
     void VerticalOffsetChanged(std::int64_t offset);

@@ -84,6 +84,8 @@ LanesView::LanesView(const ShowDocument& document, const TWavePeaks& peaks,
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
     viewport()->setMouseTracking(true);
+    EdgeTimer.setInterval(40);
+    connect(&EdgeTimer, &QTimer::timeout, this, &LanesView::EdgeScrollStep);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
@@ -241,18 +243,65 @@ TLanesHit LanesView::Hit(const QMouseEvent& event) const {
 }
 
 void LanesView::mousePressEvent(QMouseEvent* event) {
+    FollowDrag(*event);
     Q_EMIT MousePressed(Hit(*event));
     event->accept();
 }
 
 void LanesView::mouseMoveEvent(QMouseEvent* event) {
+    FollowDrag(*event);
     Q_EMIT MouseMoved(Hit(*event));
     event->accept();
 }
 
 void LanesView::mouseReleaseEvent(QMouseEvent* event) {
+    FollowDrag(*event);
     Q_EMIT MouseReleased(Hit(*event));
     event->accept();
+}
+
+void LanesView::FollowDrag(const QMouseEvent& event) {
+    DragPos = event.position().toPoint();
+    DragButtons = event.buttons();
+    DragModifiers = event.modifiers();
+    if ((DragButtons & Qt::LeftButton) && !viewport()->rect().contains(DragPos)) {
+        if (!EdgeTimer.isActive())
+            EdgeTimer.start();
+    } else {
+        EdgeTimer.stop();
+    }
+}
+
+void LanesView::EdgeScrollStep() {
+    if (!(DragButtons & Qt::LeftButton) || viewport()->rect().contains(DragPos)) {
+        EdgeTimer.stop();
+        return;
+    }
+    const std::int64_t before = Scroll.HorizontalOffset();
+    if (!Scroll.EdgeScroll(DragPos.x(), DragPos.y()))
+        return; // at the content's end: nothing new under the pointer
+    const auto report = [this](QPoint at) {
+        TLanesHit hit = HitAt(at, DragModifiers);
+        hit.Buttons = DragButtons;
+        Q_EMIT MouseMoved(hit);
+    };
+    // A step moves the time under the pointer by many pixels at once: a move is reported in
+    // each cell passed on the way, so that a paint drag writes them all as a slow drag does.
+    const std::int64_t offset = Scroll.HorizontalOffset();
+    const bool right = offset > before;
+    const std::int64_t target = DragPos.x() + offset; // content x under the pointer now
+    std::int64_t x = DragPos.x() + before;            // and before the step, reported then
+    while (offset != before) {
+        const TLanesHit passed = HitAt(QPoint(static_cast<int>(x - offset), DragPos.y()));
+        if (passed.Cell < 1)
+            break;
+        const std::int64_t next = right ? passed.CellPixels.X1 : passed.CellPixels.X0 - 1;
+        if (right ? (next <= x || next >= target) : (next >= x || next <= target))
+            break;
+        x = next;
+        report(QPoint(static_cast<int>(x - offset), DragPos.y()));
+    }
+    report(DragPos);
 }
 
 void LanesView::SyncScrollBars() {

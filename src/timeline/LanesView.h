@@ -14,6 +14,7 @@
 #include <QMetaType>
 #include <QPoint>
 #include <QRect>
+#include <QTimer>
 
 class QPainter;
 
@@ -125,6 +126,12 @@ protected:
 
 private:
     TLanesHit Hit(const QMouseEvent& event) const;
+    // A left drag past the viewport's edges scrolls the view on a timer, towards the pointer
+    // and the faster the farther past the edge; after each step a move at the pointer is
+    // reported, so the selection or the tool follows the time under it. It stops when the
+    // pointer comes back inside or the button is released.
+    void FollowDrag(const QMouseEvent& event);
+    void EdgeScrollStep();
     void FollowDocument();
     void SyncScrollBars();
     void FollowOffsets();
@@ -150,6 +157,10 @@ private:
     QImage Scratch;
     TLanesPaintStats Stats;
     TRangeSelection Band;
+    QTimer EdgeTimer;
+    QPoint DragPos; // the pointer's last position in the viewport while a button is held
+    Qt::MouseButtons DragButtons;
+    Qt::KeyboardModifiers DragModifiers;
 };
 
 } // namespace lumivox

@@ -247,3 +247,32 @@ TEST(TimelineScroll, RevealScrollsAsLittleAsItTakes) {
     scroll.RevealX(900);
     EXPECT_EQ(scroll.HorizontalOffset(), 900);
 }
+
+TEST(TimelineScroll, TheEdgeScrollGoesTowardsThePointerFasterFartherPastTheEdge) {
+    EXPECT_EQ(TimelineScroll::EdgeScrollStep(0, 800), 0);
+    EXPECT_EQ(TimelineScroll::EdgeScrollStep(799, 800), 0);
+    EXPECT_EQ(TimelineScroll::EdgeScrollStep(400, 0), 0) << "no view, no scroll";
+    const int near = TimelineScroll::EdgeScrollStep(800, 800);
+    const int far = TimelineScroll::EdgeScrollStep(900, 800);
+    EXPECT_GT(near, 0);
+    EXPECT_GT(far, near);
+    EXPECT_EQ(TimelineScroll::EdgeScrollStep(-101, 800), -far) << "the same speed backwards";
+    EXPECT_EQ(TimelineScroll::EdgeScrollStep(100000, 800), 800) << "a view a step at most";
+
+    TimelineScroll scroll;
+    scroll.SetViewSize(800, 300);
+    scroll.SetContentWidth(5000);
+    scroll.SetContentHeight(1000);
+    Recorder log(scroll);
+    EXPECT_FALSE(scroll.EdgeScroll(400, 100)) << "inside: no step";
+    EXPECT_TRUE(scroll.EdgeScroll(900, 100));
+    EXPECT_EQ(scroll.HorizontalOffset(), far);
+    EXPECT_EQ(scroll.VerticalOffset(), 0);
+    EXPECT_FALSE(scroll.EdgeScroll(400, -1)) << "above the top at the top: nothing moves";
+    EXPECT_TRUE(scroll.EdgeScroll(-1, 400)); // left and down in one step
+    EXPECT_EQ(scroll.HorizontalOffset(), far + TimelineScroll::EdgeScrollStep(-1, 800));
+    EXPECT_EQ(scroll.VerticalOffset(), TimelineScroll::EdgeScrollStep(400, 300));
+    EXPECT_EQ(log.Events, (std::vector<std::string>{"h54/w5000", "h50/w5000", "v54"}));
+    scroll.ScrollTo(scroll.MaxHorizontalOffset(), 0);
+    EXPECT_FALSE(scroll.EdgeScroll(900, 100)) << "at the end nothing moves";
+}
