@@ -199,6 +199,12 @@ void TForm1::PasteBlock() {
 
 void TForm1::ExtendSelection(int tracks, int cells) {
     Range->Extend(tracks, cells * Timeline.SlotsPerCell());
+    if (Range->Empty())
+        return;
+    // The view follows the moving corner: its slot's columns and its track's row in view.
+    const RangeSelection::TCorner corner = Range->MovingCorner();
+    const TLaneRow row = Timeline.LaneRow(corner.Track);
+    Scroll->Reveal(Timeline.SlotX(corner.Slot - 1), Timeline.SlotX(corner.Slot), row.Top, row.End);
 }
 
 void TForm1::PlaySelection() {

@@ -52,6 +52,12 @@ void RangeSelection::Extend(int tracks, int slots) {
     Apply(range);
 }
 
+RangeSelection::TCorner RangeSelection::MovingCorner() const {
+    // A drag past the show's edges leaves the corner outside; what is seen is the edge.
+    return {std::clamp(MovingTrack, Current.FirstTrack, Current.LastTrack),
+            std::clamp(MovingSlot, Current.FirstSlot, Current.LastSlot)};
+}
+
 void RangeSelection::Select(const TRangeSelection& range) {
     if (range.Empty()) {
         Clear();

@@ -25,6 +25,13 @@ public:
     // Moves the moving corner by whole tracks and slots (the keyboard's growth); nothing
     // without a selection.
     void Extend(int tracks, int slots);
+    // The corner the drag and the keyboard move, as a track and a slot inside the selection
+    // (its other corner is the anchor); only meaningful while the selection is not empty.
+    struct TCorner {
+        int Track = 0;
+        int Slot = 0;
+    };
+    TCorner MovingCorner() const;
     // Selects `range` (clamped), the anchor at its top-left corner.
     void Select(const TRangeSelection& range);
     void Clear();

@@ -128,6 +128,24 @@ void TimelineScroll::RevealX(std::int64_t contentX) {
         SetHorizontalOffset(contentX - ViewW + 1);
 }
 
+namespace {
+
+// The offset that shows first..end (end excluded) of the content in a view `view` long at
+// `offset`, moved as little as it takes; the start wins when the span is longer than the view.
+std::int64_t OffsetShowing(std::int64_t offset, int view, std::int64_t first, std::int64_t end) {
+    if (end - first > view || first < offset)
+        return first;
+    if (end > offset + view)
+        return end - view;
+    return offset;
+}
+
+} // namespace
+
+void TimelineScroll::Reveal(std::int64_t x0, std::int64_t x1, std::int64_t y0, std::int64_t y1) {
+    ScrollTo(OffsetShowing(Horizontal, ViewW, x0, x1), OffsetShowing(Vertical, ViewH, y0, y1));
+}
+
 int TimelineScroll::EdgeScrollStep(int position, int length) {
     if (length <= 0)
         return 0;

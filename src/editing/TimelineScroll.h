@@ -60,6 +60,9 @@ public:
     bool ZoomToFit(TimelineGeometry& geometry, std::int64_t peakPairCount);
     // Scrolls as little as needed to bring content x (one pixel wide) into the view.
     void RevealX(std::int64_t contentX);
+    // Scrolls as little as needed to bring the content rectangle x0..x1, y0..y1 (the ends
+    // excluded) into the view; along an axis where it is larger than the view, its start.
+    void Reveal(std::int64_t x0, std::int64_t x1, std::int64_t y0, std::int64_t y1);
 
     // ---- Scrolling while a drag is past the view's edge --------------------------------
     // How far one step of the edge scroll goes for a pointer at view coordinate `position`

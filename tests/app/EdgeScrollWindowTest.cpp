@@ -1,5 +1,6 @@
-// The view following a drag in the real main window: a selection or paint drag past the
-// lanes' edges scrolls on a timer with the time under the pointer followed.
+// The view following the selection's moving edge in the real main window: a selection or
+// paint drag past the lanes' edges scrolls on a timer with the time under the pointer
+// followed, and Shift with the arrows scrolls just enough to keep the grown corner in view.
 #include "app/MainWindow.h"
 #include "editing/TimelineScroll.h"
 #include "support/widgets/WindowFixture.h"
@@ -8,6 +9,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace lumivox;
 using lumivox::test::WindowFixture;
@@ -44,6 +47,10 @@ protected:
         const std::int64_t y = Scroll().VerticalOffset();
         QTest::qWait(200);
         return Scroll().HorizontalOffset() == x && Scroll().VerticalOffset() == y;
+    }
+    void ShiftKey(Qt::Key key, int times = 1) {
+        for (int k = 0; k < times; ++k)
+            QTest::keyClick(Window.get(), key, Qt::ShiftModifier);
     }
 };
 
@@ -114,6 +121,49 @@ TEST_F(EdgeScrollWindowTest, APaintDragPastTheEdgeWritesEveryCellItScrollsOver) 
     Menus().Undo1->trigger();
     EXPECT_EQ(Value(1, first), 0);
     EXPECT_EQ(Value(1, reached), 0);
+}
+
+TEST_F(EdgeScrollWindowTest, ShiftAndTheArrowsScrollJustEnoughToShowTheGrownCorner) {
+    Open(15);
+    const TimelineGeometry& g = Window->Geometry();
+    // Right: in view, nothing moves; past the right edge (cut by it, or beyond), the new
+    // last slot's right edge lands on the view's right edge.
+    const int edgeSlot = Under(QPoint(Width() - 1, 20)).Slot;
+    Window->Selection().Select(TRangeSelection{2, 2, 10, edgeSlot - 2});
+    ShiftKey(Qt::Key_Right);
+    EXPECT_EQ(Scroll().HorizontalOffset(), 0) << "still in view";
+    ShiftKey(Qt::Key_Right);
+    EXPECT_EQ(Scroll().HorizontalOffset(), std::max<std::int64_t>(g.SlotX(edgeSlot) - Width(), 0));
+    ShiftKey(Qt::Key_Right, 2);
+    ASSERT_EQ(Selected().LastSlot, edgeSlot + 2);
+    const std::int64_t shown = g.SlotX(edgeSlot + 2) - Width();
+    EXPECT_EQ(Scroll().HorizontalOffset(), shown);
+    ShiftKey(Qt::Key_Left, 3);
+    EXPECT_EQ(Scroll().HorizontalOffset(), shown) << "the corner came back inside: no scroll";
+
+    // Down: the new last track's row, its separator included, ends on the view's bottom.
+    const int edgeTrack = Under(QPoint(20, Height() - 1)).Track;
+    ShiftKey(Qt::Key_Down, edgeTrack - 1); // from track 2 to the one past the edge's
+    ASSERT_EQ(Selected().LastTrack, edgeTrack + 1);
+    EXPECT_EQ(Scroll().VerticalOffset(), g.LaneRow(edgeTrack + 1).End - Height());
+    EXPECT_EQ(Scroll().HorizontalOffset(), shown);
+
+    // Left and up from a place further on: the new first slot's left edge and the new first
+    // track's top land on the view's left and top edges.
+    Scroll().ScrollTo(2000, 6 * 73);
+    const LanesView::TSelectionCorner topLeft = Under(QPoint(0, 0));
+    ASSERT_GT(topLeft.Slot, 2);
+    ASSERT_GT(topLeft.Track, 2);
+    Window->Selection().Select(
+        TRangeSelection{topLeft.Track + 1, topLeft.Track + 1, topLeft.Slot + 1, topLeft.Slot + 3});
+    ShiftKey(Qt::Key_Left, 4); // across the anchor, to the slot before the first visible one
+    ASSERT_EQ(Selected().FirstSlot, topLeft.Slot - 1);
+    EXPECT_EQ(Scroll().HorizontalOffset(), g.SlotX(topLeft.Slot - 2));
+    EXPECT_EQ(Scroll().VerticalOffset(), 6 * 73);
+    ShiftKey(Qt::Key_Up, 2);
+    ASSERT_EQ(Selected().FirstTrack, topLeft.Track - 1);
+    EXPECT_EQ(Scroll().VerticalOffset(), g.LaneRow(topLeft.Track - 1).Top);
+    EXPECT_EQ(Scroll().HorizontalOffset(), g.SlotX(topLeft.Slot - 2));
 }
 
 } // namespace

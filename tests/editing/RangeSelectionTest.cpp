@@ -86,6 +86,23 @@ TEST_F(RangeSelectionTest, KeyboardGrowthMovesTheMovingCornerAndStopsAtTheEdges)
     EXPECT_EQ(Selection.Range(), Range(2, 3, 2, 10));
 }
 
+TEST_F(RangeSelectionTest, TheMovingCornerIsWhereTheDragAndTheKeysLeftIt) {
+    Selection.StartAt(3, 10);
+    Selection.DragTo(2, 4); // up and left: the moving corner is the top-left one
+    EXPECT_EQ(Selection.MovingCorner().Track, 2);
+    EXPECT_EQ(Selection.MovingCorner().Slot, 4);
+    Selection.Extend(2, 8); // across the anchor
+    EXPECT_EQ(Selection.MovingCorner().Track, 4);
+    EXPECT_EQ(Selection.MovingCorner().Slot, 12);
+    // A drag past the show's edges: the corner seen is on the edge.
+    Selection.DragTo(9, 500);
+    EXPECT_EQ(Selection.MovingCorner().Track, 5);
+    EXPECT_EQ(Selection.MovingCorner().Slot, 100);
+    Selection.DragTo(-3, -20);
+    EXPECT_EQ(Selection.MovingCorner().Track, 1);
+    EXPECT_EQ(Selection.MovingCorner().Slot, 1);
+}
+
 TEST_F(RangeSelectionTest, TheSelectionFollowsTracksRemovedAndAdded) {
     Selection.Select(Range(2, 4, 5, 9));
     Doc.RemoveTrack(1); // above: the selection moves up with its tracks

@@ -248,6 +248,29 @@ TEST(TimelineScroll, RevealScrollsAsLittleAsItTakes) {
     EXPECT_EQ(scroll.HorizontalOffset(), 900);
 }
 
+TEST(TimelineScroll, RevealBringsARectangleIntoViewOnBothAxes) {
+    TimelineScroll scroll;
+    scroll.SetViewSize(800, 300);
+    scroll.SetContentWidth(5000);
+    scroll.SetContentHeight(2000);
+    scroll.ScrollTo(1000, 500);
+    scroll.Reveal(1100, 1200, 600, 700);
+    EXPECT_EQ(scroll.HorizontalOffset(), 1000) << "in view already";
+    EXPECT_EQ(scroll.VerticalOffset(), 500);
+    // Past the right and bottom edges: their ends land on the view's edges.
+    scroll.Reveal(1790, 1810, 780, 873);
+    EXPECT_EQ(scroll.HorizontalOffset(), 1010);
+    EXPECT_EQ(scroll.VerticalOffset(), 573);
+    // Before the left and top edges: their starts land there.
+    scroll.Reveal(990, 1000, 400, 473);
+    EXPECT_EQ(scroll.HorizontalOffset(), 990);
+    EXPECT_EQ(scroll.VerticalOffset(), 400);
+    // Larger than the view: its start; past the content's end: clamped.
+    scroll.Reveal(2000, 3000, 1990, 2100);
+    EXPECT_EQ(scroll.HorizontalOffset(), 2000);
+    EXPECT_EQ(scroll.VerticalOffset(), scroll.MaxVerticalOffset());
+}
+
 TEST(TimelineScroll, TheEdgeScrollGoesTowardsThePointerFasterFartherPastTheEdge) {
     EXPECT_EQ(TimelineScroll::EdgeScrollStep(0, 800), 0);
     EXPECT_EQ(TimelineScroll::EdgeScrollStep(799, 800), 0);
