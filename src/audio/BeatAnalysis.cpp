@@ -219,7 +219,12 @@ TSongBeats TBeatAnalysis::Finish() {
             times->erase(std::upper_bound(times->begin(), times->end(), endMs), times->end());
             times->erase(times->begin(), std::lower_bound(times->begin(), times->end(), startMs));
         }
-        Found.TempoBpm = TempoOfBeats(Found.BeatsMs);
+        // Kept to the precision of the beat file, so that what was found and what is read
+        // back from it are the same.
+        for (std::vector<double>* times : {&Found.BeatsMs, &Found.OnsetsMs})
+            for (double& ms : *times)
+                ms = std::round(ms * 10) / 10;
+        Found.TempoBpm = std::round(TempoOfBeats(Found.BeatsMs) * 1000) / 1000;
     }
     return Found;
 }

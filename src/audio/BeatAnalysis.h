@@ -15,7 +15,8 @@
 
 namespace lumivox {
 
-// What was found in one song. Times are milliseconds from the song's start, ascending.
+// What was found in one song. Times are milliseconds from the song's start, ascending, to
+// a tenth of a millisecond; the tempo is to a thousandth.
 struct TSongBeats {
     double TempoBpm = 0; // 0 when no steady beat was found
     std::vector<double> BeatsMs;
