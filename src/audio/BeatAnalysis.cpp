@@ -10,29 +10,32 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+// The peak picker and the beat tracker are among aubio's parts it does not promise to keep as
+// they are; the packaged 0.4 series has them as used here.
+#define AUBIO_UNSTABLE 1
 #include <aubio/aubio.h>
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <mutex>
 
 namespace lumivox {
 
 namespace {
 
-// Analysis window and hop in frames at 44.1 kHz. The hop of 5.8 ms is the resolution of the
+// The detectors listen to the sound at a quarter of its rate (11.025 kHz for a song): beats
+// and attacks show below 5 kHz, and a quarter of the samples costs a quarter of the time.
+constexpr int Decimation = 4;
+// Analysis window and hop in frames at that rate. The hop of 5.8 ms is the resolution of the
 // times found and of the tracker's beat period: at twice that, a 120 BPM period falls between
 // two whole hops and the beats wander by some 25 ms around the true ones. The window of four
 // hops gives the detectors enough low frequencies to hear a kick drum.
-constexpr uint_t WindowFrames = 1024;
-constexpr uint_t HopFrames = 256;
-// aubio drops a beat or an onset when the hop it is reported in is quieter than its silence
-// level; both are reported a few hops after the attack, which in sparse music (a click, a
-// drum hit after a rest) is often silent again, so that gate would lose most of them. It is
-// turned off (digital silence is -inf dB, which is not below -inf); what lies before the
-// song's first sound is dropped instead.
-constexpr smpl_t NoSilenceGate = -std::numeric_limits<smpl_t>::infinity();
+constexpr uint_t WindowFrames = 256;
+constexpr uint_t HopFrames = 64;
+// aubio's own tempo and onset objects drop a beat or an onset when the hop it is reported in
+// is quiet; both are reported a few hops after the attack, which in sparse music (a click, a
+// drum hit after a rest) is often silent again, so such a gate would lose most of them. There
+// is none here: what lies before the song's first sound is dropped instead.
 // A sample above this (-80 dB) is sound.
 constexpr float SoundLevel = 1e-4f;
 // Two onsets closer than this are one.
@@ -57,6 +60,28 @@ constexpr std::size_t StereoBytesPerFrame = 4;
 constexpr std::int64_t WaveBlockBytes = 256 * 1024;
 
 } // namespace
+
+// Halves the rate of a stream of samples, a block at a time: the half-band filter
+// (-1 0 9 16 9 0 -1) / 32 keeps what lies below a quarter of the input rate, and every second
+// output is kept.
+class THalfBand {
+public:
+    THalfBand() : Held(TapCount - 1, 0.0f) {}
+    // Appends the outputs `in` completes to `out`.
+    void Process(const float* in, std::size_t count, std::vector<float>& out) {
+        Held.insert(Held.end(), in, in + count);
+        const float* x = Held.data();
+        std::size_t i = 0;
+        for (; i + TapCount <= Held.size(); i += 2)
+            out.push_back((9.0f * (x[i + 2] + x[i + 4]) + 16.0f * x[i + 3] - (x[i] + x[i + 6])) *
+                          (1.0f / 32.0f));
+        Held.erase(Held.begin(), Held.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+
+private:
+    static constexpr std::size_t TapCount = 7;
+    std::vector<float> Held; // the samples the next output still needs
+};
 
 double TempoOfBeats(const std::vector<double>& beatsMs) {
     if (beatsMs.size() < 4)
@@ -85,47 +110,169 @@ double TempoOfBeats(const std::vector<double>& beatsMs) {
     return 60000.0 / (sum / count);
 }
 
+// aubio's tempo and onset objects each run a phase vocoder of their own, and most of their
+// time goes into the phases, which neither descriptor used here reads (five times as long as
+// all of this). The same chain is built
+// from aubio's parts around one magnitude spectrum per hop: the spectral-flux descriptor and
+// its peak picker feed the beat tracker as aubio's tempo object does, and the high-frequency-
+// content descriptor on the log-compressed spectrum feeds the onset picker with the onset
+// object's default settings.
 struct TBeatAnalysis::Detectors {
-    aubio_tempo_t* Tempo = nullptr;
-    aubio_onset_t* Onset = nullptr;
-    fvec_t* Input = nullptr;
-    fvec_t* TempoOut = nullptr;
-    fvec_t* OnsetOut = nullptr;
+    // The onset object's settings for its high-frequency-content method, but for the
+    // threshold: with its 0.058 the tail of a noise burst at a quarter of the rate counted as a
+    // second onset some 70 ms after the first, and 0.2 finds each burst once.
+    static constexpr smpl_t OnsetThreshold = 0.2f;
+    static constexpr smpl_t OnsetCompression = 1;
+    static constexpr double OnsetDelayHops = 4.3; // from the attack to its peak in the picker
+    static constexpr smpl_t TempoThreshold = 0.3f;
+    // The tracker weighs 5.8 s of the descriptor and looks again every quarter of that.
+    static constexpr double TrackerSeconds = 5.8;
 
-    explicit Detectors(long rate) {
+    long Rate;
+    uint_t TrackerFrames = 0; // descriptor values the tracker weighs
+    uint_t Step = 0;          // hops between two looks of the tracker
+    fvec_t* Frame = nullptr;  // the last WindowFrames samples
+    fvec_t* Window = nullptr;
+    fvec_t* Windowed = nullptr;
+    fvec_t* Complex = nullptr;
+    cvec_t* Spectrum = nullptr;
+    cvec_t* Compressed = nullptr;
+    aubio_fft_t* Fft = nullptr;
+    aubio_specdesc_t* Flux = nullptr;
+    aubio_specdesc_t* Content = nullptr;
+    aubio_peakpicker_t* FluxPeaks = nullptr;
+    aubio_peakpicker_t* ContentPeaks = nullptr;
+    aubio_beattracking_t* Tracker = nullptr;
+    fvec_t* Value = nullptr;
+    fvec_t* Peak = nullptr;
+    fvec_t* Descriptor = nullptr; // what the tracker weighs next
+    fvec_t* Predicted = nullptr;  // its count + 1, then the beats it predicts, in hops
+    int BlockPos = 0;
+    std::int64_t TotalFrames = 0;
+    std::int64_t LastOnset = -1;
+    std::int64_t MinimumOnsetGap;
+
+    explicit Detectors(long rate)
+        : Rate(rate), MinimumOnsetGap(static_cast<std::int64_t>(MinimumOnsetGapMs * rate / 1000)) {
         const std::lock_guard lock(PlannerMutex());
         const auto samplerate = static_cast<uint_t>(rate);
-        char method[] = "default";
-        Tempo = new_aubio_tempo(method, WindowFrames, HopFrames, samplerate);
-        Onset = new_aubio_onset(method, WindowFrames, HopFrames, samplerate);
-        Input = new_fvec(HopFrames);
-        TempoOut = new_fvec(1);
-        OnsetOut = new_fvec(1);
-        if (Tempo)
-            aubio_tempo_set_silence(Tempo, NoSilenceGate);
-        if (Onset) {
-            aubio_onset_set_silence(Onset, NoSilenceGate);
-            aubio_onset_set_minioi_ms(Onset, MinimumOnsetGapMs);
-        }
+        TrackerFrames = NextPowerOfTwo(static_cast<uint_t>(TrackerSeconds * rate / HopFrames));
+        Step = TrackerFrames / 4;
+        char window[] = "hanningz";
+        char flux[] = "specflux";
+        char content[] = "hfc";
+        Frame = new_fvec(WindowFrames);
+        Window = new_aubio_window(window, WindowFrames);
+        Windowed = new_fvec(WindowFrames);
+        Complex = new_fvec(WindowFrames);
+        Spectrum = new_cvec(WindowFrames);
+        Compressed = new_cvec(WindowFrames);
+        Fft = new_aubio_fft(WindowFrames);
+        Flux = new_aubio_specdesc(flux, WindowFrames);
+        Content = new_aubio_specdesc(content, WindowFrames);
+        FluxPeaks = new_aubio_peakpicker();
+        ContentPeaks = new_aubio_peakpicker();
+        Tracker = new_aubio_beattracking(TrackerFrames, HopFrames, samplerate);
+        Value = new_fvec(1);
+        Peak = new_fvec(1);
+        Descriptor = new_fvec(TrackerFrames);
+        Predicted = new_fvec(Step);
+        if (FluxPeaks)
+            aubio_peakpicker_set_threshold(FluxPeaks, TempoThreshold);
+        if (ContentPeaks)
+            aubio_peakpicker_set_threshold(ContentPeaks, OnsetThreshold);
     }
     ~Detectors() {
         const std::lock_guard lock(PlannerMutex());
-        if (Tempo)
-            del_aubio_tempo(Tempo);
-        if (Onset)
-            del_aubio_onset(Onset);
-        for (fvec_t* vector : {Input, TempoOut, OnsetOut})
+        for (fvec_t* vector :
+             {Frame, Window, Windowed, Complex, Value, Peak, Descriptor, Predicted})
             if (vector)
                 del_fvec(vector);
+        for (cvec_t* vector : {Spectrum, Compressed})
+            if (vector)
+                del_cvec(vector);
+        if (Fft)
+            del_aubio_fft(Fft);
+        for (aubio_specdesc_t* descriptor : {Flux, Content})
+            if (descriptor)
+                del_aubio_specdesc(descriptor);
+        for (aubio_peakpicker_t* picker : {FluxPeaks, ContentPeaks})
+            if (picker)
+                del_aubio_peakpicker(picker);
+        if (Tracker)
+            del_aubio_beattracking(Tracker);
     }
     Detectors(const Detectors&) = delete;
     Detectors& operator=(const Detectors&) = delete;
 
-    bool IsValid() const { return Tempo && Onset && Input && TempoOut && OnsetOut; }
+    static uint_t NextPowerOfTwo(uint_t value) {
+        uint_t power = 1;
+        while (power < value)
+            power <<= 1;
+        return power;
+    }
+
+    bool IsValid() const {
+        return Frame && Window && Windowed && Complex && Spectrum && Compressed && Fft && Flux &&
+               Content && FluxPeaks && ContentPeaks && Tracker && Value && Peak && Descriptor &&
+               Predicted;
+    }
+
+    double Ms(std::int64_t frame) const {
+        return static_cast<double>(frame) * 1000.0 / static_cast<double>(Rate);
+    }
+
+    // One hop of new samples; adds the beats and the onset it completes.
+    void Run(const float* hop, std::vector<double>& beats, std::vector<double>& onsets) {
+        float* frame = Frame->data;
+        std::copy(frame + HopFrames, frame + WindowFrames, frame);
+        std::copy(hop, hop + HopFrames, frame + WindowFrames - HopFrames);
+        for (uint_t i = 0; i < WindowFrames; ++i)
+            Windowed->data[i] = frame[i] * Window->data[i];
+        aubio_fft_do_complex(Fft, Windowed, Complex);
+        aubio_fft_get_norm(Complex, Spectrum);
+
+        // Beats: the flux, thresholded by its picker, goes into the tracker's window; every
+        // Step hops the tracker predicts the beats of the next Step hops.
+        aubio_specdesc_do(Flux, Spectrum, Value);
+        if (BlockPos == static_cast<int>(Step) - 1) {
+            aubio_beattracking_do(Tracker, Descriptor, Predicted);
+            float* values = Descriptor->data;
+            std::copy(values + Step, values + TrackerFrames, values);
+            std::fill(values + TrackerFrames - Step, values + TrackerFrames, 0.0f);
+            BlockPos = -1;
+        }
+        ++BlockPos;
+        aubio_peakpicker_do(FluxPeaks, Value, Peak);
+        Descriptor->data[TrackerFrames - Step + static_cast<uint_t>(BlockPos)] =
+            aubio_peakpicker_get_thresholded_input(FluxPeaks)->data[0];
+        const auto predicted = static_cast<uint_t>(Predicted->data[0]);
+        for (uint_t i = 1; i < predicted && i < Step; ++i) {
+            const smpl_t at = Predicted->data[i];
+            if (BlockPos == static_cast<int>(std::floor(at)))
+                AddTime(beats, Ms(TotalFrames + std::lround((at - std::floor(at)) * HopFrames)));
+        }
+
+        // Onsets: the high-frequency content of the log-compressed spectrum.
+        std::copy(Spectrum->norm, Spectrum->norm + Spectrum->length, Compressed->norm);
+        cvec_logmag(Compressed, OnsetCompression);
+        aubio_specdesc_do(Content, Compressed, Value);
+        aubio_peakpicker_do(ContentPeaks, Value, Peak);
+        if (Peak->data[0] > 0) {
+            const std::int64_t onset = TotalFrames + std::lround(Peak->data[0] * HopFrames);
+            if (LastOnset < 0 || LastOnset + MinimumOnsetGap < onset) {
+                LastOnset = onset;
+                AddTime(onsets, Ms(onset) - OnsetDelayHops * Ms(HopFrames));
+            }
+        }
+        TotalFrames += HopFrames;
+    }
 };
 
 TBeatAnalysis::TBeatAnalysis(long sampleRate)
-    : Aubio(std::make_unique<Detectors>(sampleRate > 0 ? sampleRate : BeatAnalysisRate)),
+    : Aubio(std::make_unique<Detectors>((sampleRate > 0 ? sampleRate : BeatAnalysisRate) /
+                                        Decimation)),
+      Halves(std::make_unique<THalfBand[]>(2)),
       Rate(sampleRate > 0 ? sampleRate : BeatAnalysisRate), Hop(HopFrames, 0.0f) {
     // Without working detectors (a rate aubio refuses) nothing is found, which is what
     // Finish then reports.
@@ -135,66 +282,66 @@ TBeatAnalysis::TBeatAnalysis(long sampleRate)
 
 TBeatAnalysis::~TBeatAnalysis() = default;
 
-void TBeatAnalysis::Push(float sample) {
-    if (FirstSound < 0 && std::abs(sample) > SoundLevel)
-        FirstSound = Fed;
-    ++Fed;
-    Hop[Filled++] = sample;
-    if (Filled == Hop.size()) {
-        RunHop();
-        Filled = 0;
+void TBeatAnalysis::FeedMono(const float* samples, std::size_t frames) {
+    if (Finished)
+        return;
+    for (std::size_t i = 0; FirstSound < 0 && i < frames; ++i)
+        if (std::abs(samples[i]) > SoundLevel)
+            FirstSound = Fed + static_cast<std::int64_t>(i);
+    Fed += static_cast<std::int64_t>(frames);
+    Half.clear();
+    Halves[0].Process(samples, frames, Half);
+    Quarter.clear();
+    Halves[1].Process(Half.data(), Half.size(), Quarter);
+    for (std::size_t at = 0; at < Quarter.size();) {
+        const std::size_t take = std::min(Hop.size() - Filled, Quarter.size() - at);
+        std::copy_n(Quarter.begin() + static_cast<std::ptrdiff_t>(at), take,
+                    Hop.begin() + static_cast<std::ptrdiff_t>(Filled));
+        Filled += take;
+        at += take;
+        if (Filled == Hop.size()) {
+            RunHop();
+            Filled = 0;
+        }
     }
 }
 
 void TBeatAnalysis::RunHop() {
-    if (!Aubio)
-        return;
-    std::copy(Hop.begin(), Hop.end(), Aubio->Input->data);
-    aubio_tempo_do(Aubio->Tempo, Aubio->Input, Aubio->TempoOut);
-    if (Aubio->TempoOut->data[0] != 0)
-        AddTime(Found.BeatsMs, aubio_tempo_get_last_ms(Aubio->Tempo));
-    aubio_onset_do(Aubio->Onset, Aubio->Input, Aubio->OnsetOut);
-    if (Aubio->OnsetOut->data[0] != 0)
-        AddTime(Found.OnsetsMs, aubio_onset_get_last_ms(Aubio->Onset));
-}
-
-void TBeatAnalysis::FeedMono(const float* samples, std::size_t frames) {
-    if (Finished)
-        return;
-    for (std::size_t i = 0; i < frames; ++i)
-        Push(samples[i]);
+    if (Aubio)
+        Aubio->Run(Hop.data(), Found.BeatsMs, Found.OnsetsMs);
 }
 
 void TBeatAnalysis::FeedStereo16(const std::int16_t* frames, std::size_t count) {
     if (Finished)
         return;
     constexpr float Scale = 1.0f / 65536.0f; // the mean of two channels, to -1..1
+    Mono.resize(count);
     for (std::size_t i = 0; i < count; ++i)
-        Push((static_cast<float>(frames[2 * i]) + static_cast<float>(frames[2 * i + 1])) * Scale);
+        Mono[i] =
+            (static_cast<float>(frames[2 * i]) + static_cast<float>(frames[2 * i + 1])) * Scale;
+    FeedMono(Mono.data(), count);
 }
 
 void TBeatAnalysis::FeedStereo16Bytes(const char* bytes, std::size_t count) {
     if (Finished)
         return;
-    std::int16_t frame[2] = {0, 0};
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes);
     std::size_t i = 0;
     // A frame split by the last call is completed first.
     while (!PendingBytes.empty() && i < count) {
         PendingBytes.push_back(bytes[i++]);
         if (PendingBytes.size() == StereoBytesPerFrame) {
             const auto* pending = reinterpret_cast<const unsigned char*>(PendingBytes.data());
-            frame[0] = qFromLittleEndian<std::int16_t>(pending);
-            frame[1] = qFromLittleEndian<std::int16_t>(pending + 2);
+            const std::int16_t frame[2] = {qFromLittleEndian<std::int16_t>(pending),
+                                           qFromLittleEndian<std::int16_t>(pending + 2)};
             FeedStereo16(frame, 1);
             PendingBytes.clear();
         }
     }
-    for (; i + StereoBytesPerFrame <= count; i += StereoBytesPerFrame) {
-        frame[0] = qFromLittleEndian<std::int16_t>(data + i);
-        frame[1] = qFromLittleEndian<std::int16_t>(data + i + 2);
-        FeedStereo16(frame, 1);
-    }
+    const std::size_t frames = (count - i) / StereoBytesPerFrame;
+    Samples.resize(frames * 2);
+    qFromLittleEndian<std::int16_t>(bytes + i, static_cast<qsizetype>(frames * 2), Samples.data());
+    FeedStereo16(Samples.data(), frames);
+    i += frames * StereoBytesPerFrame;
     PendingBytes.insert(PendingBytes.end(), bytes + i, bytes + count);
 }
 
@@ -214,7 +361,8 @@ TSongBeats TBeatAnalysis::Finish() {
         const double startMs =
             FirstSound < 0
                 ? endMs + 1
-                : static_cast<double>(FirstSound - 2 * std::int64_t{HopFrames}) * msPerFrame;
+                : static_cast<double>(FirstSound - 2 * std::int64_t{HopFrames} * Decimation) *
+                      msPerFrame;
         for (std::vector<double>* times : {&Found.BeatsMs, &Found.OnsetsMs}) {
             times->erase(std::upper_bound(times->begin(), times->end(), endMs), times->end());
             times->erase(times->begin(), std::lower_bound(times->begin(), times->end(), startMs));

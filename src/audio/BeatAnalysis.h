@@ -36,7 +36,7 @@ double TempoOfBeats(const std::vector<double>& beatsMs);
 
 class TBeatAnalysis {
 public:
-    // Analyses mono sound at `sampleRate` frames per second.
+    // Analyses mono sound at `sampleRate` frames per second (at a quarter of it inside).
     explicit TBeatAnalysis(long sampleRate = BeatAnalysisRate);
     ~TBeatAnalysis();
     TBeatAnalysis(const TBeatAnalysis&) = delete;
@@ -57,17 +57,22 @@ public:
     std::int64_t FramesFed() const { return Fed; }
 
 private:
-    void Push(float sample);
     void RunHop();
 
     struct Detectors;
     std::unique_ptr<Detectors> Aubio;
+    std::unique_ptr<class THalfBand[]> Halves; // two, for a quarter of the rate
     long Rate;
     std::int64_t Fed = 0;
     std::int64_t FirstSound = -1; // the first frame above silence
     std::vector<float> Hop;
     std::size_t Filled = 0;
     std::vector<char> PendingBytes;
+    // Scratch buffers of the feeding, kept to spare their allocation per block.
+    std::vector<std::int16_t> Samples;
+    std::vector<float> Mono;
+    std::vector<float> Half;
+    std::vector<float> Quarter;
     TSongBeats Found;
     bool Finished = false;
 };

@@ -49,10 +49,6 @@ void TBeatFinder::Set(const QString& songPath, TSongBeats beats) {
 void TBeatFinder::Find(const QString& songPath) {
     if (Worker && Song == songPath)
         return;
-    if (auto cached = FindCachedBeats(songPath, Places)) {
-        Set(songPath, std::move(*cached));
-        return;
-    }
     const bool hadBeats = Ready;
     Stop();
     Song = songPath;

@@ -1,6 +1,7 @@
 // The beats of the song the editor has open, for the views that show or snap to them: taken
-// from the import that decoded the song, read from a current beat file, or found on a worker
-// thread (the waveform being cached already, nobody waits for them) and announced when done.
+// from the import that decoded the song, or read from a current beat file or found on a
+// worker thread (opening a song whose waveform is cached waits for neither) and announced
+// when done.
 #pragma once
 
 #include "audio/BeatAnalysis.h"
@@ -36,8 +37,8 @@ public:
     // Beats found already (by the import that decoded the song): stops any search and
     // announces them.
     void Set(const QString& songPath, TSongBeats beats);
-    // The song's beats from a current beat file, announced at once; otherwise a worker decodes
-    // the song, finds them, writes the beat file and announces them on this object's thread.
+    // A worker reads the song's beats from a current beat file, or else decodes the song,
+    // finds them and writes the beat file, and announces them on this object's thread.
     // Asking again for the song being searched lets the search go on.
     void Find(const QString& songPath);
     // No song: stops any search; announces the change when there were beats.

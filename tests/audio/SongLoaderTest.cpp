@@ -502,11 +502,18 @@ TEST_F(SongLoaderTest, TheSongsBeatsComeFromTheDecodeThenTheBeatFileOrTheBackgro
     EXPECT_EQ(beats.Beats(), found);
     EXPECT_EQ(ReadCurrentBeatFile(beatFile, song), found);
 
-    // Then the beat file serves them at once; closing the song forgets them.
-    changed.clear();
+    // Then the beat file serves them, read on the worker and left as it was; closing the
+    // song forgets them.
+    const QByteArray kept = ReadFile(beatFile);
+    const QDateTime written = QFileInfo(beatFile).lastModified();
     ASSERT_TRUE(Loader->LoadSong(song));
+    changed.clear();
+    ASSERT_TRUE(changed.wait(30000));
     EXPECT_TRUE(beats.HasBeats());
     EXPECT_FALSE(beats.IsFinding());
+    EXPECT_EQ(beats.Beats(), found);
+    EXPECT_EQ(ReadFile(beatFile), kept);
+    EXPECT_EQ(QFileInfo(beatFile).lastModified(), written);
     Loader->CloseSong();
     EXPECT_FALSE(beats.HasBeats());
     EXPECT_TRUE(beats.SongPath().isEmpty());
