@@ -112,11 +112,10 @@ double TempoOfBeats(const std::vector<double>& beatsMs) {
 
 // aubio's tempo and onset objects each run a phase vocoder of their own, and most of their
 // time goes into the phases, which neither descriptor used here reads (five times as long as
-// all of this). The same chain is built
-// from aubio's parts around one magnitude spectrum per hop: the spectral-flux descriptor and
-// its peak picker feed the beat tracker as aubio's tempo object does, and the high-frequency-
-// content descriptor on the log-compressed spectrum feeds the onset picker with the onset
-// object's default settings.
+// all of this). The same chain is built from aubio's parts around one magnitude spectrum per
+// hop: its spectral flux and the flux's peak picker feed the beat tracker as aubio's tempo
+// object does, and the high-frequency content of the log-compressed spectrum feeds the onset
+// picker with the onset object's settings.
 struct TBeatAnalysis::Detectors {
     // The onset object's settings for its high-frequency-content method, but for the
     // threshold: with its 0.058 the tail of a noise burst at a quarter of the rate counted as a
@@ -138,8 +137,7 @@ struct TBeatAnalysis::Detectors {
     cvec_t* Spectrum = nullptr;
     cvec_t* Compressed = nullptr;
     aubio_fft_t* Fft = nullptr;
-    aubio_specdesc_t* Flux = nullptr;
-    aubio_specdesc_t* Content = nullptr;
+    std::vector<float> LastSpectrum; // the flux's last magnitudes
     aubio_peakpicker_t* FluxPeaks = nullptr;
     aubio_peakpicker_t* ContentPeaks = nullptr;
     aubio_beattracking_t* Tracker = nullptr;
@@ -159,8 +157,6 @@ struct TBeatAnalysis::Detectors {
         TrackerFrames = NextPowerOfTwo(static_cast<uint_t>(TrackerSeconds * rate / HopFrames));
         Step = TrackerFrames / 4;
         char window[] = "hanningz";
-        char flux[] = "specflux";
-        char content[] = "hfc";
         Frame = new_fvec(WindowFrames);
         Window = new_aubio_window(window, WindowFrames);
         Windowed = new_fvec(WindowFrames);
@@ -168,8 +164,7 @@ struct TBeatAnalysis::Detectors {
         Spectrum = new_cvec(WindowFrames);
         Compressed = new_cvec(WindowFrames);
         Fft = new_aubio_fft(WindowFrames);
-        Flux = new_aubio_specdesc(flux, WindowFrames);
-        Content = new_aubio_specdesc(content, WindowFrames);
+        LastSpectrum.assign(WindowFrames / 2 + 1, 0.0f);
         FluxPeaks = new_aubio_peakpicker();
         ContentPeaks = new_aubio_peakpicker();
         Tracker = new_aubio_beattracking(TrackerFrames, HopFrames, samplerate);
@@ -193,9 +188,6 @@ struct TBeatAnalysis::Detectors {
                 del_cvec(vector);
         if (Fft)
             del_aubio_fft(Fft);
-        for (aubio_specdesc_t* descriptor : {Flux, Content})
-            if (descriptor)
-                del_aubio_specdesc(descriptor);
         for (aubio_peakpicker_t* picker : {FluxPeaks, ContentPeaks})
             if (picker)
                 del_aubio_peakpicker(picker);
@@ -213,9 +205,28 @@ struct TBeatAnalysis::Detectors {
     }
 
     bool IsValid() const {
-        return Frame && Window && Windowed && Complex && Spectrum && Compressed && Fft && Flux &&
-               Content && FluxPeaks && ContentPeaks && Tracker && Value && Peak && Descriptor &&
-               Predicted;
+        return Frame && Window && Windowed && Complex && Spectrum && Compressed && Fft &&
+               FluxPeaks && ContentPeaks && Tracker && Value && Peak && Descriptor && Predicted;
+    }
+
+    // aubio's spectral flux and high-frequency content, written out so that the compiler can
+    // vectorise them: aubio's own loops branch per bin and took a tenth of the analysis.
+    float SpectralFlux() {
+        const float* norm = Spectrum->norm;
+        float* last = LastSpectrum.data();
+        float flux = 0;
+        for (std::size_t j = 0; j < LastSpectrum.size(); ++j) {
+            flux += std::max(0.0f, norm[j] - last[j]);
+            last[j] = norm[j];
+        }
+        return flux;
+    }
+    float HighFrequencyContent() const {
+        const float* norm = Compressed->norm;
+        float content = 0;
+        for (uint_t j = 0; j < Compressed->length; ++j)
+            content += static_cast<float>(j + 1) * norm[j];
+        return content;
     }
 
     double Ms(std::int64_t frame) const {
@@ -234,7 +245,7 @@ struct TBeatAnalysis::Detectors {
 
         // Beats: the flux, thresholded by its picker, goes into the tracker's window; every
         // Step hops the tracker predicts the beats of the next Step hops.
-        aubio_specdesc_do(Flux, Spectrum, Value);
+        Value->data[0] = SpectralFlux();
         if (BlockPos == static_cast<int>(Step) - 1) {
             aubio_beattracking_do(Tracker, Descriptor, Predicted);
             float* values = Descriptor->data;
@@ -256,7 +267,7 @@ struct TBeatAnalysis::Detectors {
         // Onsets: the high-frequency content of the log-compressed spectrum.
         std::copy(Spectrum->norm, Spectrum->norm + Spectrum->length, Compressed->norm);
         cvec_logmag(Compressed, OnsetCompression);
-        aubio_specdesc_do(Content, Compressed, Value);
+        Value->data[0] = HighFrequencyContent();
         aubio_peakpicker_do(ContentPeaks, Value, Peak);
         if (Peak->data[0] > 0) {
             const std::int64_t onset = TotalFrames + std::lround(Peak->data[0] * HopFrames);
