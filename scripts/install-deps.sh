@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config git clang-format clang-tidy
     qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev
-    libmpg123-dev portaudio19-dev librtmidi-dev libjack-jackd2-dev libsoxr-dev libasound2-dev
+    libmpg123-dev portaudio19-dev librtmidi-dev libjack-jackd2-dev libsoxr-dev libasound2-dev libaubio-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     sox libsox-fmt-mp3 lame mpg123
     jackd2 xvfb xauth fonts-dejavu-core

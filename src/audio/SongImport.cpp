@@ -42,7 +42,11 @@ void TSongImport::PrepareLoad(const QString& peakPath, TWavePeaks& peaks) {
 }
 
 void TSongImport::SetLabel(int entry) {
-    Q_EMIT LabelChanged(Tr(entry));
+    SetLabelText(Tr(entry));
+}
+
+void TSongImport::SetLabelText(const QString& text) {
+    Q_EMIT LabelChanged(text);
 }
 
 void TSongImport::SetGauge(std::int64_t position, std::int64_t maximum) {
@@ -66,6 +70,8 @@ void TSongImport::Activate() {
     // The date is the song's as it was before decoding, so a change made meanwhile makes
     // the next load decode again.
     SongDate = FileDateValue(SongPath);
+    SongSource = BeatSourceOf(SongPath);
+    Beats.reset();
     try {
         MPEGPlayer1.Open(SongPath);
         MPEGPlayer1.GetLength();
@@ -146,6 +152,7 @@ void TSongImport::PlayEnded() {
         Fail(failure.Text);
         return;
     }
+    FindBeats();
     SetLabel(Mp3ImportText::Finalizing);
     RemoveTempWave();
     Finish(TImportOutcome::Done);
@@ -189,6 +196,28 @@ void TSongImport::BuildCache() {
     QString reason;
     if (!WriteDateFile(dateFile, *SongDate, &reason))
         throw cannotWrite(dateFile, reason);
+}
+
+void TSongImport::FindBeats() {
+    // A second phase on the gauge over the same decoded sound. The waveform is what the import
+    // is for: beats that cannot be found or kept leave it as it is, and the song is analysed
+    // again the next time it is opened.
+    SetLabelText(Text(TextTable::BeatText, BeatText::FindingBeats, Lang));
+    SetGauge(0, 1);
+    TBeatsResult found;
+    try {
+        found = AnalyseWaveFile(TempWave, [this](std::int64_t done, std::int64_t total) {
+            SetGauge(done, total);
+            return true;
+        });
+    } catch (const EWaveStreamError&) {
+        return;
+    }
+    if (!found.Complete)
+        return;
+    Beats = std::move(found.Beats);
+    if (SongSource)
+        WriteBeatFile(BeatFile(), {*SongSource, *Beats});
 }
 
 void TSongImport::CreateTempWave() {

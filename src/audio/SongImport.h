@@ -1,9 +1,10 @@
 // One session of the song import, without widgets: decode mode (decode the MP3 to a
-// temporary WAV file and build the date and peak files from it) and load mode (read the
-// peak file into WavePeaks). The import dialog or a headless runner drives it and shows its
-// label and gauge.
+// temporary WAV file, build the date and peak files from it, then find the song's beats in
+// it and write the beat file) and load mode (read the peak file into WavePeaks). The import dialog
+// or a headless runner drives it and shows its label and gauge.
 #pragma once
 
+#include "audio/BeatCache.h"
 #include "audio/Mp3Decoder.h"
 #include "audio/WaveformCache.h"
 #include "core/LanguageTables.h"
@@ -36,7 +37,7 @@ public:
     ~TSongImport() override;
 
     // Decode mode: decode `songPath` and write its cache as `peakPath` with the date file
-    // beside it.
+    // and the beat file beside it.
     void PrepareDecode(const QString& songPath, const QString& peakPath);
     // Load mode: read `peakPath` into `peaks`.
     void PrepareLoad(const QString& peakPath, TWavePeaks& peaks);
@@ -47,6 +48,10 @@ public:
     // The temporary WAV file of decode mode while it exists.
     QString TempWavePath() const { return TempWave; }
     TMPEGPlayer& Decoder() { return MPEGPlayer1; }
+    // The beats decode mode found, once it has finished with OK; empty otherwise. They are
+    // kept even when the beat file could not be written, which does not fail the import.
+    const std::optional<TSongBeats>& FoundBeats() const { return Beats; }
+    QString BeatFile() const { return BeatFileBesidePeaks(PeakPath, SongPath); }
 
     // The dialog's activation. Decode mode shows Cancel and opens the decoder, which writes
     // the song at the waveform's rate (PeakSampleRate) whatever the song's own; a decoder
@@ -73,10 +78,12 @@ private:
 
     QString Tr(int entry) const { return Text(TextTable::Mp3Import, entry, Lang); }
     void SetLabel(int entry);
+    void SetLabelText(const QString& text);
     void SetGauge(std::int64_t position, std::int64_t maximum);
     void Abandon(TImportOutcome outcome);
     void PlayEnded();
     void BuildCache();
+    void FindBeats();
     void CreateTempWave();
     void RemoveTempWave();
     void Fail(const QString& text);
@@ -94,6 +101,8 @@ private:
     QString PeakPath;
     TWavePeaks* Peaks = nullptr;
     std::optional<double> SongDate;
+    std::optional<TBeatSource> SongSource; // the song as it was before decoding
+    std::optional<TSongBeats> Beats;
     QString TempWave;
     std::int64_t GaugeMaximum = 0;
     std::int64_t GaugeStep = -1; // last reported thousandth of the gauge

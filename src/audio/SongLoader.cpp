@@ -45,6 +45,7 @@ void SongLoader::CloseSong() {
     WavePeaks.clear();
     PeakFileName.clear();
     CacheResult = TCacheResult::None;
+    Beats.Clear();
     Host->ResetTimelineScroll();
     Host->ResetTransport();
     Host->SetTimelineWidth(0);
@@ -77,6 +78,7 @@ bool SongLoader::LoadSong(const QString& mp3Path) {
 
     // 2 and 3. A current cache is kept; otherwise the song is decoded into a new one.
     QString peakFile;
+    std::optional<TSongBeats> decodedBeats;
     if (const auto cached = FindCurrentCache(mp3Path)) {
         peakFile = *cached;
         CacheResult = TCacheResult::Reused;
@@ -88,6 +90,7 @@ bool SongLoader::LoadSong(const QString& mp3Path) {
         CacheResult = FromOutcome(decode.Outcome());
         if (!ok || CacheResult != TCacheResult::Built)
             return false; // the import said why, or the user cancelled it
+        decodedBeats = decode.FoundBeats();
     }
 
     // 4. Load mode, into waveform data of its own.
@@ -120,6 +123,10 @@ bool SongLoader::LoadSong(const QString& mp3Path) {
     PeakFileName = peakFile;
     WavePeaks = std::move(peaks);
     Doc.SlotCount = SlotCountForLength(Player.LengthMs());
+    if (decodedBeats)
+        Beats.Set(mp3Path, std::move(*decodedBeats));
+    else
+        Beats.Find(mp3Path);
 
     // 5 and 7. The timeline and the transport start over on the new song.
     Host->ResetTimelineScroll();

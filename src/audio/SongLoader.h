@@ -3,6 +3,7 @@
 // media player that only measures songs, for use without sound.
 #pragma once
 
+#include "audio/BeatFinder.h"
 #include "audio/MediaPlayer.h"
 #include "audio/SongImport.h"
 #include "audio/SongLength.h"
@@ -71,18 +72,24 @@ public:
     // song the decoder cannot read; finds a current cache beside the song or in the per-user
     // cache folder, or decodes the song into a new one; loads the peak file; opens the song
     // in the player and sets SlotCount = length in ms div 100 + 1; resets the timeline and
-    // transport, sets the timeline width and the file name. True when all of it succeeded.
+    // transport, sets the timeline width and the file name; the song's beats come from the
+    // decode, a current beat file or a search in the background (SongBeats announces them).
+    // True when all of it succeeded.
     // On any failure (a cancelled decode included) nothing changes: the song that was open,
     // its waveform and the timeline stay as they were.
     bool LoadSong(const QString& mp3Path) override;
-    // Closes the song in the player and empties the waveform; the timeline and transport
-    // start over with nothing to show.
+    // Closes the song in the player and empties the waveform and the beats; the timeline and
+    // transport start over with nothing to show.
     void CloseSong() override;
 
     // The loaded waveform data: three pairs (end, maximum, minimum) per peak record.
     TWavePeaks WavePeaks;
     // The peak file of the current waveform.
     QString PeakFileName;
+
+    // The beats, tempo and onsets of the loaded song, with BeatsChanged when they arrive.
+    TBeatFinder& SongBeats() { return Beats; }
+    const TBeatFinder& SongBeats() const { return Beats; }
 
     TCacheResult LastCache() const { return CacheResult; }
     const TCachePlaces& Places() const { return CachePlaces; }
@@ -100,6 +107,7 @@ private:
     QString OpenSongPath; // the song open in the player, after the last successful load
     TCachePlaces CachePlaces;
     TCacheResult CacheResult = TCacheResult::None;
+    TBeatFinder Beats{CachePlaces};
 };
 
 // A media player without sound: opening measures the song; play, stop and seek only move a

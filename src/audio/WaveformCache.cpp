@@ -187,15 +187,20 @@ TCachePlaces TCachePlaces::Default() {
     return places;
 }
 
+QString TCachePlaces::UserCacheFolderFor(const QString& songPath) const {
+    if (UserCacheFolder.isEmpty())
+        return QString();
+    const QByteArray folder = QFileInfo(songPath).absolutePath().toUtf8();
+    const QString key = QString::fromLatin1(
+        QCryptographicHash::hash(folder, QCryptographicHash::Sha1).toHex().left(16));
+    return UserCacheFolder + QStringLiteral("/waveforms/") + key;
+}
+
 QString TCachePlaces::UserPeakFile(const QString& songPath) const {
     if (UserCacheFolder.isEmpty())
         return QString();
-    const QFileInfo song(songPath);
-    const QByteArray folder = song.absolutePath().toUtf8();
-    const QString key = QString::fromLatin1(
-        QCryptographicHash::hash(folder, QCryptographicHash::Sha1).toHex().left(16));
-    return UserCacheFolder + QStringLiteral("/waveforms/") + key + QLatin1Char('/') +
-           QFileInfo(PeakFileFor(song.fileName())).fileName();
+    return UserCacheFolderFor(songPath) + QLatin1Char('/') +
+           QFileInfo(PeakFileFor(QFileInfo(songPath).fileName())).fileName();
 }
 
 QString TCachePlaces::PeakFileForWriting(const QString& songPath) const {

@@ -120,6 +120,12 @@ struct TCachePlaces {
     QString PeakFileForWriting(const QString& songPath) const;
     // Where an existing cache for `songPath` may be found, beside the song first.
     QStringList PeakFileCandidates(const QString& songPath) const;
+    // The same three for the song's beat file, which goes wherever its peak file goes.
+    QString UserBeatFile(const QString& songPath) const;
+    QString BeatFileForWriting(const QString& songPath) const;
+    QStringList BeatFileCandidates(const QString& songPath) const;
+    // The folder of the per-user cache for songs in the folder of `songPath`.
+    QString UserCacheFolderFor(const QString& songPath) const;
     // The folder for temporary WAV files: the program's folder when writable, else the
     // per-user cache folder, else the system's temporary folder.
     QString TempFolder() const;

@@ -1199,6 +1199,18 @@ constexpr const char* kBlockTexts[] = {
     "Wert des Lauflichts (0 bis 255):",
 };
 
+// The timing marks found in the song.
+constexpr const char* kBeatTexts[] = {
+    // French
+    "Recherche des temps...",
+    // English
+    "Finding beats...",
+    // Spanish
+    "Buscando los tiempos...",
+    // German
+    "Schläge werden gesucht...",
+};
+
 // One table: its texts and how many entries one language holds. A single-language table
 // answers every language with the same text.
 struct TableInfo {
@@ -1266,8 +1278,9 @@ constexpr std::array kTables{
     FourLanguages<ViewText::Count>(kView),
     FourLanguages<TrackEditingText::Count>(kTrackEditing),
     FourLanguages<BlockText::Count>(kBlockTexts),
+    FourLanguages<BeatText::Count>(kBeatTexts),
 };
-static_assert(kTables.size() == static_cast<std::size_t>(TextTable::BlockText) + 1,
+static_assert(kTables.size() == static_cast<std::size_t>(TextTable::BeatText) + 1,
               "every TextTable needs its entry in kTables");
 static_assert(std::size(kKeyNames) == 12 && std::size(kControllerNames) == 128);
 

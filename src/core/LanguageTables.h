@@ -45,6 +45,7 @@ enum class TextTable {
     ViewText,          // the View menu (see ViewText)
     TrackEditing,      // the undo depth and the moving of tracks (see TrackEditingText)
     BlockText,         // the time-range selection, its block commands and play ranges
+    BeatText,          // the beats, tempo and onsets found in the song (see BeatText)
 };
 
 // Number of entries one language holds in the table.
@@ -188,5 +189,10 @@ inline constexpr int ChaseStepPrompt = 26; // %1 the largest step
 inline constexpr int ChaseValuePrompt = 27;
 inline constexpr int Count = 27;
 } // namespace BlockText
+
+namespace BeatText {
+inline constexpr int FindingBeats = 1; // the import's second phase
+inline constexpr int Count = 1;
+} // namespace BeatText
 
 } // namespace lumivox

@@ -5,8 +5,12 @@
 #include "ImportTestSupport.h"
 #include "support/ScriptedUserInterface.h"
 
+#include "audio/BeatCache.h"
+
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -131,7 +135,7 @@ TEST_F(SongLoaderTest, DecodesOnceThenReusesTheCache) {
     ASSERT_TRUE(Loader->LoadSong(song));
     EXPECT_EQ(Runner.Modes, DecodeThenLoad());
     EXPECT_EQ(Loader->LastCache(), TCacheResult::Built);
-    EXPECT_EQ(Folder.SongFiles(), (QStringList{"song.mp3", "song.nfo", "song.pks"}));
+    EXPECT_EQ(Folder.SongFiles(), (QStringList{"song.beats", "song.mp3", "song.nfo", "song.pks"}));
     EXPECT_TRUE(Folder.ProgramFiles().isEmpty()); // the temporary WAV file is gone
     const std::int64_t records = RecordsFor(song);
     EXPECT_EQ(QFileInfo(Folder.Song("song.pks")).size(), records * PeakRecordBytes);
@@ -149,9 +153,9 @@ TEST_F(SongLoaderTest, DecodesOnceThenReusesTheCache) {
     EXPECT_EQ(
         Ui.ProgressTexts,
         (QStringList{"Extracting MP3 Data...", "Extracting and Saving Useful Waveform Data...",
-                     "Extracting Peak Data...", "Finalizing Useful Waveform Data...",
-                     "Loading Peak File..."}));
-    EXPECT_EQ(std::count(Ui.Gauges.begin(), Ui.Gauges.end(), 100), 3);
+                     "Extracting Peak Data...", "Finding beats...",
+                     "Finalizing Useful Waveform Data...", "Loading Peak File..."}));
+    EXPECT_EQ(std::count(Ui.Gauges.begin(), Ui.Gauges.end(), 100), 4);
     EXPECT_FALSE(Ui.ProgressVisible);
 
     const TWavePeaks first = Loader->WavePeaks;
@@ -250,8 +254,8 @@ TEST_F(SongLoaderTest, BrokenOrMissingSongsChangeNothing) {
         EXPECT_EQ(Player.LengthMs(), length);
         EXPECT_EQ(Host.Shown(), shown);
     }
-    EXPECT_EQ(Folder.SongFiles(),
-              (QStringList{"empty.mp3", "good.mp3", "good.nfo", "good.pks", "not_an_mp3.mp3"}));
+    EXPECT_EQ(Folder.SongFiles(), (QStringList{"empty.mp3", "good.beats", "good.mp3", "good.nfo",
+                                               "good.pks", "not_an_mp3.mp3"}));
     EXPECT_TRUE(Folder.ProgramFiles().isEmpty());
 
     // A missing song is not decoded; the warning says it does not exist.
@@ -462,6 +466,82 @@ TEST_F(SongLoaderTest, StopsAPlayingSongAndReopensThePlayer) {
     // The timeline starts over only once the new song is open.
     EXPECT_EQ(Host.OpensAtScrollReset, player.Opens);
     EXPECT_EQ(Host.OpensAtTransportReset, player.Opens);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SongLoaderTest, TheSongsBeatsComeFromTheDecodeThenTheBeatFileOrTheBackground) {
+    const QString song = Folder.AddSong("clicks_120.mp3", "clicks.mp3");
+    const QString beatFile = Folder.Song("clicks.beats");
+    TBeatFinder& beats = Loader->SongBeats();
+    QSignalSpy changed(&beats, &TBeatFinder::BeatsChanged);
+
+    // Decoding finds them on the way: there at once, and kept in the beat file.
+    ASSERT_TRUE(Loader->LoadSong(song));
+    EXPECT_EQ(changed.count(), 1);
+    ASSERT_TRUE(beats.HasBeats());
+    EXPECT_FALSE(beats.IsFinding());
+    EXPECT_EQ(beats.SongPath(), song);
+    EXPECT_NEAR(beats.Beats().TempoBpm, 120, 2);
+    const TSongBeats found = beats.Beats();
+    EXPECT_EQ(ReadCurrentBeatFile(beatFile, song), found);
+
+    // A warm waveform without its beat file opens without waiting; the beats follow.
+    ASSERT_TRUE(QFile::remove(beatFile));
+    Runner.Clear();
+    changed.clear();
+    ASSERT_TRUE(Loader->LoadSong(song));
+    EXPECT_EQ(Runner.Modes, LoadOnly());
+    EXPECT_FALSE(beats.HasBeats());
+    EXPECT_TRUE(beats.IsFinding());
+    ASSERT_TRUE(changed.wait(30000));
+    EXPECT_TRUE(beats.HasBeats());
+    EXPECT_FALSE(beats.IsFinding());
+    EXPECT_EQ(beats.Beats(), found);
+    EXPECT_EQ(ReadCurrentBeatFile(beatFile, song), found);
+
+    // Then the beat file serves them, read on the worker and left as it was; closing the
+    // song forgets them.
+    const QByteArray kept = ReadFile(beatFile);
+    const QDateTime written = QFileInfo(beatFile).lastModified();
+    ASSERT_TRUE(Loader->LoadSong(song));
+    changed.clear();
+    ASSERT_TRUE(changed.wait(30000));
+    EXPECT_TRUE(beats.HasBeats());
+    EXPECT_FALSE(beats.IsFinding());
+    EXPECT_EQ(beats.Beats(), found);
+    EXPECT_EQ(ReadFile(beatFile), kept);
+    EXPECT_EQ(QFileInfo(beatFile).lastModified(), written);
+    Loader->CloseSong();
+    EXPECT_FALSE(beats.HasBeats());
+    EXPECT_TRUE(beats.SongPath().isEmpty());
+    EXPECT_EQ(changed.count(), 2);
+}
+
+TEST_F(SongLoaderTest, ASearchInTheBackgroundEndsWithTheLoaderOrAnotherSong) {
+    const QString first = Folder.AddSong("clicks_120.mp3", "first.mp3");
+    const QString second = Folder.AddSong("clicks_100_140.mp3", "second.mp3");
+    for (const QString& song : {first, second}) {
+        ASSERT_TRUE(Loader->LoadSong(song));
+        ASSERT_TRUE(QFile::remove(ChangeFileExt(song, QStringLiteral(".beats"))));
+    }
+    ASSERT_TRUE(Loader->LoadSong(first));
+    EXPECT_TRUE(Loader->SongBeats().IsFinding());
+    // Another song stops the first search; what it finds is for the second song only.
+    ASSERT_TRUE(Loader->LoadSong(second));
+    QSignalSpy changed(&Loader->SongBeats(), &TBeatFinder::BeatsChanged);
+    ASSERT_TRUE(changed.wait(30000));
+    EXPECT_EQ(Loader->SongBeats().SongPath(), second);
+    EXPECT_EQ(Loader->SongBeats().Beats(), AnalyseSong(second).Beats);
+    // A loader destroyed mid-search stops it and leaves no beat file half written.
+    ASSERT_TRUE(Loader->LoadSong(first));
+    EXPECT_TRUE(Loader->SongBeats().IsFinding());
+    Loader.reset();
+    QCoreApplication::processEvents();
+    const QString left = Folder.Song("first.beats");
+    EXPECT_TRUE(!QFileInfo::exists(left) || ReadCurrentBeatFile(left, first).has_value());
 }
 
 } // namespace

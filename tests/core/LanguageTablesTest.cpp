@@ -18,7 +18,7 @@ constexpr std::array kLanguages{Language::French, Language::English, Language::S
                                 Language::German};
 
 // Every table with the number of entries one language holds.
-constexpr std::array<std::pair<TextTable, int>, 24> kTableSizes{{
+constexpr std::array<std::pair<TextTable, int>, 25> kTableSizes{{
     {TextTable::FileMenu, 9},
     {TextTable::EditMenu, 13},
     {TextTable::RS232Menu, 9},
@@ -43,6 +43,7 @@ constexpr std::array<std::pair<TextTable, int>, 24> kTableSizes{{
     {TextTable::ViewText, ViewText::Count},
     {TextTable::TrackEditing, TrackEditingText::Count},
     {TextTable::BlockText, BlockText::Count},
+    {TextTable::BeatText, BeatText::Count},
 }};
 
 // The text as UTF-8, so that a failure prints readable accents.

@@ -1,6 +1,7 @@
 // The import dialog on the offscreen platform: its named children, load mode, Cancel and
 // Escape while decoding, the refused rate, and LoadSong through it.
 #include "dialogs/ImportDialog.h"
+#include "audio/BeatCache.h"
 #include "audio/SongLoader.h"
 
 #include "audio/ImportTestSupport.h"
@@ -103,10 +104,20 @@ TEST_F(ImportDialogTest, CancelOrEscapeWhileDecodingStopsAndLeavesNothing) {
 TEST_F(ImportDialogTest, ASongAtAnotherRateIsDecodedLikeAnyOther) {
     const QString song = Folder.AddSong("song_48k.mp3", "wide.mp3");
     TSongImport session(Ui, Lang, Folder.Places);
+    // The label the gauge moves under: the beats are found in a phase of their own.
+    QStringList labels;
+    QObject::connect(&session, &TSongImport::GaugeChanged, &Dialog, [&] {
+        if (labels.isEmpty() || labels.back() != Dialog.Label1->text())
+            labels << Dialog.Label1->text();
+    });
     EXPECT_TRUE(RunDecode(session, song));
+    EXPECT_TRUE(labels.contains("Finding beats...")) << labels.join('|').toStdString();
+    EXPECT_GT(labels.indexOf("Finding beats..."), labels.indexOf("Extracting Peak Data..."));
+    ASSERT_TRUE(session.FoundBeats());
+    EXPECT_EQ(ReadCurrentBeatFile(session.BeatFile(), song), session.FoundBeats());
     EXPECT_EQ(session.Outcome(), TImportOutcome::Done);
     EXPECT_TRUE(Ui.Texts(ScriptedUserInterface::Event::ErrorAbort).isEmpty());
-    EXPECT_EQ(Folder.SongFiles(), (QStringList{"wide.mp3", "wide.nfo", "wide.pks"}));
+    EXPECT_EQ(Folder.SongFiles(), (QStringList{"wide.beats", "wide.mp3", "wide.nfo", "wide.pks"}));
     EXPECT_TRUE(Folder.ProgramFiles().isEmpty());
 }
 

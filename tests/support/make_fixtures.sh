@@ -58,6 +58,32 @@ if [ ! -s song_tone_1k.mp3 ]; then
     mv song_tone_1k.tmp.mp3 song_tone_1k.mp3
     rm -f tone_1k.wav
 fi
+# Click tracks: a 20 ms noise burst at the start of every beat after `lead` seconds of silence,
+# in runs of `count` beats of `period` seconds each.
+# name, rate, lead, then period:count for each run
+make_clicks() {
+    local name=$1 rate=$2 lead=$3
+    shift 3
+    [ -s "$name.mp3" ] && return 0
+    local parts=("$name.lead.wav") index=0
+    sox -q -D -n -r "$rate" -c 2 -b 16 "$name.lead.wav" trim 0 "$lead"
+    for run in "$@"; do
+        local period=${run%%:*} count=${run##*:}
+        sox -q -n -r "$rate" -c 2 -b 16 "$name.click$index.wav" synth 0.02 whitenoise \
+            fade 0 0.02 0.018 gain -3 pad 0 "$period" trim 0 "$period"
+        sox -q "$name.click$index.wav" "$name.run$index.wav" repeat $((count - 1))
+        parts+=("$name.run$index.wav")
+        index=$((index + 1))
+    done
+    sox -q "${parts[@]}" "$name.wav"
+    lame --quiet -b 192 "$name.wav" "$name.tmp.mp3"
+    mv "$name.tmp.mp3" "$name.mp3"
+    rm -f "$name".*.wav "$name.wav"
+}
+make_clicks clicks_120 44100 0.25 0.5:48
+make_clicks clicks_120_48k 48000 0.25 0.5:48
+make_clicks clicks_120_22k 22050 0.25 0.5:48
+make_clicks clicks_100_140 44100 0.25 0.6:20 0.428571428571:42
 if [ ! -s song_truncated.mp3 ]; then
     head -c 20000 song_10s.mp3 > song_truncated.mp3
 fi

@@ -3,9 +3,11 @@
 #include "audio/SongLength.h"
 #include "output/SequenceExport.h"
 #include "persistence/ProjectFile.h"
+#include "support/ClickTracks.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,8 +20,11 @@
 #include <gtest/gtest.h>
 
 using namespace lumivox;
+using lumivox::test::Clicks120;
 using lumivox::test::FixturePath;
+using lumivox::test::MatchBeats;
 using lumivox::test::ScriptedUserInterface;
+using lumivox::test::TBeatMatch;
 
 namespace {
 
@@ -303,6 +308,110 @@ TEST_F(CliTest, RefusalsAndUsageGiveTheirExitCodes) {
     run = Cli({"--help"});
     EXPECT_EQ(run.Code, 0);
     EXPECT_TRUE(run.Out.contains("dump-seq FILE"));
+}
+
+} // namespace
+
+namespace {
+
+class CliBeatsTest : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    QString Song;
+
+    void SetUp() override {
+        ASSERT_TRUE(Dir.isValid());
+        Song = Dir.filePath(QStringLiteral("clicks.mp3"));
+        ASSERT_TRUE(QFile::copy(FixturePath("clicks_120.mp3"), Song));
+    }
+
+    static std::vector<double> Times(const QJsonArray& array) {
+        std::vector<double> times;
+        for (const QJsonValue& value : array)
+            times.push_back(value.toDouble());
+        return times;
+    }
+    static void ExpectOnTheClicks(const std::vector<double>& times, const char* what) {
+        const TBeatMatch match = MatchBeats(times, Clicks120(), 30, 3000);
+        EXPECT_GE(match.Recall(), 0.9) << what << ": " << match.Matched << " of " << match.Clicks;
+        EXPECT_GE(match.Precision(), 0.9) << what << ": " << match.Beats;
+    }
+};
+
+TEST_F(CliBeatsTest, PrintsTheTempoThenTheBeatsAndWithOnsetsTheOnsetsMarked) {
+    const CliRun run = Cli({"beats", Song, "--onsets"});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    EXPECT_TRUE(run.Err.isEmpty()) << run.Err.toStdString();
+    QStringList lines = run.Out.split('\n');
+    ASSERT_EQ(lines.takeLast(), QString());
+    ASSERT_GT(lines.size(), 40);
+    bool ok = false;
+    EXPECT_NEAR(lines.takeFirst().toDouble(&ok), 120, 2);
+    EXPECT_TRUE(ok);
+    std::vector<double> beats;
+    std::vector<double> onsets;
+    for (const QString& line : lines) {
+        if (line.startsWith(QLatin1String("onset "))) {
+            onsets.push_back(line.mid(6).toDouble(&ok));
+        } else {
+            EXPECT_TRUE(onsets.empty()) << "a beat after the onsets: " << line.toStdString();
+            beats.push_back(line.toDouble(&ok));
+        }
+        EXPECT_TRUE(ok) << line.toStdString();
+    }
+    ExpectOnTheClicks(beats, "beats");
+    ExpectOnTheClicks(onsets, "onsets");
+    // Kept beside the song for the editor, and read from there the next time.
+    const QString beatFile = Dir.filePath(QStringLiteral("clicks.beats"));
+    ASSERT_TRUE(QFileInfo::exists(beatFile));
+    const QDateTime written = QFileInfo(beatFile).lastModified();
+    const CliRun again = Cli({"beats", Song, "--onsets"});
+    EXPECT_EQ(again.Out, run.Out);
+    EXPECT_EQ(QFileInfo(beatFile).lastModified(), written);
+    // Without --onsets only the tempo and the beats.
+    const CliRun plain = Cli({"beats", Song});
+    EXPECT_EQ(plain.Out.split('\n').size(), static_cast<qsizetype>(beats.size()) + 2);
+    EXPECT_FALSE(plain.Out.contains(QLatin1String("onset")));
+}
+
+TEST_F(CliBeatsTest, JsonHoldsTheSameTempoAndTimes) {
+    const CliRun plain = Cli({"beats", Song});
+    const CliRun run = Cli({"beats", Song, "--json", "--onsets"});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    QJsonParseError error;
+    const QJsonObject beats = QJsonDocument::fromJson(run.Out.toUtf8(), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << run.Out.toStdString();
+    EXPECT_NEAR(beats["tempo_bpm"].toDouble(), 120, 2);
+    const std::vector<double> times = Times(beats["beats_ms"].toArray());
+    ExpectOnTheClicks(times, "beats");
+    ExpectOnTheClicks(Times(beats["onsets_ms"].toArray()), "onsets");
+    QStringList lines = plain.Out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_DOUBLE_EQ(lines.takeFirst().toDouble(), beats["tempo_bpm"].toDouble());
+    ASSERT_EQ(static_cast<std::size_t>(lines.size()), times.size());
+    for (std::size_t i = 0; i < times.size(); ++i)
+        EXPECT_DOUBLE_EQ(lines[static_cast<qsizetype>(i)].toDouble(), times[i]);
+
+    const CliRun noOnsets = Cli({"beats", Song, "--json"});
+    const QJsonObject without = QJsonDocument::fromJson(noOnsets.Out.toUtf8()).object();
+    EXPECT_FALSE(without.contains("onsets_ms"));
+    EXPECT_EQ(without["beats_ms"].toArray(), beats["beats_ms"].toArray());
+}
+
+TEST_F(CliBeatsTest, RefusesWhatIsNoSong) {
+    const std::vector<std::pair<QStringList, int>> refused = {
+        {{"beats", Dir.filePath(QStringLiteral("gone.mp3"))}, 2},
+        {{"beats", FixturePath("not_an_mp3.mp3")}, 2},
+        {{"beats", FixturePath("empty.mp3")}, 2},
+        {{"beats"}, 1},
+        {{"beats", Song, "--tempo"}, 1},
+    };
+    for (const auto& [args, code] : refused) {
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.Code, code) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.Out.isEmpty()) << args.join(' ').toStdString();
+        EXPECT_FALSE(run.Err.isEmpty()) << args.join(' ').toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(FixturePath("not_an_mp3.beats")));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // editor (with English texts) and maps the outcome to an exit code.
 #include "lumivox-cli/CliCommands.h"
 
+#include "audio/BeatCache.h"
 #include "audio/SongImport.h"
 #include "audio/SongLoader.h"
 #include "lumivox-cli/ConsoleUserInterface.h"
@@ -327,6 +328,63 @@ int CommandPeaks(const QStringList& args) {
     return ExitDone;
 }
 
+// The beats through the same beat file as the editor: read when current, else found in the
+// decoded song and written.
+int CommandBeats(const QStringList& args) {
+    const Arguments a = Parse(args, {}, {QStringLiteral("--json"), QStringLiteral("--onsets")});
+    if (!a.Error.isEmpty())
+        return UsageError(a.Error);
+    if (a.Positional.size() != 1)
+        return UsageError(QStringLiteral("beats needs one SONG"));
+    const QString song = a.Positional[0];
+    if (!QFileInfo(song).isFile()) {
+        Print(stderr, QStringLiteral("lumivox-cli: %1 does not exist").arg(song));
+        return ExitRefused;
+    }
+    if (!SongDecodes(song)) {
+        Print(stderr, QStringLiteral("lumivox-cli: %1 is not an MP3 song").arg(song));
+        return ExitRefused;
+    }
+    const TSongBeatsResult result = LoadOrFindBeats(song, TCachePlaces::Default());
+    if (result.Origin == TBeatsOrigin::None) {
+        Print(stderr,
+              QStringLiteral("lumivox-cli: %1 cannot be analysed: %2").arg(song, result.Error));
+        return ExitRefused;
+    }
+    if (result.BeatFile.isEmpty())
+        Print(stderr,
+              QStringLiteral("lumivox-cli: the beat file cannot be written: %1").arg(result.Error));
+    const TSongBeats& beats = result.Beats;
+    const bool onsets = a.Has("--onsets");
+    if (a.Has("--json")) {
+        JsonWriter json(stdout);
+        json.BeginObject();
+        json.Key("tempo_bpm");
+        json.Decimal(beats.TempoBpm, 3);
+        auto times = [&json](const char* key, const std::vector<double>& list) {
+            json.Key(key);
+            json.BeginArray();
+            for (double ms : list)
+                json.Decimal(ms, 1);
+            json.EndArray();
+        };
+        times("beats_ms", beats.BeatsMs);
+        if (onsets)
+            times("onsets_ms", beats.OnsetsMs);
+        json.EndObject();
+        json.Finish();
+        return ExitDone;
+    }
+    std::printf("%.3f\n", beats.TempoBpm);
+    for (double ms : beats.BeatsMs)
+        std::printf("%.1f\n", ms);
+    if (onsets)
+        for (double ms : beats.OnsetsMs)
+            std::printf("onset %.1f\n", ms);
+    std::fflush(stdout);
+    return ExitDone;
+}
+
 int CommandDumpSeq(const QStringList& args) {
     const Arguments a = Parse(args, {}, {QStringLiteral("--json")});
     if (!a.Error.isEmpty())
@@ -420,6 +478,13 @@ void PrintUsage(bool toError) {
         "      or in the per-user cache folder when the song's folder is read-only) as the\n"
         "      editor does, and show the peak records, the length, the slot count and\n"
         "      whether the cache was reused.\n"
+        "  beats SONG [--json] [--onsets]\n"
+        "      Find the song's beats as the editor does (reading its beat file, SONG.beats\n"
+        "      beside it or in the per-user cache folder, while the song is unchanged) and\n"
+        "      print the tempo in BPM on the first line (0 when none was found), then each\n"
+        "      beat time in ms, one a line; --onsets adds the onset (attack) times after\n"
+        "      them, each line starting with \"onset \". --json prints {\"tempo_bpm\": ...,\n"
+        "      \"beats_ms\": [...]}, with \"onsets_ms\": [...] only when --onsets is given.\n"
         "\n"
         "  --song MP3   use this song when the project's song no longer exists\n"
         "\n"
@@ -435,7 +500,7 @@ int RunCommand(const QStringList& args) {
     static const std::map<QString, std::function<int(const QStringList&)>> commands = {
         {QStringLiteral("info"), CommandInfo},       {QStringLiteral("export"), CommandExport},
         {QStringLiteral("convert"), CommandConvert}, {QStringLiteral("dump-seq"), CommandDumpSeq},
-        {QStringLiteral("peaks"), CommandPeaks},
+        {QStringLiteral("peaks"), CommandPeaks},     {QStringLiteral("beats"), CommandBeats},
     };
     const auto it = commands.find(args.first());
     if (it == commands.end())

@@ -91,6 +91,11 @@ void JsonWriter::Value(long long number) {
     std::fprintf(Out, "%lld", number);
 }
 
+void JsonWriter::Decimal(double number, int decimals) {
+    BeforeValue();
+    std::fprintf(Out, "%.*f", decimals, number);
+}
+
 void JsonWriter::Value(bool flag) {
     BeforeValue();
     std::fputs(flag ? "true" : "false", Out);

@@ -22,6 +22,8 @@ public:
     void Value(const QString& text);
     void Value(long long number);
     void Value(bool flag);
+    // A number with `decimals` digits after the point.
+    void Decimal(double number, int decimals);
     // A key and its value in the current object.
     template <typename T> void Field(const char* name, const T& value) {
         Key(name);

@@ -1,0 +1,500 @@
+// The beat, tempo and onset detectors over aubio, fed hop by hop, and the two ways songs reach
+// them: the import's WAV file and an MP3 decoded here.
+#include "audio/BeatAnalysis.h"
+
+#include "audio/Mp3Decoder.h"
+#include "audio/Mpg123Handle.h"
+#include "audio/Resampler.h"
+#include "audio/WaveFile.h"
+
+#include <QFileInfo>
+#include <QtEndian>
+
+// The peak picker and the beat tracker are among aubio's parts it does not promise to keep as
+// they are; the packaged 0.4 series has them as used here.
+#define AUBIO_UNSTABLE 1
+#include <aubio/aubio.h>
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+namespace lumivox {
+
+namespace {
+
+// The detectors listen to the sound at a quarter of its rate (11.025 kHz for a song): beats
+// and attacks show below 5 kHz, and a quarter of the samples costs a quarter of the time.
+constexpr int Decimation = 4;
+// Analysis window and hop in frames at that rate. The hop of 5.8 ms is the resolution of the
+// times found and of the tracker's beat period: at twice that, a 120 BPM period falls between
+// two whole hops and the beats wander by some 25 ms around the true ones. The window of four
+// hops gives the detectors enough low frequencies to hear a kick drum.
+constexpr uint_t WindowFrames = 256;
+constexpr uint_t HopFrames = 64;
+// aubio's own tempo and onset objects drop a beat or an onset when the hop it is reported in
+// is quiet; both are reported a few hops after the attack, which in sparse music (a click, a
+// drum hit after a rest) is often silent again, so such a gate would lose most of them. There
+// is none here: what lies before the song's first sound is dropped instead.
+// A sample above this (-80 dB) is sound.
+constexpr float SoundLevel = 1e-4f;
+// Two onsets closer than this are one.
+constexpr smpl_t MinimumOnsetGapMs = 30;
+
+// aubio plans its FFTs with FFTW, whose planner must not run on two threads at once; the
+// editor may analyse one song on a worker while importing another.
+std::mutex& PlannerMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+// Adds `ms` to `times` unless it would not keep them ascending.
+void AddTime(std::vector<double>& times, double ms) {
+    ms = std::max(0.0, ms);
+    if (times.empty() || ms > times.back())
+        times.push_back(ms);
+}
+
+constexpr std::size_t DecodeBufferBytes = 128 * 1024;
+constexpr std::size_t StereoBytesPerFrame = 4;
+constexpr std::int64_t WaveBlockBytes = 256 * 1024;
+
+} // namespace
+
+// Halves the rate of a stream of samples, a block at a time: the half-band filter
+// (-1 0 9 16 9 0 -1) / 32 keeps what lies below a quarter of the input rate, and every second
+// output is kept.
+class THalfBand {
+public:
+    THalfBand() : Held(TapCount - 1, 0.0f) {}
+    // Appends the outputs `in` completes to `out`.
+    void Process(const float* in, std::size_t count, std::vector<float>& out) {
+        Held.insert(Held.end(), in, in + count);
+        const float* x = Held.data();
+        std::size_t i = 0;
+        for (; i + TapCount <= Held.size(); i += 2)
+            out.push_back((9.0f * (x[i + 2] + x[i + 4]) + 16.0f * x[i + 3] - (x[i] + x[i + 6])) *
+                          (1.0f / 32.0f));
+        Held.erase(Held.begin(), Held.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+
+private:
+    static constexpr std::size_t TapCount = 7;
+    std::vector<float> Held; // the samples the next output still needs
+};
+
+double TempoOfBeats(const std::vector<double>& beatsMs) {
+    if (beatsMs.size() < 4)
+        return 0;
+    std::vector<double> gaps;
+    gaps.reserve(beatsMs.size() - 1);
+    for (std::size_t i = 1; i < beatsMs.size(); ++i)
+        gaps.push_back(beatsMs[i] - beatsMs[i - 1]);
+    std::vector<double> sorted = gaps;
+    const auto middle = sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2);
+    std::nth_element(sorted.begin(), middle, sorted.end());
+    const double median = *middle;
+    if (median <= 0)
+        return 0;
+    // The mean of the gaps near the median: the tracker's beats step by whole hops around
+    // the true period, so single gaps are a little off either way while their mean is not; a
+    // missed beat or a section at another tempo stays out of it.
+    double sum = 0;
+    int count = 0;
+    for (double gap : gaps) {
+        if (std::abs(gap - median) <= median * 0.1) {
+            sum += gap;
+            ++count;
+        }
+    }
+    return 60000.0 / (sum / count);
+}
+
+// aubio's tempo and onset objects each run a phase vocoder of their own, and most of their
+// time goes into the phases, which neither descriptor used here reads (five times as long as
+// all of this). The same chain is built from aubio's parts around one magnitude spectrum per
+// hop: its spectral flux and the flux's peak picker feed the beat tracker as aubio's tempo
+// object does, and the high-frequency content of the log-compressed spectrum feeds the onset
+// picker with the onset object's settings.
+struct TBeatAnalysis::Detectors {
+    // The onset object's settings for its high-frequency-content method, but for the
+    // threshold: with its 0.058 the tail of a noise burst at a quarter of the rate counted as a
+    // second onset some 70 ms after the first, and 0.2 finds each burst once.
+    static constexpr smpl_t OnsetThreshold = 0.2f;
+    static constexpr smpl_t OnsetCompression = 1;
+    static constexpr double OnsetDelayHops = 4.3; // from the attack to its peak in the picker
+    static constexpr smpl_t TempoThreshold = 0.3f;
+    // The tracker weighs 5.8 s of the descriptor and looks again every quarter of that.
+    static constexpr double TrackerSeconds = 5.8;
+
+    long Rate;
+    uint_t TrackerFrames = 0; // descriptor values the tracker weighs
+    uint_t Step = 0;          // hops between two looks of the tracker
+    fvec_t* Frame = nullptr;  // the last WindowFrames samples
+    fvec_t* Window = nullptr;
+    fvec_t* Windowed = nullptr;
+    fvec_t* Complex = nullptr;
+    cvec_t* Spectrum = nullptr;
+    cvec_t* Compressed = nullptr;
+    aubio_fft_t* Fft = nullptr;
+    std::vector<float> LastSpectrum; // the flux's last magnitudes
+    aubio_peakpicker_t* FluxPeaks = nullptr;
+    aubio_peakpicker_t* ContentPeaks = nullptr;
+    aubio_beattracking_t* Tracker = nullptr;
+    fvec_t* Value = nullptr;
+    fvec_t* Peak = nullptr;
+    fvec_t* Descriptor = nullptr; // what the tracker weighs next
+    fvec_t* Predicted = nullptr;  // its count + 1, then the beats it predicts, in hops
+    int BlockPos = 0;
+    std::int64_t TotalFrames = 0;
+    std::int64_t LastOnset = -1;
+    std::int64_t MinimumOnsetGap;
+
+    explicit Detectors(long rate)
+        : Rate(rate), MinimumOnsetGap(static_cast<std::int64_t>(MinimumOnsetGapMs * rate / 1000)) {
+        const std::lock_guard lock(PlannerMutex());
+        const auto samplerate = static_cast<uint_t>(rate);
+        TrackerFrames = NextPowerOfTwo(static_cast<uint_t>(TrackerSeconds * rate / HopFrames));
+        Step = TrackerFrames / 4;
+        char window[] = "hanningz";
+        Frame = new_fvec(WindowFrames);
+        Window = new_aubio_window(window, WindowFrames);
+        Windowed = new_fvec(WindowFrames);
+        Complex = new_fvec(WindowFrames);
+        Spectrum = new_cvec(WindowFrames);
+        Compressed = new_cvec(WindowFrames);
+        Fft = new_aubio_fft(WindowFrames);
+        LastSpectrum.assign(WindowFrames / 2 + 1, 0.0f);
+        FluxPeaks = new_aubio_peakpicker();
+        ContentPeaks = new_aubio_peakpicker();
+        Tracker = new_aubio_beattracking(TrackerFrames, HopFrames, samplerate);
+        Value = new_fvec(1);
+        Peak = new_fvec(1);
+        Descriptor = new_fvec(TrackerFrames);
+        Predicted = new_fvec(Step);
+        if (FluxPeaks)
+            aubio_peakpicker_set_threshold(FluxPeaks, TempoThreshold);
+        if (ContentPeaks)
+            aubio_peakpicker_set_threshold(ContentPeaks, OnsetThreshold);
+    }
+    ~Detectors() {
+        const std::lock_guard lock(PlannerMutex());
+        for (fvec_t* vector :
+             {Frame, Window, Windowed, Complex, Value, Peak, Descriptor, Predicted})
+            if (vector)
+                del_fvec(vector);
+        for (cvec_t* vector : {Spectrum, Compressed})
+            if (vector)
+                del_cvec(vector);
+        if (Fft)
+            del_aubio_fft(Fft);
+        for (aubio_peakpicker_t* picker : {FluxPeaks, ContentPeaks})
+            if (picker)
+                del_aubio_peakpicker(picker);
+        if (Tracker)
+            del_aubio_beattracking(Tracker);
+    }
+    Detectors(const Detectors&) = delete;
+    Detectors& operator=(const Detectors&) = delete;
+
+    static uint_t NextPowerOfTwo(uint_t value) {
+        uint_t power = 1;
+        while (power < value)
+            power <<= 1;
+        return power;
+    }
+
+    bool IsValid() const {
+        return Frame && Window && Windowed && Complex && Spectrum && Compressed && Fft &&
+               FluxPeaks && ContentPeaks && Tracker && Value && Peak && Descriptor && Predicted;
+    }
+
+    // aubio's spectral flux and high-frequency content, written out so that the compiler can
+    // vectorise them: aubio's own loops branch per bin and took a tenth of the analysis.
+    float SpectralFlux() {
+        const float* norm = Spectrum->norm;
+        float* last = LastSpectrum.data();
+        float flux = 0;
+        for (std::size_t j = 0; j < LastSpectrum.size(); ++j) {
+            flux += std::max(0.0f, norm[j] - last[j]);
+            last[j] = norm[j];
+        }
+        return flux;
+    }
+    float HighFrequencyContent() const {
+        const float* norm = Compressed->norm;
+        float content = 0;
+        for (uint_t j = 0; j < Compressed->length; ++j)
+            content += static_cast<float>(j + 1) * norm[j];
+        return content;
+    }
+
+    double Ms(std::int64_t frame) const {
+        return static_cast<double>(frame) * 1000.0 / static_cast<double>(Rate);
+    }
+
+    // One hop of new samples; adds the beats and the onset it completes.
+    void Run(const float* hop, std::vector<double>& beats, std::vector<double>& onsets) {
+        float* frame = Frame->data;
+        std::copy(frame + HopFrames, frame + WindowFrames, frame);
+        std::copy(hop, hop + HopFrames, frame + WindowFrames - HopFrames);
+        for (uint_t i = 0; i < WindowFrames; ++i)
+            Windowed->data[i] = frame[i] * Window->data[i];
+        aubio_fft_do_complex(Fft, Windowed, Complex);
+        aubio_fft_get_norm(Complex, Spectrum);
+
+        // Beats: the flux, thresholded by its picker, goes into the tracker's window; every
+        // Step hops the tracker predicts the beats of the next Step hops.
+        Value->data[0] = SpectralFlux();
+        if (BlockPos == static_cast<int>(Step) - 1) {
+            aubio_beattracking_do(Tracker, Descriptor, Predicted);
+            float* values = Descriptor->data;
+            std::copy(values + Step, values + TrackerFrames, values);
+            std::fill(values + TrackerFrames - Step, values + TrackerFrames, 0.0f);
+            BlockPos = -1;
+        }
+        ++BlockPos;
+        aubio_peakpicker_do(FluxPeaks, Value, Peak);
+        Descriptor->data[TrackerFrames - Step + static_cast<uint_t>(BlockPos)] =
+            aubio_peakpicker_get_thresholded_input(FluxPeaks)->data[0];
+        const auto predicted = static_cast<uint_t>(Predicted->data[0]);
+        for (uint_t i = 1; i < predicted && i < Step; ++i) {
+            const smpl_t at = Predicted->data[i];
+            if (BlockPos == static_cast<int>(std::floor(at)))
+                AddTime(beats, Ms(TotalFrames + std::lround((at - std::floor(at)) * HopFrames)));
+        }
+
+        // Onsets: the high-frequency content of the log-compressed spectrum.
+        std::copy(Spectrum->norm, Spectrum->norm + Spectrum->length, Compressed->norm);
+        cvec_logmag(Compressed, OnsetCompression);
+        Value->data[0] = HighFrequencyContent();
+        aubio_peakpicker_do(ContentPeaks, Value, Peak);
+        if (Peak->data[0] > 0) {
+            const std::int64_t onset = TotalFrames + std::lround(Peak->data[0] * HopFrames);
+            if (LastOnset < 0 || LastOnset + MinimumOnsetGap < onset) {
+                LastOnset = onset;
+                AddTime(onsets, Ms(onset) - OnsetDelayHops * Ms(HopFrames));
+            }
+        }
+        TotalFrames += HopFrames;
+    }
+};
+
+TBeatAnalysis::TBeatAnalysis(long sampleRate)
+    : Aubio(std::make_unique<Detectors>((sampleRate > 0 ? sampleRate : BeatAnalysisRate) /
+                                        Decimation)),
+      Halves(std::make_unique<THalfBand[]>(2)),
+      Rate(sampleRate > 0 ? sampleRate : BeatAnalysisRate), Hop(HopFrames, 0.0f) {
+    // Without working detectors (a rate aubio refuses) nothing is found, which is what
+    // Finish then reports.
+    if (!Aubio->IsValid())
+        Aubio.reset();
+}
+
+TBeatAnalysis::~TBeatAnalysis() = default;
+
+void TBeatAnalysis::FeedMono(const float* samples, std::size_t frames) {
+    if (Finished)
+        return;
+    for (std::size_t i = 0; FirstSound < 0 && i < frames; ++i)
+        if (std::abs(samples[i]) > SoundLevel)
+            FirstSound = Fed + static_cast<std::int64_t>(i);
+    Fed += static_cast<std::int64_t>(frames);
+    Half.clear();
+    Halves[0].Process(samples, frames, Half);
+    Quarter.clear();
+    Halves[1].Process(Half.data(), Half.size(), Quarter);
+    for (std::size_t at = 0; at < Quarter.size();) {
+        const std::size_t take = std::min(Hop.size() - Filled, Quarter.size() - at);
+        std::copy_n(Quarter.begin() + static_cast<std::ptrdiff_t>(at), take,
+                    Hop.begin() + static_cast<std::ptrdiff_t>(Filled));
+        Filled += take;
+        at += take;
+        if (Filled == Hop.size()) {
+            RunHop();
+            Filled = 0;
+        }
+    }
+}
+
+void TBeatAnalysis::RunHop() {
+    if (Aubio)
+        Aubio->Run(Hop.data(), Found.BeatsMs, Found.OnsetsMs);
+}
+
+void TBeatAnalysis::FeedStereo16(const std::int16_t* frames, std::size_t count) {
+    if (Finished)
+        return;
+    constexpr float Scale = 1.0f / 65536.0f; // the mean of two channels, to -1..1
+    Mono.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        Mono[i] =
+            (static_cast<float>(frames[2 * i]) + static_cast<float>(frames[2 * i + 1])) * Scale;
+    FeedMono(Mono.data(), count);
+}
+
+void TBeatAnalysis::FeedStereo16Bytes(const char* bytes, std::size_t count) {
+    if (Finished)
+        return;
+    std::size_t i = 0;
+    // A frame split by the last call is completed first.
+    while (!PendingBytes.empty() && i < count) {
+        PendingBytes.push_back(bytes[i++]);
+        if (PendingBytes.size() == StereoBytesPerFrame) {
+            const auto* pending = reinterpret_cast<const unsigned char*>(PendingBytes.data());
+            const std::int16_t frame[2] = {qFromLittleEndian<std::int16_t>(pending),
+                                           qFromLittleEndian<std::int16_t>(pending + 2)};
+            FeedStereo16(frame, 1);
+            PendingBytes.clear();
+        }
+    }
+    const std::size_t frames = (count - i) / StereoBytesPerFrame;
+    Samples.resize(frames * 2);
+    qFromLittleEndian<std::int16_t>(bytes + i, static_cast<qsizetype>(frames * 2), Samples.data());
+    FeedStereo16(Samples.data(), frames);
+    i += frames * StereoBytesPerFrame;
+    PendingBytes.insert(PendingBytes.end(), bytes + i, bytes + count);
+}
+
+TSongBeats TBeatAnalysis::Finish() {
+    if (!Finished) {
+        Finished = true;
+        if (Filled > 0) {
+            std::fill(Hop.begin() + static_cast<std::ptrdiff_t>(Filled), Hop.end(), 0.0f);
+            RunHop();
+            Filled = 0;
+        }
+        // Nothing lies before the first sound (aubio reports an onset at the very start of
+        // any stream) or past the end, whatever a detector's delay made of the edges; two
+        // hops of margin before the sound keep what the detectors place a little early.
+        const double msPerFrame = 1000.0 / static_cast<double>(Rate);
+        const double endMs = static_cast<double>(Fed) * msPerFrame;
+        const double startMs =
+            FirstSound < 0
+                ? endMs + 1
+                : static_cast<double>(FirstSound - 2 * std::int64_t{HopFrames} * Decimation) *
+                      msPerFrame;
+        for (std::vector<double>* times : {&Found.BeatsMs, &Found.OnsetsMs}) {
+            times->erase(std::upper_bound(times->begin(), times->end(), endMs), times->end());
+            times->erase(times->begin(), std::lower_bound(times->begin(), times->end(), startMs));
+        }
+        // Kept to the precision of the beat file, so that what was found and what is read
+        // back from it are the same.
+        for (std::vector<double>* times : {&Found.BeatsMs, &Found.OnsetsMs})
+            for (double& ms : *times)
+                ms = std::round(ms * 10) / 10;
+        Found.TempoBpm = std::round(TempoOfBeats(Found.BeatsMs) * 1000) / 1000;
+    }
+    return Found;
+}
+
+TBeatsResult AnalyseWaveFile(const QString& wavePath, const TProgress& progress,
+                             const std::atomic<bool>* cancel) {
+    TWaveFileStream wave;
+    wave.Open(wavePath);
+    const TWaveFormat format = wave.Format();
+    if (format.FormatTag != 1 || format.Channels != 2 || format.BitsPerSample != 16 ||
+        format.SamplesPerSec == 0)
+        throw EWaveStreamError(TWaveFileStream::InvalidText);
+    TBeatAnalysis analysis(static_cast<long>(format.SamplesPerSec));
+    const std::int64_t total = wave.DataLength();
+    std::vector<char> block(WaveBlockBytes);
+    std::int64_t done = 0;
+    while (done < total) {
+        if ((cancel && cancel->load(std::memory_order_relaxed)) ||
+            (progress && !progress(done, total)))
+            return {};
+        const std::int64_t read = wave.Read(block.data(), WaveBlockBytes);
+        if (read <= 0)
+            break;
+        analysis.FeedStereo16Bytes(block.data(), static_cast<std::size_t>(read));
+        done += read;
+    }
+    if (progress)
+        progress(total, total);
+    return {true, analysis.Finish()};
+}
+
+TBeatsResult AnalyseSong(const QString& songPath, const TProgress& progress,
+                         const std::atomic<bool>* cancel, QString* error) {
+    auto fail = [error](int code) {
+        if (error)
+            *error = TMPEGPlayer::ErrorText(code);
+        return TBeatsResult{};
+    };
+    if (!QFileInfo(songPath).isFile())
+        return fail(TMPEGPlayer::InputStreamError);
+    InitialiseDecoderLibrary();
+    int status = MPG123_OK;
+    Mpg123Handle handle(mpg123_new(nullptr, &status));
+    if (!handle)
+        return fail(TMPEGPlayer::LibraryNotLoaded);
+    mpg123_param(handle.get(), MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET | MPG123_FORCE_STEREO,
+                 0.0);
+    mpg123_format_none(handle.get());
+    const long* rates = nullptr;
+    std::size_t rateCount = 0;
+    mpg123_rates(&rates, &rateCount);
+    for (std::size_t i = 0; i < rateCount; ++i)
+        mpg123_format(handle.get(), rates[i], MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    if (!OpenMpg123File(handle.get(), songPath) ||
+        mpg123_getformat(handle.get(), &rate, &channels, &encoding) != MPG123_OK || rate <= 0)
+        return fail(TMPEGPlayer::InputStreamError);
+    const off_t length = mpg123_length(handle.get());
+    const std::int64_t total = length > 0 ? static_cast<std::int64_t>(length) : 0;
+
+    TBeatAnalysis analysis(BeatAnalysisRate);
+    std::unique_ptr<TResampler> resampler;
+    std::vector<std::int16_t> resampled;
+    if (rate != BeatAnalysisRate) {
+        resampler = std::make_unique<TResampler>(rate, BeatAnalysisRate);
+        if (!resampler->IsValid())
+            return fail(TMPEGPlayer::InternalError);
+        resampled.resize(resampler->OutputRoomFor(DecodeBufferBytes / StereoBytesPerFrame) * 2);
+    }
+    std::vector<std::int16_t> buffer(DecodeBufferBytes / sizeof(std::int16_t));
+    std::int64_t decoded = 0;
+    for (;;) {
+        if ((cancel && cancel->load(std::memory_order_relaxed)) ||
+            (progress && !progress(std::min(decoded, total), total)))
+            return {};
+        std::size_t bytes = 0;
+        status = mpg123_read(handle.get(), reinterpret_cast<unsigned char*>(buffer.data()),
+                             DecodeBufferBytes, &bytes);
+        if (status == MPG123_NEW_FORMAT) {
+            long newRate = 0;
+            mpg123_getformat(handle.get(), &newRate, &channels, &encoding);
+            if (newRate != rate)
+                return fail(TMPEGPlayer::InputStreamError);
+            continue;
+        }
+        const std::size_t frames = bytes / StereoBytesPerFrame;
+        if (frames > 0) {
+            if (resampler)
+                analysis.FeedStereo16(resampled.data(),
+                                      resampler->Process(buffer.data(), frames, resampled.data(),
+                                                         resampled.size() / 2));
+            else
+                analysis.FeedStereo16(buffer.data(), frames);
+            decoded += static_cast<std::int64_t>(frames);
+        }
+        if (status == MPG123_DONE)
+            break;
+        if (status != MPG123_OK)
+            return fail(TMPEGPlayer::InputStreamError);
+    }
+    if (resampler)
+        for (std::size_t frames = 0;
+             (frames = resampler->Flush(resampled.data(), resampled.size() / 2)) > 0;)
+            analysis.FeedStereo16(resampled.data(), frames);
+    if (decoded == 0)
+        return fail(TMPEGPlayer::InputStreamError);
+    if (progress)
+        progress(total, total);
+    return {true, analysis.Finish()};
+}
+
+} // namespace lumivox
