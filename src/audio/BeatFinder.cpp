@@ -5,6 +5,9 @@
 
 #include <QMetaObject>
 
+#include <chrono>
+#include <thread>
+
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -14,6 +17,10 @@ namespace {
 
 // The search yields to the editor and to playback: it only fills in marks for later.
 constexpr int WorkerNice = 10;
+// The search starts this long after it is asked for: a show that is opening reads and
+// paints its tracks on every core first, and the beats are not needed before it shows.
+constexpr auto StartDelay = std::chrono::milliseconds(300);
+constexpr auto CancelCheck = std::chrono::milliseconds(10);
 
 } // namespace
 
@@ -61,6 +68,12 @@ void TBeatFinder::Find(const QString& songPath) {
     Worker->Thread =
         std::thread([this, generation, songPath, places = Places, cancel = &Worker->Cancel] {
             setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), WorkerNice);
+            for (auto waited = std::chrono::milliseconds(0); waited < StartDelay;
+                 waited += CancelCheck) {
+                if (cancel->load(std::memory_order_relaxed))
+                    break;
+                std::this_thread::sleep_for(CancelCheck);
+            }
             TSongBeatsResult result = LoadOrFindBeats(songPath, places, {}, cancel);
             const bool complete = result.Origin != TBeatsOrigin::None;
             // Queued to this object's thread; a finder destroyed meanwhile has joined this thread
