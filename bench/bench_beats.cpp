@@ -143,7 +143,7 @@ QString MakeClickTrack(const QString& folder, const char* name,
         ++index;
     }
     const QString wav = folder + QStringLiteral("/%1.wav").arg(QLatin1String(name));
-    const QString mp3 = folder + QStringLiteral("/%1.mp3").arg(QLatin1String(name));
+    QString mp3 = folder + QStringLiteral("/%1.mp3").arg(QLatin1String(name));
     if (!RunTool(QStringLiteral("sox"), QStringList{"-q"} + parts + QStringList{wav}, error) ||
         !RunTool(QStringLiteral("lame"), {"--quiet", "-b", "192", wav, mp3}, error))
         return {};

@@ -102,7 +102,7 @@ std::optional<TBeatSource> BeatSourceOf(const QString& songPath) {
 QByteArray FormatBeatFile(const TBeatFile& file) {
     QByteArray text;
     const auto& beats = file.Beats;
-    text.reserve(static_cast<qsizetype>(64 + 10 * (beats.BeatsMs.size() + beats.OnsetsMs.size())));
+    text.reserve(64 + 10 * static_cast<qsizetype>(beats.BeatsMs.size() + beats.OnsetsMs.size()));
     text += BeatFileMagic;
     text += "\nsource " + QByteArray::number(file.Source.Size) + ' ' +
             QByteArray::number(file.Source.ModifiedMs) + '\n';

@@ -389,6 +389,15 @@ QString TimelineGeometry::TimeLabel(std::int64_t ms) {
 
 // ---- Waveform columns --------------------------------------------------------------------
 
+namespace {
+
+// A peak as a level: peaks are signed samples, widened with their sign.
+std::int32_t PeakLevel(std::int8_t peak) {
+    return peak; // NOLINT(bugprone-signed-char-misuse): the sign is the sample's
+}
+
+} // namespace
+
 TWaveColumn WaveformColumns::Reduce(const TWavePeaks& peaks, std::int64_t column,
                                     std::int64_t divisor) {
     TWaveColumn out;
@@ -397,12 +406,12 @@ TWaveColumn WaveformColumns::Reduce(const TWavePeaks& peaks, std::int64_t column
     for (std::int64_t group = 0; group < divisor && index + 2 < size;
          ++group, index += PairsPerRecord) {
         const auto i = static_cast<std::size_t>(index);
-        out.LeftLine = peaks[i].first;
-        out.RightLine = peaks[i].second;
-        out.LeftMax = std::max<std::int32_t>(out.LeftMax, peaks[i + 1].first);
-        out.RightMax = std::max<std::int32_t>(out.RightMax, peaks[i + 1].second);
-        out.LeftMin = std::min<std::int32_t>(out.LeftMin, peaks[i + 2].first);
-        out.RightMin = std::min<std::int32_t>(out.RightMin, peaks[i + 2].second);
+        out.LeftLine = PeakLevel(peaks[i].first);
+        out.RightLine = PeakLevel(peaks[i].second);
+        out.LeftMax = std::max(out.LeftMax, PeakLevel(peaks[i + 1].first));
+        out.RightMax = std::max(out.RightMax, PeakLevel(peaks[i + 1].second));
+        out.LeftMin = std::min(out.LeftMin, PeakLevel(peaks[i + 2].first));
+        out.RightMin = std::min(out.RightMin, PeakLevel(peaks[i + 2].second));
     }
     return out;
 }

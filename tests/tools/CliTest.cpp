@@ -327,7 +327,7 @@ protected:
 
     static std::vector<double> Times(const QJsonArray& array) {
         std::vector<double> times;
-        for (const QJsonValue& value : array)
+        for (const auto& value : array)
             times.push_back(value.toDouble());
         return times;
     }
