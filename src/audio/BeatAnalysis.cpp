@@ -349,10 +349,13 @@ void TBeatAnalysis::FeedStereo16Bytes(const char* bytes, std::size_t count) {
         }
     }
     const std::size_t frames = (count - i) / StereoBytesPerFrame;
-    Samples.resize(frames * 2);
-    qFromLittleEndian<std::int16_t>(bytes + i, static_cast<qsizetype>(frames) * 2, Samples.data());
-    FeedStereo16(Samples.data(), frames);
-    i += frames * StereoBytesPerFrame;
+    if (frames > 0) { // no whole frame: nothing to convert, and no buffer to convert into
+        Samples.resize(frames * 2);
+        qFromLittleEndian<std::int16_t>(bytes + i, static_cast<qsizetype>(frames) * 2,
+                                        Samples.data());
+        FeedStereo16(Samples.data(), frames);
+        i += frames * StereoBytesPerFrame;
+    }
     PendingBytes.insert(PendingBytes.end(), bytes + i, bytes + count);
 }
 
