@@ -5,6 +5,7 @@
 #include "audio/BeatCache.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
+#include "support/widgets/WindowOptions.h"
 
 #include <QAction>
 #include <QFile>
@@ -14,21 +15,18 @@
 #include <gtest/gtest.h>
 
 using namespace lumivox;
+using lumivox::test::AcceptProperties;
 using lumivox::test::FixturePath;
 using lumivox::test::ScriptedUserInterface;
+using lumivox::test::TestWindowOptions;
 
 namespace {
-
-class AcceptingProperties : public IProjectPropertiesEditor {
-public:
-    bool EditProjectProperties(TProjectPropertiesData&, Language) override { return true; }
-};
 
 class SongBeatsWindowTest : public ::testing::Test {
 protected:
     QTemporaryDir Dir;
     ScriptedUserInterface Ui;
-    AcceptingProperties Properties;
+    AcceptProperties Properties;
     QString Song;
 
     void SetUp() override {
@@ -37,13 +35,7 @@ protected:
     }
 
     std::unique_ptr<TForm1> MakeWindow() {
-        TForm1Options options;
-        options.Ui = &Ui;
-        options.Properties = &Properties;
-        options.HeadlessImport = true;
-        options.SilentAudio = true;
-        options.KeepFilesIn(Dir.path());
-        return std::make_unique<TForm1>(options);
+        return std::make_unique<TForm1>(TestWindowOptions(Ui, Properties, Dir));
     }
 };
 
