@@ -85,13 +85,10 @@ std::string_view SkipValueBlock(TextLineReader& reader) {
 // parse: each block writes its own track only. False when a block holds a line that is not a
 // number; the tracks may then hold part of their values.
 bool ParseValueBlocks(std::vector<TDeferredBlock>& blocks, int slotCount) {
-    constexpr std::size_t BytesWorthAThread = 1 << 20;
     std::size_t bytes = 0;
     for (const TDeferredBlock& block : blocks)
         bytes += block.Lines.size();
-    const unsigned cores = std::max(std::thread::hardware_concurrency(), 1u);
-    const auto helpers =
-        static_cast<unsigned>(std::min<std::size_t>({cores - 1, 3, bytes / BytesWorthAThread}));
+    const unsigned helpers = ThreadsForBytes(bytes, std::size_t{1} << 20) - 1;
 
     const auto capacity = static_cast<std::size_t>(std::max(slotCount - 1, 0));
     std::atomic<std::size_t> next{0};

@@ -75,14 +75,18 @@ bool IsValidUtf8Run(const char* data, std::size_t size) {
 
 } // namespace
 
+unsigned ThreadsForBytes(std::size_t bytes, std::size_t bytesPerThread) {
+    const std::size_t cores = std::max(std::thread::hardware_concurrency(), 1u);
+    const std::size_t worth = bytesPerThread == 0 ? 1 : bytes / bytesPerThread;
+    return static_cast<unsigned>(
+        std::clamp<std::size_t>(worth, 1, std::min<std::size_t>(cores, 4)));
+}
+
 bool IsValidUtf8(const char* data, std::size_t size) {
     // A big text is cut into parts right after line feeds, which no multi-byte sequence
     // holds, and the parts are checked on threads of their own: the text is valid when
     // every part is.
-    constexpr std::size_t BytesWorthAThread = std::size_t{4} << 20;
-    const unsigned cores = std::max(std::thread::hardware_concurrency(), 1u);
-    const auto parts =
-        static_cast<std::size_t>(std::min<std::size_t>({cores, 4, size / BytesWorthAThread}));
+    const std::size_t parts = ThreadsForBytes(size, std::size_t{4} << 20);
     if (parts <= 1)
         return IsValidUtf8Run(data, size);
     std::vector<std::size_t> cuts{0};

@@ -14,6 +14,10 @@
 namespace lumivox {
 
 bool IsValidUtf8(const char* data, std::size_t size);
+
+// How many threads, the caller's included, share a task of `bytes` bytes when each thread is
+// worth `bytesPerThread` of it: at least one, at most four and no more than the cores.
+unsigned ThreadsForBytes(std::size_t bytes, std::size_t bytesPerThread);
 QString DecodeWindows1252(std::string_view bytes);
 
 // A whole decimal number: an optional sign and at least one digit, nothing else, within
