@@ -320,6 +320,41 @@ void ShowDocument::ResetRecord(const QString& newProjectName) {
     AnnounceProject(TProjectField::Name | TProjectField::Song | TProjectField::Texts);
 }
 
+void ShowDocument::AnnounceMarks() {
+    if (BulkDepth == 0)
+        Q_EMIT MarksChanged();
+}
+
+void ShowDocument::SetMarks(TShowMarks marks) {
+    if (marks == MarkList)
+        return;
+    MarkList = std::move(marks);
+    AnnounceMarks();
+}
+
+int ShowDocument::AddMark(int ms, const QString& name) {
+    const int index = MarkList.Add(ms, name);
+    AnnounceMarks();
+    return index;
+}
+
+int ShowDocument::MoveMark(int index, int ms) {
+    const int moved = MarkList.Move(index, ms);
+    if (moved >= 0)
+        AnnounceMarks();
+    return moved;
+}
+
+void ShowDocument::RenameMark(int index, const QString& name) {
+    if (MarkList.Rename(index, name))
+        AnnounceMarks();
+}
+
+void ShowDocument::RemoveMark(int index) {
+    if (MarkList.Remove(index))
+        AnnounceMarks();
+}
+
 void ShowDocument::SetModified(bool modified) {
     if (modified == IsModified)
         return;

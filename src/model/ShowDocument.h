@@ -6,6 +6,7 @@
 
 #include "core/LanguageTables.h"
 #include "model/ProjectClasses.h"
+#include "model/ShowMarks.h"
 
 #include <QFlags>
 #include <QObject>
@@ -161,6 +162,18 @@ public:
     void ResetRecord(const QString& newProjectName);
     void SetModified(bool modified);
 
+    // ---- Marks --------------------------------------------------------------------------
+    // The show's named marks, in time order. Each change is announced as MarksChanged; the
+    // caller sets Modified and takes the undo snapshot, as for any other edit.
+    const TShowMarks& Marks() const { return MarkList; }
+    void SetMarks(TShowMarks marks);
+    // Returns the new mark's index.
+    int AddMark(int ms, const QString& name);
+    // Returns the mark's new index; -1 (nothing changed) for an index out of range.
+    int MoveMark(int index, int ms);
+    void RenameMark(int index, const QString& name);
+    void RemoveMark(int index);
+
     // ---- Bulk updates -------------------------------------------------------------------
     // Brackets a batch of changes (reading a project, undo, paste, deleting many tracks);
     // nests. Inside, no change is announced; the outermost end announces one Reset. An end
@@ -184,6 +197,7 @@ Q_SIGNALS:
     void ProjectChanged(lumivox::TProjectFields fields);
     void ModifiedChanged(bool modified);
     void SoloActiveChanged(bool active);
+    void MarksChanged();
     // The outermost bulk update began: views may stop drawing until the Reset.
     void BulkUpdateStarted();
     // The outermost bulk update ended: anything may have changed, the track list included.
@@ -201,8 +215,11 @@ private:
     void RecomputeSolo();
     void AnnounceProject(TProjectFields fields);
 
+    void AnnounceMarks();
+
     TProjectType Record;
     std::vector<std::unique_ptr<TFullTrack>> List;
+    TShowMarks MarkList;
     int Resolution = 1;
     bool AnySolo = false;
     bool IsModified = false;
