@@ -17,7 +17,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <deque>
 #include <mutex>
+#include <stop_token>
+#include <thread>
 
 namespace lumivox {
 
@@ -116,6 +120,115 @@ double TempoOfBeats(const std::vector<double>& beatsMs) {
 // hop: its spectral flux and the flux's peak picker feed the beat tracker as aubio's tempo
 // object does, and the high-frequency content of the log-compressed spectrum feeds the onset
 // picker with the onset object's settings.
+// The beat tracker's look at its window (an autocorrelation over 1,024 descriptor values, a
+// third of the analysis) runs on a thread of its own while the spectra of the next hops are
+// worked out. The beats it predicts only become times, nothing else reads them, so the tracker
+// can lag behind by a few windows and still find exactly what it would find in step.
+class TTrackerThread {
+public:
+    TTrackerThread(aubio_beattracking_t* tracker, uint_t windowFrames, uint_t step,
+                   uint_t hopFrames, long rate)
+        : Tracker(tracker), WindowFrames(windowFrames), Step(step), HopFrames(hopFrames),
+          Rate(rate), Predicted(new_fvec(step)),
+          Worker([this](const std::stop_token& stop) { Work(stop); }) {}
+    ~TTrackerThread() {
+        Worker.request_stop();
+        Wake.notify_all();
+        Worker.join();
+        if (Predicted)
+            del_fvec(Predicted);
+    }
+    TTrackerThread(const TTrackerThread&) = delete;
+    TTrackerThread& operator=(const TTrackerThread&) = delete;
+
+    bool IsValid() const { return Predicted != nullptr; }
+
+    // The tracker's window as it stands before the hop that starts at `firstFrame`; the beats
+    // it predicts fall in the Step hops from there.
+    void Look(const float* window, std::int64_t firstFrame) {
+        {
+            const std::lock_guard lock(Guard);
+            Jobs.push_back({std::vector<float>(window, window + WindowFrames), firstFrame});
+        }
+        Wake.notify_one();
+    }
+
+    // Waits for every window handed in; returns the beats of those of their hops that lie
+    // before `endFrame`, in ms and ascending.
+    std::vector<double> Finish(std::int64_t endFrame) {
+        std::unique_lock lock(Guard);
+        Done.wait(lock, [this] { return Jobs.empty() && !Busy; });
+        std::vector<double> beats;
+        beats.reserve(Found.size());
+        for (const auto& [frame, ms] : Found)
+            if (frame < endFrame)
+                AddTime(beats, ms);
+        return beats;
+    }
+
+private:
+    struct TJob {
+        std::vector<float> Window;
+        std::int64_t FirstFrame = 0;
+    };
+
+    void Work(const std::stop_token& stop) {
+        fvec_t input{WindowFrames, nullptr};
+        for (;;) {
+            TJob job;
+            {
+                std::unique_lock lock(Guard);
+                Wake.wait(lock, stop, [this] { return !Jobs.empty(); });
+                if (stop.stop_requested() || Jobs.empty())
+                    return; // the analysis was dropped
+                job = std::move(Jobs.front());
+                Jobs.pop_front();
+                Busy = true;
+            }
+            input.data = job.Window.data();
+            aubio_beattracking_do(Tracker, &input, Predicted);
+            // Predicted holds its count + 1, then each beat as hops (and a fraction) from the
+            // window's first hop; a beat is reported in its hop, at its fraction of it.
+            std::vector<std::pair<std::int64_t, double>> beats;
+            const auto predicted = static_cast<uint_t>(Predicted->data[0]);
+            for (uint_t i = 1; i < predicted && i < Step; ++i) {
+                const smpl_t at = Predicted->data[i];
+                const double hop = std::floor(at);
+                if (hop < 0 || hop >= Step)
+                    continue;
+                const std::int64_t hopFrame =
+                    job.FirstFrame + static_cast<std::int64_t>(hop) * HopFrames;
+                const std::int64_t frame = hopFrame + std::lround((at - hop) * HopFrames);
+                beats.emplace_back(hopFrame,
+                                   static_cast<double>(frame) * 1000.0 / static_cast<double>(Rate));
+            }
+            std::ranges::stable_sort(beats, {}, &std::pair<std::int64_t, double>::first);
+            {
+                const std::lock_guard lock(Guard);
+                Found.insert(Found.end(), beats.begin(), beats.end());
+                Busy = false;
+            }
+            Done.notify_all();
+        }
+    }
+
+    aubio_beattracking_t* Tracker;
+    const uint_t WindowFrames;
+    const uint_t Step;
+    const uint_t HopFrames;
+    const long Rate;
+    fvec_t* Predicted;
+    std::mutex Guard;
+    std::condition_variable_any Wake;
+    std::condition_variable Done;
+    std::deque<TJob> Jobs;
+    bool Busy = false;
+    // Each beat found: the first frame of the hop it is reported in, and its time in ms.
+    std::vector<std::pair<std::int64_t, double>> Found;
+    // Last: it starts working at once, on everything above.
+    std::jthread Worker;
+};
+
 struct TBeatAnalysis::Detectors {
     // The onset object's settings for its high-frequency-content method, but for the
     // threshold: with its 0.058 the tail of a noise burst at a quarter of the rate counted as a
@@ -144,7 +257,7 @@ struct TBeatAnalysis::Detectors {
     fvec_t* Value = nullptr;
     fvec_t* Peak = nullptr;
     fvec_t* Descriptor = nullptr; // what the tracker weighs next
-    fvec_t* Predicted = nullptr;  // its count + 1, then the beats it predicts, in hops
+    std::unique_ptr<TTrackerThread> Looks;
     int BlockPos = 0;
     std::int64_t TotalFrames = 0;
     std::int64_t LastOnset = -1;
@@ -171,16 +284,17 @@ struct TBeatAnalysis::Detectors {
         Value = new_fvec(1);
         Peak = new_fvec(1);
         Descriptor = new_fvec(TrackerFrames);
-        Predicted = new_fvec(Step);
+        if (Tracker)
+            Looks = std::make_unique<TTrackerThread>(Tracker, TrackerFrames, Step, HopFrames, rate);
         if (FluxPeaks)
             aubio_peakpicker_set_threshold(FluxPeaks, TempoThreshold);
         if (ContentPeaks)
             aubio_peakpicker_set_threshold(ContentPeaks, OnsetThreshold);
     }
     ~Detectors() {
+        Looks.reset(); // stops using the tracker
         const std::lock_guard lock(PlannerMutex());
-        for (fvec_t* vector :
-             {Frame, Window, Windowed, Complex, Value, Peak, Descriptor, Predicted})
+        for (fvec_t* vector : {Frame, Window, Windowed, Complex, Value, Peak, Descriptor})
             if (vector)
                 del_fvec(vector);
         for (cvec_t* vector : {Spectrum, Compressed})
@@ -206,7 +320,8 @@ struct TBeatAnalysis::Detectors {
 
     bool IsValid() const {
         return Frame && Window && Windowed && Complex && Spectrum && Compressed && Fft &&
-               FluxPeaks && ContentPeaks && Tracker && Value && Peak && Descriptor && Predicted;
+               FluxPeaks && ContentPeaks && Tracker && Value && Peak && Descriptor && Looks &&
+               Looks->IsValid();
     }
 
     // aubio's spectral flux and high-frequency content, written out so that the compiler can
@@ -233,8 +348,9 @@ struct TBeatAnalysis::Detectors {
         return static_cast<double>(frame) * 1000.0 / static_cast<double>(Rate);
     }
 
-    // One hop of new samples; adds the beats and the onset it completes.
-    void Run(const float* hop, std::vector<double>& beats, std::vector<double>& onsets) {
+    // One hop of new samples; adds the onset it completes and hands the tracker its window
+    // every Step hops.
+    void Run(const float* hop, std::vector<double>& onsets) {
         float* frame = Frame->data;
         std::copy(frame + HopFrames, frame + WindowFrames, frame);
         std::copy(hop, hop + HopFrames, frame + WindowFrames - HopFrames);
@@ -247,7 +363,7 @@ struct TBeatAnalysis::Detectors {
         // Step hops the tracker predicts the beats of the next Step hops.
         Value->data[0] = SpectralFlux();
         if (BlockPos == static_cast<int>(Step) - 1) {
-            aubio_beattracking_do(Tracker, Descriptor, Predicted);
+            Looks->Look(Descriptor->data, TotalFrames);
             float* values = Descriptor->data;
             std::copy(values + Step, values + TrackerFrames, values);
             std::fill(values + TrackerFrames - Step, values + TrackerFrames, 0.0f);
@@ -257,12 +373,6 @@ struct TBeatAnalysis::Detectors {
         aubio_peakpicker_do(FluxPeaks, Value, Peak);
         Descriptor->data[TrackerFrames - Step + static_cast<uint_t>(BlockPos)] =
             aubio_peakpicker_get_thresholded_input(FluxPeaks)->data[0];
-        const auto predicted = static_cast<uint_t>(Predicted->data[0]);
-        for (uint_t i = 1; i < predicted && i < Step; ++i) {
-            const smpl_t at = Predicted->data[i];
-            if (BlockPos == static_cast<int>(std::floor(at)))
-                AddTime(beats, Ms(TotalFrames + std::lround((at - std::floor(at)) * HopFrames)));
-        }
 
         // Onsets: the high-frequency content of the log-compressed spectrum.
         std::copy(Spectrum->norm, Spectrum->norm + Spectrum->length, Compressed->norm);
@@ -319,7 +429,7 @@ void TBeatAnalysis::FeedMono(const float* samples, std::size_t frames) {
 
 void TBeatAnalysis::RunHop() {
     if (Aubio)
-        Aubio->Run(Hop.data(), Found.BeatsMs, Found.OnsetsMs);
+        Aubio->Run(Hop.data(), Found.OnsetsMs);
 }
 
 void TBeatAnalysis::FeedStereo16(const std::int16_t* frames, std::size_t count) {
@@ -367,6 +477,8 @@ TSongBeats TBeatAnalysis::Finish() {
             RunHop();
             Filled = 0;
         }
+        if (Aubio)
+            Found.BeatsMs = Aubio->Looks->Finish(Aubio->TotalFrames);
         // Nothing lies before the first sound (aubio reports an onset at the very start of
         // any stream) or past the end, whatever a detector's delay made of the edges; two
         // hops of margin before the sound keep what the detectors place a little early.
