@@ -102,6 +102,8 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     BlockShiftLater1 = Item(Block1, "BlockShiftLater1", {}, false);
     BlockRepeat1 = Item(Block1, "BlockRepeat1", {}, false);
     BlockChase1 = Item(Block1, "BlockChase1", {}, false);
+    BlockFlashBeats1 = Item(Block1, "BlockFlashBeats1", {}, false);
+    BlockChaseBeats1 = Item(Block1, "BlockChaseBeats1", {}, false);
     Block1->addSeparator();
     Deselect1 = Item(Block1, "Deselect1", QKeySequence(Qt::Key_Escape), false);
     Edit1->addSeparator();
@@ -119,6 +121,9 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     Loop1 = Item(Play1, "Loop1", QKeySequence(Qt::Key_L));
     Loop1->setCheckable(true);
     PlayFromPointer1 = Item(Play1, "PlayFromPointer1", QKeySequence(Qt::Key_P), false);
+    Play1->addSeparator();
+    PreviousMark1 = Item(Play1, "PreviousMark1", QKeySequence(Qt::CTRL | Qt::Key_Left), false);
+    NextMark1 = Item(Play1, "NextMark1", QKeySequence(Qt::CTRL | Qt::Key_Right), false);
 
     View1 = menuBar->addMenu(QStringLiteral("View"));
     View1->setObjectName(QStringLiteral("View1"));
@@ -126,6 +131,9 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     HorizontalZoomOut1 = Item(View1, "HorizontalZoomOut1", QKeySequence(Qt::CTRL | Qt::Key_Minus));
     ZoomToFit1 = Item(View1, "ZoomToFit1", QKeySequence(Qt::CTRL | Qt::Key_0));
     ZoomToSelection1 = Item(View1, "ZoomToSelection1", QKeySequence(Qt::Key_Z), false);
+    View1->addSeparator();
+    Snap1 = Item(View1, "Snap1", QKeySequence(Qt::Key_G));
+    Snap1->setCheckable(true);
 
     Options1 = menuBar->addMenu(QStringLiteral("Options"));
     Options1->setObjectName(QStringLiteral("Options1"));
@@ -212,7 +220,8 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     for (QAction* action : {BlockClear1, BlockFill1, BlockRamp1, BlockInvert1, BlockScale1})
         PopupMenu5->addAction(action);
     PopupMenu5->addSeparator();
-    for (QAction* action : {BlockShiftEarlier1, BlockShiftLater1, BlockRepeat1, BlockChase1})
+    for (QAction* action : {BlockShiftEarlier1, BlockShiftLater1, BlockRepeat1, BlockChase1,
+                            BlockFlashBeats1, BlockChaseBeats1})
         PopupMenu5->addAction(action);
     PopupMenu5->addSeparator();
     PopupMenu5->addAction(PlaySelection1);
@@ -306,6 +315,11 @@ void TMainMenus::ApplyTexts(Language language) {
     set(HorizontalZoomOut1, TextTable::ToolBarHints, 13);
     set(ZoomToFit1, TextTable::ViewText, ViewText::ZoomToFit);
     set(ZoomToSelection1, TextTable::ViewText, ViewText::ZoomToSelection);
+    set(Snap1, TextTable::SnapText, SnapText::Snap);
+    set(PreviousMark1, TextTable::SnapText, SnapText::PreviousMark);
+    set(NextMark1, TextTable::SnapText, SnapText::NextMark);
+    set(BlockFlashBeats1, TextTable::SnapText, SnapText::FlashOnBeats);
+    set(BlockChaseBeats1, TextTable::SnapText, SnapText::ChaseOnBeats);
 
     setMenu(Options1, TextTable::OptionsMenu, 1);
     setMenu(RS2321, TextTable::RS232Menu, 1);

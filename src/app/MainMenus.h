@@ -43,14 +43,20 @@ public:
     // View: the horizontal zoom of the timeline.
     QMenu* View1;
     QAction *HorizontalZoomIn1, *HorizontalZoomOut1, *ZoomToFit1, *ZoomToSelection1;
+    // View > Snap (G): the pointer snaps to beats and marks; checkable.
+    QAction* Snap1;
     // Edit > Block: the commands on the time-range selection (shared with PopupMenu5).
     QMenu* Block1;
     QAction *BlockCopy1, *BlockCut1, *BlockPaste1, *BlockClear1, *BlockFill1, *BlockRamp1,
         *BlockInvert1, *BlockScale1, *BlockShiftEarlier1, *BlockShiftLater1, *BlockRepeat1,
         *BlockChase1, *Deselect1;
+    // Edit > Block: lights on the song's beats.
+    QAction *BlockFlashBeats1, *BlockChaseBeats1;
     // Play ranges.
     QMenu* Play1;
     QAction *PlaySelection1, *Loop1, *PlayFromPointer1;
+    // Play: the play cursor to the previous / next mark (Ctrl+Left / Ctrl+Right).
+    QAction *PreviousMark1, *NextMark1;
     // Options
     QMenu* Options1;
     QMenu* Language1;

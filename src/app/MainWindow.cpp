@@ -104,6 +104,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     ConnectTransport();
     ConnectBlocks();
     BuildFileExtras();
+    ConnectSnap();
     FollowDocument();
 
     setWindowTitle(Life->WindowCaption());
@@ -309,6 +310,7 @@ void TForm1::ApplyLanguage() {
                                                   RecordButton};
     for (std::size_t i = 0; i < buttons.size(); ++i)
         buttons[i]->setToolTip(text(TextTable::ToolBarHints, static_cast<int>(i) + 1));
+    SnapButton->setToolTip(text(TextTable::SnapText, SnapText::SnapHint));
     // The time label keeps its time and takes the new prefix.
     ShowTime(MediaPlayer->IsOpen() ? MediaPlayer->PositionMs() : 0);
     ShowSelectionTimes();

@@ -18,6 +18,7 @@
 #include "editing/KeyboardControl.h"
 #include "editing/ProjectLifecycle.h"
 #include "editing/RangeSelection.h"
+#include "editing/SnapGuides.h"
 #include "editing/TimelineGeometry.h"
 #include "editing/TrackClipboard.h"
 #include "editing/TrackCommands.h"
@@ -116,6 +117,7 @@ public:
     TrackClipboard& ClipboardOfTracks() { return *Clipboard; }
     RangeSelection& Selection() { return *Range; }
     BlockCommands& Blocks() { return *BlockCmds; }
+    const TSnapGuides& Snapping() const { return Guides; }
     LanesView& Lanes() { return *LanesArea; }
     TimelineScroll& ViewScroll() { return *Scroll; }
     RulerView& Ruler() { return *RulerArea; }
@@ -264,7 +266,8 @@ private:
     // Where the pointer is over the lanes' viewport, if it is still where the lanes last saw
     // it: a pointer over a menu that covers the lanes does not count.
     std::optional<QPoint> PointerInView() const;
-    // Where Paste acts at the pointer: the corner under it, if it is over the lanes.
+    // Where Paste acts at the pointer: the corner under it, if it is over the lanes, its slot
+    // on a guide near the pointer when snapping.
     std::optional<LanesView::TSelectionCorner> PointerCorner() const;
     void PasteBlock();
     void CutBlock();
@@ -274,6 +277,26 @@ private:
     void ExtendSelection(int tracks, int cells);
     void PlaySelection();
     void PlayFromPointer();
+    // Snapping to the song's beats and the show's marks: the setting from the tool button,
+    // the menu and the preferences; the guides kept in step with the beats and the marks;
+    // the snapped pointer of the selection, the tools, Paste and Locate; the jumps from
+    // mark to mark and the block operations on beats.
+    void ConnectSnap();
+    void SetSnap(bool on);
+    void ApplySnapStates();
+    // Alt held turns the setting over for the gesture; `modifiers` are the event's.
+    bool SnapInverted(Qt::KeyboardModifiers modifiers) const;
+    // The slot content x of the lanes falls in, pulled onto a guide near it when the gesture
+    // snaps; `slot` (the pointer's own) otherwise.
+    int SnappedSlot(std::int64_t contentX, int slot, bool invert) const;
+    // The tools' hit with its cell moved onto the one a guide near the pointer falls in.
+    TLanesHit SnappedHit(const TLanesHit& hit) const;
+    // A press at view x of the ruler (or the play-from-pointer's x): moves the play cursor
+    // onto a guide near it when the gesture snaps, else where the press is.
+    void LocateAt(int viewX, bool invert);
+    void JumpToMark(bool next);
+    // The song's beats, empty while none are found.
+    const std::vector<double>& SongBeatTimes() const;
     // Recent projects, autosave and recovery, the window's geometry.
     void BuildFileExtras();
     void RebuildRecentMenu();
@@ -310,6 +333,7 @@ private:
     std::unique_ptr<TrackClipboard> Clipboard;
     RangeSelection* Range = nullptr;
     std::unique_ptr<BlockCommands> BlockCmds;
+    TSnapGuides Guides;
     bool SelectingRange = false; // a selection drag is under way
     // The last copy or cut was a block (Ctrl+V pastes it) rather than tracks.
     bool BlockCopiedLast = false;
@@ -340,7 +364,7 @@ private:
     QToolButton *GoToBeginningButton, *PlayButton, *StopButton, *PauseButton, *GoToEndButton,
         *RecordButton, *RealTimeButton, *DrawToolButton, *RubberToolButton, *DrawValueToolButton,
         *SelectionToolButton, *ValuePickerButton, *HorizontalZoomInButton, *HorizontalZoomOutButton,
-        *VerticalZoomInButton, *VerticalZoomOutButton;
+        *VerticalZoomInButton, *VerticalZoomOutButton, *SnapButton;
     QLabel *DrawValueReadOut, *HorizontalZoomReadOut, *VerticalZoomReadOut;
     // Ruler panel.
     QLabel *SongFileReadOut, *TimeDisplay;

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 
@@ -69,17 +70,20 @@ void TForm1::LanesPressed(const TLanesHit& hit) {
     if (modifier == TModifierKey::None && (hit.Modifiers & Qt::ShiftModifier))
         modifier = TModifierKey::Shift;
     const LanesView::TSelectionCorner corner = LanesArea->SelectionCornerAt(hit.ViewPos);
+    const bool invert = SnapInverted(hit.Modifiers);
     if (hit.Button == Qt::RightButton && Range->Range().Contains(corner.Track, corner.Slot)) {
-        ContextCorner = corner;
+        ContextCorner = {corner.Track, SnappedSlot(hit.ContentX, corner.Slot, invert)};
         Menu->PopupMenu5->popup(hit.GlobalPos);
         return;
     }
     if (hit.Button == Qt::LeftButton && EditingTools::SelectsRange(Tools->EditTool(), modifier)) {
         SelectingRange = true;
-        Range->StartAt(corner.Track, corner.Slot);
+        Range->StartAt(corner.Track, SnappedSlot(hit.ContentX, corner.Slot, invert));
         return;
     }
-    Tools->MouseDown(hit, Keyboard->ModifierKey());
+    // The tool lands on the cell of a guide near the pointer; the drag then paints the cells
+    // it passes over, as snapping them would leave gaps between the guides.
+    Tools->MouseDown(hit.Button == Qt::LeftButton ? SnappedHit(hit) : hit, Keyboard->ModifierKey());
 }
 
 void TForm1::LanesMoved(const TLanesHit& hit) {
@@ -90,7 +94,8 @@ void TForm1::LanesMoved(const TLanesHit& hit) {
         SelectingRange = false;
     if (SelectingRange) {
         const LanesView::TSelectionCorner corner = LanesArea->SelectionCornerAt(hit.ViewPos);
-        Range->DragTo(corner.Track, corner.Slot);
+        Range->DragTo(corner.Track,
+                      SnappedSlot(hit.ContentX, corner.Slot, SnapInverted(hit.Modifiers)));
     }
     Tools->MouseMove(hit, Keyboard->ModifierKey());
 }
@@ -140,6 +145,7 @@ void TForm1::ApplyBlockStates() {
     m.Coller1->setEnabled(BlockCopiedLast ? paste : s.Paste);
     m.PlaySelection1->setEnabled(range && s.Transport);
     m.PlayFromPointer1->setEnabled(s.Transport);
+    ApplySnapStates();
 }
 
 std::optional<QPoint> TForm1::PointerInView() const {
@@ -151,8 +157,12 @@ std::optional<QPoint> TForm1::PointerInView() const {
 }
 
 std::optional<LanesView::TSelectionCorner> TForm1::PointerCorner() const {
-    if (const std::optional<QPoint> view = PointerInView())
-        return LanesArea->SelectionCornerAt(*view);
+    if (const std::optional<QPoint> view = PointerInView()) {
+        LanesView::TSelectionCorner corner = LanesArea->SelectionCornerAt(*view);
+        corner.Slot = SnappedSlot(view->x() + Scroll->HorizontalOffset(), corner.Slot,
+                                  SnapInverted(QGuiApplication::keyboardModifiers()));
+        return corner;
+    }
     return std::nullopt;
 }
 
@@ -221,7 +231,8 @@ void TForm1::PlayFromPointer() {
     const std::int64_t x = view ? view->x() + Scroll->HorizontalOffset() : LastPointerX;
     if (x < 0 || x > Scroll->ContentWidth() || !HasWaveform())
         return;
-    TransportControl->Locate(static_cast<int>(x - Scroll->HorizontalOffset()));
+    LocateAt(static_cast<int>(x - Scroll->HorizontalOffset()),
+             SnapInverted(QGuiApplication::keyboardModifiers()));
     TransportControl->Play();
 }
 

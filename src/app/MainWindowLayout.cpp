@@ -185,6 +185,10 @@ void TForm1::BuildToolBar(QWidget* bar) {
     gap();
     zoomGroup("SpeedButton11", Glyph::VerticalZoomIn, "SpeedButton12", Glyph::VerticalZoomOut,
               "StaticText4", VerticalZoomInButton, VerticalZoomOutButton, VerticalZoomReadOut);
+    gap();
+    SnapButton = ToolButton("SnapButton", Glyph::Snap, bar);
+    SnapButton->setCheckable(true);
+    row->addWidget(SnapButton);
     row->addStretch(1);
 }
 

@@ -10,6 +10,7 @@
 #include "timeline/RulerView.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QTimer>
 #include <QToolButton>
@@ -24,8 +25,10 @@ void TForm1::ConnectTransport() {
     connect(GoToBeginningButton, &QToolButton::clicked, this, [&t] { t.GoToBeginning(); });
     connect(GoToEndButton, &QToolButton::clicked, this, [&t] { t.GoToEnd(); });
     connect(RecordButton, &QToolButton::clicked, this, [&t] { t.Record(); });
-    connect(RulerArea, &RulerView::Pressed, this,
-            [&t](std::int64_t, int viewX, Qt::MouseButton) { t.Locate(viewX); });
+    // A press on the ruler moves the play cursor there, or onto a beat or mark near it.
+    connect(RulerArea, &RulerView::Pressed, this, [this](std::int64_t, int viewX, Qt::MouseButton) {
+        LocateAt(viewX, SnapInverted(QGuiApplication::keyboardModifiers()));
+    });
     ShowTick->SetPositionUpdate([&t] { t.Tick(); });
     ShowTick->SetRecorder([this](const TFullTrack& track, int slot) {
         Midi->RecordLiveInput(track, slot, TransportControl->RecordMode());

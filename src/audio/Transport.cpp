@@ -210,6 +210,13 @@ void Transport::LocateMs(std::int64_t ms) {
     SavedScrollX = Host.ScrollOffset();
 }
 
+void Transport::JumpToMs(std::int64_t ms) {
+    if (!Player.IsOpen())
+        return;
+    RangeEnd = -1;
+    LocateMs(ms);
+}
+
 void Transport::StepCell(int direction, std::int64_t cellMs) {
     if (!Player.IsOpen() || cellMs <= 0 || direction == 0)
         return;

@@ -91,6 +91,9 @@ public:
     // playing on if it was playing; the view scrolls as little as it takes to show the
     // cursor when the cursor would leave it.
     void LocateMs(std::int64_t ms);
+    // A press on the ruler that lands on `ms` rather than on a pixel (a snapped press, a jump
+    // to a mark): leaves a play range as Locate does, then moves there as LocateMs does.
+    void JumpToMs(std::int64_t ms);
     // One editing cell of `cellMs` back (direction < 0) or forward: to the previous or the
     // next multiple of cellMs, within the song.
     void StepCell(int direction, std::int64_t cellMs);

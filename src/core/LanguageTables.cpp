@@ -1211,6 +1211,51 @@ constexpr const char* kBeatTexts[] = {
     "Schläge werden gesucht...",
 };
 
+// Snapping, the jumps from mark to mark and the operations on beats; the numbering follows
+// SnapText.
+constexpr const char* kSnapTexts[] = {
+    // French
+    "Aimanter aux temps et aux repères",
+    "Aimanter aux temps et aux repères (G ; Alt inverse)",
+    "Repère précédent",
+    "Repère suivant",
+    "Flash sur les temps...",
+    "Chenillard sur les temps...",
+    "Tranches allumées à chaque temps (1 à %1) :",
+    "Aucun temps n'a été trouvé dans le morceau : rien ne peut être placé sur les temps.",
+    "Aucun temps du morceau ne tombe dans la sélection.",
+    // English
+    "Snap to beats and marks",
+    "Snap to beats and marks (G; Alt inverts)",
+    "Previous mark",
+    "Next mark",
+    "Flash on Beats...",
+    "Chase on Beats...",
+    "Slots lit at each beat (1 to %1):",
+    "No beats were found in the song: nothing can be placed on them.",
+    "No beat of the song falls inside the selection.",
+    // Spanish
+    "Ajustar a los tiempos y las marcas",
+    "Ajustar a los tiempos y las marcas (G; Alt invierte)",
+    "Marca anterior",
+    "Marca siguiente",
+    "Destello en los tiempos...",
+    "Secuencia en los tiempos...",
+    "Intervalos encendidos en cada tiempo (1 a %1):",
+    "No se encontró ningún tiempo en la canción: no se puede colocar nada en ellos.",
+    "Ningún tiempo de la canción cae dentro de la selección.",
+    // German
+    "An Schlägen und Marken einrasten",
+    "An Schlägen und Marken einrasten (G; Alt kehrt um)",
+    "Vorherige Marke",
+    "Nächste Marke",
+    "Blitz auf den Schlägen...",
+    "Lauflicht auf den Schlägen...",
+    "Zeitschritte, die jeder Schlag leuchtet (1 bis %1):",
+    "Im Song wurden keine Schläge gefunden: Es kann nichts auf sie gesetzt werden.",
+    "Kein Schlag des Songs liegt in der Auswahl.",
+};
+
 // One table: its texts and how many entries one language holds. A single-language table
 // answers every language with the same text.
 struct TableInfo {
@@ -1279,8 +1324,9 @@ constexpr std::array kTables{
     FourLanguages<TrackEditingText::Count>(kTrackEditing),
     FourLanguages<BlockText::Count>(kBlockTexts),
     FourLanguages<BeatText::Count>(kBeatTexts),
+    FourLanguages<SnapText::Count>(kSnapTexts),
 };
-static_assert(kTables.size() == static_cast<std::size_t>(TextTable::BeatText) + 1,
+static_assert(kTables.size() == static_cast<std::size_t>(TextTable::SnapText) + 1,
               "every TextTable needs its entry in kTables");
 static_assert(std::size(kKeyNames) == 12 && std::size(kControllerNames) == 128);
 

@@ -46,6 +46,7 @@ enum class TextTable {
     TrackEditing,      // the undo depth and the moving of tracks (see TrackEditingText)
     BlockText,         // the time-range selection, its block commands and play ranges
     BeatText,          // the beats, tempo and onsets found in the song (see BeatText)
+    SnapText,          // snapping to beats and marks, the jumps and the beat operations
 };
 
 // Number of entries one language holds in the table.
@@ -194,5 +195,20 @@ namespace BeatText {
 inline constexpr int FindingBeats = 1; // the import's second phase
 inline constexpr int Count = 1;
 } // namespace BeatText
+
+// Snapping to the song's beats and the show's marks, the jumps from mark to mark and the
+// block operations on beats.
+namespace SnapText {
+inline constexpr int Snap = 1;            // View menu entry, checkable
+inline constexpr int SnapHint = 2;        // the tool button's hint
+inline constexpr int PreviousMark = 3;    // Play menu entry
+inline constexpr int NextMark = 4;        // Play menu entry
+inline constexpr int FlashOnBeats = 5;    // Block menu entry
+inline constexpr int ChaseOnBeats = 6;    // Block menu entry
+inline constexpr int BeatSlotsPrompt = 7; // %1 the largest count
+inline constexpr int NoBeats = 8;
+inline constexpr int NoBeatsInSelection = 9;
+inline constexpr int Count = 9;
+} // namespace SnapText
 
 } // namespace lumivox

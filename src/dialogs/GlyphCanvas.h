@@ -96,7 +96,7 @@ private:
 };
 
 // Each group draws its own glyphs on the grid: false when `glyph` is not one of the group's.
-// The tool bar's: transport, recording, editing tools and zoom.
+// The tool bar's: transport, recording, editing tools, zoom and snapping.
 bool DrawToolBarGlyph(Canvas& c, Glyph glyph);
 // The menus': project, song, undo, tracks, clipboard, values and About.
 bool DrawMenuGlyph(Canvas& c, Glyph glyph);

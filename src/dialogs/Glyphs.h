@@ -31,6 +31,8 @@ enum class Glyph {
     HorizontalZoomOut,
     VerticalZoomIn,
     VerticalZoomOut,
+    // Snapping to beats and marks.
+    Snap,
     // Menu images.
     NewProject,
     ProjectProperties,

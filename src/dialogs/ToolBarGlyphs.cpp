@@ -1,4 +1,5 @@
-// The tool bar's glyphs: transport, recording, the live link, the editing tools and zoom.
+// The tool bar's glyphs: transport, recording, the live link, the editing tools, zoom and
+// snapping.
 #include "dialogs/GlyphCanvas.h"
 #include "dialogs/GlyphPalette.h"
 
@@ -141,6 +142,21 @@ void DrawZoom(Canvas& c, Axis axis, bool zoomIn) {
     }
 }
 
+// --- Snapping -------------------------------------------------------------------------------
+
+// A horseshoe magnet with its poles against a beat line: the pointer is pulled onto beats and
+// marks.
+void DrawSnap(Canvas& c) {
+    c.Stroke(Line({20.5, 3}, {20.5, 21}), kBlue, 1.5, Qt::FlatCap);
+    QPainterPath horseshoe(QPointF(16, 7));
+    horseshoe.lineTo(9, 7);
+    horseshoe.arcTo(QRectF(4, 7, 10, 10), 90, 180);
+    horseshoe.lineTo(16, 17);
+    c.Stroke(horseshoe, kRed, 4, Qt::FlatCap);
+    c.Fill(Rect(13, 5, 3, 4), kSteel);
+    c.Fill(Rect(13, 15, 3, 4), kSteel);
+}
+
 } // namespace
 
 bool DrawToolBarGlyph(Canvas& c, Glyph glyph) {
@@ -192,6 +208,9 @@ bool DrawToolBarGlyph(Canvas& c, Glyph glyph) {
         return true;
     case Glyph::VerticalZoomOut:
         DrawZoom(c, Axis::Vertical, false);
+        return true;
+    case Glyph::Snap:
+        DrawSnap(c);
         return true;
     default:
         return false;

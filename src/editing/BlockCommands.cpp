@@ -1,7 +1,10 @@
 // The block commands: their questions, the operations and where the selection goes after.
 #include "editing/BlockCommands.h"
 
+#include "editing/SnapGuides.h"
+
 #include <algorithm>
+#include <cmath>
 
 namespace lumivox {
 
@@ -19,7 +22,12 @@ int BlockCommands::SongSlots() const {
 
 std::optional<int> BlockCommands::Ask(int prompt, int& remembered, int minimum, int maximum,
                                       bool showMaximum) {
-    QString text = Text(TextTable::BlockText, prompt, Lang);
+    return AskIn(TextTable::BlockText, prompt, remembered, minimum, maximum, showMaximum);
+}
+
+std::optional<int> BlockCommands::AskIn(TextTable table, int prompt, int& remembered, int minimum,
+                                        int maximum, bool showMaximum) {
+    QString text = Text(table, prompt, Lang);
     if (showMaximum)
         text = text.arg(maximum);
     const std::optional<int> answer =
@@ -128,6 +136,52 @@ bool BlockCommands::Chase() {
     if (!value)
         return false;
     return Operations.Chase(Selection.Range(), *step, static_cast<std::uint8_t>(*value));
+}
+
+std::optional<std::vector<int>> BlockCommands::BeatSlots(const std::vector<double>& beatsMs) {
+    const int slotMs = ResolutionMs(Doc.ResolutionIndex());
+    std::vector<int> slots;
+    slots.reserve(beatsMs.size());
+    for (const double beat : beatsMs)
+        if (std::isfinite(beat) && beat >= 0)
+            slots.push_back(TSnapGuides::SlotOfMs(std::llround(beat), slotMs));
+    if (slots.empty()) {
+        Ui.Warning(Text(TextTable::SnapText, SnapText::NoBeats, Lang));
+        return std::nullopt;
+    }
+    const TRangeSelection range = Selection.Range();
+    if (std::none_of(slots.begin(), slots.end(), [&range](int slot) {
+            return slot >= range.FirstSlot && slot <= range.LastSlot;
+        })) {
+        Ui.Warning(Text(TextTable::SnapText, SnapText::NoBeatsInSelection, Lang));
+        return std::nullopt;
+    }
+    return slots;
+}
+
+std::optional<int> BlockCommands::AskBeatSlots() {
+    return AskIn(TextTable::SnapText, SnapText::BeatSlotsPrompt, BeatOnSlots, 1,
+                 std::max(Selection.Range().SlotLength(), 1), true);
+}
+
+bool BlockCommands::FlashOnBeats(const std::vector<double>& beatsMs) {
+    if (Selection.Empty())
+        return false;
+    const std::optional<std::vector<int>> beats = BeatSlots(beatsMs);
+    if (!beats)
+        return false;
+    const std::optional<int> slots = AskBeatSlots();
+    return slots && Operations.FlashOnBeats(Selection.Range(), *beats, *slots);
+}
+
+bool BlockCommands::ChaseOnBeats(const std::vector<double>& beatsMs) {
+    if (Selection.Empty())
+        return false;
+    const std::optional<std::vector<int>> beats = BeatSlots(beatsMs);
+    if (!beats)
+        return false;
+    const std::optional<int> slots = AskBeatSlots();
+    return slots && Operations.ChaseOnBeats(Selection.Range(), *beats, *slots);
 }
 
 } // namespace lumivox

@@ -9,6 +9,7 @@
 #include "editing/RangeSelection.h"
 
 #include <optional>
+#include <vector>
 
 namespace lumivox {
 
@@ -37,10 +38,23 @@ public:
     bool Shift(bool later);
     bool Repeat();
     bool Chase();
+    // Lights the selected tracks on the song's beats (`beatsMs`, in song time): all of them
+    // at each beat, or one after another beat by beat, for a number of slots asked first.
+    // Without beats, or with none inside the selection, the user is told why nothing can be
+    // written, and nothing is asked.
+    bool FlashOnBeats(const std::vector<double>& beatsMs);
+    bool ChaseOnBeats(const std::vector<double>& beatsMs);
 
 private:
     std::optional<int> Ask(int prompt, int& remembered, int minimum, int maximum,
                            bool showMaximum = false);
+    std::optional<int> AskIn(TextTable table, int prompt, int& remembered, int minimum, int maximum,
+                             bool showMaximum);
+    // The beats as the slots they fall in; empty, after the warning, when there are none or
+    // none inside the selection.
+    std::optional<std::vector<int>> BeatSlots(const std::vector<double>& beatsMs);
+    // Asks how many slots each beat lights.
+    std::optional<int> AskBeatSlots();
     int SongSlots() const;
 
     ShowDocument& Doc;
@@ -51,7 +65,7 @@ private:
     // The last answers, proposed the next time.
     std::optional<int> FillValue;
     int RampFrom = 0, RampTo = 255, ScalePercent = 50, ShiftSlots = 1, RepeatTimes = 1,
-        ChaseStep = 1, ChaseValue = 255;
+        ChaseStep = 1, ChaseValue = 255, BeatOnSlots = 1;
 };
 
 } // namespace lumivox

@@ -333,4 +333,67 @@ bool BlockOperations::Chase(const TRangeSelection& selection, int stepSlots, std
     return Conclude(writer.Changed);
 }
 
+std::vector<int> BlockOperations::BeatsIn(const TRangeSelection& range,
+                                          std::vector<int> beatSlots) {
+    std::sort(beatSlots.begin(), beatSlots.end());
+    beatSlots.erase(std::unique(beatSlots.begin(), beatSlots.end()), beatSlots.end());
+    std::erase_if(beatSlots,
+                  [&range](int slot) { return slot < range.FirstSlot || slot > range.LastSlot; });
+    return beatSlots;
+}
+
+bool BlockOperations::FlashOnBeats(const TRangeSelection& selection,
+                                   const std::vector<int>& beatSlots, int onSlots) {
+    const TRangeSelection range = ClampSelection(Doc, selection);
+    if (range.Empty() || onSlots < 1)
+        return false;
+    const std::vector<int> beats = BeatsIn(range, beatSlots);
+    if (beats.empty())
+        return false;
+    TBlockWriter writer(Doc);
+    for (int number = range.FirstTrack; number <= range.LastTrack; ++number)
+        writer.Write(number, range.FirstSlot, range.LastSlot,
+                     [&beats, onSlots](const TFullTrack&, int first, std::uint8_t* out, int count) {
+                         std::fill_n(out, count, OffValue);
+                         for (const int beat : beats) {
+                             const int at = beat - first;
+                             if (at >= count)
+                                 break;
+                             if (at + onSlots > 0)
+                                 std::fill(out + std::max(at, 0),
+                                           out + std::min(at + onSlots, count), OnValue);
+                         }
+                     });
+    return Conclude(writer.Changed);
+}
+
+bool BlockOperations::ChaseOnBeats(const TRangeSelection& selection,
+                                   const std::vector<int>& beatSlots, int onSlots) {
+    const TRangeSelection range = ClampSelection(Doc, selection);
+    if (range.Empty() || onSlots < 1)
+        return false;
+    const std::vector<int> beats = BeatsIn(range, beatSlots);
+    if (beats.empty())
+        return false;
+    const auto tracks = static_cast<std::size_t>(range.TrackCount());
+    TBlockWriter writer(Doc);
+    for (int number = range.FirstTrack; number <= range.LastTrack; ++number) {
+        const auto place = static_cast<std::size_t>(number - range.FirstTrack);
+        writer.Write(number, range.FirstSlot, range.LastSlot,
+                     [&beats, onSlots, place, tracks](const TFullTrack&, int first,
+                                                      std::uint8_t* out, int count) {
+                         std::fill_n(out, count, OffValue);
+                         for (std::size_t k = place; k < beats.size(); k += tracks) {
+                             const int at = beats[k] - first;
+                             if (at >= count)
+                                 break;
+                             if (at + onSlots > 0)
+                                 std::fill(out + std::max(at, 0),
+                                           out + std::min(at + onSlots, count), OnValue);
+                         }
+                     });
+    }
+    return Conclude(writer.Changed);
+}
+
 } // namespace lumivox

@@ -98,8 +98,20 @@ public:
     // steps k, k + n, k + 2n, … of `stepSlots` slots each, and 0 elsewhere in the range.
     // A locked track keeps its values and its place in the pattern. Needs stepSlots >= 1.
     bool Chase(const TRangeSelection& selection, int stepSlots, std::uint8_t value);
+    // Beats given as the 1-based slots they fall in, in any order (repeats count once); only
+    // those inside the selection count. Flash: every selected track is on (255) for `onSlots`
+    // slots from each beat, cut at the range's end, and off elsewhere in the range. Chase:
+    // beat k of the range (0-based) lights track k mod n of the n selected tracks for
+    // `onSlots` slots, the others stay off. Locked tracks keep their values and their place.
+    // Need onSlots >= 1; nothing changes when no beat falls in the range.
+    bool FlashOnBeats(const TRangeSelection& selection, const std::vector<int>& beatSlots,
+                      int onSlots);
+    bool ChaseOnBeats(const TRangeSelection& selection, const std::vector<int>& beatSlots,
+                      int onSlots);
 
 private:
+    // The beats of `beatSlots` inside `range`, sorted, each once.
+    static std::vector<int> BeatsIn(const TRangeSelection& range, std::vector<int> beatSlots);
     // Marks the show modified and takes the undo step when `changed`; returns `changed`.
     bool Conclude(bool changed);
 

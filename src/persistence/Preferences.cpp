@@ -13,6 +13,7 @@ namespace lumivox {
 namespace {
 const QString AutosaveKey = QStringLiteral("autosave/interval_seconds");
 const QString UndoDepthKey = QStringLiteral("undo/depth");
+const QString SnapKey = QStringLiteral("editing/snap");
 const QString GeometryKey = QStringLiteral("window/geometry");
 const QString RecentKey = QStringLiteral("recent/projects");
 } // namespace
@@ -55,6 +56,16 @@ int Preferences::UndoDepth() const {
 
 void Preferences::SetUndoDepth(int depth) {
     Store->setValue(UndoDepthKey, std::clamp(depth, MinUndoDepth, MaxUndoDepth));
+}
+
+bool Preferences::SnapOn() const {
+    // Anything but a stored "true" (a damaged value too) is off, as a new user starts.
+    const QString stored = Store->value(SnapKey).toString();
+    return stored == QLatin1String("true");
+}
+
+void Preferences::SetSnapOn(bool on) {
+    Store->setValue(SnapKey, on ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
 QByteArray Preferences::WindowGeometry() const {

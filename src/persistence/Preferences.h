@@ -1,6 +1,6 @@
 // The editor's own preferences, beyond the four choices of the settings file (whose format
-// and place stay as they are): the autosave interval, the undo depth, the window's geometry
-// and the recent projects. They live in an INI file in the per-user configuration folder.
+// and place stay as they are): the autosave interval, the undo depth, snapping, the window's
+// geometry and the recent projects. They live in an INI file in the per-user configuration folder.
 #pragma once
 
 #include <QByteArray>
@@ -36,6 +36,10 @@ public:
     // Undo steps kept, always within 1 to 1000.
     int UndoDepth() const;
     void SetUndoDepth(int depth);
+
+    // Whether the pointer snaps to the song's beats and the show's marks; off at first.
+    bool SnapOn() const;
+    void SetSnapOn(bool on);
 
     // The main window's geometry as Qt saves it; empty the first time.
     QByteArray WindowGeometry() const;

@@ -330,6 +330,14 @@ TEST_F(TransportTest, APlayRangeStopsAtItsEndOrLoopsBackToItsStartUntilStopped) 
     Motion.Stop();
     Motion.PlayRange(1500, 1500);
     EXPECT_FALSE(Motion.Playing());
+
+    // A jump to a time leaves the range too, and plays on from there.
+    Motion.SetLooping(false);
+    Motion.PlayRange(1200, 1500);
+    Motion.JumpToMs(4000);
+    EXPECT_FALSE(Motion.RangePlaying());
+    EXPECT_TRUE(Motion.Playing());
+    EXPECT_EQ(Motion.CuePosition(), 4000);
 }
 
 } // namespace

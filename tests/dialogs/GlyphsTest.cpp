@@ -94,6 +94,17 @@ TEST(GlyphsTest, ZoomGlyphsShowTheirSignAndAxis) {
     }
 }
 
+TEST(GlyphsTest, SnapShowsARedMagnetOpenTowardsABlueBeatLine) {
+    const QImage snap = Render(Glyph::Snap);
+    const QColor bend = snap.pixelColor(5, 12); // the magnet's curve, on the left
+    EXPECT_EQ(bend.alpha(), 255);
+    EXPECT_GT(bend.red(), bend.blue() + 100);
+    EXPECT_EQ(Alpha(snap, 11, 12), 0) << "open between the arms";
+    const QColor line = snap.pixelColor(20, 12);
+    EXPECT_GT(line.alpha(), 200);
+    EXPECT_GT(line.blue(), line.red() + 100);
+}
+
 TEST(GlyphsTest, EdgesStayCrispAtBothRatios) {
     // The stop square spans grid units 6..18: whole pixels at 100% and at 200%.
     const QImage single = Render(Glyph::Stop, 1.0);

@@ -280,6 +280,17 @@ const NothingCase NothingCases[] = {
     {"PasteOntoItself", [](auto& b) { return b.Copy(Sel(1, 2, 2, 6)) && b.Paste(1, 2); }},
     {"ChaseOfNoStep", [](auto& b) { return b.Chase(Sel(1, 2, 1, 10), 0, 255); }},
     {"ChaseOfZerosOnZeros", [](auto& b) { return b.Chase(Sel(3, 3, 1, 10), 2, 0); }},
+    {"FlashWithoutBeats", [](auto& b) { return b.FlashOnBeats(Sel(1, 2, 1, 10), {}, 1); }},
+    {"FlashWithNoBeatInTheRange",
+     [](auto& b) {
+         return b.FlashOnBeats(Sel(1, 2, 3, 6), {1, 2, 7, 40}, 2);
+     }},
+    {"FlashOfNoSlots", [](auto& b) { return b.FlashOnBeats(Sel(1, 2, 1, 10), {3}, 0); }},
+    {"ChaseOnBeatsOfNoBeatInTheRange",
+     [](auto& b) {
+         return b.ChaseOnBeats(Sel(1, 2, 3, 6), {2, 7}, 1);
+     }},
+    {"ChaseOnBeatsOfNoSlots", [](auto& b) { return b.ChaseOnBeats(Sel(1, 2, 1, 10), {3}, 0); }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Operations, NothingChangesTest, ::testing::ValuesIn(NothingCases),
@@ -303,6 +314,14 @@ const AnyOperation EveryWritingOperation[] = {
     {"Shift", [](auto& b) { return b.Shift(Sel(1, 3, 1, 5), 5); }},
     {"Repeat", [](auto& b) { return b.Repeat(Sel(1, 3, 1, 2), 4); }},
     {"Chase", [](auto& b) { return b.Chase(Sel(1, 3, 1, 10), 1, 200); }},
+    {"FlashOnBeats",
+     [](auto& b) {
+         return b.FlashOnBeats(Sel(1, 3, 1, 10), {1, 4, 7}, 1);
+     }},
+    {"ChaseOnBeats",
+     [](auto& b) {
+         return b.ChaseOnBeats(Sel(1, 3, 1, 10), {1, 4, 7}, 2);
+     }},
 };
 
 class LockedTrackTest : public BlockOperationsTest,
@@ -418,6 +437,43 @@ TEST_F(BlockOperationsTest, ChaseStepsAcrossTheTracksAndALockedTrackKeepsItsPlac
     // Within a part of the range, the steps count from its first slot.
     ASSERT_TRUE(Blocks.Chase(Sel(1, 2, 3, 9), 3, 9));
     EXPECT_EQ(Values(1), (Row{200, 200, 9, 9, 9, 0, 0, 0, 9, 0}));
+}
+
+TEST_F(BlockOperationsTest, FlashOnBeatsLightsEveryTrackAtEachBeatInTheRangeOnly) {
+    OpenBase();
+    const std::vector<Row> before = AllValues();
+    // Beats in any order, one repeated, one before the range, one at its last slot where only
+    // one of its two slots fits, one past it.
+    ASSERT_TRUE(Blocks.FlashOnBeats(Sel(1, 2, 2, 9), {9, 5, 1, 2, 5, 12}, 2));
+    const Row flashed{10, 255, 255, 0, 255, 255, 0, 0, 255, 100};
+    const std::vector<Row> after{flashed, flashed, Zeros};
+    EXPECT_EQ(AllValues(), after);
+    ExpectOneUndoableStep(before, after);
+
+    // Beats closer than the slots lit run into each other; a beat before the range lights
+    // nothing, even where its slots would reach into it.
+    History.Undo();
+    ASSERT_TRUE(Blocks.FlashOnBeats(Sel(3, 3, 3, 10), {2, 6, 7}, 3));
+    EXPECT_EQ(Values(3), (Row{0, 0, 0, 0, 0, 255, 255, 255, 255, 0}));
+}
+
+TEST_F(BlockOperationsTest, ChaseOnBeatsLightsOneTrackAfterAnotherBeatByBeat) {
+    OpenBase();
+    const std::vector<Row> before = AllValues();
+    // Beat k of the range lights track k mod 3, for two slots each, cut at the range's end.
+    ASSERT_TRUE(Blocks.ChaseOnBeats(Sel(1, 3, 1, 10), {2, 4, 7, 10, 8}, 2));
+    // In time order the beats are 2, 4, 7, 8 and 10: the fourth comes back to track 1.
+    const std::vector<Row> expected{{0, 255, 255, 0, 0, 0, 0, 255, 255, 0},
+                                    {0, 0, 0, 255, 255, 0, 0, 0, 0, 255},
+                                    {0, 0, 0, 0, 0, 0, 255, 255, 0, 0}};
+    EXPECT_EQ(AllValues(), expected);
+    ExpectOneUndoableStep(before, expected);
+
+    // A locked track keeps its values and its turn.
+    History.Undo();
+    Doc.SetLocked(2, true);
+    ASSERT_TRUE(Blocks.ChaseOnBeats(Sel(1, 3, 1, 10), {2, 4, 7, 8, 10}, 2));
+    EXPECT_EQ(AllValues(), (std::vector<Row>{expected[0], Base, expected[2]}));
 }
 
 TEST_F(BlockOperationsTest, PasteDropsTheRowsAboveTheFirstTrackAndBelowTheLast) {

@@ -1,5 +1,5 @@
 // The editor's own preferences file: the undo depth kept within its bounds and read back by
-// the next run, and a damaged value falling back to the default.
+// the next run, a damaged value falling back to the default, and the snapping setting.
 #include "persistence/Preferences.h"
 
 #include <QSettings>
@@ -40,6 +40,22 @@ TEST(PreferencesTest, AnUndoDepthEditedOutOfBoundsOrDamagedInTheFileIsMended) {
         }
         EXPECT_EQ(Preferences(path).UndoDepth(), read) << stored.toStdString();
     }
+}
+
+TEST(PreferencesTest, SnappingStartsOffAndIsReadBackByTheNextRunAndADamagedValueIsOff) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("preferences.ini"));
+    {
+        Preferences prefs(path);
+        EXPECT_FALSE(prefs.SnapOn());
+        prefs.SetSnapOn(true);
+    }
+    EXPECT_TRUE(Preferences(path).SnapOn());
+    {
+        QSettings file(path, QSettings::IniFormat);
+        file.setValue(QStringLiteral("editing/snap"), QStringLiteral("maybe"));
+    }
+    EXPECT_FALSE(Preferences(path).SnapOn());
 }
 
 } // namespace
