@@ -302,7 +302,6 @@ void RulerView::paintEvent(QPaintEvent* event) {
     const std::int64_t x1 = x0 + exposed.width();
     PaintRulerAndGrid(painter, x0, x1);
     PaintWaveform(painter, x0, x1);
-    PaintBeats(painter, x0, x1);
     PaintMarks(painter, x0, x1);
 }
 
@@ -330,7 +329,7 @@ void RulerView::PaintBeats(QPainter& painter, std::int64_t x0, std::int64_t x1) 
             count, [&](int i) { return beats[static_cast<std::size_t>(i)]; }, zoom, x0, last,
             [&](int i, std::int64_t column) { tick(column, bars && i % 4 == 0); });
     } else if (bars && 4 * beatPixels >= MinTickSpacing) {
-        VisitColumns((count + 3) / 4, [&](int i) { return beats[static_cast<std::size_t>(4 * i)]; },
+        VisitColumns((count + 3) / 4, [&](int i) { return beats[4 * static_cast<std::size_t>(i)]; },
                      zoom, x0, last, [&](int, std::int64_t column) { tick(column, true); });
     }
 }
@@ -342,30 +341,48 @@ void RulerView::PaintMarks(QPainter& painter, std::int64_t x0, std::int64_t x1) 
     // A flag's label reaches right of its column: start that far to the left.
     const std::int64_t from = std::max<std::int64_t>(x0 - MaxFlagWidth - 1, 0);
     const std::int64_t to = std::min(x1 + 1, Scroll.ContentWidth());
-    painter.save();
-    painter.setFont(LabelFont);
+    // The flags in view, one per column, each label given the room up to the next flag.
+    struct TFlag {
+        std::int64_t Column;
+        int Index;
+    };
+    std::vector<TFlag> flags;
     VisitColumns(
         Marks->size(), [&](int i) { return static_cast<double>((*Marks)[i].Ms); }, zoom, from, to,
         [&](int i, std::int64_t column) {
             if (i != DragIndex)
-                PaintFlag(painter, column, (*Marks)[i].Name);
+                flags.push_back({column, i});
         });
+    painter.save();
+    painter.setFont(LabelFont);
+    for (std::size_t f = 0; f < flags.size(); ++f) {
+        const std::int64_t room =
+            f + 1 < flags.size() ? flags[f + 1].Column - flags[f].Column : MaxFlagWidth;
+        PaintFlag(painter, flags[f].Column, (*Marks)[flags[f].Index].Name,
+                  static_cast<int>(std::min<std::int64_t>(room, MaxFlagWidth)));
+    }
+    // The mark being dragged over the others.
     if (DragIndex >= 0 && DragIndex < Marks->size()) {
         const std::int64_t column = ColumnOf(static_cast<double>(DragTo));
         if (column >= from && column < to)
-            PaintFlag(painter, column, (*Marks)[DragIndex].Name);
+            PaintFlag(painter, column, (*Marks)[DragIndex].Name, MaxFlagWidth);
     }
     painter.restore();
 }
 
-void RulerView::PaintFlag(QPainter& painter, std::int64_t column, const QString& name) {
+void RulerView::PaintFlag(QPainter& painter, std::int64_t column, const QString& name, int room) {
     const auto x = static_cast<int>(column - Scroll.HorizontalOffset());
-    const QFontMetrics metrics(LabelFont);
-    const QString shown = metrics.elidedText(name, Qt::ElideRight, MaxFlagWidth - 4);
-    const int label =
-        shown.isEmpty() ? 6 : std::min(MaxFlagWidth, metrics.horizontalAdvance(shown) + 4);
-    painter.fillRect(QRect(x, 0, label, RulerBaselineY), ToQColor(MarkFlagColor));
     painter.fillRect(QRect(x, 0, 1, height()), ToQColor(MarkLineColor));
+    // Too close to the next flag for a label: the line alone.
+    if (room < 4) {
+        ++Stats.Marks;
+        return;
+    }
+    const QFontMetrics metrics(LabelFont);
+    const QString shown = metrics.elidedText(name, Qt::ElideRight, std::max(room - 4, 0));
+    const int label =
+        shown.isEmpty() ? std::min(6, room) : std::min(room, metrics.horizontalAdvance(shown) + 4);
+    painter.fillRect(QRect(x + 1, 0, label - 1, RulerBaselineY), ToQColor(MarkFlagColor));
     if (!shown.isEmpty()) {
         painter.setPen(Qt::black);
         painter.drawText(QRect(x + 3, 0, label - 3, RulerBaselineY),
@@ -408,6 +425,9 @@ void RulerView::PaintRulerAndGrid(QPainter& painter, std::int64_t x0, std::int64
         ++Stats.Ticks;
     }
     fill(width - 1, WaveTop, width, WaveTop + GridHeight, labelled);
+
+    // The beats under the labels, so that the labels stay readable.
+    PaintBeats(painter, cx0, cx1);
 
     // Labels on every perLabel-th tick after tick 0, including those that start left of the
     // exposed part and reach into it; they stay inside the ruler.

@@ -113,7 +113,8 @@ private:
     void PaintWaveform(QPainter& painter, std::int64_t x0, std::int64_t x1);
     void PaintBeats(QPainter& painter, std::int64_t x0, std::int64_t x1);
     void PaintMarks(QPainter& painter, std::int64_t x0, std::int64_t x1);
-    void PaintFlag(QPainter& painter, std::int64_t column, const QString& name);
+    // A flag whose label may take `room` pixels right of its line.
+    void PaintFlag(QPainter& painter, std::int64_t column, const QString& name, int room);
     // Repaints the flag standing on content column `column`.
     void UpdateFlag(std::int64_t column);
 

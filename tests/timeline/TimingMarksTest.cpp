@@ -45,6 +45,7 @@ public:
 
 TEST(TimingColumns, OneItemPerColumnFromABinarySearchStart) {
     std::vector<double> times;
+    times.reserve(20000);
     for (int i = 0; i < 20000; ++i)
         times.push_back(i * 37.25); // about 12 minutes
     for (const int zoom : {1, 8, 13, 15}) {
