@@ -6,7 +6,9 @@
 #include "editing/TimelineScroll.h"
 #include "persistence/MarksFile.h"
 #include "support/widgets/WindowFixture.h"
+#include "timeline/Colors.h"
 #include "timeline/RulerView.h"
+#include "timeline/TimingMarks.h"
 
 #include <QAction>
 #include <QApplication>
@@ -212,4 +214,32 @@ TEST_F(MarksWindowTest, SaveWritesTheMarksFileAndOpenReadsItBackOrRefusesADamage
     // The menu follows the language.
     Menus().French1->trigger();
     EXPECT_EQ(MarkMenus().Marks1->title(), QStringLiteral("Repères"));
+}
+
+namespace {
+
+class BeatsOnTheRulerTest : public WindowFixture {};
+
+} // namespace
+
+TEST_F(BeatsOnTheRulerTest, TheBeatsFoundInTheSongAreTicksOnTheRulerWithTheBarsStronger) {
+    ASSERT_NO_FATAL_FAILURE(OpenWindow({.Song = "clicks_120.mp3"}));
+    const TSongBeats& found = Window->Songs().SongBeats().Beats();
+    ASSERT_GT(found.BeatsMs.size(), 8u);
+    ASSERT_GT(found.TempoBpm, 0);
+    Window->Ruler().repaint();
+    const QImage image = Window->Ruler().grab().toImage();
+    image.save(QStringLiteral("/tmp/h9-ruler-beats.png"));
+    const std::int64_t offset = Window->ViewScroll().HorizontalOffset();
+    auto colorAt = [&](double ms, int row) {
+        const int x = static_cast<int>(Window->Ruler().ColumnOf(ms) - offset);
+        return image.pixelColor(x, row);
+    };
+    for (std::size_t i = 0; i < 8; ++i) {
+        const double ms = found.BeatsMs[i];
+        EXPECT_EQ(colorAt(ms, RulerBaselineY - 1),
+                  ToQColor(i % 4 == 0 ? BarTickColor : BeatTickColor))
+            << i;
+    }
+    EXPECT_GT(Window->Ruler().PaintStats().Beats, 0);
 }
