@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 
 #include "app/KeyPreview.h"
+#include "app/MarksMenu.h"
 #include "app/SerialPortMenu.h"
 #include "app/ShowClock.h"
 #include "app/TrackHeaderColumn.h"
@@ -85,6 +86,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     Clipboard = std::make_unique<TrackClipboard>(Doc, *Ui, *TrackCmds, *History, Lang);
     Range = new RangeSelection(Doc, this);
     BlockCmds = std::make_unique<BlockCommands>(Doc, *Range, *this, *Ui, Lang);
+    MarkCmds = std::make_unique<MarkCommands>(Doc, *Ui, *MediaPlayer, *this, Lang);
     States = new CommandStateTracker(
         Doc, [this] { return MediaPlayer->IsOpen(); }, this);
     States->Follow(History.get(), Clipboard.get());
@@ -103,6 +105,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     ConnectCommands();
     ConnectTransport();
     ConnectBlocks();
+    ConnectMarks();
     BuildFileExtras();
     ConnectSnap();
     FollowDocument();
@@ -288,6 +291,7 @@ void TForm1::SetLanguage(Language language) {
 void TForm1::ApplyLanguage() {
     QtTexts->Apply(Lang);
     Menu->ApplyTexts(Lang);
+    MarkMenu->ApplyTexts(Lang);
     auto text = [this](TextTable table, int entry) { return Text(table, entry, Lang); };
     ValueCaption->setText(text(TextTable::StatusLabels, 2));
     ResolutionCaption->setText(text(TextTable::StatusLabels, 3));

@@ -16,6 +16,7 @@
 #include "editing/CommandState.h"
 #include "editing/EditingTools.h"
 #include "editing/KeyboardControl.h"
+#include "editing/MarkCommands.h"
 #include "editing/ProjectLifecycle.h"
 #include "editing/RangeSelection.h"
 #include "editing/SnapGuides.h"
@@ -61,6 +62,7 @@ class TOKBottomDlg;
 class TimelineScroll;
 class TrackHeaderColumn;
 class SerialPortMenu;
+class TMarksMenu;
 
 // What a caller (the program, or a test) may replace when creating the window.
 struct TForm1Options {
@@ -93,7 +95,8 @@ class TForm1 : public QMainWindow,
                public ITransportHost,
                public IMidiInputHost,
                public IMidiMappingHost,
-               public IBlockHost {
+               public IBlockHost,
+               public IMarkHost {
     Q_OBJECT
 public:
     explicit TForm1(const TForm1Options& options = {}, QWidget* parent = nullptr);
@@ -118,6 +121,10 @@ public:
     RangeSelection& Selection() { return *Range; }
     BlockCommands& Blocks() { return *BlockCmds; }
     const TSnapGuides& Snapping() const { return Guides; }
+    MarkCommands& MarkEdits() { return *MarkCmds; }
+    TMarksMenu& MarkMenus() { return *MarkMenu; }
+    // The mark at the play cursor, within a few pixels at the current zoom; -1 for none.
+    int MarkAtCursor() const;
     LanesView& Lanes() { return *LanesArea; }
     TimelineScroll& ViewScroll() { return *Scroll; }
     RulerView& Ruler() { return *RulerArea; }
@@ -148,7 +155,7 @@ public:
     // IProjectShell
     void StopTransport() override;
     void ClearHistory() override;
-    // Also IEditingToolHost's, ITransportHost's and IBlockHost's.
+    // Also IEditingToolHost's, ITransportHost's, IBlockHost's and IMarkHost's.
     void TakeSnapshot() override;
     void ClearClipboard() override;
     void ProjectFileUsed(const QString& path) override;
@@ -260,6 +267,8 @@ private:
     void LanesMoved(const TLanesHit& hit);
     void LanesReleased(const TLanesHit& hit);
     void ConnectBlocks();
+    // The show's marks: the Marks menu, the ruler's flags and beats, and their pop-up menus.
+    void ConnectMarks();
     void SelectionChanged(const TRangeSelection& previous, const TRangeSelection& current);
     void ShowSelectionTimes();
     void ApplyBlockStates();
@@ -334,6 +343,11 @@ private:
     RangeSelection* Range = nullptr;
     std::unique_ptr<BlockCommands> BlockCmds;
     TSnapGuides Guides;
+    std::unique_ptr<MarkCommands> MarkCmds;
+    TMarksMenu* MarkMenu = nullptr;
+    // What the ruler's pop-up menu was opened over: the mark (-1 for none) and the time.
+    int ContextMark = -1;
+    std::int64_t ContextMarkMs = 0;
     bool SelectingRange = false; // a selection drag is under way
     // The last copy or cut was a block (Ctrl+V pastes it) rather than tracks.
     bool BlockCopiedLast = false;

@@ -1256,6 +1256,62 @@ constexpr const char* kSnapTexts[] = {
     "Kein Schlag des Songs liegt in der Auswahl.",
 };
 
+// The show's marks; the numbering follows MarksText.
+constexpr const char* kMarksTexts[] = {
+    // French
+    "Repères",
+    "Ajouter un repère",
+    "Renommer le repère...",
+    "Supprimer le repère",
+    "Ajouter un repère ici",
+    "Renommer...",
+    "Supprimer",
+    "Nom du repère à %1 :",
+    "Le fichier de repères %1 est refusé à la ligne %2 : %3. Le projet s'ouvre sans repères.",
+    "un temps en millisecondes est attendu",
+    "le temps est négatif",
+    "Le fichier de repères %1 ne peut pas être lu (%2). Le projet s'ouvre sans repères.",
+    // English
+    "Marks",
+    "Add mark",
+    "Rename mark...",
+    "Delete mark",
+    "Add mark here",
+    "Rename...",
+    "Delete",
+    "Name of the mark at %1:",
+    "The marks file %1 is refused at line %2: %3. The project opens without marks.",
+    "a time in milliseconds was expected",
+    "the time is negative",
+    "The marks file %1 cannot be read (%2). The project opens without marks.",
+    // Spanish
+    "Marcas",
+    "Añadir una marca",
+    "Renombrar la marca...",
+    "Eliminar la marca",
+    "Añadir una marca aquí",
+    "Renombrar...",
+    "Eliminar",
+    "Nombre de la marca en %1:",
+    "El archivo de marcas %1 se rechaza en la línea %2: %3. El proyecto se abre sin marcas.",
+    "se esperaba un tiempo en milisegundos",
+    "el tiempo es negativo",
+    "El archivo de marcas %1 no se puede leer (%2). El proyecto se abre sin marcas.",
+    // German
+    "Marken",
+    "Marke hinzufügen",
+    "Marke umbenennen...",
+    "Marke löschen",
+    "Marke hier hinzufügen",
+    "Umbenennen...",
+    "Löschen",
+    "Name der Marke bei %1:",
+    "Die Markendatei %1 wird in Zeile %2 abgelehnt: %3. Das Projekt wird ohne Marken geöffnet.",
+    "eine Zeit in Millisekunden wurde erwartet",
+    "die Zeit ist negativ",
+    "Die Markendatei %1 kann nicht gelesen werden (%2). Das Projekt wird ohne Marken geöffnet.",
+};
+
 // One table: its texts and how many entries one language holds. A single-language table
 // answers every language with the same text.
 struct TableInfo {
@@ -1325,8 +1381,9 @@ constexpr std::array kTables{
     FourLanguages<BlockText::Count>(kBlockTexts),
     FourLanguages<BeatText::Count>(kBeatTexts),
     FourLanguages<SnapText::Count>(kSnapTexts),
+    FourLanguages<MarksText::Count>(kMarksTexts),
 };
-static_assert(kTables.size() == static_cast<std::size_t>(TextTable::SnapText) + 1,
+static_assert(kTables.size() == static_cast<std::size_t>(TextTable::MarksText) + 1,
               "every TextTable needs its entry in kTables");
 static_assert(std::size(kKeyNames) == 12 && std::size(kControllerNames) == 128);
 

@@ -47,6 +47,7 @@ enum class TextTable {
     BlockText,         // the time-range selection, its block commands and play ranges
     BeatText,          // the beats, tempo and onsets found in the song (see BeatText)
     SnapText,          // snapping to beats and marks, the jumps and the beat operations
+    MarksText,         // the show's marks: their menu, the ruler's and the marks file
 };
 
 // Number of entries one language holds in the table.
@@ -210,5 +211,20 @@ inline constexpr int NoBeats = 8;
 inline constexpr int NoBeatsInSelection = 9;
 inline constexpr int Count = 9;
 } // namespace SnapText
+namespace MarksText {
+inline constexpr int Menu = 1;
+inline constexpr int AddMark = 2;         // at the heard position while playing, else the cursor
+inline constexpr int RenameMark = 3;      // the mark at the play cursor
+inline constexpr int DeleteMark = 4;      // the mark at the play cursor
+inline constexpr int AddMarkHere = 5;     // the ruler's menu over empty ruler
+inline constexpr int Rename = 6;          // the ruler's menu over a flag
+inline constexpr int Delete = 7;          // the ruler's menu over a flag
+inline constexpr int NamePrompt = 8;      // %1 the mark's time
+inline constexpr int FileRefused = 9;     // %1 file, %2 line number, %3 reason
+inline constexpr int NotATime = 10;       // reason: a time in milliseconds was expected
+inline constexpr int NegativeTime = 11;   // reason: the time is below zero
+inline constexpr int FileUnreadable = 12; // %1 file, %2 system error
+inline constexpr int Count = 12;
+} // namespace MarksText
 
 } // namespace lumivox

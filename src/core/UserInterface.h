@@ -28,6 +28,8 @@ public:
     // cancelled.
     virtual std::optional<int> AskNumber(const QString& text, int value, int minimum,
                                          int maximum) = 0;
+    // Asks for one line of text, proposing `value`; empty when cancelled.
+    virtual std::optional<QString> AskText(const QString& text, const QString& value) = 0;
     // An error box whose only button is Abort.
     virtual void ErrorAbort(const QString& text) = 0;
     // The general error report for failures no operation handles itself (input/output
@@ -93,6 +95,7 @@ public:
     bool Confirm(const QString&) override { return true; }
     int ChooseAction(const QString&, const QStringList&) override { return 0; }
     std::optional<int> AskNumber(const QString&, int, int, int) override { return std::nullopt; }
+    std::optional<QString> AskText(const QString&, const QString&) override { return std::nullopt; }
     void Information(const QString&) override {}
     void ErrorAbort(const QString& text) override { PrintError(text); }
     void ReportError(const QString& text) override { PrintError(text); }

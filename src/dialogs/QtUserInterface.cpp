@@ -55,6 +55,17 @@ std::optional<int> QtUserInterface::AskNumber(const QString& text, int value, in
     return dialog.intValue();
 }
 
+std::optional<QString> QtUserInterface::AskText(const QString& text, const QString& value) {
+    QInputDialog dialog(parent_);
+    dialog.setWindowTitle(BoxTitle);
+    dialog.setLabelText(text);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(value);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
 void QtUserInterface::Information(const QString& text) {
     ShowBox(QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
 }

@@ -34,6 +34,7 @@ public:
     bool Confirm(const QString& text) override;
     int ChooseAction(const QString& text, const QStringList& buttons) override;
     std::optional<int> AskNumber(const QString& text, int value, int minimum, int maximum) override;
+    std::optional<QString> AskText(const QString& text, const QString& value) override;
     void Information(const QString& text) override;
     void ErrorAbort(const QString& text) override;
     void ReportError(const QString& text) override;

@@ -69,6 +69,7 @@ void ProjectLifecycle::NewProject() {
                 Doc.SetSongFile(*song);
                 Doc.SetResolution(data.ResolutionIndex);
                 TakeTextFields(data);
+                Doc.SetMarks({});
                 if (Doc.TrackCount() > 0)
                     RemoveAllTracks(false);
                 Shell.ChangesSettled();
@@ -172,6 +173,7 @@ void ProjectLifecycle::DiscardFailedReading() {
     if (Doc.TrackCount() > 0)
         RemoveAllTracks(false);
     Doc.ResetRecord(Tr(TextTable::CommonTexts, CommonText::NewProject));
+    Doc.SetMarks({});
     Doc.ProjectFileName.clear();
     Doc.SetModified(false);
     Songs.CloseSong();
@@ -193,6 +195,7 @@ void ProjectLifecycle::ResetProject() {
         Doc.SetAnchor(-1);
         Doc.SetModified(true);
         Doc.ResetRecord(Tr(TextTable::CommonTexts, CommonText::NewProject));
+        Doc.SetMarks({});
         if (Doc.TrackCount() > 0)
             RemoveAllTracks(true);
     }

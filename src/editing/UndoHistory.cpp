@@ -76,7 +76,7 @@ bool UndoHistory::StateDiffers() const {
     if (Current < 0)
         return false;
     const TSnapshot& current = Snapshots[static_cast<std::size_t>(Current)];
-    if (Doc.TrackCount() != static_cast<int>(current.size()))
+    if (Doc.TrackCount() != static_cast<int>(current.size()) || !(Doc.Marks() == current.Marks()))
         return true;
     // Values shared with the snapshot compare equal at once; the rest byte by byte.
     for (int i = 0; i < Doc.TrackCount(); ++i)
@@ -95,6 +95,10 @@ void UndoHistory::TakeSnapshot() {
     const std::size_t count = static_cast<std::size_t>(Doc.TrackCount());
     TSnapshot snapshot;
     snapshot.Count = count;
+    if (previous != nullptr && previous->Marks() == Doc.Marks())
+        snapshot.MarkList = previous->MarkList;
+    else
+        snapshot.MarkList = std::make_shared<const TShowMarks>(Doc.Marks());
     snapshot.Groups.reserve((count + TSnapshot::GroupSize - 1) / TSnapshot::GroupSize);
     for (std::size_t first = 0; first < count; first += TSnapshot::GroupSize) {
         const std::size_t end = std::min(count, first + TSnapshot::GroupSize);
@@ -169,8 +173,10 @@ void UndoHistory::Step(int target, int progressText) {
         if (Doc.TrackCount() != static_cast<int>(snapshot.size()))
             DeleteAllTracks();
         RestoreSnapshot(snapshot, bulk);
+        Doc.SetMarks(snapshot.Marks());
         Current = target;
-        // An undo or redo always changes the tracks, so the project needs saving either way.
+        // An undo or redo always changes the tracks or the marks, so the project needs saving
+        // either way.
         Doc.SetModified(true);
     }
     Q_EMIT Changed();
@@ -243,6 +249,9 @@ std::size_t UndoHistory::HeldBytes() const {
     BlockTally tally(false);
     for (const TSnapshot& snapshot : Snapshots) {
         tally.Bytes += sizeof(TSnapshot) + snapshot.Groups.capacity() * sizeof(snapshot.Groups[0]);
+        tally.Add(snapshot.MarkList.get(), false,
+                  sizeof(TShowMarks) +
+                      static_cast<std::size_t>(snapshot.Marks().size()) * sizeof(TShowMark));
         for (const auto& group : snapshot.Groups) {
             if (!tally.Add(group.get(), false,
                            sizeof(TSnapshot::TGroup) + group->capacity() * sizeof(TFullDataTrack)))

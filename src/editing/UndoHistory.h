@@ -30,7 +30,8 @@ void CopyTrackSettings(const TFullTrack& track, TFullDataTrack& entry);
 void ApplyTrackSettings(const TFullDataTrack& entry, TFullTrack& track);
 
 // One header-less copy per track, in track order, held in groups of GroupSize tracks that
-// later snapshots share while none of their tracks changes.
+// later snapshots share while none of their tracks changes, and the show's marks, shared
+// likewise while they do not change.
 class TUndoSnapshot {
 public:
     static constexpr std::size_t GroupSize = 8;
@@ -44,6 +45,9 @@ public:
         return group < Groups.size() && group < other.Groups.size() &&
                Groups[group] == other.Groups[group];
     }
+    const TShowMarks& Marks() const { return *MarkList; }
+    // True when both hold the very same copy of the marks.
+    bool SharesMarksWith(const TUndoSnapshot& other) const { return MarkList == other.MarkList; }
 
 private:
     friend class UndoHistory;
@@ -51,6 +55,7 @@ private:
 
     std::vector<std::shared_ptr<const TGroup>> Groups;
     std::size_t Count = 0;
+    std::shared_ptr<const TShowMarks> MarkList = std::make_shared<const TShowMarks>();
 };
 
 class UndoHistory : public QObject {
@@ -66,11 +71,12 @@ public:
     UndoHistory(ShowDocument& document, IUserInterface& ui, TrackCommands& commands,
                 const Language& language, QObject* parent = nullptr);
 
-    // Records the tracks when they differ from the current snapshot or when there is none;
-    // drops the redo branch, and the oldest snapshot beyond Depth().
+    // Records the tracks and the marks when they differ from the current snapshot or when
+    // there is none; drops the redo branch, and the oldest snapshot beyond Depth().
     void TakeSnapshot();
-    // True when the tracks differ from the current snapshot in anything but selection,
-    // Locked, Mute, Solo and the live MIDI input; false with no current snapshot.
+    // True when the marks or the tracks differ from the current snapshot (the tracks in
+    // anything but selection, Locked, Mute, Solo and the live MIDI input); false with no
+    // current snapshot.
     bool StateDiffers() const;
     void Undo();
     void Redo();

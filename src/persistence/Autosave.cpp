@@ -2,6 +2,8 @@
 // start finds the ones a crash left behind.
 #include "persistence/Autosave.h"
 
+#include "persistence/MarksFile.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -46,10 +48,11 @@ bool SameTrack(const TFullDataTrack& a, const TFullDataTrack& b) {
 bool SameContent(const TProjectSnapshot& a, const TProjectSnapshot& b) {
     const TProjectType& p = a.Project;
     const TProjectType& q = b.Project;
-    if (a.SlotCount != b.SlotCount || a.Tracks.size() != b.Tracks.size() || p.Name != q.Name ||
-        p.Mp3FileName != q.Mp3FileName || p.Resolution != q.Resolution || p.Subject != q.Subject ||
-        p.Author != q.Author || p.Copyright != q.Copyright || p.Customer != q.Customer ||
-        p.CreationDate != q.CreationDate || p.Reserved != q.Reserved || p.Comments != q.Comments)
+    if (a.SlotCount != b.SlotCount || a.Tracks.size() != b.Tracks.size() || !(a.Marks == b.Marks) ||
+        p.Name != q.Name || p.Mp3FileName != q.Mp3FileName || p.Resolution != q.Resolution ||
+        p.Subject != q.Subject || p.Author != q.Author || p.Copyright != q.Copyright ||
+        p.Customer != q.Customer || p.CreationDate != q.CreationDate || p.Reserved != q.Reserved ||
+        p.Comments != q.Comments)
         return false;
     return std::equal(a.Tracks.begin(), a.Tracks.end(), b.Tracks.begin(), SameTrack);
 }
@@ -136,6 +139,9 @@ bool Autosave::SaveNow() {
             error = QStringLiteral("cannot write ") + path + InfoSuffix;
         else
             error = WriteProjectSnapshot(path, *snapshot);
+        // The marks go beside the copy as beside a project, so restoring the copy reads them.
+        if (error.isEmpty())
+            error = WriteMarksFile(MarksPathOf(path), snapshot->Marks);
         QMetaObject::invokeMethod(
             this, [this, path, error, snapshot] { Finished(path, error, snapshot); },
             Qt::QueuedConnection);
@@ -169,6 +175,7 @@ bool Autosave::WaitForWrites(int timeoutMs) {
 void Autosave::RemoveFiles(const QString& copyPath) {
     QFile::remove(copyPath);
     QFile::remove(copyPath + InfoSuffix);
+    QFile::remove(MarksPathOf(copyPath));
     if (Lock && copyPath == CopyPath)
         Lock.reset(); // unlocks and removes the lock file
     QFile::remove(copyPath + LockSuffix);
@@ -225,6 +232,7 @@ std::vector<TRecoveryCopy> Autosave::FindCopies(const QString& folder) {
 void Autosave::RemoveCopy(const TRecoveryCopy& copy) {
     QFile::remove(copy.CopyPath);
     QFile::remove(copy.CopyPath + InfoSuffix);
+    QFile::remove(MarksPathOf(copy.CopyPath));
     QFile::remove(copy.CopyPath + LockSuffix);
 }
 

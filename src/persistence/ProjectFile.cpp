@@ -3,6 +3,7 @@
 #include "persistence/ProjectFile.h"
 
 #include "model/TrackRules.h"
+#include "persistence/MarksFile.h"
 #include "persistence/ProjectWriter.h"
 #include "persistence/TextLines.h"
 
@@ -154,7 +155,39 @@ bool ProjectFile::WriteProject(const QString& path) {
                            .arg(QDir::toNativeSeparators(path), error));
         return false;
     }
+    const QString marksPath = MarksPathOf(path);
+    const QString marksError = WriteMarksFile(marksPath, snapshot.Marks);
+    if (!marksError.isEmpty()) {
+        Ui.ReportError(Tr(TextTable::Extra, ExtraText::CannotWriteFile)
+                           .arg(QDir::toNativeSeparators(marksPath), marksError));
+        return false;
+    }
     return true;
+}
+
+void ProjectFile::ReadMarks(const QString& projectPath) {
+    const QString path = MarksPathOf(projectPath);
+    TMarksReading reading = ReadMarksFile(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    switch (reading.Problem) {
+    case TMarksReading::Fault::None:
+        Doc.SetMarks(std::move(reading.Marks));
+        return;
+    case TMarksReading::Fault::Unreadable:
+        Ui.Warning(Tr(TextTable::MarksText, MarksText::FileUnreadable).arg(shown, reading.Error));
+        break;
+    case TMarksReading::Fault::NotATime:
+    case TMarksReading::Fault::Negative:
+        Ui.Warning(
+            Tr(TextTable::MarksText, MarksText::FileRefused)
+                .arg(shown)
+                .arg(reading.Line)
+                .arg(Tr(TextTable::MarksText, reading.Problem == TMarksReading::Fault::Negative
+                                                  ? MarksText::NegativeTime
+                                                  : MarksText::NotATime)));
+        break;
+    }
+    Doc.SetMarks({});
 }
 
 bool ProjectFile::ReadProject(const QString& path) {
@@ -162,6 +195,7 @@ bool ProjectFile::ReadProject(const QString& path) {
     LastVersion.clear();
     Relocated = false;
     FittedFrom = -1;
+    Doc.SetMarks({});
 
     QString version;
     {
@@ -205,7 +239,10 @@ bool ProjectFile::ReadProject(const QString& path) {
     if (d1 != 1 || d3 != 0 || d5 > 3)
         return refuseVersion(Tr(TextTable::ProjectFile, ProjectFileText::UnknownVersion));
 
-    return ReadVersion(path, d5);
+    if (!ReadVersion(path, d5))
+        return false;
+    ReadMarks(path);
+    return true;
 }
 
 bool ProjectFile::ReadVersion(const QString& path, int minor) {

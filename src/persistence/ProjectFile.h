@@ -31,13 +31,15 @@ public:
                 const Language& language = DefaultLanguage);
 
     // Writes the project as version 1.0.3 to a temporary file beside `path`, then replaces
-    // `path` with it, so a failed write never damages the previous file. Returns false after
-    // reporting an input/output error. Does not change Modified or ProjectFileName.
+    // `path` with it, so a failed write never damages the previous file; then the show's
+    // marks to the marks file beside it (see MarksFile.h). Returns false after reporting an
+    // input/output error. Does not change Modified or ProjectFileName.
     bool WriteProject(const QString& path);
 
     // Reads a project of any supported version into the emptied document, in one bulk update
-    // of the show. Returns false after telling the user why; what was read before a refusal
-    // stays in the document.
+    // of the show, and the marks from the marks file beside it. Returns false after telling
+    // the user why; what was read before a refusal stays in the document. A marks file that
+    // cannot be read is refused with a warning: the project opens without marks.
     bool ReadProject(const QString& path);
 
     // The version line (line 3) of the last file read, as found.
@@ -52,6 +54,7 @@ private:
 
     QString Tr(TextTable table, int entry) const { return Text(table, entry, Lang); }
     bool ReadVersion(const QString& path, int minor);
+    void ReadMarks(const QString& projectPath);
 
     ShowDocument& Doc;
     IUserInterface& Ui;

@@ -152,6 +152,7 @@ TProjectSnapshot SnapshotOf(const ShowDocument& document) {
     TProjectSnapshot snapshot;
     snapshot.Project = document.Project();
     snapshot.SlotCount = document.SlotCount;
+    snapshot.Marks = document.Marks();
     snapshot.Tracks.reserve(document.Tracks().size());
     for (const auto& track : document.Tracks()) {
         TFullDataTrack& copy = snapshot.Tracks.emplace_back(0);

@@ -14,12 +14,14 @@
 namespace lumivox {
 
 // What a project file holds: the project record, the slot count and each track's stored
-// fields, in track order. Slot values share their bytes with the document's (copy on
-// write), so a snapshot costs a few fields per track and never changes afterwards.
+// fields, in track order, with the show's marks that go to the marks file beside it. Slot values
+// share their bytes with the document's (copy on write), so a snapshot costs a few fields per track
+// and never changes afterwards.
 struct TProjectSnapshot {
     TProjectType Project;
     int SlotCount = 0;
     std::vector<TFullDataTrack> Tracks;
+    TShowMarks Marks;
 };
 
 TProjectSnapshot SnapshotOf(const ShowDocument& document);

@@ -4,6 +4,7 @@
 #include "editing/TimelineScroll.h"
 #include "model/ShowDocument.h"
 #include "timeline/Colors.h"
+#include "timeline/TimingMarks.h"
 
 #include <QImage>
 #include <QMouseEvent>
@@ -127,13 +128,25 @@ void LanesView::FollowDocument() {
         for (int track = first; track <= last; ++track)
             RepaintTrack(track);
     });
+    connect(&Doc, &ShowDocument::MarksChanged, this, [this] { RepaintChangedMarks(); });
     connect(&Doc, &ShowDocument::BulkUpdateStarted, this, [this] { SetLanesPaintEnabled(false); });
     connect(&Doc, &ShowDocument::Reset, this, [this] {
+        ShownMarks = Doc.Marks();
         // The view stays where it was: an edit, an undo or a new row height is no reason to
         // lose one's place. The new height clamps the offsets.
         UpdateLanesHeight();
         SetLanesPaintEnabled(true);
     });
+}
+
+void LanesView::RepaintChangedMarks() {
+    const int zoom = Geometry.HorzZoom();
+    const std::int64_t top = Scroll.VerticalOffset();
+    for (const int ms : ChangedMarkTimes(ShownMarks, Doc.Marks())) {
+        const std::int64_t x = ColumnOfMs(ms, zoom);
+        UpdateContentRect(x, top, x + 1, top + viewport()->height());
+    }
+    ShownMarks = Doc.Marks();
 }
 
 void LanesView::UpdateContentWidth() {
@@ -444,9 +457,22 @@ void LanesView::PaintRect(QPainter& painter, const QRect& exposed) {
         const TLaneRow row = Geometry.LaneRow(k);
         content.Frame(0, row.End - LaneSeparatorRows, width, row.End, pen, fill);
     }
+
+    // 5. The show's marks: a thin line across all lanes at each.
+    if (!Peaks.empty() && !Doc.Marks().empty()) {
+        const TShowMarks& marks = Doc.Marks();
+        const QColor line = ToQColor(MarkLineColor);
+        VisitColumns(
+            marks.size(), [&](int i) { return static_cast<double>(marks[i].Ms); },
+            Geometry.HorzZoom(), cx0, cx1,
+            [&](int, std::int64_t x) {
+                content.Fill(x, cy0, x + 1, height, line);
+                ++Stats.Marks;
+            });
+    }
     PaintSelectionBand(exposed);
 
-    // 5. The play cursor over everything, across all lanes.
+    // 6. The play cursor over everything, across all lanes.
     if (!Peaks.empty() && CursorX >= 0 && CursorX <= width) {
         const std::int64_t x = std::min(CursorX, width - 1);
         content.Fill(x, cy0, x + 1, height, ToQColor(PlayCursorColor));

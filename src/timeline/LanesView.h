@@ -1,12 +1,13 @@
 // The editor area: one painted view of the track lanes (backgrounds, value bars, the grid
-// over the bars, separators) that shows the part of the timeline the shared scroll state
-// points at, paints only what is exposed, repaints exactly what the show announces as
-// changed, and reports mouse input already translated into track, cell, slots and value for
-// the editing tools.
+// over the bars, separators, the lines of the show's marks) that shows the part of the timeline the
+// shared scroll state points at, paints only what is exposed, repaints exactly what the show
+// announces as changed, and reports mouse input already translated into track, cell, slots and
+// value for the editing tools.
 #pragma once
 
 #include "editing/BlockOperations.h"
 #include "editing/TimelineGeometry.h"
+#include "model/ShowMarks.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -46,6 +47,7 @@ struct TLanesPaintStats {
     std::int64_t Columns = 0; // slot columns visited
     std::int64_t Bars = 0;    // bars filled
     std::int64_t Ticks = 0;   // grid lines drawn
+    std::int64_t Marks = 0;   // mark lines drawn
 };
 
 class LanesView : public QAbstractScrollArea {
@@ -133,6 +135,8 @@ private:
     void FollowDrag(const QMouseEvent& event);
     void EdgeScrollStep();
     void FollowDocument();
+    // Repaints the columns of the marks that differ from those shown.
+    void RepaintChangedMarks();
     void SyncScrollBars();
     void FollowOffsets();
     void UpdateContentRect(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
@@ -157,6 +161,7 @@ private:
     QImage Scratch;
     TLanesPaintStats Stats;
     TRangeSelection Band;
+    TShowMarks ShownMarks; // the marks as the lines show them
     QTimer EdgeTimer;
     QPoint DragPos; // the pointer's last position in the viewport while a button is held
     Qt::MouseButtons DragButtons;

@@ -4,7 +4,9 @@
 
 #include "editing/TimelineScroll.h"
 #include "timeline/Colors.h"
+#include "timeline/TimingMarks.h"
 
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -12,7 +14,9 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace lumivox {
 
@@ -21,6 +25,13 @@ namespace {
 // Label text is at most this wide: hours, minutes and seconds have two digits up to the
 // longest song the model holds.
 const QString WidestLabel = QStringLiteral("00:00:00,000");
+
+// Rows of a beat's tick and of a bar's, standing on the ruler's baseline.
+constexpr int BeatTickRows = 4;
+constexpr int BarTickRows = 9;
+// Ticks closer than this many pixels are too dense to tell apart: beats give way to bars,
+// and bars to nothing.
+constexpr double MinTickSpacing = 4.0;
 
 } // namespace
 
@@ -73,6 +84,75 @@ void RulerView::PeaksChanged() {
 
 void RulerView::RepaintAll() {
     update();
+}
+
+void RulerView::SetTiming(const TShowMarks* marks, const TSongBeats* beats) {
+    Marks = marks;
+    Beats = beats;
+    ShownMarks = Marks != nullptr ? *Marks : TShowMarks();
+    BeatsChanged();
+}
+
+void RulerView::BeatsChanged() {
+    BeatSpacingMs = 0;
+    if (Beats != nullptr) {
+        const double tempo = Beats->TempoBpm > 0 ? Beats->TempoBpm : TempoOfBeats(Beats->BeatsMs);
+        if (tempo > 0)
+            BeatSpacingMs = 60000.0 / tempo;
+    }
+    update(0, 0, width(), RulerHeight);
+}
+
+void RulerView::MarksChanged() {
+    const TShowMarks now = Marks != nullptr ? *Marks : TShowMarks();
+    for (const int ms : ChangedMarkTimes(ShownMarks, now))
+        UpdateFlag(ColumnOf(ms));
+    ShownMarks = now;
+    if (DragIndex >= ShownMarks.size()) {
+        UpdateFlag(ColumnOf(static_cast<double>(DragTo)));
+        DragIndex = -1;
+    }
+}
+
+std::int64_t RulerView::ColumnOf(double ms) const {
+    return ColumnOfMs(ms, Geometry.HorzZoom());
+}
+
+std::int64_t RulerView::MsAtColumn(std::int64_t contentX) const {
+    const long double ms =
+        TimelineGeometry::MsOfX(static_cast<long double>(contentX) + 0.5L, Geometry.HorzZoom());
+    return std::max<std::int64_t>(0, std::llround(static_cast<double>(ms)));
+}
+
+void RulerView::UpdateFlag(std::int64_t column) {
+    const std::int64_t x = column - Scroll.HorizontalOffset();
+    if (x + MaxFlagWidth + 2 < 0 || x - 1 > width())
+        return;
+    update(QRect(static_cast<int>(x) - 1, 0, MaxFlagWidth + 3, height()));
+}
+
+int RulerView::MarkAt(QPoint viewPos) const {
+    if (Marks == nullptr || Marks->empty() || Peaks.empty() || viewPos.y() < 0 ||
+        viewPos.y() >= RulerHeight)
+        return -1;
+    const std::int64_t x = viewPos.x() + Scroll.HorizontalOffset();
+    const QFontMetrics metrics(LabelFont);
+    // From the last flag standing at or left of x (two pixels of grace on its line), back to
+    // the first whose label could still reach x.
+    const int after = Marks->LowerBound(static_cast<int>(
+        std::min<std::int64_t>(MsAtColumn(x + 3), std::numeric_limits<int>::max())));
+    for (int i = after - 1; i >= 0; --i) {
+        const std::int64_t column = ColumnOf((*Marks)[i].Ms);
+        if (column < x - MaxFlagWidth - 2)
+            break;
+        const int label =
+            std::min(MaxFlagWidth, metrics.horizontalAdvance(metrics.elidedText(
+                                       (*Marks)[i].Name, Qt::ElideRight, MaxFlagWidth - 4)) +
+                                       4);
+        if (x >= column - 2 && x <= column + std::max(label, 6))
+            return i;
+    }
+    return -1;
 }
 
 void RulerView::SetPlayCursorX(std::int64_t contentX) {
@@ -135,13 +215,78 @@ void RulerView::resizeEvent(QResizeEvent* event) {
 }
 
 void RulerView::mousePressEvent(QMouseEvent* event) {
-    const int x = event->position().toPoint().x();
-    Q_EMIT Pressed(x + Scroll.HorizontalOffset(), x, event->button());
+    const QPoint pos = event->position().toPoint();
+    // A press on a flag takes hold of its mark (the left button) or is for its context menu;
+    // it does not locate.
+    const int mark = MarkAt(pos);
+    if (mark >= 0) {
+        if (event->button() == Qt::LeftButton) {
+            DragIndex = mark;
+            DragTo = (*Marks)[mark].Ms;
+            DragGrab = pos.x() + Scroll.HorizontalOffset() - ColumnOf((*Marks)[mark].Ms);
+            DragMoved = false;
+        }
+        event->accept();
+        return;
+    }
+    Q_EMIT Pressed(pos.x() + Scroll.HorizontalOffset(), pos.x(), event->button());
     event->accept();
 }
 
 void RulerView::mouseMoveEvent(QMouseEvent* event) {
+    if (DragIndex >= 0 && (event->buttons() & Qt::LeftButton)) {
+        const std::int64_t column = std::max<std::int64_t>(
+            0, event->position().toPoint().x() + Scroll.HorizontalOffset() - DragGrab);
+        const std::int64_t to = MsAtColumn(column);
+        if (to != DragTo) {
+            UpdateFlag(ColumnOf(static_cast<double>(DragTo)));
+            UpdateFlag(ColumnOf((*Marks)[DragIndex].Ms));
+            DragTo = to;
+            DragMoved = true;
+            UpdateFlag(ColumnOf(static_cast<double>(DragTo)));
+        }
+    }
     Q_EMIT MouseMoved(event->position().toPoint());
+    event->accept();
+}
+
+void RulerView::mouseReleaseEvent(QMouseEvent* event) {
+    if (DragIndex >= 0 && event->button() == Qt::LeftButton) {
+        const int index = DragIndex;
+        DragIndex = -1;
+        UpdateFlag(ColumnOf(static_cast<double>(DragTo)));
+        UpdateFlag(ColumnOf((*Marks)[index].Ms));
+        if (DragMoved && DragTo != (*Marks)[index].Ms)
+            Q_EMIT MoveMarkRequested(index, DragTo);
+    }
+    event->accept();
+}
+
+void RulerView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || Peaks.empty()) {
+        event->accept();
+        return;
+    }
+    const QPoint pos = event->position().toPoint();
+    const int mark = MarkAt(pos);
+    if (mark >= 0) {
+        DragIndex = -1;
+        Q_EMIT RenameMarkRequested(mark);
+    } else {
+        const std::int64_t x = pos.x() + Scroll.HorizontalOffset();
+        if (x >= 0 && x < Scroll.ContentWidth())
+            Q_EMIT AddMarkRequested(MsAtColumn(x));
+    }
+    event->accept();
+}
+
+void RulerView::contextMenuEvent(QContextMenuEvent* event) {
+    const std::int64_t x = event->pos().x() + Scroll.HorizontalOffset();
+    if (Peaks.empty() || x < 0 || x >= Scroll.ContentWidth()) {
+        event->ignore();
+        return;
+    }
+    Q_EMIT MarkMenuRequested(MarkAt(event->pos()), MsAtColumn(x), event->globalPos());
     event->accept();
 }
 
@@ -157,6 +302,93 @@ void RulerView::paintEvent(QPaintEvent* event) {
     const std::int64_t x1 = x0 + exposed.width();
     PaintRulerAndGrid(painter, x0, x1);
     PaintWaveform(painter, x0, x1);
+    PaintMarks(painter, x0, x1);
+}
+
+void RulerView::PaintBeats(QPainter& painter, std::int64_t x0, std::int64_t x1) {
+    if (Beats == nullptr || Beats->BeatsMs.empty())
+        return;
+    const std::vector<double>& beats = Beats->BeatsMs;
+    const int zoom = Geometry.HorzZoom();
+    const std::int64_t offset = Scroll.HorizontalOffset();
+    const std::int64_t last = std::min(x1, Scroll.ContentWidth());
+    const double pixelsPerMs = static_cast<double>(TimelineGeometry::PixelsPerMs(zoom));
+    const double beatPixels = BeatSpacingMs * pixelsPerMs;
+    const bool bars = Beats->TempoBpm > 0;
+    const QColor beatColor = ToQColor(BeatTickColor);
+    const QColor barColor = ToQColor(bars ? BarTickColor : BeatTickColor);
+    auto tick = [&](std::int64_t column, bool bar) {
+        const int rows = bar ? BarTickRows : BeatTickRows;
+        painter.fillRect(QRect(static_cast<int>(column - offset), RulerBaselineY - rows, 1, rows),
+                         bar ? barColor : beatColor);
+        ++Stats.Beats;
+    };
+    const int count = static_cast<int>(beats.size());
+    if (BeatSpacingMs <= 0 || beatPixels >= MinTickSpacing) {
+        VisitColumns(
+            count, [&](int i) { return beats[static_cast<std::size_t>(i)]; }, zoom, x0, last,
+            [&](int i, std::int64_t column) { tick(column, bars && i % 4 == 0); });
+    } else if (bars && 4 * beatPixels >= MinTickSpacing) {
+        VisitColumns((count + 3) / 4, [&](int i) { return beats[4 * static_cast<std::size_t>(i)]; },
+                     zoom, x0, last, [&](int, std::int64_t column) { tick(column, true); });
+    }
+}
+
+void RulerView::PaintMarks(QPainter& painter, std::int64_t x0, std::int64_t x1) {
+    if (Marks == nullptr || (Marks->empty() && DragIndex < 0))
+        return;
+    const int zoom = Geometry.HorzZoom();
+    // A flag's label reaches right of its column: start that far to the left.
+    const std::int64_t from = std::max<std::int64_t>(x0 - MaxFlagWidth - 1, 0);
+    const std::int64_t to = std::min(x1 + 1, Scroll.ContentWidth());
+    // The flags in view, one per column, each label given the room up to the next flag.
+    struct TFlag {
+        std::int64_t Column;
+        int Index;
+    };
+    std::vector<TFlag> flags;
+    VisitColumns(
+        Marks->size(), [&](int i) { return static_cast<double>((*Marks)[i].Ms); }, zoom, from, to,
+        [&](int i, std::int64_t column) {
+            if (i != DragIndex)
+                flags.push_back({column, i});
+        });
+    painter.save();
+    painter.setFont(LabelFont);
+    for (std::size_t f = 0; f < flags.size(); ++f) {
+        const std::int64_t room =
+            f + 1 < flags.size() ? flags[f + 1].Column - flags[f].Column : MaxFlagWidth;
+        PaintFlag(painter, flags[f].Column, (*Marks)[flags[f].Index].Name,
+                  static_cast<int>(std::min<std::int64_t>(room, MaxFlagWidth)));
+    }
+    // The mark being dragged over the others.
+    if (DragIndex >= 0 && DragIndex < Marks->size()) {
+        const std::int64_t column = ColumnOf(static_cast<double>(DragTo));
+        if (column >= from && column < to)
+            PaintFlag(painter, column, (*Marks)[DragIndex].Name, MaxFlagWidth);
+    }
+    painter.restore();
+}
+
+void RulerView::PaintFlag(QPainter& painter, std::int64_t column, const QString& name, int room) {
+    const auto x = static_cast<int>(column - Scroll.HorizontalOffset());
+    painter.fillRect(QRect(x, 0, 1, height()), ToQColor(MarkLineColor));
+    // Too close to the next flag for a label: the line alone.
+    if (room < 4) {
+        ++Stats.Marks;
+        return;
+    }
+    const QFontMetrics metrics(LabelFont);
+    const QString shown = metrics.elidedText(name, Qt::ElideRight, std::max(room - 4, 0));
+    const int label =
+        shown.isEmpty() ? std::min(6, room) : std::min(room, metrics.horizontalAdvance(shown) + 4);
+    painter.fillRect(QRect(x + 1, 0, label - 1, RulerBaselineY), ToQColor(MarkFlagColor));
+    if (!shown.isEmpty()) {
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(x + 3, 0, label - 3, RulerBaselineY),
+                         Qt::AlignLeft | Qt::AlignVCenter, shown);
+    }
+    ++Stats.Marks;
 }
 
 void RulerView::PaintRulerAndGrid(QPainter& painter, std::int64_t x0, std::int64_t x1) {
@@ -193,6 +425,9 @@ void RulerView::PaintRulerAndGrid(QPainter& painter, std::int64_t x0, std::int64
         ++Stats.Ticks;
     }
     fill(width - 1, WaveTop, width, WaveTop + GridHeight, labelled);
+
+    // The beats under the labels, so that the labels stay readable.
+    PaintBeats(painter, cx0, cx1);
 
     // Labels on every perLabel-th tick after tick 0, including those that start left of the
     // exposed part and reach into it; they stay inside the ruler.

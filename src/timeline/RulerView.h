@@ -1,10 +1,13 @@
 // The ruler and waveform strip above the lanes: the time ruler with its labels, the grid
-// behind the waveform, the song's two-channel waveform, and the play cursor and cue marker,
-// all showing the time range the shared scroll state points at and painted only where
-// exposed.
+// behind the waveform, the song's two-channel waveform, the song's beats as ticks and the
+// show's marks as named flags, and the play cursor and cue marker, all showing the time
+// range the shared scroll state points at and painted only where exposed. The flags are
+// edited with the mouse: the ruler reports what the user asks, the window carries it out.
 #pragma once
 
+#include "audio/BeatAnalysis.h"
 #include "editing/TimelineGeometry.h"
+#include "model/ShowMarks.h"
 
 #include <QColor>
 #include <QFont>
@@ -22,6 +25,8 @@ struct TRulerPaintStats {
     std::int64_t Ticks = 0;       // grid lines drawn
     std::int64_t Labels = 0;      // time labels written
     std::int64_t WaveColumns = 0; // waveform columns drawn
+    std::int64_t Beats = 0;       // beat ticks drawn
+    std::int64_t Marks = 0;       // mark flags drawn
 };
 
 class RulerView : public QWidget {
@@ -50,6 +55,27 @@ public:
     QWidget* PlayCursor() const { return Panel17; }
     QWidget* CueMarker() const { return Panel15; }
 
+    // ---- Beats and marks ---------------------------------------------------------------
+    // The widest a flag's label is drawn; longer names are cut short with an ellipsis.
+    static constexpr int MaxFlagWidth = 80;
+
+    // Where the beats and the marks are read from; either may be null (nothing is drawn).
+    // Both must outlive the view or be replaced first.
+    void SetTiming(const TShowMarks* marks, const TSongBeats* beats);
+    // The marks changed: repaints the flags of the marks that differ from those shown.
+    void MarksChanged();
+    // The beats changed: repaints the ruler's rows.
+    void BeatsChanged();
+    // The mark whose flag lies under `viewPos` (the flags sit on the ruler's rows); the one
+    // drawn last when flags overlap; -1 for none.
+    int MarkAt(QPoint viewPos) const;
+    // The content column of a time, and the time (in whole ms) at the middle of a column.
+    std::int64_t ColumnOf(double ms) const;
+    std::int64_t MsAtColumn(std::int64_t contentX) const;
+    // The mark being dragged, -1 when none, and where it would land.
+    int DraggedMark() const { return DragIndex; }
+    std::int64_t DragMs() const { return DragTo; }
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -61,12 +87,23 @@ Q_SIGNALS:
     void Pressed(std::int64_t contentX, int viewX, Qt::MouseButton button);
     // The pointer moved over the strip.
     void MouseMoved(QPoint viewPos);
+    // A double click off the flags: a mark at `ms`.
+    void AddMarkRequested(std::int64_t ms);
+    // A flag was dragged and let go at `ms`.
+    void MoveMarkRequested(int index, std::int64_t ms);
+    // A double click on a flag.
+    void RenameMarkRequested(int index);
+    // The context menu: over flag `index` (-1 for none) at time `ms`.
+    void MarkMenuRequested(int index, std::int64_t ms, QPoint globalPos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void FollowOffset();
@@ -74,6 +111,12 @@ private:
     void PlaceMarker(QWidget* marker, std::int64_t contentX);
     void PaintRulerAndGrid(QPainter& painter, std::int64_t x0, std::int64_t x1);
     void PaintWaveform(QPainter& painter, std::int64_t x0, std::int64_t x1);
+    void PaintBeats(QPainter& painter, std::int64_t x0, std::int64_t x1);
+    void PaintMarks(QPainter& painter, std::int64_t x0, std::int64_t x1);
+    // A flag whose label may take `room` pixels right of its line.
+    void PaintFlag(QPainter& painter, std::int64_t column, const QString& name, int room);
+    // Repaints the flag standing on content column `column`.
+    void UpdateFlag(std::int64_t column);
 
     const TWavePeaks& Peaks;
     const TimelineGeometry& Geometry;
@@ -88,6 +131,14 @@ private:
     QFont LabelFont;
     int LabelWidth = 0;
     TRulerPaintStats Stats;
+    const TShowMarks* Marks = nullptr;
+    const TSongBeats* Beats = nullptr;
+    TShowMarks ShownMarks;     // the marks as the flags show them
+    double BeatSpacingMs = 0;  // the usual distance between beats; 0 when unknown
+    int DragIndex = -1;        // the mark a left press on its flag took hold of
+    std::int64_t DragTo = 0;   // where it would land
+    std::int64_t DragGrab = 0; // the pointer's distance right of the flag's column
+    bool DragMoved = false;
 };
 
 } // namespace lumivox

@@ -45,6 +45,11 @@ std::optional<int> ScriptedUserInterface::AskNumber(const QString& text, int, in
     return answer;
 }
 
+std::optional<QString> ScriptedUserInterface::AskText(const QString& text, const QString&) {
+    Events.push_back({Event::AskText, text});
+    return TakeAnswer(TextAnswers);
+}
+
 std::optional<QString> ScriptedUserInterface::ChooseSong(const QString& folder) {
     Events.push_back({Event::ChooseSong, folder});
     LastSongFolder = folder;

@@ -26,7 +26,8 @@ public:
             ChooseProject,
             ChooseSaveFile,
             ChooseAction,
-            AskNumber
+            AskNumber,
+            AskText
         } kind;
         QString text;
     };
@@ -39,6 +40,8 @@ public:
     // When empty, ChooseAction answers -1 (closed) and AskNumber cancels.
     std::deque<int> ActionAnswers;
     std::deque<std::optional<int>> NumberAnswers;
+    // When empty, AskText cancels.
+    std::deque<std::optional<QString>> TextAnswers;
 
     std::vector<Event> Events;
     std::vector<int> Gauges;   // every gauge value set, in order
@@ -51,6 +54,7 @@ public:
     bool Confirm(const QString& text) override;
     int ChooseAction(const QString& text, const QStringList& buttons) override;
     std::optional<int> AskNumber(const QString& text, int value, int minimum, int maximum) override;
+    std::optional<QString> AskText(const QString& text, const QString& value) override;
     void Information(const QString& text) override { Events.push_back({Event::Information, text}); }
     void ErrorAbort(const QString& text) override { Events.push_back({Event::ErrorAbort, text}); }
     void ReportError(const QString& text) override { Events.push_back({Event::ReportError, text}); }

@@ -32,6 +32,7 @@ public:
     // The first answer with --yes, none without.
     int ChooseAction(const QString& text, const QStringList& buttons) override;
     std::optional<int> AskNumber(const QString&, int, int, int) override { return std::nullopt; }
+    std::optional<QString> AskText(const QString&, const QString&) override { return std::nullopt; }
     void Information(const QString& text) override;
     void ErrorAbort(const QString& text) override;
     void ReportError(const QString& text) override;
