@@ -4,7 +4,6 @@
 
 #include "app/KeyPreview.h"
 #include "app/SerialPortMenu.h"
-#include "app/ShowClock.h"
 #include "app/TrackHeaderColumn.h"
 #include "audio/AudioPlayer.h"
 #include "dialogs/AboutBox.h"
@@ -17,6 +16,7 @@
 #include "editing/TimelineScroll.h"
 #include "output/RealTimeOutput.h"
 #include "output/SerialLink.h"
+#include "output/ShowClock.h"
 #include "persistence/Autosave.h"
 #include "persistence/Preferences.h"
 #include "persistence/SettingsFile.h"

@@ -2,10 +2,10 @@
 // the 10 ms tick, the blinking cue marker, the time display and the per-slot work.
 #include "app/MainWindow.h"
 
-#include "app/ShowClock.h"
 #include "dialogs/Glyphs.h"
 #include "editing/TimelineScroll.h"
 #include "output/RealTimeOutput.h"
+#include "output/ShowClock.h"
 #include "timeline/LanesView.h"
 #include "timeline/RulerView.h"
 
