@@ -46,6 +46,7 @@ enum class TextTable {
     TrackEditing,      // the undo depth and the moving of tracks (see TrackEditingText)
     BlockText,         // the time-range selection, its block commands and play ranges
     BeatText,          // the beats, tempo and onsets found in the song (see BeatText)
+    AudioOptions,      // the sound device and the output latency offset (see AudioOptionsText)
 };
 
 // Number of entries one language holds in the table.
@@ -194,5 +195,16 @@ namespace BeatText {
 inline constexpr int FindingBeats = 1; // the import's second phase
 inline constexpr int Count = 1;
 } // namespace BeatText
+
+namespace AudioOptionsText {
+inline constexpr int SoundDeviceMenu = 1;  // the Options submenu listing the devices
+inline constexpr int AutomaticDevice = 2;  // its first entry
+inline constexpr int NoDevice = 3;         // its last entry
+inline constexpr int DeviceMissing = 4;    // status bar: %1 the device chosen, %2 what plays
+inline constexpr int OutputOffsetMenu = 5; // the Options item
+inline constexpr int OutputOffsetPrompt = 6;
+inline constexpr int OutputOffsetStatus = 7; // status bar: %1 the signed offset in ms
+inline constexpr int Count = 7;
+} // namespace AudioOptionsText
 
 } // namespace lumivox
