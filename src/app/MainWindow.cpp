@@ -57,7 +57,9 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
 
     // Start-up: no anchor, selection commands off; an unsaved, unmodified English project.
     Doc.SetProjectName(Text(TextTable::CommonTexts, CommonText::NewProject, Language::English));
-    AudioPlayer::Options audio{OpenDeviceOutput, {}};
+    AudioPlayer::Options audio{
+        [this](long rate, IFrameSource& source) { return DeviceChoice.Open(rate, source); }, {}};
+    audio.DeviceMissing = [this] { return DeviceChoice.Missing(); };
     if (Options.SilentAudio)
         audio = AudioPlayer::Options{{}, Options.NullClock};
     // The status bar is built later; until then there is nothing to show.
@@ -104,6 +106,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     ConnectTransport();
     ConnectBlocks();
     BuildFileExtras();
+    BuildAudioOptions();
     FollowDocument();
 
     setWindowTitle(Life->WindowCaption());
@@ -291,6 +294,8 @@ void TForm1::ApplyLanguage() {
     ValueCaption->setText(text(TextTable::StatusLabels, 2));
     ResolutionCaption->setText(text(TextTable::StatusLabels, 3));
     ShowSoundOutput();
+    ShowOutputOffset();
+    LabelSoundDeviceItems();
     const std::array<QToolButton*, 16> buttons = {GoToBeginningButton,
                                                   PlayButton,
                                                   StopButton,
