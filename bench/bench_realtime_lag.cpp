@@ -10,7 +10,7 @@
 #include "BenchSongs.h"
 #include "BenchSupport.h"
 
-#include "app/ShowClock.h"
+#include "output/ShowClock.h"
 #include "audio/AudioPlayer.h"
 #include "audio/Transport.h"
 #include "core/UserInterface.h"

@@ -160,6 +160,10 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     Options1->addSeparator();
     AutosaveInterval1 = Item(Options1, "AutosaveInterval1");
     UndoDepth1 = Item(Options1, "UndoDepth1");
+    Options1->addSeparator();
+    SoundDevice1 = SubMenu(Options1, "SoundDevice1");
+    SoundDeviceGroup = new QActionGroup(this);
+    OutputLatency1 = Item(Options1, "OutputLatency1");
 
     Help1 = menuBar->addMenu(QStringLiteral("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -336,6 +340,8 @@ void TMainMenus::ApplyTexts(Language language) {
     set(None1, TextTable::OptionsMenu, 3);
     set(AutosaveInterval1, TextTable::Extra, ExtraText::AutosaveInterval);
     set(UndoDepth1, TextTable::TrackEditing, TrackEditingText::UndoDepth);
+    setMenu(SoundDevice1, TextTable::AudioOptions, AudioOptionsText::SoundDeviceMenu);
+    set(OutputLatency1, TextTable::AudioOptions, AudioOptionsText::OutputOffsetMenu);
     setMenu(Help1, TextTable::HelpMenu, 1);
     set(About1, TextTable::HelpMenu, 2);
 

@@ -71,6 +71,10 @@ public:
     QActionGroup* MidiGroup;
     QAction* AutosaveInterval1;
     QAction* UndoDepth1;
+    // The sound device (entries rebuilt each time the submenu opens) and the output latency.
+    QMenu* SoundDevice1;
+    QActionGroup* SoundDeviceGroup;
+    QAction* OutputLatency1;
     // Help
     QMenu* Help1;
     QAction* About1;

@@ -5,7 +5,6 @@
 #include "app/KeyPreview.h"
 #include "app/MarksMenu.h"
 #include "app/SerialPortMenu.h"
-#include "app/ShowClock.h"
 #include "app/TrackHeaderColumn.h"
 #include "audio/AudioPlayer.h"
 #include "dialogs/AboutBox.h"
@@ -18,6 +17,7 @@
 #include "editing/TimelineScroll.h"
 #include "output/RealTimeOutput.h"
 #include "output/SerialLink.h"
+#include "output/ShowClock.h"
 #include "persistence/Autosave.h"
 #include "persistence/Preferences.h"
 #include "persistence/SettingsFile.h"
@@ -58,7 +58,9 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
 
     // Start-up: no anchor, selection commands off; an unsaved, unmodified English project.
     Doc.SetProjectName(Text(TextTable::CommonTexts, CommonText::NewProject, Language::English));
-    AudioPlayer::Options audio{OpenDeviceOutput, {}};
+    AudioPlayer::Options audio{
+        [this](long rate, IFrameSource& source) { return DeviceChoice.Open(rate, source); }, {}};
+    audio.DeviceMissing = [this] { return DeviceChoice.Missing(); };
     if (Options.SilentAudio)
         audio = AudioPlayer::Options{{}, Options.NullClock};
     // The status bar is built later; until then there is nothing to show.
@@ -108,6 +110,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     ConnectMarks();
     BuildFileExtras();
     ConnectSnap();
+    BuildAudioOptions();
     FollowDocument();
 
     setWindowTitle(Life->WindowCaption());
@@ -296,6 +299,8 @@ void TForm1::ApplyLanguage() {
     ValueCaption->setText(text(TextTable::StatusLabels, 2));
     ResolutionCaption->setText(text(TextTable::StatusLabels, 3));
     ShowSoundOutput();
+    ShowOutputOffset();
+    LabelSoundDeviceItems();
     const std::array<QToolButton*, 16> buttons = {GoToBeginningButton,
                                                   PlayButton,
                                                   StopButton,

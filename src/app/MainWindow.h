@@ -8,6 +8,7 @@
 #include "audio/MediaPlayer.h"
 #include "audio/SongImport.h"
 #include "audio/SongLoader.h"
+#include "audio/SoundDevices.h"
 #include "audio/Transport.h"
 #include "core/LanguageTables.h"
 #include "core/ProjectProperties.h"
@@ -86,6 +87,9 @@ struct TForm1Options {
     }
 };
 
+// A sound device as the Options menu and the status bar name it.
+QString SoundDeviceLabel(const TSoundDevice& device, Language language);
+
 class TForm1 : public QMainWindow,
                public IProjectShell,
                public ISongLoaderHost,
@@ -151,6 +155,14 @@ public:
     bool OpenDroppedFiles(const QMimeData* mime);
     Autosave& Recovery() { return *Saver; }
     void SetLanguage(Language language);
+
+    // The Options sound device menu, listing the devices found now (each time it opens).
+    void RebuildSoundDeviceMenu();
+    // Keeps the choice and plays on it from the next Play or song opening.
+    void ChooseSoundDevice(const TSoundDevice& device);
+    const SoundDeviceChoice& SoundDevice() const { return DeviceChoice; }
+    // Asks for the output latency offset, keeps it and applies it to the show clock.
+    void AskOutputOffset();
 
     // IProjectShell
     void StopTransport() override;
@@ -257,6 +269,12 @@ private:
     // The status bar's sound output and the warning when the device was lost.
     void ShowSoundOutput();
     void WarnSoundDeviceLost();
+    // The sound device menu and the output latency: read from the preferences at start,
+    // kept there when changed.
+    void BuildAudioOptions();
+    void AddSoundDeviceItem(const TSoundDevice& device);
+    void LabelSoundDeviceItems();
+    void ShowOutputOffset();
     void ConnectTransport();
     void BuildMidi();
     void BuildMidiInputEntries();
@@ -323,6 +341,7 @@ private:
     IUserInterface* Ui = nullptr;
     std::unique_ptr<IProjectPropertiesEditor> OwnProperties;
     IProjectPropertiesEditor* Properties = nullptr;
+    SoundDeviceChoice DeviceChoice;
     std::unique_ptr<AudioPlayer> MediaPlayer;
     TOKBottomDlg* ImportDialog = nullptr;
     std::unique_ptr<IImportRunner> Runner;
@@ -373,6 +392,7 @@ private:
     std::unique_ptr<TMidiMapping> Midi;
     TForm6* Form6 = nullptr;
     std::vector<QAction*> MidiDeviceItems;
+    std::vector<QAction*> SoundDeviceItems;
 
     // Tool bar.
     QToolButton *GoToBeginningButton, *PlayButton, *StopButton, *PauseButton, *GoToEndButton,
@@ -390,6 +410,7 @@ private:
     QLabel *ValueCaption, *ValueReadOut, *ResolutionCaption, *ResolutionReadOut, *MidiCaption;
     QFrame* MidiActivityLight;
     QLabel* SoundOutput = nullptr;      // which sound output plays the song
+    QLabel* OutputOffset = nullptr;     // the output latency offset, when it is not 0
     QLabel* SelectionReadOut = nullptr; // the time range selected
     QLabel* LogoImage;
     // Timers.

@@ -273,6 +273,8 @@ QWidget* TForm1::BuildStatusBar() {
     SoundOutput->setTextFormat(Qt::PlainText);
     // It gives way to the selection's times on a narrow window (its tool tip keeps the text).
     SoundOutput->setMinimumWidth(1);
+    OutputOffset = Caption("OutputOffset", bar);
+    OutputOffset->setTextFormat(Qt::PlainText);
     MidiActivityLight = new QFrame(bar);
     MidiActivityLight->setObjectName(QStringLiteral("Shape1"));
     MidiActivityLight->setFixedSize(17, 9);
@@ -297,6 +299,7 @@ QWidget* TForm1::BuildStatusBar() {
     row->addSpacing(12);
     row->addWidget(SelectionReadOut);
     row->addSpacing(12);
+    row->addWidget(OutputOffset);
     row->addWidget(SoundOutput, 1);
     row->addWidget(LogoImage);
     return bar;

@@ -2,10 +2,10 @@
 // the 10 ms tick, the blinking cue marker, the time display and the per-slot work.
 #include "app/MainWindow.h"
 
-#include "app/ShowClock.h"
 #include "dialogs/Glyphs.h"
 #include "editing/TimelineScroll.h"
 #include "output/RealTimeOutput.h"
+#include "output/ShowClock.h"
 #include "timeline/LanesView.h"
 #include "timeline/RulerView.h"
 
@@ -94,6 +94,22 @@ QString DeviceName(const TOutputInfo& info, Language language) {
 
 } // namespace
 
+QString SoundDeviceLabel(const TSoundDevice& device, Language language) {
+    switch (device.Kind) {
+    case TSoundDevice::TKind::Automatic:
+        return Text(TextTable::AudioOptions, AudioOptionsText::AutomaticDevice, language);
+    case TSoundDevice::TKind::None:
+        return Text(TextTable::AudioOptions, AudioOptionsText::NoDevice, language);
+    case TSoundDevice::TKind::Jack: {
+        const QString server = Text(TextTable::Extra, ExtraText::JackServer, language);
+        return device.Device.isEmpty() ? server : server + QLatin1Char(' ') + device.Device;
+    }
+    case TSoundDevice::TKind::PortAudio:
+        return device.HostApi + QStringLiteral(": ") + device.Device;
+    }
+    return {};
+}
+
 void TForm1::ShowSoundOutput() {
     const TOutputInfo info = MediaPlayer->OutputInfo();
     QString text;
@@ -111,6 +127,9 @@ void TForm1::ShowSoundOutput() {
         text = Text(TextTable::Extra,
                     info.Lost ? ExtraText::LostSilentClock : ExtraText::SilentClock, Lang);
     }
+    if (info.Missing)
+        text = Text(TextTable::AudioOptions, AudioOptionsText::DeviceMissing, Lang)
+                   .arg(SoundDeviceLabel(DeviceChoice.Device(), Lang), text);
     SoundOutput->setText(text);
     SoundOutput->setToolTip(text);
 }

@@ -54,6 +54,7 @@ bool AudioPlayer::Open(const QString& path) {
     ReportedFrame = -1;
     WatchHeard = -1;
     DeviceLost = LossUnreported = false;
+    OutputStale = false;
     session->Command.store(PlaybackSession::PackCommand(Epoch, StartFrame, PlayingWanted));
 
     std::unique_ptr<AudioOutput> output;
@@ -105,7 +106,9 @@ void AudioPlayer::Play() {
     // After a loss, or with a device that has said it is gone, the device is tried again;
     // a new output starts playing from `from` at once.
     const bool gone = Session->Output->Kind() == TOutputKind::Device && Session->Output->Lost();
-    if ((DeviceLost || gone) && !RegainDevice(from) && gone) {
+    if (OutputStale) {
+        ReplaceOutput(from);
+    } else if ((DeviceLost || gone) && !RegainDevice(from) && gone) {
         RememberLostDevice();
         UseOutput(std::make_unique<NullOutput>(Session->Rate, *Session, Opts.NullClock), true,
                   from);
@@ -194,6 +197,22 @@ bool AudioPlayer::RegainDevice(std::int64_t frame) {
     return true;
 }
 
+void AudioPlayer::ReplaceOutput(std::int64_t frame) {
+    OutputStale = false;
+    // The current output lets go of its device first: the new choice may be the same device.
+    if (Session->Output->Kind() == TOutputKind::Device && Session->Output->Lost())
+        Session->Output->Abandon();
+    else
+        Session->Output->Stop();
+    std::unique_ptr<AudioOutput> output;
+    if (Opts.DeviceOutput)
+        output = Opts.DeviceOutput(Session->Rate, *Session);
+    if (!output || output->Rate() <= 0)
+        output = std::make_unique<NullOutput>(Session->Rate, *Session, Opts.NullClock);
+    UseOutput(std::move(output), false, frame);
+    DeviceLost = LossUnreported = false;
+}
+
 bool AudioPlayer::UseOutput(std::unique_ptr<AudioOutput> output, bool abandonCurrent,
                             std::int64_t frame) {
     // The current output lets go of the session before the new one may render from it.
@@ -274,6 +293,7 @@ TOutputInfo AudioPlayer::OutputInfo() const {
     info.Jack = DeviceLost ? LostJack : output.IsJack();
     info.HostApi = DeviceLost ? LostHostApi : output.HostApi();
     info.Device = DeviceLost ? LostDevice : output.Device();
+    info.Missing = Opts.DeviceMissing && Opts.DeviceMissing();
     return info;
 }
 

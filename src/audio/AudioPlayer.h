@@ -29,6 +29,8 @@ struct TOutputInfo {
     // The device was lost: the null output keeps the show time. Jack, HostApi and Device then
     // describe the device that was lost, until a Play finds it (or another) again.
     bool Lost = false;
+    // The device chosen was not found; what plays is the one opened in its place.
+    bool Missing = false;
 
     bool operator==(const TOutputInfo&) const = default;
 };
@@ -54,6 +56,9 @@ public:
         // Called on the UI thread, from inside Open, Play, PollOutput and Close, whenever
         // OutputInfo() has changed.
         std::function<void()> OutputChanged = {};
+        // Whether the device asked for was not found at the last opening (DeviceOutput then
+        // gave another one, or none); read into OutputInfo.
+        std::function<bool()> DeviceMissing = {};
     };
 
     // How long a playing device may go without progress before it counts as lost.
@@ -87,6 +92,10 @@ public:
     // from the last position heard, on the clock, from the moment progress stopped; Mode()
     // stays Playing until the song's end. The next Play tries the device again.
     bool PollOutput();
+
+    // The choice of device changed: the next Play (or Open) opens the device output anew,
+    // through DeviceOutput, in place of the current one.
+    void ReopenOutputOnPlay() { OutputStale = true; }
 
     // The output in use while open; Null when closed.
     TOutputKind OutputKind() const;
@@ -127,6 +136,9 @@ private:
     // be had (nothing changes then).
     bool RegainDevice(std::int64_t frame);
     void RememberLostDevice();
+    // Lets the current output go and plays from `frame` on a new one from DeviceOutput (the
+    // null output when it gives none).
+    void ReplaceOutput(std::int64_t frame);
     void NotifyOutputChanged();
 
     Options Opts;
@@ -152,6 +164,7 @@ private:
     QString LostDevice;
     bool LostJack = false;
     TOutputInfo Notified; // what OutputChanged reported last
+    bool OutputStale = false;
 };
 
 } // namespace lumivox

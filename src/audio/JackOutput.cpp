@@ -5,6 +5,7 @@
 // until the program ends; a client of its own is closed in milliseconds and a server that
 // comes back is reached by the next client.
 #include "audio/DeviceOutputSupport.h"
+#include "audio/SoundDevices.h"
 
 #include <jack/jack.h>
 
@@ -161,6 +162,23 @@ std::unique_ptr<AudioOutput> OpenJackOutput(IFrameSource& source) {
     if (!core)
         return nullptr;
     return std::make_unique<JackOutput>(std::move(core));
+}
+
+QString RunningJackServer() {
+    auto name = std::make_shared<QString>();
+    const bool done = DeviceWorker::Instance().Run(
+        [name] {
+            SilenceSoundLibraryMessages();
+            jack_status_t status{};
+            jack_client_t* client =
+                jack_client_open("Lumivox Editor probe", JackNoStartServer, &status);
+            if (!client)
+                return;
+            *name = ServerName();
+            jack_client_close(client);
+        },
+        DeviceOpenLimit);
+    return done ? *name : QString();
 }
 
 } // namespace lumivox

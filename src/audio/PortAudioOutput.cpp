@@ -2,6 +2,7 @@
 // PulseAudio or PipeWire): every PortAudio call on the device worker, the stream at the song's
 // rate when the device takes it and at the device's own rate otherwise.
 #include "audio/DeviceOutputSupport.h"
+#include "audio/SoundDevices.h"
 
 #include <pa_jack.h>
 #include <portaudio.h>
@@ -94,23 +95,56 @@ bool OpenStreamOn(PortAudioCore& core, PaDeviceIndex device, double rate) {
     return true;
 }
 
-// Device worker: initialises PortAudio and opens and starts the stream on the default output
-// device; the callback plays silence until the output is started.
-std::shared_ptr<PortAudioCore> OpenStream(IFrameSource& source, long rate) {
+// Device worker: initialises PortAudio (its JACK interface under the editor's name).
+bool InitialisePortAudio() {
     SilenceSoundLibraryMessages();
-    auto core = std::make_shared<PortAudioCore>(source);
     // PortAudio brings up its JACK interface too when a server runs; it is never used for a
     // stream (see OpenPortAudioOutput), but shows under the editor's name in the graph.
     PaJack_SetClientName("Lumivox Editor");
-    core->Initialised = Pa_Initialize() == paNoError;
+    const bool initialised = Pa_Initialize() == paNoError;
     SilenceSoundLibraryMessages(); // PortAudio has put its own JACK message handler in place
-    if (!core->Initialised)
-        return nullptr;
-    const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
+    return initialised;
+}
+
+// A device that can play a stereo stream, outside PortAudio's JACK interface.
+bool UsableOutput(PaDeviceIndex device) {
     const PaDeviceInfo* info = device != paNoDevice ? Pa_GetDeviceInfo(device) : nullptr;
     const PaHostApiInfo* host = info ? Pa_GetHostApiInfo(info->hostApi) : nullptr;
+    return host && host->type != paJACK && info->maxOutputChannels >= 2;
+}
+
+QString HostNameOf(const PaDeviceInfo& info) {
+    const PaHostApiInfo* host = Pa_GetHostApiInfo(info.hostApi);
+    return QString::fromUtf8(host ? host->name : "?");
+}
+
+// The device named `hostApi` and `device`; the default output device when both are empty.
+PaDeviceIndex FindDevice(const QString& hostApi, const QString& device) {
+    if (hostApi.isEmpty() && device.isEmpty())
+        return Pa_GetDefaultOutputDevice();
+    const PaDeviceIndex count = Pa_GetDeviceCount();
+    for (PaDeviceIndex index = 0; index < count; ++index) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(index);
+        if (info && UsableOutput(index) && HostNameOf(*info) == hostApi &&
+            QString::fromUtf8(info->name) == device)
+            return index;
+    }
+    return paNoDevice;
+}
+
+// Device worker: initialises PortAudio and opens and starts the stream on the device (the
+// default output device when none is named); the callback plays silence until the output is
+// started.
+std::shared_ptr<PortAudioCore> OpenStream(IFrameSource& source, long rate, const QString& hostApi,
+                                          const QString& deviceName) {
+    auto core = std::make_shared<PortAudioCore>(source);
+    core->Initialised = InitialisePortAudio();
+    if (!core->Initialised)
+        return nullptr;
+    const PaDeviceIndex device = FindDevice(hostApi, deviceName);
     bool opened = false;
-    if (host && host->type != paJACK) {
+    if (UsableOutput(device)) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
         opened =
             OpenStreamOn(*core, device, static_cast<double>(rate)) ||
             (info->defaultSampleRate > 0 && static_cast<long>(info->defaultSampleRate) != rate &&
@@ -128,14 +162,39 @@ using PortAudioOutput = TDeviceOutput<PortAudioCore, CloseStream>;
 } // namespace
 
 std::unique_ptr<AudioOutput> OpenPortAudioOutput(long rate, IFrameSource& source) {
+    return OpenPortAudioOutputOn({}, {}, rate, source);
+}
+
+std::unique_ptr<AudioOutput> OpenPortAudioOutputOn(const QString& hostApi, const QString& device,
+                                                   long rate, IFrameSource& source) {
     std::shared_ptr<PortAudioCore> core = OpenOnWorker<PortAudioCore>(
-        [&source, rate] { return OpenStream(source, rate); }, CloseStream);
+        [&source, rate, hostApi, device] { return OpenStream(source, rate, hostApi, device); },
+        CloseStream);
     if (!core)
         return nullptr;
     const long opened = core->Rate;
     const QString host = core->HostApi;
-    const QString device = core->Device;
-    return std::make_unique<PortAudioOutput>(std::move(core), opened, host, device);
+    const QString name = core->Device;
+    return std::make_unique<PortAudioOutput>(std::move(core), opened, host, name);
+}
+
+std::vector<TPortAudioDevice> ListPortAudioDevices() {
+    auto found = std::make_shared<std::vector<TPortAudioDevice>>();
+    // The list is filled on the worker and read here only when the worker finished in time.
+    const bool done = DeviceWorker::Instance().Run(
+        [found] {
+            if (!InitialisePortAudio())
+                return;
+            const PaDeviceIndex count = Pa_GetDeviceCount();
+            for (PaDeviceIndex index = 0; index < count; ++index) {
+                const PaDeviceInfo* info = Pa_GetDeviceInfo(index);
+                if (info && UsableOutput(index))
+                    found->push_back({HostNameOf(*info), QString::fromUtf8(info->name)});
+            }
+            Pa_Terminate();
+        },
+        DeviceOpenLimit);
+    return done ? *found : std::vector<TPortAudioDevice>{};
 }
 
 } // namespace lumivox

@@ -1312,6 +1312,50 @@ constexpr const char* kMarksTexts[] = {
     "Die Markendatei %1 kann nicht gelesen werden (%2). Das Projekt wird ohne Marken geöffnet.",
 };
 
+// The sound device and the output latency offset; numbered as AudioOptionsText.
+constexpr const char* kAudioOptions[] = {
+    // French
+    "Périphérique &audio",
+    "Automatique (serveur JACK s'il tourne, sinon le périphérique par défaut)",
+    "Aucun (horloge silencieuse)",
+    "Périphérique audio %1 introuvable ; %2",
+    "&Latence des sorties...",
+    "Décalage des sorties par rapport au son entendu, en millisecondes (-500 à +500).\n"
+    "Positif : les sorties changent autant plus tôt que le son qui va avec (son plus lent que "
+    "les sorties).\nNégatif : autant plus tard.",
+    "Sorties %1 ms",
+    // English
+    "&Sound Device",
+    "Automatic (the JACK server when it runs, else the system's default)",
+    "None (silent clock)",
+    "Sound device %1 not found; %2",
+    "Output &Latency...",
+    "Offset of the outputs from the heard sound, in milliseconds (-500 to +500).\n"
+    "Positive: the outputs change that much earlier than the sound they go with (for a "
+    "sound path slower than the outputs).\nNegative: that much later.",
+    "Outputs %1 ms",
+    // Spanish
+    "Dispositivo de &sonido",
+    "Automático (el servidor JACK si funciona, si no el predeterminado del sistema)",
+    "Ninguno (reloj silencioso)",
+    "Dispositivo de sonido %1 no encontrado; %2",
+    "&Latencia de las salidas...",
+    "Desfase de las salidas respecto al sonido oído, en milisegundos (-500 a +500).\n"
+    "Positivo: las salidas cambian tanto antes que el sonido que acompañan (sonido más lento "
+    "que las salidas).\nNegativo: tanto después.",
+    "Salidas %1 ms",
+    // German
+    "&Audiogerät",
+    "Automatisch (der JACK-Server, wenn er läuft, sonst das Standardgerät)",
+    "Keines (stille Uhr)",
+    "Audiogerät %1 nicht gefunden; %2",
+    "Ausgangs-&Latenz...",
+    "Versatz der Ausgänge gegenüber dem gehörten Ton in Millisekunden (-500 bis +500).\n"
+    "Positiv: die Ausgänge schalten um so viel früher als der Ton, zu dem sie gehören (für "
+    "einen Tonweg, der langsamer ist als die Ausgänge).\nNegativ: um so viel später.",
+    "Ausgänge %1 ms",
+};
+
 // One table: its texts and how many entries one language holds. A single-language table
 // answers every language with the same text.
 struct TableInfo {
@@ -1382,8 +1426,9 @@ constexpr std::array kTables{
     FourLanguages<BeatText::Count>(kBeatTexts),
     FourLanguages<SnapText::Count>(kSnapTexts),
     FourLanguages<MarksText::Count>(kMarksTexts),
+    FourLanguages<AudioOptionsText::Count>(kAudioOptions),
 };
-static_assert(kTables.size() == static_cast<std::size_t>(TextTable::MarksText) + 1,
+static_assert(kTables.size() == static_cast<std::size_t>(TextTable::AudioOptions) + 1,
               "every TextTable needs its entry in kTables");
 static_assert(std::size(kKeyNames) == 12 && std::size(kControllerNames) == 128);
 

@@ -48,6 +48,7 @@ enum class TextTable {
     BeatText,          // the beats, tempo and onsets found in the song (see BeatText)
     SnapText,          // snapping to beats and marks, the jumps and the beat operations
     MarksText,         // the show's marks: their menu, the ruler's and the marks file
+    AudioOptions,      // the sound device and the output latency offset (see AudioOptionsText)
 };
 
 // Number of entries one language holds in the table.
@@ -226,5 +227,16 @@ inline constexpr int NegativeTime = 11;   // reason: the time is below zero
 inline constexpr int FileUnreadable = 12; // %1 file, %2 system error
 inline constexpr int Count = 12;
 } // namespace MarksText
+
+namespace AudioOptionsText {
+inline constexpr int SoundDeviceMenu = 1;  // the Options submenu listing the devices
+inline constexpr int AutomaticDevice = 2;  // its first entry
+inline constexpr int NoDevice = 3;         // its last entry
+inline constexpr int DeviceMissing = 4;    // status bar: %1 the device chosen, %2 what plays
+inline constexpr int OutputOffsetMenu = 5; // the Options item
+inline constexpr int OutputOffsetPrompt = 6;
+inline constexpr int OutputOffsetStatus = 7; // status bar: %1 the signed offset in ms
+inline constexpr int Count = 7;
+} // namespace AudioOptionsText
 
 } // namespace lumivox

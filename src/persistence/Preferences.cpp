@@ -18,6 +18,12 @@ const QString GeometryKey = QStringLiteral("window/geometry");
 const QString RecentKey = QStringLiteral("recent/projects");
 } // namespace
 
+// Audio and output timing keys.
+namespace {
+const QString OutputOffsetKey = QStringLiteral("audio/output_offset_ms");
+const QString SoundDeviceKey = QStringLiteral("audio/device");
+} // namespace
+
 QString DefaultPreferencesPath() {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
         .filePath(QStringLiteral("preferences.ini"));
@@ -102,6 +108,26 @@ void Preferences::RemoveRecentProject(const QString& path) {
 
 void Preferences::Sync() {
     Store->sync();
+}
+
+// --- Audio and output timing ---
+
+int Preferences::OutputOffsetMs() const {
+    bool ok = false;
+    const int ms = Store->value(OutputOffsetKey, 0).toInt(&ok);
+    return ok ? std::clamp(ms, -MaxOutputOffsetMs, MaxOutputOffsetMs) : 0;
+}
+
+void Preferences::SetOutputOffsetMs(int ms) {
+    Store->setValue(OutputOffsetKey, std::clamp(ms, -MaxOutputOffsetMs, MaxOutputOffsetMs));
+}
+
+QString Preferences::SoundDevice() const {
+    return Store->value(SoundDeviceKey).toString();
+}
+
+void Preferences::SetSoundDevice(const QString& key) {
+    Store->setValue(SoundDeviceKey, key);
 }
 
 } // namespace lumivox

@@ -51,6 +51,19 @@ public:
     void AddRecentProject(const QString& path);
     void RemoveRecentProject(const QString& path);
 
+    // --- Audio and output timing ---
+    static constexpr int MaxOutputOffsetMs = 500;
+
+    // The live outputs' lead over the heard audio in ms, always within -500 to +500; 0 the
+    // first time.
+    int OutputOffsetMs() const;
+    void SetOutputOffsetMs(int ms);
+
+    // The sound device chosen to play on, as a key of the device list (see SoundDevices.h);
+    // empty the first time: the automatic choice.
+    QString SoundDevice() const;
+    void SetSoundDevice(const QString& key);
+
     // Writes what changed to disk (also done on destruction).
     void Sync();
 

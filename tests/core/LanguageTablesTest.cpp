@@ -18,7 +18,7 @@ constexpr std::array kLanguages{Language::French, Language::English, Language::S
                                 Language::German};
 
 // Every table with the number of entries one language holds.
-constexpr std::array<std::pair<TextTable, int>, 27> kTableSizes{{
+constexpr std::array<std::pair<TextTable, int>, 28> kTableSizes{{
     {TextTable::FileMenu, 9},
     {TextTable::EditMenu, 13},
     {TextTable::RS232Menu, 9},
@@ -46,6 +46,7 @@ constexpr std::array<std::pair<TextTable, int>, 27> kTableSizes{{
     {TextTable::BeatText, BeatText::Count},
     {TextTable::SnapText, SnapText::Count},
     {TextTable::MarksText, MarksText::Count},
+    {TextTable::AudioOptions, AudioOptionsText::Count},
 }};
 
 // The text as UTF-8, so that a failure prints readable accents.

@@ -58,5 +58,33 @@ TEST(PreferencesTest, SnappingStartsOffAndIsReadBackByTheNextRunAndADamagedValue
     EXPECT_FALSE(Preferences(path).SnapOn());
 }
 
+TEST(PreferencesTest, TheOutputOffsetAndSoundDeviceAreKeptAndAnOffsetOutOfBoundsIsMended) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("preferences.ini"));
+    {
+        Preferences prefs(path);
+        EXPECT_EQ(prefs.OutputOffsetMs(), 0) << "the default";
+        EXPECT_TRUE(prefs.SoundDevice().isEmpty()) << "the automatic choice by default";
+        for (const auto& [asked, kept] :
+             {std::pair{-500, -500}, {-501, -500}, {500, 500}, {9000, 500}, {-35, -35}}) {
+            prefs.SetOutputOffsetMs(asked);
+            EXPECT_EQ(prefs.OutputOffsetMs(), kept) << asked;
+        }
+        prefs.SetSoundDevice(QStringLiteral("pa:ALSA:pulse"));
+    }
+    Preferences next(path);
+    EXPECT_EQ(next.OutputOffsetMs(), -35);
+    EXPECT_EQ(next.SoundDevice(), QStringLiteral("pa:ALSA:pulse"));
+    for (const auto& [stored, read] : {std::pair{QStringLiteral("-2000"), -500},
+                                       {QStringLiteral("soon"), 0},
+                                       {QStringLiteral("120"), 120}}) {
+        {
+            QSettings file(path, QSettings::IniFormat);
+            file.setValue(QStringLiteral("audio/output_offset_ms"), stored);
+        }
+        EXPECT_EQ(Preferences(path).OutputOffsetMs(), read) << stored.toStdString();
+    }
+}
+
 } // namespace
 } // namespace lumivox

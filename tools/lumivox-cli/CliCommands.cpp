@@ -7,6 +7,7 @@
 #include "audio/SongLoader.h"
 #include "lumivox-cli/ConsoleUserInterface.h"
 #include "lumivox-cli/JsonWriter.h"
+#include "lumivox-cli/PlayCommand.h"
 #include "model/ShowDocument.h"
 #include "model/TrackRules.h"
 #include "output/SequenceExport.h"
@@ -485,14 +486,21 @@ void PrintUsage(bool toError) {
         "      beat time in ms, one a line; --onsets adds the onset (attack) times after\n"
         "      them, each line starting with \"onset \". --json prints {\"tempo_bpm\": ...,\n"
         "      \"beats_ms\": [...]}, with \"onsets_ms\": [...] only when --onsets is given.\n"
+        "  play PROJECT [--port DEVICE] [--dmx UNIVERSE]\n"
+        "      Play the show without a window against its song (on the default sound\n"
+        "      device, or a silent clock when none opens), sending the outputs' changes to\n"
+        "      the playback unit on the serial DEVICE as the editor's real-time mode does\n"
+        "      (--dmx: to the DMX universe too). Ctrl+C, SIGTERM or the song's end stops\n"
+        "      it and sends every output 0.\n"
         "\n"
         "  --song MP3   use this song when the project's song no longer exists\n"
         "\n"
         "Songs are opened as in the editor: a song without a current waveform cache is\n"
         "decoded once to build it.\n"
         "\n"
-        "Exit codes: 0 done; 1 usage; 2 the project, song or file was refused or unreadable;\n"
-        "3 the output exists and --yes was not given; 4 sequence written but too many events.\n",
+        "Exit codes: 0 done; 1 usage; 2 the project, song, file or port was refused or\n"
+        "unreadable; 3 the output exists and --yes was not given; 4 sequence written but too\n"
+        "many events.\n",
         out);
 }
 
@@ -501,6 +509,7 @@ int RunCommand(const QStringList& args) {
         {QStringLiteral("info"), CommandInfo},       {QStringLiteral("export"), CommandExport},
         {QStringLiteral("convert"), CommandConvert}, {QStringLiteral("dump-seq"), CommandDumpSeq},
         {QStringLiteral("peaks"), CommandPeaks},     {QStringLiteral("beats"), CommandBeats},
+        {QStringLiteral("play"), CommandPlay},
     };
     const auto it = commands.find(args.first());
     if (it == commands.end())

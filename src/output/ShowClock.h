@@ -9,6 +9,7 @@
 
 #include <QObject>
 
+#include <cstdint>
 #include <functional>
 
 class QTimer;
@@ -41,12 +42,23 @@ public:
     // song plays.
     void SetPositionUpdate(std::function<void()> update) { PositionUpdate = std::move(update); }
     void SetRecorder(TrackRecorder record) { Record = std::move(record); }
+    // The outputs' lead over the heard audio in milliseconds, within ±MaxOutputOffsetMs:
+    // positive sends each slot that much before it is heard, negative that much after. Live
+    // recording uses the same shifted slot, so what is recorded comes out again in step with
+    // the audio it was played to.
+    static constexpr int MaxOutputOffsetMs = 500;
+    void SetOutputOffsetMs(int ms);
+    int OutputOffsetMs() const { return OffsetMs; }
+    // The slot (0-based) the outputs and the recording get at song position `positionMs`.
+    int ShiftedSlot(std::int64_t positionMs) const;
+
     // Asked on every tick while the song plays; true once when the sound device was lost (the
     // player then goes on on the system clock).
     void SetOutputWatch(std::function<bool()> watch) { OutputWatch = std::move(watch); }
 
     // Enabled at start, by Play; disabled by Pause.
     void Enable(bool on) override;
+    // `currentSlot` is the slot heard now; the work runs on the shifted slot.
     void TickWork(int currentSlot) override;
     // The position jumped (Play, Locate, a lost device): the outputs get the whole state.
     void Resync() override;
@@ -74,6 +86,7 @@ private:
     TrackRecorder Record;
     std::function<bool()> OutputWatch;
     bool IsEnabled = false;
+    int OffsetMs = 0;
 };
 
 } // namespace lumivox

@@ -1,9 +1,12 @@
 // The show clock's tick, its cadence and the per-slot work.
-#include "app/ShowClock.h"
+#include "output/ShowClock.h"
 
+#include "model/ProjectClasses.h"
 #include "output/RealTimeOutput.h"
 
 #include <QTimer>
+
+#include <algorithm>
 
 namespace lumivox {
 
@@ -62,16 +65,34 @@ void ShowClock::Resync() {
     Output.RequestChase();
 }
 
+void ShowClock::SetOutputOffsetMs(int ms) {
+    OffsetMs = std::clamp(ms, -MaxOutputOffsetMs, MaxOutputOffsetMs);
+}
+
+int ShowClock::ShiftedSlot(std::int64_t positionMs) const {
+    const int slotMs = ResolutionMs(Document.ResolutionIndex());
+    if (slotMs <= 0)
+        return 0;
+    // Before the song (a negative offset near its start) the outputs hold the first slot.
+    const std::int64_t shifted = std::max<std::int64_t>(positionMs + OffsetMs, 0);
+    return static_cast<int>(shifted / slotMs);
+}
+
 void ShowClock::TickWork(int currentSlot) {
-    RunTickWork(Document, currentSlot, Record, Output);
+    // Without an offset the heard slot is the one the transport measured; with one, every
+    // output reads the same slot, taken from the position at this tick.
+    const int slot = OffsetMs == 0 ? currentSlot : ShiftedSlot(Player.PositionMs());
+    RunTickWork(Document, slot, Record, Output);
 }
 
 int ShowClock::MsToNextTick() const {
     if (Player.Mode() != TMediaMode::Playing)
         return IdleTickMs;
-    // One millisecond past the boundary: the position the player reports trails the clock
-    // by up to that much.
-    return TickMs - static_cast<int>(Player.PositionMs() % TickMs) + 1;
+    // One millisecond past the boundary of the shifted time: the position the player reports
+    // trails the clock by up to that much.
+    const std::int64_t shifted = Player.PositionMs() + OffsetMs;
+    const auto into = static_cast<int>(((shifted % TickMs) + TickMs) % TickMs);
+    return TickMs - into + 1;
 }
 
 void ShowClock::Tick() {

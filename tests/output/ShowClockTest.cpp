@@ -1,7 +1,7 @@
 // The show clock driving real-time output to the simulated playback unit: which tracks record
 // and send, the state chase after jumps and switch-on, and a unit that ends up holding exactly
 // what the show says however late it answers.
-#include "app/ShowClock.h"
+#include "output/ShowClock.h"
 #include "output/RealTimeOutput.h"
 #include "support/PlaybackUnitProcess.h"
 #include "support/ScriptedUserInterface.h"
@@ -159,6 +159,34 @@ TEST_F(ShowClockTest, OnlyHeardTracksRecordAndSendTheValueAtTheNextIndex) {
     Clock.Tick();
     EXPECT_EQ(Recorded, std::vector<int>{3});
     EXPECT_EQ(unit.FinalState()[2], 0); // the muted track never reached the unit
+}
+
+TEST_F(ShowClockTest, TheOutputOffsetShiftsTheSlotRecordingAndOutputsGetAndTheTickCadence) {
+    MakeSong(20);
+    AddTrack(1);
+    std::vector<int> slots;
+    Clock.SetRecorder([&slots](const TFullTrack&, int slot) { slots.push_back(slot); });
+    struct Case {
+        int Offset;
+        std::int64_t Position;
+        int Slot;
+        int MsToTick;
+    };
+    // On a 10 ms boundary of shifted time the next tick falls 11 ms on.
+    for (const Case& c : {Case{0, 250, 2, 11}, Case{200, 250, 4, 11}, Case{-200, 250, 0, 11},
+                          Case{-500, 150, 0, 11}, Case{3, 250, 2, 8}, Case{-3, 250, 2, 4},
+                          Case{-60, 1000, 9, 11}, Case{95, 1000, 10, 6}}) {
+        Clock.SetOutputOffsetMs(c.Offset);
+        Player.HoldPlayingAt(c.Position);
+        slots.clear();
+        Clock.Tick();
+        EXPECT_EQ(slots, std::vector<int>{c.Slot}) << c.Offset << " at " << c.Position;
+        EXPECT_EQ(Clock.MsToNextTick(), c.MsToTick) << c.Offset << " at " << c.Position;
+    }
+    Clock.SetOutputOffsetMs(900);
+    EXPECT_EQ(Clock.OutputOffsetMs(), ShowClock::MaxOutputOffsetMs);
+    Clock.SetOutputOffsetMs(-900);
+    EXPECT_EQ(Clock.OutputOffsetMs(), -ShowClock::MaxOutputOffsetMs);
 }
 
 TEST_F(ShowClockTest, AJumpOrSkippedSlotsTellTheUnitTheWholeStateAtTheNewPosition) {
