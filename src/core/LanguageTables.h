@@ -46,6 +46,7 @@ enum class TextTable {
     TrackEditing,      // the undo depth and the moving of tracks (see TrackEditingText)
     BlockText,         // the time-range selection, its block commands and play ranges
     BeatText,          // the beats, tempo and onsets found in the song (see BeatText)
+    DmxText,           // DMX output through OLA and the Outputs dialog (see DmxText)
 };
 
 // Number of entries one language holds in the table.
@@ -194,5 +195,18 @@ namespace BeatText {
 inline constexpr int FindingBeats = 1; // the import's second phase
 inline constexpr int Count = 1;
 } // namespace BeatText
+
+namespace DmxText {
+inline constexpr int OutputsItem = 1;  // the Options menu entry
+inline constexpr int OutputsTitle = 2; // the dialog's caption
+inline constexpr int DmxEnabled = 3;   // the check box
+inline constexpr int Universe = 4;     // the universe's label
+inline constexpr int Checking = 5;     // status: not known yet
+inline constexpr int Reachable = 6;    // status: olad answers
+inline constexpr int Unreachable = 7;  // status: olad does not answer
+inline constexpr int Lost = 8;         // warning, %1 the universe
+inline constexpr int RealTimeNote = 9; // the dialog's note on when DMX is sent
+inline constexpr int Count = 9;
+} // namespace DmxText
 
 } // namespace lumivox

@@ -17,6 +17,11 @@ const QString GeometryKey = QStringLiteral("window/geometry");
 const QString RecentKey = QStringLiteral("recent/projects");
 } // namespace
 
+namespace {
+const QString DmxEnabledKey = QStringLiteral("dmx/enabled");
+const QString DmxUniverseKey = QStringLiteral("dmx/universe");
+} // namespace
+
 QString DefaultPreferencesPath() {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
         .filePath(QStringLiteral("preferences.ini"));
@@ -91,6 +96,24 @@ void Preferences::RemoveRecentProject(const QString& path) {
 
 void Preferences::Sync() {
     Store->sync();
+}
+
+bool Preferences::DmxEnabled() const {
+    return Store->value(DmxEnabledKey, false).toBool();
+}
+
+void Preferences::SetDmxEnabled(bool on) {
+    Store->setValue(DmxEnabledKey, on);
+}
+
+int Preferences::DmxUniverse() const {
+    bool ok = false;
+    const int universe = Store->value(DmxUniverseKey, DefaultDmxUniverse).toInt(&ok);
+    return ok ? std::clamp(universe, MinDmxUniverse, MaxDmxUniverse) : DefaultDmxUniverse;
+}
+
+void Preferences::SetDmxUniverse(int universe) {
+    Store->setValue(DmxUniverseKey, std::clamp(universe, MinDmxUniverse, MaxDmxUniverse));
 }
 
 } // namespace lumivox

@@ -47,6 +47,15 @@ public:
     void AddRecentProject(const QString& path);
     void RemoveRecentProject(const QString& path);
 
+    // DMX output through OLA: whether it is on, and the OLA universe it drives (1 or more).
+    static constexpr int DefaultDmxUniverse = 1;
+    static constexpr int MinDmxUniverse = 1;
+    static constexpr int MaxDmxUniverse = 65535;
+    bool DmxEnabled() const;
+    void SetDmxEnabled(bool on);
+    int DmxUniverse() const;
+    void SetDmxUniverse(int universe);
+
     // Writes what changed to disk (also done on destruction).
     void Sync();
 

@@ -18,7 +18,7 @@ constexpr std::array kLanguages{Language::French, Language::English, Language::S
                                 Language::German};
 
 // Every table with the number of entries one language holds.
-constexpr std::array<std::pair<TextTable, int>, 25> kTableSizes{{
+constexpr std::array<std::pair<TextTable, int>, 26> kTableSizes{{
     {TextTable::FileMenu, 9},
     {TextTable::EditMenu, 13},
     {TextTable::RS232Menu, 9},
@@ -44,6 +44,7 @@ constexpr std::array<std::pair<TextTable, int>, 25> kTableSizes{{
     {TextTable::TrackEditing, TrackEditingText::Count},
     {TextTable::BlockText, BlockText::Count},
     {TextTable::BeatText, BeatText::Count},
+    {TextTable::DmxText, DmxText::Count},
 }};
 
 // The text as UTF-8, so that a failure prints readable accents.
