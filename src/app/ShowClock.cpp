@@ -1,6 +1,7 @@
 // The show clock's tick, its cadence and the per-slot work.
 #include "app/ShowClock.h"
 
+#include "output/DmxOutput.h"
 #include "output/RealTimeOutput.h"
 
 #include <QTimer>
@@ -8,10 +9,13 @@
 namespace lumivox {
 
 void RunTickWork(const ShowDocument& document, int currentSlot, const TrackRecorder& record,
-                 RealTimeOutput& output) {
+                 RealTimeOutput& output, TDmxOutput* dmx) {
     const bool detect = output.Active();
+    const bool frame = dmx != nullptr && dmx->Active();
     if (detect)
         output.BeginTick(currentSlot);
+    if (frame)
+        dmx->BeginTick(currentSlot);
     for (const TFullTrack* track : document.Tracks()) {
         if (!track->Heard(document.SoloActive()))
             continue;
@@ -19,9 +23,13 @@ void RunTickWork(const ShowDocument& document, int currentSlot, const TrackRecor
             record(*track, currentSlot);
         if (detect)
             output.DetectChange(*track, currentSlot);
+        if (frame)
+            dmx->AddTrack(*track, currentSlot);
     }
     if (detect)
         output.SendQueued();
+    if (frame)
+        dmx->EndTick();
 }
 
 ShowClock::ShowClock(IMediaPlayer& player, ShowDocument& document, RealTimeOutput& output,
@@ -60,10 +68,12 @@ bool ShowClock::Running() const {
 
 void ShowClock::Resync() {
     Output.RequestChase();
+    if (Dmx != nullptr)
+        Dmx->RequestChase();
 }
 
 void ShowClock::TickWork(int currentSlot) {
-    RunTickWork(Document, currentSlot, Record, Output);
+    RunTickWork(Document, currentSlot, Record, Output, Dmx);
 }
 
 int ShowClock::MsToNextTick() const {
