@@ -152,6 +152,8 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     Options1->addSeparator();
     AutosaveInterval1 = Item(Options1, "AutosaveInterval1");
     UndoDepth1 = Item(Options1, "UndoDepth1");
+    Options1->addSeparator();
+    Outputs1 = Item(Options1, "Outputs1");
 
     Help1 = menuBar->addMenu(QStringLiteral("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -322,6 +324,7 @@ void TMainMenus::ApplyTexts(Language language) {
     set(None1, TextTable::OptionsMenu, 3);
     set(AutosaveInterval1, TextTable::Extra, ExtraText::AutosaveInterval);
     set(UndoDepth1, TextTable::TrackEditing, TrackEditingText::UndoDepth);
+    set(Outputs1, TextTable::DmxText, DmxText::OutputsItem);
     setMenu(Help1, TextTable::HelpMenu, 1);
     set(About1, TextTable::HelpMenu, 2);
 

@@ -65,6 +65,7 @@ public:
     QActionGroup* MidiGroup;
     QAction* AutosaveInterval1;
     QAction* UndoDepth1;
+    QAction* Outputs1; // the Outputs dialog: DMX through OLA
     // Help
     QMenu* Help1;
     QAction* About1;
