@@ -182,3 +182,31 @@ TEST_F(DmxWindowOladTest, OladStoppedMidSongWarnsOnceAndTheOutputResumesWhenItIs
     dialog.reject();
     EXPECT_EQ(DmxWarnings().size(), 1);
 }
+
+TEST_F(DmxWindowOladTest, ASilentUnitLeavesRealTimeModeOnForDmxWithOneWarning) {
+    QString why;
+    const auto port = SharedOladPort(&why);
+    if (!port)
+        GTEST_SKIP() << "SKIPPED: olad cannot start here: " << why.toStdString();
+    ASSERT_NO_FATAL_FAILURE(OpenWindow({.OnManualClock = true, .OlaPort = *port}));
+    PlaybackUnitProcess unit({QStringLiteral("--no-ack")});
+    ASSERT_FALSE(unit.Path.isEmpty());
+    UniverseReader reader(*port, 9);
+    ASSERT_TRUE(reader.Ready());
+    AddTrack(3, [](int slot) { return slot * 20; });
+    ChooseDmx(OpenDialog(), 9);
+    Window->LiveOutput().ChoosePort(unit.Path);
+    QTest::mouseClick(Button("SpeedButton15"), Qt::LeftButton);
+    QTest::mouseClick(Button("SpeedButton6"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Ui.Texts(Kind::Warning).isEmpty(); }, 20000));
+    EXPECT_EQ(Ui.Texts(Kind::Warning),
+              QStringList{QStringLiteral("Writing Error on COM port : ") + unit.Path});
+    EXPECT_TRUE(Window->LiveOutput().Mode());
+    EXPECT_TRUE(Button("SpeedButton15")->isChecked());
+    EXPECT_FALSE(Window->LiveOutput().PortOpen());
+    PlayUntil(1250);
+    TDmxFrame expected{};
+    expected[2] = 240;
+    EXPECT_TRUE(reader.WaitFor([&](const TDmxFrame& f) { return f == expected; }));
+    EXPECT_EQ(Ui.Texts(Kind::Warning).size(), 1) << "the closed port is not tried again";
+}
