@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     sox libsox-fmt-mp3 lame mpg123
     jackd2 xvfb xauth fonts-dejavu-core
+    ola libola-dev
 )
 
 missing=()

@@ -164,6 +164,7 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     SoundDevice1 = SubMenu(Options1, "SoundDevice1");
     SoundDeviceGroup = new QActionGroup(this);
     OutputLatency1 = Item(Options1, "OutputLatency1");
+    Outputs1 = Item(Options1, "Outputs1");
 
     Help1 = menuBar->addMenu(QStringLiteral("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -342,6 +343,7 @@ void TMainMenus::ApplyTexts(Language language) {
     set(UndoDepth1, TextTable::TrackEditing, TrackEditingText::UndoDepth);
     setMenu(SoundDevice1, TextTable::AudioOptions, AudioOptionsText::SoundDeviceMenu);
     set(OutputLatency1, TextTable::AudioOptions, AudioOptionsText::OutputOffsetMenu);
+    set(Outputs1, TextTable::DmxText, DmxText::OutputsItem);
     setMenu(Help1, TextTable::HelpMenu, 1);
     set(About1, TextTable::HelpMenu, 2);
 

@@ -75,6 +75,7 @@ public:
     QMenu* SoundDevice1;
     QActionGroup* SoundDeviceGroup;
     QAction* OutputLatency1;
+    QAction* Outputs1; // the Outputs dialog: DMX through OLA
     // Help
     QMenu* Help1;
     QAction* About1;

@@ -11,6 +11,7 @@
 #include "dialogs/Glyphs.h"
 #include "dialogs/ImportDialog.h"
 #include "dialogs/MidiMapDialog.h"
+#include "dialogs/OutputsDialog.h"
 #include "dialogs/ProjectPropertiesDialog.h"
 #include "dialogs/QtTranslations.h"
 #include "dialogs/QtUserInterface.h"
@@ -111,6 +112,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     BuildFileExtras();
     ConnectSnap();
     BuildAudioOptions();
+    BuildDmx();
     FollowDocument();
 
     setWindowTitle(Life->WindowCaption());
@@ -295,6 +297,7 @@ void TForm1::ApplyLanguage() {
     QtTexts->Apply(Lang);
     Menu->ApplyTexts(Lang);
     MarkMenu->ApplyTexts(Lang);
+    OutputsDlg->ApplyLanguage(Lang);
     auto text = [this](TextTable table, int entry) { return Text(table, entry, Lang); };
     ValueCaption->setText(text(TextTable::StatusLabels, 2));
     ResolutionCaption->setText(text(TextTable::StatusLabels, 3));

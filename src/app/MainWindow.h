@@ -64,6 +64,8 @@ class TimelineScroll;
 class TrackHeaderColumn;
 class SerialPortMenu;
 class TMarksMenu;
+class TDmxOutput;
+class TOutputsDialog;
 
 // What a caller (the program, or a test) may replace when creating the window.
 struct TForm1Options {
@@ -77,6 +79,7 @@ struct TForm1Options {
     OutputClock NullClock;   // clock of the null output (silent audio); a test may drive it
     QString PreferencesPath; // default: preferences.ini in the per-user configuration folder
     QString RecoveryFolder;  // default: recovery/ in the per-user data folder
+    quint16 OlaPort = 0;     // olad's RPC port for DMX output; 0: olad's default
 
     // Keeps the settings file, the preferences and the recovery copies in `folder` (a test's
     // or a benchmark's own), away from the user's.
@@ -134,6 +137,8 @@ public:
     RulerView& Ruler() { return *RulerArea; }
     Transport& Motion() { return *TransportControl; }
     RealTimeOutput& LiveOutput() { return *RealTime; }
+    TDmxOutput& Dmx() { return *DmxOut; }
+    TOutputsDialog& OutputsDialog() { return *OutputsDlg; }
     TMidiInput& MidiInput() { return *MidiInput1; }
     MidiInputControl& MidiInputs() { return *MidiControl; }
     TMidiMapping& MidiMapping() { return *Midi; }
@@ -332,6 +337,10 @@ private:
     void AskUndoDepth();
     bool OfferRecovery();
     void PlaceWindow();
+    // DMX output through OLA: its choices from the preferences, the Outputs dialog, and its
+    // following of real-time mode.
+    void BuildDmx();
+    void OpenOutputsDialog();
 
     TForm1Options Options;
     Language Lang = Language::English;
@@ -382,6 +391,8 @@ private:
     SerialLink* Link = nullptr;
     SerialPortMenu* PortMenu = nullptr;
     RealTimeOutput* RealTime = nullptr;
+    TDmxOutput* DmxOut = nullptr;
+    TOutputsDialog* OutputsDlg = nullptr;
     std::unique_ptr<Preferences> Preference;
     std::unique_ptr<TQtTranslations> QtTexts;
     Autosave* Saver = nullptr;

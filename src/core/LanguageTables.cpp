@@ -1356,6 +1356,54 @@ constexpr const char* kAudioOptions[] = {
     "Ausgänge %1 ms",
 };
 
+// DMX output through the Open Lighting Architecture.
+constexpr const char* kDmxTexts[] = {
+    // French
+    "Sorties...",
+    "Sorties",
+    "Sortie DMX par OLA",
+    "Univers OLA :",
+    "Recherche de olad...",
+    "olad répond",
+    "olad ne répond pas",
+    "Sortie DMX : le service OLA (olad) ne répond pas pour l'univers %1. L'éditeur continue "
+    "et renverra les valeurs dès que olad sera de retour.",
+    "Le DMX est envoyé pendant la lecture en mode temps réel.",
+    // English
+    "Outputs...",
+    "Outputs",
+    "DMX output through OLA",
+    "OLA universe:",
+    "Looking for olad...",
+    "olad is reachable",
+    "olad is not reachable",
+    "DMX output: the OLA daemon (olad) does not answer for universe %1. The editor goes on "
+    "and sends the values again as soon as olad is back.",
+    "DMX is sent while the song plays in real-time mode.",
+    // Spanish
+    "Salidas...",
+    "Salidas",
+    "Salida DMX por OLA",
+    "Universo OLA:",
+    "Buscando olad...",
+    "olad responde",
+    "olad no responde",
+    "Salida DMX: el servicio OLA (olad) no responde para el universo %1. El editor sigue "
+    "y volverá a enviar los valores en cuanto olad vuelva.",
+    "El DMX se envía mientras suena la canción en modo tiempo real.",
+    // German
+    "Ausgänge...",
+    "Ausgänge",
+    "DMX-Ausgabe über OLA",
+    "OLA-Universum:",
+    "olad wird gesucht...",
+    "olad ist erreichbar",
+    "olad ist nicht erreichbar",
+    "DMX-Ausgabe: der OLA-Dienst (olad) antwortet nicht für Universum %1. Der Editor läuft "
+    "weiter und sendet die Werte erneut, sobald olad wieder da ist.",
+    "DMX wird gesendet, während das Lied im Real-Time-Modus spielt.",
+};
+
 // One table: its texts and how many entries one language holds. A single-language table
 // answers every language with the same text.
 struct TableInfo {
@@ -1427,8 +1475,9 @@ constexpr std::array kTables{
     FourLanguages<SnapText::Count>(kSnapTexts),
     FourLanguages<MarksText::Count>(kMarksTexts),
     FourLanguages<AudioOptionsText::Count>(kAudioOptions),
+    FourLanguages<DmxText::Count>(kDmxTexts),
 };
-static_assert(kTables.size() == static_cast<std::size_t>(TextTable::AudioOptions) + 1,
+static_assert(kTables.size() == static_cast<std::size_t>(TextTable::DmxText) + 1,
               "every TextTable needs its entry in kTables");
 static_assert(std::size(kKeyNames) == 12 && std::size(kControllerNames) == 128);
 

@@ -49,6 +49,7 @@ enum class TextTable {
     SnapText,          // snapping to beats and marks, the jumps and the beat operations
     MarksText,         // the show's marks: their menu, the ruler's and the marks file
     AudioOptions,      // the sound device and the output latency offset (see AudioOptionsText)
+    DmxText,           // DMX output through OLA and the Outputs dialog (see DmxText)
 };
 
 // Number of entries one language holds in the table.
@@ -238,5 +239,18 @@ inline constexpr int OutputOffsetPrompt = 6;
 inline constexpr int OutputOffsetStatus = 7; // status bar: %1 the signed offset in ms
 inline constexpr int Count = 7;
 } // namespace AudioOptionsText
+
+namespace DmxText {
+inline constexpr int OutputsItem = 1;  // the Options menu entry
+inline constexpr int OutputsTitle = 2; // the dialog's caption
+inline constexpr int DmxEnabled = 3;   // the check box
+inline constexpr int Universe = 4;     // the universe's label
+inline constexpr int Checking = 5;     // status: not known yet
+inline constexpr int Reachable = 6;    // status: olad answers
+inline constexpr int Unreachable = 7;  // status: olad does not answer
+inline constexpr int Lost = 8;         // warning, %1 the universe
+inline constexpr int RealTimeNote = 9; // the dialog's note on when DMX is sent
+inline constexpr int Count = 9;
+} // namespace DmxText
 
 } // namespace lumivox

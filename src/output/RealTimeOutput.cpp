@@ -79,7 +79,8 @@ bool RealTimeOutput::OpenPort() {
     if (Link.Open(Port) != TLinkResult::Success) {
         Open = Link.IsOpen();
         Warn(MessageText::ComOpeningError);
-        SetMode(false);
+        if (!KeepMode)
+            SetMode(false);
         return false;
     }
     Open = true;
@@ -226,7 +227,13 @@ void RealTimeOutput::ChangeFinished(TLinkResult result) {
         // The unit is gone or silent: say so once, stop real-time output and forget what
         // waited. Switching the mode on again reopens the port and sends the whole state.
         ForgetQueue();
-        SetMode(false);
+        if (KeepMode) {
+            // The other output goes on; this port waits for the next switch-on.
+            Link.Close();
+            Open = false;
+        } else {
+            SetMode(false);
+        }
         Warn(MessageText::ComWritingError);
         return;
     }

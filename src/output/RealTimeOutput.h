@@ -40,6 +40,11 @@ public:
     void ToggleMode();
     // Switches the mode off (nothing happens when it is off already).
     void SwitchOff();
+    // Another output follows the mode (DMX): a port that fails to open, or a unit that stops
+    // answering, is still reported, but the mode stays on for the other output and the port
+    // is left closed until the mode is switched on again.
+    void SetModeKeptWithoutPort(bool keep) { KeepMode = keep; }
+    bool ModeKeptWithoutPort() const { return KeepMode; }
 
     QString PortName() const { return Port; }
     // Takes another port: the mode goes off and an open port is closed, once the change on
@@ -126,6 +131,7 @@ private:
     const Language& Lang;
     QString Port = QStringLiteral("COM1");
     bool RealTime = false;
+    bool KeepMode = false;
     bool Open = false;
     TDeferred Deferred = TDeferred::None;
 

@@ -2,6 +2,7 @@
 #include "output/ShowClock.h"
 
 #include "model/ProjectClasses.h"
+#include "output/DmxOutput.h"
 #include "output/RealTimeOutput.h"
 
 #include <QTimer>
@@ -11,10 +12,13 @@
 namespace lumivox {
 
 void RunTickWork(const ShowDocument& document, int currentSlot, const TrackRecorder& record,
-                 RealTimeOutput& output) {
+                 RealTimeOutput& output, TDmxOutput* dmx) {
     const bool detect = output.Active();
+    const bool frame = dmx != nullptr && dmx->Active();
     if (detect)
         output.BeginTick(currentSlot);
+    if (frame)
+        dmx->BeginTick(currentSlot);
     for (const TFullTrack* track : document.Tracks()) {
         if (!track->Heard(document.SoloActive()))
             continue;
@@ -22,9 +26,13 @@ void RunTickWork(const ShowDocument& document, int currentSlot, const TrackRecor
             record(*track, currentSlot);
         if (detect)
             output.DetectChange(*track, currentSlot);
+        if (frame)
+            dmx->AddTrack(*track, currentSlot);
     }
     if (detect)
         output.SendQueued();
+    if (frame)
+        dmx->EndTick();
 }
 
 ShowClock::ShowClock(IMediaPlayer& player, ShowDocument& document, RealTimeOutput& output,
@@ -63,6 +71,8 @@ bool ShowClock::Running() const {
 
 void ShowClock::Resync() {
     Output.RequestChase();
+    if (Dmx != nullptr)
+        Dmx->RequestChase();
 }
 
 void ShowClock::SetOutputOffsetMs(int ms) {
@@ -82,7 +92,7 @@ void ShowClock::TickWork(int currentSlot) {
     // Without an offset the heard slot is the one the transport measured; with one, every
     // output reads the same slot, taken from the position at this tick.
     const int slot = OffsetMs == 0 ? currentSlot : ShiftedSlot(Player.PositionMs());
-    RunTickWork(Document, slot, Record, Output);
+    RunTickWork(Document, slot, Record, Output, Dmx);
 }
 
 int ShowClock::MsToNextTick() const {

@@ -17,14 +17,16 @@ class QTimer;
 namespace lumivox {
 
 class RealTimeOutput;
+class TDmxOutput;
 
 // Records the live input of one heard track at the current slot (0-based).
 using TrackRecorder = std::function<void(const TFullTrack& track, int currentSlot)>;
 
-// For each heard track in order (TFullTrack::Heard): record, then detect its change. Then
-// sends what waits.
+// For each heard track in order (TFullTrack::Heard): record, then detect its change and add it
+// to the DMX frame. Then sends what waits, and the frame when it is due. DMX reads the same slot
+// as the serial output.
 void RunTickWork(const ShowDocument& document, int currentSlot, const TrackRecorder& record,
-                 RealTimeOutput& output);
+                 RealTimeOutput& output, TDmxOutput* dmx = nullptr);
 
 // The clock keeps ticking whatever window is in front: outputs must never freeze while the
 // music goes on. While the song plays each tick falls just after a 10 ms step of song time,
@@ -55,6 +57,8 @@ public:
     // Asked on every tick while the song plays; true once when the sound device was lost (the
     // player then goes on on the system clock).
     void SetOutputWatch(std::function<bool()> watch) { OutputWatch = std::move(watch); }
+    // The DMX output fed beside the serial one (none by default).
+    void SetDmxOutput(TDmxOutput* dmx) { Dmx = dmx; }
 
     // Enabled at start, by Play; disabled by Pause.
     void Enable(bool on) override;
@@ -81,6 +85,7 @@ private:
     IMediaPlayer& Player;
     ShowDocument& Document;
     RealTimeOutput& Output;
+    TDmxOutput* Dmx = nullptr;
     QTimer* Timer;
     std::function<void()> PositionUpdate;
     TrackRecorder Record;

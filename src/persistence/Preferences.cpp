@@ -18,10 +18,12 @@ const QString GeometryKey = QStringLiteral("window/geometry");
 const QString RecentKey = QStringLiteral("recent/projects");
 } // namespace
 
-// Audio and output timing keys.
+// Audio and output timing keys, and the DMX output's.
 namespace {
 const QString OutputOffsetKey = QStringLiteral("audio/output_offset_ms");
 const QString SoundDeviceKey = QStringLiteral("audio/device");
+const QString DmxEnabledKey = QStringLiteral("dmx/enabled");
+const QString DmxUniverseKey = QStringLiteral("dmx/universe");
 } // namespace
 
 QString DefaultPreferencesPath() {
@@ -128,6 +130,26 @@ QString Preferences::SoundDevice() const {
 
 void Preferences::SetSoundDevice(const QString& key) {
     Store->setValue(SoundDeviceKey, key);
+}
+
+// --- DMX output ---
+
+bool Preferences::DmxEnabled() const {
+    return Store->value(DmxEnabledKey, false).toBool();
+}
+
+void Preferences::SetDmxEnabled(bool on) {
+    Store->setValue(DmxEnabledKey, on);
+}
+
+int Preferences::DmxUniverse() const {
+    bool ok = false;
+    const int universe = Store->value(DmxUniverseKey, DefaultDmxUniverse).toInt(&ok);
+    return ok ? std::clamp(universe, MinDmxUniverse, MaxDmxUniverse) : DefaultDmxUniverse;
+}
+
+void Preferences::SetDmxUniverse(int universe) {
+    Store->setValue(DmxUniverseKey, std::clamp(universe, MinDmxUniverse, MaxDmxUniverse));
 }
 
 } // namespace lumivox

@@ -64,6 +64,15 @@ public:
     QString SoundDevice() const;
     void SetSoundDevice(const QString& key);
 
+    // DMX output through OLA: whether it is on, and the OLA universe it drives (1 or more).
+    static constexpr int DefaultDmxUniverse = 1;
+    static constexpr int MinDmxUniverse = 1;
+    static constexpr int MaxDmxUniverse = 65535;
+    bool DmxEnabled() const;
+    void SetDmxEnabled(bool on);
+    int DmxUniverse() const;
+    void SetDmxUniverse(int universe);
+
     // Writes what changed to disk (also done on destruction).
     void Sync();
 

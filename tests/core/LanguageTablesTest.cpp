@@ -18,7 +18,7 @@ constexpr std::array kLanguages{Language::French, Language::English, Language::S
                                 Language::German};
 
 // Every table with the number of entries one language holds.
-constexpr std::array<std::pair<TextTable, int>, 28> kTableSizes{{
+constexpr std::array<std::pair<TextTable, int>, 29> kTableSizes{{
     {TextTable::FileMenu, 9},
     {TextTable::EditMenu, 13},
     {TextTable::RS232Menu, 9},
@@ -47,6 +47,7 @@ constexpr std::array<std::pair<TextTable, int>, 28> kTableSizes{{
     {TextTable::SnapText, SnapText::Count},
     {TextTable::MarksText, MarksText::Count},
     {TextTable::AudioOptions, AudioOptionsText::Count},
+    {TextTable::DmxText, DmxText::Count},
 }};
 
 // The text as UTF-8, so that a failure prints readable accents.

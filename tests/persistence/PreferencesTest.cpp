@@ -86,5 +86,27 @@ TEST(PreferencesTest, TheOutputOffsetAndSoundDeviceAreKeptAndAnOffsetOutOfBounds
     }
 }
 
+TEST(PreferencesTest, TheDmxChoicesAreOffOnUniverseOneAtFirstAndKeptForTheNextRun) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("preferences.ini"));
+    {
+        Preferences prefs(path);
+        EXPECT_FALSE(prefs.DmxEnabled());
+        EXPECT_EQ(prefs.DmxUniverse(), 1);
+        prefs.SetDmxEnabled(true);
+        prefs.SetDmxUniverse(0);
+        EXPECT_EQ(prefs.DmxUniverse(), 1) << "universes start at 1";
+        prefs.SetDmxUniverse(7);
+    }
+    Preferences next(path);
+    EXPECT_TRUE(next.DmxEnabled());
+    EXPECT_EQ(next.DmxUniverse(), 7);
+    {
+        QSettings file(path, QSettings::IniFormat);
+        file.setValue(QStringLiteral("dmx/universe"), QStringLiteral("two"));
+    }
+    EXPECT_EQ(Preferences(path).DmxUniverse(), 1) << "a damaged universe falls back to 1";
+}
+
 } // namespace
 } // namespace lumivox

@@ -7,6 +7,7 @@
 #include "support/PlaybackUnitProcess.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
+#include "support/output/OlaTestSupport.h"
 
 #include <QFile>
 #include <QProcess>
@@ -127,6 +128,41 @@ TEST_F(CliPlayTest, TheShowReachesTheUnitAndEachStopSignalBlacksOutWithExitCodeZ
     }
 }
 
+// The same show into a DMX universe of the test run's olad, read back by another client.
+class DmxCliOladTest : public CliPlayTest {};
+
+TEST_F(DmxCliOladTest, TheShowReachesTheUniverseAndCtrlCBlacksItOut) {
+    QString why;
+    const std::optional<std::uint16_t> port = test::SharedOladPort(&why);
+    if (!port)
+        GTEST_SKIP() << "olad cannot start here: " << why.toStdString();
+    const QString project = MakeShow("song_10s.mp3");
+    constexpr unsigned Universe = 5;
+    test::UniverseReader reader(*port, Universe);
+    ASSERT_TRUE(WaitFor([&] { return reader.Ready(); }));
+    QProcess cli;
+    cli.start(QString::fromUtf8(LUMIVOX_CLI_PATH),
+              {QStringLiteral("play"), project, QStringLiteral("--dmx"), QString::number(Universe),
+               QStringLiteral("--ola-port"), QString::number(*port)});
+    ASSERT_TRUE(cli.waitForStarted(10000));
+    // Channel n is output n: 3 goes to 200 from 100 ms on, 7 holds 50, the rest stay dark.
+    EXPECT_TRUE(reader.WaitFor([](const TDmxFrame& frame) {
+        return frame[2] == 200 && frame[6] == 50 && frame[0] == 0 && frame[3] == 0;
+    })) << cli.readAllStandardError().toStdString();
+    EXPECT_TRUE(reader.WaitFor(
+        [](const TDmxFrame& frame) { return frame[2] == 0 && frame[6] == 50; }, 1000))
+        << "the first slot's frame came before the change";
+    EXPECT_EQ(cli.state(), QProcess::Running);
+
+    ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    const Finished done = Wait(cli);
+    EXPECT_EQ(done.Code, 0) << done.Err.toStdString();
+    const std::optional<TDmxFrame> last = reader.Last();
+    ASSERT_TRUE(last.has_value());
+    EXPECT_EQ(std::count(last->begin(), last->end(), 0), static_cast<long>(last->size()))
+        << "the universe is dark after the stop";
+}
+
 TEST_F(CliPlayTest, TheSongsEndStopsTheShowAndBlacksOut) {
     const QString project = MakeShow("song_350ms.mp3");
     PlaybackUnitProcess unit;
@@ -163,7 +199,9 @@ TEST_F(CliPlayTest, WhatCannotBePlayedIsRefusedWithAMessage) {
              Case{{"play", project, "--port", Dir.filePath(QStringLiteral("no-tty"))},
                   2,
                   "cannot open the serial port"},
-             Case{{"play", project, "--dmx", "1"}, 2, "DMX output is not available"},
+             Case{{"play", project, "--dmx", "1", "--ola-port", "0"},
+                  1,
+                  "--ola-port needs a port number"},
              Case{{"play", project, "--dmx", "one"}, 1, "--dmx needs a universe number"},
              Case{{"play", project, "--dmx", "-3"}, 1, "--dmx needs a universe number"},
              Case{{"play", project, "--port"}, 1, "option --port needs a value"},
@@ -176,5 +214,6 @@ TEST_F(CliPlayTest, WhatCannotBePlayedIsRefusedWithAMessage) {
             << c.Args.join(' ').toStdString() << ": " << done.Err.toStdString();
     }
     const Finished help = RunCli({QStringLiteral("--help")});
-    EXPECT_TRUE(help.Out.contains(QStringLiteral("play PROJECT [--port DEVICE] [--dmx UNIVERSE]")));
+    EXPECT_TRUE(help.Out.contains(
+        QStringLiteral("play PROJECT [--port DEVICE] [--dmx UNIVERSE [--ola-port PORT]]")));
 }

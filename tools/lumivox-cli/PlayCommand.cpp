@@ -11,6 +11,7 @@
 #include "lumivox-cli/CliCommands.h"
 #include "lumivox-cli/ConsoleUserInterface.h"
 #include "model/ShowDocument.h"
+#include "output/DmxOutput.h"
 #include "output/RealTimeOutput.h"
 #include "output/SerialLink.h"
 #include "output/ShowClock.h"
@@ -21,10 +22,12 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <optional>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace lumivox::cli {
@@ -73,10 +76,10 @@ bool CatchStopSignals() {
 }
 
 // --------------------------------------------------------------------------------------------
-// The DMX output. This is the one place a DMX universe joins the show: it must take the
-// show clock's slot (the same shifted slot the serial link gets, see ShowClock::TickWork),
-// send the universe frame, and send 0 on every channel when Blackout is called. Until an
-// implementation is plugged in here, asking for --dmx is refused with a clear message.
+// The DMX output: the editor's, fed by the same show clock (and so the same shifted slot) as
+// the serial link.
+
+constexpr int DmxBlackoutLimitMs = 3000;
 
 class ILiveOutput {
 public:
@@ -85,10 +88,45 @@ public:
     virtual bool Blackout() = 0;
 };
 
-std::unique_ptr<ILiveOutput> OpenDmxOutput(ShowClock& /*clock*/, const ShowDocument& /*doc*/,
-                                           unsigned /*universe*/, QString& error) {
-    error = QStringLiteral("DMX output is not available in this build");
-    return nullptr;
+class DmxLiveOutput : public ILiveOutput {
+public:
+    DmxLiveOutput(IUserInterface& ui, const Language& lang, ShowClock& clock, unsigned universe,
+                  std::uint16_t olaPort)
+        : Clock(clock), Dmx(ui, lang, olaPort) {
+        Dmx.SetUniverse(universe);
+        Dmx.SetEnabled(true);
+        Dmx.SetLive(true);
+        Clock.SetDmxOutput(&Dmx);
+    }
+    ~DmxLiveOutput() override { Clock.SetDmxOutput(nullptr); }
+    DmxLiveOutput(const DmxLiveOutput&) = delete;
+    DmxLiveOutput& operator=(const DmxLiveOutput&) = delete;
+
+    // The clock is stopped by then, so nothing builds another frame over the blackout.
+    bool Blackout() override {
+        Clock.SetDmxOutput(nullptr);
+        Dmx.Blackout();
+        QElapsedTimer since;
+        since.start();
+        while (!Dmx.NewestDelivered()) {
+            if (since.elapsed() > DmxBlackoutLimitMs) {
+                std::fprintf(stderr, "lumivox-cli: the blackout did not reach olad\n");
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+
+private:
+    ShowClock& Clock;
+    TDmxOutput Dmx;
+};
+
+std::unique_ptr<ILiveOutput> OpenDmxOutput(IUserInterface& ui, const Language& lang,
+                                           ShowClock& clock, unsigned universe,
+                                           std::uint16_t olaPort) {
+    return std::make_unique<DmxLiveOutput>(ui, lang, clock, universe, olaPort);
 }
 
 std::optional<unsigned> ParseUniverse(const QString& text) {
@@ -105,6 +143,7 @@ struct PlayArguments {
     QString Project;
     QString Port;
     std::optional<unsigned> Universe;
+    std::uint16_t OlaPort = TDmxOutput::DefaultServerPort;
     QString Error;
 };
 
@@ -112,7 +151,8 @@ PlayArguments ParsePlay(const QStringList& args) {
     PlayArguments parsed;
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
-        if (arg == QLatin1String("--port") || arg == QLatin1String("--dmx")) {
+        if (arg == QLatin1String("--port") || arg == QLatin1String("--dmx") ||
+            arg == QLatin1String("--ola-port")) {
             if (i + 1 >= args.size()) {
                 parsed.Error = QStringLiteral("option %1 needs a value").arg(arg);
                 return parsed;
@@ -120,6 +160,18 @@ PlayArguments ParsePlay(const QStringList& args) {
             const QString& value = args[++i];
             if (arg == QLatin1String("--port")) {
                 parsed.Port = value;
+                continue;
+            }
+            if (arg == QLatin1String("--ola-port")) {
+                bool ok = false;
+                const uint port = value.toUInt(&ok);
+                if (!ok || port == 0 || port > 65535) {
+                    parsed.Error =
+                        QStringLiteral("--ola-port needs a port number (1 to 65535), not %1")
+                            .arg(value);
+                    return parsed;
+                }
+                parsed.OlaPort = static_cast<std::uint16_t>(port);
                 continue;
             }
             parsed.Universe = ParseUniverse(value);
@@ -243,10 +295,7 @@ int CommandPlay(const QStringList& args) {
             return Refuse(QStringLiteral("cannot open the serial port %1").arg(a.Port));
     }
     if (a.Universe) {
-        QString error;
-        show.Dmx = OpenDmxOutput(show.Clock, show.Doc, *a.Universe, error);
-        if (!show.Dmx)
-            return Refuse(error);
+        show.Dmx = OpenDmxOutput(show.Ui, show.Lang, show.Clock, *a.Universe, a.OlaPort);
     }
     if (!CatchStopSignals())
         return Refuse(QStringLiteral("cannot watch for Ctrl+C"));

@@ -21,6 +21,7 @@ void WindowFixture::OpenWindow(const WindowSetup& setup) {
     TForm1Options options = TestWindowOptions(Ui, Properties, Dir);
     if (setup.OnManualClock)
         options.NullClock = Clock.Function();
+    options.OlaPort = setup.OlaPort;
     Window = std::make_unique<TForm1>(options);
     Window->resize(900, 600);
     Window->show();

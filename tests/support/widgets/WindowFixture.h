@@ -24,6 +24,7 @@ struct WindowSetup {
     const char* Song = "song_10s.mp3"; // the fixture copied in as song.mp3
     int Tracks = 0;                    // tracks added after the new project
     bool OnManualClock = false;        // song time moves only with Clock.Advance
+    std::uint16_t OlaPort = 0;         // olad's RPC port for DMX output; 0: olad's default
 };
 
 class WindowFixture : public ::testing::Test {
