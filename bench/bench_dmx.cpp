@@ -6,13 +6,13 @@
 #include "BenchSongs.h"
 #include "BenchSupport.h"
 
-#include "output/ShowClock.h"
 #include "audio/AudioPlayer.h"
 #include "audio/Transport.h"
 #include "core/UserInterface.h"
 #include "output/DmxOutput.h"
 #include "output/RealTimeOutput.h"
 #include "output/SerialLink.h"
+#include "output/ShowClock.h"
 #include "support/output/OlaTestSupport.h"
 
 #include <ola/DmxBuffer.h>

@@ -10,12 +10,12 @@
 #include "BenchSongs.h"
 #include "BenchSupport.h"
 
-#include "output/ShowClock.h"
 #include "audio/AudioPlayer.h"
 #include "audio/Transport.h"
 #include "core/UserInterface.h"
 #include "lumivox-unit/UnitLog.h"
 #include "output/RealTimeOutput.h"
+#include "output/ShowClock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,10 +2,10 @@
 // dialog of the Options menu, and DMX following real-time mode beside the serial link.
 #include "app/MainWindow.h"
 
-#include "output/ShowClock.h"
 #include "dialogs/OutputsDialog.h"
 #include "output/DmxOutput.h"
 #include "output/RealTimeOutput.h"
+#include "output/ShowClock.h"
 #include "persistence/Preferences.h"
 
 #include <QAction>
