@@ -5,6 +5,7 @@
 #include "dialogs/OutputsDialog.h"
 #include "output/DmxOutput.h"
 #include "output/RealTimeOutput.h"
+#include "output/ShowClock.h"
 #include "persistence/Preferences.h"
 #include "support/PlaybackUnitProcess.h"
 #include "support/output/OlaTestSupport.h"
@@ -209,4 +210,54 @@ TEST_F(DmxWindowOladTest, ASilentUnitLeavesRealTimeModeOnForDmxWithOneWarning) {
     expected[2] = 240;
     EXPECT_TRUE(reader.WaitFor([&](const TDmxFrame& f) { return f == expected; }));
     EXPECT_EQ(Ui.Texts(Kind::Warning).size(), 1) << "the closed port is not tried again";
+}
+
+TEST_F(DmxWindowOladTest, TheOutputOffsetMovesTheFirstChangeInTheUniverseBothWays) {
+    QString why;
+    const auto port = SharedOladPort(&why);
+    if (!port)
+        GTEST_SKIP() << "SKIPPED: olad cannot start here: " << why.toStdString();
+    ASSERT_NO_FATAL_FAILURE(OpenWindow({.OnManualClock = true, .OlaPort = *port}));
+    UniverseReader reader(*port, 6);
+    ASSERT_TRUE(reader.Ready());
+    // Channel 3 goes to 255 with the slot that starts at 400 ms; no serial unit, DMX only.
+    AddTrack(3, [](int slot) { return slot >= 4 ? 255 : 0; });
+    ChooseDmx(OpenDialog(), 6);
+    Window->LiveOutput().ChoosePort(QStringLiteral("/dev/lumivox-no-such-port"));
+    Window->Menus().RealTimeMode1->trigger();
+    ASSERT_TRUE(Window->Dmx().Active());
+
+    // Whether a frame received after the first `from` has channel 3 at `value`.
+    const auto arrived = [&reader](std::size_t from, int value) {
+        return QTest::qWaitFor(
+            [&] {
+                const std::vector<TReceivedFrame> frames = reader.Frames();
+                return std::any_of(
+                    frames.begin() + static_cast<std::ptrdiff_t>(std::min(from, frames.size())),
+                    frames.end(),
+                    [value](const TReceivedFrame& f) { return f.Values[2] == value; });
+            },
+            10000);
+    };
+    for (const int offset : {200, -200, 0}) {
+        Ui.NumberAnswers.push_back(offset);
+        Window->Menus().OutputLatency1->trigger();
+        ASSERT_EQ(Window->Clock().OutputOffsetMs(), offset);
+        const std::int64_t due = 400 - offset;
+        const std::size_t start = reader.Count();
+        Window->Play();
+        ASSERT_TRUE(arrived(start, 0)) << "offset " << offset << ": Play sends the dark slot";
+        ASSERT_NO_FATAL_FAILURE(PlayUntil(due - 10));
+        QTest::qWait(50); // several ticks just before the change is due
+        const std::vector<TReceivedFrame> early = reader.Frames();
+        EXPECT_TRUE(std::none_of(early.begin() + static_cast<std::ptrdiff_t>(start), early.end(),
+                                 [](const TReceivedFrame& f) { return f.Values[2] == 255; }))
+            << "offset " << offset << ": lit before it is due";
+        const std::size_t beforeDue = reader.Count();
+        ASSERT_NO_FATAL_FAILURE(PlayUntil(due + 10));
+        EXPECT_TRUE(arrived(beforeDue, 255)) << "offset " << offset;
+        Window->Motion().Stop();
+        ASSERT_FALSE(Window->SongPlaying());
+        QTest::qWait(20);
+    }
 }
