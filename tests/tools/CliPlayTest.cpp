@@ -179,6 +179,22 @@ TEST_F(CliPlayTest, TheSongsEndStopsTheShowAndBlacksOut) {
     EXPECT_EQ(std::count(levels.begin(), levels.end(), 0), 256);
 }
 
+// Outputs that trail the song by 500 ms never reach a change 100 ms into a 350 ms song;
+// leading it by 200 ms, they reach it at once.
+TEST_F(CliPlayTest, TheOffsetShiftsWhatTheUnitIsSentAgainstTheSong) {
+    const QString project = MakeShow("song_350ms.mp3");
+    for (const auto& [offset, reached] : {std::pair{"-500", false}, std::pair{"200", true}}) {
+        PlaybackUnitProcess unit;
+        ASSERT_FALSE(unit.Path.isEmpty());
+        const Finished done = RunCli({QStringLiteral("play"), project, QStringLiteral("--port"),
+                                      unit.Path, QStringLiteral("--offset"), offset});
+        EXPECT_EQ(done.Code, 0) << done.Err.toStdString();
+        const std::vector<TLoggedChange> changes = unit.Changes();
+        EXPECT_EQ(Holds(changes, 3, 200), reached) << "offset " << offset;
+        EXPECT_TRUE(Holds(changes, 7, 50)) << "offset " << offset;
+    }
+}
+
 TEST_F(CliPlayTest, WhatCannotBePlayedIsRefusedWithAMessage) {
     const QString project = MakeShow("song_350ms.mp3");
     const QString damaged = Dir.filePath(QStringLiteral("damaged.PRJ"));
@@ -205,6 +221,8 @@ TEST_F(CliPlayTest, WhatCannotBePlayedIsRefusedWithAMessage) {
              Case{{"play", project, "--dmx", "one"}, 1, "--dmx needs a universe number"},
              Case{{"play", project, "--dmx", "-3"}, 1, "--dmx needs a universe number"},
              Case{{"play", project, "--port"}, 1, "option --port needs a value"},
+             Case{{"play", project, "--offset", "501"}, 1, "--offset needs milliseconds"},
+             Case{{"play", project, "--offset", "soon"}, 1, "--offset needs milliseconds"},
              Case{{"play"}, 1, "play needs one PROJECT"},
              Case{{"play", project, project}, 1, "play needs one PROJECT"},
          }) {
@@ -214,6 +232,6 @@ TEST_F(CliPlayTest, WhatCannotBePlayedIsRefusedWithAMessage) {
             << c.Args.join(' ').toStdString() << ": " << done.Err.toStdString();
     }
     const Finished help = RunCli({QStringLiteral("--help")});
-    EXPECT_TRUE(help.Out.contains(
-        QStringLiteral("play PROJECT [--port DEVICE] [--dmx UNIVERSE [--ola-port PORT]]")));
+    EXPECT_TRUE(help.Out.contains(QStringLiteral(
+        "play PROJECT [--port DEVICE] [--dmx UNIVERSE [--ola-port PORT]] [--offset MS]")));
 }

@@ -144,6 +144,7 @@ struct PlayArguments {
     QString Port;
     std::optional<unsigned> Universe;
     std::uint16_t OlaPort = TDmxOutput::DefaultServerPort;
+    int OffsetMs = 0; // the outputs' lead over the heard song
     QString Error;
 };
 
@@ -152,7 +153,7 @@ PlayArguments ParsePlay(const QStringList& args) {
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         if (arg == QLatin1String("--port") || arg == QLatin1String("--dmx") ||
-            arg == QLatin1String("--ola-port")) {
+            arg == QLatin1String("--ola-port") || arg == QLatin1String("--offset")) {
             if (i + 1 >= args.size()) {
                 parsed.Error = QStringLiteral("option %1 needs a value").arg(arg);
                 return parsed;
@@ -160,6 +161,20 @@ PlayArguments ParsePlay(const QStringList& args) {
             const QString& value = args[++i];
             if (arg == QLatin1String("--port")) {
                 parsed.Port = value;
+                continue;
+            }
+            if (arg == QLatin1String("--offset")) {
+                bool ok = false;
+                const int ms = value.toInt(&ok);
+                if (!ok || ms < -ShowClock::MaxOutputOffsetMs ||
+                    ms > ShowClock::MaxOutputOffsetMs) {
+                    parsed.Error =
+                        QStringLiteral("--offset needs milliseconds from -%1 to %1, not %2")
+                            .arg(ShowClock::MaxOutputOffsetMs)
+                            .arg(value);
+                    return parsed;
+                }
+                parsed.OffsetMs = ms;
                 continue;
             }
             if (arg == QLatin1String("--ola-port")) {
@@ -294,6 +309,7 @@ int CommandPlay(const QStringList& args) {
         if (!show.Output.Active())
             return Refuse(QStringLiteral("cannot open the serial port %1").arg(a.Port));
     }
+    show.Clock.SetOutputOffsetMs(a.OffsetMs);
     if (a.Universe) {
         show.Dmx = OpenDmxOutput(show.Ui, show.Lang, show.Clock, *a.Universe, a.OlaPort);
     }
