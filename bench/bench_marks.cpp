@@ -3,6 +3,7 @@
 // 120 BPM and 2,000 named marks, at level 15 (the finest) and at level 1 (where every mark and
 // beat falls in view), each against the same repaint without beats or marks in the same run.
 #include "BenchSupport.h"
+#include "BenchWaveform.h"
 
 #include "editing/TimelineScroll.h"
 #include "model/ShowDocument.h"
@@ -23,23 +24,10 @@ constexpr int ViewHeight = 1080;
 constexpr int HourMs = 3600 * 1000;
 constexpr int MarkCount = 2000;
 
-TWavePeaks MakePeaks(int seconds) {
-    const auto records = static_cast<std::size_t>(std::int64_t{seconds} * 44100 / 128);
-    TWavePeaks peaks(records * 3);
-    for (std::size_t r = 0; r < records; ++r) {
-        const auto a = static_cast<std::int32_t>((r * 37) % 128);
-        const auto b = static_cast<std::int32_t>((r * 53) % 128);
-        peaks[3 * r] = {a / 4, -b / 4};
-        peaks[3 * r + 1] = {a, b};
-        peaks[3 * r + 2] = {-a, -b - 1};
-    }
-    return peaks;
-}
-
 // 255 tracks over one hour with values in them, the song's beats and the show's marks.
 struct HourShow {
     ShowDocument Doc;
-    TWavePeaks Peaks = MakePeaks(3600);
+    TWavePeaks Peaks = lumivox::bench::MakeBenchPeaks(3600);
     TSongBeats Beats;
     TShowMarks Marks;
     HourShow() {

@@ -6,6 +6,7 @@
 // the window system's repaint; and the lanes repainted for each move of a selection drag over
 // all 255 tracks, against a full repaint of the same view through the same event loop.
 #include "BenchSupport.h"
+#include "BenchWaveform.h"
 
 #include "editing/TimelineScroll.h"
 #include "model/ShowDocument.h"
@@ -26,24 +27,10 @@ using namespace lumivox;
 constexpr int ViewWidth = 1920;
 constexpr int ViewHeight = 1080;
 
-// A waveform of `seconds` with a varying envelope, as the cache loader gives it.
-TWavePeaks MakePeaks(int seconds) {
-    const auto records = static_cast<std::size_t>(std::int64_t{seconds} * 44100 / 128);
-    TWavePeaks peaks(records * 3);
-    for (std::size_t r = 0; r < records; ++r) {
-        const auto a = static_cast<std::int32_t>((r * 37) % 128);
-        const auto b = static_cast<std::int32_t>((r * 53) % 128);
-        peaks[3 * r] = {a / 4, -b / 4};
-        peaks[3 * r + 1] = {a, b};
-        peaks[3 * r + 2] = {-a, -b - 1};
-    }
-    return peaks;
-}
-
 // 255 tracks over one hour, each holding a mix of ramps, blocks and gaps; one muted.
 struct HourShow {
     ShowDocument Doc;
-    TWavePeaks Peaks = MakePeaks(3600);
+    TWavePeaks Peaks = lumivox::bench::MakeBenchPeaks(3600);
     HourShow() {
         Doc.SlotCount = 3600 * 10 + 1;
         for (int k = 0; k < MaxTracks; ++k)
@@ -66,7 +53,7 @@ HourShow& Show() {
 }
 
 const TWavePeaks& LongestSong() {
-    static const TWavePeaks peaks = MakePeaks(13107);
+    static const TWavePeaks peaks = lumivox::bench::MakeBenchPeaks(13107);
     return peaks;
 }
 
