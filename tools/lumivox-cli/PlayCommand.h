@@ -5,7 +5,8 @@
 
 namespace lumivox::cli {
 
-// play PROJECT [--port DEVICE] [--dmx UNIVERSE [--ola-port PORT]] [--offset MS]; returns the exit code.
+// play PROJECT [--port DEVICE] [--dmx UNIVERSE [--ola-port PORT]] [--offset MS]; returns the exit
+// code.
 int CommandPlay(const QStringList& args);
 
 } // namespace lumivox::cli
