@@ -344,46 +344,33 @@ std::vector<int> BlockOperations::BeatsIn(const TRangeSelection& range,
 
 bool BlockOperations::FlashOnBeats(const TRangeSelection& selection,
                                    const std::vector<int>& beatSlots, int onSlots) {
-    const TRangeSelection range = ClampSelection(Doc, selection);
-    if (range.Empty() || onSlots < 1)
-        return false;
-    const std::vector<int> beats = BeatsIn(range, beatSlots);
-    if (beats.empty())
-        return false;
-    TBlockWriter writer(Doc);
-    for (int number = range.FirstTrack; number <= range.LastTrack; ++number)
-        writer.Write(number, range.FirstSlot, range.LastSlot,
-                     [&beats, onSlots](const TFullTrack&, int first, std::uint8_t* out, int count) {
-                         std::fill_n(out, count, OffValue);
-                         for (const int beat : beats) {
-                             const int at = beat - first;
-                             if (at >= count)
-                                 break;
-                             if (at + onSlots > 0)
-                                 std::fill(out + std::max(at, 0),
-                                           out + std::min(at + onSlots, count), OnValue);
-                         }
-                     });
-    return Conclude(writer.Changed);
+    return LightOnBeats(selection, beatSlots, onSlots, false);
 }
 
 bool BlockOperations::ChaseOnBeats(const TRangeSelection& selection,
                                    const std::vector<int>& beatSlots, int onSlots) {
+    return LightOnBeats(selection, beatSlots, onSlots, true);
+}
+
+bool BlockOperations::LightOnBeats(const TRangeSelection& selection,
+                                   const std::vector<int>& beatSlots, int onSlots, bool chase) {
     const TRangeSelection range = ClampSelection(Doc, selection);
     if (range.Empty() || onSlots < 1)
         return false;
     const std::vector<int> beats = BeatsIn(range, beatSlots);
     if (beats.empty())
         return false;
-    const auto tracks = static_cast<std::size_t>(range.TrackCount());
+    // A flash lights every track on every beat; a chase lights track k of the range on beats
+    // k, k + tracks, k + 2 tracks and so on.
+    const auto stride = chase ? static_cast<std::size_t>(range.TrackCount()) : std::size_t{1};
     TBlockWriter writer(Doc);
     for (int number = range.FirstTrack; number <= range.LastTrack; ++number) {
-        const auto place = static_cast<std::size_t>(number - range.FirstTrack);
+        const auto place = chase ? static_cast<std::size_t>(number - range.FirstTrack) : 0;
         writer.Write(number, range.FirstSlot, range.LastSlot,
-                     [&beats, onSlots, place, tracks](const TFullTrack&, int first,
+                     [&beats, onSlots, place, stride](const TFullTrack&, int first,
                                                       std::uint8_t* out, int count) {
                          std::fill_n(out, count, OffValue);
-                         for (std::size_t k = place; k < beats.size(); k += tracks) {
+                         for (std::size_t k = place; k < beats.size(); k += stride) {
                              const int at = beats[k] - first;
                              if (at >= count)
                                  break;

@@ -110,6 +110,9 @@ public:
                       int onSlots);
 
 private:
+    // Flash (every track on every beat) or chase (one track after another).
+    bool LightOnBeats(const TRangeSelection& selection, const std::vector<int>& beatSlots,
+                      int onSlots, bool chase);
     // The beats of `beatSlots` inside `range`, sorted, each once.
     static std::vector<int> BeatsIn(const TRangeSelection& range, std::vector<int> beatSlots);
     // Marks the show modified and takes the undo step when `changed`; returns `changed`.
