@@ -2,6 +2,7 @@
 // them: the import's WAV file and an MP3 decoded here.
 #include "audio/BeatAnalysis.h"
 
+#include "audio/AubioLibrary.h"
 #include "audio/Mp3Decoder.h"
 #include "audio/Mpg123Handle.h"
 #include "audio/Resampler.h"
@@ -9,11 +10,6 @@
 
 #include <QFileInfo>
 #include <QtEndian>
-
-// The peak picker and the beat tracker are among aubio's parts it does not promise to keep as
-// they are; the packaged 0.4 series has them as used here.
-#define AUBIO_UNSTABLE 1
-#include <aubio/aubio.h>
 
 #include <algorithm>
 #include <cmath>
@@ -126,17 +122,17 @@ double TempoOfBeats(const std::vector<double>& beatsMs) {
 // can lag behind by a few windows and still find exactly what it would find in step.
 class TTrackerThread {
 public:
-    TTrackerThread(aubio_beattracking_t* tracker, uint_t windowFrames, uint_t step,
-                   uint_t hopFrames, long rate)
-        : Tracker(tracker), WindowFrames(windowFrames), Step(step), HopFrames(hopFrames),
-          Rate(rate), Predicted(new_fvec(step)),
+    TTrackerThread(const TAubioLibrary& api, aubio_beattracking_t* tracker, uint_t windowFrames,
+                   uint_t step, uint_t hopFrames, long rate)
+        : Api(api), Tracker(tracker), WindowFrames(windowFrames), Step(step), HopFrames(hopFrames),
+          Rate(rate), Predicted(Api.new_fvec(step)),
           Worker([this](const std::stop_token& stop) { Work(stop); }) {}
     ~TTrackerThread() {
         Worker.request_stop();
         Wake.notify_all();
         Worker.join();
         if (Predicted)
-            del_fvec(Predicted);
+            Api.del_fvec(Predicted);
     }
     TTrackerThread(const TTrackerThread&) = delete;
     TTrackerThread& operator=(const TTrackerThread&) = delete;
@@ -186,7 +182,7 @@ private:
                 Busy = true;
             }
             input.data = job.Window.data();
-            aubio_beattracking_do(Tracker, &input, Predicted);
+            Api.aubio_beattracking_do(Tracker, &input, Predicted);
             // Predicted holds its count + 1, then each beat as hops (and a fraction) from the
             // window's first hop; a beat is reported in its hop, at its fraction of it.
             std::vector<std::pair<std::int64_t, double>> beats;
@@ -212,6 +208,7 @@ private:
         }
     }
 
+    const TAubioLibrary& Api;
     aubio_beattracking_t* Tracker;
     const uint_t WindowFrames;
     const uint_t Step;
@@ -240,6 +237,7 @@ struct TBeatAnalysis::Detectors {
     // The tracker weighs 5.8 s of the descriptor and looks again every quarter of that.
     static constexpr double TrackerSeconds = 5.8;
 
+    const TAubioLibrary& Api;
     long Rate;
     uint_t TrackerFrames = 0; // descriptor values the tracker weighs
     uint_t Step = 0;          // hops between two looks of the tracker
@@ -263,50 +261,52 @@ struct TBeatAnalysis::Detectors {
     std::int64_t LastOnset = -1;
     std::int64_t MinimumOnsetGap;
 
-    explicit Detectors(long rate)
-        : Rate(rate), MinimumOnsetGap(static_cast<std::int64_t>(MinimumOnsetGapMs * rate / 1000)) {
+    Detectors(const TAubioLibrary& api, long rate)
+        : Api(api), Rate(rate),
+          MinimumOnsetGap(static_cast<std::int64_t>(MinimumOnsetGapMs * rate / 1000)) {
         const std::lock_guard lock(PlannerMutex());
         const auto samplerate = static_cast<uint_t>(rate);
         TrackerFrames = NextPowerOfTwo(static_cast<uint_t>(TrackerSeconds * rate / HopFrames));
         Step = TrackerFrames / 4;
         char window[] = "hanningz";
-        Frame = new_fvec(WindowFrames);
-        Window = new_aubio_window(window, WindowFrames);
-        Windowed = new_fvec(WindowFrames);
-        Complex = new_fvec(WindowFrames);
-        Spectrum = new_cvec(WindowFrames);
-        Compressed = new_cvec(WindowFrames);
-        Fft = new_aubio_fft(WindowFrames);
+        Frame = Api.new_fvec(WindowFrames);
+        Window = Api.new_aubio_window(window, WindowFrames);
+        Windowed = Api.new_fvec(WindowFrames);
+        Complex = Api.new_fvec(WindowFrames);
+        Spectrum = Api.new_cvec(WindowFrames);
+        Compressed = Api.new_cvec(WindowFrames);
+        Fft = Api.new_aubio_fft(WindowFrames);
         LastSpectrum.assign(WindowFrames / 2 + 1, 0.0f);
-        FluxPeaks = new_aubio_peakpicker();
-        ContentPeaks = new_aubio_peakpicker();
-        Tracker = new_aubio_beattracking(TrackerFrames, HopFrames, samplerate);
-        Value = new_fvec(1);
-        Peak = new_fvec(1);
-        Descriptor = new_fvec(TrackerFrames);
+        FluxPeaks = Api.new_aubio_peakpicker();
+        ContentPeaks = Api.new_aubio_peakpicker();
+        Tracker = Api.new_aubio_beattracking(TrackerFrames, HopFrames, samplerate);
+        Value = Api.new_fvec(1);
+        Peak = Api.new_fvec(1);
+        Descriptor = Api.new_fvec(TrackerFrames);
         if (Tracker)
-            Looks = std::make_unique<TTrackerThread>(Tracker, TrackerFrames, Step, HopFrames, rate);
+            Looks = std::make_unique<TTrackerThread>(Api, Tracker, TrackerFrames, Step, HopFrames,
+                                                     rate);
         if (FluxPeaks)
-            aubio_peakpicker_set_threshold(FluxPeaks, TempoThreshold);
+            Api.aubio_peakpicker_set_threshold(FluxPeaks, TempoThreshold);
         if (ContentPeaks)
-            aubio_peakpicker_set_threshold(ContentPeaks, OnsetThreshold);
+            Api.aubio_peakpicker_set_threshold(ContentPeaks, OnsetThreshold);
     }
     ~Detectors() {
         Looks.reset(); // stops using the tracker
         const std::lock_guard lock(PlannerMutex());
         for (fvec_t* vector : {Frame, Window, Windowed, Complex, Value, Peak, Descriptor})
             if (vector)
-                del_fvec(vector);
+                Api.del_fvec(vector);
         for (cvec_t* vector : {Spectrum, Compressed})
             if (vector)
-                del_cvec(vector);
+                Api.del_cvec(vector);
         if (Fft)
-            del_aubio_fft(Fft);
+            Api.del_aubio_fft(Fft);
         for (aubio_peakpicker_t* picker : {FluxPeaks, ContentPeaks})
             if (picker)
-                del_aubio_peakpicker(picker);
+                Api.del_aubio_peakpicker(picker);
         if (Tracker)
-            del_aubio_beattracking(Tracker);
+            Api.del_aubio_beattracking(Tracker);
     }
     Detectors(const Detectors&) = delete;
     Detectors& operator=(const Detectors&) = delete;
@@ -356,8 +356,8 @@ struct TBeatAnalysis::Detectors {
         std::copy(hop, hop + HopFrames, frame + WindowFrames - HopFrames);
         for (uint_t i = 0; i < WindowFrames; ++i)
             Windowed->data[i] = frame[i] * Window->data[i];
-        aubio_fft_do_complex(Fft, Windowed, Complex);
-        aubio_fft_get_norm(Complex, Spectrum);
+        Api.aubio_fft_do_complex(Fft, Windowed, Complex);
+        Api.aubio_fft_get_norm(Complex, Spectrum);
 
         // Beats: the flux, thresholded by its picker, goes into the tracker's window; every
         // Step hops the tracker predicts the beats of the next Step hops.
@@ -370,15 +370,15 @@ struct TBeatAnalysis::Detectors {
             BlockPos = -1;
         }
         ++BlockPos;
-        aubio_peakpicker_do(FluxPeaks, Value, Peak);
+        Api.aubio_peakpicker_do(FluxPeaks, Value, Peak);
         Descriptor->data[TrackerFrames - Step + static_cast<uint_t>(BlockPos)] =
-            aubio_peakpicker_get_thresholded_input(FluxPeaks)->data[0];
+            Api.aubio_peakpicker_get_thresholded_input(FluxPeaks)->data[0];
 
         // Onsets: the high-frequency content of the log-compressed spectrum.
         std::copy(Spectrum->norm, Spectrum->norm + Spectrum->length, Compressed->norm);
-        cvec_logmag(Compressed, OnsetCompression);
+        Api.cvec_logmag(Compressed, OnsetCompression);
         Value->data[0] = HighFrequencyContent();
-        aubio_peakpicker_do(ContentPeaks, Value, Peak);
+        Api.aubio_peakpicker_do(ContentPeaks, Value, Peak);
         if (Peak->data[0] > 0) {
             const std::int64_t onset = TotalFrames + std::lround(Peak->data[0] * HopFrames);
             if (LastOnset < 0 || LastOnset + MinimumOnsetGap < onset) {
@@ -391,14 +391,15 @@ struct TBeatAnalysis::Detectors {
 };
 
 TBeatAnalysis::TBeatAnalysis(long sampleRate)
-    : Aubio(std::make_unique<Detectors>((sampleRate > 0 ? sampleRate : BeatAnalysisRate) /
-                                        Decimation)),
-      Halves(std::make_unique<THalfBand[]>(2)),
+    : Halves(std::make_unique<THalfBand[]>(2)),
       Rate(sampleRate > 0 ? sampleRate : BeatAnalysisRate), Hop(HopFrames, 0.0f) {
-    // Without working detectors (a rate aubio refuses) nothing is found, which is what
-    // Finish then reports.
-    if (!Aubio->IsValid())
-        Aubio.reset();
+    // Without working detectors (a rate aubio refuses, or no aubio) nothing is found, which
+    // is what Finish then reports.
+    if (const TAubioLibrary* api = AubioLibrary()) {
+        Aubio = std::make_unique<Detectors>(*api, Rate / Decimation);
+        if (!Aubio->IsValid())
+            Aubio.reset();
+    }
 }
 
 TBeatAnalysis::~TBeatAnalysis() = default;
@@ -505,6 +506,9 @@ TSongBeats TBeatAnalysis::Finish() {
 
 TBeatsResult AnalyseWaveFile(const QString& wavePath, const TProgress& progress,
                              const std::atomic<bool>* cancel) {
+    // Without aubio the song is left unanalysed, to be tried again when it is next opened.
+    if (!AubioLibrary())
+        return {};
     TWaveFileStream wave;
     wave.Open(wavePath);
     const TWaveFormat format = wave.Format();
@@ -539,6 +543,12 @@ TBeatsResult AnalyseSong(const QString& songPath, const TProgress& progress,
     };
     if (!QFileInfo(songPath).isFile())
         return fail(TMPEGPlayer::InputStreamError);
+    if (!AubioLibrary()) {
+        if (error)
+            *error = QStringLiteral("Beat detector library not loaded: %1")
+                         .arg(QString::fromLocal8Bit(AubioLoadError()));
+        return {};
+    }
     InitialiseDecoderLibrary();
     int status = MPG123_OK;
     Mpg123Handle handle(mpg123_new(nullptr, &status));
