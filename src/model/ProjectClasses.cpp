@@ -46,6 +46,23 @@ TSlotValues::TSlotValues(int slotCount)
         Table->Chunks.push_back(ZeroChunk(std::min<std::size_t>(ChunkSize, count - at)));
 }
 
+TSlotValues::TSlotValues(int slotCount, const std::uint8_t* bytes, int count)
+    : Table(std::make_shared<TChunkTable>()), Stamp(NextVersion()) {
+    const std::size_t total = static_cast<std::size_t>(std::max(0, slotCount));
+    const std::size_t given = std::min(static_cast<std::size_t>(std::max(0, count)), total);
+    Table->Count = static_cast<int>(total);
+    Table->Chunks.reserve((total + ChunkSize - 1) >> ChunkShift);
+    for (std::size_t at = 0; at < total; at += ChunkSize) {
+        const std::size_t length = std::min<std::size_t>(ChunkSize, total - at);
+        TChunk chunk = std::make_shared_for_overwrite<std::uint8_t[]>(length);
+        const std::size_t copied = at < given ? std::min(length, given - at) : 0;
+        if (copied > 0)
+            std::memcpy(chunk.get(), bytes + at, copied);
+        std::memset(chunk.get() + copied, 0, length - copied);
+        Table->Chunks.push_back(std::move(chunk));
+    }
+}
+
 TSlotValues::TChunkTable& TSlotValues::OwnTable() {
     if (!Table)
         Table = std::make_shared<TChunkTable>();

@@ -117,6 +117,9 @@ public:
     static constexpr int ChunkSize = 1 << ChunkShift;
 
     explicit TSlotValues(int slotCount = 0);
+    // `slotCount` values whose first stored bytes are the `count` bytes at `bytes` (as CopyIn
+    // at offset 0 would leave them), the others 0: made in one pass, as a file is read.
+    TSlotValues(int slotCount, const std::uint8_t* bytes, int count);
 
     int SlotCount() const { return Table ? Table->Count : 0; }
     bool SetValue(int index, std::uint8_t value);

@@ -108,11 +108,10 @@ bool ParseValueBlocks(std::vector<TDeferredBlock>& blocks, int slotCount) {
                     next = blocks.size();
                     return;
                 }
-                // The track's values are made here, on this thread: new values hold 0
-                // everywhere, so only those read are written.
-                TSlotValues read(slotCount);
-                read.CopyIn(0, static_cast<int>(std::min(block.Count, capacity)), values.data());
-                block.Track->Values = std::move(read);
+                // The track's values are made here, on this thread, from those read; the
+                // slots after them hold 0.
+                block.Track->Values = TSlotValues(
+                    slotCount, values.data(), static_cast<int>(std::min(block.Count, capacity)));
             }
         } catch (...) {
             const std::lock_guard<std::mutex> lock(failureLock);

@@ -175,6 +175,28 @@ TEST(SlotChunks, ResizeAcrossChunkBordersKeepsTheLeadingValuesAndZeroesTheNewOne
     }
 }
 
+// Values made from a buffer at once hold what values made empty and written with CopyIn
+// hold, however the buffer's end falls against the chunks and the slot count.
+TEST(SlotChunks, ValuesMadeFromBytesEqualEmptyValuesWrittenWithCopyIn) {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(3 * Chunk + 7));
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i % 253 + 1);
+    for (const int slots : {0, 1, Chunk, Chunk + 1, 3 * Chunk + 5}) {
+        for (const int count : {-1, 0, 1, Chunk - 1, Chunk, 2 * Chunk + 3, 3 * Chunk + 7}) {
+            SCOPED_TRACE(::testing::Message() << slots << " slots, " << count << " bytes");
+            TSlotValues written(slots);
+            written.CopyIn(0, count, bytes.data());
+            const TSlotValues made(slots, bytes.data(), count);
+            ASSERT_EQ(made.SlotCount(), slots);
+            EXPECT_EQ(made.ChunkCount(), written.ChunkCount());
+            EXPECT_TRUE(made == written);
+            if (slots > 0 && count < slots) {
+                EXPECT_EQ(made.StoredByte(slots - 1), 0) << "past the bytes lies 0";
+            }
+        }
+    }
+}
+
 TEST(SlotChunks, EqualityComparesContentAndSharedChunksAtOnce) {
     const TSlotValues a = Patterned(2 * Chunk + 5);
     TSlotValues b = Patterned(2 * Chunk + 5);
