@@ -119,16 +119,16 @@ TFrame2& TrackHeaderColumn::Build(TrackHeaderSlot& slot, int track) {
     return *f;
 }
 
-void TrackHeaderColumn::BuildRowsNearView() {
+void TrackHeaderColumn::BuildRowsInView() {
     const int count = Doc.TrackCount();
     const int height = std::max(1, Timeline.LaneHeight());
     if (count == 0)
         return;
-    // A view's height above and below the view, and never less than a tall screen's worth,
-    // so that a column not laid out yet still builds what a window will show.
-    const std::int64_t reach = std::max(this->height(), 1200);
-    const std::int64_t top = Scroll.VerticalOffset() - reach;
-    const std::int64_t bottom = Scroll.VerticalOffset() + 2 * reach;
+    // Never less than a tall screen's worth, so that a column not laid out yet still builds
+    // what a window will show. The rows out of view are built as they come into it: a big
+    // show's window does not wait for headers nobody sees yet.
+    const std::int64_t top = Scroll.VerticalOffset();
+    const std::int64_t bottom = top + std::max(this->height(), 1200);
     const int first = static_cast<int>(std::clamp<std::int64_t>(top / height + 1, 1, count));
     const int last = static_cast<int>(std::clamp<std::int64_t>(bottom / height + 1, 1, count));
     for (int k = first; k <= last; ++k)
@@ -139,7 +139,7 @@ void TrackHeaderColumn::BuildRowsNearView() {
 void TrackHeaderColumn::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (event->size().height() > event->oldSize().height())
-        BuildRowsNearView();
+        BuildRowsInView();
 }
 
 void TrackHeaderColumn::LayoutHeaders() {
@@ -171,7 +171,7 @@ void TrackHeaderColumn::ApplyLanguage(Language language) {
 }
 
 void TrackHeaderColumn::FollowVerticalOffset(std::int64_t offset) {
-    BuildRowsNearView();
+    BuildRowsInView();
     Stack->move(0, -static_cast<int>(offset));
 }
 

@@ -83,8 +83,8 @@ protected:
 private:
     friend class TrackHeaderSlot;
     void FollowVerticalOffset(std::int64_t offset);
-    // Builds the headers of the rows within a view's height above and below the view.
-    void BuildRowsNearView();
+    // Builds the headers of the rows in view.
+    void BuildRowsInView();
     TFrame2& Build(TrackHeaderSlot& slot, int track);
 
     ShowDocument& Doc;
