@@ -177,6 +177,38 @@ TEST_F(PeakFileTest, LoadingGivesEndMaximumAndMinimumPairsSignExtended) {
     EXPECT_EQ(peaks, expected);
 }
 
+// An hour's peak file is converted on several threads: every record lands in its own place,
+// and the gauge still ends full.
+TEST_F(PeakFileTest, ABigFileLoadsEveryRecordInItsPlace) {
+    const QString path = Dir.filePath(QStringLiteral("hour.pks"));
+    constexpr int records = 1'000'003; // six megabytes, not a multiple of any thread count
+    QByteArray bytes(records * PeakRecordBytes, Qt::Uninitialized);
+    for (int r = 0; r < records; ++r)
+        for (int b = 0; b < PeakRecordBytes; ++b)
+            bytes[r * PeakRecordBytes + b] = static_cast<char>((r * 7 + b * 31) % 251);
+    ASSERT_TRUE(WriteFile(path, bytes));
+    TWavePeaks peaks;
+    std::int64_t lastDone = -1;
+    std::int64_t lastTotal = -1;
+    ASSERT_TRUE(LoadPeakFile(path, peaks, [&](std::int64_t done, std::int64_t total) {
+        EXPECT_GT(done, lastDone);
+        lastDone = done;
+        lastTotal = total;
+        return true;
+    }));
+    ASSERT_EQ(PeakRecordCount(peaks), records);
+    EXPECT_EQ(lastDone, lastTotal);
+    const auto byte = [&bytes](int r, int b) {
+        return static_cast<std::int8_t>(bytes[r * PeakRecordBytes + b]);
+    };
+    for (int r = 0; r < records; ++r) {
+        const auto at = static_cast<std::size_t>(r) * PairsPerRecord;
+        ASSERT_EQ(peaks[at], TPeakPair(byte(r, 4), byte(r, 4))) << r;
+        ASSERT_EQ(peaks[at + 1], TPeakPair(byte(r, 1), byte(r, 3))) << r;
+        ASSERT_EQ(peaks[at + 2], TPeakPair(byte(r, 0), byte(r, 2))) << r;
+    }
+}
+
 TEST(CacheFileNameTest, ReplacesOnlyTheFileNamesExtension) {
     EXPECT_EQ(PeakFileFor("/music/song.mp3"), "/music/song.pks");
     EXPECT_EQ(PeakFileFor("/music/Song.MP3"), "/music/Song.pks");
