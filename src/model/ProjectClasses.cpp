@@ -37,14 +37,7 @@ std::shared_ptr<std::uint8_t[]> ZeroChunk(std::size_t bytes) {
 
 } // namespace
 
-TSlotValues::TSlotValues(int slotCount)
-    : Table(std::make_shared<TChunkTable>()), Stamp(NextVersion()) {
-    const std::size_t count = static_cast<std::size_t>(std::max(0, slotCount));
-    Table->Count = static_cast<int>(count);
-    Table->Chunks.reserve((count + ChunkSize - 1) >> ChunkShift);
-    for (std::size_t at = 0; at < count; at += ChunkSize)
-        Table->Chunks.push_back(ZeroChunk(std::min<std::size_t>(ChunkSize, count - at)));
-}
+TSlotValues::TSlotValues(int slotCount) : TSlotValues(slotCount, nullptr, 0) {}
 
 TSlotValues::TSlotValues(int slotCount, const std::uint8_t* bytes, int count)
     : Table(std::make_shared<TChunkTable>()), Stamp(NextVersion()) {
