@@ -162,11 +162,16 @@ std::optional<std::int32_t> ParseDecimal(std::string_view text) {
 }
 
 TextLineReader::TextLineReader(const QByteArray& bytes)
-    : Data(bytes.constData()), Size(static_cast<std::size_t>(bytes.size())),
-      Utf8(IsValidUtf8(bytes.constData(), static_cast<std::size_t>(bytes.size()))) {}
+    : Data(bytes.constData()), Size(static_cast<std::size_t>(bytes.size())) {}
 
 TextLineReader::TextLineReader(std::string_view bytes, bool utf8)
-    : Data(bytes.data()), Size(bytes.size()), Utf8(utf8) {}
+    : Data(bytes.data()), Size(bytes.size()), Kind(utf8 ? Encoding::Utf8 : Encoding::Windows1252) {}
+
+bool TextLineReader::IsUtf8() const {
+    if (Kind == Encoding::Unknown)
+        Kind = IsValidUtf8(Data, Size) ? Encoding::Utf8 : Encoding::Windows1252;
+    return Kind == Encoding::Utf8;
+}
 
 std::string_view TextLineReader::NextRaw() {
     if (Position >= Size)
@@ -455,7 +460,9 @@ std::size_t TextLineReader::ReadByteRun(std::uint8_t* out, std::size_t capacity)
 }
 
 QString TextLineReader::Decode(std::string_view raw) const {
-    if (Utf8)
+    if (std::ranges::all_of(raw, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
+    if (IsUtf8())
         return QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
     return DecodeWindows1252(raw);
 }

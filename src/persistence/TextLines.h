@@ -27,7 +27,8 @@ std::optional<std::int32_t> ParseDecimal(std::string_view text);
 class TextLineReader {
 public:
     // Keeps a reference to `bytes`, which must outlive the reader. The encoding is decided
-    // once for the whole text.
+    // once for the whole text, when a line that is not plain ASCII is first decoded (plain
+    // ASCII reads the same either way, so a text of it is never checked).
     explicit TextLineReader(const QByteArray& bytes);
     // A reader of part of a text whose encoding is already known.
     TextLineReader(std::string_view bytes, bool utf8);
@@ -38,7 +39,7 @@ public:
     QString NextText();
     // 1-based number of the line last returned by NextRaw or NextText.
     int LineNumber() const { return Line; }
-    bool IsUtf8() const { return Utf8; }
+    bool IsUtf8() const;
     // The whole text, and the offset in it of the next line to read.
     std::string_view Whole() const { return {Data, Size}; }
     std::size_t Offset() const { return Position; }
@@ -63,7 +64,9 @@ private:
     std::size_t Size;
     std::size_t Position = 0;
     int Line = 0;
-    bool Utf8 = true;
+    // Whether the whole text is UTF-8: decided on first need, copies keep what is known.
+    enum class Encoding : std::uint8_t { Unknown, Utf8, Windows1252 };
+    mutable Encoding Kind = Encoding::Unknown;
 };
 
 // Appends `text` as UTF-8 followed by CR LF.

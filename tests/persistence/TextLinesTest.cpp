@@ -101,6 +101,21 @@ TEST(TextLines, Utf8WhenValidElseWindows1252) {
     TextLineReader reader(latin);
     EXPECT_FALSE(reader.IsUtf8());
     EXPECT_EQ(reader.NextText(), QString::fromUtf8("Pièce"));
+
+    // The choice is the whole text's, however late it is needed and wherever the byte that
+    // decides it sits: a line valid as UTF-8 reads as Windows-1252 when a byte far behind it
+    // is not, and a copy made before the choice makes the same one.
+    QByteArray mixed("Caf\xc3\xa9\r\n");
+    mixed += QByteArray(5 << 20, '0') + "\r\n\xe9t\xe9\r\n";
+    TextLineReader early(mixed);
+    const TextLineReader copy = early;
+    EXPECT_EQ(early.NextText(), QString::fromUtf8("CafÃ©"));
+    EXPECT_FALSE(copy.IsUtf8());
+    mixed.chop(7);
+    mixed += "\r\n";
+    TextLineReader valid(mixed);
+    EXPECT_EQ(valid.NextText(), QString::fromUtf8("Café"));
+    EXPECT_TRUE(valid.IsUtf8());
 }
 
 // A run read at once gives what NextNumber gives line by line: the same values (as bytes),
