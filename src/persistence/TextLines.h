@@ -20,6 +20,14 @@ bool IsValidUtf8(const char* data, std::size_t size);
 unsigned ThreadsForBytes(std::size_t bytes, std::size_t bytesPerThread);
 QString DecodeWindows1252(std::string_view bytes);
 
+// The ways TextLineReader::ReadByteRun can go through a run of value lines, narrowest first:
+// eight bytes at a time, or 64 with SSE2 or AVX-512 instructions. It takes the widest this
+// processor has unless narrowed.
+enum class ByteRunPath : std::uint8_t { Words, Sse2, Avx512 };
+// Allows ReadByteRun no path wider than `widest` (so that tests and benchmarks can compare
+// the paths on one machine), and returns the one it now takes.
+ByteRunPath NarrowByteRunPath(ByteRunPath widest);
+
 // A whole decimal number: an optional sign and at least one digit, nothing else, within
 // the signed 32-bit range.
 std::optional<std::int32_t> ParseDecimal(std::string_view text);
