@@ -63,7 +63,7 @@ start)
         --no-register-with-dns-sd --log-level 2 </dev/null >"$log" 2>&1 &
     pid=$!
     echo "$pid" >"$pidfile"
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         if answers; then
             echo "$pid"
             exit 0
