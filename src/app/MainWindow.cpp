@@ -298,6 +298,8 @@ void TForm1::ApplyLanguage() {
     Menu->ApplyTexts(Lang);
     MarkMenu->ApplyTexts(Lang);
     OutputsDlg->ApplyLanguage(Lang);
+    if (ImportDialog)
+        ImportDialog->ApplyLanguage(Lang);
     auto text = [this](TextTable table, int entry) { return Text(table, entry, Lang); };
     ValueCaption->setText(text(TextTable::StatusLabels, 2));
     ResolutionCaption->setText(text(TextTable::StatusLabels, 3));

@@ -213,6 +213,22 @@ TEST_F(MainWindowTest, SwitchingLanguagesAndBackRestoresEveryCaption) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Lumivox Editor V1.4 - New Project"));
 }
 
+TEST_F(MainWindowTest, TheImportWindowSpeaksTheLanguageChosenAtRunTime) {
+    TForm1Options options;
+    options.Ui = &Ui;
+    options.Properties = &Properties;
+    options.SilentAudio = true;
+    options.KeepFilesIn(Dir.path());
+    TForm1 window(options);
+    auto* cancel = window.findChild<QPushButton*>(QStringLiteral("CancelBtn"));
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
+    window.Menus().Deutsch1->trigger();
+    EXPECT_EQ(cancel->text(), QStringLiteral("Abbruch"));
+    window.Menus().French1->trigger();
+    EXPECT_EQ(cancel->text(), QStringLiteral("Annuler"));
+}
+
 TEST_F(MainWindowTest, FirstActivationOpensTheLastProjectOnlyIfItExists) {
     WriteSettings(QStringLiteral("English"), QStringLiteral("1.0.3"),
                   Dir.filePath(QStringLiteral("gone.PRJ")));
