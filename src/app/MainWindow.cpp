@@ -102,8 +102,9 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     RealTime = new RealTimeOutput(*Link, *Ui, Lang, this);
     ShowTick = new ShowClock(*MediaPlayer, Doc, *RealTime, this);
     TransportControl = std::make_unique<Transport>(*MediaPlayer, *this, *ShowTick);
-    PortMenu = new SerialPortMenu(*Menu, *RealTime, this);
-    PortMenu->BuildDeviceEntries();
+    PortMenu = new SerialPortMenu(
+        *Menu, *RealTime,
+        Options.SerialDevices ? Options.SerialDevices : SerialPortMenu::SystemDevices, this);
     BuildMidi();
     ConnectCommands();
     ConnectTransport();

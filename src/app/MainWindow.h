@@ -33,8 +33,10 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -80,6 +82,8 @@ struct TForm1Options {
     QString PreferencesPath; // default: preferences.ini in the per-user configuration folder
     QString RecoveryFolder;  // default: recovery/ in the per-user data folder
     quint16 OlaPort = 0;     // olad's RPC port for DMX output; 0: olad's default
+    // The serial device paths listed in the port menu when it opens; default: the system's.
+    std::function<QStringList()> SerialDevices;
 
     // Keeps the settings file, the preferences and the recovery copies in `folder` (a test's
     // or a benchmark's own), away from the user's.

@@ -6,34 +6,76 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QMenu>
 #include <QSerialPortInfo>
 #include <QStringList>
 
+#include <utility>
+
 namespace lumivox {
 
-SerialPortMenu::SerialPortMenu(TMainMenus& menus, RealTimeOutput& output, QObject* parent)
-    : QObject(parent), Menus(menus), Output(output) {
+namespace {
+
+bool IsDeviceEntry(const QAction* action) {
+    return action->objectName().startsWith(QLatin1String("SerialDevice:"));
+}
+
+} // namespace
+
+QStringList SerialPortMenu::SystemDevices() {
+    QStringList paths;
+    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    paths.reserve(ports.size());
+    for (const QSerialPortInfo& port : ports)
+        paths << port.systemLocation();
+    return paths;
+}
+
+SerialPortMenu::SerialPortMenu(TMainMenus& menus, RealTimeOutput& output, DeviceLister devices,
+                               QObject* parent)
+    : QObject(parent), Menus(menus), Output(output), Devices(std::move(devices)) {
     for (QAction* port : Menus.ComPorts)
         connect(port, &QAction::triggered, this,
                 [this, port] { Choose(QStringLiteral("COM%1").arg(port->data().toInt())); });
+    connect(Menus.OutputPortCOM1, &QMenu::aboutToShow, this, &SerialPortMenu::RefreshDeviceEntries);
 }
 
-void SerialPortMenu::BuildDeviceEntries() {
+void SerialPortMenu::RefreshDeviceEntries() {
     QStringList paths;
-    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo& port : ports) {
-        const QString path = port.systemLocation();
+    for (const QString& path : Devices()) {
         bool isComPort = false;
         for (int n = 1; n <= 6; ++n)
             isComPort = isComPort || path == SerialLink::DevicePath(QStringLiteral("COM%1").arg(n));
         if (!isComPort && !paths.contains(path))
             paths << path;
     }
+    QAction* inUse = Menus.PortGroup->checkedAction();
+    if (inUse && !IsDeviceEntry(inUse))
+        inUse = nullptr;
+    if (inUse && !paths.contains(inUse->data().toString()))
+        paths << inUse->data().toString();
     paths.sort();
+
+    const QList<QAction*> entries = Menus.PortGroup->actions();
+    for (QAction* entry : entries)
+        if (IsDeviceEntry(entry) && entry != inUse)
+            delete entry;
+    // The entries follow COM 6 in the order of their paths; the one in use keeps its action,
+    // and so its check, and moves to its place.
     for (const QString& path : paths) {
-        QAction* entry = Menus.AddSerialDevice(path);
-        connect(entry, &QAction::triggered, this, [this, path] { Choose(path); });
+        if (inUse && path == inUse->data().toString()) {
+            Menus.OutputPortCOM1->removeAction(inUse);
+            Menus.OutputPortCOM1->addAction(inUse);
+        } else {
+            AddDeviceEntry(path);
+        }
     }
+}
+
+QAction* SerialPortMenu::AddDeviceEntry(const QString& path) {
+    QAction* entry = Menus.AddSerialDevice(path);
+    connect(entry, &QAction::triggered, this, [this, path] { Choose(path); });
+    return entry;
 }
 
 void SerialPortMenu::ShowSavedPort(int comPortItem, const QString& portName) {
@@ -49,10 +91,8 @@ void SerialPortMenu::SelectDevicePort(const QString& path) {
     for (QAction* item : items)
         if (item->data().toString() == path)
             entry = item;
-    if (!entry) {
-        entry = Menus.AddSerialDevice(path);
-        connect(entry, &QAction::triggered, this, [this, path] { Choose(path); });
-    }
+    if (!entry)
+        entry = AddDeviceEntry(path);
     entry->setChecked(true);
     Choose(path);
 }

@@ -12,6 +12,7 @@
 #include <QActionGroup>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
 #include <QToolButton>
 
@@ -200,6 +201,63 @@ TEST_F(TransportWindowTest, ASavedDevicePathBecomesTheCheckedPortEntry) {
     EXPECT_EQ(checked->data().toString(), unit.Path);
     again.Menus().RealTimeMode1->trigger();
     EXPECT_TRUE(again.LiveOutput().PortOpen());
+}
+
+// The devices in the port menu, in menu order, with the one checked marked by a star.
+QStringList DeviceEntries(TForm1& window) {
+    QStringList entries;
+    const QList<QAction*> actions = window.Menus().OutputPortCOM1->actions();
+    for (const QAction* action : actions)
+        if (action->objectName().startsWith(QLatin1String("SerialDevice:")))
+            entries << action->data().toString() + (action->isChecked() ? "*" : "");
+    return entries;
+}
+
+TEST_F(TransportWindowTest, ThePortMenuListsTheDevicesPresentEachTimeItOpens) {
+    PlaybackUnitProcess unit;
+    ASSERT_FALSE(unit.Path.isEmpty());
+    Window->close();
+    Window.reset();
+    QStringList present = {QStringLiteral("/dev/ttyUSB1"), QStringLiteral("/dev/ttyS0"),
+                           QStringLiteral("/dev/ttyACM0")};
+    TForm1Options options = TestWindowOptions(Ui, Properties, Dir);
+    options.SerialDevices = [&present] { return present; };
+    TForm1 window(options);
+    QMenu* ports = window.Menus().OutputPortCOM1;
+    EXPECT_TRUE(DeviceEntries(window).isEmpty()) << "nothing is listed before the menu opens";
+
+    // COM 1's device is its own entry; the others follow in the order of their paths.
+    Q_EMIT ports->aboutToShow();
+    EXPECT_EQ(DeviceEntries(window), (QStringList{"/dev/ttyACM0", "/dev/ttyUSB1"}));
+
+    // An adapter plugged in while the editor runs appears; the one in use stays when pulled out.
+    window.findChild<QAction*>(QStringLiteral("SerialDevice:/dev/ttyUSB1"))->trigger();
+    EXPECT_EQ(window.ComPortName(), QStringLiteral("/dev/ttyUSB1"));
+    present = {QStringLiteral("/dev/ttyUSB0")};
+    Q_EMIT ports->aboutToShow();
+    EXPECT_EQ(DeviceEntries(window), (QStringList{"/dev/ttyUSB0", "/dev/ttyUSB1*"}));
+    Q_EMIT ports->aboutToShow();
+    EXPECT_EQ(DeviceEntries(window), (QStringList{"/dev/ttyUSB0", "/dev/ttyUSB1*"}));
+
+    // A device path given at start has its entry at once, and an entry chosen anew still
+    // switches the real-time output to its port.
+    present.clear();
+    window.findChild<QAction*>(QStringLiteral("SerialDevice:/dev/ttyUSB0"))->trigger();
+    Q_EMIT ports->aboutToShow();
+    EXPECT_EQ(DeviceEntries(window), QStringList{"/dev/ttyUSB0*"});
+    window.Menus().ComPorts[1]->trigger();
+    Q_EMIT ports->aboutToShow();
+    EXPECT_TRUE(DeviceEntries(window).isEmpty());
+    EXPECT_EQ(window.ComPortName(), QStringLiteral("COM2"));
+
+    options.StartPort = unit.Path;
+    TForm1 started(options);
+    EXPECT_EQ(DeviceEntries(started), QStringList{unit.Path + "*"});
+    Q_EMIT started.Menus().OutputPortCOM1->aboutToShow();
+    EXPECT_EQ(DeviceEntries(started), QStringList{unit.Path + "*"});
+    started.findChild<QAction*>(QStringLiteral("SerialDevice:") + unit.Path)->trigger();
+    started.Menus().RealTimeMode1->trigger();
+    EXPECT_TRUE(started.LiveOutput().PortOpen());
 }
 
 TEST_F(TransportWindowTest, LoadingASongWhileRecordingEndsRecordModeWithItsUndoStep) {
