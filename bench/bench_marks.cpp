@@ -111,8 +111,6 @@ void BM_RulerAndLanesRepaint(benchmark::State& state) {
         state.counters["beats"] = static_cast<double>(views.Ruler.PaintStats().Beats) / paints;
         state.counters["flags"] = static_cast<double>(views.Ruler.PaintStats().Marks) / paints;
         state.counters["lines"] = static_cast<double>(views.Lanes.PaintStats().Marks) / paints;
-        if (timing && state.range(0) == 13)
-            views.RulerImage.save(QStringLiteral("/tmp/bench_marks_ruler.png"));
     }
     show.Beats = beats;
 }

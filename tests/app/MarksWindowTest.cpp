@@ -166,7 +166,6 @@ TEST_F(MarksWindowTest, TheRulerAddsMovesRenamesAndDeletesMarksWithTheMouse) {
     // A press on the ruler off the flags still locates.
     QTest::mouseClick(&Ruler(), Qt::LeftButton, {}, QPoint(400, 40));
     EXPECT_NEAR(Ruler().CueX() - Window->ViewScroll().HorizontalOffset(), 400, 1);
-    Ruler().grab().save(QStringLiteral("/tmp/h9-ruler-marks.png"));
 }
 
 TEST_F(MarksWindowTest, SaveWritesTheMarksFileAndOpenReadsItBackOrRefusesADamagedOne) {
@@ -229,7 +228,6 @@ TEST_F(BeatsOnTheRulerTest, TheBeatsFoundInTheSongAreTicksOnTheRulerWithTheBarsS
     ASSERT_GT(found.TempoBpm, 0);
     Window->Ruler().repaint();
     const QImage image = Window->Ruler().grab().toImage();
-    image.save(QStringLiteral("/tmp/h9-ruler-beats.png"));
     const std::int64_t offset = Window->ViewScroll().HorizontalOffset();
     auto colorAt = [&](double ms, int row) {
         const int x = static_cast<int>(Window->Ruler().ColumnOf(ms) - offset);

@@ -111,7 +111,6 @@ TEST_F(SnapWindowTest, SelectionEdgesSnapToTheBeatsOfAClickTrackAndAltTurnsItOve
     EXPECT_TRUE(Window->Snapping().Enabled());
     Drag(from, to);
     EXPECT_EQ(Selected(), (TRangeSelection{1, 2, SlotOf(first), SlotOf(last)}));
-    Window->grab().save(QStringLiteral("/tmp/snap-window.png"));
 
     // Alt held turns it off for the drag; alone it would be the draw tool's key, so Shift
     // keeps the drag a selection.
@@ -264,7 +263,6 @@ TEST_F(SnapWindowTest, FlashAndChaseOnBeatsWriteCellByCellAndUndoInOneStep) {
             EXPECT_EQ(Value(track, slot),
                       lit(slot, beatsOf[static_cast<std::size_t>(track - 1)], 1) ? 255 : 0)
                 << track << ":" << slot;
-    Window->grab().save(QStringLiteral("/tmp/snap-chase.png"));
     Menus().Undo1->trigger();
     EXPECT_EQ(Value(1, 3), 40);
     EXPECT_EQ(Value(2, 8), 40);
