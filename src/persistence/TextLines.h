@@ -64,7 +64,7 @@ public:
     // whole decimal number (left unread) or the end of the text, and returns how many it
     // read. The first `capacity` of them go to `out` as their low byte, as a cast of
     // NextNumber's value gives; the others are only counted. A track's value block is one
-    // such run, read eight bytes at a time.
+    // such run, read 64 or eight bytes at a time (persistence/ValueRuns.h).
     std::size_t ReadByteRun(std::uint8_t* out, std::size_t capacity);
 
 private:
