@@ -7,6 +7,7 @@
 
 #include "../tests/support/ClickTracks.h"
 #include "audio/BeatAnalysis.h"
+#include "audio/SongBeatAnalysis.h"
 
 #include <QFile>
 #include <QStandardPaths>

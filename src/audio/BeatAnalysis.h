@@ -5,9 +5,6 @@
 
 #include "audio/WaveformCache.h"
 
-#include <QString>
-
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -29,6 +26,8 @@ struct TSongBeats {
 // The rate songs are analysed at. Every song is brought to it first (the import's WAV file
 // is already), so that songs at any rate give the same times.
 inline constexpr long BeatAnalysisRate = PeakSampleRate;
+// The bytes of one frame of 16-bit stereo, the sound the analysis is fed.
+inline constexpr std::size_t StereoBytesPerFrame = 4;
 
 // The tempo of a list of beats: 60000 over the median distance between neighbours, which a
 // change of tempo midway or a few missed beats do not pull far. 0 with fewer than 4 beats.
@@ -76,22 +75,5 @@ private:
     TSongBeats Found;
     bool Finished = false;
 };
-
-// Analyses the data of a 16-bit stereo WAV file, such as the import's decoded song, in blocks.
-// `progress` gets (bytes done, bytes in all) and stops the analysis by returning false;
-// `cancel`, when given, stops it too. Raises EWaveStreamError for a file of another format or
-// a failed read; empty when stopped.
-struct TBeatsResult {
-    bool Complete = false;
-    TSongBeats Beats;
-};
-TBeatsResult AnalyseWaveFile(const QString& wavePath, const TProgress& progress = {},
-                             const std::atomic<bool>* cancel = nullptr);
-
-// Decodes the MP3 `songPath` (at its own rate, brought to BeatAnalysisRate) and analyses it.
-// `progress` gets (stream frames done, stream frames in all). Not complete when the file
-// cannot be decoded (`error` then says why) or when stopped.
-TBeatsResult AnalyseSong(const QString& songPath, const TProgress& progress = {},
-                         const std::atomic<bool>* cancel = nullptr, QString* error = nullptr);
 
 } // namespace lumivox

@@ -1,6 +1,8 @@
 // The beat file: its name and places, its text, and finding a song's beats through it.
 #include "audio/BeatCache.h"
 
+#include "audio/SongBeatAnalysis.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>

@@ -2,6 +2,7 @@
 // temporary WAV file removed on every way out.
 #include "audio/SongImport.h"
 
+#include "audio/SongBeatAnalysis.h"
 #include "audio/WaveFile.h"
 
 #include <QDir>

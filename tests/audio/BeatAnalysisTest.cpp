@@ -2,6 +2,7 @@
 // the clicks, a tempo that changes midway, songs at other rates, blocks of any size, silence,
 // and stopping midway.
 #include "audio/BeatAnalysis.h"
+#include "audio/SongBeatAnalysis.h"
 #include "audio/WaveFile.h"
 
 #include "ImportTestSupport.h"

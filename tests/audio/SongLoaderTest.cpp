@@ -6,6 +6,7 @@
 #include "support/ScriptedUserInterface.h"
 
 #include "audio/BeatCache.h"
+#include "audio/SongBeatAnalysis.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
