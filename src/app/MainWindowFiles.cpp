@@ -41,13 +41,14 @@ void TForm1::BuildFileExtras() {
     Saver = new Autosave(Doc, Options.RecoveryFolder, this);
     Saver->SetInterval(Preference->AutosaveSeconds());
     // A copy that cannot be written is said once a run; the editor goes on.
-    connect(Saver, &Autosave::CopyFailed, this, [this](const QString& path, const QString& error) {
-        if (AutosaveWarned)
-            return;
-        AutosaveWarned = true;
-        Ui->Warning(Text(TextTable::Extra, ExtraText::AutosaveFailed, Lang)
-                        .arg(QDir::toNativeSeparators(path), error));
-    });
+    connect(Saver, &Autosave::CopyFailed, this,
+            [this](const QString& path, const TFileError& error) {
+                if (AutosaveWarned)
+                    return;
+                AutosaveWarned = true;
+                Ui->Warning(Text(TextTable::Extra, ExtraText::AutosaveFailed, Lang)
+                                .arg(QDir::toNativeSeparators(path), FileErrorText(error, Lang)));
+            });
     connect(Menu->AutosaveInterval1, &QAction::triggered, this, [this] { AskAutosaveInterval(); });
     History->SetDepth(Preference->UndoDepth());
     connect(Menu->UndoDepth1, &QAction::triggered, this, [this] { AskUndoDepth(); });

@@ -2,13 +2,13 @@
 #include "audio/BeatCache.h"
 
 #include "audio/SongBeatAnalysis.h"
+#include "persistence/VerifiedFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -19,6 +19,8 @@ namespace {
 const QString BeatExtension = QStringLiteral(".beats");
 // A beat file larger than this is no beat file: an hour of song holds some 30,000 times.
 constexpr qint64 MaxBeatFileBytes = 64 * 1024 * 1024;
+// The fastest tempo a beat file may hold, in beats per minute.
+constexpr double MaxBeatFileTempo = 400;
 
 QByteArray TimeText(double ms) {
     return QByteArray::number(ms, 'f', 1);
@@ -142,6 +144,11 @@ std::optional<TBeatFile> ParseBeatFile(const QByteArray& text) {
         return std::nullopt;
     if (at != lines.size() - 1 || lines[at] != "end")
         return std::nullopt;
+    // No music has a tempo past MaxBeatFileTempo, and a song with beats has a tempo: such a
+    // file was damaged or written by something else, and the song is analysed again.
+    const double tempo = file.Beats.TempoBpm;
+    if (tempo > MaxBeatFileTempo || (tempo <= 0 && !file.Beats.BeatsMs.empty()))
+        return std::nullopt;
     return file;
 }
 
@@ -152,12 +159,10 @@ bool WriteBeatFile(const QString& path, const TBeatFile& file, QString* error) {
         return false;
     }
     const QByteArray text = FormatBeatFile(file);
-    QSaveFile out(path);
-    if (out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.commit())
-        return true;
-    if (error)
-        *error = out.errorString();
-    return false;
+    const TFileError failure = WriteFileVerified(path, text);
+    if (failure && error)
+        *error = failure.Detail;
+    return !failure;
 }
 
 std::optional<TSongBeats> ReadCurrentBeatFile(const QString& path, const QString& songPath) {

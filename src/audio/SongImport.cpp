@@ -192,6 +192,13 @@ void TSongImport::BuildCache() {
     const QString dateFile = DateFileFor(PeakPath);
     if (QFile::exists(dateFile) && !QFile::remove(dateFile))
         throw cannotWrite(dateFile, QStringLiteral("cannot be replaced"));
+    // What is still buffered reaches the disk here; a full disk says so now, and the commit
+    // would not.
+    if (!peaks.flush()) {
+        const QString reason = peaks.errorString();
+        peaks.cancelWriting();
+        throw cannotWrite(PeakPath, reason);
+    }
     if (!peaks.commit())
         throw cannotWrite(PeakPath, peaks.errorString());
     QString reason;

@@ -1,6 +1,8 @@
 // The transport commands and the position update, in the order the show clock relies on.
 #include "audio/Transport.h"
 
+#include "core/TimeText.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -10,11 +12,7 @@ Transport::Transport(IMediaPlayer& player, ITransportHost& host, IShowClock& clo
     : Player(player), Host(host), Clock(clock) {}
 
 QString Transport::FormatTime(std::int64_t ms) {
-    const std::int64_t s = ms / 1000;
-    const std::int64_t m = s / 60;
-    return QString::asprintf("%.2lld:%.2lld:%.2lld,%.3lld", static_cast<long long>(m / 60),
-                             static_cast<long long>(m % 60), static_cast<long long>(s % 60),
-                             static_cast<long long>(ms % 1000));
+    return FormatShowTime(ms);
 }
 
 std::int64_t Transport::MarkerX(std::int64_t timeMs, std::int64_t songLengthMs,

@@ -3,13 +3,13 @@
 
 #include "audio/WaveFile.h"
 #include "persistence/TextLines.h"
+#include "persistence/VerifiedFile.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QtEndian>
@@ -69,13 +69,11 @@ std::optional<double> ReadDateFile(const QString& path) {
 bool WriteDateFile(const QString& path, double value, QString* error) {
     std::array<char, DateFileBytes> bytes{};
     qToLittleEndian(value, bytes.data());
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) &&
-        file.write(bytes.data(), DateFileBytes) == DateFileBytes && file.commit())
-        return true;
-    if (error)
-        *error = file.errorString();
-    return false;
+    const TFileError failure =
+        WriteFileVerified(path, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (failure && error)
+        *error = failure.Detail;
+    return !failure;
 }
 
 bool CacheIsCurrent(const QString& peakPath, const QString& songPath) {

@@ -4,6 +4,8 @@
 // byte for byte as users have always seen them, slips of spelling and spacing included.
 #include "core/LanguageTables.h"
 
+#include "core/TableTexts.h"
+
 #include <array>
 #include <cstddef>
 #include <iterator>
@@ -1476,8 +1478,10 @@ constexpr std::array kTables{
     FourLanguages<MarksText::Count>(kMarksTexts),
     FourLanguages<AudioOptionsText::Count>(kAudioOptions),
     FourLanguages<DmxText::Count>(kDmxTexts),
+    FourLanguages<FileText::Count>(texts::kFileTexts),
+    FourLanguages<ShellText::Count>(texts::kShellTexts),
 };
-static_assert(kTables.size() == static_cast<std::size_t>(TextTable::DmxText) + 1,
+static_assert(kTables.size() == static_cast<std::size_t>(TextTable::ShellText) + 1,
               "every TextTable needs its entry in kTables");
 static_assert(std::size(kKeyNames) == 12 && std::size(kControllerNames) == 128);
 

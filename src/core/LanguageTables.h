@@ -50,6 +50,8 @@ enum class TextTable {
     MarksText,         // the show's marks: their menu, the ruler's and the marks file
     AudioOptions,      // the sound device and the output latency offset (see AudioOptionsText)
     DmxText,           // DMX output through OLA and the Outputs dialog (see DmxText)
+    FileText,          // files that cannot be written, long shows, songs, exports (see FileText)
+    ShellText,         // the window's guidance: shortcuts, the pointer's time, how to begin
 };
 
 // Number of entries one language holds in the table.
@@ -252,5 +254,53 @@ inline constexpr int Lost = 8;         // warning, %1 the universe
 inline constexpr int RealTimeNote = 9; // the dialog's note on when DMX is sent
 inline constexpr int Count = 9;
 } // namespace DmxText
+
+// Files written or read at the edges: why a write failed, shows longer than a file or the model
+// can hold, songs that cannot be used, where the sequence file goes, and damaged companion files.
+namespace FileText {
+inline constexpr int NoSpace = 1; // reasons a file could not be written, told after its name
+inline constexpr int QuotaFull = 2;
+inline constexpr int NotAllowed = 3;
+inline constexpr int ReadOnlyDisk = 4;
+inline constexpr int DiskError = 5;
+inline constexpr int NoFolder = 6;
+inline constexpr int NameTooLong = 7;
+inline constexpr int TooLarge = 8;
+inline constexpr int ProjectNotSaved = 9;     // %1 project file, %2 reason
+inline constexpr int SlotLimit = 10;          // %1 the time the sequence file stops at
+inline constexpr int SongTooLong = 11;        // %1 song, %2 its length, %3 the longest a show holds
+inline constexpr int SongUnusable = 12;       // %1 song, %2 project name
+inline constexpr int ExportTo = 13;           // File menu entry
+inline constexpr int ExportFolderLocked = 14; // %1 file, %2 reason
+inline constexpr int SequenceFilter = 15;     // the file chooser's filter
+inline constexpr int TrackCountDiffers = 16;  // %1 file, %2 count written, %3 blocks found
+inline constexpr int MarksKept = 17;          // %1 file, %2 line, %3 reason, %4 file saved aside
+inline constexpr int MarksPastEnd = 18;       // %1 count, %2 the song's length
+inline constexpr int WrittenStatus = 19;      // status bar: %1 the file written
+inline constexpr int PastEndMenu = 20;        // Marks submenu listing the marks past the end
+inline constexpr int DeletePastEnd = 21;      // its entry deleting them
+inline constexpr int Count = 21;
+} // namespace FileText
+
+// What the window tells a newcomer: the list of keyboard shortcuts, the time under the pointer
+// and how to begin when no show is open.
+namespace ShellText {
+inline constexpr int ShortcutsItem = 1;  // Help menu entry
+inline constexpr int ShortcutsTitle = 2; // the list's window
+inline constexpr int KeysColumn = 3;
+inline constexpr int CommandColumn = 4;
+inline constexpr int PlayPause = 5; // keys that are no menu entry, described
+inline constexpr int CursorEnds = 6;
+inline constexpr int CursorStep = 7;
+inline constexpr int GrowRange = 8;
+inline constexpr int ShiftDrag = 9;
+inline constexpr int CtrlDrag = 10;
+inline constexpr int AltDrag = 11;
+inline constexpr int CtrlWheel = 12;
+inline constexpr int ShiftWheel = 13;
+inline constexpr int PointerTime = 14; // status bar: %1 the time under the pointer
+inline constexpr int EmptyHint = 15;   // the empty window's guidance
+inline constexpr int Count = 15;
+} // namespace ShellText
 
 } // namespace lumivox

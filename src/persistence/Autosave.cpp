@@ -9,12 +9,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUuid>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace lumivox {
 
@@ -25,14 +25,9 @@ const QString InfoSuffix = QStringLiteral(".info");
 const QString LockSuffix = QStringLiteral(".lock");
 
 // Beside each copy: the project it stands for and its name, one per line.
-bool WriteInfo(const QString& copyPath, const QString& original, const QString& name) {
-    QSaveFile info(copyPath + InfoSuffix);
-    const QByteArray text = original.toUtf8() + '\n' + name.toUtf8() + '\n';
-    if (!info.open(QIODevice::WriteOnly) || info.write(text) != text.size()) {
-        info.cancelWriting();
-        return false;
-    }
-    return info.commit();
+TFileError WriteInfo(const QString& copyPath, const QString& original, const QString& name) {
+    return WriteFileVerified(copyPath + InfoSuffix,
+                             original.toUtf8() + '\n' + name.toUtf8() + '\n');
 }
 
 bool SameTrack(const TFullDataTrack& a, const TFullDataTrack& b) {
@@ -118,8 +113,9 @@ bool Autosave::SaveNow() {
     const QString path = CopyPathFor(Doc.ProjectFileName);
     if (path == CopyPath && LastWritten && SameContent(*snapshot, *LastWritten))
         return false;
+    errno = 0;
     if (!QDir().mkpath(Dir)) {
-        Q_EMIT CopyFailed(path, QStringLiteral("cannot create ") + Dir);
+        Q_EMIT CopyFailed(path, TFileError::FromErrno(errno != 0 ? errno : EACCES));
         return false;
     }
     // The show was renamed (saved under a name, or another project opened): the copy under
@@ -134,14 +130,14 @@ bool Autosave::SaveNow() {
                                  : QFileInfo(Doc.ProjectFileName).absoluteFilePath();
     const QString name = Doc.Project().Name;
     Pool.start([this, path, original, name, snapshot] {
-        QString error;
-        if (!WriteInfo(path, original, name))
-            error = QStringLiteral("cannot write ") + path + InfoSuffix;
-        else
-            error = WriteProjectSnapshot(path, *snapshot);
+        // The project first: a copy that cannot be written leaves the previous one whole, with
+        // the information beside it that still describes it.
+        TFileError error = WriteProjectSnapshot(path, *snapshot);
         // The marks go beside the copy as beside a project, so restoring the copy reads them.
-        if (error.isEmpty())
+        if (!error)
             error = WriteMarksFile(MarksPathOf(path), snapshot->Marks);
+        if (!error)
+            error = WriteInfo(path, original, name);
         QMetaObject::invokeMethod(
             this, [this, path, error, snapshot] { Finished(path, error, snapshot); },
             Qt::QueuedConnection);
@@ -149,10 +145,10 @@ bool Autosave::SaveNow() {
     return true;
 }
 
-void Autosave::Finished(const QString& path, const QString& error,
+void Autosave::Finished(const QString& path, const TFileError& error,
                         std::shared_ptr<const TProjectSnapshot> snapshot) {
     InFlight = false;
-    if (!error.isEmpty()) {
+    if (error) {
         Q_EMIT CopyFailed(path, error);
         return;
     }

@@ -69,10 +69,10 @@ public:
 
 Q_SIGNALS:
     void CopyWritten(const QString& path);
-    void CopyFailed(const QString& path, const QString& error);
+    void CopyFailed(const QString& path, const lumivox::TFileError& error);
 
 private:
-    void Finished(const QString& path, const QString& error,
+    void Finished(const QString& path, const TFileError& error,
                   std::shared_ptr<const TProjectSnapshot> snapshot);
     void HoldLockFor(const QString& copyPath);
     void RemoveFiles(const QString& copyPath);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/ShowMarks.h"
+#include "persistence/VerifiedFile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,6 +13,8 @@ namespace lumivox {
 
 // The marks file of the project at `projectPath`.
 QString MarksPathOf(const QString& projectPath);
+// Where a marks file that could not be read is put aside before new marks replace it.
+QString RefusedMarksBackupPath(const QString& marksPath);
 
 struct TMarksReading {
     enum class Fault {
@@ -38,8 +41,7 @@ TMarksReading ReadMarksFile(const QString& path);
 QByteArray FormatMarks(const TShowMarks& marks);
 // Writes `marks` to `path` through a temporary file, so a failed write leaves the previous
 // file whole. Without marks the file is removed instead, so no stale marks come back when
-// the project is opened again. Returns an empty string on success, else the system's
-// description of the failure.
-QString WriteMarksFile(const QString& path, const TShowMarks& marks);
+// the project is opened again. Returns no error on success, else why it failed.
+TFileError WriteMarksFile(const QString& path, const TShowMarks& marks);
 
 } // namespace lumivox

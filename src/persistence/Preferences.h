@@ -3,13 +3,13 @@
 // geometry and the recent projects. They live in an INI file in the per-user configuration folder.
 #pragma once
 
+#include "persistence/VerifiedFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
-#include <memory>
-
-class QSettings;
+#include <QVariant>
+#include <QVariantMap>
 
 namespace lumivox {
 
@@ -73,12 +73,22 @@ public:
     int DmxUniverse() const;
     void SetDmxUniverse(int universe);
 
-    // Writes what changed to disk (also done on destruction).
-    void Sync();
+    // Writes what changed to disk (also tried on destruction): through a temporary file that
+    // is read back before it replaces the old one, so a failed write leaves the old file as it
+    // was, and what changed stays to be written the next time. No error on success.
+    TFileError Sync();
 
 private:
-    std::unique_ptr<QSettings> Store;
+    QVariant Value(const QString& key, const QVariant& fallback = {}) const;
+    void SetValue(const QString& key, const QVariant& value);
+
+    QString FilePath;
+    QVariantMap Values; // every key of the file, as QSettings reads it back
+    bool Dirty = false;
 };
+
+// True when the folder holding `path` has no space left for an ordinary user.
+bool FolderIsFull(const QString& path);
 
 // The preferences file in the per-user configuration folder.
 QString DefaultPreferencesPath();

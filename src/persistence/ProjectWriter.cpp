@@ -4,9 +4,10 @@
 #include "persistence/ProjectFile.h"
 #include "persistence/TextLines.h"
 
+#include "persistence/VerifiedFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <array>
 #include <cstring>
@@ -134,12 +135,7 @@ void KeepBackup(const QString& path) {
     const QByteArray bytes = old.readAll();
     if (old.error() != QFileDevice::NoError)
         return;
-    QSaveFile backup(BackupPathOf(path));
-    if (!backup.open(QIODevice::WriteOnly) || backup.write(bytes) != bytes.size()) {
-        backup.cancelWriting();
-        return;
-    }
-    backup.commit();
+    WriteFileVerified(BackupPathOf(path), bytes);
 }
 
 } // namespace
@@ -172,32 +168,27 @@ TProjectSnapshot SnapshotOf(const ShowDocument& document) {
     return snapshot;
 }
 
-QString WriteProjectSnapshot(const QString& path, const TProjectSnapshot& snapshot,
-                             const TProjectWriteOptions& options) {
-    QSaveFile file(path);
-    auto failed = [&file] {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return error.isEmpty() ? QStringLiteral("?") : error;
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return failed();
+TFileError WriteProjectSnapshot(const QString& path, const TProjectSnapshot& snapshot,
+                                const TProjectWriteOptions& options) {
+    TVerifiedFile file(path);
+    if (!file.Open())
+        return file.Error();
     const QByteArray head = Header(snapshot);
-    if (file.write(head) != head.size())
-        return failed();
+    if (!file.Write(head))
+        return file.Error();
     QByteArray block;
     int written = 0;
     for (const TFullDataTrack& track : snapshot.Tracks) {
         AppendTrack(block, track, snapshot.SlotCount);
-        if (file.write(block) != block.size())
-            return failed();
+        if (!file.Write(block))
+            return file.Error();
         if (options.Progress)
             options.Progress(++written);
     }
     if (options.KeepBackup)
-        KeepBackup(path);
-    if (!file.commit())
-        return file.errorString().isEmpty() ? QStringLiteral("?") : file.errorString();
+        KeepBackup(file.TargetPath());
+    if (!file.Commit())
+        return file.Error();
     return {};
 }
 

@@ -5,6 +5,7 @@
 
 #include "model/ProjectClasses.h"
 #include "model/ShowDocument.h"
+#include "persistence/VerifiedFile.h"
 
 #include <QString>
 
@@ -33,11 +34,11 @@ struct TProjectWriteOptions {
     std::function<void(int written)> Progress;
 };
 
-// Writes the snapshot to a temporary file beside `path`, then renames it over `path`, so a
-// failed write never damages the previous file. Returns an empty string on success, else the
-// system's description of the failure.
-QString WriteProjectSnapshot(const QString& path, const TProjectSnapshot& snapshot,
-                             const TProjectWriteOptions& options = {});
+// Writes the snapshot to a temporary file beside `path`, checking every write and the flush to
+// the disk, then renames it over `path`, so a failed write never damages the previous file.
+// Returns no error on success, else why it failed.
+TFileError WriteProjectSnapshot(const QString& path, const TProjectSnapshot& snapshot,
+                                const TProjectWriteOptions& options = {});
 
 // The file name of the backup kept for a project file.
 QString BackupPathOf(const QString& path);

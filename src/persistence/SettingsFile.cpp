@@ -2,12 +2,12 @@
 #include "persistence/SettingsFile.h"
 
 #include "persistence/TextLines.h"
+#include "persistence/VerifiedFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -85,7 +85,7 @@ QString SettingsFilePath() {
                               QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
-bool WriteSettings(const QString& path, const TSettings& settings, QString* error) {
+bool WriteSettings(const QString& path, const TSettings& settings, TFileError* error) {
     QByteArray out;
     out.reserve(256);
     AppendLine(out, TitleLabel);
@@ -101,15 +101,10 @@ bool WriteSettings(const QString& path, const TSettings& settings, QString* erro
     AppendLine(out, LineValue(settings.MidiInputName));
 
     // The old file is replaced only by a complete new one.
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly) && file.write(out) == out.size();
-    if (written)
-        written = file.commit();
-    else
-        file.cancelWriting();
-    if (!written && error != nullptr)
-        *error = file.errorString();
-    return written;
+    const TFileError failure = WriteFileVerified(path, out);
+    if (failure && error != nullptr)
+        *error = failure;
+    return !failure;
 }
 
 TSettingsReadResult ReadSettings(const QString& path, const TSettings& current,
@@ -118,7 +113,9 @@ TSettingsReadResult ReadSettings(const QString& path, const TSettings& current,
     result.Settings = current;
 
     if (!QFileInfo::exists(path)) {
-        if (!WriteSettings(path, current, &result.ErrorText)) {
+        TFileError error;
+        if (!WriteSettings(path, current, &error)) {
+            result.ErrorText = error.Detail;
             result.WriteFailed = true;
             result.ReadFailed = true;
             return result;
@@ -146,8 +143,11 @@ TSettingsReadResult ReadSettings(const QString& path, const TSettings& current,
     lines.NextRaw(); // version label
     if (lines.NextText() != QLatin1String(SettingsFileVersion)) {
         result.OtherVersion = true;
-        if (!WriteSettings(path, current, &result.ErrorText))
+        TFileError error;
+        if (!WriteSettings(path, current, &error)) {
             result.WriteFailed = true;
+            result.ErrorText = error.Detail;
+        }
         return result;
     }
 

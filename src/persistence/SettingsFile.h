@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/LanguageTables.h"
+#include "persistence/VerifiedFile.h"
 
 #include <QString>
 #include <QStringList>
@@ -45,9 +46,9 @@ QString SettingsFilePath();
 QString SettingsFilePathIn(const QString& programFolder, const QString& userConfigFolder);
 
 // Writes the eleven lines from `settings` into a temporary file that replaces `path` only
-// once complete, so a failed write leaves any previous file intact. Returns false on
-// failure, with the system's description in `error` when given.
-bool WriteSettings(const QString& path, const TSettings& settings, QString* error = nullptr);
+// once complete and flushed, so a failed write leaves any previous file intact. Returns false
+// on failure, with why in `error` when given.
+bool WriteSettings(const QString& path, const TSettings& settings, TFileError* error = nullptr);
 
 // Reads the settings file at `path` at start-up. `current` is the program's state before
 // the read; a missing file is first written from it, and a file of another version is

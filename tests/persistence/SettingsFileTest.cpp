@@ -7,6 +7,8 @@
 #include <QFileDevice>
 #include <QTemporaryDir>
 
+#include <cerrno>
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -274,9 +276,10 @@ TEST_F(SettingsFileTest, UnusableLocationsKeepTheCurrentStateAndReportIt) {
 
     // A folder that does not exist.
     const QString nowhere = Folder.filePath(QStringLiteral("missing/LumivoxEditor.cfg"));
-    QString error;
+    TFileError error;
     EXPECT_FALSE(WriteSettings(nowhere, current, &error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(error.Code, ENOENT);
+    EXPECT_FALSE(error.Detail.isEmpty());
     TSettingsReadResult result = ReadSettings(nowhere, current, Captions);
     EXPECT_TRUE(result.WriteFailed);
     EXPECT_TRUE(result.ReadFailed);

@@ -44,9 +44,10 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         edit();
     });
-    QObject::connect(&saver, &Autosave::CopyFailed, [](const QString&, const QString& error) {
-        std::fprintf(stderr, "failed: %s\n", error.toLocal8Bit().constData());
-    });
+    QObject::connect(
+        &saver, &Autosave::CopyFailed, [](const QString&, const lumivox::TFileError& error) {
+            std::fprintf(stderr, "failed: %s\n", error.Detail.toLocal8Bit().constData());
+        });
     edit();
     return app.exec();
 }
