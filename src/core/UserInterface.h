@@ -41,8 +41,14 @@ public:
     virtual std::optional<QString> ChooseSong(const QString& folder) = 0;
     // The project chooser ("Projects Files (*.PRJ)"). Empty when cancelled.
     virtual std::optional<QString> ChooseProject() = 0;
-    // The save chooser for projects; it does not ask before overwriting. Empty when cancelled.
-    virtual std::optional<QString> ChooseSaveFile() = 0;
+    // The save chooser for projects, opened on `suggested` (a folder and a name, either may be
+    // empty); it does not ask before overwriting, the caller does. Empty when cancelled.
+    virtual std::optional<QString> ChooseSaveFile(const QString& suggested) = 0;
+    // The save chooser for a sequence file, with `filter` ("Sequence files (*.seq)" in the
+    // user's language), opened on `suggested`; it does not ask before overwriting, the export
+    // does. Empty when cancelled.
+    virtual std::optional<QString> ChooseSequenceFile(const QString& suggested,
+                                                      const QString& filter) = 0;
 
     // The progress window: caption, gauge 0..100 (clamped), shown without being modal.
     virtual void ProgressSetText(const QString& text) = 0;
@@ -101,7 +107,10 @@ public:
     void ReportError(const QString& text) override { PrintError(text); }
     std::optional<QString> ChooseSong(const QString&) override { return std::nullopt; }
     std::optional<QString> ChooseProject() override { return std::nullopt; }
-    std::optional<QString> ChooseSaveFile() override { return std::nullopt; }
+    std::optional<QString> ChooseSaveFile(const QString&) override { return std::nullopt; }
+    std::optional<QString> ChooseSequenceFile(const QString&, const QString&) override {
+        return std::nullopt;
+    }
     void ProgressSetText(const QString&) override {}
     void ProgressSetGauge(int) override {}
     void ProgressShow() override {}

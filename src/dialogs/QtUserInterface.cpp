@@ -117,11 +117,32 @@ std::optional<QString> QtUserInterface::ChooseProject() {
     return ChooseProjectFile(false);
 }
 
-std::optional<QString> QtUserInterface::ChooseSaveFile() {
-    return ChooseProjectFile(true);
+std::optional<QString> QtUserInterface::ChooseSaveFile(const QString& suggested) {
+    return ChooseProjectFile(true, suggested);
 }
 
-std::optional<QString> QtUserInterface::ChooseProjectFile(bool save) {
+std::optional<QString> QtUserInterface::ChooseSequenceFile(const QString& suggested,
+                                                           const QString& filter) {
+    QFileDialog dialog(parent_);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(QStringLiteral("seq"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The export asks before it replaces a file, in the same words as for the file beside the
+    // song.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const QFileInfo place(suggested);
+    if (!suggested.isEmpty()) {
+        dialog.setDirectory(place.absolutePath());
+        dialog.selectFile(place.fileName());
+    }
+    if (!RunFileDialog(dialog) || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> QtUserInterface::ChooseProjectFile(bool save, const QString& suggested) {
     QFileDialog dialog(parent_);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilter(ProjectFilter);
@@ -132,8 +153,12 @@ std::optional<QString> QtUserInterface::ChooseProjectFile(bool save) {
     if (save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
+        // Replacing another project is asked by the save command itself, once.
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        dialog.selectFile(QString());
+        const QFileInfo place(suggested);
+        if (!place.path().isEmpty() && place.path() != QLatin1String("."))
+            dialog.setDirectory(place.absolutePath());
+        dialog.selectFile(place.fileName());
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);

@@ -41,7 +41,9 @@ public:
 
     std::optional<QString> ChooseSong(const QString& folder) override;
     std::optional<QString> ChooseProject() override;
-    std::optional<QString> ChooseSaveFile() override;
+    std::optional<QString> ChooseSaveFile(const QString& suggested) override;
+    std::optional<QString> ChooseSequenceFile(const QString& suggested,
+                                              const QString& filter) override;
 
     void ProgressSetText(const QString& text) override;
     void ProgressSetGauge(int percent) override;
@@ -68,7 +70,7 @@ private:
     QMessageBox::StandardButton ShowBox(QMessageBox::Icon icon, const QString& text,
                                         QMessageBox::StandardButtons buttons,
                                         QMessageBox::StandardButton defaultButton);
-    std::optional<QString> ChooseProjectFile(bool save);
+    std::optional<QString> ChooseProjectFile(bool save, const QString& suggested = QString());
 
     QPointer<QWidget> parent_;
     QPointer<TForm4> progress_;

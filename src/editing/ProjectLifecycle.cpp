@@ -2,11 +2,21 @@
 // the window follows what the show announces.
 #include "editing/ProjectLifecycle.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <optional>
 
 namespace lumivox {
+
+namespace {
+
+QString AbsolutePath(const QString& path) {
+    return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+}
+
+} // namespace
 
 ProjectLifecycle::ProjectLifecycle(ShowDocument& document, IUserInterface& ui,
                                    IProjectPropertiesEditor& properties, ISongLoader& songs,
@@ -118,7 +128,8 @@ void ProjectLifecycle::OpenProject(const QString& path) {
     ReadChosenProject(path);
 }
 
-void ProjectLifecycle::ReadChosenProject(const QString& path) {
+void ProjectLifecycle::ReadChosenProject(const QString& chosen) {
+    const QString path = AbsolutePath(chosen);
     ResetProject();
     Doc.ProjectFileName = path;
     if (ReadFile(path)) {
@@ -132,7 +143,10 @@ void ProjectLifecycle::ReadChosenProject(const QString& path) {
     Shell.ClearClipboard();
 }
 
-bool ProjectLifecycle::OpenProjectByName(const QString& path) {
+bool ProjectLifecycle::OpenProjectByName(const QString& named) {
+    // Held absolute from here on, so the recent projects and the next start find it from any
+    // folder.
+    const QString path = AbsolutePath(named);
     Doc.ProjectFileName = path;
     const bool ok = ReadFile(path);
     if (ok) {
@@ -202,7 +216,8 @@ void ProjectLifecycle::ResetProject() {
     Shell.ChangesSettled();
 }
 
-bool ProjectLifecycle::WriteTo(const QString& path) {
+bool ProjectLifecycle::WriteTo(const QString& chosen) {
+    const QString path = AbsolutePath(chosen);
     if (!File.WriteProject(path))
         return false; // the writer has reported why; the project stays modified
     Doc.ProjectFileName = path;
@@ -232,8 +247,34 @@ bool ProjectLifecycle::SaveAs() {
         Ui.Warning(Tr(TextTable::Messages, MessageText::Mp3MissingOrNotSelected));
         return false;
     }
-    const auto path = Ui.ChooseSaveFile();
-    return path && WriteTo(*path);
+    const auto path = Ui.ChooseSaveFile(SaveAsSuggestion());
+    if (!path)
+        return false;
+    // Another project of that name is replaced only when the user says so; saving again under
+    // the show's own name is no replacement.
+    const QFileInfo chosen(*path);
+    const bool ownFile =
+        !Doc.ProjectFileName.isEmpty() &&
+        chosen.absoluteFilePath() == QFileInfo(Doc.ProjectFileName).absoluteFilePath();
+    if (chosen.exists() && !ownFile &&
+        !Ui.Confirm(QDir::toNativeSeparators(*path) +
+                    Tr(TextTable::Messages, MessageText::AlreadyExistsReplace)))
+        return false;
+    return WriteTo(*path);
+}
+
+QString ProjectLifecycle::SaveAsSuggestion() const {
+    // The project's own folder and name once it has them; a new show goes beside its song,
+    // under the show's name.
+    if (!Doc.ProjectFileName.isEmpty())
+        return QFileInfo(Doc.ProjectFileName).absoluteFilePath();
+    QString name = Doc.Project().Name.trimmed();
+    static const QRegularExpression unsafe(QStringLiteral(R"([/\\:*?"<>|\x00-\x1f])"));
+    name.replace(unsafe, QStringLiteral("_"));
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        name = Tr(TextTable::CommonTexts, CommonText::NewProject);
+    const QString folder = QFileInfo(Doc.Project().Mp3FileName).absolutePath();
+    return QDir(folder).filePath(name + QStringLiteral(".PRJ"));
 }
 
 bool ProjectLifecycle::PrepareClose() {
@@ -263,6 +304,19 @@ void ProjectLifecycle::ReplaceMp3File() {
 TSequenceExport::Result ProjectLifecycle::CreateSeqFile() {
     Shell.StopTransport();
     return Export.Export(Doc, Ui, Lang);
+}
+
+TSequenceExport::Result ProjectLifecycle::ExportTo() {
+    Shell.StopTransport();
+    if (Doc.Project().Mp3FileName.isEmpty()) {
+        Ui.Warning(Tr(TextTable::Messages, MessageText::NoMp3Loaded));
+        return TSequenceExport::Result::Failed;
+    }
+    const auto chosen = Ui.ChooseSequenceFile(SequenceFileNameFor(Doc.Project().Mp3FileName),
+                                              Tr(TextTable::FileText, FileText::SequenceFilter));
+    if (!chosen)
+        return TSequenceExport::Result::Declined;
+    return Export.Export(Doc, Ui, Lang, *chosen);
 }
 
 } // namespace lumivox

@@ -69,6 +69,8 @@ public:
     bool PrepareClose();
     void ReplaceMp3File();
     TSequenceExport::Result CreateSeqFile();
+    // Export To: the sequence chooser first, opened beside the song; then the export there.
+    TSequenceExport::Result ExportTo();
 
     // The export's working lists, kept as long as the window.
     TSequenceExport& Exporter() { return Export; }
@@ -76,6 +78,9 @@ public:
 private:
     QString Tr(TextTable table, int entry) const { return Text(table, entry, Lang); }
     bool SongFileExists() const;
+    // Where Save as proposes to write: the project's file, or for a new show a file named
+    // after it in its song's folder.
+    QString SaveAsSuggestion() const;
     // Writes the project; only a successful write clears Modified and starts a new history.
     bool WriteTo(const QString& path);
     void RemoveAllTracks(bool withProgress);

@@ -5,8 +5,11 @@
 #include "core/UserInterface.h"
 #include "model/ShowDocument.h"
 
+#include "core/TimeText.h"
+#include "persistence/VerifiedFile.h"
+
+#include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
@@ -153,7 +156,6 @@ void TSequenceExport::SortEvents() {
 bool TSequenceExport::BuildFrames(int resolutionMs) {
     FrameList.clear();
     FrameList.emplace_back();
-    bool slotsFit = true;
     std::uint32_t previousTime = 0;
     const std::size_t n = EventList.size();
     for (std::size_t i = 0; i < n; ++i) {
@@ -161,7 +163,10 @@ bool TSequenceExport::BuildFrames(int resolutionMs) {
         if (event.time != previousTime) {
             const std::uint32_t slot =
                 resolutionMs > 0 ? event.time / static_cast<std::uint32_t>(resolutionMs) : 0;
-            slotsFit = slotsFit && slot <= 0xFFFF;
+            // A frame names the next one's slot in 16 bits: the sequence ends with the last
+            // slot that can be named, rather than wrapping to an early one.
+            if (slot > MaxSequenceSlot)
+                return false;
             FrameList.back().slot = static_cast<std::uint16_t>(slot);
             previousTime = event.time;
             TTrameOfContactorEvent& frame = FrameList.emplace_back();
@@ -173,13 +178,22 @@ bool TSequenceExport::BuildFrames(int resolutionMs) {
         }
         FrameList.back().add(event.contactor, event.value);
     }
-    return slotsFit;
+    return true;
+}
+
+QString SequenceTargetFor(const QString& mp3Path, const QString& requested) {
+    if (requested.isEmpty())
+        return SequenceFileNameFor(mp3Path);
+    // A folder receives the file named after the song.
+    if (QFileInfo(requested).isDir() && !mp3Path.isEmpty())
+        return QDir(requested).filePath(QFileInfo(SequenceFileNameFor(mp3Path)).fileName());
+    return requested;
 }
 
 TSequenceExport::Result TSequenceExport::Export(const ShowDocument& show, IUserInterface& ui,
                                                 Language language, const QString& targetPath) {
-    const QString fileName =
-        targetPath.isEmpty() ? SequenceFileNameFor(show.Project().Mp3FileName) : targetPath;
+    Written.clear();
+    QString fileName = SequenceTargetFor(show.Project().Mp3FileName, targetPath);
     if (fileName.isEmpty()) { // the file is named after the song: none, no file
         ui.Warning(Text(TextTable::Messages, MessageText::NoMp3Loaded, language));
         return Result::Failed;
@@ -201,38 +215,48 @@ TSequenceExport::Result TSequenceExport::Export(const ShowDocument& show, IUserI
         progress.Close();
         return result;
     };
-    auto fail = [&](const QString& systemError) {
-        ui.ReportError(Text(TextTable::Extra, ExtraText::CannotWriteFile, language)
-                           .arg(fileName, systemError));
-        return finish(Result::Failed);
+    auto replaceDeclined = [&] {
+        return QFileInfo::exists(fileName) &&
+               !ui.Confirm(fileName +
+                           Text(TextTable::Messages, MessageText::AlreadyExistsReplace, language));
     };
-    if (QFileInfo::exists(fileName) &&
-        !ui.Confirm(fileName +
-                    Text(TextTable::Messages, MessageText::AlreadyExistsReplace, language)))
+    if (replaceDeclined())
         return finish(Result::Declined);
 
     const int resolution = show.ResolutionInMs();
     const bool slotsFit = BuildFrames(resolution);
     const TEncodedSequence encoded = Encode(resolution);
 
-    // The old file is replaced only once the new one is complete on disk.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    if (file.write(encoded.Bytes) != encoded.Bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return fail(error);
+    // The old file is replaced only once the new one is complete on disk. A place that cannot
+    // take it (a read-only folder, a full disk) is said, and another one can be chosen.
+    for (;;) {
+        const TFileError error = WriteFileVerified(fileName, encoded.Bytes);
+        if (!error)
+            break;
+        ui.Warning(Text(TextTable::FileText, FileText::ExportFolderLocked, language)
+                       .arg(QDir::toNativeSeparators(fileName), FileErrorText(error, language)));
+        const auto chosen = ui.ChooseSequenceFile(
+            fileName, Text(TextTable::FileText, FileText::SequenceFilter, language));
+        if (!chosen)
+            return finish(Result::Failed);
+        fileName = *chosen;
+        if (replaceDeclined())
+            return finish(Result::Declined);
     }
-    if (!file.commit())
-        return fail(file.errorString());
+    Written = fileName;
 
-    // Slot numbers beyond 16 bits are stored truncated, so those changes are lost as well.
-    const bool complete = !encoded.Overflow && slotsFit;
-    ui.Information(Text(TextTable::Messages,
-                        complete ? MessageText::ProcessDone : MessageText::ProcessDoneTooManyEvents,
-                        language));
-    return finish(complete ? Result::Done : Result::TooManyEvents);
+    if (encoded.Overflow) {
+        ui.Information(Text(TextTable::Messages, MessageText::ProcessDoneTooManyEvents, language));
+        return finish(Result::TooManyEvents);
+    }
+    if (!slotsFit) {
+        const std::int64_t lastMs = std::int64_t{MaxSequenceSlot} * resolution;
+        ui.Warning(
+            Text(TextTable::FileText, FileText::SlotLimit, language).arg(FormatShowTime(lastMs)));
+        return finish(Result::SlotsCut);
+    }
+    ui.Information(Text(TextTable::Messages, MessageText::ProcessDone, language));
+    return finish(Result::Done);
 }
 
 } // namespace lumivox

@@ -21,6 +21,8 @@ inline constexpr int SequenceHeaderSize = 32768;
 inline constexpr int SequencePrefixSize = 32;
 // Frame data may fill the event area except its last byte, so a 0x00 always follows it.
 inline constexpr int SequenceMaxFrameData = 32767;
+// The last slot (0-based) a frame can name in its 16-bit field.
+inline constexpr std::uint32_t MaxSequenceSlot = 0xFFFF;
 
 // One change of one output: the moment in ms from the start of the song, the output number
 // (0 stands for "All") and the new value.
@@ -58,6 +60,10 @@ public:
 // song path has no extension). Empty for an empty path.
 QString SequenceFileNameFor(const QString& mp3Path);
 
+// Where the export writes: beside the song when `requested` is empty, inside `requested` (named
+// after the song) when it is a folder, else `requested` itself.
+QString SequenceTargetFor(const QString& mp3Path, const QString& requested);
+
 // Resolution byte of the header: 1, 2, 3, 4 for 100, 250, 500, 1000 ms; anything else is 4.
 std::uint8_t SequenceResolutionCode(int resolutionMs);
 
@@ -82,7 +88,8 @@ class TSequenceExport {
 public:
     enum class Result {
         Done,          // written whole
-        TooManyEvents, // written, but changes are lost (frame data or slot numbers too large)
+        TooManyEvents, // written, but the frames did not all fit the unit's memory
+        SlotsCut,      // written up to the last slot the file can name; later changes lost
         Declined,      // the user did not replace the existing file; nothing written
         Failed,        // input/output error, reported; the previous file is unchanged
     };
@@ -105,8 +112,8 @@ public:
 
     // Empties the frame list and groups the sorted events into frames: a first frame for the
     // changes at time 0 (possibly empty), then one frame per distinct time; each frame's slot
-    // names the next frame's slot (time ÷ resolution, low 16 bits), the last keeps 0.
-    // Returns false when some slot did not fit in 16 bits and was stored truncated.
+    // names the next frame's slot (time ÷ resolution), the last keeps 0. The frames end before
+    // the first event whose slot is past MaxSequenceSlot: false when events were left out so.
     bool BuildFrames(int resolutionMs);
 
     TEncodedSequence Encode(int resolutionMs) const {
@@ -114,17 +121,21 @@ public:
     }
 
     // The Create Seq File command after the transport has been stopped: progress window,
-    // events, sort, the replace question, frames, the file (written to a temporary file then
-    // renamed over the old one) and the closing message. The file goes to `targetPath`, or
-    // beside the song when it is empty; with neither, a warning and Failed. The progress
-    // window is closed on every outcome.
+    // events, sort, the replace question, frames, the file (written to a temporary file,
+    // checked, then renamed over the old one) and the closing message. The file goes where
+    // SequenceTargetFor says; without a song and a target, a warning and Failed. A place that
+    // cannot be written is said and the sequence chooser offered. The progress window is
+    // closed on every outcome.
     Result Export(const ShowDocument& show, IUserInterface& ui, Language language,
                   const QString& targetPath = {});
+    // The file the last export wrote; empty when it wrote none.
+    const QString& WrittenPath() const { return Written; }
 
 private:
     std::vector<TContactorEvent> EventList;
     std::vector<TContactorEvent> SortScratch;
     std::vector<TTrameOfContactorEvent> FrameList;
+    QString Written;
 };
 
 } // namespace lumivox

@@ -145,7 +145,7 @@ TEST_F(QtUserInterfaceTest, ProjectChoosersUseTheProjectFilterAndRememberTheFold
     // Saving: no overwrite question, an empty name at first, the suffix added when typed
     // without one.
     ui.ChooserScript = Pick(folder.filePath(QStringLiteral("show")));
-    const auto saved = ui.ChooseSaveFile();
+    const auto saved = ui.ChooseSaveFile(QString());
     ASSERT_TRUE(saved.has_value());
     EXPECT_EQ(*saved, folder.filePath(QStringLiteral("show.PRJ")));
     const auto& save = ui.Choosers.at(0);

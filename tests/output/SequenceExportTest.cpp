@@ -26,6 +26,12 @@ QString Msg(int entry) {
     return Text(TextTable::Messages, entry, Language::English);
 }
 
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
 QByteArray Bytes(std::initializer_list<int> values) {
     QByteArray bytes;
     for (int value : values)
@@ -204,15 +210,46 @@ TEST_F(SequenceExportTest, ReplaceQuestionNoKeepsTheFileYesReplacesIt) {
     EXPECT_EQ(Ui.Texts(Kind::Information), QStringList{Msg(MessageText::ProcessDone)});
 }
 
-TEST_F(SequenceExportTest, WriteErrorIsReportedAndClosesProgress) {
+TEST_F(SequenceExportTest, APlaceThatCannotBeWrittenOffersAnotherOrFailsClosingProgress) {
     AddTrack(5, 1, 3);
     const QString target = Dir.filePath(QStringLiteral("missing/song.seq"));
+    const QString failed =
+        Text(TextTable::FileText, FileText::ExportFolderLocked, Language::English)
+            .arg(QDir::toNativeSeparators(target),
+                 Text(TextTable::FileText, FileText::NoFolder, Language::English));
+    // The chooser cancelled: nothing written, the window closed.
     EXPECT_EQ(Exporter.Export(Show, Ui, Language::English, target), Result::Failed);
-    ASSERT_EQ(Ui.Texts(Kind::ReportError).size(), 1);
-    EXPECT_TRUE(Ui.Texts(Kind::ReportError).front().contains(target));
+    EXPECT_EQ(Ui.Texts(Kind::Warning), QStringList{failed});
+    EXPECT_EQ(Ui.Texts(Kind::ChooseSequenceFile), QStringList{target});
     EXPECT_TRUE(Ui.Texts(Kind::Information).isEmpty());
     EXPECT_FALSE(QFile::exists(target));
+    EXPECT_TRUE(Exporter.WrittenPath().isEmpty());
     EXPECT_FALSE(Ui.ProgressVisible);
+
+    // Another place chosen: written there whole, and said done; one that exists is asked for.
+    const QString elsewhere = Dir.filePath(QStringLiteral("elsewhere.seq"));
+    WriteAll(elsewhere, "old");
+    Ui.Events.clear();
+    Ui.SequenceAnswers.push_back(elsewhere);
+    Ui.ConfirmAnswers = {true};
+    EXPECT_EQ(Exporter.Export(Show, Ui, Language::English, target), Result::Done);
+    EXPECT_EQ(Ui.Texts(Kind::Confirm).size(), 1);
+    EXPECT_EQ(Exporter.WrittenPath(), elsewhere);
+    QFile written(elsewhere);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    ExpectFile(written.readAll(), 1, Bytes({0, 3, 1, 5, 1, 0, 0, 1, 5, 0}));
+    EXPECT_EQ(Ui.Texts(Kind::Information), QStringList{Msg(MessageText::ProcessDone)});
+}
+
+TEST_F(SequenceExportTest, AFolderAsTargetReceivesTheFileNamedAfterTheSong) {
+    AddTrack(5, 1, 3);
+    QDir(Dir.path()).mkdir(QStringLiteral("out"));
+    const QString folder = Dir.filePath(QStringLiteral("out"));
+    EXPECT_EQ(SequenceTargetFor(Show.Project().Mp3FileName, folder),
+              Dir.filePath(QStringLiteral("out/song.seq")));
+    EXPECT_EQ(SequenceTargetFor(Show.Project().Mp3FileName, QString()), SeqPath());
+    EXPECT_EQ(Exporter.Export(Show, Ui, Language::English, folder), Result::Done);
+    EXPECT_TRUE(QFile::exists(Dir.filePath(QStringLiteral("out/song.seq"))));
 }
 
 TEST_F(SequenceExportTest, NoSongNoFile) {
@@ -280,11 +317,30 @@ TEST_F(SequenceFullMemoryTest, AnOverflowKeepsTheFramesThatFitInAFileOfTheFixedS
     EXPECT_EQ(file.mid(32, 2), Bytes({(63 * 513) >> 8, (63 * 513) & 0xFF}));
 }
 
-TEST_F(SequenceExportTest, SlotBeyondSixteenBitsIsStoredTruncatedAndReportedAsLost) {
-    Show.SlotCount = 65545;
-    AddTrack(5, 65540, 65544);
-    ExpectFile(Run(Result::TooManyEvents), 1, Bytes({0, 3, 0, 0, 0, 1, 5, 1}));
-    EXPECT_EQ(Ui.Texts(Kind::Information), QStringList{Msg(MessageText::ProcessDoneTooManyEvents)});
+TEST_F(SequenceExportTest, AShowLongerThanTheFileCanNameEndsAtTheLastSlotItNames) {
+    // Slot 65,536 starts at 0-based slot 65,535, the last a frame can name; the changes after
+    // it are left out rather than wrapped to the start of the show.
+    Show.SlotCount = 70010;
+    AddTrack(5, 11, 65536);    // on at 1 s, off at slot 65,537: that change is past the end
+    AddTrack(6, 65536, 65536); // on at the last nameable slot
+    AddTrack(7, 70000, 70005); // only past the end
+    ExpectFile(Run(Result::SlotsCut), 1, Bytes({0, 10, 0, 0xFF, 0xFF, 1, 5, 1, 0, 0, 1, 6, 1}));
+    EXPECT_TRUE(Ui.Texts(Kind::Information).isEmpty());
+    ASSERT_EQ(Ui.Texts(Kind::Warning).size(), 1);
+    EXPECT_EQ(Ui.Texts(Kind::Warning)[0],
+              Text(TextTable::FileText, FileText::SlotLimit, Language::English)
+                  .arg(QStringLiteral("01:49:13,500")));
+    EXPECT_EQ(Exporter.WrittenPath(), SeqPath());
+}
+
+TEST_F(SequenceExportTest, AFewChangesOfALongShowAreNoOverflow) {
+    // Four changes over three hours: all nameable, the file is whole.
+    Show.SlotCount = 110000;
+    AddTrack(1, 60000, 65000);
+    AddTrack(2, 100, 200);
+    ExpectFile(Run(Result::Done), 1, Bytes({0, 99,   0,    0, 200, 1, 2, 1, 0xEA, 0x5F, 1, 2,
+                                            0, 0xFD, 0xE8, 1, 1,   1, 0, 0, 1,    1,    0}));
+    EXPECT_EQ(Ui.Texts(Kind::Information), QStringList{Msg(MessageText::ProcessDone)});
 }
 
 } // namespace

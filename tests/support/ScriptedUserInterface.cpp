@@ -61,9 +61,15 @@ std::optional<QString> ScriptedUserInterface::ChooseProject() {
     return TakeAnswer(ProjectAnswers);
 }
 
-std::optional<QString> ScriptedUserInterface::ChooseSaveFile() {
-    Events.push_back({Event::ChooseSaveFile, QString()});
+std::optional<QString> ScriptedUserInterface::ChooseSaveFile(const QString& suggested) {
+    Events.push_back({Event::ChooseSaveFile, suggested});
     return TakeAnswer(SaveAnswers);
+}
+
+std::optional<QString> ScriptedUserInterface::ChooseSequenceFile(const QString& suggested,
+                                                                 const QString&) {
+    Events.push_back({Event::ChooseSequenceFile, suggested});
+    return TakeAnswer(SequenceAnswers);
 }
 
 void ScriptedUserInterface::ProgressSetGauge(int percent) {

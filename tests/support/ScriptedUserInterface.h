@@ -25,6 +25,7 @@ public:
             ChooseSong,
             ChooseProject,
             ChooseSaveFile,
+            ChooseSequenceFile,
             ChooseAction,
             AskNumber,
             AskText
@@ -37,6 +38,7 @@ public:
     std::deque<std::optional<QString>> SongAnswers;
     std::deque<std::optional<QString>> ProjectAnswers;
     std::deque<std::optional<QString>> SaveAnswers;
+    std::deque<std::optional<QString>> SequenceAnswers;
     // When empty, ChooseAction answers -1 (closed) and AskNumber cancels.
     std::deque<int> ActionAnswers;
     std::deque<std::optional<int>> NumberAnswers;
@@ -60,7 +62,10 @@ public:
     void ReportError(const QString& text) override { Events.push_back({Event::ReportError, text}); }
     std::optional<QString> ChooseSong(const QString& folder) override;
     std::optional<QString> ChooseProject() override;
-    std::optional<QString> ChooseSaveFile() override;
+    // The save choosers record the path they were opened on as their event's text.
+    std::optional<QString> ChooseSaveFile(const QString& suggested) override;
+    std::optional<QString> ChooseSequenceFile(const QString& suggested,
+                                              const QString& filter) override;
 
     void ProgressSetText(const QString& text) override { ProgressTexts << text; }
     void ProgressSetGauge(int percent) override;

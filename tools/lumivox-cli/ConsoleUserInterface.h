@@ -38,7 +38,10 @@ public:
     void ReportError(const QString& text) override;
     std::optional<QString> ChooseSong(const QString& folder) override;
     std::optional<QString> ChooseProject() override { return std::nullopt; }
-    std::optional<QString> ChooseSaveFile() override { return std::nullopt; }
+    std::optional<QString> ChooseSaveFile(const QString&) override { return std::nullopt; }
+    std::optional<QString> ChooseSequenceFile(const QString&, const QString&) override {
+        return std::nullopt;
+    }
     void ProgressSetText(const QString& text) override;
     void ProgressSetGauge(int percent) override;
     void ProgressShow() override;
