@@ -40,13 +40,30 @@ void TForm1::ConnectMarks() {
             [this, &marks] { marks.Rename(MarkAtCursor()); });
     connect(m.DeleteMark1, &QAction::triggered, this,
             [this, &marks] { marks.Remove(MarkAtCursor()); });
-    connect(m.Marks1, &QMenu::aboutToShow, this, [this, &m] {
+    connect(m.Marks1, &QMenu::aboutToShow, this, [this, &m, &marks] {
         const bool song = MediaPlayer->IsOpen();
         const bool atCursor = MarkAtCursor() >= 0;
         m.AddMark1->setEnabled(song);
         m.RenameMark1->setEnabled(atCursor);
         m.DeleteMark1->setEnabled(atCursor);
+        // The marks past the song's end, each listed with its time, and the entry that deletes
+        // them; the submenu only shows when there are some.
+        const std::vector<int> past = marks.PastEnd();
+        for (QAction* listed : m.PastEnd1->actions()) {
+            if (listed != m.DeletePastEnd1 && !listed->isSeparator()) {
+                m.PastEnd1->removeAction(listed);
+                listed->deleteLater();
+            }
+        }
+        for (const int index : past) {
+            const TShowMark& mark = Doc.Marks()[index];
+            QAction* listed = m.PastEnd1->addAction(
+                QStringLiteral("%1  %2").arg(Transport::FormatTime(mark.Ms), mark.Name));
+            listed->setEnabled(false);
+        }
+        m.PastEnd1->menuAction()->setVisible(!past.empty());
     });
+    connect(m.DeletePastEnd1, &QAction::triggered, this, [&marks] { marks.RemovePastEnd(); });
 
     connect(RulerArea, &RulerView::AddMarkRequested, this,
             [&marks](std::int64_t ms) { marks.AddAt(ms); });

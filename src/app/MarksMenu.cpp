@@ -35,6 +35,12 @@ TMarksMenu::TMarksMenu(QMenuBar* menuBar, QAction* before, QWidget* window) : QO
     Marks1->addSeparator();
     RenameMark1 = Item(Marks1, "RenameMark1");
     DeleteMark1 = Item(Marks1, "DeleteMark1");
+    PastEnd1 = new QMenu(Marks1);
+    PastEnd1->setObjectName(QStringLiteral("PastEnd1"));
+    Marks1->addMenu(PastEnd1);
+    PastEnd1->menuAction()->setVisible(false);
+    DeletePastEnd1 = Item(PastEnd1, "DeletePastEnd1");
+    PastEnd1->addSeparator();
 
     PopupMenu6 = Popup(window, "PopupMenu6");
     RenameMark2 = Item(PopupMenu6, "RenameMark2");
@@ -49,6 +55,8 @@ void TMarksMenu::ApplyTexts(Language language) {
     AddMark1->setText(tr(MarksText::AddMark));
     RenameMark1->setText(tr(MarksText::RenameMark));
     DeleteMark1->setText(tr(MarksText::DeleteMark));
+    PastEnd1->setTitle(Text(TextTable::FileText, FileText::PastEndMenu, language));
+    DeletePastEnd1->setText(Text(TextTable::FileText, FileText::DeletePastEnd, language));
     RenameMark2->setText(tr(MarksText::Rename));
     DeleteMark2->setText(tr(MarksText::Delete));
     AddMarkHere1->setText(tr(MarksText::AddMarkHere));

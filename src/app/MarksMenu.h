@@ -27,6 +27,10 @@ public:
     // playing); Rename and Delete act on the mark at the play cursor.
     QMenu* Marks1;
     QAction *AddMark1, *RenameMark1, *DeleteMark1;
+    // Marks past the end of the song (a shorter song replaced the one they were made on): the
+    // submenu lists them and deletes them; it shows only while there are some.
+    QMenu* PastEnd1;
+    QAction* DeletePastEnd1;
     // Over a flag of the ruler.
     QMenu* PopupMenu6;
     QAction *RenameMark2, *DeleteMark2;

@@ -16,7 +16,14 @@ bool MeasuredSongLoader::LoadSong(const QString& mp3Path) {
     const auto info = MeasureSong(mp3Path, &LastError);
     if (!info)
         return false;
+    if (const QString tooLong = SongTooLongMessage(mp3Path, info->LengthMs, Lang);
+        !tooLong.isEmpty()) {
+        LastError = tooLong;
+        Ui.Warning(tooLong);
+        return false;
+    }
     Doc.SlotCount = SlotCountForLength(info->LengthMs);
+    LengthMs = info->LengthMs;
     return true;
 }
 

@@ -17,7 +17,11 @@ public:
     // warning; a file the decoder cannot read fails without a message of its own.
     bool LoadSong(const QString& mp3Path) override;
     // Nothing is held open: only the last failure is forgotten.
-    void CloseSong() override { LastError.clear(); }
+    void CloseSong() override {
+        LastError.clear();
+        LengthMs = -1;
+    }
+    std::int64_t SongLengthMs() const override { return LengthMs; }
 
     // The decoder's text for the last failure.
     QString LastError;
@@ -26,6 +30,7 @@ private:
     ShowDocument& Doc;
     IUserInterface& Ui;
     const Language& Lang;
+    std::int64_t LengthMs = -1;
 };
 
 } // namespace lumivox

@@ -3,8 +3,14 @@
 #include "audio/SongLength.h"
 
 #include "audio/Mpg123Handle.h"
+#include "core/TimeText.h"
+#include "model/ProjectClasses.h"
 
+#include <QDir>
 #include <QFile>
+
+#include <algorithm>
+#include <climits>
 
 namespace lumivox {
 
@@ -54,7 +60,19 @@ bool SongDecodes(const QString& path) {
 }
 
 int SlotCountForLength(std::int64_t lengthMs) {
-    return static_cast<int>(lengthMs / 100 + 1);
+    return static_cast<int>(std::clamp<std::int64_t>(lengthMs / 100 + 1, 0, INT_MAX));
+}
+
+std::int64_t LongestSongMs() {
+    return std::int64_t{MaxSlotCount} * 100 - 1;
+}
+
+QString SongTooLongMessage(const QString& path, std::int64_t lengthMs, Language language) {
+    if (lengthMs <= LongestSongMs())
+        return {};
+    return Text(TextTable::FileText, FileText::SongTooLong, language)
+        .arg(QDir::toNativeSeparators(path), FormatShowTime(lengthMs),
+             FormatShowTime(LongestSongMs()));
 }
 
 } // namespace lumivox

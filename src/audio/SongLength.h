@@ -3,6 +3,8 @@
 // slot count never differs between them.
 #pragma once
 
+#include "core/LanguageTables.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -28,5 +30,11 @@ bool SongDecodes(const QString& path);
 
 // Number of 100 ms slots a song of `lengthMs` gives: length div 100 + 1.
 int SlotCountForLength(std::int64_t lengthMs);
+
+// The longest song a show can hold: one whose slot count is MaxSlotCount.
+std::int64_t LongestSongMs();
+// The message refusing the song at `path`, `lengthMs` long, as longer than a show can hold;
+// empty when it fits.
+QString SongTooLongMessage(const QString& path, std::int64_t lengthMs, Language language);
 
 } // namespace lumivox

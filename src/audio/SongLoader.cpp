@@ -75,6 +75,15 @@ bool SongLoader::LoadSong(const QString& mp3Path) {
                            .arg(mp3Path, TMPEGPlayer::ErrorText(TMPEGPlayer::InputStreamError)));
         return false;
     }
+    // A song longer than a show can hold is refused before it is decoded.
+    if (const std::optional<SongInfo> measured = MeasureSong(mp3Path)) {
+        if (const QString tooLong = SongTooLongMessage(mp3Path, measured->LengthMs, Lang);
+            !tooLong.isEmpty()) {
+            CacheResult = TCacheResult::Failed;
+            Ui.Warning(tooLong);
+            return false;
+        }
+    }
 
     // 2 and 3. A current cache is kept; otherwise the song is decoded into a new one.
     QString peakFile;
@@ -117,6 +126,15 @@ bool SongLoader::LoadSong(const QString& mp3Path) {
         CacheResult = TCacheResult::Failed;
         Ui.ReportError(Text(TextTable::Extra, ExtraText::CannotReadFile, Lang)
                            .arg(mp3Path, TMPEGPlayer::ErrorText(TMPEGPlayer::InputStreamError)));
+        return false;
+    }
+    if (const QString tooLong = SongTooLongMessage(mp3Path, Player.LengthMs(), Lang);
+        !tooLong.isEmpty()) {
+        Player.Close();
+        if (!OpenSongPath.isEmpty())
+            Player.Open(OpenSongPath);
+        CacheResult = TCacheResult::Failed;
+        Ui.Warning(tooLong);
         return false;
     }
     OpenSongPath = mp3Path;

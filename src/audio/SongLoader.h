@@ -81,6 +81,8 @@ public:
     // Closes the song in the player and empties the waveform and the beats; the timeline and
     // transport start over with nothing to show.
     void CloseSong() override;
+    bool LoadCancelled() const override { return CacheResult == TCacheResult::Cancelled; }
+    std::int64_t SongLengthMs() const override { return Player.IsOpen() ? Player.LengthMs() : -1; }
 
     // The loaded waveform data: three pairs (end, maximum, minimum) per peak record.
     TWavePeaks WavePeaks;

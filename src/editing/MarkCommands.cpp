@@ -73,6 +73,30 @@ bool MarkCommands::Rename(int index) {
     return true;
 }
 
+std::vector<int> MarkCommands::PastEnd() const {
+    std::vector<int> past;
+    if (!Player.IsOpen())
+        return past;
+    const std::int64_t length = Player.LengthMs();
+    for (int index = 0; index < Doc.Marks().size(); ++index)
+        if (Doc.Marks()[index].Ms > length)
+            past.push_back(index);
+    return past;
+}
+
+int MarkCommands::RemovePastEnd() {
+    const std::vector<int> past = PastEnd();
+    if (past.empty())
+        return 0;
+    std::vector<TShowMark> kept;
+    for (int index = 0; index < Doc.Marks().size(); ++index)
+        if (!std::binary_search(past.begin(), past.end(), index))
+            kept.push_back(Doc.Marks()[index]);
+    Doc.SetMarks(TShowMarks(std::move(kept)));
+    Changed();
+    return static_cast<int>(past.size());
+}
+
 bool MarkCommands::Remove(int index) {
     if (index < 0 || index >= Doc.Marks().size())
         return false;

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
 namespace lumivox {
 
@@ -42,6 +43,11 @@ public:
     // Asks for the new name of mark `index`; false when cancelled, unchanged or no such mark.
     bool Rename(int index);
     bool Remove(int index);
+    // Deletes every mark past the end of the song (left by a song replaced with a shorter one),
+    // in one undo step; returns how many.
+    int RemovePastEnd();
+    // The marks past the end of the song, in time order; none without a song.
+    std::vector<int> PastEnd() const;
 
     // The name a new mark takes: one more than the largest number among the names, "1" when
     // no name is a number, so the names count up the way the marks were made.

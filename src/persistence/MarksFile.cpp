@@ -4,16 +4,22 @@
 #include "persistence/TextLines.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace lumivox {
 
 QString MarksPathOf(const QString& projectPath) {
     return projectPath + QStringLiteral(".marks");
+}
+
+QString RefusedMarksBackupPath(const QString& marksPath) {
+    return marksPath + QStringLiteral(".bak");
 }
 
 TMarksReading ParseMarks(const QByteArray& bytes) {
@@ -32,8 +38,11 @@ TMarksReading ParseMarks(const QByteArray& bytes) {
         } else if (*ms < 0) {
             reading.Problem = TMarksReading::Fault::Negative;
         } else {
-            const QString name =
-                space == std::string_view::npos ? QString() : reader.Decode(line.substr(space + 1));
+            // Marks files are written in UTF-8: each name is decoded on its own, so one damaged
+            // byte spoils one name (shown as a replacement character), never the others.
+            const std::string_view raw =
+                space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
+            const QString name = QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
             marks.push_back({*ms, name});
             continue;
         }
@@ -74,23 +83,14 @@ QByteArray FormatMarks(const TShowMarks& marks) {
     return out;
 }
 
-QString WriteMarksFile(const QString& path, const TShowMarks& marks) {
+TFileError WriteMarksFile(const QString& path, const TShowMarks& marks) {
     if (marks.empty()) {
-        QFile stale(path);
-        if (stale.exists() && !stale.remove())
-            return stale.errorString().isEmpty() ? QStringLiteral("?") : stale.errorString();
+        const QByteArray name = QFile::encodeName(path);
+        if (::unlink(name.constData()) != 0 && errno != ENOENT)
+            return TFileError::FromErrno(errno);
         return {};
     }
-    QSaveFile file(path);
-    const QByteArray text = FormatMarks(marks);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return error.isEmpty() ? QStringLiteral("?") : error;
-    }
-    if (!file.commit())
-        return file.errorString().isEmpty() ? QStringLiteral("?") : file.errorString();
-    return {};
+    return WriteFileVerified(path, FormatMarks(marks));
 }
 
 } // namespace lumivox

@@ -2,6 +2,7 @@
 // against the model's limits and refuses, naming the file and line, anything it cannot hold.
 #include "persistence/ProjectFile.h"
 
+#include "core/TimeText.h"
 #include "model/TrackRules.h"
 #include "persistence/MarksFile.h"
 #include "persistence/ProjectWriter.h"
@@ -10,11 +11,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <exception>
 #include <mutex>
@@ -23,6 +24,8 @@
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include <cstdio>
 
 namespace lumivox {
 
@@ -132,6 +135,31 @@ bool ParseValueBlocks(std::vector<TDeferredBlock>& blocks, int slotCount) {
     return whole;
 }
 
+// The track blocks in what follows the track count: each ends with a separator line, which no
+// other line of a block can be (a value line holds no '*'). Lines after the last separator are
+// not a block.
+int CountTrackBlocks(std::string_view text) {
+    int blocks = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const auto* star =
+            static_cast<const char*>(std::memchr(text.data() + at, '*', text.size() - at));
+        if (star == nullptr)
+            break;
+        const auto start = static_cast<std::size_t>(star - text.data());
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if ((start == 0 || text[start - 1] == '\n') && line == Separator)
+            ++blocks;
+        at = end + 1;
+    }
+    return blocks;
+}
+
 } // namespace
 
 ProjectFile::ProjectFile(ShowDocument& document, IUserInterface& ui, ISongLoader& songs,
@@ -147,18 +175,19 @@ bool ProjectFile::WriteProject(const QString& path) {
     options.Progress = [&progress, total](int written) {
         progress.SetGauge(written * 100 / total);
     };
-    const QString error = WriteProjectSnapshot(path, snapshot, options);
+    const TFileError error = WriteProjectSnapshot(path, snapshot, options);
     progress.Close();
-    if (!error.isEmpty()) {
-        Ui.ReportError(Tr(TextTable::Extra, ExtraText::CannotWriteFile)
-                           .arg(QDir::toNativeSeparators(path), error));
+    if (error) {
+        Ui.ReportError(Tr(TextTable::FileText, FileText::ProjectNotSaved)
+                           .arg(QDir::toNativeSeparators(path), FileErrorText(error, Lang)));
         return false;
     }
     const QString marksPath = MarksPathOf(path);
-    const QString marksError = WriteMarksFile(marksPath, snapshot.Marks);
-    if (!marksError.isEmpty()) {
-        Ui.ReportError(Tr(TextTable::Extra, ExtraText::CannotWriteFile)
-                           .arg(QDir::toNativeSeparators(marksPath), marksError));
+    const TFileError marksError = WriteMarks(marksPath, snapshot.Marks);
+    if (marksError) {
+        Ui.ReportError(
+            Tr(TextTable::Extra, ExtraText::CannotWriteFile)
+                .arg(QDir::toNativeSeparators(marksPath), FileErrorText(marksError, Lang)));
         return false;
     }
     return true;
@@ -168,32 +197,66 @@ void ProjectFile::ReadMarks(const QString& projectPath) {
     const QString path = MarksPathOf(projectPath);
     TMarksReading reading = ReadMarksFile(path);
     const QString shown = QDir::toNativeSeparators(path);
+    QString reason;
     switch (reading.Problem) {
-    case TMarksReading::Fault::None:
+    case TMarksReading::Fault::None: {
+        // Marks the song no longer reaches (it was replaced by a shorter one) are kept and
+        // said: the Marks menu lists them for deleting.
+        const std::int64_t length = Songs.SongLengthMs() >= 0
+                                        ? Songs.SongLengthMs()
+                                        : std::int64_t{std::max(Doc.SlotCount, 1)} * 100 - 1;
+        const auto past = std::count_if(reading.Marks.begin(), reading.Marks.end(),
+                                        [length](const TShowMark& m) { return m.Ms > length; });
         Doc.SetMarks(std::move(reading.Marks));
+        if (past > 0)
+            Ui.Warning(Tr(TextTable::FileText, FileText::MarksPastEnd)
+                           .arg(past)
+                           .arg(FormatShowTime(length)));
         return;
+    }
     case TMarksReading::Fault::Unreadable:
         Ui.Warning(Tr(TextTable::MarksText, MarksText::FileUnreadable).arg(shown, reading.Error));
-        break;
+        RefusedMarks = path;
+        Doc.SetMarks({});
+        return;
     case TMarksReading::Fault::NotATime:
+        reason = Tr(TextTable::MarksText, MarksText::NotATime);
+        break;
     case TMarksReading::Fault::Negative:
-        Ui.Warning(
-            Tr(TextTable::MarksText, MarksText::FileRefused)
-                .arg(shown)
-                .arg(reading.Line)
-                .arg(Tr(TextTable::MarksText, reading.Problem == TMarksReading::Fault::Negative
-                                                  ? MarksText::NegativeTime
-                                                  : MarksText::NotATime)));
+        reason = Tr(TextTable::MarksText, MarksText::NegativeTime);
         break;
     }
+    // The file is not touched: a save leaves it until the marks are changed.
+    RefusedMarks = path;
+    Ui.Warning(Tr(TextTable::FileText, FileText::MarksKept)
+                   .arg(shown)
+                   .arg(reading.Line)
+                   .arg(reason, QDir::toNativeSeparators(RefusedMarksBackupPath(path))));
     Doc.SetMarks({});
+}
+
+TFileError ProjectFile::WriteMarks(const QString& marksPath, const TShowMarks& marks) {
+    if (marksPath == RefusedMarks) {
+        // The marks read were none; while they stay none the refused file is the user's
+        // only copy and stays as it is. New marks first put it aside.
+        if (marks.empty())
+            return {};
+        const QByteArray from = QFile::encodeName(marksPath);
+        const QByteArray to = QFile::encodeName(RefusedMarksBackupPath(marksPath));
+        if (::rename(from.constData(), to.constData()) != 0 && errno != ENOENT)
+            return TFileError::FromErrno(errno);
+        RefusedMarks.clear();
+    }
+    return WriteMarksFile(marksPath, marks);
 }
 
 bool ProjectFile::ReadProject(const QString& path) {
     const TBulkUpdate bulk(Doc);
     LastVersion.clear();
+    RefusedMarks.clear();
     Relocated = false;
     FittedFrom = -1;
+    CountWritten = -1;
     Doc.SetMarks({});
 
     QString version;
@@ -241,6 +304,36 @@ bool ProjectFile::ReadProject(const QString& path) {
     if (!ReadVersion(path, d5))
         return false;
     ReadMarks(path);
+    return true;
+}
+
+bool ProjectFile::OpenSong(TProjectType& project, const QString& projectPath) {
+    const QString folder = QFileInfo(projectPath).absolutePath();
+    if (!QFileInfo::exists(project.Mp3FileName)) {
+        Ui.Warning(Tr(TextTable::ProjectFile, ProjectFileText::Mp3FilePrefix) +
+                   project.Mp3FileName +
+                   Tr(TextTable::ProjectFile, ProjectFileText::Mp3RemovedSuffix) + project.Name);
+        const auto chosen = Ui.ChooseSong(folder);
+        if (!chosen)
+            return false;
+        project.Mp3FileName = *chosen;
+        Relocated = true;
+    }
+    // A song that is there but cannot be used (damaged, no longer decodable, too long) is
+    // one to replace, as a missing one is; the loader has said why.
+    while (!Songs.LoadSong(project.Mp3FileName)) {
+        if (Songs.LoadCancelled()) {
+            Ui.Warning(Tr(TextTable::ProjectFile, ProjectFileText::ImpossibleToLoadMp3));
+            return false;
+        }
+        Ui.Warning(Tr(TextTable::FileText, FileText::SongUnusable)
+                       .arg(QDir::toNativeSeparators(project.Mp3FileName), project.Name));
+        const auto chosen = Ui.ChooseSong(folder);
+        if (!chosen)
+            return false;
+        project.Mp3FileName = *chosen;
+        Relocated = true;
+    }
     return true;
 }
 
@@ -307,19 +400,8 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
         p.Name = text();
         p.Mp3FileName = text();
 
-        if (!QFileInfo::exists(p.Mp3FileName)) {
-            Ui.Warning(Tr(TextTable::ProjectFile, ProjectFileText::Mp3FilePrefix) + p.Mp3FileName +
-                       Tr(TextTable::ProjectFile, ProjectFileText::Mp3RemovedSuffix) + p.Name);
-            const auto chosen = Ui.ChooseSong(QFileInfo(path).absolutePath());
-            if (!chosen)
-                return false;
-            p.Mp3FileName = *chosen;
-            Relocated = true;
-        }
-        if (!Songs.LoadSong(p.Mp3FileName)) {
-            Ui.Warning(Tr(TextTable::ProjectFile, ProjectFileText::ImpossibleToLoadMp3));
+        if (!OpenSong(p, path))
             return false;
-        }
 
         const std::int32_t resolution = number();
         if (!IsValidResolutionIndex(resolution))
@@ -337,10 +419,19 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
             p.Comments << text();
 
         line();
-        const std::int32_t total = number();
-        if (total < 0 || total > MaxTracks)
-            throw refuse(Tr(TextTable::Extra, ExtraText::TooManyTracks).arg(total));
+        const std::int32_t written = number();
+        if (written < 0 || written > MaxTracks)
+            throw refuse(Tr(TextTable::Extra, ExtraText::TooManyTracks).arg(written));
         line();
+        // The count is a line of its own, apart from the blocks: a file edited by hand or cut
+        // short may hold another number of blocks. Every block present is read, and the
+        // difference said, so no track is dropped without a word.
+        const int present = CountTrackBlocks(reader.Whole().substr(reader.Offset()));
+        if (present > MaxTracks)
+            throw refuse(Tr(TextTable::Extra, ExtraText::TooManyTracks).arg(present));
+        const int total = present;
+        if (present != written)
+            CountWritten = written;
 
         progress.emplace(Ui, Tr(TextTable::ProjectFile, ProjectFileText::CreatingTracks));
 
@@ -465,7 +556,12 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
         if (!read)
             readTracks(false);
         progress.reset();
-        Doc.SetModified(Relocated || FittedFrom >= 0);
+        Doc.SetModified(Relocated || FittedFrom >= 0 || CountWritten >= 0);
+        if (CountWritten >= 0)
+            Ui.Warning(Tr(TextTable::FileText, FileText::TrackCountDiffers)
+                           .arg(QDir::toNativeSeparators(path))
+                           .arg(CountWritten)
+                           .arg(total));
         if (FittedFrom >= 0)
             Ui.Warning(Tr(TextTable::Extra, ExtraText::ValueCountFitted)
                            .arg(QDir::toNativeSeparators(path))

@@ -5,8 +5,11 @@
 #include "core/LanguageTables.h"
 #include "core/UserInterface.h"
 #include "model/ShowDocument.h"
+#include "persistence/VerifiedFile.h"
 
 #include <QString>
+
+#include <cstdint>
 
 namespace lumivox {
 
@@ -19,6 +22,11 @@ class ISongLoader {
 public:
     virtual ~ISongLoader() = default;
     virtual bool LoadSong(const QString& mp3Path) = 0;
+    // True when the last LoadSong failed because the user cancelled it (the decoding of the
+    // song), not because the song could not be used.
+    virtual bool LoadCancelled() const { return false; }
+    // The length of the song open now in ms; -1 when it is not known.
+    virtual std::int64_t SongLengthMs() const { return -1; }
     // Closes the song and forgets its waveform: the show is left without one.
     virtual void CloseSong() = 0;
 };
@@ -48,13 +56,20 @@ public:
     bool SongRelocated() const { return Relocated; }
     // True when the last reading fitted tracks of another length to the song.
     bool TracksFitted() const { return FittedFrom >= 0; }
+    // True when the last reading found another number of track blocks than the file's count
+    // says, and read every block present.
+    bool TrackCountDiffered() const { return CountWritten >= 0; }
 
 private:
     class Reading;
 
     QString Tr(TextTable table, int entry) const { return Text(table, entry, Lang); }
     bool ReadVersion(const QString& path, int minor);
+    // Opens the project's song, offering the song chooser while it is missing or cannot be
+    // used; false when the user gave up.
+    bool OpenSong(TProjectType& project, const QString& projectPath);
     void ReadMarks(const QString& projectPath);
+    TFileError WriteMarks(const QString& marksPath, const TShowMarks& marks);
 
     ShowDocument& Doc;
     IUserInterface& Ui;
@@ -62,7 +77,11 @@ private:
     const Language& Lang;
     QString LastVersion;
     bool Relocated = false;
-    int FittedFrom = -1; // value lines of the first track that did not match the song
+    int FittedFrom = -1;   // value lines of the first track that did not match the song
+    int CountWritten = -1; // the file's track count, when other than the blocks it holds
+    // A marks file refused at the last reading: left as it is until the show's marks change,
+    // then saved aside before new marks replace it.
+    QString RefusedMarks;
 };
 
 } // namespace lumivox

@@ -193,22 +193,42 @@ TEST_F(MarksWindowTest, SaveWritesTheMarksFileAndOpenReadsItBackOrRefusesADamage
     EXPECT_FALSE(Window->EditHistory().CanUndo());
     EXPECT_FALSE(Doc().Modified());
 
-    // A damaged file: a warning naming it and its line; the project opens without marks.
+    // A damaged file: a warning naming it and its line; the project opens without marks, and
+    // the file stays as it is, the only copy of those marks.
+    const QByteArray damaged("1200 Intro\nnot a mark\n");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("1200 Intro\nnot a mark\n");
+    file.write(damaged);
     file.close();
     Ui.Events.clear();
     Ui.ProjectAnswers.push_back(project);
     Menus().Open1->trigger();
     EXPECT_TRUE(Doc().Marks().empty());
     EXPECT_EQ(Doc().ProjectFileName, project);
+    const QString marksPath = MarksPathOf(project);
     const QStringList warnings = Ui.Texts(ScriptedUserInterface::Event::Warning);
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_EQ(warnings[0],
-              Text(TextTable::MarksText, MarksText::FileRefused, Language::English)
-                  .arg(QDir::toNativeSeparators(MarksPathOf(project)))
+              Text(TextTable::FileText, FileText::MarksKept, Language::English)
+                  .arg(QDir::toNativeSeparators(marksPath))
                   .arg(2)
-                  .arg(Text(TextTable::MarksText, MarksText::NotATime, Language::English)));
+                  .arg(Text(TextTable::MarksText, MarksText::NotATime, Language::English),
+                       QDir::toNativeSeparators(marksPath + QStringLiteral(".bak"))));
+    auto bytes = [](const QString& path) {
+        QFile read(path);
+        return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
+    };
+    // A save of other changes leaves it; the first mark made puts it aside before the new
+    // marks are written.
+    Window->Document().SetProjectName(QStringLiteral("Renamed"));
+    Window->Document().SetModified(true);
+    Menus().Save1->trigger();
+    EXPECT_FALSE(Doc().Modified());
+    EXPECT_EQ(bytes(marksPath), damaged);
+    Doc().AddMark(500, QStringLiteral("New"));
+    Doc().SetModified(true);
+    Menus().Save1->trigger();
+    EXPECT_EQ(bytes(marksPath + QStringLiteral(".bak")), damaged);
+    EXPECT_EQ(bytes(marksPath), QByteArray("500 New\n"));
 
     // The menu follows the language.
     Menus().French1->trigger();
