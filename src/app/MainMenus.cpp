@@ -69,6 +69,7 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     SaveAs1 = Item(File1, "SaveAs1", {}, false);
     File1->addSeparator();
     CreateSeqFile1 = Item(File1, "CreateSeqFile1", QKeySequence(Qt::Key_F9), false);
+    ExportTo1 = Item(File1, "ExportTo1", QKeySequence(Qt::SHIFT | Qt::Key_F9), false);
     File1->addSeparator();
     ReplaceMP3File1 = Item(File1, "ReplaceMP3File1", {}, false);
     File1->addSeparator();
@@ -168,6 +169,7 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
 
     Help1 = menuBar->addMenu(QStringLiteral("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
+    Shortcuts1 = Item(Help1, "Shortcuts1");
     About1 = Item(Help1, "About1", QKeySequence(Qt::Key_F1));
 
     PopupMenu1 = new QMenu(window);
@@ -273,6 +275,7 @@ void TMainMenus::ApplyTexts(Language language) {
     set(Save1, TextTable::FileMenu, 5);
     set(SaveAs1, TextTable::FileMenu, 6);
     set(CreateSeqFile1, TextTable::FileMenu, 7);
+    set(ExportTo1, TextTable::FileText, FileText::ExportTo);
     set(Exit1, TextTable::FileMenu, 8);
     set(ReplaceMP3File1, TextTable::FileMenu, 9);
     setMenu(RecentProjects1, TextTable::Extra, ExtraText::RecentProjects);
@@ -346,6 +349,7 @@ void TMainMenus::ApplyTexts(Language language) {
     set(Outputs1, TextTable::DmxText, DmxText::OutputsItem);
     setMenu(Help1, TextTable::HelpMenu, 1);
     set(About1, TextTable::HelpMenu, 2);
+    set(Shortcuts1, TextTable::ShellText, ShellText::ShortcutsItem);
 
     set(Drawmode2, TextTable::EditMenu, 9);
     set(Rubbermode2, TextTable::EditMenu, 10);

@@ -34,6 +34,7 @@ public:
     // File
     QMenu* File1;
     QAction *New2, *Property1, *Open1, *Save1, *SaveAs1, *CreateSeqFile1, *ReplaceMP3File1, *Exit1;
+    QAction* ExportTo1;     // Export To: the sequence file where the user chooses
     QMenu* RecentProjects1; // filled by the window from the preferences
     // Edit
     QMenu* Edit1;
@@ -79,6 +80,7 @@ public:
     // Help
     QMenu* Help1;
     QAction* About1;
+    QAction* Shortcuts1; // the list of keyboard shortcuts
 
     // Editing tools pop-up.
     QMenu* PopupMenu1;

@@ -29,6 +29,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
@@ -114,6 +115,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     ConnectSnap();
     BuildAudioOptions();
     BuildDmx();
+    BuildNotices();
     FollowDocument();
 
     setWindowTitle(Life->WindowCaption());
@@ -152,7 +154,9 @@ void TForm1::ConnectCommands() {
     connect(m.Open1, &QAction::triggered, this, [this] { Life->Open(); });
     connect(m.Save1, &QAction::triggered, this, [this] { Life->Save(); });
     connect(m.SaveAs1, &QAction::triggered, this, [this] { Life->SaveAs(); });
-    connect(m.CreateSeqFile1, &QAction::triggered, this, [this] { Life->CreateSeqFile(); });
+    connect(m.CreateSeqFile1, &QAction::triggered, this,
+            [this] { ExportDone(Life->CreateSeqFile()); });
+    connect(m.ExportTo1, &QAction::triggered, this, [this] { ExportDone(Life->ExportTo()); });
     connect(m.ReplaceMP3File1, &QAction::triggered, this, [this] { Life->ReplaceMp3File(); });
     connect(m.Exit1, &QAction::triggered, this, &QWidget::close);
     connect(m.About1, &QAction::triggered, this, [this] {
@@ -306,6 +310,7 @@ void TForm1::ApplyLanguage() {
     ResolutionCaption->setText(text(TextTable::StatusLabels, 3));
     ShowSoundOutput();
     ShowOutputOffset();
+    ApplyNoticeTexts();
     LabelSoundDeviceItems();
     const std::array<QToolButton*, 16> buttons = {GoToBeginningButton,
                                                   PlayButton,
@@ -336,7 +341,8 @@ void TForm1::ApplyLanguage() {
 void TForm1::ApplyCommandStates(const TCommandStates& s) {
     TMainMenus& m = *Menu;
     m.New1->setEnabled(s.NewTrack);
-    for (QAction* action : {m.Property1, m.Save1, m.SaveAs1, m.CreateSeqFile1, m.ReplaceMP3File1})
+    for (QAction* action :
+         {m.Property1, m.Save1, m.SaveAs1, m.CreateSeqFile1, m.ExportTo1, m.ReplaceMP3File1})
         action->setEnabled(s.SongCommands);
     for (QToolButton* button :
          {GoToBeginningButton, PlayButton, StopButton, PauseButton, GoToEndButton, RecordButton})
@@ -436,16 +442,27 @@ void TForm1::closeEvent(QCloseEvent* e) {
     Saver->WaitForWrites(5000);
     Saver->Discard();
     Preference->SetWindowGeometry(saveGeometry());
-    Preference->Sync();
     ShowTick->Enable(false);
     RealTime->ClosePort();
     MidiControl->CloseMidiInput();
+    // The choices to remember are written whole or not at all; a failure is said, and the
+    // files from before stay as they were.
+    auto cannotWrite = [this](const QString& path, const TFileError& error) {
+        Ui->Warning(Text(TextTable::Extra, ExtraText::CannotWriteFile, Lang)
+                        .arg(QDir::toNativeSeparators(path), FileErrorText(error, Lang)));
+    };
+    if (const TFileError error = Preference->Sync())
+        cannotWrite(Preference->Path(), error);
     TSettings settings;
     settings.language = Lang;
     settings.ComPort = RealTime->PortName();
-    settings.LastProject = Doc.ProjectFileName;
+    // Kept absolute, so a start from another folder (a desktop launcher) finds it.
+    settings.LastProject = Doc.ProjectFileName.isEmpty()
+                               ? QString()
+                               : QFileInfo(Doc.ProjectFileName).absoluteFilePath();
     settings.MidiInputName = MidiControl->MidiInputName();
-    WriteSettings(SettingsFile, settings);
+    if (TFileError error; !WriteSettings(SettingsFile, settings, &error))
+        cannotWrite(SettingsFile, error);
     e->accept();
 }
 

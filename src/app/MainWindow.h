@@ -40,6 +40,7 @@
 #include <memory>
 #include <vector>
 
+class QDialog;
 class QDragEnterEvent;
 class QDropEvent;
 class QMimeData;
@@ -345,6 +346,13 @@ private:
     // following of real-time mode.
     void BuildDmx();
     void OpenOutputsDialog();
+    // What the window tells the user besides the boxes: the time under the pointer, the file
+    // an export wrote, how to begin when no show is open, and the keyboard shortcuts.
+    void BuildNotices();
+    void ApplyNoticeTexts();
+    void ShowNotice(const QString& text);
+    void ExportDone(TSequenceExport::Result result);
+    void ShowShortcuts();
 
     TForm1Options Options;
     Language Lang = Language::English;
@@ -427,6 +435,10 @@ private:
     QLabel* SoundOutput = nullptr;      // which sound output plays the song
     QLabel* OutputOffset = nullptr;     // the output latency offset, when it is not 0
     QLabel* SelectionReadOut = nullptr; // the time range selected
+    QLabel* PointerReadOut = nullptr;   // the time under the pointer over the lanes
+    QLabel* NoticeReadOut = nullptr;    // what a command just did, for a while
+    QTimer* NoticeTimer = nullptr;
+    QDialog* ShortcutsDialog = nullptr;
     QLabel* LogoImage;
     // Timers.
     QTimer *CueBlinkTimer, *MidiLightTimer;

@@ -275,6 +275,15 @@ QWidget* TForm1::BuildStatusBar() {
     SoundOutput->setMinimumWidth(1);
     OutputOffset = Caption("OutputOffset", bar);
     OutputOffset->setTextFormat(Qt::PlainText);
+    // The read-outs that follow the pointer or the commands never make the window wider: on a
+    // narrow one they give way.
+    PointerReadOut = Caption("PointerReadOut", bar);
+    PointerReadOut->setTextFormat(Qt::PlainText);
+    PointerReadOut->setMinimumWidth(1);
+    // What a command just did (the file an export wrote); it gives way on a narrow window.
+    NoticeReadOut = Caption("NoticeReadOut", bar);
+    NoticeReadOut->setTextFormat(Qt::PlainText);
+    NoticeReadOut->setMinimumWidth(1);
     MidiActivityLight = new QFrame(bar);
     MidiActivityLight->setObjectName(QStringLiteral("Shape1"));
     MidiActivityLight->setFixedSize(17, 9);
@@ -297,9 +306,12 @@ QWidget* TForm1::BuildStatusBar() {
     row->addWidget(MidiCaption);
     row->addWidget(MidiActivityLight);
     row->addSpacing(12);
+    row->addWidget(PointerReadOut);
+    row->addSpacing(12);
     row->addWidget(SelectionReadOut);
     row->addSpacing(12);
     row->addWidget(OutputOffset);
+    row->addWidget(NoticeReadOut, 1);
     row->addWidget(SoundOutput, 1);
     row->addWidget(LogoImage);
     return bar;

@@ -369,6 +369,19 @@ void LanesView::paintEvent(QPaintEvent* event) {
     // cursor's old and new line) are not the whole width between them.
     for (const QRect& exposed : event->region())
         PaintRect(painter, exposed);
+    // Without a song there is nothing to edit: the empty area says how to begin.
+    if (Peaks.empty() && !EmptyHint.isEmpty()) {
+        painter.setPen(palette().color(QPalette::PlaceholderText));
+        painter.drawText(viewport()->rect().adjusted(16, 16, -16, -16),
+                         Qt::AlignCenter | Qt::TextWordWrap, EmptyHint);
+    }
+}
+
+void LanesView::SetEmptyHint(const QString& text) {
+    if (text == EmptyHint)
+        return;
+    EmptyHint = text;
+    viewport()->update();
 }
 
 void LanesView::PaintRect(QPainter& painter, const QRect& exposed) {

@@ -108,6 +108,10 @@ public:
     };
     TSelectionCorner SelectionCornerAt(QPoint viewPos) const;
 
+    // The guidance shown across the area while no song is loaded (how to begin a show).
+    void SetEmptyHint(const QString& text);
+    QString EmptyHintText() const { return EmptyHint; }
+
     const TLanesPaintStats& PaintStats() const { return Stats; }
     void ResetPaintStats() { Stats = {}; }
 
@@ -149,6 +153,7 @@ private:
 
     const ShowDocument& Doc;
     const TWavePeaks& Peaks;
+    QString EmptyHint;
     const TimelineGeometry& Geometry;
     TimelineScroll& Scroll;
     bool PaintEnabled = true;

@@ -5,6 +5,7 @@
 #include "audio/BeatCache.h"
 #include "audio/SongImport.h"
 #include "audio/SongLoader.h"
+#include "lumivox-cli/CliUsage.h"
 #include "lumivox-cli/ConsoleUserInterface.h"
 #include "lumivox-cli/JsonWriter.h"
 #include "lumivox-cli/PlayCommand.h"
@@ -14,6 +15,7 @@
 #include "output/SequenceFile.h"
 #include "persistence/ProjectFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -70,12 +72,6 @@ Arguments Parse(const QStringList& args, const QStringList& valueOptions,
         }
     }
     return parsed;
-}
-
-int UsageError(const QString& message) {
-    Print(stderr, QStringLiteral("lumivox-cli: ") + message);
-    PrintUsage(true);
-    return ExitUsage;
 }
 
 // Songs open as in the editor, through LoadSong: the waveform cache is found or built and
@@ -242,9 +238,9 @@ int CommandInfo(const QStringList& args) {
     const Arguments a = Parse(args, {QStringLiteral("--song")},
                               {QStringLiteral("--json"), QStringLiteral("--values")});
     if (!a.Error.isEmpty())
-        return UsageError(a.Error);
+        return UsageError(QStringLiteral("info"), a.Error);
     if (a.Positional.size() != 1)
-        return UsageError(QStringLiteral("info needs one PROJECT"));
+        return UsageError(QStringLiteral("info"), QStringLiteral("info needs one PROJECT"));
     LoadedShow show;
     if (!show.Read(a.Positional[0], a.Value("--song")))
         return ExitRefused;
@@ -260,9 +256,9 @@ int CommandExport(const QStringList& args) {
     const Arguments a =
         Parse(args, {QStringLiteral("--song"), QStringLiteral("-o")}, {QStringLiteral("--yes")});
     if (!a.Error.isEmpty())
-        return UsageError(a.Error);
+        return UsageError(QStringLiteral("export"), a.Error);
     if (a.Positional.size() != 1)
-        return UsageError(QStringLiteral("export needs one PROJECT"));
+        return UsageError(QStringLiteral("export"), QStringLiteral("export needs one PROJECT"));
     LoadedShow show;
     if (!show.Read(a.Positional[0], a.Value("--song")))
         return ExitRefused;
@@ -274,6 +270,7 @@ int CommandExport(const QStringList& args) {
     case TSequenceExport::Result::Done:
         return ExitDone;
     case TSequenceExport::Result::TooManyEvents:
+    case TSequenceExport::Result::SlotsCut:
         return ExitTooManyEvents;
     case TSequenceExport::Result::Declined:
         for (const QString& question : show.Ui.Questions)
@@ -286,15 +283,23 @@ int CommandExport(const QStringList& args) {
 }
 
 int CommandConvert(const QStringList& args) {
-    const Arguments a = Parse(args, {QStringLiteral("--song")}, {});
+    const Arguments a = Parse(args, {QStringLiteral("--song")}, {QStringLiteral("--yes")});
     if (!a.Error.isEmpty())
-        return UsageError(a.Error);
+        return UsageError(QStringLiteral("convert"), a.Error);
     if (a.Positional.size() != 2)
-        return UsageError(QStringLiteral("convert needs IN and OUT"));
+        return UsageError(QStringLiteral("convert"), QStringLiteral("convert needs IN and OUT"));
+    // An existing project is replaced only when asked to, before anything is read.
+    const QString out = a.Positional[1];
+    if (QFileInfo::exists(out) && !a.Has("--yes")) {
+        Print(stderr,
+              QDir::toNativeSeparators(out) +
+                  Text(TextTable::Messages, MessageText::AlreadyExistsReplace, CliLanguage));
+        return ExitOutputExists;
+    }
     LoadedShow show;
     if (!show.Read(a.Positional[0], a.Value("--song")))
         return ExitRefused;
-    if (!show.File.WriteProject(a.Positional[1]))
+    if (!show.File.WriteProject(out))
         return ExitRefused;
     Print(stdout, QStringLiteral("Converted %1 (version %2) to %3 (version %4).")
                       .arg(a.Positional[0], show.File.VersionRead(), a.Positional[1],
@@ -305,9 +310,9 @@ int CommandConvert(const QStringList& args) {
 int CommandPeaks(const QStringList& args) {
     const Arguments a = Parse(args, {}, {});
     if (!a.Error.isEmpty())
-        return UsageError(a.Error);
+        return UsageError(QStringLiteral("peaks"), a.Error);
     if (a.Positional.size() != 1)
-        return UsageError(QStringLiteral("peaks needs one SONG"));
+        return UsageError(QStringLiteral("peaks"), QStringLiteral("peaks needs one SONG"));
     ShowDocument doc;
     ConsoleUserInterface ui;
     SongOpening opening{doc, ui};
@@ -334,9 +339,9 @@ int CommandPeaks(const QStringList& args) {
 int CommandBeats(const QStringList& args) {
     const Arguments a = Parse(args, {}, {QStringLiteral("--json"), QStringLiteral("--onsets")});
     if (!a.Error.isEmpty())
-        return UsageError(a.Error);
+        return UsageError(QStringLiteral("beats"), a.Error);
     if (a.Positional.size() != 1)
-        return UsageError(QStringLiteral("beats needs one SONG"));
+        return UsageError(QStringLiteral("beats"), QStringLiteral("beats needs one SONG"));
     const QString song = a.Positional[0];
     if (!QFileInfo(song).isFile()) {
         Print(stderr, QStringLiteral("lumivox-cli: %1 does not exist").arg(song));
@@ -389,9 +394,9 @@ int CommandBeats(const QStringList& args) {
 int CommandDumpSeq(const QStringList& args) {
     const Arguments a = Parse(args, {}, {QStringLiteral("--json")});
     if (!a.Error.isEmpty())
-        return UsageError(a.Error);
+        return UsageError(QStringLiteral("dump-seq"), a.Error);
     if (a.Positional.size() != 1)
-        return UsageError(QStringLiteral("dump-seq needs one FILE"));
+        return UsageError(QStringLiteral("dump-seq"), QStringLiteral("dump-seq needs one FILE"));
     QFile file(a.Positional[0]);
     if (!file.open(QIODevice::ReadOnly)) {
         Print(stderr, QStringLiteral("The file %1 cannot be read: %2")
@@ -457,55 +462,6 @@ int CommandDumpSeq(const QStringList& args) {
 
 } // namespace
 
-void PrintUsage(bool toError) {
-    std::FILE* out = toError ? stderr : stdout;
-    std::fputs(
-        "Usage: lumivox-cli COMMAND [OPTIONS]\n"
-        "\n"
-        "Commands:\n"
-        "  info PROJECT [--song MP3] [--json] [--values]\n"
-        "      Show the project: version, name, song, resolution, slot count, text fields,\n"
-        "      comments and every track (--values: every slot value).\n"
-        "  export PROJECT [-o FILE] [--yes] [--song MP3]\n"
-        "      Write the sequence file for the playback unit (default: beside the song,\n"
-        "      named after it with the extension .seq). --yes replaces an existing file.\n"
-        "  convert IN OUT [--song MP3]\n"
-        "      Read a project of any version (1.0.0 to 1.0.3) and write it as 1.0.3.\n"
-        "  dump-seq FILE [--json]\n"
-        "      Show the header and every frame of a sequence file, checking its size\n"
-        "      and length field.\n"
-        "  peaks SONG\n"
-        "      Build or refresh the song's waveform cache (.pks and .nfo beside the song,\n"
-        "      or in the per-user cache folder when the song's folder is read-only) as the\n"
-        "      editor does, and show the peak records, the length, the slot count and\n"
-        "      whether the cache was reused.\n"
-        "  beats SONG [--json] [--onsets]\n"
-        "      Find the song's beats as the editor does (reading its beat file, SONG.beats\n"
-        "      beside it or in the per-user cache folder, while the song is unchanged) and\n"
-        "      print the tempo in BPM on the first line (0 when none was found), then each\n"
-        "      beat time in ms, one a line; --onsets adds the onset (attack) times after\n"
-        "      them, each line starting with \"onset \". --json prints {\"tempo_bpm\": ...,\n"
-        "      \"beats_ms\": [...]}, with \"onsets_ms\": [...] only when --onsets is given.\n"
-        "  play PROJECT [--port DEVICE] [--dmx UNIVERSE [--ola-port PORT]] [--offset MS]\n"
-        "      Play the show without a window against its song (on the default sound\n"
-        "      device, or a silent clock when none opens), sending the outputs' changes to\n"
-        "      the playback unit on the serial DEVICE as the editor's real-time mode does\n"
-        "      (--dmx: to that OLA universe too, through olad on its RPC PORT, 9010 unless\n"
-        "      told). --offset: the outputs lead the song by MS (-500 to 500; negative:\n"
-        "      they trail it). Ctrl+C, SIGTERM or the song's end stops it and sends every\n"
-        "      output 0.\n"
-        "\n"
-        "  --song MP3   use this song when the project's song no longer exists\n"
-        "\n"
-        "Songs are opened as in the editor: a song without a current waveform cache is\n"
-        "decoded once to build it.\n"
-        "\n"
-        "Exit codes: 0 done; 1 usage; 2 the project, song, file or port was refused or\n"
-        "unreadable; 3 the output exists and --yes was not given; 4 sequence written but too\n"
-        "many events.\n",
-        out);
-}
-
 int RunCommand(const QStringList& args) {
     static const std::map<QString, std::function<int(const QStringList&)>> commands = {
         {QStringLiteral("info"), CommandInfo},       {QStringLiteral("export"), CommandExport},
@@ -515,8 +471,13 @@ int RunCommand(const QStringList& args) {
     };
     const auto it = commands.find(args.first());
     if (it == commands.end())
-        return UsageError(QStringLiteral("unknown command %1").arg(args.first()));
-    return it->second(args.mid(1));
+        return UsageError(QString(), QStringLiteral("unknown command %1").arg(args.first()));
+    const QStringList rest = args.mid(1);
+    if (rest.contains(QLatin1String("--help")) || rest.contains(QLatin1String("-h"))) {
+        PrintCommandHelp(args.first());
+        return ExitDone;
+    }
+    return it->second(rest);
 }
 
 } // namespace lumivox::cli

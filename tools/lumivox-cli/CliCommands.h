@@ -15,6 +15,4 @@ inline constexpr int ExitTooManyEvents = 4;
 // Runs the command named by args[0] with the remaining arguments.
 int RunCommand(const QStringList& args);
 
-void PrintUsage(bool toError);
-
 } // namespace lumivox::cli

@@ -9,6 +9,7 @@
 #include "audio/SongLoader.h"
 #include "audio/Transport.h"
 #include "lumivox-cli/CliCommands.h"
+#include "lumivox-cli/CliUsage.h"
 #include "lumivox-cli/ConsoleUserInterface.h"
 #include "model/ShowDocument.h"
 #include "output/DmxOutput.h"
@@ -49,9 +50,7 @@ int Refuse(const QString& text) {
 }
 
 int Usage(const QString& text) {
-    Say(stderr, QStringLiteral("lumivox-cli: ") + text);
-    PrintUsage(true);
-    return ExitUsage;
+    return UsageError(QStringLiteral("play"), text);
 }
 
 // --------------------------------------------------------------------------------------------

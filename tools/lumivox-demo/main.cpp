@@ -65,10 +65,16 @@ void FillTracks(ShowDocument& doc) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
+    QStringList args = QCoreApplication::arguments();
+    const bool replace = args.removeAll(QStringLiteral("--yes")) > 0;
     if (args.size() != 3) {
-        std::fprintf(stderr, "Usage: lumivox-demo SONG.mp3 OUT.PRJ\n");
+        std::fprintf(stderr, "Usage: lumivox-demo SONG.mp3 OUT.PRJ [--yes]\n");
         return 1;
+    }
+    // A show is never replaced unless asked to.
+    if (QFileInfo::exists(args[2]) && !replace) {
+        std::fprintf(stderr, "%s already exists; --yes replaces it.\n", qPrintable(args[2]));
+        return 3;
     }
     ShowDocument doc;
     UnattendedUserInterface ui;
