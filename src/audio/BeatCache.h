@@ -52,7 +52,8 @@ struct TBeatFile {
     TSongBeats Beats;
 };
 QByteArray FormatBeatFile(const TBeatFile& file);
-// Empty when `text` breaks any rule of the format.
+// Empty when `text` breaks any rule of the format, or holds a tempo no song has (above
+// 400 BPM, or none for a song with beats).
 std::optional<TBeatFile> ParseBeatFile(const QByteArray& text);
 
 // Writes the file through a temporary one, so it is either complete or untouched; creates its
