@@ -136,11 +136,17 @@ bool ParseValueBlocks(std::vector<TDeferredBlock>& blocks, int slotCount) {
 }
 
 // The track blocks in what follows the track count: each ends with a separator line, which no
-// other line of a block can be (a value line holds no '*'). Lines after the last separator are
-// not a block.
-int CountTrackBlocks(std::string_view text) {
-    int blocks = 0;
+// other line of a block can be (a value line holds no '*'). `cutShort` tells whether anything
+// but blank lines follows the last separator: a block that was cut short.
+struct TBlockCount {
+    int Blocks = 0;
+    bool CutShort = false;
+};
+
+TBlockCount CountTrackBlocks(std::string_view text) {
+    TBlockCount count;
     std::size_t at = 0;
+    std::size_t afterLast = 0;
     while (at < text.size()) {
         const auto* star =
             static_cast<const char*>(std::memchr(text.data() + at, '*', text.size() - at));
@@ -153,11 +159,14 @@ int CountTrackBlocks(std::string_view text) {
         std::string_view line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        if ((start == 0 || text[start - 1] == '\n') && line == Separator)
-            ++blocks;
+        if ((start == 0 || text[start - 1] == '\n') && line == Separator) {
+            ++count.Blocks;
+            afterLast = std::min(end + 1, text.size());
+        }
         at = end + 1;
     }
-    return blocks;
+    count.CutShort = text.substr(afterLast).find_first_not_of(" \t\r\n") != std::string_view::npos;
+    return count;
 }
 
 } // namespace
@@ -423,14 +432,15 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
         if (written < 0 || written > MaxTracks)
             throw refuse(Tr(TextTable::Extra, ExtraText::TooManyTracks).arg(written));
         line();
-        // The count is a line of its own, apart from the blocks: a file edited by hand or cut
-        // short may hold another number of blocks. Every block present is read, and the
-        // difference said, so no track is dropped without a word.
-        const int present = CountTrackBlocks(reader.Whole().substr(reader.Offset()));
-        if (present > MaxTracks)
-            throw refuse(Tr(TextTable::Extra, ExtraText::TooManyTracks).arg(present));
-        const int total = present;
-        if (present != written)
+        // The count is a line of its own, apart from the blocks: a file edited by hand, or one
+        // that ends after a whole block, may hold another number of them. Every whole block
+        // is read and the difference said, so no track is dropped without a word. A file
+        // whose last block is cut short is read by its count, which refuses it where it ends.
+        const TBlockCount blocks = CountTrackBlocks(reader.Whole().substr(reader.Offset()));
+        if (blocks.Blocks > MaxTracks)
+            throw refuse(Tr(TextTable::Extra, ExtraText::TooManyTracks).arg(blocks.Blocks));
+        const int total = blocks.CutShort && written > blocks.Blocks ? written : blocks.Blocks;
+        if (total != written)
             CountWritten = written;
 
         progress.emplace(Ui, Tr(TextTable::ProjectFile, ProjectFileText::CreatingTracks));

@@ -39,6 +39,10 @@ TEST(BeatFileTest, TextReadsBackAsWritten) {
     const TBeatFile empty{{0, 0}, {}};
     ASSERT_TRUE(ParseBeatFile(FormatBeatFile(empty)));
     EXPECT_TRUE(ParseBeatFile(FormatBeatFile(empty))->Beats.IsEmpty());
+    // The fastest tempo a file may hold is still read.
+    TBeatFile fastest = Sample();
+    fastest.Beats.TempoBpm = 400;
+    ASSERT_TRUE(ParseBeatFile(FormatBeatFile(fastest)));
 }
 
 TEST(BeatFileTest, DamagedTextIsRefused) {
@@ -55,6 +59,10 @@ TEST(BeatFileTest, DamagedTextIsRefused) {
         {"source without date", replaced("source 583679 1765286520123", "source 583679")},
         {"negative tempo", replaced("tempo 120.500", "tempo -1")},
         {"tempo not a number", replaced("tempo 120.500", "tempo fast")},
+        {"tempo past any song", replaced("tempo 120.500", "tempo 1e308")},
+        {"tempo just past the fastest", replaced("tempo 120.500", "tempo 400.001")},
+        {"beats without a tempo", replaced("tempo 120.500", "tempo 0")},
+        {"tempo nan", replaced("tempo 120.500", "tempo nan")},
         {"more beats than lines", replaced("beats 3", "beats 30")},
         {"fewer beats than lines", replaced("beats 3", "beats 2")},
         {"count not whole", replaced("beats 3", "beats 2.5")},
@@ -115,8 +123,13 @@ TEST_F(BeatCacheTest, ADamagedBeatFileIsFoundAgainAndReplaced) {
     const TSongBeatsResult first = LoadOrFindBeats(song, Folder.Places);
     ASSERT_EQ(first.Origin, TBeatsOrigin::Analysed);
     const QByteArray good = ReadFile(first.BeatFile);
-    for (const QByteArray& damage :
-         {good.left(good.size() / 3), QByteArray("garbage\n"), QByteArray(1000, '\xff')}) {
+    QByteArray impossible = good;
+    impossible.replace(good.mid(good.indexOf("tempo "), good.indexOf('\n', good.indexOf("tempo ")) -
+                                                            good.indexOf("tempo ")),
+                       "tempo 1e308");
+    ASSERT_NE(impossible, good);
+    for (const QByteArray& damage : {good.left(good.size() / 3), QByteArray("garbage\n"),
+                                     QByteArray(1000, '\xff'), impossible}) {
         ASSERT_TRUE(WriteFile(first.BeatFile, damage));
         const TSongBeatsResult again = LoadOrFindBeats(song, Folder.Places);
         EXPECT_EQ(again.Origin, TBeatsOrigin::Analysed);

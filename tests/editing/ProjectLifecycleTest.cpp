@@ -46,7 +46,7 @@ public:
     Songs(ShowDocument& doc, FakePlayer& player) : Doc(doc), Player(player) {}
     bool LoadSong(const QString& path) override {
         Loaded << path;
-        if (!QFile::exists(path))
+        if (!QFile::exists(path) || path == Refused)
             return false;
         Player.Open(path);
         Doc.SlotCount = path.contains(QLatin1String("short")) ? 51 : 101;
@@ -57,6 +57,7 @@ public:
         ++Closed;
     }
     int Closed = 0;
+    QString Refused; // a song that is there but cannot be used
     ShowDocument& Doc;
     FakePlayer& Player;
     QStringList Loaded;
@@ -374,6 +375,92 @@ TEST_F(ProjectLifecycleTest, CreateSeqFileWritesBesideTheSongAndAsksBeforeReplac
     EXPECT_TRUE(Ui.Texts(Kind::Information)
                     .last()
                     .startsWith(QStringLiteral("Process done! But there are too many events")));
+}
+
+TEST_F(ProjectLifecycleTest, SaveAsProposesAPlaceAndAsksBeforeReplacingAnotherProject) {
+    NewShow(QStringLiteral("Gala: 2026/12"), 1);
+    // A new show: its name (made safe for a file) in its song's folder.
+    Ui.SaveAnswers.push_back(std::nullopt);
+    EXPECT_FALSE(Life.SaveAs());
+    EXPECT_EQ(Ui.Texts(Kind::ChooseSaveFile).last(), Path("Gala_ 2026_12.PRJ"));
+
+    // Another project of the chosen name: asked; No leaves it as it was, unsaved here.
+    QFile other(Path("other.PRJ"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("someone else's show");
+    other.close();
+    Ui.SaveAnswers.push_back(Path("other.PRJ"));
+    Ui.ConfirmAnswers = {false};
+    EXPECT_FALSE(Life.SaveAs());
+    EXPECT_EQ(Ui.Texts(Kind::Confirm).last(),
+              QDir::toNativeSeparators(Path("other.PRJ")) +
+                  QStringLiteral(" already exists. Do you want to replace this file?"));
+    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+    EXPECT_EQ(other.readAll(), QByteArray("someone else's show"));
+    other.close();
+    EXPECT_TRUE(Doc.Modified());
+    EXPECT_TRUE(Doc.ProjectFileName.isEmpty());
+    // Yes replaces it.
+    Ui.SaveAnswers.push_back(Path("other.PRJ"));
+    Ui.ConfirmAnswers = {true};
+    EXPECT_TRUE(Life.SaveAs());
+    EXPECT_EQ(Doc.ProjectFileName, Path("other.PRJ"));
+    EXPECT_FALSE(Doc.Modified());
+
+    // Saved once: the project's own file is proposed, and saving over it asks nothing.
+    const int asked = Ui.Texts(Kind::Confirm).size();
+    Ui.SaveAnswers.push_back(Path("other.PRJ"));
+    EXPECT_TRUE(Life.SaveAs());
+    EXPECT_EQ(Ui.Texts(Kind::ChooseSaveFile).last(), Path("other.PRJ"));
+    EXPECT_EQ(Ui.Texts(Kind::Confirm).size(), asked);
+}
+
+TEST_F(ProjectLifecycleTest, ExportToWritesWhereTheUserChoosesOrNothingWhenCancelled) {
+    NewShow(QStringLiteral("Show"), 1);
+    Doc.SetSlot(1, 1, 7);
+    Ui.SequenceAnswers.push_back(std::nullopt);
+    EXPECT_EQ(Life.ExportTo(), TSequenceExport::Result::Declined);
+    EXPECT_EQ(Ui.Texts(Kind::ChooseSequenceFile), QStringList{Path("song.seq")});
+    EXPECT_FALSE(QFile::exists(Path("song.seq")));
+
+    QDir(Dir.path()).mkdir(QStringLiteral("usb"));
+    Ui.SequenceAnswers.push_back(Path("usb/gala.seq"));
+    EXPECT_EQ(Life.ExportTo(), TSequenceExport::Result::Done);
+    EXPECT_EQ(QFileInfo(Path("usb/gala.seq")).size(), 65536);
+    EXPECT_EQ(Life.Exporter().WrittenPath(), Path("usb/gala.seq"));
+    EXPECT_TRUE(Shell.Calls.contains("stop"));
+}
+
+TEST_F(ProjectLifecycleTest, ASongThatCannotBeUsedIsOneToReplaceAndTheShowOpensModified) {
+    NewShow(QStringLiteral("Show"), 2);
+    Doc.SetSlot(2, 5, 99);
+    Ui.SaveAnswers.push_back(Path("show.PRJ"));
+    ASSERT_TRUE(Life.SaveAs());
+    // The song is there but no longer decodes.
+    QFile song(Song);
+    ASSERT_TRUE(song.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    song.write(QByteArray(4096, '\0'));
+    song.close();
+    const QString replacement = Path("replacement.mp3");
+    ASSERT_TRUE(QFile::copy(FixturePath("song_10s.mp3"), replacement));
+    Loader.Refused = Song;
+
+    // Cancelling the chooser gives up the opening; choosing a song opens the show with it.
+    Ui.Events.clear();
+    Ui.SongAnswers = {std::nullopt, replacement};
+    EXPECT_FALSE(Life.OpenProjectByName(Path("show.PRJ")));
+    EXPECT_TRUE(Life.OpenProjectByName(Path("show.PRJ")));
+    const QString offered = QStringLiteral("The song \"%1\" of your project cannot be used. Please "
+                                           "select another song for your project: Show")
+                                .arg(QDir::toNativeSeparators(Song));
+    EXPECT_EQ(Ui.Texts(Kind::Warning), (QStringList{offered, offered}));
+    EXPECT_EQ(Ui.Texts(Kind::ChooseSong).size(), 2);
+    EXPECT_EQ(Doc.Project().Mp3FileName, replacement);
+    EXPECT_TRUE(Doc.Modified());
+    ASSERT_EQ(Doc.TrackCount(), 2);
+    std::uint8_t value = 0;
+    ASSERT_TRUE(Doc.Track(2).GetValue(5, value));
+    EXPECT_EQ(value, 99);
 }
 
 TEST(CommandStates, FollowSongTracksClipboardAndHistory) {

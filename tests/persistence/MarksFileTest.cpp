@@ -48,7 +48,7 @@ protected:
     QString Song;
     ShowDocument Doc;
     ScriptedUserInterface Ui;
-    FixedSongLoader Songs{Doc, 11};
+    FixedSongLoader Songs{Doc, 101};
     ProjectFile File{Doc, Ui, Songs};
 
     void SetUp() override {
@@ -64,7 +64,7 @@ protected:
 
     // Opens `project` in a fresh show; the warnings it gave are in `ui`.
     bool Open(const QString& project, ShowDocument& into, ScriptedUserInterface& ui) {
-        FixedSongLoader songs(into, 11);
+        FixedSongLoader songs(into, 101);
         ProjectFile file(into, ui, songs);
         return file.ReadProject(project);
     }
@@ -157,7 +157,7 @@ TEST_F(MarksFileTest, ADamagedMarksFileIsRefusedWithAMessageAndTheProjectStillOp
          {Language::French, Language::English, Language::Spanish, Language::German}) {
         ShowDocument back;
         ScriptedUserInterface ui;
-        FixedSongLoader songs(back, 11);
+        FixedSongLoader songs(back, 101);
         ProjectFile file(back, ui, songs, language);
         ASSERT_TRUE(file.ReadProject(project));
         EXPECT_EQ(back.TrackCount(), 1);
@@ -166,10 +166,11 @@ TEST_F(MarksFileTest, ADamagedMarksFileIsRefusedWithAMessageAndTheProjectStillOp
         ASSERT_EQ(ui.Events.size(), 1u);
         EXPECT_EQ(ui.Events[0].kind, Kind::Warning);
         EXPECT_EQ(ui.Events[0].text,
-                  Text(TextTable::MarksText, MarksText::FileRefused, language)
+                  Text(TextTable::FileText, FileText::MarksKept, language)
                       .arg(QDir::toNativeSeparators(MarksPathOf(project)))
                       .arg(3)
-                      .arg(Text(TextTable::MarksText, MarksText::NegativeTime, language)));
+                      .arg(Text(TextTable::MarksText, MarksText::NegativeTime, language),
+                           QDir::toNativeSeparators(MarksPathOf(project) + ".bak")));
     }
 
     // A marks file that is no file at all cannot be read: refused the same way.
@@ -181,6 +182,35 @@ TEST_F(MarksFileTest, ADamagedMarksFileIsRefusedWithAMessageAndTheProjectStillOp
     EXPECT_TRUE(back.Marks().empty());
     ASSERT_EQ(ui.Events.size(), 1u);
     EXPECT_TRUE(ui.Events[0].text.contains(QStringLiteral("Gala.PRJ.marks")));
+}
+
+TEST_F(MarksFileTest, EachNameIsDecodedOnItsOwnSoOneBadByteSpoilsOneName) {
+    // A stray Windows-1252 byte in one name: that name shows a replacement character, the
+    // others keep their accents, and saving writes every name back as UTF-8.
+    const TMarksReading reading = ParseMarks(QByteArray("100 Entr\xc3\xa9\n200 Pi\xe8"
+                                                        "ce\n300 Fin\xc3\xa9\n"));
+    ASSERT_TRUE(reading.Ok());
+    ASSERT_EQ(reading.Marks.size(), 3);
+    EXPECT_EQ(reading.Marks[0].Name, QString::fromUtf8("Entré"));
+    EXPECT_EQ(reading.Marks[1].Name, QStringLiteral("Pi") + QChar(0xFFFD) + QStringLiteral("ce"));
+    EXPECT_EQ(reading.Marks[2].Name, QString::fromUtf8("Finé"));
+    EXPECT_EQ(FormatMarks(reading.Marks), QByteArray("100 Entr\xc3\xa9\n200 Pi\xef\xbf\xbd"
+                                                     "ce\n300 Fin\xc3\xa9\n"));
+}
+
+TEST_F(MarksFileTest, MarksPastTheEndOfTheSongAreKeptAndSaid) {
+    const QString project = Path("Gala.PRJ");
+    ASSERT_TRUE(File.WriteProject(project));
+    // The song (101 slots: up to 10,099 ms) is shorter than the one the marks were made on.
+    WriteAll(MarksPathOf(project), "500 a\n10099 b\n10100 c\n60000 d\n");
+    ShowDocument back;
+    ScriptedUserInterface ui;
+    ASSERT_TRUE(Open(project, back, ui));
+    EXPECT_EQ(back.Marks().size(), 4);
+    EXPECT_EQ(ui.Texts(Kind::Warning),
+              QStringList{Text(TextTable::FileText, FileText::MarksPastEnd, Language::English)
+                              .arg(2)
+                              .arg(QStringLiteral("00:00:10,099"))});
 }
 
 TEST_F(MarksFileTest, AFailedMarksWriteIsReportedAndTheSaveCountsAsFailed) {

@@ -502,9 +502,13 @@ TEST_F(ProjectFileTest, MissingSongIsRelocatedFromTheProjectFolder) {
         FixedSongLoader songs(doc, 4);
         songs.Fail = true;
         ProjectFile reader(doc, ui, songs);
+        // It is offered for replacing, as a missing one is; cancelled, nothing is read.
         EXPECT_FALSE(reader.ReadProject(Path("r.PRJ")));
         EXPECT_EQ(ui.Texts(Kind::Warning).last(),
-                  QStringLiteral("Impossible to load MP3 file or create waveform data!"));
+                  QStringLiteral("The song \"%1\" of your project cannot be used. Please select "
+                                 "another song for your project: Show")
+                      .arg(QDir::toNativeSeparators(Song)));
+        EXPECT_EQ(ui.Texts(Kind::ChooseSong).size(), 2);
     }
 }
 
@@ -650,14 +654,69 @@ TEST_F(ProjectFileTest, EveryTruncationIsRefusedOrReadNeverOverrun) {
             EXPECT_EQ(ui.Texts(Kind::Warning).size() + ui.Texts(Kind::ReportError).size(), 1);
             if (!read)
                 continue;
-            // Only whole blocks are read: those whose separator line lies before the cut.
-            const int whole_blocks = static_cast<int>(whole.left(cut).count("\r\n*****\r\n")) - 3;
-            EXPECT_EQ(doc.TrackCount(), std::max(whole_blocks, 0)) << cut;
+            // Read only when cut on a separator line (after a block, or the count's own): the
+            // whole blocks, with the count said.
+            const QByteArray kept = whole.left(cut).trimmed();
+            const QByteArray lastLine = kept.mid(kept.lastIndexOf('\n') + 1);
+            EXPECT_TRUE(!lastLine.isEmpty() && lastLine.count('*') == lastLine.size()) << cut;
+            EXPECT_EQ(doc.TrackCount(), std::max(static_cast<int>(kept.count("\r\n*****")) - 3, 0))
+                << cut;
             EXPECT_TRUE(reader.TrackCountDiffered()) << cut;
             EXPECT_TRUE(ui.Texts(Kind::Warning)[0].contains(
                 QStringLiteral("but %1 were found").arg(doc.TrackCount())))
                 << cut;
         }
+    }
+}
+
+TEST_F(ProjectFileTest, ATrackCountOtherThanTheBlocksIsSaidAndEveryWholeBlockIsRead) {
+    const QStringList first = Block103("one", {"No", "No", "No"}, {"1", "2", "3", "0"});
+    const QStringList second = Block103("two", {"No", "No", "No"}, {"4", "5", "6", "0"});
+    struct Case {
+        const char* Name;
+        int Written;
+        QStringList Tail; // after the blocks
+        int Read;         // tracks read; -1: refused
+    };
+    const Case cases[] = {
+        {"count too low", 1, {}, 2},
+        {"count too high", 3, {}, 2},
+        {"count too high, blank lines after", 3, {"", ""}, 2},
+        {"count right, junk after", 2, {"junk"}, 2},
+        {"count too high, a block cut short", 3, {"three", "7"}, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QStringList lines = Header(QStringLiteral("1.0.3"), c.Written, Song);
+        lines << first << second << c.Tail;
+        WriteAll(Path("count.PRJ"), CrLf(lines));
+        ShowDocument doc;
+        ScriptedUserInterface ui;
+        FixedSongLoader songs(doc, 4);
+        ProjectFile reader(doc, ui, songs);
+        const bool read = reader.ReadProject(Path("count.PRJ"));
+        ASSERT_EQ(read, c.Read >= 0);
+        if (!read) {
+            EXPECT_TRUE(ui.Texts(Kind::Warning).last().endsWith("the file ends early."));
+            continue;
+        }
+        ASSERT_EQ(doc.TrackCount(), c.Read);
+        std::uint8_t value = 0;
+        ASSERT_TRUE(doc.Track(2).GetValue(3, value));
+        EXPECT_EQ(value, 6);
+        const bool differs = c.Written != c.Read;
+        EXPECT_EQ(reader.TrackCountDiffered(), differs);
+        EXPECT_EQ(doc.Modified(), differs); // a save writes the count that matches
+        if (differs)
+            EXPECT_EQ(ui.Texts(Kind::Warning),
+                      QStringList{QStringLiteral("The project file %1 says it holds %2 tracks, "
+                                                 "but %3 were found in it: all %3 were read. "
+                                                 "Check the show before saving it.")
+                                      .arg(QDir::toNativeSeparators(Path("count.PRJ")))
+                                      .arg(c.Written)
+                                      .arg(c.Read)});
+        else
+            EXPECT_TRUE(ui.Events.empty());
     }
 }
 
