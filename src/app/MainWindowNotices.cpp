@@ -114,7 +114,9 @@ void TForm1::ShowShortcuts() {
     for (QMenu* popup : findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
         CollectShortcuts(popup, QString(), rows, seen);
     // Keys and gestures that are no menu entry; a gesture's text names its keys before ": ".
-    auto native = [](QKeySequence sequence) { return sequence.toString(QKeySequence::NativeText); };
+    auto native = [](const QKeySequence& sequence) {
+        return sequence.toString(QKeySequence::NativeText);
+    };
     const std::pair<QString, int> others[] = {
         {native(QKeySequence(Qt::Key_Space)), ShellText::PlayPause},
         {native(QKeySequence(Qt::Key_Home)) + QStringLiteral(", ") +

@@ -52,7 +52,7 @@ protected:
         window.Menus().New2->trigger();
         window.Menus().New1->trigger();
         window.Document().SetSlot(1, 3, 42);
-        const QString path = Disk.Path(QStringLiteral("gala.PRJ"));
+        QString path = Disk.Path(QStringLiteral("gala.PRJ"));
         Ui.SaveAnswers.push_back(path);
         window.Menus().SaveAs1->trigger();
         EXPECT_FALSE(window.Document().Modified());

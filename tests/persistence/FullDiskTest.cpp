@@ -8,6 +8,7 @@
 #include "persistence/VerifiedFile.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/SmallDisk.h"
+#include "support/TestSongs.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,7 @@
 namespace lumivox {
 namespace {
 
+using test::FixedSongLoader;
 using test::ScriptedUserInterface;
 using test::SmallDisk;
 using Kind = ScriptedUserInterface::Event::Kind;
@@ -38,21 +40,6 @@ QStringList Entries(const QString& folder) {
     names.removeAll(QStringLiteral(".filler"));
     return names;
 }
-
-// A song loader that opens nothing and gives a fixed slot count, for writing projects.
-class FixedSlots : public ISongLoader {
-public:
-    FixedSlots(ShowDocument& doc, int slots) : Doc(doc), Slots(slots) {}
-    bool LoadSong(const QString&) override {
-        Doc.SlotCount = Slots;
-        return true;
-    }
-    void CloseSong() override {}
-
-private:
-    ShowDocument& Doc;
-    int Slots;
-};
 
 class FullDiskTest : public ::testing::Test {
 protected:
@@ -103,9 +90,11 @@ TEST_F(FullDiskTest, ALinkedFileIsWrittenThroughItsLink) {
 TEST_F(FullDiskTest, AProjectSavedOnAFullDiskKeepsTheOldOneAndSaysWhyInTheUsersLanguage) {
     ShowDocument doc;
     ScriptedUserInterface ui;
-    FixedSlots songs(doc, 2000);
-    ASSERT_TRUE(songs.LoadSong(QString()));
-    doc.SetSongFile(Disk.Path(QStringLiteral("song.mp3")));
+    const QString song = Disk.Path(QStringLiteral("song.mp3"));
+    ASSERT_FALSE(WriteFileVerified(song, "a song"));
+    FixedSongLoader songs(doc, 2000);
+    ASSERT_TRUE(songs.LoadSong(song));
+    doc.SetSongFile(song);
     doc.SetProjectName(QStringLiteral("Gala"));
     doc.AddTrack(Language::English);
     doc.AddMark(1500, QStringLiteral("Intro"));

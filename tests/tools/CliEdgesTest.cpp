@@ -6,6 +6,7 @@
 #include "audio/SongLength.h"
 #include "audio/WaveformCache.h"
 #include "persistence/ProjectFile.h"
+#include "support/ProgramRun.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/SmallDisk.h"
 #include "support/TestSongs.h"
@@ -29,30 +30,15 @@ using lumivox::test::SmallDisk;
 
 namespace {
 
-struct ProgramRun {
-    int Code = -1;
-    QString Out;
-    QString Err;
-};
+using lumivox::test::Cli;
+using lumivox::test::ProgramRun;
 
 ProgramRun Program(const char* program, const QStringList& args) {
-    QProcess process;
-    process.start(QString::fromUtf8(program), args);
-    EXPECT_TRUE(process.waitForFinished(120000));
-    ProgramRun run;
-    run.Code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.Out = QString::fromUtf8(process.readAllStandardOutput());
-    run.Err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-ProgramRun Cli(const QStringList& args) {
-    return Program(LUMIVOX_CLI_PATH, args);
+    return lumivox::test::RunProgram(QString::fromUtf8(program), args);
 }
 
 QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return lumivox::test::FileBytes(path);
 }
 
 bool WriteAll(const QString& path, const QByteArray& bytes) {

@@ -4,6 +4,7 @@
 #include "output/SequenceExport.h"
 #include "persistence/ProjectFile.h"
 #include "support/ClickTracks.h"
+#include "support/ProgramRun.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
 
@@ -28,26 +29,11 @@ using lumivox::test::TBeatMatch;
 
 namespace {
 
-struct CliRun {
-    int Code = -1;
-    QString Out;
-    QString Err;
-};
-
-CliRun Cli(const QStringList& args) {
-    QProcess process;
-    process.start(QString::fromUtf8(LUMIVOX_CLI_PATH), args);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    CliRun run;
-    run.Code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.Out = QString::fromUtf8(process.readAllStandardOutput());
-    run.Err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
+using CliRun = lumivox::test::ProgramRun;
+using lumivox::test::Cli;
 
 QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return lumivox::test::FileBytes(path);
 }
 
 class CliTest : public ::testing::Test {
