@@ -27,7 +27,8 @@ public:
     TestJackServer(const TestJackServer&) = delete;
     TestJackServer& operator=(const TestJackServer&) = delete;
 
-    // Starts the server and waits until clients can reach it; false with Failure() set.
+    // Starts the server and waits until clients can reach it (as long as a busy machine may
+    // need: ServerStartLimit); false with Failure() set to why not.
     bool Start();
     // Sends `signal` (SIGKILL, SIGTERM, SIGSTOP, SIGCONT) to the server; for the ones that end
     // it, waits until it has gone.
