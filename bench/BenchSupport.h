@@ -111,12 +111,13 @@ inline int RunAndReport(int argc, char** argv, const std::vector<RatioLine>& lin
 // goes the server stops and the client goes back to the server it went to before.
 class PrivateJackServer {
 public:
-    PrivateJackServer(const char* role, long rate)
+    PrivateJackServer(const char* role, long rate,
+                      test::TJackCycles cycles = test::TJackCycles::Asynchronous)
         : Name(QByteArray("lumivox-bench-") + role + "-" +
                QByteArray::number(QCoreApplication::applicationPid())) {
         Previous = qgetenv("JACK_DEFAULT_SERVER");
         HadPrevious = qEnvironmentVariableIsSet("JACK_DEFAULT_SERVER");
-        Failure = test::StartJackDummyServer(Server, QString::fromLatin1(Name), rate);
+        Failure = test::StartJackDummyServer(Server, QString::fromLatin1(Name), rate, 512, cycles);
         Up = Failure.isEmpty();
         if (!Up)
             std::fprintf(stderr, "%s\n", Failure.toLocal8Bit().constData());

@@ -21,7 +21,10 @@ fi
 if jack_lsp >/dev/null 2>&1; then
     exit 0
 fi
-jackd --no-realtime "${naming[@]}" -d dummy -r "$rate" -p 512 >"$log" 2>&1 &
+# Synchronous, with a generous client timeout: each cycle waits for every client rather than
+# dropping the audio and MIDI of one that a busy machine holds up (the tests on these servers
+# record what the player sends and send MIDI; none freezes or kills them).
+jackd --no-realtime --sync --timeout 5000 "${naming[@]}" -d dummy -r "$rate" -p 512 >"$log" 2>&1 &
 pid=$!
 
 # Says why the server is not up, with the last lines it printed, and gives up.

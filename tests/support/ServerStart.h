@@ -117,15 +117,29 @@ inline QString WaitForServer(QProcess& server, const QString& name,
     }
 }
 
-// Starts a JACK server named `name` with its dummy driver at `rate` in `server` and waits until
-// clients reach it. Empty when it is up; otherwise why not, and the process is killed.
+// How a JACK server of the tests runs its cycles. Asynchronous (JACK's default) goes on without
+// a client that is late, dropping what it would have sent or received in those cycles; on a
+// busy machine a client's thread can be late by many cycles. Synchronous waits for every client
+// (up to five seconds a cycle), so a test that records what the player sends, or sends MIDI,
+// gets all of it; a test that freezes or kills its server wants the default, which lets go of
+// clients at once.
+enum class TJackCycles { Asynchronous, Synchronous };
+
+// Starts a JACK server named `name` with its dummy driver at `rate` in `server` (without
+// real-time scheduling, so any user can run it) and waits until clients reach it. Empty when it
+// is up; otherwise why not, and the process is killed.
 inline QString StartJackDummyServer(QProcess& server, const QString& name, long rate,
-                                    int period = 512) {
+                                    int period = 512,
+                                    TJackCycles cycles = TJackCycles::Asynchronous) {
+    QStringList options{QStringLiteral("--no-realtime")};
+    if (cycles == TJackCycles::Synchronous)
+        options << QStringLiteral("--sync") << QStringLiteral("--timeout")
+                << QStringLiteral("5000");
+    options << QStringLiteral("-n") << name << QStringLiteral("-d") << QStringLiteral("dummy")
+            << QStringLiteral("-r") << QString::number(rate) << QStringLiteral("-p")
+            << QString::number(period);
     server.setProcessChannelMode(QProcess::MergedChannels);
-    server.start(QStringLiteral("jackd"),
-                 {QStringLiteral("--no-realtime"), QStringLiteral("-n"), name, QStringLiteral("-d"),
-                  QStringLiteral("dummy"), QStringLiteral("-r"), QString::number(rate),
-                  QStringLiteral("-p"), QString::number(period)});
+    server.start(QStringLiteral("jackd"), options);
     if (!server.waitForStarted(static_cast<int>(ServerStartLimit.count()) * 1000))
         return QStringLiteral("jackd could not be started: ") + server.errorString();
     // A client that reaches the server: one attempt, bounded in case the server is stuck half

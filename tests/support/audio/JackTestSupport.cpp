@@ -1,8 +1,6 @@
 // The audio tests' JACK servers and the recording client.
 #include "support/audio/JackTestSupport.h"
 
-#include "support/ServerStart.h"
-
 #include <QCoreApplication>
 
 #include <signal.h>
@@ -12,7 +10,8 @@
 
 namespace lumivox::test {
 
-TestJackServer::TestJackServer(QString name, long rate) : ServerName(std::move(name)), Rate(rate) {
+TestJackServer::TestJackServer(QString name, long rate, TJackCycles cycles)
+    : ServerName(std::move(name)), Rate(rate), Cycles(cycles) {
     HadDefault = qEnvironmentVariableIsSet("JACK_DEFAULT_SERVER");
     PreviousDefault = qgetenv("JACK_DEFAULT_SERVER");
     qputenv("JACK_DEFAULT_SERVER", ServerName.toUtf8());
@@ -27,7 +26,7 @@ TestJackServer::~TestJackServer() {
 }
 
 bool TestJackServer::Start() {
-    Problem = StartJackDummyServer(Server, ServerName, Rate);
+    Problem = StartJackDummyServer(Server, ServerName, Rate, 512, Cycles);
     return Problem.isEmpty();
 }
 
@@ -98,6 +97,11 @@ int JackRecorder::Process(jack_nframes_t frames, void* self) {
     auto* recorder = static_cast<JackRecorder*>(self);
     if (!recorder->Armed.load(std::memory_order_acquire))
         return 0;
+    const jack_nframes_t cycle = jack_last_frame_time(recorder->Client);
+    if (recorder->Cycling && cycle != recorder->NextCycle)
+        recorder->Missed.fetch_add(cycle - recorder->NextCycle, std::memory_order_release);
+    recorder->Cycling = true;
+    recorder->NextCycle = cycle + frames;
     const auto* left = static_cast<const float*>(jack_port_get_buffer(recorder->Ports[0], frames));
     const auto* right = static_cast<const float*>(jack_port_get_buffer(recorder->Ports[1], frames));
     const std::size_t at = recorder->Filled.load(std::memory_order_relaxed);
