@@ -147,7 +147,7 @@ inline QString StartJackDummyServer(QProcess& server, const QString& name, long 
     // some names' lengths (24 characters: it crashes).
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("JACK_DEFAULT_SERVER"), name);
-    const QString why =
+    QString why =
         WaitForServer(server, QStringLiteral("the JACK server ") + name, [&](QString& how) {
             const TProgramRun run = RunProgram(QStringLiteral("jack_lsp"), {}, 10000, environment);
             how = run.How;
