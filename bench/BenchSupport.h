@@ -3,6 +3,8 @@
 // Also a JACK server of a benchmark's own.
 #pragma once
 
+#include "support/ServerStart.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QByteArray>
@@ -109,21 +111,16 @@ inline int RunAndReport(int argc, char** argv, const std::vector<RatioLine>& lin
 // goes the server stops and the client goes back to the server it went to before.
 class PrivateJackServer {
 public:
-    PrivateJackServer(const char* role, long rate)
+    PrivateJackServer(const char* role, long rate,
+                      test::TJackCycles cycles = test::TJackCycles::Asynchronous)
         : Name(QByteArray("lumivox-bench-") + role + "-" +
                QByteArray::number(QCoreApplication::applicationPid())) {
         Previous = qgetenv("JACK_DEFAULT_SERVER");
         HadPrevious = qEnvironmentVariableIsSet("JACK_DEFAULT_SERVER");
-        Server.start(QStringLiteral("jackd"),
-                     {QStringLiteral("--no-realtime"), QStringLiteral("-n"),
-                      QString::fromLatin1(Name), QStringLiteral("-d"), QStringLiteral("dummy"),
-                      QStringLiteral("-r"), QString::number(rate), QStringLiteral("-p"),
-                      QStringLiteral("512")});
-        QProcess wait;
-        wait.start(QStringLiteral("jack_wait"),
-                   {QStringLiteral("-s"), QString::fromLatin1(Name), QStringLiteral("-w"),
-                    QStringLiteral("-t"), QStringLiteral("10")});
-        Up = Server.waitForStarted(10000) && wait.waitForFinished(15000) && wait.exitCode() == 0;
+        Failure = test::StartJackDummyServer(Server, QString::fromLatin1(Name), rate, 512, cycles);
+        Up = Failure.isEmpty();
+        if (!Up)
+            std::fprintf(stderr, "%s\n", Failure.toLocal8Bit().constData());
         qputenv("JACK_DEFAULT_SERVER", Name);
     }
     ~PrivateJackServer() {
@@ -132,11 +129,7 @@ public:
         else
             qunsetenv("JACK_DEFAULT_SERVER");
         Signal(SIGCONT); // a server a benchmark froze has to run to hear the terminate
-        Server.terminate();
-        if (!Server.waitForFinished(5000)) {
-            Server.kill();
-            Server.waitForFinished();
-        }
+        test::StopServer(Server);
     }
     PrivateJackServer(const PrivateJackServer&) = delete;
     PrivateJackServer& operator=(const PrivateJackServer&) = delete;
@@ -147,6 +140,7 @@ public:
             ::kill(static_cast<pid_t>(Server.processId()), signal);
     }
     bool Up = false;
+    QString Failure; // why the server is not up
 
 private:
     QByteArray Name;

@@ -60,16 +60,11 @@ int main(int argc, char** argv) {
     const QByteArray server =
         "lumivox-bench-" + QByteArray::number(QCoreApplication::applicationPid());
     QProcess jackd;
-    jackd.start(QStringLiteral("jackd"),
-                {QStringLiteral("-n"), QString::fromLatin1(server), QStringLiteral("--no-realtime"),
-                 QStringLiteral("-d"), QStringLiteral("dummy"), QStringLiteral("-r"),
-                 QStringLiteral("44100"), QStringLiteral("-p"), QStringLiteral("64")});
+    const QString why =
+        lumivox::test::StartJackDummyServer(jackd, QString::fromLatin1(server), 44100, 64);
     qputenv("JACK_DEFAULT_SERVER", server);
-    if (!jackd.waitForStarted(10000) ||
-        QProcess::execute(QStringLiteral("jack_wait"),
-                          {QStringLiteral("-s"), QString::fromLatin1(server), QStringLiteral("-w"),
-                           QStringLiteral("-t"), QStringLiteral("10")}) != 0) {
-        std::fprintf(stderr, "the JACK dummy server did not start\n");
+    if (!why.isEmpty()) {
+        std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
         return 1;
     }
     std::mt19937 random(7);
@@ -174,7 +169,6 @@ int main(int argc, char** argv) {
         if (ours.size() < static_cast<std::size_t>(Notes) * 95 / 100)
             status = 1;
     }
-    jackd.terminate();
-    jackd.waitForFinished(5000);
+    lumivox::test::StopServer(jackd);
     return status;
 }

@@ -21,8 +21,9 @@ stop)
     rm -f "$pidfile"
     kill "$pid" 2>/dev/null || exit 0
     # A server that was asked to stop unregisters itself; wait for it to end (it may stay a
-    # zombie where nobody reaps orphans), then insist.
-    for _ in $(seq 50); do
+    # zombie where nobody reaps orphans), on a busy machine for a while, then insist (a killed
+    # server leaves its entry in JACK's registry of servers).
+    for _ in $(seq 300); do
         state=$(ps -o stat= -p "$pid" 2>/dev/null || true)
         [ -z "$state" ] || [ "${state:0:1}" = Z ] && exit 0
         sleep 0.1

@@ -63,7 +63,10 @@ start)
         --no-register-with-dns-sd --log-level 2 </dev/null >"$log" 2>&1 &
     pid=$!
     echo "$pid" >"$pidfile"
-    for _ in $(seq 300); do
+    # A busy machine may take many seconds to bring olad up: wait up to a minute, polling, and
+    # go on as soon as it answers.
+    deadline=$((SECONDS + 60))
+    while [ "$SECONDS" -lt "$deadline" ]; do
         if answers; then
             echo "$pid"
             exit 0
@@ -71,8 +74,16 @@ start)
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
+    if kill -0 "$pid" 2>/dev/null; then
+        why="it still ran, but did not answer within 60 s"
+    else
+        status=0
+        wait "$pid" || status=$?
+        why="it exited with status $status"
+    fi
     stop
-    echo "olad did not start on port $port; see $log" >&2
+    echo "olad did not start on port $port: $why; the last lines of $log:" >&2
+    tail -n 8 "$log" | sed 's/^/    /' >&2
     exit 1
     ;;
 stop)

@@ -50,11 +50,16 @@ bool AudioPlayer::Open(const QString& path) {
     Epoch = 0;
     StartFrame = 0;
     PlayingWanted = false;
+    RangeStart = RangeEnd = 0;
+    WrapsBefore = 0;
     ReportedEpoch = 0;
-    ReportedFrame = -1;
+    ReportedHeard = -1;
     WatchHeard = -1;
     DeviceLost = LossUnreported = false;
     OutputStale = false;
+    Stream = TPlayStream::ToEnd(StartFrame, info->Samples);
+    session->Loop.store(Looping, std::memory_order_release);
+    session->PublishStream(Epoch, Stream);
     session->Command.store(PlaybackSession::PackCommand(Epoch, StartFrame, PlayingWanted));
 
     std::unique_ptr<AudioOutput> output;
@@ -86,6 +91,8 @@ void AudioPlayer::Close() {
     Epoch = 0;
     StartFrame = 0;
     PlayingWanted = false;
+    RangeStart = RangeEnd = 0;
+    WrapsBefore = 0;
     WatchHeard = -1;
     DeviceLost = LossUnreported = false;
     NotifyOutputChanged();
@@ -101,8 +108,12 @@ void AudioPlayer::Play() {
     SettleFinished();
     if (PlayingWanted)
         return;
-    const bool atEnd = PositionMs() >= LengthMs();
-    const std::int64_t from = atEnd ? 0 : StartFrame;
+    // From the range's start at or past the range's end, and from 0 at the song's end.
+    std::int64_t from = StartFrame;
+    if (RangeEnd > RangeStart && from >= RangeEnd)
+        from = RangeStart;
+    else if (PositionMs() >= LengthMs())
+        from = 0;
     // After a loss, or with a device that has said it is gone, the device is tried again;
     // a new output starts playing from `from` at once.
     const bool gone = Session->Output->Kind() == TOutputKind::Device && Session->Output->Lost();
@@ -115,10 +126,10 @@ void AudioPlayer::Play() {
         DeviceLost = LossUnreported = true;
     }
     if (!PlayingWanted) {
-        if (atEnd)
-            PostCommand(0, true, true);
+        if (from != StartFrame || StreamFrom(from, true) != Stream)
+            PostCommand(from, true, true);
         else
-            PostCommand(StartFrame, true, false); // the feeder has this position ready already
+            PostCommand(StartFrame, true, false); // the feeder has this stream ready already
     }
     NotifyOutputChanged();
 }
@@ -139,6 +150,43 @@ void AudioPlayer::Seek(std::int64_t ms) {
     // Round up, so the position read back in milliseconds is the one asked for.
     const std::int64_t frame = (ms * Session->Rate + 999) / 1000;
     PostCommand(std::min(frame, Session->EndFrame), PlayingWanted, true);
+}
+
+void AudioPlayer::SetPlayRange(std::int64_t startMs, std::int64_t endMs) {
+    if (!Session)
+        return;
+    startMs = std::clamp<std::int64_t>(startMs, 0, SongLengthMs);
+    endMs = std::clamp<std::int64_t>(endMs, 0, SongLengthMs);
+    // Rounded as Seek rounds, so a range from where a Seek went starts there.
+    RangeStart = std::min((startMs * Session->Rate + 999) / 1000, Session->EndFrame);
+    RangeEnd = std::min((endMs * Session->Rate + 999) / 1000, Session->EndFrame);
+    if (RangeEnd <= RangeStart)
+        RangeStart = RangeEnd = 0;
+}
+
+void AudioPlayer::ClearPlayRange() {
+    RangeStart = RangeEnd = 0;
+}
+
+void AudioPlayer::SetLooping(bool on) {
+    Looping = on;
+    if (Session)
+        Session->Loop.store(on, std::memory_order_release);
+}
+
+std::int64_t AudioPlayer::RangeWraps() const {
+    if (!Session || !PlayingWanted)
+        return WrapsBefore;
+    return WrapsBefore + HeardPlace().Wraps;
+}
+
+TPlayStream AudioPlayer::StreamFrom(std::int64_t frame, bool playing) const {
+    if (RangeEnd <= RangeStart)
+        return TPlayStream::ToEnd(frame, Session->EndFrame);
+    // Playing from the range's end or later plays nothing, unless the range loops.
+    if (playing && frame >= RangeEnd && Looping)
+        frame = RangeStart;
+    return {frame, RangeStart, RangeEnd};
 }
 
 bool AudioPlayer::PollOutput() {
@@ -166,8 +214,9 @@ bool AudioPlayer::PollOutput() {
     if (!output.Lost() && now - WatchSince < StallLimit)
         return false;
     // No show time is lost: the song goes on from where it was heard last, as far on as the
-    // time since then.
-    FailOver(std::min(WatchFrame + FramesIn(now - WatchSince, Session->Rate), Session->EndFrame));
+    // time since then (round a range that loops).
+    FailOver(Stream.After(WatchFrame, FramesIn(now - WatchSince, Session->Rate),
+                          Looping && Stream.IsRange()));
     NotifyOutputChanged();
     return true;
 }
@@ -232,23 +281,27 @@ bool AudioPlayer::UseOutput(std::unique_ptr<AudioOutput> output, bool abandonCur
     }
 }
 
+TPlayStream::TPlace AudioPlayer::HeardPlace() const {
+    if (Session->ClockEpoch.load(std::memory_order_acquire) != (Epoch & EpochMask))
+        return {StartFrame, 0, false};
+    const std::int64_t out =
+        Session->Output->HeardFrames() + Session->ClockOffset.load(std::memory_order_acquire);
+    const long outRate = Session->OutRate.load(std::memory_order_relaxed);
+    std::int64_t heard = outRate == Session->Rate ? out : out * Session->Rate / outRate;
+    heard = std::max<std::int64_t>(heard, 0);
+    if (ReportedEpoch == Epoch)
+        heard = std::max(heard, ReportedHeard);
+    ReportedEpoch = Epoch;
+    ReportedHeard = heard;
+    return Stream.PlaceOf(heard, Session->EndsAtWrap(Epoch & EpochMask));
+}
+
 std::int64_t AudioPlayer::PositionFrame() const {
     if (!Session)
         return 0;
-    if (!PlayingWanted ||
-        Session->ClockEpoch.load(std::memory_order_acquire) != (Epoch & EpochMask))
+    if (!PlayingWanted)
         return StartFrame;
-    const std::int64_t heard =
-        Session->Output->HeardFrames() + Session->ClockOffset.load(std::memory_order_acquire);
-    const long outRate = Session->OutRate.load(std::memory_order_relaxed);
-    const std::int64_t song =
-        StartFrame + (outRate == Session->Rate ? heard : heard * Session->Rate / outRate);
-    std::int64_t frame = std::clamp(song, StartFrame, Session->EndFrame);
-    if (ReportedEpoch == Epoch)
-        frame = std::max(frame, ReportedFrame);
-    ReportedEpoch = Epoch;
-    ReportedFrame = frame;
-    return frame;
+    return HeardPlace().Frame;
 }
 
 std::int64_t AudioPlayer::PositionMs() const {
@@ -307,19 +360,26 @@ void AudioPlayer::NotifyOutputChanged() {
 }
 
 bool AudioPlayer::FinishedPlaying() const {
-    return PlayingWanted && PositionFrame() >= Session->EndFrame;
+    return PlayingWanted && HeardPlace().Ended;
 }
 
-// Once the end has been heard the player is stopped at the end, whatever the audio thread
-// still pads; make the command say so before acting on a new one.
+// Once the end has been heard the player is stopped at the end (the song's or the range's),
+// whatever the audio thread still pads; make the command say so before acting on a new one.
 void AudioPlayer::SettleFinished() {
     if (FinishedPlaying())
-        PostCommand(Session->EndFrame, false, true);
+        PostCommand(Stream.End, false, true);
 }
 
 void AudioPlayer::PostCommand(std::int64_t startFrame, bool playing, bool newPosition) {
-    if (newPosition)
+    if (newPosition) {
+        WrapsBefore = RangeWraps();
         Epoch = (Epoch + 1) & EpochMask;
+        Stream = StreamFrom(startFrame, playing);
+        startFrame = Stream.Start;
+        // The stream before the command that plays it: the audio threads read it for that
+        // command's epoch.
+        Session->PublishStream(Epoch, Stream);
+    }
     StartFrame = startFrame;
     PlayingWanted = playing;
     Session->CommandFrame.store(Session->Output->DueFrames(), std::memory_order_relaxed);

@@ -5,6 +5,7 @@
 
 #include "audio/AudioOutput.h"
 #include "audio/MediaPlayer.h"
+#include "audio/PlayStream.h"
 
 #include <chrono>
 #include <cstddef>
@@ -82,9 +83,16 @@ public:
     void Seek(std::int64_t ms) override;
     std::int64_t PositionMs() const override;
     std::int64_t LengthMs() const override;
-    // Playing until the listener has heard the song's last frame; then Stopped by itself,
-    // with the position at the end.
+    // Playing until the listener has heard the song's last frame, or the play range's; then
+    // Stopped by itself, with the position at that end.
     TMediaMode Mode() const override;
+
+    // The range wraps in the feeder, before the device: the passes follow each other with no
+    // gap, to the frame, and nothing after the range's end reaches the device.
+    void SetPlayRange(std::int64_t startMs, std::int64_t endMs) override;
+    void ClearPlayRange() override;
+    void SetLooping(bool on) override;
+    std::int64_t RangeWraps() const override;
 
     // The show clock calls this on every tick while playing; cheap. When the device has made
     // no progress for StallLimit while the song plays (or said that it is gone), the player
@@ -123,6 +131,11 @@ public:
 
 private:
     void PostCommand(std::int64_t startFrame, bool playing, bool newPosition);
+    // What a start of playback at `frame` plays (or would play, when not `playing`) with the
+    // play range as it is set now.
+    TPlayStream StreamFrom(std::int64_t frame, bool playing) const;
+    // Where the stream of the current epoch stands for the listener.
+    TPlayStream::TPlace HeardPlace() const;
     bool FinishedPlaying() const;
     void SettleFinished();
     std::chrono::nanoseconds Now() const;
@@ -148,10 +161,18 @@ private:
     std::uint32_t Epoch = 0;
     std::int64_t StartFrame = 0;
     bool PlayingWanted = false;
-    // The position reported last, so the clock never runs backwards within one start of
-    // playback (a late device callback can make the interpolated position dip).
+    TPlayStream Stream; // what the last epoch plays
+    // The play range for the next start of playback (none while RangeEnd <= RangeStart), in
+    // song frames, and whether it loops.
+    std::int64_t RangeStart = 0;
+    std::int64_t RangeEnd = 0;
+    bool Looping = false;
+    // Wraps heard in earlier epochs, so RangeWraps never goes down.
+    std::int64_t WrapsBefore = 0;
+    // The stream frames heard as reported last, so the clock never runs backwards within one
+    // start of playback (a late device callback can make the interpolated position dip).
     mutable std::uint32_t ReportedEpoch = 0;
-    mutable std::int64_t ReportedFrame = -1;
+    mutable std::int64_t ReportedHeard = -1;
     // The device's progress as PollOutput saw it last: heard frames (-1: not watching), when
     // they last changed and the song frame then.
     std::int64_t WatchHeard = -1;

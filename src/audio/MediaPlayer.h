@@ -27,6 +27,20 @@ public:
     virtual std::int64_t PositionMs() const = 0;
     virtual std::int64_t LengthMs() const = 0;
     virtual TMediaMode Mode() const = 0;
+
+    // A play range [startMs, endMs) (clamped into the song) for the starts of playback from
+    // now on (Play, and Seek while playing): playing stops by itself at endMs, as at the song's
+    // end, or, while looping, goes on from startMs with no gap. Play from endMs or later starts
+    // at startMs. An empty range clears it.
+    virtual void SetPlayRange(std::int64_t startMs, std::int64_t endMs) = 0;
+    // No range from the next start of playback on (Play, Seek or Stop).
+    virtual void ClearPlayRange() = 0;
+    // Whether a range goes on from its start at its end. It may change while a range plays:
+    // where the pass being heard ends, a range stops unless looping is on.
+    virtual void SetLooping(bool on) = 0;
+    // How many times since the song was opened a range has gone on from its start, counted
+    // when heard: the position is then back near the range's start.
+    virtual std::int64_t RangeWraps() const = 0;
 };
 
 } // namespace lumivox

@@ -46,6 +46,17 @@ std::uint64_t MarkIndex(std::uint64_t mark, std::uint64_t readIndex) {
     return readIndex + (((mark & StartMask) - readIndex) & StartMask);
 }
 
+// The wrap a stream ended at: the wrap in bits 0-39, the epoch in bits 40-62, bit 63 set.
+std::uint64_t PackEnd(std::uint32_t epoch, std::int64_t wrap) {
+    return MarkSet | (std::uint64_t{epoch & EpochMask} << StartBits) |
+           (static_cast<std::uint64_t>(wrap) & StartMask);
+}
+
+// The wrap in `packed` when it is set for `epoch`; negative otherwise.
+std::int64_t EndFor(std::uint64_t packed, std::uint32_t epoch) {
+    return MarkIsFor(packed, epoch) ? static_cast<std::int64_t>(packed & StartMask) : -1;
+}
+
 // About 0.74 s at 44.1 kHz: enough to ride out a busy machine, small enough to fill quickly
 // after a seek.
 constexpr std::size_t RingFrames = std::size_t{1} << 15;
@@ -95,6 +106,40 @@ PlaybackSession::~PlaybackSession() {
     StopFeeder();
 }
 
+void PlaybackSession::PublishStream(std::uint32_t epoch, const TPlayStream& stream) {
+    const std::uint32_t sequence = StreamSequence.load(std::memory_order_relaxed);
+    StreamSequence.store(sequence + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    StreamEpoch.store(epoch & EpochMask, std::memory_order_relaxed);
+    StreamStart.store(stream.Start, std::memory_order_relaxed);
+    StreamRangeStart.store(stream.RangeStart, std::memory_order_relaxed);
+    StreamEnd.store(stream.End, std::memory_order_relaxed);
+    StreamSequence.store(sequence + 2, std::memory_order_release);
+}
+
+bool PlaybackSession::ReadStream(std::uint32_t epoch, TPlayStream& stream) const {
+    const std::uint32_t before = StreamSequence.load(std::memory_order_acquire);
+    if ((before & 1U) != 0)
+        return false;
+    const std::uint32_t published = StreamEpoch.load(std::memory_order_relaxed);
+    const TPlayStream read{StreamStart.load(std::memory_order_relaxed),
+                           StreamRangeStart.load(std::memory_order_relaxed),
+                           StreamEnd.load(std::memory_order_relaxed)};
+    std::atomic_thread_fence(std::memory_order_acquire);
+    if (StreamSequence.load(std::memory_order_relaxed) != before || published != epoch)
+        return false;
+    stream = read;
+    return true;
+}
+
+std::int64_t PlaybackSession::EndsAtWrap(std::uint32_t epoch) const {
+    const std::int64_t fed = EndFor(FedEnd.load(std::memory_order_acquire), epoch);
+    const std::int64_t cut = EndFor(CutEnd.load(std::memory_order_acquire), epoch);
+    if (fed < 0 || cut < 0)
+        return std::max(fed, cut);
+    return std::min(fed, cut);
+}
+
 void PlaybackSession::Post(std::uint64_t command) {
     Command.store(command, std::memory_order_release);
     // Taking the lock once orders the store before the feeder's next check, so a feeder
@@ -120,6 +165,8 @@ void PlaybackSession::StopFeeder() {
 
 void PlaybackSession::Feed() {
     std::uint32_t epoch = NoEpoch;
+    TPlayStream stream;
+    std::int64_t wraps = 0;                // times this epoch's stream went back to its range
     const std::int16_t* pending = nullptr; // frames ready for the ring
     std::size_t pendingFrames = 0;
     std::size_t pendingWritten = 0; // of which are in the ring
@@ -131,14 +178,23 @@ void PlaybackSession::Feed() {
     while (!Quit.load(std::memory_order_acquire)) {
         const TCommand command = UnpackCommand(Command.load(std::memory_order_acquire));
         if (command.Epoch != epoch) {
+            if (!ReadStream(command.Epoch, stream)) {
+                // The UI thread is between publishing a stream and the command that plays it.
+                std::this_thread::yield();
+                continue;
+            }
             epoch = command.Epoch;
+            wraps = 0;
             pendingFrames = pendingWritten = 0;
             doneMarked = false;
             drained = false;
             PrepareResampler(OutRate.load(std::memory_order_acquire));
-            const std::optional<std::int64_t> drop = SeekDecoder(command.Start);
+            const std::optional<std::int64_t> drop =
+                stream.Start < stream.End ? SeekDecoder(stream.Start) : std::nullopt;
             decoding = drop.has_value();
             toDrop = drop.value_or(0);
+            if (!decoding)
+                FedEnd.store(PackEnd(epoch, 0), std::memory_order_release);
             // Every frame written from here on belongs to this epoch.
             Mark.store(PackMark(epoch, Ring.WriteIndex()), std::memory_order_release);
         }
@@ -146,10 +202,21 @@ void PlaybackSession::Feed() {
         bool progressed = false;
         if (pendingWritten == pendingFrames && decoding) {
             std::size_t decoded = 0;
-            decoding = DecodeChunk(decoded);
+            decoding = DecodeChunk(decoded, stream.End);
             const std::size_t skip = static_cast<std::size_t>(
                 std::min<std::int64_t>(toDrop, static_cast<std::int64_t>(decoded)));
             toDrop -= static_cast<std::int64_t>(skip);
+            // A whole pass of a range is decoded: it goes on from the range's start while Loop
+            // is on, into the same resampler, so the next pass follows without a gap.
+            if (!decoding && stream.IsRange() && DecodedTo == stream.End &&
+                Loop.load(std::memory_order_acquire)) {
+                const std::optional<std::int64_t> drop = SeekDecoder(stream.RangeStart);
+                decoding = drop.has_value();
+                toDrop = drop.value_or(0);
+                wraps += decoding ? 1 : 0;
+            }
+            if (!decoding)
+                FedEnd.store(PackEnd(epoch, wraps), std::memory_order_release);
             pending = Chunk.data() + skip * SampleRing::Channels;
             pendingFrames = decoded - skip;
             if (Resampler) {
@@ -160,7 +227,7 @@ void PlaybackSession::Feed() {
             pendingWritten = 0;
             progressed = true;
         } else if (pendingWritten == pendingFrames && Resampler && !drained) {
-            // The song's end: what the resampler still holds comes out last.
+            // The stream's end: what the resampler still holds comes out last.
             pendingFrames =
                 Resampler->Flush(Resampled.data(), Resampled.size() / SampleRing::Channels);
             pending = Resampled.data();
@@ -182,7 +249,7 @@ void PlaybackSession::Feed() {
         if (progressed)
             continue;
 
-        // Ring full or song decoded: sleep until a command arrives or the ring has room.
+        // Ring full or stream decoded: sleep until a command arrives or the ring has room.
         std::unique_lock lock(WakeMutex);
         const auto pause = command.Playing && !doneMarked ? RefillInterval : IdleInterval;
         Wake.wait_for(lock, pause, [&] {
@@ -219,16 +286,18 @@ std::optional<std::int64_t> PlaybackSession::SeekDecoder(std::int64_t start) {
     return start - DecodedTo;
 }
 
-bool PlaybackSession::DecodeChunk(std::size_t& frames) {
+bool PlaybackSession::DecodeChunk(std::size_t& frames, std::int64_t until) {
+    until = std::min(until, EndFrame);
     std::size_t bytes = 0;
     const int status = mpg123_read(Decoder.get(), reinterpret_cast<unsigned char*>(Chunk.data()),
                                    Chunk.size() * sizeof(std::int16_t), &bytes);
     frames = bytes / (SampleRing::Channels * sizeof(std::int16_t));
-    // Never more than the measured length, so the clock and the sound end together.
-    frames = static_cast<std::size_t>(
-        std::min<std::int64_t>(static_cast<std::int64_t>(frames), EndFrame - DecodedTo));
+    // Never past the stream's pass nor the measured length, so the clock and the sound end
+    // together and nothing after a range's end is heard.
+    frames = static_cast<std::size_t>(std::clamp<std::int64_t>(
+        static_cast<std::int64_t>(frames), 0, std::max<std::int64_t>(until - DecodedTo, 0)));
     DecodedTo += static_cast<std::int64_t>(frames);
-    if (DecodedTo >= EndFrame)
+    if (DecodedTo >= until)
         return false;
     return status == MPG123_NEW_FORMAT || (status == MPG123_OK && bytes > 0);
 }
@@ -250,6 +319,9 @@ std::size_t PlaybackSession::Render(std::int16_t* out, std::size_t frames,
         RenderEpoch = command.Epoch;
         Entered = false;
         Started = false;
+        StreamKnown = false;
+        Cut = false;
+        RenderWrap = 0;
         EpochFrame = 0;
         RenderRate = OutRate.load(std::memory_order_acquire);
         NextDevice = deviceFrame;
@@ -262,8 +334,10 @@ std::size_t PlaybackSession::Render(std::int16_t* out, std::size_t frames,
     NextDevice = deviceFrame;
 
     if (!Entered) {
+        if (!StreamKnown)
+            StreamKnown = ReadStream(RenderEpoch, RenderStream);
         const std::uint64_t mark = Mark.load(std::memory_order_acquire);
-        if (MarkIsFor(mark, RenderEpoch)) {
+        if (StreamKnown && MarkIsFor(mark, RenderEpoch)) {
             Ring.DiscardTo(MarkIndex(mark, Ring.ReadIndex()));
             Entered = true;
         }
@@ -295,9 +369,24 @@ std::size_t PlaybackSession::Render(std::int16_t* out, std::size_t frames,
     const std::uint64_t readIndex = Ring.ReadIndex();
     const std::size_t available =
         written > readIndex ? static_cast<std::size_t>(written - readIndex) : 0;
-    std::size_t counted = Ring.Read(out, std::min(frames, available));
-    if (counted < frames && counted == available && done == RenderEpoch) {
-        // Past the song's end: silence that still counts as song time, so the position
+    std::size_t wanted = Cut ? 0 : std::min(frames, available);
+    bool cutting = false;
+    if (!Cut && RenderStream.IsRange() && !Loop.load(std::memory_order_acquire)) {
+        // Loop is off: nothing after the end of the pass being played goes out, even when the
+        // feeder had gone on into the next pass.
+        const std::int64_t untilWrap = NextOutputWrap() - EpochFrame;
+        if (untilWrap <= static_cast<std::int64_t>(wanted)) {
+            wanted = static_cast<std::size_t>(untilWrap);
+            cutting = true;
+        }
+    }
+    std::size_t counted = Ring.Read(out, wanted);
+    if (cutting) {
+        Cut = true;
+        CutEnd.store(PackEnd(RenderEpoch, RenderWrap), std::memory_order_release);
+    }
+    if (counted < frames && (Cut || (counted == available && done == RenderEpoch))) {
+        // Past the stream's end: silence that still counts as song time, so the position
         // reaches the end once the last frame has been heard.
         std::memset(out + counted * SampleRing::Channels, 0,
                     (frames - counted) * SampleRing::Channels * sizeof(std::int16_t));
@@ -322,6 +411,15 @@ std::size_t PlaybackSession::Render(std::int16_t* out, std::size_t frames,
     EpochFrame += static_cast<std::int64_t>(counted);
     NextDevice = deviceFrame + static_cast<std::int64_t>(counted);
     return lead + counted;
+}
+
+std::int64_t PlaybackSession::NextOutputWrap() noexcept {
+    std::int64_t at = RenderStream.OutputWrapAt(RenderWrap, Rate, RenderRate);
+    while (at <= EpochFrame) {
+        ++RenderWrap;
+        at = RenderStream.OutputWrapAt(RenderWrap, Rate, RenderRate);
+    }
+    return at;
 }
 
 void PlaybackSession::Record(const std::int16_t* frames, std::size_t count) noexcept {

@@ -125,6 +125,11 @@ public:
     std::int64_t PositionMs() const override { return Position; }
     std::int64_t LengthMs() const override { return Song ? Song->LengthMs : 0; }
     TMediaMode Mode() const override { return Song ? TMediaMode::Stopped : TMediaMode::NotOpen; }
+    // The position never runs, so it never reaches a range's end.
+    void SetPlayRange(std::int64_t, std::int64_t) override {}
+    void ClearPlayRange() override {}
+    void SetLooping(bool) override {}
+    std::int64_t RangeWraps() const override { return 0; }
 
     // The decoder's text for the last failed Open.
     QString LastError;

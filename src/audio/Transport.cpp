@@ -33,22 +33,53 @@ void Transport::TakeCueFromPlayer() {
     Slot = SlotAt(Cue);
 }
 
+void Transport::SetLooping(bool on) {
+    Loop = on;
+    Player.SetLooping(on);
+}
+
+void Transport::LeaveRange() {
+    RangeEnd = -1;
+    Player.ClearPlayRange();
+}
+
+void Transport::FollowRange() {
+    if (Playing()) {
+        const std::int64_t wraps = Player.RangeWraps();
+        if (wraps != SeenWraps) {
+            // Round again: the outputs are told the whole state at the start, the view goes
+            // back too.
+            SeenWraps = wraps;
+            Clock.Resync();
+            Host.ScrollTo(SavedScrollX);
+        }
+        return;
+    }
+    if (Loop) {
+        // Loop came back on after the player had already made ready to stop: round again
+        // from the start, a moment late.
+        Player.Seek(RangeStart);
+        Player.Play();
+        SeenWraps = Player.RangeWraps();
+        Clock.Resync();
+        Host.ScrollTo(SavedScrollX);
+        return;
+    }
+    // The player stopped at the range's end: back to the range's start, which is the cue, as
+    // Stop leaves it.
+    LeaveRange();
+    if (Recording)
+        EndRecordMode();
+    Player.Seek(Cue);
+    Slot = SlotAt(Cue);
+    Host.ScrollTo(SavedScrollX);
+}
+
 void Transport::PositionUpdate() {
     if (!Player.IsOpen())
         return;
-    if (RangeEnd >= 0 && !Playing())
-        RangeEnd = -1; // the song ran out under the range
-    if (RangeEnd >= 0 && Player.PositionMs() >= RangeEnd) {
-        if (!Loop) {
-            RangeEnd = -1;
-            Stop(); // back to the range's start, which is the cue
-            return;
-        }
-        // Round again: from the start, the outputs told the whole state, the view back too.
-        Player.Seek(RangeStart);
-        Clock.Resync();
-        Host.ScrollTo(SavedScrollX);
-    }
+    if (RangeEnd >= 0)
+        FollowRange();
     const std::int64_t position = Player.PositionMs();
     Slot = SlotAt(position);
     Host.ShowTime(position);
@@ -81,6 +112,7 @@ void Transport::StartPlaying() {
     Slot = SlotAt(Cue);
     Follow = true;
     Player.Play();
+    SeenWraps = Player.RangeWraps();
     Clock.Enable(true);
     Clock.Resync();
     Host.ScrollTo(SavedScrollX);
@@ -90,7 +122,7 @@ void Transport::StartPlaying() {
 void Transport::Play() {
     if (!Player.IsOpen())
         return;
-    RangeEnd = -1;
+    LeaveRange();
     StartPlaying();
 }
 
@@ -102,10 +134,11 @@ void Transport::PlayRange(std::int64_t fromMs, std::int64_t toMs) {
     RangeStart = std::max<std::int64_t>(fromMs, 0);
     RangeEnd = std::min(toMs, Player.LengthMs());
     if (RangeEnd <= RangeStart) {
-        RangeEnd = -1;
+        LeaveRange();
         return;
     }
     Cue = RangeStart;
+    Player.SetPlayRange(RangeStart, RangeEnd);
     // The view starts where the range starts unless that is in view already.
     const std::int64_t startX = XOf(RangeStart);
     const std::int64_t offset = Host.ScrollOffset();
@@ -116,7 +149,7 @@ void Transport::PlayRange(std::int64_t fromMs, std::int64_t toMs) {
 void Transport::Stop() {
     if (!Playing())
         return;
-    RangeEnd = -1;
+    LeaveRange();
     if (Recording)
         EndRecordMode();
     Player.Stop();
@@ -129,7 +162,7 @@ void Transport::Stop() {
 void Transport::Pause() {
     if (!Playing())
         return;
-    RangeEnd = -1;
+    LeaveRange();
     if (Recording)
         EndRecordMode();
     Player.Stop();
@@ -146,7 +179,7 @@ void Transport::Pause() {
 void Transport::GoToBeginning() {
     if (!Player.IsOpen())
         return;
-    RangeEnd = -1;
+    LeaveRange();
     if (Recording)
         EndRecordMode();
     Player.Seek(0);
@@ -159,7 +192,7 @@ void Transport::GoToBeginning() {
 void Transport::GoToEnd() {
     if (!Player.IsOpen())
         return;
-    RangeEnd = -1;
+    LeaveRange();
     if (Recording)
         EndRecordMode();
     Player.Seek(Player.LengthMs());
@@ -174,7 +207,7 @@ void Transport::Locate(int viewX) {
     const std::int64_t contentX = viewX + Host.ScrollOffset();
     if (!Player.IsOpen() || !Host.HasWaveform() || width <= 0 || contentX > width)
         return;
-    RangeEnd = -1;
+    LeaveRange();
     const bool wasPlaying = Playing();
     const double msPerPixel = static_cast<double>(Player.LengthMs()) / static_cast<double>(width);
     Player.Seek(static_cast<std::int64_t>(std::trunc(msPerPixel * static_cast<double>(contentX))));
@@ -211,7 +244,7 @@ void Transport::LocateMs(std::int64_t ms) {
 void Transport::JumpToMs(std::int64_t ms) {
     if (!Player.IsOpen())
         return;
-    RangeEnd = -1;
+    LeaveRange();
     LocateMs(ms);
 }
 

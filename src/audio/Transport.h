@@ -75,10 +75,12 @@ public:
     // Pause, Locate and the moves to either end leave a play range.
     void Play();
     // Plays from `fromMs` (the new cue) and, at `toMs`, stops (back at the cue) or, while
-    // looping, goes on from `fromMs` again until stopped. Nothing for an empty range.
+    // looping, goes on from `fromMs` again until stopped. Nothing for an empty range. The
+    // player itself stops or goes round at `toMs`, to the frame; each time it goes round the
+    // outputs are told the whole state, and the view goes back to where the range began.
     void PlayRange(std::int64_t fromMs, std::int64_t toMs);
     // Whether a play range starts again at its end; may change while it plays.
-    void SetLooping(bool on) { Loop = on; }
+    void SetLooping(bool on);
     bool Looping() const { return Loop; }
     bool RangePlaying() const { return RangeEnd >= 0; }
     void Stop();
@@ -129,6 +131,10 @@ public:
 
 private:
     void StartPlaying();
+    // Forgets the play range, here and in the player.
+    void LeaveRange();
+    // What a range that is playing needs at a tick: going round, or its end.
+    void FollowRange();
     void TakeCueFromPlayer();
     // The 0-based slot a time falls in.
     int SlotAt(std::int64_t ms) const;
@@ -150,6 +156,8 @@ private:
     std::int64_t RangeStart = 0;
     std::int64_t RangeEnd = -1;
     bool Loop = false;
+    // The player's count of wraps when the transport last looked.
+    std::int64_t SeenWraps = 0;
 };
 
 } // namespace lumivox

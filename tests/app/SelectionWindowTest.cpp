@@ -258,9 +258,11 @@ TEST_F(SelectionWindowTest, PlaySelectionStopsAtItsEndAndLoopsWhileLoopIsOn) {
     PlayUntil(790);
     EXPECT_TRUE(Window->SongPlaying());
     Clock.Advance(30ms);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Window->SongPlaying(); }, 20000));
+    // The player stops at the selection's end by itself; the show clock's next tick takes the
+    // cursor back to the start.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !Window->SongPlaying() && !Window->Motion().RangePlaying(); }, 20000));
     EXPECT_EQ(Window->Player().PositionMs(), 400) << "back at the selection's start";
-    EXPECT_FALSE(Window->Motion().RangePlaying());
 
     // Looping: at the end it goes on from the start, until stopped.
     QTest::keyClick(Window.get(), Qt::Key_L);

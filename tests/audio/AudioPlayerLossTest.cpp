@@ -166,6 +166,30 @@ TEST_F(LossTest, ASilentDeviceIsGivenUpOnceAndTheShowTimeGoesOnFromWhereItStoppe
     AdvanceTo(250ms, from + 250);
 }
 
+TEST_F(LossTest, ALoopingRangeGoesOnRoundOnTheClockAfterTheDeviceIsLost) {
+    Player.SetLooping(true);
+    Player.SetPlayRange(1000, 1500);
+    Player.Seek(1000);
+    Player.Play();
+    AdvanceTo(400ms, 1400);
+    Device->Vanish();
+    EXPECT_EQ(PollOver(AudioPlayer::StallLimit - 20ms), 0);
+    EXPECT_EQ(PollOver(40ms), 1);
+    // The stall limit (600 ms) and up to 30 ms on from 1,400 ms is 2,000 ms to 2,030 ms of
+    // show time: round the range's end once, 1,000 ms to 1,030 ms.
+    static_assert(AudioPlayer::StallLimit.count() == 600);
+    EXPECT_EQ(Player.OutputKind(), TOutputKind::Null);
+    const std::int64_t resumed = Player.PositionMs();
+    EXPECT_GE(resumed, 1000);
+    EXPECT_LE(resumed, 1030);
+    // And round again at the end, on the null output.
+    const std::int64_t wraps = Player.RangeWraps();
+    Clock.Advance(std::chrono::milliseconds(1500 - resumed + 100));
+    EXPECT_TRUE(WaitUntil([&] { return Player.RangeWraps() == wraps + 1; }));
+    EXPECT_EQ(Player.PositionMs(), 1100);
+    EXPECT_EQ(Player.Mode(), TMediaMode::Playing);
+}
+
 TEST_F(LossTest, ADeviceThatSaysItIsGoneIsGivenUpAtTheNextTick) {
     Player.Play();
     AdvanceTo(400ms, 400);

@@ -301,32 +301,58 @@ TEST_F(TransportTest, APlayRangeStopsAtItsEndOrLoopsBackToItsStartUntilStopped) 
     Elapse(290ms, 1490);
     Motion.Tick();
     EXPECT_TRUE(Motion.Playing());
-    Elapse(20ms, 1510);
+    // The player itself stops at the range's end, not a tick later past it.
+    Clock.Advance(20ms);
+    ASSERT_TRUE(WaitUntil([&] { return !Motion.Playing(); }));
+    EXPECT_EQ(Player.PositionMs(), 1500);
     Motion.Tick();
-    EXPECT_FALSE(Motion.Playing());
     EXPECT_FALSE(Motion.RangePlaying());
     EXPECT_EQ(Player.PositionMs(), 1200) << "stopped back at the range's start";
+    EXPECT_EQ(Host.ShownTime, 1200);
 
     Motion.SetLooping(true);
     Motion.PlayRange(1200, 1500);
     const int resyncs = Host.Resyncs;
-    Elapse(310ms, 1510);
+    // 310 ms after the start the player has gone round once, by itself, and is 10 ms on.
+    Clock.Advance(310ms);
+    ASSERT_TRUE(WaitUntil([&] { return Player.RangeWraps() == 1 && Player.PositionMs() >= 1210; }))
+        << "position " << Player.PositionMs() << ", wraps " << Player.RangeWraps();
+    EXPECT_EQ(Player.PositionMs(), 1210);
     Motion.Tick();
     EXPECT_TRUE(Motion.Playing());
-    EXPECT_EQ(Player.PositionMs(), 1200);
     EXPECT_EQ(Host.Resyncs, resyncs + 1) << "the outputs hear the jump back";
-    EXPECT_EQ(Host.ShownTime, 1200);
-    Elapse(100ms, 1300);
+    EXPECT_EQ(Host.ShownTime, 1210);
+    Elapse(90ms, 1300);
     Motion.Tick();
+    EXPECT_EQ(Host.Resyncs, resyncs + 1) << "one resync per round";
     EXPECT_TRUE(Motion.RangePlaying());
+    // Loop switched off in the middle of a round: that round is the last.
+    Motion.SetLooping(false);
+    Elapse(150ms, 1450);
+    Motion.Tick();
+    EXPECT_TRUE(Motion.Playing());
+    Clock.Advance(100ms);
+    ASSERT_TRUE(WaitUntil([&] { return !Motion.Playing(); }));
+    EXPECT_EQ(Player.PositionMs(), 1500);
+    EXPECT_EQ(Player.RangeWraps(), 1);
+    Motion.Tick();
+    EXPECT_FALSE(Motion.RangePlaying());
+    EXPECT_EQ(Player.PositionMs(), 1200);
+
+    Motion.SetLooping(true);
+    Motion.PlayRange(1200, 1500);
+    Elapse(100ms, 1300);
     Motion.Stop();
     EXPECT_FALSE(Motion.RangePlaying());
+    EXPECT_EQ(Player.PositionMs(), 1200);
 
     // A plain Play leaves the range behind; an empty range plays nothing.
     Motion.PlayRange(1200, 1500);
     Motion.Pause();
     Motion.Play();
     EXPECT_FALSE(Motion.RangePlaying());
+    Elapse(400ms, 1600);
+    EXPECT_TRUE(Motion.Playing()) << "the player kept the range";
     Motion.Stop();
     Motion.PlayRange(1500, 1500);
     EXPECT_FALSE(Motion.Playing());

@@ -25,6 +25,11 @@ public:
     TMediaMode Mode() const override {
         return !Opened ? TMediaMode::NotOpen : Playing ? TMediaMode::Playing : TMediaMode::Stopped;
     }
+    // The tests here play no ranges.
+    void SetPlayRange(std::int64_t, std::int64_t) override {}
+    void ClearPlayRange() override {}
+    void SetLooping(bool) override {}
+    std::int64_t RangeWraps() const override { return 0; }
     bool Opened = true;
     bool Playing = false;
     std::int64_t Position = 0;

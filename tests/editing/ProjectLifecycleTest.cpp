@@ -36,6 +36,11 @@ public:
     TMediaMode Mode() const override {
         return Playing ? TMediaMode::Playing : IsOpen() ? TMediaMode::Stopped : TMediaMode::NotOpen;
     }
+    // The tests here play no ranges.
+    void SetPlayRange(std::int64_t, std::int64_t) override {}
+    void ClearPlayRange() override {}
+    void SetLooping(bool) override {}
+    std::int64_t RangeWraps() const override { return 0; }
     QString OpenPath;
     bool Playing = false;
 };

@@ -57,6 +57,11 @@ public:
     TMediaMode Mode() const override {
         return Running && PositionMs() < Length ? TMediaMode::Playing : TMediaMode::Stopped;
     }
+    // The tests here play no ranges.
+    void SetPlayRange(std::int64_t, std::int64_t) override {}
+    void ClearPlayRange() override {}
+    void SetLooping(bool) override {}
+    std::int64_t RangeWraps() const override { return 0; }
     // Holds the song at `ms` while counting as playing (a test moves it by hand).
     void HoldPlayingAt(std::int64_t ms) {
         From = ms;

@@ -58,6 +58,20 @@ if [ ! -s song_tone_1k.mp3 ]; then
     mv song_tone_1k.tmp.mp3 song_tone_1k.mp3
     rm -f tone_1k.wav
 fi
+# For play ranges from 1 s to 3 s: a quiet 1 kHz tone, with a loud 10 ms stretch of it at 1 s
+# that marks where each round of the range begins, and a 3 kHz tone from exactly 3 s on, past
+# the range's end, which a round must never reach. Every part holds whole periods, so the tone
+# runs on without a break in its phase, also from 3 s back to 1 s.
+if [ ! -s song_loop_step.mp3 ]; then
+    sox -q -n -r 44100 -c 2 -b 16 loop_lead.wav synth 1 sine 1000 gain -20
+    sox -q -n -r 44100 -c 2 -b 16 loop_mark.wav synth 0.01 sine 1000 gain -1
+    sox -q -n -r 44100 -c 2 -b 16 loop_range.wav synth 1.99 sine 1000 gain -20
+    sox -q -n -r 44100 -c 2 -b 16 loop_after.wav synth 3 sine 3000 gain -6
+    sox -q loop_lead.wav loop_mark.wav loop_range.wav loop_after.wav loop_step.wav
+    lame --quiet -b 192 loop_step.wav song_loop_step.tmp.mp3
+    mv song_loop_step.tmp.mp3 song_loop_step.mp3
+    rm -f loop_lead.wav loop_mark.wav loop_range.wav loop_after.wav loop_step.wav
+fi
 # Click tracks: a 20 ms noise burst at the start of every beat after `lead` seconds of silence,
 # in runs of `count` beats of `period` seconds each.
 # name, rate, lead, then period:count for each run

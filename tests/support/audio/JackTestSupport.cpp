@@ -10,23 +10,8 @@
 
 namespace lumivox::test {
 
-namespace {
-
-bool RunQuietly(const QString& program, const QStringList& args, int limitMs) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, args);
-    if (!process.waitForFinished(limitMs)) {
-        process.kill();
-        process.waitForFinished();
-        return false;
-    }
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-} // namespace
-
-TestJackServer::TestJackServer(QString name, long rate) : ServerName(std::move(name)), Rate(rate) {
+TestJackServer::TestJackServer(QString name, long rate, TJackCycles cycles)
+    : ServerName(std::move(name)), Rate(rate), Cycles(cycles) {
     HadDefault = qEnvironmentVariableIsSet("JACK_DEFAULT_SERVER");
     PreviousDefault = qgetenv("JACK_DEFAULT_SERVER");
     qputenv("JACK_DEFAULT_SERVER", ServerName.toUtf8());
@@ -41,44 +26,24 @@ TestJackServer::~TestJackServer() {
 }
 
 bool TestJackServer::Start() {
-    Server.setProcessChannelMode(QProcess::MergedChannels);
-    Server.start(QStringLiteral("jackd"),
-                 {QStringLiteral("--no-realtime"), QStringLiteral("-n"), ServerName,
-                  QStringLiteral("-d"), QStringLiteral("dummy"), QStringLiteral("-r"),
-                  QString::number(Rate), QStringLiteral("-p"), QStringLiteral("512")});
-    if (!Server.waitForStarted(10000)) {
-        Problem = QStringLiteral("jackd could not be started: ") + Server.errorString();
-        return false;
-    }
-    if (!RunQuietly(QStringLiteral("jack_wait"),
-                    {QStringLiteral("-s"), ServerName, QStringLiteral("-w"), QStringLiteral("-t"),
-                     QStringLiteral("10")},
-                    15000)) {
-        Problem = QStringLiteral("the JACK server %1 did not come up: %2")
-                      .arg(ServerName, QString::fromLocal8Bit(Server.readAll()));
-        Stop();
-        return false;
-    }
-    return true;
+    Problem = StartJackDummyServer(Server, ServerName, Rate, 512, Cycles);
+    return Problem.isEmpty();
 }
 
 void TestJackServer::Signal(int signal) {
     if (!Running())
         return;
     ::kill(static_cast<pid_t>(Server.processId()), signal);
+    // A server told to end may take a while to go on a busy machine.
     if (signal == SIGKILL || signal == SIGTERM)
-        Server.waitForFinished(10000);
+        Server.waitForFinished(static_cast<int>(ServerStartLimit.count()) * 1000);
 }
 
 void TestJackServer::Stop() {
     if (!Running())
         return;
-    ::kill(static_cast<pid_t>(Server.processId()), SIGCONT);
-    Server.terminate();
-    if (!Server.waitForFinished(10000)) {
-        Server.kill();
-        Server.waitForFinished();
-    }
+    ::kill(static_cast<pid_t>(Server.processId()), SIGCONT); // a frozen server must hear it
+    StopServer(Server);
 }
 
 JackServerChoice::JackServerChoice(const QString& name) {
@@ -132,6 +97,11 @@ int JackRecorder::Process(jack_nframes_t frames, void* self) {
     auto* recorder = static_cast<JackRecorder*>(self);
     if (!recorder->Armed.load(std::memory_order_acquire))
         return 0;
+    const jack_nframes_t cycle = jack_last_frame_time(recorder->Client);
+    if (recorder->Cycling && cycle != recorder->NextCycle)
+        recorder->Missed.fetch_add(cycle - recorder->NextCycle, std::memory_order_release);
+    recorder->Cycling = true;
+    recorder->NextCycle = cycle + frames;
     const auto* left = static_cast<const float*>(jack_port_get_buffer(recorder->Ports[0], frames));
     const auto* right = static_cast<const float*>(jack_port_get_buffer(recorder->Ports[1], frames));
     const std::size_t at = recorder->Filled.load(std::memory_order_relaxed);

@@ -2,6 +2,8 @@
 // and restarts itself, and a client that records what the player sends to the server.
 #pragma once
 
+#include "support/ServerStart.h"
+
 #include <jack/jack.h>
 
 #include <QByteArray>
@@ -22,12 +24,13 @@ namespace lumivox::test {
 // a server of the same name starts again.
 class TestJackServer {
 public:
-    TestJackServer(QString name, long rate);
+    TestJackServer(QString name, long rate, TJackCycles cycles = TJackCycles::Asynchronous);
     ~TestJackServer();
     TestJackServer(const TestJackServer&) = delete;
     TestJackServer& operator=(const TestJackServer&) = delete;
 
-    // Starts the server and waits until clients can reach it; false with Failure() set.
+    // Starts the server and waits until clients can reach it (as long as a busy machine may
+    // need: ServerStartLimit); false with Failure() set to why not.
     bool Start();
     // Sends `signal` (SIGKILL, SIGTERM, SIGSTOP, SIGCONT) to the server; for the ones that end
     // it, waits until it has gone.
@@ -41,6 +44,7 @@ public:
 private:
     QString ServerName;
     long Rate;
+    TJackCycles Cycles;
     QProcess Server;
     QString Problem;
     bool HadDefault = false;
@@ -75,6 +79,9 @@ public:
     // Starts recording from the next period on.
     void Record() { Armed.store(true, std::memory_order_release); }
     std::size_t Frames() const { return Filled.load(std::memory_order_acquire); }
+    // Frames of the server's cycles in which the recorder was not called since it began (a
+    // server that went on without it); the recording lacks them.
+    std::size_t MissedFrames() const { return Missed.load(std::memory_order_acquire); }
     // The left channel recorded so far.
     std::vector<float> Left() const;
     QString Failure;
@@ -88,6 +95,9 @@ private:
     std::vector<float> Samples;
     std::atomic<bool> Armed{false};
     std::atomic<std::size_t> Filled{0};
+    std::atomic<std::size_t> Missed{0};
+    bool Cycling = false;         // process thread only: a cycle was recorded
+    jack_nframes_t NextCycle = 0; // process thread only: the frame time the next cycle starts at
 };
 
 // The frequency of the tone in `samples` at `rate`, from its rising zero crossings.

@@ -2,6 +2,7 @@
 #include "support/midi/MidiTestSupport.h"
 
 #include "midi/MidiInput.h"
+#include "support/ServerStart.h"
 
 #include <QCoreApplication>
 
@@ -11,27 +12,11 @@
 
 namespace lumivox::test {
 
-namespace {
-
-bool RunQuietly(const QString& program, const QStringList& arguments, int timeoutMs) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        return false;
-    }
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-} // namespace
-
 QString JackServerProblem() {
     // A JACK client that connects while others come and go can stall now and then on a
     // loaded machine; a server that answers one of three tries is there.
     for (int attempt = 0; attempt < 3; ++attempt)
-        if (RunQuietly(QStringLiteral("jack_lsp"), {}, 10000))
+        if (RunsCleanly(QStringLiteral("jack_lsp"), {}, 10000))
             return {};
     const QByteArray server = qgetenv("JACK_DEFAULT_SERVER");
     return QStringLiteral("no JACK server answers%1; the MIDI tests need one with real ports: "
@@ -80,25 +65,9 @@ PrivateJackServer::PrivateJackServer()
     : Name(QStringLiteral("lumivox-midi-test-%1").arg(QCoreApplication::applicationPid())) {
     HadDefault = qEnvironmentVariableIsSet("JACK_DEFAULT_SERVER");
     PreviousDefault = qgetenv("JACK_DEFAULT_SERVER");
-    Server.setProcessChannelMode(QProcess::MergedChannels);
-    Server.start(QStringLiteral("jackd"),
-                 {QStringLiteral("--no-realtime"), QStringLiteral("-n"), Name, QStringLiteral("-d"),
-                  QStringLiteral("dummy"), QStringLiteral("-r"), QStringLiteral("44100"),
-                  QStringLiteral("-p"), QStringLiteral("512")});
-    if (!Server.waitForStarted(10000)) {
-        Failure = QStringLiteral("jackd could not be started: ") + Server.errorString();
-        return;
-    }
-    if (!RunQuietly(QStringLiteral("jack_wait"),
-                    {QStringLiteral("-s"), Name, QStringLiteral("-w"), QStringLiteral("-t"),
-                     QStringLiteral("10")},
-                    15000)) {
-        Failure = QStringLiteral("the JACK server %1 did not come up: %2")
-                      .arg(Name, QString::fromLocal8Bit(Server.readAll()));
-        Stop();
-        return;
-    }
-    qputenv("JACK_DEFAULT_SERVER", Name.toUtf8());
+    Failure = StartJackDummyServer(Server, Name, 44100);
+    if (Failure.isEmpty())
+        qputenv("JACK_DEFAULT_SERVER", Name.toUtf8());
 }
 
 PrivateJackServer::~PrivateJackServer() {
@@ -110,13 +79,7 @@ PrivateJackServer::~PrivateJackServer() {
 }
 
 void PrivateJackServer::Stop() {
-    if (Server.state() == QProcess::NotRunning)
-        return;
-    Server.terminate();
-    if (!Server.waitForFinished(10000)) {
-        Server.kill();
-        Server.waitForFinished();
-    }
+    StopServer(Server);
 }
 
 bool WaitWithoutEvents(const std::function<bool()>& done, std::chrono::milliseconds limit) {

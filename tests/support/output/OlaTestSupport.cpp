@@ -46,9 +46,17 @@ bool RunScript(const QString& action, const QString& folder, std::uint16_t port,
     QProcess script;
     script.setProcessChannelMode(QProcess::MergedChannels);
     script.start(QStringLiteral(LUMIVOX_START_OLAD), {action, folder, QString::number(port)});
-    const bool finished = script.waitForFinished(30000);
-    if (output)
+    // The script waits up to a minute for olad to answer, and says why when it does not.
+    const bool finished = script.waitForFinished(90000);
+    if (!finished) {
+        script.kill();
+        script.waitForFinished();
+    }
+    if (output) {
         *output = QString::fromLocal8Bit(script.readAll()).trimmed();
+        if (!finished)
+            *output += QStringLiteral(" (start-olad.sh %1 did not finish within 90 s)").arg(action);
+    }
     return finished && script.exitStatus() == QProcess::NormalExit && script.exitCode() == 0;
 }
 
@@ -141,7 +149,9 @@ UniverseReader::UniverseReader(std::uint16_t port, unsigned universe)
                                    },
                                    &s.Registered));
     s.Thread = std::thread([&s] { s.Server.Run(); });
-    for (int k = 0; k < 500 && !s.Registered; ++k)
+    // olad answers at once unless the machine is busy; a minute is plenty either way.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!s.Registered && std::chrono::steady_clock::now() < limit)
         QThread::msleep(10);
 }
 
