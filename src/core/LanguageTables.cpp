@@ -1404,6 +1404,32 @@ constexpr const char* kDmxTexts[] = {
     "DMX wird gesendet, während das Lied im Real-Time-Modus spielt.",
 };
 
+// Deleting tracks some of which are locked; the numbering follows HistoryText.
+constexpr const char* kHistoryTexts[] = {
+    // French
+    "Supprimer la ou les piste(s) sélectionnée(s) ? La ou les piste(s) verrouillée(s) %1 "
+    "sont conservées : déverrouillez une piste pour la supprimer.",
+    "La ou les piste(s) sélectionnée(s) %1 sont verrouillées et n'ont pas été supprimées. "
+    "Déverrouillez une piste pour la supprimer.",
+    "%1 et %2 autres",
+    // English
+    "Delete the selected track(s)? The locked track(s) %1 stay: unlock a track to delete it.",
+    "The selected track(s) %1 are locked and were not deleted. Unlock a track to delete it.",
+    "%1 and %2 more",
+    // Spanish
+    "¿Eliminar la(s) pista(s) seleccionada(s)? La(s) pista(s) bloqueada(s) %1 se conservan: "
+    "desbloquee una pista para eliminarla.",
+    "La(s) pista(s) seleccionada(s) %1 están bloqueadas y no se han eliminado. Desbloquee una "
+    "pista para eliminarla.",
+    "%1 y %2 más",
+    // German
+    "Die ausgewählte(n) Spur(en) löschen? Die gesperrte(n) Spur(en) %1 bleiben erhalten: "
+    "entsperren Sie eine Spur, um sie zu löschen.",
+    "Die ausgewählte(n) Spur(en) %1 sind gesperrt und wurden nicht gelöscht. Entsperren Sie "
+    "eine Spur, um sie zu löschen.",
+    "%1 und %2 weitere",
+};
+
 // One table: its texts and how many entries one language holds. A single-language table
 // answers every language with the same text.
 struct TableInfo {
@@ -1476,8 +1502,9 @@ constexpr std::array kTables{
     FourLanguages<MarksText::Count>(kMarksTexts),
     FourLanguages<AudioOptionsText::Count>(kAudioOptions),
     FourLanguages<DmxText::Count>(kDmxTexts),
+    FourLanguages<HistoryText::Count>(kHistoryTexts),
 };
-static_assert(kTables.size() == static_cast<std::size_t>(TextTable::DmxText) + 1,
+static_assert(kTables.size() == static_cast<std::size_t>(TextTable::HistoryText) + 1,
               "every TextTable needs its entry in kTables");
 static_assert(std::size(kKeyNames) == 12 && std::size(kControllerNames) == 128);
 

@@ -50,6 +50,7 @@ enum class TextTable {
     MarksText,         // the show's marks: their menu, the ruler's and the marks file
     AudioOptions,      // the sound device and the output latency offset (see AudioOptionsText)
     DmxText,           // DMX output through OLA and the Outputs dialog (see DmxText)
+    HistoryText,       // deleting tracks some of which are locked (see HistoryText)
 };
 
 // Number of entries one language holds in the table.
@@ -252,5 +253,13 @@ inline constexpr int Lost = 8;         // warning, %1 the universe
 inline constexpr int RealTimeNote = 9; // the dialog's note on when DMX is sent
 inline constexpr int Count = 9;
 } // namespace DmxText
+
+// Deleting tracks some of which are locked.
+namespace HistoryText {
+inline constexpr int DeleteKeepingLocked = 1; // question, %1 the locked tracks kept
+inline constexpr int AllSelectedLocked = 2;   // refusal, %1 the locked tracks
+inline constexpr int MoreTracks = 3;          // %1 the tracks named, %2 how many more
+inline constexpr int Count = 3;
+} // namespace HistoryText
 
 } // namespace lumivox

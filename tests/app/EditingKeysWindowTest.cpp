@@ -1,0 +1,97 @@
+// The keys a user reaches for, in the real main window: Delete on tracks keeps the locked ones
+// and says which.
+#include "app/MainWindow.h"
+#include "app/TrackHeaderColumn.h"
+#include "support/ScriptedUserInterface.h"
+#include "support/widgets/WindowFixture.h"
+#include "timeline/TrackHeader.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace lumivox;
+using namespace lumivox::test;
+using Kind = ScriptedUserInterface::Event;
+
+namespace {
+
+class EditingKeysWindowTest : public WindowFixture {
+protected:
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(OpenWindow({.Tracks = 3})); }
+
+    // The middle of slot `slot` at 100 ms and level 13 (8.6133 pixels per slot), and a row
+    // inside the lane of `track` (73 rows per track).
+    static QPoint At(int track, int slot) {
+        return {static_cast<int>((slot - 0.5) * 8.6133), (track - 1) * 73 + 20};
+    }
+    static int XOfMs(double ms) { return static_cast<int>(ms * 8.6133 / 100); }
+    // A left drag whose every event carries `modifiers`, as the held keys give them.
+    void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::mousePress(Lanes(), Qt::LeftButton, modifiers, from);
+        for (const QPoint at : {(from + to) / 2, to}) {
+            QMouseEvent move(QEvent::MouseMove, at, Lanes()->mapToGlobal(at), Qt::NoButton,
+                             Qt::LeftButton, modifiers);
+            QApplication::sendEvent(Lanes(), &move);
+        }
+        QTest::mouseRelease(Lanes(), Qt::LeftButton, modifiers, to);
+    }
+    TRangeSelection Band() { return Window->Selection().Range(); }
+    void Fill(int track, int first, int last, std::uint8_t value) {
+        for (int slot = first; slot <= last; ++slot)
+            Doc().SetSlot(track, slot, value);
+    }
+    std::vector<int> SelectedHeaders() {
+        std::vector<int> rows;
+        for (int k = 1; k <= Doc().TrackCount(); ++k)
+            if (Doc().Track(k).Selected)
+                rows.push_back(k);
+        return rows;
+    }
+    QWidget* Panel(int track) {
+        return TrackHeaderColumn::FrameOf(Doc().Track(track))
+            ->findChild<QWidget*>(QStringLiteral("Panel1"));
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(Window.get(), key, modifiers);
+    }
+};
+
+TEST_F(EditingKeysWindowTest, DeleteOnTracksKeepsTheLockedOnesAndSaysWhich) {
+    Window->Commands().ToggleLock(2);
+    Menus().SelectAll1->trigger();
+    Key(Qt::Key_Delete); // answered No
+    EXPECT_EQ(Doc().TrackCount(), 3);
+    Ui.ConfirmAnswers.push_back(true);
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(Ui.Texts(Kind::ConfirmDefaultNo).back(),
+              "Delete the selected track(s)? The locked track(s) 2 (Track 2) stay: unlock a "
+              "track to delete it.");
+    ASSERT_EQ(Doc().TrackCount(), 1);
+    EXPECT_EQ(Doc().Track(1).Caption, "Track 2");
+    EXPECT_TRUE(Doc().Track(1).Locked);
+
+    // A locked track alone is refused with a warning; nothing is asked.
+    QTest::mouseClick(Panel(1), Qt::LeftButton, {}, QPoint(5, 30));
+    const int asked = static_cast<int>(Ui.Texts(Kind::ConfirmDefaultNo).size());
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(Doc().TrackCount(), 1);
+    EXPECT_EQ(Ui.Texts(Kind::Warning).back(),
+              "The selected track(s) 1 (Track 2) are locked and were not deleted. Unlock a "
+              "track to delete it.");
+    EXPECT_EQ(Ui.Texts(Kind::ConfirmDefaultNo).size(), asked);
+
+    // Unlocked, it goes.
+    Window->Commands().ToggleLock(1);
+    Ui.ConfirmAnswers.push_back(true);
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(Doc().TrackCount(), 0);
+}
+
+} // namespace
