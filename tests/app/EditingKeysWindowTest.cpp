@@ -1,5 +1,6 @@
-// The keys a user reaches for, in the real main window: Delete on tracks keeps the locked ones
-// and says which.
+// The keys a user reaches for, in the real main window: Delete on a time range clears its
+// values and leaves locked tracks and the track list alone; and Delete on tracks keeps the
+// locked ones and says which.
 #include "app/MainWindow.h"
 #include "app/TrackHeaderColumn.h"
 #include "support/ScriptedUserInterface.h"
@@ -62,6 +63,48 @@ protected:
         QTest::keyClick(Window.get(), key, modifiers);
     }
 };
+
+TEST_F(EditingKeysWindowTest, DeleteOnARangeClearsItsValuesAndLeavesLockedTracksAndTracksAlone) {
+    for (int track = 1; track <= 3; ++track)
+        Fill(track, 1, 20, 100);
+    Window->Commands().ToggleLock(2);
+    Window->TakeSnapshot();
+    // New Track left track 3 selected alone: the header that Delete used to delete.
+    ASSERT_EQ(SelectedHeaders(), std::vector<int>{3});
+    Key(Qt::Key_S);
+    Drag(At(1, 5), At(3, 10));
+    ASSERT_EQ(Band(), (TRangeSelection{1, 3, 5, 10}));
+    EXPECT_TRUE(Menus().Delete1->shortcut().isEmpty()) << "the key is the range's now";
+
+    const int snapshots = Window->EditHistory().Count();
+    Ui.Events.clear();
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(Doc().TrackCount(), 3);
+    EXPECT_TRUE(Ui.Events.empty()) << "nothing is asked";
+    for (int track : {1, 3}) {
+        for (int slot = 5; slot <= 10; ++slot)
+            EXPECT_EQ(Value(track, slot), 0) << track << ":" << slot;
+        EXPECT_EQ(Value(track, 4), 100);
+        EXPECT_EQ(Value(track, 11), 100);
+    }
+    for (int slot = 5; slot <= 10; ++slot)
+        EXPECT_EQ(Value(2, slot), 100) << "locked track 2 keeps slot " << slot;
+    EXPECT_EQ(Window->EditHistory().Count(), snapshots + 1) << "one undo step";
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Value(1, 7), 100);
+    EXPECT_EQ(Value(3, 7), 100);
+
+    // Backspace clears the same; once the range is gone, Delete is Delete Track again.
+    Key(Qt::Key_Backspace);
+    EXPECT_EQ(Value(3, 7), 0);
+    Key(Qt::Key_Escape);
+    ASSERT_TRUE(Band().Empty());
+    EXPECT_EQ(Menus().Delete1->shortcut(), QKeySequence(Qt::Key_Delete));
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(Ui.Texts(Kind::ConfirmDefaultNo),
+              QStringList{"Do you want to delete the selected track(s)?"});
+    EXPECT_EQ(Doc().TrackCount(), 3) << "No, the default, deletes nothing";
+}
 
 TEST_F(EditingKeysWindowTest, DeleteOnTracksKeepsTheLockedOnesAndSaysWhich) {
     Window->Commands().ToggleLock(2);
