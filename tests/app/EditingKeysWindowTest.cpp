@@ -1,6 +1,6 @@
 // The keys a user reaches for, in the real main window: Delete on a time range clears its
-// values and leaves locked tracks and the track list alone; and Delete on tracks keeps the
-// locked ones and says which.
+// values and leaves locked tracks and the track list alone; Delete on tracks keeps the locked
+// ones and says which; and no header is selected after opening a show.
 #include "app/MainWindow.h"
 #include "app/TrackHeaderColumn.h"
 #include "support/ScriptedUserInterface.h"
@@ -135,6 +135,34 @@ TEST_F(EditingKeysWindowTest, DeleteOnTracksKeepsTheLockedOnesAndSaysWhich) {
     Ui.ConfirmAnswers.push_back(true);
     Key(Qt::Key_Delete);
     EXPECT_EQ(Doc().TrackCount(), 0);
+}
+
+TEST_F(EditingKeysWindowTest, NoHeaderIsSelectedAfterOpeningAndNewTrackStillSelectsIt) {
+    const QString project = Dir.filePath(QStringLiteral("show.PRJ"));
+    Ui.SaveAnswers.push_back(project);
+    Menus().SaveAs1->trigger();
+    ASSERT_FALSE(Doc().Modified());
+    Ui.ProjectAnswers.push_back(project);
+    Menus().Open1->trigger();
+    ASSERT_EQ(Doc().TrackCount(), 3);
+    EXPECT_TRUE(SelectedHeaders().empty());
+    EXPECT_EQ(Window->Commands().AnchorTrack(), -1);
+    EXPECT_FALSE(Menus().Delete1->isEnabled());
+    EXPECT_FALSE(Menus().Couper1->isEnabled());
+    // The headers show it: no panel in the selection grey.
+    const QColor grey(0xA1, 0xA1, 0xA1);
+    auto shade = [this](int track) {
+        return Panel(track)->palette().color(Panel(track)->backgroundRole());
+    };
+    for (int track = 1; track <= 3; ++track)
+        EXPECT_NE(shade(track), grey) << track;
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(Doc().TrackCount(), 3);
+    EXPECT_TRUE(Ui.Texts(Kind::ConfirmDefaultNo).isEmpty());
+
+    Menus().New1->trigger();
+    EXPECT_EQ(SelectedHeaders(), std::vector<int>{4});
+    EXPECT_EQ(shade(4), grey);
 }
 
 } // namespace
