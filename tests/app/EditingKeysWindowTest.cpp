@@ -1,6 +1,7 @@
 // The keys a user reaches for, in the real main window: Delete on a time range clears its
 // values and leaves locked tracks and the track list alone; Delete on tracks keeps the locked
-// ones and says which; and no header is selected after opening a show.
+// ones and says which; no header is selected after opening a show; and Alt in the selection
+// tool selects with snapping turned over.
 #include "app/MainWindow.h"
 #include "app/TrackHeaderColumn.h"
 #include "support/ScriptedUserInterface.h"
@@ -163,6 +164,36 @@ TEST_F(EditingKeysWindowTest, NoHeaderIsSelectedAfterOpeningAndNewTrackStillSele
     Menus().New1->trigger();
     EXPECT_EQ(SelectedHeaders(), std::vector<int>{4});
     EXPECT_EQ(shade(4), grey);
+}
+
+TEST_F(EditingKeysWindowTest, AltInTheSelectionToolSelectsWithSnappingTurnedOver) {
+    // A mark 60 ms (5 pixels) into the slot after the pointer's: within the snapping distance.
+    Doc().AddMark(1250, QStringLiteral("Drop"));
+    const QPoint from(XOfMs(1190), At(1, 1).y());
+    const QPoint to = At(2, 26);
+    Key(Qt::Key_S);
+    auto altDrag = [&] {
+        QTest::keyPress(Window.get(), Qt::Key_Alt, Qt::AltModifier);
+        Drag(from, to, Qt::AltModifier);
+        QTest::keyRelease(Window.get(), Qt::Key_Alt);
+    };
+
+    ASSERT_FALSE(Window->Snapping().Enabled());
+    altDrag();
+    EXPECT_EQ(Band(), (TRangeSelection{1, 2, 13, 26})) << "snapped although Snap is off";
+    Drag(from, to);
+    EXPECT_EQ(Band(), (TRangeSelection{1, 2, 12, 26}));
+
+    Key(Qt::Key_G);
+    ASSERT_TRUE(Window->Snapping().Enabled());
+    Drag(from, to);
+    EXPECT_EQ(Band(), (TRangeSelection{1, 2, 13, 26}));
+    altDrag();
+    EXPECT_EQ(Band(), (TRangeSelection{1, 2, 12, 26})) << "not snapped although Snap is on";
+    for (int slot = 10; slot <= 26; ++slot) {
+        EXPECT_EQ(Value(1, slot), 0) << "nothing drawn at " << slot;
+        EXPECT_EQ(Value(2, slot), 0) << "nothing drawn at " << slot;
+    }
 }
 
 } // namespace
