@@ -137,14 +137,14 @@ void UndoHistory::SetDepth(int depth) {
     if (clamped == DepthLimit)
         return;
     DepthLimit = clamped;
-    if (Count() > DepthLimit) {
+    if (Count() > DepthLimit + 1) {
         Trim();
         Q_EMIT Changed();
     }
 }
 
 void UndoHistory::Trim() {
-    while (Count() > DepthLimit) {
+    while (Count() > DepthLimit + 1) {
         if (Current > 0) {
             Snapshots.pop_front();
             --Current;

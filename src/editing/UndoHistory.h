@@ -1,5 +1,5 @@
-// Undo and redo over whole-state snapshots of the tracks, twenty deep unless the user chose
-// another depth. Widget-free: it restores the tracks in one bulk update of the show, rebuilds
+// Undo and redo over whole-state snapshots of the tracks, twenty steps deep unless the user
+// chose another depth. Widget-free: it restores the tracks in one bulk update of the show, rebuilds
 // them with the track commands and reports progress through IUserInterface.
 // Snapshots cost little: the slot values share their unchanged chunks (copy on write), and a
 // snapshot shares its groups of unchanged track entries with the one before it, so a
@@ -62,6 +62,7 @@ class UndoHistory : public QObject {
     Q_OBJECT
 public:
     using TSnapshot = TUndoSnapshot;
+    // Undo steps: the history keeps one snapshot more than its depth.
     static constexpr int DefaultDepth = 20;
     static constexpr int MinDepth = 1;
     static constexpr int MaxDepth = 1000;
@@ -72,7 +73,7 @@ public:
                 const Language& language, QObject* parent = nullptr);
 
     // Records the tracks and the marks when they differ from the current snapshot or when
-    // there is none; drops the redo branch, and the oldest snapshot beyond Depth().
+    // there is none; drops the redo branch, and the oldest snapshot beyond Depth() steps.
     void TakeSnapshot();
     // True when the marks or the tracks differ from the current snapshot (the tracks in
     // anything but selection, Locked, Mute, Solo and the live MIDI input); false with no
@@ -83,7 +84,7 @@ public:
     // Frees every snapshot; no current one.
     void ClearHistory();
 
-    // The most snapshots kept, within MinDepth..MaxDepth.
+    // The most undo steps kept, within MinDepth..MaxDepth.
     int Depth() const { return DepthLimit; }
     // Clamps `depth` and applies it at once: beyond it the oldest snapshots go, then, when
     // the current one would have to go, the newest redo snapshots instead.
@@ -92,6 +93,8 @@ public:
     bool CanUndo() const { return UndoPossible(Count(), Current); }
     bool CanRedo() const { return RedoPossible(Count(), Current); }
     int Count() const { return static_cast<int>(Snapshots.size()); }
+    // The undo and redo steps held: one fewer than the snapshots.
+    int Steps() const { return Count() > 0 ? Count() - 1 : 0; }
     // 0-based index of the current snapshot; -1 for none.
     int CurrentIndex() const { return Current; }
     const TSnapshot& Snapshot(int index) const {

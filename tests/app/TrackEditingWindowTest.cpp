@@ -63,10 +63,10 @@ TEST_F(TrackEditingWindowTest, TheUndoDepthIsAskedForKeptAndFollowedAtOnce) {
     EXPECT_EQ(Ui.Texts(Kind::AskNumber).back(), "Number of undo steps kept (1 to 1000):");
     EXPECT_EQ(Window->Prefs().UndoDepth(), 3);
     EXPECT_EQ(Window->EditHistory().Depth(), 3);
-    EXPECT_EQ(Window->EditHistory().Count(), 3) << "the oldest went at once";
-    m.Undo1->trigger();
-    m.Undo1->trigger();
-    EXPECT_EQ(Doc().TrackCount(), 4);
+    EXPECT_EQ(Window->EditHistory().Steps(), 3) << "the oldest went at once";
+    for (int k = 0; k < 3; ++k)
+        m.Undo1->trigger();
+    EXPECT_EQ(Doc().TrackCount(), 3) << "three levels, three undo steps";
     EXPECT_FALSE(m.Undo1->isEnabled());
 
     m.UndoDepth1->trigger(); // cancelled: nothing changes
@@ -78,7 +78,7 @@ TEST_F(TrackEditingWindowTest, TheUndoDepthIsAskedForKeptAndFollowedAtOnce) {
     OpenWindow();
     EXPECT_EQ(Window->EditHistory().Depth(), 3);
     AddTracks(5);
-    EXPECT_EQ(Window->EditHistory().Count(), 3);
+    EXPECT_EQ(Window->EditHistory().Steps(), 3);
 }
 
 TEST_F(TrackEditingWindowTest, TracksMoveFromTheHeaderMenuAndTheKeysAndUndoInOneStep) {
