@@ -50,6 +50,8 @@ void TForm1::BuildFileExtras() {
     });
     connect(Menu->AutosaveInterval1, &QAction::triggered, this, [this] { AskAutosaveInterval(); });
     History->SetDepth(Preference->UndoDepth());
+    History->SetBudget(static_cast<std::size_t>(Preference->UndoBudgetMb()) *
+                       UndoHistory::Megabyte);
     connect(Menu->UndoDepth1, &QAction::triggered, this, [this] { AskUndoDepth(); });
     setAcceptDrops(true);
     RebuildRecentMenu();

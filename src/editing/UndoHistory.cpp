@@ -2,7 +2,6 @@
 #include "editing/UndoHistory.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 namespace lumivox {
 
@@ -45,6 +44,9 @@ void ApplyTrackSettings(const TFullDataTrack& entry, TFullTrack& track) {
 }
 
 namespace {
+
+// A release of this much or more is handed back to the system at once.
+constexpr std::size_t ReleaseWorthReturning = 8 * UndoHistory::Megabyte;
 
 bool StoredMapDiffers(const TMidiMap& a, const TMidiMap& b) {
     return a.Channel != b.Channel || a.Controller != b.Controller || a.Key != b.Key ||
@@ -125,8 +127,12 @@ void UndoHistory::TakeSnapshot() {
     }
 
     if (Current >= 0)
-        Snapshots.erase(Snapshots.begin() + Current + 1, Snapshots.end());
+        while (Count() > Current + 1) {
+            Memory.Remove(Snapshots.back());
+            Snapshots.pop_back();
+        }
     Snapshots.push_back(std::move(snapshot));
+    Memory.Add(Snapshots.back());
     Current = Count() - 1;
     Trim();
     Q_EMIT Changed();
@@ -137,21 +143,50 @@ void UndoHistory::SetDepth(int depth) {
     if (clamped == DepthLimit)
         return;
     DepthLimit = clamped;
-    if (Count() > DepthLimit + 1) {
-        Trim();
-        Q_EMIT Changed();
-    }
+    TrimToLimits();
+}
+
+void UndoHistory::SetBudget(std::size_t bytes) {
+    if (bytes == BudgetLimit)
+        return;
+    BudgetLimit = bytes;
+    TrimToLimits();
+}
+
+void UndoHistory::TrimToLimits() {
+    const int before = Count();
+    const std::size_t held = Memory.Bytes();
+    Trim();
+    if (Count() == before)
+        return;
+    if (held - Memory.Bytes() >= ReleaseWorthReturning)
+        ReturnFreeMemoryToSystem();
+    Q_EMIT Changed();
 }
 
 void UndoHistory::Trim() {
-    while (Count() > DepthLimit + 1) {
-        if (Current > 0) {
-            Snapshots.pop_front();
-            --Current;
-        } else {
-            Snapshots.pop_back();
-        }
+    while (Count() > DepthLimit + 1)
+        DropOne();
+    // The show's own blocks are counted in Bytes() too, so within the budget by that
+    // measure the history is within it, without walking the show.
+    while (Count() > 1 && Memory.Bytes() + Memory.TallyBytes() > BudgetLimit &&
+           BytesBeyondShow() > BudgetLimit)
+        DropOne();
+}
+
+void UndoHistory::DropOne() {
+    if (Current > 0) {
+        Memory.Remove(Snapshots.front());
+        Snapshots.pop_front();
+        --Current;
+    } else {
+        Memory.Remove(Snapshots.back());
+        Snapshots.pop_back();
     }
+}
+
+std::size_t UndoHistory::BytesBeyondShow() const {
+    return Memory.Bytes() - Memory.SharedWith(Doc) + Memory.TallyBytes();
 }
 
 void UndoHistory::Undo() {
@@ -208,61 +243,13 @@ void UndoHistory::RestoreSnapshot(const TSnapshot& snapshot, TBulkUpdate& bulk) 
 }
 
 void UndoHistory::ClearHistory() {
+    const bool large = BytesBeyondShow() >= ReleaseWorthReturning;
     Snapshots.clear();
+    Memory.Clear();
     Current = -1;
+    if (large)
+        ReturnFreeMemoryToSystem();
     Q_EMIT Changed();
-}
-
-namespace {
-
-// Bytes of the blocks visited, each counted once: value chunks only, or every block.
-class BlockTally {
-public:
-    explicit BlockTally(bool chunksOnly) : ChunksOnly(chunksOnly) {}
-    // False when the block is not counted: left out, or counted already.
-    bool Add(const void* key, bool isChunk, std::size_t bytes) {
-        if ((!isChunk && ChunksOnly) || !Seen.insert(key).second)
-            return false;
-        Bytes += bytes;
-        return true;
-    }
-    std::size_t Bytes = 0;
-
-private:
-    bool ChunksOnly;
-    std::unordered_set<const void*> Seen;
-};
-
-} // namespace
-
-std::size_t UndoHistory::HeldValueBytes() const {
-    BlockTally tally(true);
-    for (const TSnapshot& snapshot : Snapshots)
-        for (std::size_t i = 0; i < snapshot.size(); ++i)
-            snapshot[i].Values.VisitBlocks([&](const void* key, bool isChunk, std::size_t bytes) {
-                tally.Add(key, isChunk, bytes);
-            });
-    return tally.Bytes;
-}
-
-std::size_t UndoHistory::HeldBytes() const {
-    BlockTally tally(false);
-    for (const TSnapshot& snapshot : Snapshots) {
-        tally.Bytes += sizeof(TSnapshot) + snapshot.Groups.capacity() * sizeof(snapshot.Groups[0]);
-        tally.Add(snapshot.MarkList.get(), false,
-                  sizeof(TShowMarks) +
-                      static_cast<std::size_t>(snapshot.Marks().size()) * sizeof(TShowMark));
-        for (const auto& group : snapshot.Groups) {
-            if (!tally.Add(group.get(), false,
-                           sizeof(TSnapshot::TGroup) + group->capacity() * sizeof(TFullDataTrack)))
-                continue; // shared with a snapshot counted already, its entries with it
-            for (const TFullDataTrack& entry : *group)
-                entry.Values.VisitBlocks([&](const void* key, bool isChunk, std::size_t bytes) {
-                    tally.Add(key, isChunk, bytes);
-                });
-        }
-    }
-    return tally.Bytes;
 }
 
 } // namespace lumivox
