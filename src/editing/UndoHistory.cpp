@@ -1,6 +1,8 @@
 // Snapshots of the tracks, their comparison, and undo and redo by restoring them.
 #include "editing/UndoHistory.h"
 
+#include "editing/RangeSelection.h"
+
 #include <algorithm>
 
 namespace lumivox {
@@ -45,6 +47,12 @@ void ApplyTrackSettings(const TFullDataTrack& entry, TFullTrack& track) {
 
 namespace {
 
+// The header fields a snapshot records: a change of one is an edit. Lock, Mute, Solo and
+// arming are not, as StateDiffers does not compare them.
+constexpr TTrackFields RecordedFields = TTrackField::Caption | TTrackField::Type |
+                                        TTrackField::Output | TTrackField::Colors |
+                                        TTrackField::MidiMap;
+
 // A release of this much or more is handed back to the system at once.
 constexpr std::size_t ReleaseWorthReturning = 8 * UndoHistory::Megabyte;
 
@@ -72,7 +80,50 @@ bool EntryRecords(const TFullTrack& track, const TFullDataTrack& entry) {
 
 UndoHistory::UndoHistory(ShowDocument& document, IUserInterface& ui, TrackCommands& commands,
                          const Language& language, QObject* parent)
-    : QObject(parent), Doc(document), Ui(ui), Commands(commands), Lang(language) {}
+    : QObject(parent), Doc(document), Ui(ui), Commands(commands), Lang(language) {
+    connect(&Doc, &ShowDocument::TrackChanged, this, [this](int, TTrackFields fields) {
+        if (fields & RecordedFields)
+            ShowEdited();
+        else if (fields & TTrackField::Selected)
+            SelectionChanged();
+    });
+    auto edited = [this] { ShowEdited(); };
+    connect(&Doc, &ShowDocument::SlotsChanged, this, edited);
+    connect(&Doc, &ShowDocument::TracksAdded, this, edited);
+    connect(&Doc, &ShowDocument::TracksRemoved, this, edited);
+    connect(&Doc, &ShowDocument::TracksMoved, this, edited);
+    connect(&Doc, &ShowDocument::MarksChanged, this, edited);
+    // A bulk update announces nothing until it ends: its beginning may be an edit.
+    connect(&Doc, &ShowDocument::BulkUpdateStarted, this, edited);
+    connect(&Doc, &ShowDocument::Reset, this, [this] { BulkUpdateEnded(); });
+}
+
+void UndoHistory::FollowSelection(RangeSelection& range) {
+    Range = &range;
+    connect(&range, &RangeSelection::Changed, this, [this] { SelectionChanged(); });
+}
+
+void UndoHistory::ShowEdited() {
+    if (Restoring || Current < 0 || Edited)
+        return;
+    // The anchor changes without an announcement: it is taken as it stands before the edit.
+    Snapshots[static_cast<std::size_t>(Current)].Chosen.Anchor = Doc.Anchor();
+    Edited = true;
+}
+
+void UndoHistory::SelectionChanged() {
+    if (Restoring || Current < 0 || Edited)
+        return;
+    Snapshots[static_cast<std::size_t>(Current)].Chosen = CaptureSelection(Doc, Range);
+}
+
+void UndoHistory::BulkUpdateEnded() {
+    if (Restoring || Current < 0)
+        return;
+    if (Edited && !StateDiffers())
+        Edited = false;
+    SelectionChanged();
+}
 
 bool UndoHistory::StateDiffers() const {
     if (Current < 0)
@@ -88,8 +139,12 @@ bool UndoHistory::StateDiffers() const {
 }
 
 void UndoHistory::TakeSnapshot() {
-    if (Current >= 0 && !StateDiffers())
+    if (Current >= 0 && !StateDiffers()) {
+        // Nothing recorded changed: the current state goes on following the selection.
+        Edited = false;
+        SelectionChanged();
         return;
+    }
 
     // A group whose tracks the current snapshot records as they are is shared with it.
     const TSnapshot* previous =
@@ -125,6 +180,7 @@ void UndoHistory::TakeSnapshot() {
         }
         snapshot.Groups.push_back(std::move(entries));
     }
+    snapshot.Chosen = CaptureSelection(Doc, Range);
 
     if (Current >= 0)
         while (Count() > Current + 1) {
@@ -134,6 +190,7 @@ void UndoHistory::TakeSnapshot() {
     Snapshots.push_back(std::move(snapshot));
     Memory.Add(Snapshots.back());
     Current = Count() - 1;
+    Edited = false;
     Trim();
     Q_EMIT Changed();
 }
@@ -201,6 +258,7 @@ void UndoHistory::Redo() {
 
 void UndoHistory::Step(int target, int progressText) {
     ScopedProgress progress(Ui, Text(TextTable::CommonTexts, progressText, Lang));
+    Restoring = true;
     {
         TBulkUpdate bulk(Doc);
         // Copied, so the restore cannot be disturbed by anything done to the history meanwhile.
@@ -209,11 +267,17 @@ void UndoHistory::Step(int target, int progressText) {
             DeleteAllTracks();
         RestoreSnapshot(snapshot, bulk);
         Doc.SetMarks(snapshot.Marks());
+        RestoreHeaderSelection(snapshot.Chosen, Doc);
         Current = target;
         // An undo or redo always changes the tracks or the marks, so the project needs saving
         // either way.
         Doc.SetModified(true);
     }
+    // After the Reset, which the range follows on its own first.
+    RestoreBand(Snapshots[static_cast<std::size_t>(target)].Chosen, Range);
+    Restoring = false;
+    Edited = false;
+    SelectionChanged();
     Q_EMIT Changed();
     progress.Close();
 }
@@ -247,6 +311,7 @@ void UndoHistory::ClearHistory() {
     Snapshots.clear();
     Memory.Clear();
     Current = -1;
+    Edited = false;
     if (large)
         ReturnFreeMemoryToSystem();
     Q_EMIT Changed();

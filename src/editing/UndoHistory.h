@@ -6,6 +6,10 @@
 // snapshot shares its groups of unchanged track entries with the one before it, so a
 // snapshot after a one-cell edit holds one chunk, one chunk table and one group of its own.
 // Operations over the whole show copy it whole each time, which the budget bounds.
+// Each state also keeps what was selected with it (headers, anchor, time range): the
+// selection when the state was recorded, then followed while the state stays the current
+// one, until the show is edited; undo and redo select it again, so an undone shift puts the
+// range back where it was before the shift.
 #pragma once
 
 #include "core/LanguageTables.h"
@@ -23,6 +27,8 @@
 #include <deque>
 
 namespace lumivox {
+
+class RangeSelection;
 
 // Copies the recorded fields of `track` (not its output, selection or live MIDI input) into
 // `entry`; the values are shared until one side writes them.
@@ -43,9 +49,13 @@ public:
     static constexpr std::size_t DefaultBudget = 512 * Megabyte;
 
     // Tracks are rebuilt as `commands` makes new tracks (defaults, first free output,
-    // selected alone and the anchor, no undo step).
+    // selected alone and the anchor, no undo step). Make the history before any range
+    // selection of the same show, so that it hears of an edit before the range follows it.
     UndoHistory(ShowDocument& document, IUserInterface& ui, TrackCommands& commands,
                 const Language& language, QObject* parent = nullptr);
+
+    // The time range recorded and restored with each state beside the headers' selection.
+    void FollowSelection(RangeSelection& range);
 
     // Records the tracks and the marks when they differ from the current snapshot or when
     // there is none; drops the redo branch, then the oldest snapshots beyond Depth() steps
@@ -55,6 +65,7 @@ public:
     // anything but selection, Locked, Mute, Solo and the live MIDI input); false with no
     // current snapshot.
     bool StateDiffers() const;
+    // Each restores the tracks, the marks and the selection of the state before (after).
     void Undo();
     void Redo();
     // Frees every snapshot; no current one.
@@ -102,16 +113,26 @@ private:
     void DropOne();
     // Trim for a lowered limit, giving a large release back to the system.
     void TrimToLimits();
+    // The show was edited: the current state keeps the selection it had until now.
+    void ShowEdited();
+    // The selection changed: the current state follows it until the show is edited.
+    void SelectionChanged();
+    // A bulk update ended: one that changed nothing recorded lets the selection be followed
+    // again.
+    void BulkUpdateEnded();
 
     ShowDocument& Doc;
     IUserInterface& Ui;
     TrackCommands& Commands;
     const Language& Lang;
+    RangeSelection* Range = nullptr;
     std::deque<TSnapshot> Snapshots;
     THistoryMemory Memory;
     int Current = -1;
     int DepthLimit = DefaultDepth;
     std::size_t BudgetLimit = DefaultBudget;
+    bool Edited = false;    // the show was edited since the current state was recorded
+    bool Restoring = false; // an undo or redo is putting a state back
 };
 
 } // namespace lumivox

@@ -1,8 +1,10 @@
 // One state of the show as the undo history keeps it: a header-less copy of every track, in
 // track order, held in groups of GroupSize tracks that later snapshots share while none of
-// their tracks changes, and the show's marks, shared likewise while they do not change.
+// their tracks changes; the show's marks, shared likewise while they do not change; and the
+// selection to put back with the state.
 #pragma once
 
+#include "editing/UndoSelection.h"
 #include "model/ProjectClasses.h"
 #include "model/ShowMarks.h"
 
@@ -28,6 +30,8 @@ public:
     const TShowMarks& Marks() const { return *MarkList; }
     // True when both hold the very same copy of the marks.
     bool SharesMarksWith(const TUndoSnapshot& other) const { return MarkList == other.MarkList; }
+    // What undo and redo select when they return to this state (see UndoHistory).
+    const TUndoSelection& Selection() const { return Chosen; }
 
 private:
     friend class UndoHistory;
@@ -37,6 +41,7 @@ private:
     std::vector<std::shared_ptr<const TGroup>> Groups;
     std::size_t Count = 0;
     std::shared_ptr<const TShowMarks> MarkList = std::make_shared<const TShowMarks>();
+    TUndoSelection Chosen;
 };
 
 } // namespace lumivox

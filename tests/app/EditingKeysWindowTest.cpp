@@ -1,7 +1,8 @@
 // The keys a user reaches for, in the real main window: Delete on a time range clears its
 // values and leaves locked tracks and the track list alone; Delete on tracks keeps the locked
-// ones and says which; no header is selected after opening a show; and Alt in the selection
-// tool selects with snapping turned over.
+// ones and says which; no header is selected after opening a show; Alt in the selection tool
+// selects with snapping turned over; and undo and redo put back the range of a shift and the
+// headers of a move.
 #include "app/MainWindow.h"
 #include "app/TrackHeaderColumn.h"
 #include "support/ScriptedUserInterface.h"
@@ -194,6 +195,37 @@ TEST_F(EditingKeysWindowTest, AltInTheSelectionToolSelectsWithSnappingTurnedOver
         EXPECT_EQ(Value(1, slot), 0) << "nothing drawn at " << slot;
         EXPECT_EQ(Value(2, slot), 0) << "nothing drawn at " << slot;
     }
+}
+
+TEST_F(EditingKeysWindowTest, UndoPutsBackTheRangeOfAShiftAndTheHeadersOfAMove) {
+    Fill(1, 5, 8, 90);
+    Window->TakeSnapshot();
+    Key(Qt::Key_S);
+    Drag(At(1, 5), At(2, 8));
+    Ui.NumberAnswers.push_back(3);
+    Menus().BlockShiftLater1->trigger();
+    ASSERT_EQ(Band(), (TRangeSelection{1, 2, 8, 11}));
+    ASSERT_EQ(Value(1, 11), 90);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Value(1, 5), 90);
+    EXPECT_EQ(Value(1, 11), 0);
+    EXPECT_EQ(Band(), (TRangeSelection{1, 2, 5, 8})) << "the range before the shift";
+    Key(Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(Band(), (TRangeSelection{1, 2, 8, 11})) << "and after it again";
+    Key(Qt::Key_Escape);
+
+    // Track 3 moved up a row, then the move undone: the header selection stays on the track.
+    QTest::mouseClick(Panel(3), Qt::LeftButton, {}, QPoint(5, 30));
+    Key(Qt::Key_Up, Qt::AltModifier);
+    ASSERT_EQ(Doc().Track(2).Caption, "Track 3");
+    ASSERT_EQ(SelectedHeaders(), std::vector<int>{2});
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(Doc().Track(3).Caption, "Track 3");
+    EXPECT_EQ(SelectedHeaders(), std::vector<int>{3});
+    EXPECT_EQ(Window->Commands().AnchorTrack(), 3);
+    Key(Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(SelectedHeaders(), std::vector<int>{2});
+    EXPECT_TRUE(Band().Empty()) << "no range was selected with the move";
 }
 
 } // namespace

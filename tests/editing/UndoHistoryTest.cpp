@@ -144,7 +144,7 @@ TEST_F(UndoHistoryTest, UndoOfNewTrackRebuildsTheTracksWithTheirRecordedOutputs)
     EXPECT_TRUE(Doc.Modified());
     EXPECT_EQ(Doc.Track(2).Output, 7);
     EXPECT_EQ(Value(1, 3), 99);
-    EXPECT_EQ(Selected(), std::vector<int>{2}) << "the last rebuilt track is selected alone";
+    EXPECT_EQ(Selected(), std::vector<int>{2}) << "the selection of the state undone to";
     EXPECT_EQ(Ui.Gauges[Ui.Gauges.size() - 3], 50) << "deleting ends at 50, rebuilding at 100";
     History.Redo();
     EXPECT_EQ(Doc.TrackCount(), 3);
