@@ -50,7 +50,7 @@ enum class TextTable {
     MarksText,         // the show's marks: their menu, the ruler's and the marks file
     AudioOptions,      // the sound device and the output latency offset (see AudioOptionsText)
     DmxText,           // DMX output through OLA and the Outputs dialog (see DmxText)
-    HistoryText,       // deleting tracks some of which are locked (see HistoryText)
+    HistoryText,       // deleting locked tracks and the undo history's limits (see HistoryText)
 };
 
 // Number of entries one language holds in the table.
@@ -254,12 +254,18 @@ inline constexpr int RealTimeNote = 9; // the dialog's note on when DMX is sent
 inline constexpr int Count = 9;
 } // namespace DmxText
 
-// Deleting tracks some of which are locked.
+// Deleting tracks some of which are locked, and the Undo Levels dialog: how many steps and
+// how much memory the history keeps, and what it holds now.
 namespace HistoryText {
 inline constexpr int DeleteKeepingLocked = 1; // question, %1 the locked tracks kept
 inline constexpr int AllSelectedLocked = 2;   // refusal, %1 the locked tracks
 inline constexpr int MoreTracks = 3;          // %1 the tracks named, %2 how many more
-inline constexpr int Count = 3;
+inline constexpr int UndoLevelsTitle = 4;     // the dialog's caption
+inline constexpr int BudgetPrompt = 5;        // %1 the least, %2 the most megabytes
+inline constexpr int HistoryHolds = 6;        // %1 steps, %2 megabytes held, %3 the budget
+inline constexpr int HistoryHoldsOneStep = 7; // %1 megabytes held, %2 the budget
+inline constexpr int BudgetNote = 8;          // what happens past the budget
+inline constexpr int Count = 8;
 } // namespace HistoryText
 
 } // namespace lumivox

@@ -1,5 +1,5 @@
-// The texts of deleting locked tracks: present and translated in every language, each with
-// the placeholders its callers fill.
+// The texts of deleting locked tracks and of the Undo Levels dialog: present and translated
+// in every language, each with the placeholders its callers fill.
 #include "core/LanguageTables.h"
 
 #include <QRegularExpression>
@@ -22,9 +22,12 @@ QSet<QString> Placeholders(const QString& text) {
 
 TEST(HistoryTextTest, EveryEntryIsTranslatedWithThePlaceholdersItsCallersFill) {
     ASSERT_EQ(EntryCount(TextTable::HistoryText), HistoryText::Count);
+    const QSet<QString> none;
     const QSet<QString> one{QStringLiteral("%1")};
     const QSet<QString> two{QStringLiteral("%1"), QStringLiteral("%2")};
-    const std::array<QSet<QString>, HistoryText::Count> expected{one, one, two};
+    const QSet<QString> three{QStringLiteral("%1"), QStringLiteral("%2"), QStringLiteral("%3")};
+    const std::array<QSet<QString>, HistoryText::Count> expected{one, one,   two, none,
+                                                                 two, three, two, none};
     for (int entry = 1; entry <= HistoryText::Count; ++entry) {
         const QString english = Text(TextTable::HistoryText, entry, Language::English);
         for (Language language :
@@ -38,10 +41,11 @@ TEST(HistoryTextTest, EveryEntryIsTranslatedWithThePlaceholdersItsCallersFill) {
             }
         }
     }
-    EXPECT_EQ(Text(TextTable::HistoryText, HistoryText::MoreTracks, Language::German)
-                  .arg(QStringLiteral("1 (Track 1)"))
-                  .arg(4),
-              QStringLiteral("1 (Track 1) und 4 weitere"));
+    EXPECT_EQ(Text(TextTable::HistoryText, HistoryText::HistoryHolds, Language::English)
+                  .arg(QStringLiteral("12"), QStringLiteral("85"), QStringLiteral("512")),
+              QStringLiteral("The history holds 12 steps, 85 MB of 512 MB."));
+    EXPECT_EQ(Text(TextTable::HistoryText, HistoryText::UndoLevelsTitle, Language::German),
+              QString::fromUtf8("Rückgängig-Stufen"));
 }
 
 } // namespace
