@@ -1,8 +1,9 @@
 // The keys a user reaches for, in the real main window: Delete on a time range clears its
 // values and leaves locked tracks and the track list alone; Delete on tracks keeps the locked
 // ones and says which; no header is selected after opening a show; Alt in the selection tool
-// selects with snapping turned over; and undo and redo put back the range of a shift and the
-// headers of a move.
+// selects with snapping turned over; undo and redo put back the range of a shift and the
+// headers of a move; and Ctrl+Y and Ctrl+Shift+Z redo, and Ctrl+Q quits through the save
+// prompt.
 #include "app/MainWindow.h"
 #include "app/TrackHeaderColumn.h"
 #include "support/ScriptedUserInterface.h"
@@ -226,6 +227,26 @@ TEST_F(EditingKeysWindowTest, UndoPutsBackTheRangeOfAShiftAndTheHeadersOfAMove) 
     Key(Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(SelectedHeaders(), std::vector<int>{2});
     EXPECT_TRUE(Band().Empty()) << "no range was selected with the move";
+}
+
+TEST_F(EditingKeysWindowTest, CtrlYAndCtrlShiftZRedoAndCtrlQQuitsThroughTheSavePrompt) {
+    EXPECT_EQ(Menus().Redo1->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z));
+    EXPECT_EQ(Menus().Exit1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(Doc().TrackCount(), 2);
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Doc().TrackCount(), 3);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(Doc().TrackCount(), 2);
+    Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Doc().TrackCount(), 3);
+
+    ASSERT_TRUE(Doc().Modified());
+    ASSERT_TRUE(Window->isVisible());
+    Key(Qt::Key_Q, Qt::ControlModifier); // answered No: the changes are given up
+    EXPECT_EQ(Ui.Texts(Kind::Confirm),
+              QStringList{Text(TextTable::Messages, MessageText::SaveChanges, Language::English)});
+    EXPECT_FALSE(Window->isVisible());
 }
 
 } // namespace
