@@ -288,8 +288,6 @@ int main(int argc, char** argv) {
         {{"BM_TakeSnapshotAfterOneCellEdit", "BM_MemcpyAllValues", "<= 5 ms"},
          {"BM_TakeSnapshotAtDepth1000", "BM_MemcpyAllValues", "<= 5 ms"},
          {"BM_UndoRedoAtDepth1000", "BM_MemcpyAllValues", "<= 100 ms"},
-         {"BM_HundredWholeShowInvertsMemory", "BM_MemcpyAllValues",
-          "<= 500 (each invert <= 5 copies)"},
          {"BM_MemcpyAllValues", "", "anchor"},
          {"BM_AutosaveBlocksTheUiThread", "BM_TakeSnapshotAfterOneCellEdit", "<= 5 ms"}});
 }
