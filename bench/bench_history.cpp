@@ -1,11 +1,13 @@
 // Undo history cost on a one-hour show of 255 tracks at 100 ms: taking a snapshot after a
 // one-cell edit against one memcpy of all values, the memory twenty and a thousand snapshots
-// hold after as many one-cell edits against one copy of all values, a snapshot and an undo
-// at a depth of a thousand, and what an autosave of the show costs the UI thread against one
-// undo snapshot.
+// hold after as many one-cell edits against one copy of all values, the memory a hundred
+// whole-show inverts leave held against the budget and against one copy, a snapshot and an
+// undo at a depth of a thousand, and what an autosave of the show costs the UI thread against
+// one undo snapshot.
 #include "BenchShows.h"
 #include "BenchSupport.h"
 
+#include "editing/BlockOperations.h"
 #include "persistence/Autosave.h"
 
 #include <QCoreApplication>
@@ -13,6 +15,10 @@
 #include <QTemporaryDir>
 
 #include <malloc.h>
+
+#include <QFile>
+
+#include <unistd.h>
 
 #include <cstring>
 #include <vector>
@@ -152,6 +158,69 @@ void BM_ThousandSnapshotsMemory(benchmark::State& state) {
                 snapshots, held, show.AllValueBytes(), ratio, heapRatio);
 }
 BENCHMARK(BM_ThousandSnapshotsMemory)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The process's resident size in bytes, as /proc/self/statm gives it.
+long long ResidentBytes() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * getpagesize() : 0;
+}
+
+// The window's side of the block operations: each step goes to the history.
+struct HistoryHost : IBlockHost {
+    UndoHistory* History = nullptr;
+    void TakeSnapshot() override { History->TakeSnapshot(); }
+};
+
+// A hundred Edit > Block > Invert over every track and slot of the hour, each a whole copy
+// of the show, at the greatest depth and the default budget: what the history holds beyond
+// the show against the budget (goal <= 1.0 x) and against one copy, and the growth of the
+// heap and of the resident size. Each iteration starts from an emptied history.
+void BM_HundredWholeShowInvertsMemory(benchmark::State& state) {
+    HourShow& show = Show();
+    HistoryHost host;
+    host.History = &show.History;
+    BlockOperations blocks(show.Doc, host);
+    const TRangeSelection everything{1, MaxTracks, 1, HourSlots - 1};
+    double beyond = 0, heapGrown = 0, residentGrown = 0;
+    int steps = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        show.History.SetDepth(UndoHistory::MaxDepth);
+        show.History.SetBudget(UndoHistory::DefaultBudget);
+        show.History.ClearHistory();
+        show.History.TakeSnapshot();
+        const std::size_t heapBefore = HeapInUse();
+        const long long residentBefore = ResidentBytes();
+        state.ResumeTiming();
+        for (int k = 0; k < 100; ++k)
+            blocks.Invert(everything);
+        state.PauseTiming();
+        beyond = static_cast<double>(show.History.BytesBeyondShow());
+        heapGrown = static_cast<double>(HeapInUse()) - static_cast<double>(heapBefore);
+        residentGrown = static_cast<double>(ResidentBytes() - residentBefore);
+        steps = show.History.Steps();
+        state.ResumeTiming();
+    }
+    show.History.SetDepth(UndoHistory::DefaultDepth);
+    show.History.ClearHistory();
+    show.History.TakeSnapshot();
+    const auto budget = static_cast<double>(UndoHistory::DefaultBudget);
+    const auto oneCopy = static_cast<double>(show.AllValueBytes());
+    state.counters["beyond_show_bytes"] = beyond;
+    state.counters["budget_ratio"] = beyond / budget;
+    state.counters["copies"] = beyond / oneCopy;
+    state.counters["steps"] = steps;
+    std::printf("after 100 whole-show inverts the history holds %d steps, %.1f MB beyond the "
+                "show: %.3f x the %.0f MB budget (goal <= 1.0 x), %.1f x one copy of %.1f MB; "
+                "the heap grew %.1f MB (%.3f x the budget), the resident size %.1f MB (%.3f x)\n",
+                steps, beyond / 1048576, beyond / budget, budget / 1048576, beyond / oneCopy,
+                oneCopy / 1048576, heapGrown / 1048576, heapGrown / budget, residentGrown / 1048576,
+                residentGrown / budget);
+}
+BENCHMARK(BM_HundredWholeShowInvertsMemory)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // The show with a history a thousand deep while this lives, at the default depth again after.
 struct ThousandDeep {

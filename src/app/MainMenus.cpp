@@ -73,12 +73,16 @@ TMainMenus::TMainMenus(QMenuBar* menuBar, QWidget* window) : QObject(window) {
     File1->addSeparator();
     ReplaceMP3File1 = Item(File1, "ReplaceMP3File1", {}, false);
     File1->addSeparator();
-    Exit1 = Item(File1, "Exit1");
+    Exit1 = Item(File1, "Exit1", QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     Edit1 = menuBar->addMenu(QStringLiteral("Edit"));
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Undo1 = Item(Edit1, "Undo1", QKeySequence(Qt::CTRL | Qt::Key_Z), false);
     Redo1 = Item(Edit1, "Redo1", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z), false);
+    // The keys other desktop programs redo with work too; the menu shows the first.
+    Redo1->setShortcuts({QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z),
+                         QKeySequence(Qt::CTRL | Qt::Key_Y),
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     Edit1->addSeparator();
     New1 = Item(Edit1, "New1", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_N));
     Delete1 = Item(Edit1, "Delete1", QKeySequence(Qt::Key_Delete), false);

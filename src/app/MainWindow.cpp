@@ -89,6 +89,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     History = std::make_unique<UndoHistory>(Doc, *Ui, *TrackCmds, Lang);
     Clipboard = std::make_unique<TrackClipboard>(Doc, *Ui, *TrackCmds, *History, Lang);
     Range = new RangeSelection(Doc, this);
+    History->FollowSelection(*Range);
     BlockCmds = std::make_unique<BlockCommands>(Doc, *Range, *this, *Ui, Lang);
     MarkCmds = std::make_unique<MarkCommands>(Doc, *Ui, *MediaPlayer, *this, Lang);
     States = new CommandStateTracker(

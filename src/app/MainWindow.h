@@ -69,6 +69,7 @@ class SerialPortMenu;
 class TMarksMenu;
 class TDmxOutput;
 class TOutputsDialog;
+class TUndoLevelsDialog;
 
 // What a caller (the program, or a test) may replace when creating the window.
 struct TForm1Options {
@@ -338,7 +339,8 @@ private:
     void BuildFileExtras();
     void RebuildRecentMenu();
     void AskAutosaveInterval();
-    // Asks for the undo depth, keeps it in the preferences and applies it to the history.
+    // The Undo Levels dialog: asks for the undo depth and memory budget, keeps them in the
+    // preferences and applies them to the history.
     void AskUndoDepth();
     bool OfferRecovery();
     void PlaceWindow();
@@ -405,6 +407,7 @@ private:
     RealTimeOutput* RealTime = nullptr;
     TDmxOutput* DmxOut = nullptr;
     TOutputsDialog* OutputsDlg = nullptr;
+    TUndoLevelsDialog* UndoLevels = nullptr; // made when first opened
     std::unique_ptr<Preferences> Preference;
     std::unique_ptr<TQtTranslations> QtTexts;
     Autosave* Saver = nullptr;

@@ -136,6 +136,12 @@ void TForm1::ApplyBlockStates() {
         action->setEnabled(range);
     for (QAction* action : ExtendActions)
         action->setEnabled(range);
+    // With a range selected, Delete clears its values as Backspace does; without one it
+    // deletes the selected tracks. One key, one action at a time, so it is never ambiguous.
+    m.BlockClear1->setShortcuts(
+        range ? QList<QKeySequence>{QKeySequence(Qt::Key_Backspace), QKeySequence(Qt::Key_Delete)}
+              : QList<QKeySequence>{QKeySequence(Qt::Key_Backspace)});
+    m.Delete1->setShortcut(range ? QKeySequence() : QKeySequence(Qt::Key_Delete));
     const bool paste = BlockCmds->HasBlock() && Doc.TrackCount() > 0;
     m.BlockPaste1->setEnabled(paste);
     m.BlockPaste2->setEnabled(paste);

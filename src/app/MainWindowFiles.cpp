@@ -2,6 +2,7 @@
 // window, autosave and the recovery copies offered at start, and the window's place and size.
 #include "app/MainWindow.h"
 
+#include "app/UndoLevelsDialog.h"
 #include "persistence/Autosave.h"
 #include "persistence/Preferences.h"
 
@@ -51,6 +52,8 @@ void TForm1::BuildFileExtras() {
             });
     connect(Menu->AutosaveInterval1, &QAction::triggered, this, [this] { AskAutosaveInterval(); });
     History->SetDepth(Preference->UndoDepth());
+    History->SetBudget(static_cast<std::size_t>(Preference->UndoBudgetMb()) *
+                       UndoHistory::Megabyte);
     connect(Menu->UndoDepth1, &QAction::triggered, this, [this] { AskUndoDepth(); });
     setAcceptDrops(true);
     RebuildRecentMenu();
@@ -108,13 +111,18 @@ static_assert(Preferences::DefaultUndoDepth == UndoHistory::DefaultDepth &&
               Preferences::MaxUndoDepth == UndoHistory::MaxDepth);
 
 void TForm1::AskUndoDepth() {
-    const std::optional<int> depth = Ui->AskNumber(
-        Text(TextTable::TrackEditing, TrackEditingText::UndoDepthPrompt, Lang),
-        Preference->UndoDepth(), Preferences::MinUndoDepth, Preferences::MaxUndoDepth);
-    if (!depth)
+    if (!UndoLevels)
+        UndoLevels = new TUndoLevelsDialog(this);
+    const std::optional<TUndoLimits> limits =
+        UndoLevels->Ask({Preference->UndoDepth(), Preference->UndoBudgetMb()},
+                        {History->Steps(), History->BytesBeyondShow()}, Lang);
+    if (!limits)
         return;
-    Preference->SetUndoDepth(*depth);
+    Preference->SetUndoDepth(limits->Depth);
+    Preference->SetUndoBudgetMb(limits->BudgetMb);
     History->SetDepth(Preference->UndoDepth());
+    History->SetBudget(static_cast<std::size_t>(Preference->UndoBudgetMb()) *
+                       UndoHistory::Megabyte);
 }
 
 bool TForm1::OfferRecovery() {

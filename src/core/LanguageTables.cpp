@@ -1406,6 +1406,55 @@ constexpr const char* kDmxTexts[] = {
     "DMX wird gesendet, während das Lied im Real-Time-Modus spielt.",
 };
 
+// Deleting locked tracks and the Undo Levels dialog; the numbering follows HistoryText.
+constexpr const char* kHistoryTexts[] = {
+    // French
+    "Supprimer la ou les piste(s) sélectionnée(s) ? La ou les piste(s) verrouillée(s) %1 "
+    "sont conservées : déverrouillez une piste pour la supprimer.",
+    "La ou les piste(s) sélectionnée(s) %1 sont verrouillées et n'ont pas été supprimées. "
+    "Déverrouillez une piste pour la supprimer.",
+    "%1 et %2 autres",
+    "Niveaux d'annulation",
+    "Mémoire pour l'annulation, en Mo (%1 à %2) :",
+    "L'historique contient %1 étapes, %2 Mo sur %3 Mo.",
+    "L'historique contient une étape, %1 Mo sur %2 Mo.",
+    "Au-delà de cette mémoire, les étapes les plus anciennes sont abandonnées ; l'état "
+    "actuel est toujours conservé.",
+    // English
+    "Delete the selected track(s)? The locked track(s) %1 stay: unlock a track to delete it.",
+    "The selected track(s) %1 are locked and were not deleted. Unlock a track to delete it.",
+    "%1 and %2 more",
+    "Undo Levels",
+    "Memory for undo, in MB (%1 to %2):",
+    "The history holds %1 steps, %2 MB of %3 MB.",
+    "The history holds one step, %1 MB of %2 MB.",
+    "Past this memory the oldest steps are dropped; the current state is always kept.",
+    // Spanish
+    "¿Eliminar la(s) pista(s) seleccionada(s)? La(s) pista(s) bloqueada(s) %1 se conservan: "
+    "desbloquee una pista para eliminarla.",
+    "La(s) pista(s) seleccionada(s) %1 están bloqueadas y no se han eliminado. Desbloquee una "
+    "pista para eliminarla.",
+    "%1 y %2 más",
+    "Niveles de deshacer",
+    "Memoria para deshacer, en MB (%1 a %2):",
+    "El historial contiene %1 pasos, %2 MB de %3 MB.",
+    "El historial contiene un paso, %1 MB de %2 MB.",
+    "Más allá de esta memoria se descartan los pasos más antiguos; el estado actual se "
+    "conserva siempre.",
+    // German
+    "Die ausgewählte(n) Spur(en) löschen? Die gesperrte(n) Spur(en) %1 bleiben erhalten: "
+    "entsperren Sie eine Spur, um sie zu löschen.",
+    "Die ausgewählte(n) Spur(en) %1 sind gesperrt und wurden nicht gelöscht. Entsperren Sie "
+    "eine Spur, um sie zu löschen.",
+    "%1 und %2 weitere",
+    "Rückgängig-Stufen",
+    "Speicher für Rückgängig, in MB (%1 bis %2):",
+    "Der Verlauf enthält %1 Schritte, %2 MB von %3 MB.",
+    "Der Verlauf enthält einen Schritt, %1 MB von %2 MB.",
+    "Darüber hinaus werden die ältesten Schritte verworfen; der aktuelle Stand bleibt immer "
+    "erhalten.",
+};
+
 // One table: its texts and how many entries one language holds. A single-language table
 // answers every language with the same text.
 struct TableInfo {
@@ -1480,8 +1529,9 @@ constexpr std::array kTables{
     FourLanguages<DmxText::Count>(kDmxTexts),
     FourLanguages<FileText::Count>(texts::kFileTexts),
     FourLanguages<ShellText::Count>(texts::kShellTexts),
+    FourLanguages<HistoryText::Count>(kHistoryTexts),
 };
-static_assert(kTables.size() == static_cast<std::size_t>(TextTable::ShellText) + 1,
+static_assert(kTables.size() == static_cast<std::size_t>(TextTable::HistoryText) + 1,
               "every TextTable needs its entry in kTables");
 static_assert(std::size(kKeyNames) == 12 && std::size(kControllerNames) == 128);
 

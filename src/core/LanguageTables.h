@@ -52,6 +52,7 @@ enum class TextTable {
     DmxText,           // DMX output through OLA and the Outputs dialog (see DmxText)
     FileText,          // files that cannot be written, long shows, songs, exports (see FileText)
     ShellText,         // the window's guidance: shortcuts, the pointer's time, how to begin
+    HistoryText,       // deleting locked tracks and the undo history's limits (see HistoryText)
 };
 
 // Number of entries one language holds in the table.
@@ -302,5 +303,19 @@ inline constexpr int PointerTime = 14; // status bar: %1 the time under the poin
 inline constexpr int EmptyHint = 15;   // the empty window's guidance
 inline constexpr int Count = 15;
 } // namespace ShellText
+
+// Deleting tracks some of which are locked, and the Undo Levels dialog: how many steps and
+// how much memory the history keeps, and what it holds now.
+namespace HistoryText {
+inline constexpr int DeleteKeepingLocked = 1; // question, %1 the locked tracks kept
+inline constexpr int AllSelectedLocked = 2;   // refusal, %1 the locked tracks
+inline constexpr int MoreTracks = 3;          // %1 the tracks named, %2 how many more
+inline constexpr int UndoLevelsTitle = 4;     // the dialog's caption
+inline constexpr int BudgetPrompt = 5;        // %1 the least, %2 the most megabytes
+inline constexpr int HistoryHolds = 6;        // %1 steps, %2 megabytes held, %3 the budget
+inline constexpr int HistoryHoldsOneStep = 7; // %1 megabytes held, %2 the budget
+inline constexpr int BudgetNote = 8;          // what happens past the budget
+inline constexpr int Count = 8;
+} // namespace HistoryText
 
 } // namespace lumivox

@@ -19,6 +19,9 @@ public:
     virtual void Warning(const QString& text) = 0;
     // A question with the buttons Yes and No; true for Yes.
     virtual bool Confirm(const QString& text) = 0;
+    // The same for a question whose Yes loses work (deleting tracks): No is the default
+    // button, so that Enter, like Escape, keeps everything as it is.
+    virtual bool ConfirmDefaultNo(const QString& text) { return Confirm(text); }
     // A completion notice: an information box with an OK button.
     virtual void Information(const QString& text) = 0;
     // A question answered by one of `buttons` (the first is the default): the index of the

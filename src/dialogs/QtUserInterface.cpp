@@ -29,6 +29,11 @@ bool QtUserInterface::Confirm(const QString& text) {
                    QMessageBox::Yes) == QMessageBox::Yes;
 }
 
+bool QtUserInterface::ConfirmDefaultNo(const QString& text) {
+    return ShowBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
+                   QMessageBox::No) == QMessageBox::Yes;
+}
+
 int QtUserInterface::ChooseAction(const QString& text, const QStringList& buttons) {
     QMessageBox box(QMessageBox::Question, BoxTitle, text, QMessageBox::NoButton, parent_);
     std::vector<QAbstractButton*> added;

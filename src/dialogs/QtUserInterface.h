@@ -32,6 +32,7 @@ public:
 
     void Warning(const QString& text) override;
     bool Confirm(const QString& text) override;
+    bool ConfirmDefaultNo(const QString& text) override;
     int ChooseAction(const QString& text, const QStringList& buttons) override;
     std::optional<int> AskNumber(const QString& text, int value, int minimum, int maximum) override;
     std::optional<QString> AskText(const QString& text, const QString& value) override;

@@ -28,8 +28,10 @@ int EditingTools::EffectiveMode(TEditTool tool, TModifierKey modifier) {
 }
 
 bool EditingTools::SelectsRange(TEditTool tool, TModifierKey modifier) {
+    // Alt turns snapping over for the gesture and leaves the selection tool selecting.
     return modifier == TModifierKey::Shift ||
-           (tool == TEditTool::None && modifier == TModifierKey::None);
+           (tool == TEditTool::None &&
+            (modifier == TModifierKey::None || modifier == TModifierKey::Alt));
 }
 
 void EditingTools::MouseDown(const TLaneHit& hit, TModifierKey modifier) {

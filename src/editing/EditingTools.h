@@ -53,7 +53,8 @@ public:
     // draw-value, Alt draw), else the selected tool.
     static int EffectiveMode(TEditTool tool, TModifierKey modifier);
     // A left press selects a time range instead of writing: with Shift held in any tool, and
-    // in the selection tool (no tool) without a modifier. The window routes such a press to
+    // in the selection tool (no tool) without a modifier or with Alt, which inverts snapping
+    // as it does for every gesture. The window routes such a press to
     // the selection, not to MouseDown; a Shift pressed once a drag draws switches it to the
     // draw value as before.
     static bool SelectsRange(TEditTool tool, TModifierKey modifier);

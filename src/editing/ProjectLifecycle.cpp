@@ -47,8 +47,11 @@ void ProjectLifecycle::TakeTextFields(const TProjectPropertiesData& data) {
 bool ProjectLifecycle::ReadFile(const QString& path) {
     if (!File.ReadProject(path))
         return false;
-    if (Doc.TrackCount() > 0)
-        Doc.SelectOnly(Doc.TrackCount());
+    // Nothing is selected in a show just opened, so that Delete or Cut pressed before any
+    // choice touches no track.
+    for (int k = 1; k <= Doc.TrackCount(); ++k)
+        Doc.SetSelected(k, false);
+    Doc.SetAnchor(-1);
     return true;
 }
 

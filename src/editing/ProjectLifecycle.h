@@ -84,8 +84,8 @@ private:
     // Writes the project; only a successful write clears Modified and starts a new history.
     bool WriteTo(const QString& path);
     void RemoveAllTracks(bool withProgress);
-    // Reads a project file; a show read has its last track selected alone, as after adding
-    // it. True when it was read.
+    // Reads a project file; no track of a show read is selected and there is no anchor. True
+    // when it was read.
     bool ReadFile(const QString& path);
     // After a refused reading: the empty project, no song, not modified, under no name, so
     // nothing half read can be saved or exported over the file.

@@ -3,6 +3,8 @@
 
 #include "model/TrackRules.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 namespace lumivox {
@@ -61,17 +63,50 @@ void TrackCommands::NewTrackCommand() {
 
 // Deleting and selecting.
 
+QString TrackCommands::TrackList(const std::vector<int>& tracks) const {
+    // Enough to recognise them; a long list ends with how many more there are.
+    constexpr std::size_t Named = 8;
+    QStringList names;
+    for (std::size_t i = 0; i < tracks.size() && i < Named; ++i)
+        names << QStringLiteral("%1 (%2)").arg(tracks[i]).arg(Doc.Track(tracks[i]).Caption);
+    QString list = names.join(QStringLiteral(", "));
+    if (tracks.size() <= Named)
+        return list;
+    return Tr(TextTable::HistoryText, HistoryText::MoreTracks)
+        .arg(list)
+        .arg(static_cast<int>(tracks.size() - Named));
+}
+
 void TrackCommands::DeleteSelectedTracks() {
     if (Doc.TrackCount() == 0) {
         Ui.Warning(Tr(TextTable::Messages, MessageText::NoTracksExist));
         return;
     }
-    if (Doc.SelectedCount() == 0 ||
-        !Ui.Confirm(Tr(TextTable::Messages, MessageText::DeleteSelectedTracks)))
+    if (Doc.SelectedCount() == 0)
+        return;
+    // A lock guards a track's values, and deleting the track would lose them all: locked
+    // tracks stay, and the question names them. No is the default answer, so a key pressed
+    // by mistake deletes nothing.
+    std::vector<int> locked;
+    for (int k = 1; k <= Doc.TrackCount(); ++k)
+        if (Doc.Track(k).Selected && Doc.Track(k).Locked)
+            locked.push_back(k);
+    if (static_cast<int>(locked.size()) == Doc.SelectedCount()) {
+        Ui.Warning(
+            Tr(TextTable::HistoryText, HistoryText::AllSelectedLocked).arg(TrackList(locked)));
+        return;
+    }
+    const QString question =
+        locked.empty()
+            ? Tr(TextTable::Messages, MessageText::DeleteSelectedTracks)
+            : Tr(TextTable::HistoryText, HistoryText::DeleteKeepingLocked).arg(TrackList(locked));
+    if (!Ui.ConfirmDefaultNo(question))
         return;
     ScopedProgress progress(Ui, Tr(TextTable::CommonTexts, CommonText::DeletingTracks));
     const TBulkUpdate bulk(Doc);
     Doc.SetModified(true);
+    for (const int track : locked)
+        Doc.SetSelected(track, false);
     if (Popup != nullptr && Popup->Selected)
         Popup = nullptr;
     Doc.RemoveSelectedTracks(

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace lumivox {
 
@@ -65,8 +66,10 @@ public:
     // The Edit menu's New Track: NewTrack, then an undo step when the project is modified.
     void NewTrackCommand();
 
-    // Asks, then deletes the selected tracks with the progress window, renumbers the rest and
-    // moves the selection to the anchor (or the last track).
+    // Asks (No the default), then deletes the selected tracks with the progress window,
+    // renumbers the rest and moves the selection to the anchor (or the last track). Locked
+    // tracks are kept: the question names them, and when every selected track is locked a
+    // warning says so and nothing is asked.
     void DeleteSelectedTracks();
     void SelectAll();
     // Moves the selected tracks a place up (-1) or down (+1) as one undo step; the selection
@@ -113,6 +116,8 @@ private:
     QString Tr(TextTable table, int entry) const { return Text(table, entry, Lang); }
     bool ValidTrack(int track) const { return track >= 1 && track <= Doc.TrackCount(); }
     void SelectTrack(int track);
+    // "3 (Caption), 7 (Caption)" for the message boxes, the first few and how many more.
+    QString TrackList(const std::vector<int>& tracks) const;
     // The 1-based number of PopupTrack; -1 for none.
     int PopupNumber() const { return Doc.NumberOf(Popup); }
     static ICaptionEditor* EditorOf(const TFullTrack& track);

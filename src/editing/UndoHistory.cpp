@@ -1,8 +1,9 @@
 // Snapshots of the tracks, their comparison, and undo and redo by restoring them.
 #include "editing/UndoHistory.h"
 
+#include "editing/RangeSelection.h"
+
 #include <algorithm>
-#include <unordered_set>
 
 namespace lumivox {
 
@@ -46,6 +47,15 @@ void ApplyTrackSettings(const TFullDataTrack& entry, TFullTrack& track) {
 
 namespace {
 
+// The header fields a snapshot records: a change of one is an edit. Lock, Mute, Solo and
+// arming are not, as StateDiffers does not compare them.
+constexpr TTrackFields RecordedFields = TTrackField::Caption | TTrackField::Type |
+                                        TTrackField::Output | TTrackField::Colors |
+                                        TTrackField::MidiMap;
+
+// A release of this much or more is handed back to the system at once.
+constexpr std::size_t ReleaseWorthReturning = 8 * UndoHistory::Megabyte;
+
 bool StoredMapDiffers(const TMidiMap& a, const TMidiMap& b) {
     return a.Channel != b.Channel || a.Controller != b.Controller || a.Key != b.Key ||
            a.UseVelocity != b.UseVelocity || a.UseKey != b.UseKey;
@@ -70,7 +80,50 @@ bool EntryRecords(const TFullTrack& track, const TFullDataTrack& entry) {
 
 UndoHistory::UndoHistory(ShowDocument& document, IUserInterface& ui, TrackCommands& commands,
                          const Language& language, QObject* parent)
-    : QObject(parent), Doc(document), Ui(ui), Commands(commands), Lang(language) {}
+    : QObject(parent), Doc(document), Ui(ui), Commands(commands), Lang(language) {
+    connect(&Doc, &ShowDocument::TrackChanged, this, [this](int, TTrackFields fields) {
+        if (fields & RecordedFields)
+            ShowEdited();
+        else if (fields & TTrackField::Selected)
+            SelectionChanged();
+    });
+    auto edited = [this] { ShowEdited(); };
+    connect(&Doc, &ShowDocument::SlotsChanged, this, edited);
+    connect(&Doc, &ShowDocument::TracksAdded, this, edited);
+    connect(&Doc, &ShowDocument::TracksRemoved, this, edited);
+    connect(&Doc, &ShowDocument::TracksMoved, this, edited);
+    connect(&Doc, &ShowDocument::MarksChanged, this, edited);
+    // A bulk update announces nothing until it ends: its beginning may be an edit.
+    connect(&Doc, &ShowDocument::BulkUpdateStarted, this, edited);
+    connect(&Doc, &ShowDocument::Reset, this, [this] { BulkUpdateEnded(); });
+}
+
+void UndoHistory::FollowSelection(RangeSelection& range) {
+    Range = &range;
+    connect(&range, &RangeSelection::Changed, this, [this] { SelectionChanged(); });
+}
+
+void UndoHistory::ShowEdited() {
+    if (Restoring || Current < 0 || Edited)
+        return;
+    // The anchor changes without an announcement: it is taken as it stands before the edit.
+    Snapshots[static_cast<std::size_t>(Current)].Chosen.Anchor = Doc.Anchor();
+    Edited = true;
+}
+
+void UndoHistory::SelectionChanged() {
+    if (Restoring || Current < 0 || Edited)
+        return;
+    Snapshots[static_cast<std::size_t>(Current)].Chosen = CaptureSelection(Doc, Range);
+}
+
+void UndoHistory::BulkUpdateEnded() {
+    if (Restoring || Current < 0)
+        return;
+    if (Edited && !StateDiffers())
+        Edited = false;
+    SelectionChanged();
+}
 
 bool UndoHistory::StateDiffers() const {
     if (Current < 0)
@@ -86,8 +139,12 @@ bool UndoHistory::StateDiffers() const {
 }
 
 void UndoHistory::TakeSnapshot() {
-    if (Current >= 0 && !StateDiffers())
+    if (Current >= 0 && !StateDiffers()) {
+        // Nothing recorded changed: the current state goes on following the selection.
+        Edited = false;
+        SelectionChanged();
         return;
+    }
 
     // A group whose tracks the current snapshot records as they are is shared with it.
     const TSnapshot* previous =
@@ -123,11 +180,17 @@ void UndoHistory::TakeSnapshot() {
         }
         snapshot.Groups.push_back(std::move(entries));
     }
+    snapshot.Chosen = CaptureSelection(Doc, Range);
 
     if (Current >= 0)
-        Snapshots.erase(Snapshots.begin() + Current + 1, Snapshots.end());
+        while (Count() > Current + 1) {
+            Memory.Remove(Snapshots.back());
+            Snapshots.pop_back();
+        }
     Snapshots.push_back(std::move(snapshot));
+    Memory.Add(Snapshots.back());
     Current = Count() - 1;
+    Edited = false;
     Trim();
     Q_EMIT Changed();
 }
@@ -137,21 +200,50 @@ void UndoHistory::SetDepth(int depth) {
     if (clamped == DepthLimit)
         return;
     DepthLimit = clamped;
-    if (Count() > DepthLimit) {
-        Trim();
-        Q_EMIT Changed();
-    }
+    TrimToLimits();
+}
+
+void UndoHistory::SetBudget(std::size_t bytes) {
+    if (bytes == BudgetLimit)
+        return;
+    BudgetLimit = bytes;
+    TrimToLimits();
+}
+
+void UndoHistory::TrimToLimits() {
+    const int before = Count();
+    const std::size_t held = Memory.Bytes();
+    Trim();
+    if (Count() == before)
+        return;
+    if (held - Memory.Bytes() >= ReleaseWorthReturning)
+        ReturnFreeMemoryToSystem();
+    Q_EMIT Changed();
 }
 
 void UndoHistory::Trim() {
-    while (Count() > DepthLimit) {
-        if (Current > 0) {
-            Snapshots.pop_front();
-            --Current;
-        } else {
-            Snapshots.pop_back();
-        }
+    while (Count() > DepthLimit + 1)
+        DropOne();
+    // The show's own blocks are counted in Bytes() too, so within the budget by that
+    // measure the history is within it, without walking the show.
+    while (Count() > 1 && Memory.Bytes() + Memory.TallyBytes() > BudgetLimit &&
+           BytesBeyondShow() > BudgetLimit)
+        DropOne();
+}
+
+void UndoHistory::DropOne() {
+    if (Current > 0) {
+        Memory.Remove(Snapshots.front());
+        Snapshots.pop_front();
+        --Current;
+    } else {
+        Memory.Remove(Snapshots.back());
+        Snapshots.pop_back();
     }
+}
+
+std::size_t UndoHistory::BytesBeyondShow() const {
+    return Memory.Bytes() - Memory.SharedWith(Doc) + Memory.TallyBytes();
 }
 
 void UndoHistory::Undo() {
@@ -166,6 +258,7 @@ void UndoHistory::Redo() {
 
 void UndoHistory::Step(int target, int progressText) {
     ScopedProgress progress(Ui, Text(TextTable::CommonTexts, progressText, Lang));
+    Restoring = true;
     {
         TBulkUpdate bulk(Doc);
         // Copied, so the restore cannot be disturbed by anything done to the history meanwhile.
@@ -174,11 +267,17 @@ void UndoHistory::Step(int target, int progressText) {
             DeleteAllTracks();
         RestoreSnapshot(snapshot, bulk);
         Doc.SetMarks(snapshot.Marks());
+        RestoreHeaderSelection(snapshot.Chosen, Doc);
         Current = target;
         // An undo or redo always changes the tracks or the marks, so the project needs saving
         // either way.
         Doc.SetModified(true);
     }
+    // After the Reset, which the range follows on its own first.
+    RestoreBand(Snapshots[static_cast<std::size_t>(target)].Chosen, Range);
+    Restoring = false;
+    Edited = false;
+    SelectionChanged();
     Q_EMIT Changed();
     progress.Close();
 }
@@ -208,61 +307,14 @@ void UndoHistory::RestoreSnapshot(const TSnapshot& snapshot, TBulkUpdate& bulk) 
 }
 
 void UndoHistory::ClearHistory() {
+    const bool large = BytesBeyondShow() >= ReleaseWorthReturning;
     Snapshots.clear();
+    Memory.Clear();
     Current = -1;
+    Edited = false;
+    if (large)
+        ReturnFreeMemoryToSystem();
     Q_EMIT Changed();
-}
-
-namespace {
-
-// Bytes of the blocks visited, each counted once: value chunks only, or every block.
-class BlockTally {
-public:
-    explicit BlockTally(bool chunksOnly) : ChunksOnly(chunksOnly) {}
-    // False when the block is not counted: left out, or counted already.
-    bool Add(const void* key, bool isChunk, std::size_t bytes) {
-        if ((!isChunk && ChunksOnly) || !Seen.insert(key).second)
-            return false;
-        Bytes += bytes;
-        return true;
-    }
-    std::size_t Bytes = 0;
-
-private:
-    bool ChunksOnly;
-    std::unordered_set<const void*> Seen;
-};
-
-} // namespace
-
-std::size_t UndoHistory::HeldValueBytes() const {
-    BlockTally tally(true);
-    for (const TSnapshot& snapshot : Snapshots)
-        for (std::size_t i = 0; i < snapshot.size(); ++i)
-            snapshot[i].Values.VisitBlocks([&](const void* key, bool isChunk, std::size_t bytes) {
-                tally.Add(key, isChunk, bytes);
-            });
-    return tally.Bytes;
-}
-
-std::size_t UndoHistory::HeldBytes() const {
-    BlockTally tally(false);
-    for (const TSnapshot& snapshot : Snapshots) {
-        tally.Bytes += sizeof(TSnapshot) + snapshot.Groups.capacity() * sizeof(snapshot.Groups[0]);
-        tally.Add(snapshot.MarkList.get(), false,
-                  sizeof(TShowMarks) +
-                      static_cast<std::size_t>(snapshot.Marks().size()) * sizeof(TShowMark));
-        for (const auto& group : snapshot.Groups) {
-            if (!tally.Add(group.get(), false,
-                           sizeof(TSnapshot::TGroup) + group->capacity() * sizeof(TFullDataTrack)))
-                continue; // shared with a snapshot counted already, its entries with it
-            for (const TFullDataTrack& entry : *group)
-                entry.Values.VisitBlocks([&](const void* key, bool isChunk, std::size_t bytes) {
-                    tally.Add(key, isChunk, bytes);
-                });
-        }
-    }
-    return tally.Bytes;
 }
 
 } // namespace lumivox

@@ -8,6 +8,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 
@@ -19,6 +21,7 @@ namespace lumivox {
 namespace {
 const QString AutosaveKey = QStringLiteral("autosave/interval_seconds");
 const QString UndoDepthKey = QStringLiteral("undo/depth");
+const QString UndoBudgetKey = QStringLiteral("undo/budget_mb");
 const QString SnapKey = QStringLiteral("editing/snap");
 const QString GeometryKey = QStringLiteral("window/geometry");
 const QString RecentKey = QStringLiteral("recent/projects");
@@ -168,6 +171,34 @@ int Preferences::UndoDepth() const {
 
 void Preferences::SetUndoDepth(int depth) {
     SetValue(UndoDepthKey, std::clamp(depth, MinUndoDepth, MaxUndoDepth));
+}
+
+int Preferences::UndoBudgetMb() const {
+    bool ok = false;
+    const int megabytes = Value(UndoBudgetKey).toInt(&ok);
+    return ok ? std::clamp(megabytes, MinUndoBudgetMb, MaxUndoBudgetMb)
+              : DefaultUndoBudgetMb(PhysicalMemoryBytes());
+}
+
+void Preferences::SetUndoBudgetMb(int megabytes) {
+    SetValue(UndoBudgetKey, std::clamp(megabytes, MinUndoBudgetMb, MaxUndoBudgetMb));
+}
+
+int DefaultUndoBudgetMb(std::uint64_t physicalBytes) {
+    constexpr std::uint64_t megabyte = std::uint64_t{1} << 20;
+    constexpr int usual = 512;
+    const std::uint64_t eighth = physicalBytes / 8 / megabyte;
+    if (physicalBytes == 0 || eighth >= static_cast<std::uint64_t>(usual))
+        return usual;
+    return std::max(static_cast<int>(eighth), Preferences::MinUndoBudgetMb);
+}
+
+std::uint64_t PhysicalMemoryBytes() {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return 0;
+    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
 }
 
 bool Preferences::SnapOn() const {

@@ -1,6 +1,7 @@
 // The editor's own preferences, beyond the four choices of the settings file (whose format
-// and place stay as they are): the autosave interval, the undo depth, snapping, the window's
-// geometry and the recent projects. They live in an INI file in the per-user configuration folder.
+// and place stay as they are): the autosave interval, the undo depth and memory budget,
+// snapping, the window's geometry and the recent projects. They live in an INI file in the per-user
+// configuration folder.
 #pragma once
 
 #include "persistence/VerifiedFile.h"
@@ -10,6 +11,8 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
+
+#include <cstdint>
 
 namespace lumivox {
 
@@ -33,9 +36,17 @@ public:
     int AutosaveSeconds() const;
     void SetAutosaveSeconds(int seconds);
 
-    // Undo steps kept, always within 1 to 1000.
+    // Undo steps kept, always within 1 to 1000. The number stored is the one the user chose,
+    // read the same by every version.
     int UndoDepth() const;
     void SetUndoDepth(int depth);
+
+    // Memory the undo history may hold beyond the show, in megabytes (2^20 bytes), always
+    // within 16 to 65,536; the first time, DefaultUndoBudgetMb of this machine's memory.
+    static constexpr int MinUndoBudgetMb = 16;
+    static constexpr int MaxUndoBudgetMb = 65536;
+    int UndoBudgetMb() const;
+    void SetUndoBudgetMb(int megabytes);
 
     // Whether the pointer snaps to the song's beats and the show's marks; off at first.
     bool SnapOn() const;
@@ -92,5 +103,11 @@ bool FolderIsFull(const QString& path);
 
 // The preferences file in the per-user configuration folder.
 QString DefaultPreferencesPath();
+
+// The undo budget of a machine with `physicalBytes` of memory (0: not known): 512 MB, or an
+// eighth of the memory on machines with less than 4 GB, never below the least budget.
+int DefaultUndoBudgetMb(std::uint64_t physicalBytes);
+// The memory of this machine in bytes; 0 when it cannot be told.
+std::uint64_t PhysicalMemoryBytes();
 
 } // namespace lumivox

@@ -160,6 +160,8 @@ TEST_F(SelectionWindowTest, BlockCommandsRunFromTheMenuAndTheKeysAndUndoInOneSte
     Menus().Undo1->trigger();
     EXPECT_EQ(Value(2, 30), 10);
     EXPECT_EQ(Value(3, 33), 0);
+    EXPECT_TRUE(Selected().Empty()) << "undo puts back the selection before the paste: none";
+    Window->Selection().Select({2, 3, 30, 33});
 
     // From the menu (the pointer over the menu, not where the lanes last saw it) the block
     // goes to the play cursor, from the selection's first track down.

@@ -1,10 +1,11 @@
-// Track editing in the real main window: the undo depth asked for from the Options menu, the
+// Track editing in the real main window: the Undo Levels dialog (steps and memory), the
 // tracks moved up and down from the header menu and the keys, and what the header's menus
 // show: where the type/output menu opens, the checked type, the items' images, and the
 // "Value :" read-out put back to rest around the lanes.
 #include "app/MainWindow.h"
 #include "app/NumberMenu.h"
 #include "app/TrackHeaderColumn.h"
+#include "app/UndoLevelsDialog.h"
 #include "model/TrackRules.h"
 #include "persistence/Preferences.h"
 #include "support/ScriptedUserInterface.h"
@@ -17,10 +18,14 @@
 #include <QActionGroup>
 #include <QLabel>
 #include <QMenu>
+#include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace lumivox;
 using lumivox::test::ScriptedUserInterface;
@@ -49,36 +54,101 @@ protected:
     QString ValueText() {
         return Window->findChild<QLabel*>(QStringLiteral("StaticText7"))->text();
     }
+    // Opens Options > Undo Levels and lets `script` play the user in it: OK when it returns
+    // true, Cancel otherwise.
+    void AnswerUndoLevels(const std::function<bool(TUndoLevelsDialog&)>& script) {
+        bool answered = false;
+        QTimer::singleShot(0, Window.get(), [&] {
+            auto* dialog = Window->findChild<TUndoLevelsDialog*>();
+            ASSERT_NE(dialog, nullptr);
+            ASSERT_TRUE(dialog->isVisible());
+            answered = true;
+            if (script(*dialog))
+                dialog->accept();
+            else
+                dialog->reject();
+        });
+        Window->Menus().UndoDepth1->trigger();
+        EXPECT_TRUE(answered);
+    }
+    static QSpinBox* SpinBox(TUndoLevelsDialog& dialog, const char* name) {
+        return dialog.findChild<QSpinBox*>(QLatin1String(name));
+    }
+    static QString HeldText(TUndoLevelsDialog& dialog) {
+        return dialog.findChild<QLabel*>(QStringLiteral("HistoryHeld"))->text();
+    }
 };
 
-TEST_F(TrackEditingWindowTest, TheUndoDepthIsAskedForKeptAndFollowedAtOnce) {
+TEST_F(TrackEditingWindowTest, TheUndoLevelsDialogSetsStepsAndMemoryAndShowsWhatIsHeld) {
     TMainMenus& m = Window->Menus();
     EXPECT_EQ(m.UndoDepth1->text(), "&Undo Levels...");
     EXPECT_EQ(Window->EditHistory().Depth(), 20);
+    EXPECT_EQ(Window->EditHistory().Budget(),
+              static_cast<std::size_t>(Window->Prefs().UndoBudgetMb()) * UndoHistory::Megabyte);
     AddTracks(6); // six undo steps after the opening state
-    ASSERT_EQ(Window->EditHistory().Count(), 7);
+    ASSERT_EQ(Window->EditHistory().Steps(), 6);
 
-    Ui.NumberAnswers.push_back(3);
-    m.UndoDepth1->trigger();
-    EXPECT_EQ(Ui.Texts(Kind::AskNumber).back(), "Number of undo steps kept (1 to 1000):");
+    const int budget = Window->Prefs().UndoBudgetMb(); // this machine's default
+    QString title, depthLabel, held;
+    AnswerUndoLevels([&](TUndoLevelsDialog& dialog) {
+        title = dialog.windowTitle();
+        depthLabel = dialog.findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly)->text();
+        held = HeldText(dialog);
+        EXPECT_EQ(SpinBox(dialog, "UndoDepthBox")->value(), 20);
+        SpinBox(dialog, "UndoDepthBox")->setValue(3);
+        SpinBox(dialog, "UndoBudgetBox")->setValue(100);
+        return true;
+    });
+    EXPECT_EQ(title, "Undo Levels");
+    EXPECT_EQ(depthLabel, "Number of undo steps kept (1 to 1000):");
+    EXPECT_EQ(held, QStringLiteral("The history holds 6 steps, 0.0 MB of %1 MB.").arg(budget));
     EXPECT_EQ(Window->Prefs().UndoDepth(), 3);
+    EXPECT_EQ(Window->Prefs().UndoBudgetMb(), 100);
     EXPECT_EQ(Window->EditHistory().Depth(), 3);
-    EXPECT_EQ(Window->EditHistory().Count(), 3) << "the oldest went at once";
-    m.Undo1->trigger();
-    m.Undo1->trigger();
-    EXPECT_EQ(Doc().TrackCount(), 4);
+    EXPECT_EQ(Window->EditHistory().Budget(), 100 * UndoHistory::Megabyte);
+    EXPECT_EQ(Window->EditHistory().Steps(), 3) << "the oldest went at once";
+    for (int k = 0; k < 3; ++k)
+        m.Undo1->trigger();
+    EXPECT_EQ(Doc().TrackCount(), 3) << "three levels, three undo steps";
     EXPECT_FALSE(m.Undo1->isEnabled());
 
-    m.UndoDepth1->trigger(); // cancelled: nothing changes
+    // Cancelled: nothing changes.
+    AnswerUndoLevels([&](TUndoLevelsDialog& dialog) {
+        SpinBox(dialog, "UndoDepthBox")->setValue(9);
+        SpinBox(dialog, "UndoBudgetBox")->setValue(900);
+        return false;
+    });
     EXPECT_EQ(Window->Prefs().UndoDepth(), 3);
+    EXPECT_EQ(Window->Prefs().UndoBudgetMb(), 100);
 
-    // A new window takes the depth from the preferences.
+    // In German, what the history holds as well.
+    m.Deutsch1->trigger();
+    AnswerUndoLevels([&](TUndoLevelsDialog& dialog) {
+        title = dialog.windowTitle();
+        held = HeldText(dialog);
+        return false;
+    });
+    EXPECT_EQ(title, QString::fromUtf8("Rückgängig-Stufen"));
+    EXPECT_EQ(held, QStringLiteral("Der Verlauf enthält 3 Schritte, 0,0 MB von 100 MB."));
+    m.English1->trigger();
+
+    // A new window takes both from the preferences; one level is one undo step.
     Window->Document().SetModified(false);
     Window.reset();
     OpenWindow();
     EXPECT_EQ(Window->EditHistory().Depth(), 3);
+    EXPECT_EQ(Window->EditHistory().Budget(), 100 * UndoHistory::Megabyte);
     AddTracks(5);
-    EXPECT_EQ(Window->EditHistory().Count(), 3);
+    EXPECT_EQ(Window->EditHistory().Steps(), 3);
+    AnswerUndoLevels([&](TUndoLevelsDialog& dialog) {
+        held = HeldText(dialog);
+        SpinBox(dialog, "UndoDepthBox")->setValue(1);
+        return true;
+    });
+    EXPECT_EQ(held, QStringLiteral("The history holds 3 steps, 0.0 MB of 100 MB."));
+    Window->Menus().Undo1->trigger();
+    EXPECT_EQ(Doc().TrackCount(), 4);
+    EXPECT_FALSE(Window->Menus().Undo1->isEnabled());
 }
 
 TEST_F(TrackEditingWindowTest, TracksMoveFromTheHeaderMenuAndTheKeysAndUndoInOneStep) {

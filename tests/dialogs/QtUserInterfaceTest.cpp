@@ -118,6 +118,18 @@ TEST_F(QtUserInterfaceTest, EachMessageKindBuildsItsBox) {
     EXPECT_EQ(ui.Boxes[4].text, QStringLiteral("Decoder failed"));
 }
 
+TEST_F(QtUserInterfaceTest, AQuestionThatLosesWorkHasNoAsItsDefaultButton) {
+    ui.Answer = QMessageBox::No;
+    EXPECT_FALSE(ui.ConfirmDefaultNo(QStringLiteral("Delete?")));
+    ui.Answer = QMessageBox::Yes;
+    EXPECT_TRUE(ui.ConfirmDefaultNo(QStringLiteral("Delete?")));
+    ASSERT_EQ(ui.Boxes.size(), 2u);
+    EXPECT_EQ(ui.Boxes[0].icon, QMessageBox::Question);
+    EXPECT_EQ(ui.Boxes[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(ui.Boxes[0].defaultButton, QMessageBox::No);
+    EXPECT_EQ(ui.Boxes[0].text, QStringLiteral("Delete?"));
+}
+
 TEST_F(QtUserInterfaceTest, SongChooserOpensInTheFolderOrOnTheCurrentSong) {
     ui.ChooserScript = Pick(folder.filePath(QStringLiteral("finale.MP3")));
     const auto chosen = ui.ChooseSong(folder.path());

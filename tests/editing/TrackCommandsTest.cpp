@@ -184,8 +184,9 @@ TEST_F(TrackCommandsTest, DeletingTracksTwoAndFourOfFiveRenumbersAndKeepsCaption
     Click(4, TModifierKey::Ctrl);
     Ui.ConfirmAnswers = {true};
     Commands.DeleteSelectedTracks();
-    EXPECT_EQ(Ui.Texts(ScriptedUserInterface::Event::Confirm),
-              QStringList{"Do you want to delete the selected track(s)?"});
+    EXPECT_EQ(Ui.Texts(ScriptedUserInterface::Event::ConfirmDefaultNo),
+              QStringList{"Do you want to delete the selected track(s)?"})
+        << "asked with No as the default answer";
     ASSERT_EQ(Doc.TrackCount(), 3);
     const QStringList captions{"Track 1", "Track 3", "Track 5"};
     for (int k = 1; k <= 3; ++k) {
@@ -320,6 +321,27 @@ TEST_F(TrackCommandsTest, DeletingNeedsTracksASelectionAndYes) {
     EXPECT_EQ(Commands.AnchorTrack(), -1);
     EXPECT_FALSE(SelectionCommands());
     EXPECT_EQ(Commands.PopupTrack(), nullptr) << "the menu's deleted track is forgotten";
+}
+
+TEST_F(TrackCommandsTest, LockedTracksAreKeptNamedAndAListOfManyIsCutShort) {
+    AddTracks(12);
+    for (int k = 2; k <= 11; ++k)
+        Commands.ToggleLock(k);
+    Doc.SetCaption(3, QStringLiteral("Strobe"));
+    Commands.SelectAll();
+    const auto steps = Host.Calls.count("snapshot");
+    Ui.ConfirmAnswers = {true};
+    Commands.DeleteSelectedTracks();
+    EXPECT_EQ(Ui.Texts(ScriptedUserInterface::Event::ConfirmDefaultNo).back(),
+              "Delete the selected track(s)? The locked track(s) 2 (Track 2), 3 (Strobe), "
+              "4 (Track 4), 5 (Track 5), 6 (Track 6), 7 (Track 7), 8 (Track 8), 9 (Track 9) "
+              "and 2 more stay: unlock a track to delete it.");
+    ASSERT_EQ(Doc.TrackCount(), 10) << "tracks 1 and 12 went";
+    for (int k = 1; k <= 10; ++k)
+        EXPECT_TRUE(Doc.Track(k).Locked) << k;
+    EXPECT_EQ(Doc.Track(1).Caption, "Track 2");
+    EXPECT_EQ(Selected(), std::vector<int>{10}) << "the anchor's place, alone";
+    EXPECT_EQ(Host.Calls.count("snapshot"), steps + 1);
 }
 
 TEST_F(TrackCommandsTest, ShiftClickWithoutAnAnchorSelectsJustTheClickedTrack) {

@@ -100,18 +100,19 @@ TEST_F(UndoHistoryTest, UndoRestoresADrawingInPlaceAndRedoDrawsItAgain) {
     EXPECT_EQ(History.CurrentIndex(), 1) << "redo at the last snapshot does nothing";
 }
 
-TEST_F(UndoHistoryTest, TwentyOneEditsKeepTwentySnapshotsAndLoseTheOldest) {
+TEST_F(UndoHistoryTest, TwentyOneEditsKeepTwentyUndoStepsAndLoseTheOldest) {
     OpenWithTracks(1);
     for (int k = 1; k <= 21; ++k)
         Draw(1, 1, 1, static_cast<std::uint8_t>(k));
-    EXPECT_EQ(History.Count(), UndoHistory::DefaultDepth);
+    EXPECT_EQ(History.Count(), UndoHistory::DefaultDepth + 1) << "the steps and the base";
+    EXPECT_EQ(History.Steps(), UndoHistory::DefaultDepth);
     int undos = 0;
     while (History.CanUndo()) {
         History.Undo();
         ++undos;
     }
-    EXPECT_EQ(undos, 19);
-    EXPECT_EQ(Value(1, 1), 2) << "the states before the second edit are gone";
+    EXPECT_EQ(undos, 20);
+    EXPECT_EQ(Value(1, 1), 1) << "the state before the first edit is gone";
 }
 
 TEST_F(UndoHistoryTest, ANewEditAfterUndoDropsTheRedoBranch) {
@@ -143,7 +144,7 @@ TEST_F(UndoHistoryTest, UndoOfNewTrackRebuildsTheTracksWithTheirRecordedOutputs)
     EXPECT_TRUE(Doc.Modified());
     EXPECT_EQ(Doc.Track(2).Output, 7);
     EXPECT_EQ(Value(1, 3), 99);
-    EXPECT_EQ(Selected(), std::vector<int>{2}) << "the last rebuilt track is selected alone";
+    EXPECT_EQ(Selected(), std::vector<int>{2}) << "the selection of the state undone to";
     EXPECT_EQ(Ui.Gauges[Ui.Gauges.size() - 3], 50) << "deleting ends at 50, rebuilding at 100";
     History.Redo();
     EXPECT_EQ(Doc.TrackCount(), 3);
@@ -260,10 +261,14 @@ TEST_F(UndoHistoryTest, AChosenDepthBoundsTheHistoryAndLoweringItKeepsTheCurrent
     EXPECT_EQ(History.Depth(), 5);
     for (int k = 1; k <= 8; ++k)
         Draw(1, 1, 1, static_cast<std::uint8_t>(k));
-    EXPECT_EQ(History.Count(), 5);
-    while (History.CanUndo())
+    EXPECT_EQ(History.Count(), 6);
+    int undos = 0;
+    while (History.CanUndo()) {
         History.Undo();
-    EXPECT_EQ(Value(1, 1), 4) << "the oldest snapshots went first";
+        ++undos;
+    }
+    EXPECT_EQ(undos, 5) << "five levels, five undo steps";
+    EXPECT_EQ(Value(1, 1), 3) << "the oldest snapshots went first";
 
     // Raised, the history grows again; lowered, the oldest go and the current one stays.
     History.SetDepth(12);
@@ -271,31 +276,39 @@ TEST_F(UndoHistoryTest, AChosenDepthBoundsTheHistoryAndLoweringItKeepsTheCurrent
         History.Redo();
     for (int k = 9; k <= 15; ++k)
         Draw(1, 1, 1, static_cast<std::uint8_t>(k));
-    ASSERT_EQ(History.Count(), 12);
+    ASSERT_EQ(History.Count(), 13);
     History.Undo();
     History.Undo(); // current: the state after edit 13
     QSignalSpy changed(&History, &UndoHistory::Changed);
     History.SetDepth(4);
     EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(History.Count(), 4);
-    EXPECT_EQ(History.CurrentIndex(), 1);
+    EXPECT_EQ(History.Count(), 5);
+    EXPECT_EQ(History.CurrentIndex(), 2);
     EXPECT_EQ(Value(1, 1), 13);
     History.Redo();
     History.Redo();
     EXPECT_EQ(Value(1, 1), 15) << "the redo branch is kept while the oldest can go";
-    History.Undo();
-    History.Undo();
-    History.Undo();
-    EXPECT_EQ(Value(1, 1), 12);
+    for (int k = 0; k < 4; ++k)
+        History.Undo();
+    EXPECT_EQ(Value(1, 1), 11);
     EXPECT_FALSE(History.CanUndo());
 
     // At the oldest snapshot, a lower depth drops redo states rather than the current one.
     History.SetDepth(2);
-    EXPECT_EQ(History.Count(), 2);
+    EXPECT_EQ(History.Count(), 3);
     EXPECT_EQ(History.CurrentIndex(), 0);
-    EXPECT_EQ(Value(1, 1), 12);
+    EXPECT_EQ(Value(1, 1), 11);
     History.Redo();
-    EXPECT_EQ(Value(1, 1), 13);
+    EXPECT_EQ(Value(1, 1), 12);
+
+    // One level is one undo step.
+    History.SetDepth(1);
+    Draw(1, 1, 1, 40);
+    Draw(1, 1, 1, 41);
+    EXPECT_TRUE(History.CanUndo());
+    History.Undo();
+    EXPECT_EQ(Value(1, 1), 40);
+    EXPECT_FALSE(History.CanUndo());
 
     History.SetDepth(0);
     EXPECT_EQ(History.Depth(), UndoHistory::MinDepth);

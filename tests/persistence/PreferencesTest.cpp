@@ -1,11 +1,14 @@
-// The editor's own preferences file: the undo depth kept within its bounds and read back by
-// the next run, a damaged value falling back to the default, and the snapping setting.
+// The editor's own preferences file: the undo depth and memory budget kept within their
+// bounds and read back by the next run, a damaged value falling back to the default, the
+// budget's default from the machine's memory, and the snapping setting.
 #include "persistence/Preferences.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cstdint>
 
 namespace lumivox {
 namespace {
@@ -39,6 +42,45 @@ TEST(PreferencesTest, AnUndoDepthEditedOutOfBoundsOrDamagedInTheFileIsMended) {
             file.setValue(QStringLiteral("undo/depth"), stored);
         }
         EXPECT_EQ(Preferences(path).UndoDepth(), read) << stored.toStdString();
+    }
+}
+
+TEST(PreferencesTest, TheUndoBudgetFollowsTheMachinesMemoryAtFirstAndIsKeptWithinItsBounds) {
+    constexpr std::uint64_t GB = std::uint64_t{1} << 30;
+    EXPECT_EQ(DefaultUndoBudgetMb(0), 512) << "memory unknown";
+    EXPECT_EQ(DefaultUndoBudgetMb(16 * GB), 512);
+    EXPECT_EQ(DefaultUndoBudgetMb(4 * GB), 512);
+    EXPECT_EQ(DefaultUndoBudgetMb(2 * GB), 256) << "an eighth on a small machine";
+    EXPECT_EQ(DefaultUndoBudgetMb(GB / 2), 64);
+    EXPECT_EQ(DefaultUndoBudgetMb(64 << 20), Preferences::MinUndoBudgetMb);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("preferences.ini"));
+    {
+        Preferences prefs(path);
+        EXPECT_EQ(prefs.UndoBudgetMb(), DefaultUndoBudgetMb(PhysicalMemoryBytes()));
+        for (const auto& [asked, kept] :
+             {std::pair{16, 16}, {15, 16}, {-3, 16}, {65536, 65536}, {70000, 65536}, {300, 300}}) {
+            prefs.SetUndoBudgetMb(asked);
+            EXPECT_EQ(prefs.UndoBudgetMb(), kept) << asked;
+        }
+        prefs.SetUndoDepth(7);
+    }
+    Preferences next(path);
+    EXPECT_EQ(next.UndoBudgetMb(), 300);
+    EXPECT_EQ(next.UndoDepth(), 7) << "stored beside it, apart";
+    // Kept with the editor's other preferences in its own file, under a key of its own.
+    EXPECT_EQ(QSettings(path, QSettings::IniFormat).value(QStringLiteral("undo/budget_mb")).toInt(),
+              300);
+    for (const auto& [stored, read] :
+         {std::pair{QStringLiteral("lots"), DefaultUndoBudgetMb(PhysicalMemoryBytes())},
+          {QStringLiteral("2"), 16},
+          {QStringLiteral("1024"), 1024}}) {
+        {
+            QSettings file(path, QSettings::IniFormat);
+            file.setValue(QStringLiteral("undo/budget_mb"), stored);
+        }
+        EXPECT_EQ(Preferences(path).UndoBudgetMb(), read) << stored.toStdString();
     }
 }
 

@@ -18,6 +18,15 @@ std::optional<QString> TakeAnswer(std::deque<std::optional<QString>>& queue) {
 
 bool ScriptedUserInterface::Confirm(const QString& text) {
     Events.push_back({Event::Confirm, text});
+    return TakeConfirmAnswer();
+}
+
+bool ScriptedUserInterface::ConfirmDefaultNo(const QString& text) {
+    Events.push_back({Event::ConfirmDefaultNo, text});
+    return TakeConfirmAnswer();
+}
+
+bool ScriptedUserInterface::TakeConfirmAnswer() {
     if (ConfirmAnswers.empty())
         return false;
     const bool answer = ConfirmAnswers.front();

@@ -19,6 +19,7 @@ public:
         enum Kind {
             Warning,
             Confirm,
+            ConfirmDefaultNo,
             Information,
             ErrorAbort,
             ReportError,
@@ -54,6 +55,8 @@ public:
 
     void Warning(const QString& text) override { Events.push_back({Event::Warning, text}); }
     bool Confirm(const QString& text) override;
+    // Answered from ConfirmAnswers as Confirm is, but recorded as a kind of its own.
+    bool ConfirmDefaultNo(const QString& text) override;
     int ChooseAction(const QString& text, const QStringList& buttons) override;
     std::optional<int> AskNumber(const QString& text, int value, int minimum, int maximum) override;
     std::optional<QString> AskText(const QString& text, const QString& value) override;
@@ -77,6 +80,9 @@ public:
 
     // Texts of the events of one kind, in order.
     QStringList Texts(Event::Kind kind) const;
+
+private:
+    bool TakeConfirmAnswer();
 };
 
 } // namespace lumivox::test
