@@ -39,9 +39,14 @@ int QtUserInterface::ChooseAction(const QString& text, const QStringList& button
     std::vector<QAbstractButton*> added;
     for (const QString& caption : buttons)
         added.push_back(box.addButton(caption, added.empty() ? QMessageBox::AcceptRole
-                                                             : QMessageBox::RejectRole));
+                                                             : QMessageBox::ActionRole));
     if (!added.empty())
         box.setDefaultButton(static_cast<QPushButton*>(added.front()));
+    // Escape and the window's close button choose nothing: with a reject button among the
+    // answers they would choose it (on the recovery offer, Discard). A hidden Cancel takes them.
+    QAbstractButton* none = box.addButton(QMessageBox::Cancel);
+    none->hide();
+    box.setEscapeButton(none);
     RunMessageBox(box);
     const auto chosen = std::find(added.begin(), added.end(), box.clickedButton());
     return chosen == added.end() ? -1 : static_cast<int>(chosen - added.begin());

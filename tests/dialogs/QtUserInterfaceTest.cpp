@@ -4,6 +4,9 @@
 
 #include "dialogs/ProgressWindow.h"
 
+#include <QAbstractButton>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -84,6 +87,42 @@ protected:
     QWidget window;
     InspectedUserInterface ui{&window};
 };
+
+// The box of a question with answers of its own, shown for real; the script plays the user.
+class LiveChoice : public QtUserInterface {
+public:
+    using QtUserInterface::QtUserInterface;
+    std::function<void(QMessageBox&)> Script;
+    QStringList Shown; // the buttons' captions as the box shows them
+
+protected:
+    QMessageBox::StandardButton RunMessageBox(QMessageBox& box) override {
+        box.show();
+        for (QAbstractButton* button : box.buttons())
+            if (button->isVisible())
+                Shown << button->text();
+        Script(box);
+        return QMessageBox::NoButton;
+    }
+};
+
+TEST_F(QtUserInterfaceTest, ClosingAQuestionWithAnswersOfItsOwnChoosesNone) {
+    LiveChoice live(&window);
+    const QStringList answers{QStringLiteral("Restore"), QStringLiteral("Discard")};
+    // Escape: no answer (a copy offered for restoring is kept for the next start).
+    live.Script = [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); };
+    EXPECT_EQ(live.ChooseAction(QStringLiteral("Restore it?"), answers), -1);
+    EXPECT_EQ(live.Shown, answers);
+    // Return takes the first, the default; a click takes the one clicked.
+    live.Script = [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); };
+    EXPECT_EQ(live.ChooseAction(QStringLiteral("Restore it?"), answers), 0);
+    live.Script = [](QMessageBox& box) {
+        for (QAbstractButton* button : box.buttons())
+            if (button->text() == QStringLiteral("Discard"))
+                button->click();
+    };
+    EXPECT_EQ(live.ChooseAction(QStringLiteral("Restore it?"), answers), 1);
+}
 
 TEST_F(QtUserInterfaceTest, EachMessageKindBuildsItsBox) {
     ui.Warning(QStringLiteral("No MP3 loaded"));
@@ -175,6 +214,22 @@ TEST_F(QtUserInterfaceTest, ProjectChoosersUseTheProjectFilterAndRememberTheFold
     EXPECT_EQ(open.acceptMode, QFileDialog::AcceptOpen);
     EXPECT_EQ(open.fileMode, QFileDialog::ExistingFile);
     EXPECT_EQ(open.directory, QDir(folder.path()).absolutePath());
+
+    // A proposed place: the chooser opens in its folder with its name; the sequence chooser
+    // the same, with the filter it is given.
+    QDir(folder.path()).mkdir(QStringLiteral("shows"));
+    const QString proposed = folder.filePath(QStringLiteral("shows/Gala.PRJ"));
+    EXPECT_FALSE(ui.ChooseSaveFile(proposed).has_value());
+    EXPECT_EQ(ui.Choosers.at(2).directory, QFileInfo(proposed).absolutePath());
+    ASSERT_EQ(ui.Choosers.at(2).selected.size(), 1);
+    EXPECT_EQ(QFileInfo(ui.Choosers.at(2).selected[0]).fileName(), QStringLiteral("Gala.PRJ"));
+    const QString seq = folder.filePath(QStringLiteral("song.seq"));
+    EXPECT_FALSE(ui.ChooseSequenceFile(seq, QStringLiteral("Sequenzdateien (*.seq)")).has_value());
+    const auto& sequence = ui.Choosers.at(3);
+    EXPECT_EQ(sequence.filters, QStringList{QStringLiteral("Sequenzdateien (*.seq)")});
+    EXPECT_EQ(sequence.acceptMode, QFileDialog::AcceptSave);
+    EXPECT_FALSE(sequence.confirmsOverwrite) << "the export asks itself";
+    EXPECT_EQ(sequence.directory, QDir(folder.path()).absolutePath());
 }
 
 TEST_F(QtUserInterfaceTest, DrivesTheProgressWindowOverItsParent) {
