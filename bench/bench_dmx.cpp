@@ -7,12 +7,12 @@
 #include "BenchSupport.h"
 
 #include "audio/AudioPlayer.h"
-#include "audio/Transport.h"
 #include "core/UserInterface.h"
 #include "output/DmxOutput.h"
 #include "output/RealTimeOutput.h"
 #include "output/SerialLink.h"
-#include "output/ShowClock.h"
+#include "show/ShowClock.h"
+#include "show/Transport.h"
 #include "support/output/OlaTestSupport.h"
 
 #include <ola/DmxBuffer.h>
@@ -146,7 +146,8 @@ TFigures MeasureShow(std::uint16_t port, const QString& song) {
     AudioPlayer player{AudioPlayer::Options{}};
     ShowDocument doc;
     HeadlessTransportHost host(SlotMs);
-    ShowClock ticks(player, doc, serial);
+    ShowClock ticks(player, doc);
+    ticks.AddOutput(serial);
     Transport motion(player, host, ticks);
     if (!reader.Ready() || !player.Open(song))
         return result;
@@ -158,7 +159,7 @@ TFigures MeasureShow(std::uint16_t port, const QString& song) {
         for (int index = 1; index < doc.Track(number).SlotCount(); ++index)
             doc.SetSlot(number, index, ValueAt(index, channel));
     }
-    ticks.SetDmxOutput(&dmx);
+    ticks.AddOutput(dmx);
     dmx.SetEnabled(true);
     dmx.SetLive(true);
     if (!RunUntil([&] { return dmx.Reach() == TOlaReach::Reachable; }, 10000))

@@ -11,11 +11,11 @@
 #include "BenchSupport.h"
 
 #include "audio/AudioPlayer.h"
-#include "audio/Transport.h"
 #include "core/UserInterface.h"
 #include "lumivox-unit/UnitLog.h"
 #include "output/RealTimeOutput.h"
-#include "output/ShowClock.h"
+#include "show/ShowClock.h"
+#include "show/Transport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -104,8 +104,10 @@ struct Show {
     AudioPlayer Player{AudioPlayer::Options{}}; // the null output on the real clock
     ShowDocument Doc;
     HeadlessTransportHost Host;
-    ShowClock Ticks{Player, Doc, Output};
+    ShowClock Ticks{Player, Doc};
     Transport Motion{Player, Host, Ticks};
+
+    Show() { Ticks.AddOutput(Output); }
 
     bool Open(const QString& song, const QString& port, bool switchOn) {
         if (!Player.Open(song))

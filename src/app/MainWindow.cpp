@@ -18,10 +18,10 @@
 #include "editing/TimelineScroll.h"
 #include "output/RealTimeOutput.h"
 #include "output/SerialLink.h"
-#include "output/ShowClock.h"
 #include "persistence/Autosave.h"
 #include "persistence/Preferences.h"
 #include "persistence/SettingsFile.h"
+#include "show/LiveShow.h"
 #include "timeline/LanesView.h"
 #include "timeline/RulerView.h"
 #include "timeline/TrackHeader.h"
@@ -102,7 +102,14 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     BuildTimers();
     Link = new SerialLink(this);
     RealTime = new RealTimeOutput(*Link, *Ui, Lang, this);
-    ShowTick = new ShowClock(*MediaPlayer, Doc, *RealTime, this);
+    Live = new LiveShow(*MediaPlayer, Doc, this);
+    ShowTick = &Live->Clock();
+    Live->AddOutput(*RealTime);
+    // Switched on while the song plays: the outputs learn the state now, not a tick later.
+    connect(RealTime, &RealTimeOutput::ModeChanged, ShowTick, [this](bool on) {
+        if (on)
+            ShowTick->TickSoon();
+    });
     TransportControl = std::make_unique<Transport>(*MediaPlayer, *this, *ShowTick);
     PortMenu = new SerialPortMenu(
         *Menu, *RealTime,

@@ -9,7 +9,6 @@
 #include "audio/SongImport.h"
 #include "audio/SongLoader.h"
 #include "audio/SoundDevices.h"
-#include "audio/Transport.h"
 #include "core/LanguageTables.h"
 #include "core/ProjectProperties.h"
 #include "core/UserInterface.h"
@@ -29,6 +28,7 @@
 #include "midi/MidiMapping.h"
 #include "model/ShowDocument.h"
 #include "persistence/ProjectFile.h"
+#include "show/Transport.h"
 #include "timeline/LanesView.h"
 
 #include <QMainWindow>
@@ -55,6 +55,7 @@ namespace lumivox {
 class TForm6;
 class RealTimeOutput;
 class SerialLink;
+class LiveShow;
 class ShowClock;
 class Preferences;
 class TQtTranslations;
@@ -412,7 +413,8 @@ private:
     std::unique_ptr<TQtTranslations> QtTexts;
     Autosave* Saver = nullptr;
     bool AutosaveWarned = false;
-    ShowClock* ShowTick = nullptr;
+    LiveShow* Live = nullptr;
+    ShowClock* ShowTick = nullptr; // the live show's clock
     TMidiInput* MidiInput1 = nullptr;
     MidiInputControl* MidiControl = nullptr;
     std::unique_ptr<TMidiMapping> Midi;

@@ -3,8 +3,8 @@
 #include "app/MainMenus.h"
 #include "app/MainWindow.h"
 
-#include "output/ShowClock.h"
 #include "persistence/Preferences.h"
+#include "show/ShowClock.h"
 
 #include <QAction>
 #include <QActionGroup>

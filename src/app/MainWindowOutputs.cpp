@@ -5,8 +5,8 @@
 #include "dialogs/OutputsDialog.h"
 #include "output/DmxOutput.h"
 #include "output/RealTimeOutput.h"
-#include "output/ShowClock.h"
 #include "persistence/Preferences.h"
+#include "show/LiveShow.h"
 
 #include <QAction>
 
@@ -31,7 +31,7 @@ void TForm1::BuildDmx() {
     DmxOut->SetLive(RealTime->Mode());
     // With DMX on, a serial port that fails leaves real-time mode on for DMX.
     RealTime->SetModeKeptWithoutPort(DmxOut->Enabled());
-    ShowTick->SetDmxOutput(DmxOut);
+    Live->AddOutput(*DmxOut);
     connect(RealTime, &RealTimeOutput::ModeChanged, DmxOut, &TDmxOutput::SetLive);
 
     OutputsDlg = new TOutputsDialog(this);

@@ -5,7 +5,7 @@
 #include "dialogs/Glyphs.h"
 #include "editing/TimelineScroll.h"
 #include "output/RealTimeOutput.h"
-#include "output/ShowClock.h"
+#include "show/ShowClock.h"
 #include "timeline/LanesView.h"
 #include "timeline/RulerView.h"
 

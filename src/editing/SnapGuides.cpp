@@ -1,6 +1,8 @@
 // The nearest guide within the tolerance, and the marks either side of a time.
 #include "editing/SnapGuides.h"
 
+#include "core/SlotTime.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -80,9 +82,7 @@ std::optional<std::int64_t> TSnapGuides::NextMark(std::int64_t ms) const {
 }
 
 int TSnapGuides::SlotOfMs(std::int64_t ms, int slotMs) {
-    if (slotMs <= 0)
-        return 1;
-    return static_cast<int>(std::max<std::int64_t>(ms, 0) / slotMs) + 1;
+    return SlotAtMs(ms, slotMs);
 }
 
 } // namespace lumivox

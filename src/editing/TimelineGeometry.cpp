@@ -2,7 +2,7 @@
 // the waveform's per-column reduction.
 #include "editing/TimelineGeometry.h"
 
-#include "audio/Transport.h"
+#include "core/TimeText.h"
 
 #include <QString>
 
@@ -384,7 +384,7 @@ TLaneColors TimelineGeometry::LaneColors(const TFullTrack& track, bool soloActiv
 
 QString TimelineGeometry::TimeLabel(std::int64_t ms) {
     // The ruler writes times as the time display does.
-    return Transport::FormatTime(ms);
+    return FormatShowTime(ms);
 }
 
 // ---- Waveform columns --------------------------------------------------------------------

@@ -310,4 +310,27 @@ std::uint64_t TDmxOutput::Delivered() const {
     return Sender->Delivered();
 }
 
+QString TDmxOutput::OutputName() const {
+    return QStringLiteral("DMX universe %1").arg(UniverseId);
+}
+
+void TDmxOutput::StartBlackout() {
+    BlackoutWanted = Active();
+    if (BlackoutWanted)
+        Blackout();
+}
+
+TBlackoutState TDmxOutput::BlackoutState() const {
+    return !BlackoutWanted || NewestDelivered() ? TBlackoutState::Delivered
+                                                : TBlackoutState::Pending;
+}
+
+TOutputHealth TDmxOutput::Health() const {
+    if (!Active())
+        return TOutputHealth::Off;
+    if (LastReach == TOlaReach::Unreachable)
+        return TOutputHealth::Failing;
+    return NewestDelivered() ? TOutputHealth::Live : TOutputHealth::Behind;
+}
+
 } // namespace lumivox

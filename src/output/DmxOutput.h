@@ -5,6 +5,7 @@
 #include "core/LanguageTables.h"
 #include "core/UserInterface.h"
 #include "model/ProjectClasses.h"
+#include "output/LiveOutput.h"
 
 #include <QObject>
 
@@ -40,7 +41,7 @@ enum class TOlaReach { Unknown, Reachable, Unreachable };
 // switch-on), and again at least once a second while on. When olad cannot be reached the user
 // is warned once, the editor goes on, and the sender keeps trying at a bounded interval; once
 // olad answers again the newest frame goes out at once.
-class TDmxOutput : public QObject {
+class TDmxOutput : public QObject, public ILiveOutput {
     Q_OBJECT
 public:
     static constexpr std::uint16_t DefaultServerPort = 9010; // olad's own default
@@ -63,7 +64,7 @@ public:
     void SetLive(bool on);
     bool Live() const { return IsLive; }
     // Frames are built and sent while enabled and live.
-    bool Active() const { return IsEnabled && IsLive; }
+    bool Active() const override { return IsEnabled && IsLive; }
     // While watching (the Outputs dialog is open) olad is asked whether it answers even when
     // nothing is sent.
     void SetWatching(bool on);
@@ -71,7 +72,7 @@ public:
     std::uint16_t ServerPort() const { return Port; }
 
     // The whole frame goes out at the next tick, whatever it holds.
-    void RequestChase() { ChaseRequested = true; }
+    void RequestChase() override { ChaseRequested = true; }
 
     // The show clock's per-tick work: BeginTick once, AddTrack for each heard track, then
     // EndTick, which hands the frame to the sender when it is due.
@@ -91,6 +92,19 @@ public:
     std::uint64_t HandedOver() const { return Handovers; }
     std::uint64_t Delivered() const;
 
+    // The live show's side: the tick over 1-based slots, the blackout frame and olad's
+    // health. A blackout stays pending while olad cannot be reached; the live show's time
+    // limit ends the wait.
+    QString OutputName() const override;
+    void TickBegin(int slot) override { BeginTick(slot - 1); }
+    void TickTrack(const TFullTrack& track, int slot) override { AddTrack(track, slot - 1); }
+    void TickEnd() override { EndTick(); }
+    void StartBlackout() override;
+    TBlackoutState BlackoutState() const override;
+    // olad answers at once or not at all: a blackout it has not taken in 3 s will not come.
+    int BlackoutPatienceMs() const override { return 3000; }
+    TOutputHealth Health() const override;
+
 Q_SIGNALS:
     void ReachChanged(TOlaReach reach);
 
@@ -109,6 +123,7 @@ private:
     unsigned UniverseId = 1;
     TOlaReach LastReach = TOlaReach::Unknown;
     bool Warned = false;
+    bool BlackoutWanted = false;
 
     TDmxFrameBuilder Builder;
     TDmxFrame Current{};

@@ -240,4 +240,34 @@ void RealTimeOutput::ChangeFinished(TLinkResult result) {
     SendQueued();
 }
 
+QString RealTimeOutput::OutputName() const {
+    return QStringLiteral("serial port %1").arg(Port);
+}
+
+void RealTimeOutput::StartBlackout() {
+    BlackoutWanted = Active();
+    if (!BlackoutWanted)
+        return;
+    // Sent as a chase: the unit may hold values it was never told of by this run.
+    for (int output = 0; output < OutputCount; ++output)
+        Want(static_cast<std::uint8_t>(output), 0, true);
+    SendQueued();
+}
+
+TBlackoutState RealTimeOutput::BlackoutState() const {
+    if (!BlackoutWanted)
+        return TBlackoutState::Delivered;
+    if (!Active())
+        return TBlackoutState::Failed;
+    return Sending() || QueuedCount() > 0 ? TBlackoutState::Pending : TBlackoutState::Delivered;
+}
+
+TOutputHealth RealTimeOutput::Health() const {
+    if (!RealTime)
+        return TOutputHealth::Off;
+    if (!Active())
+        return TOutputHealth::Failing;
+    return QueuedCount() > 0 ? TOutputHealth::Behind : TOutputHealth::Live;
+}
+
 } // namespace lumivox

@@ -5,6 +5,7 @@
 #include "core/LanguageTables.h"
 #include "core/UserInterface.h"
 #include "model/ProjectClasses.h"
+#include "output/LiveOutput.h"
 #include "output/SerialLink.h"
 
 #include <QObject>
@@ -24,7 +25,7 @@ namespace lumivox {
 // newest wanted value. However slow the link, the queue holds each output at most once, no
 // output's values are reordered, and once the show holds still the unit ends up holding
 // exactly what the show says.
-class RealTimeOutput : public QObject {
+class RealTimeOutput : public QObject, public ILiveOutput {
     Q_OBJECT
 public:
     static constexpr int OutputCount = 256;
@@ -57,13 +58,13 @@ public:
 
     // Changes are looked for and sent only while the mode is on, the port open and no port
     // change waits for the wire.
-    bool Active() const { return RealTime && Open && Deferred == TDeferred::None; }
+    bool Active() const override { return RealTime && Open && Deferred == TDeferred::None; }
     // A change is on the wire.
     bool Sending() const { return InFlight.has_value(); }
 
     // Every heard track's current value goes out once at the next tick (after Play, a
     // Locate, a jump of the clock), whatever the unit was last told.
-    void RequestChase() { ChaseRequested = true; }
+    void RequestChase() override { ChaseRequested = true; }
 
     // The show clock's per-tick detection, in this order: BeginTick once, DetectChange for
     // each heard track, then SendQueued. A tick is a chase when one was requested or when
@@ -91,6 +92,16 @@ public:
     // none or unknown.
     int WantedValue(std::uint8_t output) const { return Wanted[output]; }
     int AcknowledgedValue(std::uint8_t output) const { return Delivered[output]; }
+
+    // The live show's side: the tick over 1-based slots, the blackout (every output 0, sent
+    // as a chase) and the link's health.
+    QString OutputName() const override;
+    void TickBegin(int slot) override { BeginTick(slot - 1); }
+    void TickTrack(const TFullTrack& track, int slot) override { DetectChange(track, slot - 1); }
+    void TickEnd() override { SendQueued(); }
+    void StartBlackout() override;
+    TBlackoutState BlackoutState() const override;
+    TOutputHealth Health() const override;
 
 Q_SIGNALS:
     // The mode changed, by the user or after a failure; the button and the menu follow it.
@@ -143,6 +154,7 @@ private:
     std::optional<TChange> InFlight;
 
     int LastSlot = -1;
+    bool BlackoutWanted = false;
     bool ChaseRequested = false;
     bool ChaseTick = false;
 };

@@ -4,10 +4,10 @@
 // a shorter song, and the last project kept by its full path.
 #include "app/MainWindow.h"
 #include "app/MarksMenu.h"
-#include "audio/Transport.h"
 #include "editing/TimelineScroll.h"
 #include "persistence/MarksFile.h"
 #include "persistence/SettingsFile.h"
+#include "show/Transport.h"
 #include "support/TestSongs.h"
 #include "support/widgets/WindowFixture.h"
 #include "timeline/LanesView.h"

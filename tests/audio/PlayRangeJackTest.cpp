@@ -4,7 +4,7 @@
 // figure is measured in the recorded samples: where each round's loud mark begins, whether the
 // tone after the range's end is ever heard, and the longest quiet stretch between the marks.
 #include "audio/AudioPlayer.h"
-#include "audio/Transport.h"
+#include "show/Transport.h"
 #include "support/TestSongs.h"
 #include "support/audio/JackTestSupport.h"
 #include "support/audio/SignalMeasures.h"

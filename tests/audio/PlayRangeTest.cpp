@@ -5,7 +5,7 @@
 #include "audio/AudioPlayer.h"
 #include "audio/DecodedSong.h"
 #include "audio/Resampler.h"
-#include "audio/Transport.h"
+#include "show/Transport.h"
 #include "support/ManualClock.h"
 #include "support/TestSongs.h"
 #include "support/audio/SignalMeasures.h"

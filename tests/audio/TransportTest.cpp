@@ -1,6 +1,6 @@
 // The transport commands and the show clock over the real player with its null output on a
 // manual clock, so every position is exact.
-#include "audio/Transport.h"
+#include "show/Transport.h"
 #include "audio/AudioPlayer.h"
 #include "support/ManualClock.h"
 #include "support/TestSongs.h"

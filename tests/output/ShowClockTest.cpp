@@ -1,7 +1,7 @@
 // The show clock driving real-time output to the simulated playback unit: which tracks record
 // and send, the state chase after jumps and switch-on, and a unit that ends up holding exactly
 // what the show says however late it answers.
-#include "output/ShowClock.h"
+#include "show/ShowClock.h"
 #include "output/RealTimeOutput.h"
 #include "support/PlaybackUnitProcess.h"
 #include "support/ScriptedUserInterface.h"
@@ -85,11 +85,12 @@ protected:
     ShowDocument Doc;
     ScriptedPlayer Player;
     HeadlessTransportHost Host;
-    ShowClock Clock{Player, Doc, Output};
+    ShowClock Clock{Player, Doc};
     Transport Motion{Player, Host, Clock};
     std::vector<int> Recorded; // outputs of the tracks asked to record
 
     void SetUp() override {
+        Clock.AddOutput(Output);
         Clock.SetPositionUpdate([this] { Motion.Tick(); });
         Clock.SetRecorder([this](const TFullTrack& t, int) { Recorded.push_back(t.Output); });
     }

@@ -163,6 +163,32 @@ TEST_F(DmxCliOladTest, TheShowReachesTheUniverseAndCtrlCBlacksItOut) {
         << "the universe is dark after the stop";
 }
 
+// olad gone when the show stops: the unit is still blacked out, at once and whole, and the
+// DMX universe that could not be reached is named with a failing exit code.
+TEST_F(CliPlayTest, AnUnreachableOladAtTheStopHoldsUpNeitherTheUnitsBlackoutNorTheExit) {
+    const QString project = MakeShow("song_10s.mp3");
+    PlaybackUnitProcess unit;
+    ASSERT_FALSE(unit.Path.isEmpty());
+    QProcess cli;
+    // Nothing listens on the discard port here: every frame is refused.
+    cli.start(QString::fromUtf8(LUMIVOX_CLI_PATH),
+              {QStringLiteral("play"), project, QStringLiteral("--port"), unit.Path,
+               QStringLiteral("--dmx"), QStringLiteral("1"), QStringLiteral("--ola-port"),
+               QStringLiteral("9")});
+    ASSERT_TRUE(cli.waitForStarted(10000));
+    ASSERT_TRUE(WaitFor([&] { return Holds(unit.Changes(), 3, 200); }))
+        << cli.readAllStandardError().toStdString();
+    ::kill(static_cast<pid_t>(cli.processId()), SIGTERM);
+    const Finished done = Wait(cli);
+    EXPECT_EQ(done.Code, 2) << done.Err.toStdString();
+    EXPECT_TRUE(done.Err.contains(QStringLiteral("the blackout did not reach the DMX universe 1")))
+        << done.Err.toStdString();
+    EXPECT_FALSE(done.Err.contains(QStringLiteral("serial port"))) << done.Err.toStdString();
+    const std::vector<int> levels = unit.FinalState();
+    ASSERT_EQ(levels.size(), 256u);
+    EXPECT_EQ(std::count(levels.begin(), levels.end(), 0), 256) << "every output is dark";
+}
+
 TEST_F(CliPlayTest, TheSongsEndStopsTheShowAndBlacksOut) {
     const QString project = MakeShow("song_350ms.mp3");
     PlaybackUnitProcess unit;

@@ -7,7 +7,7 @@
 #include "audio/AudioPlayer.h"
 #include "audio/SongImport.h"
 #include "audio/SongLoader.h"
-#include "audio/Transport.h"
+#include "core/SlotTime.h"
 #include "lumivox-cli/CliCommands.h"
 #include "lumivox-cli/CliUsage.h"
 #include "lumivox-cli/ConsoleUserInterface.h"
@@ -15,20 +15,17 @@
 #include "output/DmxOutput.h"
 #include "output/RealTimeOutput.h"
 #include "output/SerialLink.h"
-#include "output/ShowClock.h"
 #include "persistence/ProjectFile.h"
+#include "show/LiveShow.h"
+#include "show/Transport.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QSocketNotifier>
-#include <QTimer>
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <optional>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 
 namespace lumivox::cli {
@@ -36,9 +33,6 @@ namespace lumivox::cli {
 namespace {
 
 constexpr Language PlayLanguage = Language::English;
-// How long the blackout may take over the serial link before the tool gives up on it.
-constexpr int BlackoutLimitMs = 10000;
-
 void Say(std::FILE* stream, const QString& text) {
     std::fprintf(stream, "%s\n", text.toUtf8().constData());
     std::fflush(stream);
@@ -75,58 +69,6 @@ bool CatchStopSignals() {
 }
 
 // --------------------------------------------------------------------------------------------
-// The DMX output: the editor's, fed by the same show clock (and so the same shifted slot) as
-// the serial link.
-
-constexpr int DmxBlackoutLimitMs = 3000;
-
-class ILiveOutput {
-public:
-    virtual ~ILiveOutput() = default;
-    // Sends every output 0; true once it has been delivered.
-    virtual bool Blackout() = 0;
-};
-
-class DmxLiveOutput : public ILiveOutput {
-public:
-    DmxLiveOutput(IUserInterface& ui, const Language& lang, ShowClock& clock, unsigned universe,
-                  std::uint16_t olaPort)
-        : Clock(clock), Dmx(ui, lang, olaPort) {
-        Dmx.SetUniverse(universe);
-        Dmx.SetEnabled(true);
-        Dmx.SetLive(true);
-        Clock.SetDmxOutput(&Dmx);
-    }
-    ~DmxLiveOutput() override { Clock.SetDmxOutput(nullptr); }
-    DmxLiveOutput(const DmxLiveOutput&) = delete;
-    DmxLiveOutput& operator=(const DmxLiveOutput&) = delete;
-
-    // The clock is stopped by then, so nothing builds another frame over the blackout.
-    bool Blackout() override {
-        Clock.SetDmxOutput(nullptr);
-        Dmx.Blackout();
-        QElapsedTimer since;
-        since.start();
-        while (!Dmx.NewestDelivered()) {
-            if (since.elapsed() > DmxBlackoutLimitMs) {
-                std::fprintf(stderr, "lumivox-cli: the blackout did not reach olad\n");
-                return false;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return true;
-    }
-
-private:
-    ShowClock& Clock;
-    TDmxOutput Dmx;
-};
-
-std::unique_ptr<ILiveOutput> OpenDmxOutput(IUserInterface& ui, const Language& lang,
-                                           ShowClock& clock, unsigned universe,
-                                           std::uint16_t olaPort) {
-    return std::make_unique<DmxLiveOutput>(ui, lang, clock, universe, olaPort);
-}
 
 std::optional<unsigned> ParseUniverse(const QString& text) {
     bool ok = false;
@@ -210,7 +152,8 @@ PlayArguments ParsePlay(const QStringList& args) {
     return parsed;
 }
 
-// The show and everything that plays it, in the editor's order of construction.
+// The show and everything that plays it, in the editor's order of construction; the live
+// show feeds the serial link and, with --dmx, DMX, as the editor's does.
 struct PlayedShow {
     ShowDocument Doc;
     ConsoleUserInterface Ui;
@@ -221,15 +164,32 @@ struct PlayedShow {
     ProjectFile File{Doc, Ui, Songs, Lang};
     SerialLink Link;
     RealTimeOutput Output{Link, Ui, Lang};
-    ShowClock Clock{Player, Doc, Output};
-    std::unique_ptr<ILiveOutput> Dmx;
+    LiveShow Live{Player, Doc};
+    std::unique_ptr<TDmxOutput> Dmx;
 
     bool Stopping = false;
     int ExitCode = ExitDone;
 
-    int SlotAt(std::int64_t ms) const {
-        const int slotMs = ResolutionMs(Doc.ResolutionIndex());
-        return slotMs > 0 ? static_cast<int>(ms / slotMs) : 0;
+    PlayedShow() {
+        Live.AddOutput(Output);
+        QObject::connect(
+            &Live, &LiveShow::BlackoutFinished, &Live, [this](const QStringList& unconfirmed) {
+                for (const QString& output : unconfirmed)
+                    Say(stderr, QStringLiteral("lumivox-cli: the blackout did not reach the "
+                                               "%1")
+                                    .arg(output));
+                if (!unconfirmed.isEmpty())
+                    ExitCode = ExitRefused;
+                QCoreApplication::exit(ExitCode);
+            });
+    }
+
+    void UseDmx(unsigned universe, std::uint16_t olaPort) {
+        Dmx = std::make_unique<TDmxOutput>(Ui, Lang, olaPort);
+        Dmx->SetUniverse(universe);
+        Dmx->SetEnabled(true);
+        Dmx->SetLive(true);
+        Live.AddOutput(*Dmx);
     }
 
     // The per-tick work while the song plays; the song's end stops the show.
@@ -237,53 +197,31 @@ struct PlayedShow {
         if (Stopping)
             return;
         if (Player.Mode() == TMediaMode::Playing)
-            Clock.TickWork(SlotAt(Player.PositionMs()));
+            Live.Clock().TickWork(SlotAtMs(Player.PositionMs(), SlotMs()) - 1);
         else
             Stop(ExitDone, QStringLiteral("End of the song."));
     }
 
+    int SlotMs() const { return ResolutionMs(Doc.ResolutionIndex()); }
+
     void Start() {
         Player.Seek(0);
         Player.Play();
-        Clock.Enable(true);
-        Clock.Resync();
+        Live.Clock().Enable(true);
+        Live.Clock().Resync();
         Tick();
     }
 
-    // Stops the clock and the song, sends every output 0 and leaves the event loop.
+    // Stops the song, blacks every output out at once and leaves the event loop when they
+    // are dark, or when an output's far end has not answered in time.
     void Stop(int code, const QString& why) {
         if (Stopping)
             return;
         Stopping = true;
         ExitCode = code;
-        Clock.Enable(false);
         Player.Stop();
         Say(stdout, why);
-        if (Dmx && !Dmx->Blackout())
-            ExitCode = ExitRefused;
-        if (!Output.Active()) {
-            QCoreApplication::exit(ExitCode);
-            return;
-        }
-        for (int output = 0; output < RealTimeOutput::OutputCount; ++output)
-            Output.Want(static_cast<std::uint8_t>(output), 0, true);
-        Output.SendQueued();
-        auto* wait = new QTimer(&Link);
-        auto* since = new QElapsedTimer;
-        since->start();
-        QObject::connect(wait, &QTimer::timeout, &Link, [this, wait, since] {
-            const bool done = !Output.Sending() && Output.QueuedCount() == 0;
-            if (!done && Output.Active() && since->elapsed() < BlackoutLimitMs)
-                return;
-            if (!done) {
-                Say(stderr, QStringLiteral("lumivox-cli: the blackout did not reach the unit"));
-                ExitCode = ExitRefused;
-            }
-            wait->stop();
-            delete since;
-            QCoreApplication::exit(ExitCode);
-        });
-        wait->start(5);
+        Live.Blackout();
     }
 };
 
@@ -308,10 +246,9 @@ int CommandPlay(const QStringList& args) {
         if (!show.Output.Active())
             return Refuse(QStringLiteral("cannot open the serial port %1").arg(a.Port));
     }
-    show.Clock.SetOutputOffsetMs(a.OffsetMs);
-    if (a.Universe) {
-        show.Dmx = OpenDmxOutput(show.Ui, show.Lang, show.Clock, *a.Universe, a.OlaPort);
-    }
+    show.Live.Clock().SetOutputOffsetMs(a.OffsetMs);
+    if (a.Universe)
+        show.UseDmx(*a.Universe, a.OlaPort);
     if (!CatchStopSignals())
         return Refuse(QStringLiteral("cannot watch for Ctrl+C"));
     QSocketNotifier stopSignal(SignalSockets[1], QSocketNotifier::Read);
@@ -325,12 +262,12 @@ int CommandPlay(const QStringList& args) {
         if (!on && !show.Stopping)
             show.Stop(ExitRefused, QStringLiteral("The link to the unit failed."));
     });
-    QObject::connect(&show.Clock, &ShowClock::OutputLost, &show.Link, [] {
+    QObject::connect(&show.Live.Clock(), &ShowClock::OutputLost, &show.Link, [] {
         Say(stderr, QStringLiteral("lumivox-cli: the sound device was lost; the show goes on "
                                    "on the system clock"));
     });
-    show.Clock.SetPositionUpdate([&show] { show.Tick(); });
-    show.Clock.SetOutputWatch([&show] { return show.Player.PollOutput(); });
+    show.Live.Clock().SetPositionUpdate([&show] { show.Tick(); });
+    show.Live.Clock().SetOutputWatch([&show] { return show.Player.PollOutput(); });
 
     const TOutputInfo sound = show.Player.OutputInfo();
     const QString where = sound.Kind == TOutputKind::Device

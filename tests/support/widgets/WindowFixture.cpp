@@ -1,6 +1,6 @@
 #include "support/widgets/WindowFixture.h"
 
-#include "audio/Transport.h"
+#include "show/Transport.h"
 #include "support/TestSongs.h"
 #include "timeline/LanesView.h"
 

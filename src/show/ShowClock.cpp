@@ -1,9 +1,9 @@
-// The show clock's tick, its cadence and the per-slot work.
-#include "output/ShowClock.h"
+// The show clock's tick, its cadence and the per-slot work over the live outputs.
+#include "show/ShowClock.h"
 
+#include "core/SlotTime.h"
 #include "model/ProjectClasses.h"
-#include "output/DmxOutput.h"
-#include "output/RealTimeOutput.h"
+#include "output/LiveOutput.h"
 
 #include <QTimer>
 
@@ -12,49 +12,59 @@
 namespace lumivox {
 
 void RunTickWork(const ShowDocument& document, int currentSlot, const TrackRecorder& record,
-                 RealTimeOutput& output, TDmxOutput* dmx) {
-    const bool detect = output.Active();
-    const bool frame = dmx != nullptr && dmx->Active();
-    if (detect)
-        output.BeginTick(currentSlot);
-    if (frame)
-        dmx->BeginTick(currentSlot);
-    for (const TFullTrack* track : document.Tracks()) {
-        if (!track->Heard(document.SoloActive()))
-            continue;
-        if (record)
-            record(*track, currentSlot);
-        if (detect)
-            output.DetectChange(*track, currentSlot);
-        if (frame)
-            dmx->AddTrack(*track, currentSlot);
+                 const std::vector<ILiveOutput*>& outputs) {
+    // The outputs that want this tick, asked once per tick; the list is kept between ticks
+    // so a tick allocates nothing.
+    thread_local std::vector<ILiveOutput*> active;
+    active.clear();
+    for (ILiveOutput* output : outputs)
+        if (output->Active())
+            active.push_back(output);
+    const int slot = currentSlot + 1;
+    for (ILiveOutput* output : active)
+        output->TickBegin(slot);
+    if (record || !active.empty()) {
+        for (const TFullTrack* track : document.Tracks()) {
+            if (!track->Heard(document.SoloActive()))
+                continue;
+            if (record)
+                record(*track, currentSlot);
+            for (ILiveOutput* output : active)
+                output->TickTrack(*track, slot);
+        }
     }
-    if (detect)
-        output.SendQueued();
-    if (frame)
-        dmx->EndTick();
+    for (ILiveOutput* output : active)
+        output->TickEnd();
 }
 
-ShowClock::ShowClock(IMediaPlayer& player, ShowDocument& document, RealTimeOutput& output,
-                     QObject* parent)
-    : QObject(parent), Player(player), Document(document), Output(output), Timer(new QTimer(this)) {
+ShowClock::ShowClock(IMediaPlayer& player, ShowDocument& document, QObject* parent)
+    : QObject(parent), Player(player), Document(document), Timer(new QTimer(this)) {
     Timer->setObjectName(QStringLiteral("DXTimer1"));
     Timer->setTimerType(Qt::PreciseTimer);
     Timer->setSingleShot(true);
     Timer->setInterval(TickMs);
     connect(Timer, &QTimer::timeout, this, &ShowClock::Tick);
-    // Switched on while the song plays: the unit learns the state now, not a tick later. The
-    // port opens after the mode changes, so the tick runs from the event loop.
-    connect(&Output, &RealTimeOutput::ModeChanged, this, [this](bool on) {
-        if (on)
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    if (IsEnabled && Player.Mode() == TMediaMode::Playing)
-                        Tick();
-                },
-                Qt::QueuedConnection);
-    });
+}
+
+void ShowClock::AddOutput(ILiveOutput& output) {
+    if (std::find(LiveOutputs.begin(), LiveOutputs.end(), &output) == LiveOutputs.end())
+        LiveOutputs.push_back(&output);
+}
+
+void ShowClock::RemoveOutput(ILiveOutput& output) {
+    LiveOutputs.erase(std::remove(LiveOutputs.begin(), LiveOutputs.end(), &output),
+                      LiveOutputs.end());
+}
+
+void ShowClock::TickSoon() {
+    // A port opens after the mode changes, so the tick runs from the event loop.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (IsEnabled && Player.Mode() == TMediaMode::Playing)
+                Tick();
+        },
+        Qt::QueuedConnection);
 }
 
 void ShowClock::Enable(bool on) {
@@ -70,9 +80,8 @@ bool ShowClock::Running() const {
 }
 
 void ShowClock::Resync() {
-    Output.RequestChase();
-    if (Dmx != nullptr)
-        Dmx->RequestChase();
+    for (ILiveOutput* output : LiveOutputs)
+        output->RequestChase();
 }
 
 void ShowClock::SetOutputOffsetMs(int ms) {
@@ -80,19 +89,15 @@ void ShowClock::SetOutputOffsetMs(int ms) {
 }
 
 int ShowClock::ShiftedSlot(std::int64_t positionMs) const {
-    const int slotMs = ResolutionMs(Document.ResolutionIndex());
-    if (slotMs <= 0)
-        return 0;
     // Before the song (a negative offset near its start) the outputs hold the first slot.
-    const std::int64_t shifted = std::max<std::int64_t>(positionMs + OffsetMs, 0);
-    return static_cast<int>(shifted / slotMs);
+    return SlotAtMs(positionMs + OffsetMs, ResolutionMs(Document.ResolutionIndex())) - 1;
 }
 
 void ShowClock::TickWork(int currentSlot) {
     // Without an offset the heard slot is the one the transport measured; with one, every
     // output reads the same slot, taken from the position at this tick.
     const int slot = OffsetMs == 0 ? currentSlot : ShiftedSlot(Player.PositionMs());
-    RunTickWork(Document, slot, Record, Output, Dmx);
+    RunTickWork(Document, slot, Record, LiveOutputs);
 }
 
 int ShowClock::MsToNextTick() const {

@@ -1,32 +1,33 @@
 // The show clock: a 10 ms tick of its own that follows the position the listener hears and,
-// while the song plays, runs the per-slot work: recording live input into armed tracks, finding
-// the outputs' changes and sending them to the playback unit.
+// while the song plays, runs the per-slot work: recording live input into armed tracks and
+// handing the heard tracks to every live output (the unit's serial link, DMX).
 #pragma once
 
 #include "audio/MediaPlayer.h"
-#include "audio/Transport.h"
 #include "model/ShowDocument.h"
+#include "show/Transport.h"
 
 #include <QObject>
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class QTimer;
 
 namespace lumivox {
 
-class RealTimeOutput;
-class TDmxOutput;
+class ILiveOutput;
 
-// Records the live input of one heard track at the current slot (0-based).
+// Records the live input of one heard track at the current slot (0-based, as the MIDI
+// mapping writes the value at index currentSlot + 1).
 using TrackRecorder = std::function<void(const TFullTrack& track, int currentSlot)>;
 
-// For each heard track in order (TFullTrack::Heard): record, then detect its change and add it
-// to the DMX frame. Then sends what waits, and the frame when it is due. DMX reads the same slot
-// as the serial output.
+// For each heard track in order (TFullTrack::Heard): record, then hand it to every active
+// output. Every output reads the same slot: `currentSlot` (0-based) is the show's slot
+// currentSlot + 1.
 void RunTickWork(const ShowDocument& document, int currentSlot, const TrackRecorder& record,
-                 RealTimeOutput& output, TDmxOutput* dmx = nullptr);
+                 const std::vector<ILiveOutput*>& outputs);
 
 // The clock keeps ticking whatever window is in front: outputs must never freeze while the
 // music goes on. While the song plays each tick falls just after a 10 ms step of song time,
@@ -37,8 +38,15 @@ public:
     static constexpr int TickMs = 10;
     static constexpr int IdleTickMs = 100;
 
-    ShowClock(IMediaPlayer& player, ShowDocument& document, RealTimeOutput& output,
-              QObject* parent = nullptr);
+    ShowClock(IMediaPlayer& player, ShowDocument& document, QObject* parent = nullptr);
+
+    // The outputs the per-slot work feeds, in the order added; an output is added once.
+    void AddOutput(ILiveOutput& output);
+    void RemoveOutput(ILiveOutput& output);
+    const std::vector<ILiveOutput*>& Outputs() const { return LiveOutputs; }
+    // An output was switched on while the song plays: it learns the state now, from the
+    // event loop, not a tick later.
+    void TickSoon();
 
     // The transport's position update, run first on every tick; it calls TickWork while the
     // song plays.
@@ -57,8 +65,6 @@ public:
     // Asked on every tick while the song plays; true once when the sound device was lost (the
     // player then goes on on the system clock).
     void SetOutputWatch(std::function<bool()> watch) { OutputWatch = std::move(watch); }
-    // The DMX output fed beside the serial one (none by default).
-    void SetDmxOutput(TDmxOutput* dmx) { Dmx = dmx; }
 
     // Enabled at start, by Play; disabled by Pause.
     void Enable(bool on) override;
@@ -84,8 +90,7 @@ private:
 
     IMediaPlayer& Player;
     ShowDocument& Document;
-    RealTimeOutput& Output;
-    TDmxOutput* Dmx = nullptr;
+    std::vector<ILiveOutput*> LiveOutputs;
     QTimer* Timer;
     std::function<void()> PositionUpdate;
     TrackRecorder Record;

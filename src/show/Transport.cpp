@@ -1,6 +1,7 @@
 // The transport commands and the position update, in the order the show clock relies on.
-#include "audio/Transport.h"
+#include "show/Transport.h"
 
+#include "core/SlotTime.h"
 #include "core/TimeText.h"
 
 #include <algorithm>
@@ -24,8 +25,7 @@ std::int64_t Transport::MarkerX(std::int64_t timeMs, std::int64_t songLengthMs,
 }
 
 int Transport::SlotAt(std::int64_t ms) const {
-    const int slotMs = Host.SlotMs();
-    return slotMs > 0 ? static_cast<int>(ms / slotMs) : 0;
+    return SlotAtMs(ms, Host.SlotMs()) - 1;
 }
 
 void Transport::TakeCueFromPlayer() {
