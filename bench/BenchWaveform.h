@@ -2,7 +2,7 @@
 // cache loader gives them.
 #pragma once
 
-#include "audio/WaveformCache.h"
+#include "audio/decode/WaveformCache.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,8 +6,8 @@
 #include "BenchSupport.h"
 
 #include "../tests/support/ClickTracks.h"
-#include "audio/BeatAnalysis.h"
-#include "audio/SongBeatAnalysis.h"
+#include "audio/analysis/BeatAnalysis.h"
+#include "audio/analysis/SongBeatAnalysis.h"
 
 #include <QFile>
 #include <QStandardPaths>

@@ -10,8 +10,8 @@
 #include "BenchSongs.h"
 #include "BenchSupport.h"
 
-#include "audio/AudioPlayer.h"
-#include "audio/DeviceWorker.h"
+#include "audio/playback/AudioPlayer.h"
+#include "audio/playback/DeviceWorker.h"
 
 #include <QCoreApplication>
 

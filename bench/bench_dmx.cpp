@@ -6,7 +6,7 @@
 #include "BenchSongs.h"
 #include "BenchSupport.h"
 
-#include "audio/AudioPlayer.h"
+#include "audio/playback/AudioPlayer.h"
 #include "core/UserInterface.h"
 #include "output/DmxOutput.h"
 #include "output/RealTimeOutput.h"

@@ -4,8 +4,8 @@
 #include "BenchSongs.h"
 #include "BenchSupport.h"
 
-#include "audio/SongImport.h"
-#include "audio/SongLoader.h"
+#include "audio/decode/SongImport.h"
+#include "audio/decode/SongLoader.h"
 #include "core/UserInterface.h"
 #include "model/ShowDocument.h"
 

@@ -7,7 +7,7 @@
 #include "BenchSongs.h"
 #include "BenchSupport.h"
 
-#include "audio/AudioPlayer.h"
+#include "audio/playback/AudioPlayer.h"
 #include "support/audio/JackTestSupport.h"
 #include "support/audio/SignalMeasures.h"
 

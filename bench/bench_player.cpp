@@ -5,8 +5,8 @@
 #include "BenchSongs.h"
 #include "BenchSupport.h"
 
-#include "audio/AudioPlayer.h"
-#include "audio/SongLength.h"
+#include "audio/decode/SongLength.h"
+#include "audio/playback/AudioPlayer.h"
 
 #include <QCoreApplication>
 #include <QFile>

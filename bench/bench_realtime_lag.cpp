@@ -10,7 +10,7 @@
 #include "BenchSongs.h"
 #include "BenchSupport.h"
 
-#include "audio/AudioPlayer.h"
+#include "audio/playback/AudioPlayer.h"
 #include "core/UserInterface.h"
 #include "lumivox-unit/UnitLog.h"
 #include "output/RealTimeOutput.h"

@@ -6,7 +6,7 @@
 #include "app/MarksMenu.h"
 #include "app/SerialPortMenu.h"
 #include "app/TrackHeaderColumn.h"
-#include "audio/AudioPlayer.h"
+#include "audio/playback/AudioPlayer.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/Glyphs.h"
 #include "dialogs/ImportDialog.h"

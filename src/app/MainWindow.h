@@ -3,12 +3,12 @@
 #pragma once
 
 #include "app/MainMenus.h"
-#include "audio/AudioOutput.h"
-#include "audio/AudioPlayer.h"
-#include "audio/MediaPlayer.h"
-#include "audio/SongImport.h"
-#include "audio/SongLoader.h"
-#include "audio/SoundDevices.h"
+#include "audio/decode/SongImport.h"
+#include "audio/decode/SongLoader.h"
+#include "audio/playback/AudioOutput.h"
+#include "audio/playback/AudioPlayer.h"
+#include "audio/playback/MediaPlayer.h"
+#include "audio/playback/SoundDevices.h"
 #include "core/LanguageTables.h"
 #include "core/ProjectProperties.h"
 #include "core/UserInterface.h"

@@ -2,7 +2,7 @@
 // the given project instead of the last one, and sends real-time output to the given serial
 // device (for instance the simulated unit's pseudo-terminal) instead of the saved port.
 #include "app/MainWindow.h"
-#include "audio/DeviceWorker.h"
+#include "audio/playback/DeviceWorker.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -2,7 +2,7 @@
 // session, and the import runner the editor uses to show it.
 #pragma once
 
-#include "audio/SongImport.h"
+#include "audio/decode/SongImport.h"
 
 #include <QDialog>
 

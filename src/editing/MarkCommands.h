@@ -4,7 +4,7 @@
 // for names through IUserInterface.
 #pragma once
 
-#include "audio/MediaPlayer.h"
+#include "audio/playback/MediaPlayer.h"
 #include "core/LanguageTables.h"
 #include "core/UserInterface.h"
 #include "model/ShowDocument.h"

@@ -4,7 +4,7 @@
 // the window through IProjectShell.
 #pragma once
 
-#include "audio/MediaPlayer.h"
+#include "audio/playback/MediaPlayer.h"
 #include "core/ProjectProperties.h"
 #include "core/UserInterface.h"
 #include "model/ShowDocument.h"

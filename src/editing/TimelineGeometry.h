@@ -4,7 +4,7 @@
 // every tool goes through it; it holds no widget.
 #pragma once
 
-#include "audio/WaveformCache.h"
+#include "audio/decode/WaveformCache.h"
 #include "model/ProjectClasses.h"
 
 #include <QString>

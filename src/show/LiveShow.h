@@ -3,7 +3,7 @@
 // player build the same live show; an output joins it by AddOutput and nothing else.
 #pragma once
 
-#include "audio/MediaPlayer.h"
+#include "audio/playback/MediaPlayer.h"
 #include "model/ShowDocument.h"
 #include "output/LiveOutput.h"
 #include "show/ShowClock.h"

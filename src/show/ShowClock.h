@@ -3,7 +3,7 @@
 // handing the heard tracks to every live output (the unit's serial link, DMX).
 #pragma once
 
-#include "audio/MediaPlayer.h"
+#include "audio/playback/MediaPlayer.h"
 #include "model/ShowDocument.h"
 #include "show/Transport.h"
 

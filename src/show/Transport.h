@@ -3,7 +3,7 @@
 // play cursor, the cue marker, the follow paging and the per-slot work while playing.
 #pragma once
 
-#include "audio/MediaPlayer.h"
+#include "audio/playback/MediaPlayer.h"
 
 #include <QString>
 

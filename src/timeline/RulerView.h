@@ -5,7 +5,7 @@
 // edited with the mouse: the ruler reports what the user asks, the window carries it out.
 #pragma once
 
-#include "audio/BeatAnalysis.h"
+#include "audio/analysis/BeatAnalysis.h"
 #include "editing/TimelineGeometry.h"
 #include "model/ShowMarks.h"
 

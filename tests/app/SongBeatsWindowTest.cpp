@@ -2,7 +2,7 @@
 // in the background when a show is opened over a song whose waveform is cached but whose beat
 // file is gone, without the opening waiting for them.
 #include "app/MainWindow.h"
-#include "audio/BeatCache.h"
+#include "audio/analysis/BeatCache.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
 #include "support/widgets/WindowOptions.h"

@@ -2,7 +2,7 @@
 // picks, the position running while it plays, stop, seek, the end of the song, and closing
 // while playing. How closely the position keeps to real time is measured in
 // bench/bench_device, not here: a loaded machine would make such a window fail.
-#include "audio/AudioPlayer.h"
+#include "audio/playback/AudioPlayer.h"
 #include "support/TestSongs.h"
 
 #include <QProcess>

@@ -2,9 +2,9 @@
 // with a manual clock so every position is exact; then on private JACK servers that are
 // killed, terminated or frozen under the player, and brought back; then whole processes that
 // must leave promptly and print nothing of the sound libraries' own.
-#include "audio/AudioPlayer.h"
-#include "audio/DeviceOutputSupport.h"
-#include "audio/DeviceWorker.h"
+#include "audio/playback/AudioPlayer.h"
+#include "audio/playback/DeviceOutputSupport.h"
+#include "audio/playback/DeviceWorker.h"
 #include "support/ManualClock.h"
 #include "support/TestSongs.h"
 #include "support/audio/JackTestSupport.h"

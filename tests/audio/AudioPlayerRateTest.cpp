@@ -2,10 +2,10 @@
 // manual clock, where positions and samples can be checked exactly, and the JACK dummy server
 // at 48 kHz that ./test (or the CTest fixture) starts, where the song's tone must arrive at its
 // own pitch.
-#include "audio/AudioPlayer.h"
 #include "audio/DecodedSong.h"
-#include "audio/Resampler.h"
-#include "audio/SongLength.h"
+#include "audio/decode/Resampler.h"
+#include "audio/decode/SongLength.h"
+#include "audio/playback/AudioPlayer.h"
 #include "support/ManualClock.h"
 #include "support/TestSongs.h"
 #include "support/audio/JackTestSupport.h"

@@ -1,9 +1,9 @@
 // The media player through the null output with a manual clock, so every position is exact:
 // opening, length, play, stop, seek, the end of the song, the fallback when no device opens,
 // and the samples heard after a seek compared with a full decode.
-#include "audio/AudioPlayer.h"
+#include "audio/playback/AudioPlayer.h"
 #include "audio/DecodedSong.h"
-#include "audio/SongLength.h"
+#include "audio/decode/SongLength.h"
 #include "support/ManualClock.h"
 #include "support/TestSongs.h"
 

@@ -1,9 +1,9 @@
 // The beats, tempo and onsets found in click tracks made at test time: where they lie against
 // the clicks, a tempo that changes midway, songs at other rates, blocks of any size, silence,
 // and stopping midway.
-#include "audio/BeatAnalysis.h"
-#include "audio/SongBeatAnalysis.h"
-#include "audio/WaveFile.h"
+#include "audio/analysis/BeatAnalysis.h"
+#include "audio/analysis/SongBeatAnalysis.h"
+#include "audio/decode/WaveFile.h"
 
 #include "ImportTestSupport.h"
 #include "support/ClickTracks.h"

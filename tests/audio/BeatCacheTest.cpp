@@ -1,7 +1,7 @@
 // The beat file: its name, its text read back and refused when damaged, and the song's beats
 // found through it: reused while current, found again when stale or damaged, and kept in the
 // per-user cache folder when the song's folder is read-only.
-#include "audio/BeatCache.h"
+#include "audio/analysis/BeatCache.h"
 
 #include "ImportTestSupport.h"
 

@@ -2,7 +2,7 @@
 // the song's rate, mono duplicated): what playback is compared with.
 #pragma once
 
-#include "audio/SongLength.h"
+#include "audio/decode/SongLength.h"
 
 #include <QByteArray>
 #include <QFile>

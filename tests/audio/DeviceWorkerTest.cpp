@@ -1,7 +1,7 @@
 // The device worker's bounded waits: a call that blocks costs its caller the limit and no more,
 // what was queued behind it is skipped or kept as asked, and the worker serves again once the
 // blocked call returns.
-#include "audio/DeviceWorker.h"
+#include "audio/playback/DeviceWorker.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // own, and an import runner that records the sessions it runs.
 #pragma once
 
-#include "audio/SongImport.h"
-#include "audio/WaveformCache.h"
+#include "audio/decode/SongImport.h"
+#include "audio/decode/WaveformCache.h"
 #include "support/TestSongs.h"
 
 #include <QByteArray>

@@ -1,8 +1,8 @@
 // The decoder component on real MP3 files: the WAV file it writes, its polling signals, its
 // errors, and stopping it.
-#include "audio/Mp3Decoder.h"
-#include "audio/SongLength.h"
-#include "audio/WaveFile.h"
+#include "audio/decode/Mp3Decoder.h"
+#include "audio/decode/SongLength.h"
+#include "audio/decode/WaveFile.h"
 
 #include "ImportTestSupport.h"
 

@@ -3,7 +3,7 @@
 // the transport plays the loop song's range [1 s, 3 s) and ticks like the show clock. Every
 // figure is measured in the recorded samples: where each round's loud mark begins, whether the
 // tone after the range's end is ever heard, and the longest quiet stretch between the marks.
-#include "audio/AudioPlayer.h"
+#include "audio/playback/AudioPlayer.h"
 #include "show/Transport.h"
 #include "support/TestSongs.h"
 #include "support/audio/JackTestSupport.h"

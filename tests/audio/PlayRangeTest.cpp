@@ -2,9 +2,9 @@
 // so every sample and position is exact): rounds that follow each other to the frame, a range
 // that ends on its last frame, Loop switched off and on while the range plays, a move of the
 // cursor while it loops, and the rounds resampled for an output at 48 kHz.
-#include "audio/AudioPlayer.h"
 #include "audio/DecodedSong.h"
-#include "audio/Resampler.h"
+#include "audio/decode/Resampler.h"
+#include "audio/playback/AudioPlayer.h"
 #include "show/Transport.h"
 #include "support/ManualClock.h"
 #include "support/TestSongs.h"

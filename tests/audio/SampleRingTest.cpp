@@ -1,6 +1,6 @@
 // The single-producer single-consumer frame ring: capacity limits, wrap-around, discarding up
 // to a write index, and an ordered, lossless stream between two threads.
-#include "audio/SampleRing.h"
+#include "audio/playback/SampleRing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // A song's length without a scan of the whole stream: the encoder's Info tag is trusted only
 // when it describes the file as it is, and the length it gives is the scanned one, sample for
 // sample, with the tag and without it.
-#include "audio/SongLength.h"
-#include "audio/Mpg123Handle.h"
+#include "audio/decode/SongLength.h"
+#include "audio/decode/Mpg123Handle.h"
 #include "support/TestSongs.h"
 
 #include <QFile>

@@ -1,12 +1,12 @@
 // LoadSong on real MP3 files, run headless: when the cache is built or reused, refusals and
 // broken songs, cancelling, read-only song folders and the temporary WAV file.
-#include "audio/SongLoader.h"
+#include "audio/decode/SongLoader.h"
 
 #include "ImportTestSupport.h"
 #include "support/ScriptedUserInterface.h"
 
-#include "audio/BeatCache.h"
-#include "audio/SongBeatAnalysis.h"
+#include "audio/analysis/BeatCache.h"
+#include "audio/analysis/SongBeatAnalysis.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 // The choice of sound device below the window: its keys, the fall-back when the chosen device
 // is not there, and the player taking a new output at the next Play without losing its place.
-#include "audio/AudioPlayer.h"
-#include "audio/SoundDevices.h"
+#include "audio/playback/AudioPlayer.h"
+#include "audio/playback/SoundDevices.h"
 #include "support/ManualClock.h"
 #include "support/TestSongs.h"
 

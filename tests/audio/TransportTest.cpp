@@ -1,7 +1,7 @@
 // The transport commands and the show clock over the real player with its null output on a
 // manual clock, so every position is exact.
 #include "show/Transport.h"
-#include "audio/AudioPlayer.h"
+#include "audio/playback/AudioPlayer.h"
 #include "support/ManualClock.h"
 #include "support/TestSongs.h"
 

@@ -1,6 +1,6 @@
 // The WAV reader on hand-made files: header check, chunk walking, bounded reads, its errors
 // and damaged files.
-#include "audio/WaveFile.h"
+#include "audio/decode/WaveFile.h"
 
 #include "ImportTestSupport.h"
 

@@ -1,7 +1,7 @@
 // The waveform cache files on hand-made data: the date value, the peak records built from a
 // WAV file, the loading into WavePeaks, and where the files go.
-#include "audio/WaveformCache.h"
-#include "audio/WaveFile.h"
+#include "audio/decode/WaveformCache.h"
+#include "audio/decode/WaveFile.h"
 
 #include "ImportTestSupport.h"
 

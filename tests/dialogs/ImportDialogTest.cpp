@@ -1,8 +1,8 @@
 // The import dialog on the offscreen platform: its named children, load mode, Cancel and
 // Escape while decoding, the refused rate, and LoadSong through it.
 #include "dialogs/ImportDialog.h"
-#include "audio/BeatCache.h"
-#include "audio/SongLoader.h"
+#include "audio/analysis/BeatCache.h"
+#include "audio/decode/SongLoader.h"
 
 #include "audio/ImportTestSupport.h"
 #include "support/ScriptedUserInterface.h"

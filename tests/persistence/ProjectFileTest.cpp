@@ -1,7 +1,7 @@
 // Project file writing and reading: the exact layout, every version, relocation of a missing
 // song, and refusal of damaged or unrepresentable files.
 #include "persistence/ProjectFile.h"
-#include "audio/MeasuredSongLoader.h"
+#include "audio/decode/MeasuredSongLoader.h"
 #include "model/TrackRules.h"
 #include "persistence/ProjectWriter.h"
 #include "support/ScriptedUserInterface.h"

@@ -2,7 +2,7 @@
 // the audio threads to catch up with it.
 #pragma once
 
-#include "audio/AudioOutput.h"
+#include "audio/playback/AudioOutput.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,10 +1,10 @@
 // lumivox-cli and lumivox-demo at the edges, run as a user would: outputs that exist already,
 // a full disk, shows longer than the sequence file can name or a show can hold, songs that no
 // longer decode, and the help a newcomer asks for.
-#include "audio/BeatCache.h"
-#include "audio/MeasuredSongLoader.h"
-#include "audio/SongLength.h"
-#include "audio/WaveformCache.h"
+#include "audio/analysis/BeatCache.h"
+#include "audio/decode/MeasuredSongLoader.h"
+#include "audio/decode/SongLength.h"
+#include "audio/decode/WaveformCache.h"
 #include "persistence/ProjectFile.h"
 #include "support/ProgramRun.h"
 #include "support/ScriptedUserInterface.h"

@@ -2,7 +2,7 @@
 // the simulated playback unit on a pseudo-terminal. The show's changes reach the unit, a
 // stop signal or the song's end blacks every output out with exit code 0, and what cannot be
 // played is refused with a message and an exit code.
-#include "audio/MeasuredSongLoader.h"
+#include "audio/decode/MeasuredSongLoader.h"
 #include "persistence/ProjectFile.h"
 #include "support/PlaybackUnitProcess.h"
 #include "support/ScriptedUserInterface.h"

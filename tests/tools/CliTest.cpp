@@ -1,6 +1,6 @@
 // lumivox-cli run as a user would: real songs, real project files, exit codes and output.
-#include "audio/MeasuredSongLoader.h"
-#include "audio/SongLength.h"
+#include "audio/decode/MeasuredSongLoader.h"
+#include "audio/decode/SongLength.h"
 #include "output/SequenceExport.h"
 #include "persistence/ProjectFile.h"
 #include "support/ClickTracks.h"

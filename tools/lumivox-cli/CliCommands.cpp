@@ -2,9 +2,9 @@
 // editor (with English texts) and maps the outcome to an exit code.
 #include "lumivox-cli/CliCommands.h"
 
-#include "audio/BeatCache.h"
-#include "audio/SongImport.h"
-#include "audio/SongLoader.h"
+#include "audio/analysis/BeatCache.h"
+#include "audio/decode/SongImport.h"
+#include "audio/decode/SongLoader.h"
 #include "lumivox-cli/CliUsage.h"
 #include "lumivox-cli/ConsoleUserInterface.h"
 #include "lumivox-cli/JsonWriter.h"

@@ -4,9 +4,9 @@
 // the show; the song's end does too. Either way every output is sent 0 before the exit.
 #include "lumivox-cli/PlayCommand.h"
 
-#include "audio/AudioPlayer.h"
-#include "audio/SongImport.h"
-#include "audio/SongLoader.h"
+#include "audio/decode/SongImport.h"
+#include "audio/decode/SongLoader.h"
+#include "audio/playback/AudioPlayer.h"
 #include "core/SlotTime.h"
 #include "lumivox-cli/CliCommands.h"
 #include "lumivox-cli/CliUsage.h"

@@ -1,6 +1,6 @@
 // lumivox-demo: writes a small demonstration show over a given song, so a fresh checkout has
 // something to open, export and look at.
-#include "audio/MeasuredSongLoader.h"
+#include "audio/decode/MeasuredSongLoader.h"
 #include "core/UserInterface.h"
 #include "model/ShowDocument.h"
 #include "persistence/ProjectFile.h"

@@ -7,7 +7,7 @@
 //
 // On standard output, one line each: "output NAME RATE" once open, "playing" once playing,
 // "lost" when PollOutput reported a loss, "closed" after Close, "done" as the last thing.
-#include "audio/AudioPlayer.h"
+#include "audio/playback/AudioPlayer.h"
 
 #include <QCoreApplication>
 #include <QString>
