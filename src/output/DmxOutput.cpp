@@ -273,20 +273,20 @@ void TDmxOutput::ReachReported(TOlaReach reach) {
         Ui.Warning(Text(TextTable::DmxText, DmxText::Lost, Lang).arg(UniverseId));
 }
 
-void TDmxOutput::BeginTick(int currentSlot) {
-    Due = ChaseRequested || currentSlot != LastSlot;
+void TDmxOutput::TickBegin(int slot) {
+    Due = ChaseRequested || slot != LastSlot;
     ChaseRequested = false;
-    TickSlot = currentSlot;
+    TickSlot = slot;
     Builder.Begin();
 }
 
-void TDmxOutput::AddTrack(const TFullTrack& track, int currentSlot) {
+void TDmxOutput::TickTrack(const TFullTrack& track, int slot) {
     std::uint8_t value = 0;
-    if (track.GetValue(currentSlot + 1, value))
+    if (track.GetValue(slot, value))
         Builder.Add(track.Output, value);
 }
 
-void TDmxOutput::EndTick() {
+void TDmxOutput::TickEnd() {
     const TDmxFrame frame = Builder.Finish();
     LastSlot = TickSlot;
     if (!Due && frame == Current)

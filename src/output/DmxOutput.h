@@ -74,12 +74,12 @@ public:
     // The whole frame goes out at the next tick, whatever it holds.
     void RequestChase() override { ChaseRequested = true; }
 
-    // The show clock's per-tick work: BeginTick once, AddTrack for each heard track, then
-    // EndTick, which hands the frame to the sender when it is due.
-    void BeginTick(int currentSlot);
-    // The heard track's value at `currentSlot` (0-based), when that slot holds one.
-    void AddTrack(const TFullTrack& track, int currentSlot);
-    void EndTick();
+    // The show clock's per-tick work: TickBegin once, TickTrack for each heard track (its
+    // value at `slot`, 1-based, when that slot holds one), then TickEnd, which hands the
+    // frame to the sender when it is due.
+    void TickBegin(int slot) override;
+    void TickTrack(const TFullTrack& track, int slot) override;
+    void TickEnd() override;
 
     // Every channel 0 at once (the show stopping), until the next frame is built.
     void Blackout();
@@ -92,13 +92,9 @@ public:
     std::uint64_t HandedOver() const { return Handovers; }
     std::uint64_t Delivered() const;
 
-    // The live show's side: the tick over 1-based slots, the blackout frame and olad's
-    // health. A blackout stays pending while olad cannot be reached; the live show's time
-    // limit ends the wait.
+    // The live show's side: the blackout frame and olad's health. A blackout stays pending while
+    // olad cannot be reached; the live show's time limit ends the wait.
     QString OutputName() const override;
-    void TickBegin(int slot) override { BeginTick(slot - 1); }
-    void TickTrack(const TFullTrack& track, int slot) override { AddTrack(track, slot - 1); }
-    void TickEnd() override { EndTick(); }
     void StartBlackout() override;
     TBlackoutState BlackoutState() const override;
     // olad answers at once or not at all: a blackout it has not taken in 3 s will not come.

@@ -139,29 +139,28 @@ int RealTimeOutput::Promised(std::uint8_t output) const {
     return Delivered[output];
 }
 
-void RealTimeOutput::BeginTick(int currentSlot) {
-    if (currentSlot != LastSlot)
+void RealTimeOutput::TickBegin(int slot) {
+    if (slot != LastSlot)
         Repeats.Clear(); // they belong to the slot that ended
-    ChaseTick =
-        ChaseRequested || LastSlot < 0 || currentSlot > LastSlot + 1 || currentSlot < LastSlot;
+    ChaseTick = ChaseRequested || LastSlot < 1 || slot > LastSlot + 1 || slot < LastSlot;
     ChaseRequested = false;
-    LastSlot = currentSlot;
+    LastSlot = slot;
 }
 
-void RealTimeOutput::DetectChange(const TFullTrack& track, int currentSlot) {
+void RealTimeOutput::TickTrack(const TFullTrack& track, int slot) {
     std::uint8_t value = 0;
-    if (!track.GetValue(currentSlot + 1, value))
-        return; // the last index holds no value: nothing to compare, nothing sent
+    if (!track.GetValue(slot, value))
+        return; // past the song's last value: nothing to compare, nothing sent
     if (ChaseTick) {
         Want(track.Output, value, true);
         return;
     }
-    if (currentSlot == 0) {
+    if (slot == 1) {
         Want(track.Output, value);
         return;
     }
     std::uint8_t previous = 0;
-    if (track.GetValue(currentSlot, previous) && previous != value)
+    if (track.GetValue(slot - 1, previous) && previous != value)
         Want(track.Output, value);
 }
 

@@ -66,14 +66,15 @@ public:
     // Locate, a jump of the clock), whatever the unit was last told.
     void RequestChase() override { ChaseRequested = true; }
 
-    // The show clock's per-tick detection, in this order: BeginTick once, DetectChange for
-    // each heard track, then SendQueued. A tick is a chase when one was requested or when
-    // slots were skipped or the clock went back since the last tick that looked.
-    void BeginTick(int currentSlot);
-    // For one heard track at `currentSlot` (0-based): wants the value at index
-    // currentSlot + 1 when it differs from the one at currentSlot, in the first slot, or in a
-    // chase. Nothing when that index holds no value.
-    void DetectChange(const TFullTrack& track, int currentSlot);
+    // The show clock's per-tick detection, in this order: TickBegin once, TickTrack for each
+    // heard track, then TickEnd (SendQueued). A tick is a chase when one was requested or
+    // when slots were skipped or the clock went back since the last tick that looked.
+    // For one heard track at `slot` (1-based): wants the value of that slot when it differs
+    // from the one before, in the first slot, or in a chase. Nothing when the slot holds no
+    // value.
+    void TickBegin(int slot) override;
+    void TickTrack(const TFullTrack& track, int slot) override;
+    void TickEnd() override { SendQueued(); }
     bool Chasing() const { return ChaseTick; }
 
     // Wants `value` on `output`. It is queued when it differs from what the unit has or is
@@ -93,12 +94,9 @@ public:
     int WantedValue(std::uint8_t output) const { return Wanted[output]; }
     int AcknowledgedValue(std::uint8_t output) const { return Delivered[output]; }
 
-    // The live show's side: the tick over 1-based slots, the blackout (every output 0, sent
-    // as a chase) and the link's health.
+    // The live show's side: the blackout (every output 0, sent as a chase) and the link's
+    // health.
     QString OutputName() const override;
-    void TickBegin(int slot) override { BeginTick(slot - 1); }
-    void TickTrack(const TFullTrack& track, int slot) override { DetectChange(track, slot - 1); }
-    void TickEnd() override { SendQueued(); }
     void StartBlackout() override;
     TBlackoutState BlackoutState() const override;
     TOutputHealth Health() const override;

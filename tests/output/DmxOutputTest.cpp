@@ -40,12 +40,13 @@ public:
         Doc.SetOutput(Doc.TrackCount(), output);
         return Doc.TrackCount();
     }
+    // One tick at `slot`, counted from 0 as the transport does (the show's slot slot + 1).
     void Tick(int slot) {
-        Dmx.BeginTick(slot);
+        Dmx.TickBegin(slot + 1);
         for (const TFullTrack* track : Doc.Tracks())
             if (track->Heard(Doc.SoloActive()))
-                Dmx.AddTrack(*track, slot);
-        Dmx.EndTick();
+                Dmx.TickTrack(*track, slot + 1);
+        Dmx.TickEnd();
     }
     void SwitchOn(unsigned universe = 1) {
         Dmx.SetUniverse(universe);

@@ -303,9 +303,10 @@ TEST(RealTimeChangeDetection, NeighbouringSlotsDecideUnlessTheTickIsAChase) {
     // Values at indexes 1..6: 0 0 7 7 9 9 (index 7 is past the last value).
     for (int index = 3; index <= 6; ++index)
         track.SetValue(index, index < 5 ? 7 : 9);
+    // `slot` counts from 0 as the transport does; the output reads the show's slot slot + 1.
     auto tick = [&](int slot) {
-        output.BeginTick(slot);
-        output.DetectChange(track, slot);
+        output.TickBegin(slot + 1);
+        output.TickTrack(track, slot + 1);
     };
     tick(0); // the first tick looks at everything
     EXPECT_TRUE(output.Chasing());

@@ -254,17 +254,17 @@ TEST_F(ShowClockTest, ALostSoundDeviceIsReportedOnceAfterTheTickAndResyncsTheOut
     Clock.SetOutputWatch([&] { return ++polls == 3; });
     QSignalSpy lost(&Clock, &ShowClock::OutputLost);
     Player.HoldPlayingAt(500);
-    Output.BeginTick(5);
+    Output.TickBegin(6); // the slot the clock reads at 500 ms
     Clock.Tick();
     Clock.Tick();
-    Output.BeginTick(5);
+    Output.TickBegin(6); // the slot the clock reads at 500 ms
     EXPECT_FALSE(Output.Chasing());
     Clock.Tick();               // the watch reports the loss
     EXPECT_EQ(lost.count(), 0); // not from inside the tick: a message box would stall it
     ASSERT_TRUE(lost.wait(1000));
     Clock.Tick();
     EXPECT_EQ(lost.count(), 1);
-    Output.BeginTick(5);
+    Output.TickBegin(6); // the slot the clock reads at 500 ms
     EXPECT_TRUE(Output.Chasing());
     // Stopped, the watch is not asked.
     Player.Stop();
