@@ -4,7 +4,7 @@
 
 #include "app/KeyPreview.h"
 #include "app/MarksMenu.h"
-#include "app/SerialPortMenu.h"
+#include "app/OutputsController.h"
 #include "app/TrackHeaderColumn.h"
 #include "audio/playback/AudioPlayer.h"
 #include "dialogs/AboutBox.h"
@@ -16,8 +16,6 @@
 #include "dialogs/QtTranslations.h"
 #include "dialogs/QtUserInterface.h"
 #include "editing/TimelineScroll.h"
-#include "output/RealTimeOutput.h"
-#include "output/SerialLink.h"
 #include "persistence/Autosave.h"
 #include "persistence/Preferences.h"
 #include "persistence/SettingsFile.h"
@@ -100,20 +98,9 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     Menu = new TMainMenus(menuBar(), this);
     BuildLayout();
     BuildTimers();
-    Link = new SerialLink(this);
-    RealTime = new RealTimeOutput(*Link, *Ui, Lang, this);
     Live = new LiveShow(*MediaPlayer, Doc, this);
     ShowTick = &Live->Clock();
-    Live->AddOutput(*RealTime);
-    // Switched on while the song plays: the outputs learn the state now, not a tick later.
-    connect(RealTime, &RealTimeOutput::ModeChanged, ShowTick, [this](bool on) {
-        if (on)
-            ShowTick->TickSoon();
-    });
     TransportControl = std::make_unique<Transport>(*MediaPlayer, *this, *ShowTick);
-    PortMenu = new SerialPortMenu(
-        *Menu, *RealTime,
-        Options.SerialDevices ? Options.SerialDevices : SerialPortMenu::SystemDevices, this);
     BuildMidi();
     ConnectCommands();
     ConnectTransport();
@@ -122,7 +109,8 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     BuildFileExtras();
     ConnectSnap();
     BuildAudioOptions();
-    BuildDmx();
+    Outputs = new OutputsController(*Live, *Menu, *RealTimeButton, *Preference, *Ui, Lang,
+                                    {Options.SerialDevices, Options.OlaPort}, this);
     BuildNotices();
     FollowDocument();
 
@@ -178,9 +166,6 @@ void TForm1::ConnectCommands() {
     connect(m.Espaol1, &QAction::triggered, this, [this] { SetLanguage(Language::Spanish); });
     connect(m.Deutsch1, &QAction::triggered, this, [this] { SetLanguage(Language::German); });
 
-    connect(m.RealTimeMode1, &QAction::triggered, this, [this] { RealTime->ToggleMode(); });
-    connect(RealTimeButton, &QToolButton::clicked, this, [this] { RealTime->ToggleMode(); });
-    connect(RealTime, &RealTimeOutput::ModeChanged, this, &TForm1::ShowRealTimeMode);
     connect(m.None1, &QAction::triggered, this,
             [this] { MidiControl->MenuMidiInputSelectClick(0); });
     connect(m.MIDIMap1, &QAction::triggered, this,
@@ -269,17 +254,14 @@ void TForm1::ReadSettingsAtStart() {
     SettingsFile = Options.SettingsPath.isEmpty() ? SettingsFilePath() : Options.SettingsPath;
     TSettings current;
     current.language = Lang;
-    current.ComPort = RealTime->PortName();
+    current.ComPort = Outputs->PortName();
     current.LastProject = Doc.ProjectFileName;
     const TSettingsReadResult result =
         ReadSettings(SettingsFile, current, MidiControl->DeviceCaptions());
     Lang = result.Settings.language;
-    RealTime->ChoosePort(result.Settings.ComPort);
+    Outputs->ChooseSavedPort(result.Settings.ComPort, result.ComPortItem, Options.StartPort);
     Doc.ProjectFileName = result.Settings.LastProject;
     CheckLanguageItem();
-    PortMenu->ShowSavedPort(result.ComPortItem, result.Settings.ComPort);
-    if (!Options.StartPort.isEmpty())
-        PortMenu->SelectDevicePort(Options.StartPort);
     MidiControl->ApplySavedName(result.Settings.MidiInputName);
 }
 
@@ -310,7 +292,7 @@ void TForm1::ApplyLanguage() {
     QtTexts->Apply(Lang);
     Menu->ApplyTexts(Lang);
     MarkMenu->ApplyTexts(Lang);
-    OutputsDlg->ApplyLanguage(Lang);
+    Outputs->ApplyLanguage(Lang);
     if (ImportDialog)
         ImportDialog->ApplyLanguage(Lang);
     auto text = [this](TextTable table, int entry) { return Text(table, entry, Lang); };
@@ -368,13 +350,8 @@ void TForm1::ApplyCommandStates(const TCommandStates& s) {
     ApplyBlockStates();
 }
 
-void TForm1::ShowRealTimeMode(bool on) {
-    RealTimeButton->setChecked(on);
-    Menu->RealTimeMode1->setChecked(on);
-}
-
 QString TForm1::ComPortName() const {
-    return PortMenu->PortName();
+    return Outputs->PortMenuName();
 }
 
 void TForm1::ShowSongFile(const QString& path) {
@@ -451,7 +428,7 @@ void TForm1::closeEvent(QCloseEvent* e) {
     Saver->Discard();
     Preference->SetWindowGeometry(saveGeometry());
     ShowTick->Enable(false);
-    RealTime->ClosePort();
+    Outputs->Close();
     MidiControl->CloseMidiInput();
     // The choices to remember are written whole or not at all; a failure is said, and the
     // files from before stay as they were.
@@ -463,7 +440,7 @@ void TForm1::closeEvent(QCloseEvent* e) {
         cannotWrite(Preference->Path(), error);
     TSettings settings;
     settings.language = Lang;
-    settings.ComPort = RealTime->PortName();
+    settings.ComPort = Outputs->PortName();
     // Kept absolute, so a start from another folder (a desktop launcher) finds it.
     settings.LastProject = Doc.ProjectFileName.isEmpty()
                                ? QString()

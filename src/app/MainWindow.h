@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/MainMenus.h"
+#include "app/OutputsController.h"
 #include "audio/decode/SongImport.h"
 #include "audio/decode/SongLoader.h"
 #include "audio/playback/AudioOutput.h"
@@ -53,8 +54,8 @@ class QWidget;
 namespace lumivox {
 
 class TForm6;
+class OutputsController;
 class RealTimeOutput;
-class SerialLink;
 class LiveShow;
 class ShowClock;
 class Preferences;
@@ -66,7 +67,6 @@ class TForm2;
 class TOKBottomDlg;
 class TimelineScroll;
 class TrackHeaderColumn;
-class SerialPortMenu;
 class TMarksMenu;
 class TDmxOutput;
 class TOutputsDialog;
@@ -143,9 +143,10 @@ public:
     TimelineScroll& ViewScroll() { return *Scroll; }
     RulerView& Ruler() { return *RulerArea; }
     Transport& Motion() { return *TransportControl; }
-    RealTimeOutput& LiveOutput() { return *RealTime; }
-    TDmxOutput& Dmx() { return *DmxOut; }
-    TOutputsDialog& OutputsDialog() { return *OutputsDlg; }
+    RealTimeOutput& LiveOutput() { return Outputs->Serial(); }
+    TDmxOutput& Dmx() { return Outputs->Dmx(); }
+    TOutputsDialog& OutputsDialog() { return Outputs->Dialog(); }
+    OutputsController& LiveOutputs() { return *Outputs; }
     TMidiInput& MidiInput() { return *MidiInput1; }
     MidiInputControl& MidiInputs() { return *MidiControl; }
     TMidiMapping& MidiMapping() { return *Midi; }
@@ -277,7 +278,6 @@ private:
     int ZoomAnchorX() const;
     // What follows a change of the horizontal scale: the waveform, labels and repaints.
     void HorizontalZoomChanged(bool levelChanged);
-    void ShowRealTimeMode(bool on);
     // The status bar's sound output and the warning when the device was lost.
     void ShowSoundOutput();
     void WarnSoundDeviceLost();
@@ -347,8 +347,6 @@ private:
     void PlaceWindow();
     // DMX output through OLA: its choices from the preferences, the Outputs dialog, and its
     // following of real-time mode.
-    void BuildDmx();
-    void OpenOutputsDialog();
     // What the window tells the user besides the boxes: the time under the pointer, the file
     // an export wrote, how to begin when no show is open, and the keyboard shortcuts.
     void BuildNotices();
@@ -403,11 +401,7 @@ private:
     std::vector<QAction*> ExtendActions; // Shift and an arrow grow the selection
     CommandStateTracker* States = nullptr;
     std::unique_ptr<Transport> TransportControl;
-    SerialLink* Link = nullptr;
-    SerialPortMenu* PortMenu = nullptr;
-    RealTimeOutput* RealTime = nullptr;
-    TDmxOutput* DmxOut = nullptr;
-    TOutputsDialog* OutputsDlg = nullptr;
+    OutputsController* Outputs = nullptr;
     TUndoLevelsDialog* UndoLevels = nullptr; // made when first opened
     std::unique_ptr<Preferences> Preference;
     std::unique_ptr<TQtTranslations> QtTexts;
