@@ -215,7 +215,10 @@ std::vector<TRecoveryCopy> Autosave::FindCopies(const QString& folder) {
         }
         if (!copy.OriginalPath.isEmpty()) {
             const QFileInfo original(copy.OriginalPath);
-            if (original.exists() && original.lastModified() >= copy.Written) {
+            // Only a project saved strictly later makes the copy stale: file times advance in
+            // coarse ticks of the system's clock, so a copy written just after a save can
+            // carry the save's very time, and it may hold edits made since.
+            if (original.exists() && original.lastModified() > copy.Written) {
                 RemoveCopy(copy); // the project was saved after it: nothing to recover
                 continue;
             }

@@ -146,6 +146,11 @@ TEST_F(AutosaveTest, TheNextStartOffersOrphanCopiesNewerThanTheirProject) {
     EXPECT_EQ(found[0].OriginalPath, QFileInfo(project).absoluteFilePath());
     EXPECT_EQ(found[0].ProjectName, QStringLiteral("Gala"));
 
+    // A copy written in the same tick of the file system's clock as the save (an edit and a
+    // copy right after Save) cannot be told older: it is offered, not deleted.
+    SetModified(project, QFileInfo(copy).lastModified());
+    ASSERT_EQ(Autosave::FindCopies(Folder).size(), 1u);
+
     // Saved again later: the copy is older than the project, so it is stale and goes.
     SetModified(project, QDateTime::currentDateTime().addSecs(60));
     EXPECT_TRUE(Autosave::FindCopies(Folder).empty());
