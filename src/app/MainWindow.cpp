@@ -4,6 +4,7 @@
 
 #include "app/KeyPreview.h"
 #include "app/MarksMenu.h"
+#include "app/MidiController.h"
 #include "app/OutputsController.h"
 #include "app/TrackHeaderColumn.h"
 #include "audio/playback/AudioPlayer.h"
@@ -101,7 +102,11 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     Live = new LiveShow(*MediaPlayer, Doc, this);
     ShowTick = &Live->Clock();
     TransportControl = std::make_unique<Transport>(*MediaPlayer, *this, *ShowTick);
-    BuildMidi();
+    Midi = new MidiController(Doc, *Ui, Lang, *Menu, *MidiActivityLight,
+                              {[this] { TransportControl->Stop(); },
+                               [this] { History->TakeSnapshot(); },
+                               [this] { return TrackCmds->PopupTrack(); }},
+                              this);
     ConnectCommands();
     ConnectTransport();
     ConnectBlocks();
@@ -115,7 +120,6 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     FollowDocument();
 
     setWindowTitle(Life->WindowCaption());
-    Menu->MIDIMap1->setEnabled(false);
     Timeline.ComputePixelScales(1);
     Tools->SetDrawValue(255);
     DrawValueReadOut->setText(QStringLiteral("255"));
@@ -132,13 +136,12 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     ApplyCommandStates(States->States());
     ShowTick->Enable(true);
     CueBlinkTimer->start();
-    MidiLightTimer->start();
     UpdateZoomLabels();
     ShowRecordMode(false);
 
     PlaceWindow();
     // The chosen MIDI device opens last, when everything it feeds exists.
-    MidiControl->OpenMidiInput();
+    Midi->Start();
 }
 
 TForm1::~TForm1() = default;
@@ -165,11 +168,6 @@ void TForm1::ConnectCommands() {
     connect(m.French1, &QAction::triggered, this, [this] { SetLanguage(Language::French); });
     connect(m.Espaol1, &QAction::triggered, this, [this] { SetLanguage(Language::Spanish); });
     connect(m.Deutsch1, &QAction::triggered, this, [this] { SetLanguage(Language::German); });
-
-    connect(m.None1, &QAction::triggered, this,
-            [this] { MidiControl->MenuMidiInputSelectClick(0); });
-    connect(m.MIDIMap1, &QAction::triggered, this,
-            [this] { Midi->MIDIMap1Click(TrackCmds->PopupTrack(), *Form6); });
 
     // Editing tools: the tool bar group, the Edit menu and the lanes' pop-up choose alike.
     for (QAction* item : {m.Drawmode1, m.Rubbermode1, m.Drawvaluemode1, m.Selectionmode1,
@@ -256,13 +254,12 @@ void TForm1::ReadSettingsAtStart() {
     current.language = Lang;
     current.ComPort = Outputs->PortName();
     current.LastProject = Doc.ProjectFileName;
-    const TSettingsReadResult result =
-        ReadSettings(SettingsFile, current, MidiControl->DeviceCaptions());
+    const TSettingsReadResult result = ReadSettings(SettingsFile, current, Midi->DeviceCaptions());
     Lang = result.Settings.language;
     Outputs->ChooseSavedPort(result.Settings.ComPort, result.ComPortItem, Options.StartPort);
     Doc.ProjectFileName = result.Settings.LastProject;
     CheckLanguageItem();
-    MidiControl->ApplySavedName(result.Settings.MidiInputName);
+    Midi->ApplySavedName(result.Settings.MidiInputName);
 }
 
 void TForm1::CheckLanguageItem() {
@@ -429,7 +426,7 @@ void TForm1::closeEvent(QCloseEvent* e) {
     Preference->SetWindowGeometry(saveGeometry());
     ShowTick->Enable(false);
     Outputs->Close();
-    MidiControl->CloseMidiInput();
+    Midi->Close();
     // The choices to remember are written whole or not at all; a failure is said, and the
     // files from before stay as they were.
     auto cannotWrite = [this](const QString& path, const TFileError& error) {
@@ -445,7 +442,7 @@ void TForm1::closeEvent(QCloseEvent* e) {
     settings.LastProject = Doc.ProjectFileName.isEmpty()
                                ? QString()
                                : QFileInfo(Doc.ProjectFileName).absoluteFilePath();
-    settings.MidiInputName = MidiControl->MidiInputName();
+    settings.MidiInputName = Midi->InputName();
     if (TFileError error; !WriteSettings(SettingsFile, settings, &error))
         cannotWrite(SettingsFile, error);
     e->accept();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/MainMenus.h"
+#include "app/MidiController.h"
 #include "app/OutputsController.h"
 #include "audio/decode/SongImport.h"
 #include "audio/decode/SongLoader.h"
@@ -107,8 +108,6 @@ class TForm1 : public QMainWindow,
                public IEditingToolHost,
                public IKeyboardHost,
                public ITransportHost,
-               public IMidiInputHost,
-               public IMidiMappingHost,
                public IBlockHost,
                public IMarkHost {
     Q_OBJECT
@@ -123,7 +122,7 @@ public:
     TMainMenus& Menus() { return *Menu; }
     Language CurrentLanguage() const { return Lang; }
     QString ComPortName() const;
-    QString MidiInputName() const { return MidiControl->MidiInputName(); }
+    QString MidiInputName() const { return Midi->InputName(); }
     QString SettingsPath() const { return SettingsFile; }
     int DrawValue() const { return Tools->DrawValue(); }
     TimelineGeometry& Geometry() { return Timeline; }
@@ -147,10 +146,11 @@ public:
     TDmxOutput& Dmx() { return Outputs->Dmx(); }
     TOutputsDialog& OutputsDialog() { return Outputs->Dialog(); }
     OutputsController& LiveOutputs() { return *Outputs; }
-    TMidiInput& MidiInput() { return *MidiInput1; }
-    MidiInputControl& MidiInputs() { return *MidiControl; }
-    TMidiMapping& MidiMapping() { return *Midi; }
-    TForm6& MidiMapDialog() { return *Form6; }
+    TMidiInput& MidiInput() { return Midi->Input(); }
+    MidiInputControl& MidiInputs() { return Midi->Inputs(); }
+    TMidiMapping& MidiMapping() { return Midi->Mapping(); }
+    TForm6& MidiMapDialog() { return Midi->MapDialog(); }
+    MidiController& MidiSide() { return *Midi; }
     ShowClock& Clock() { return *ShowTick; }
     // The show clock's tick is armed (Pause disables it).
     bool TickRunning() const;
@@ -226,14 +226,6 @@ public:
     void ShowRecordMode(bool on) override;
     bool ProjectModified() const override { return Doc.Modified(); }
 
-    // IMidiInputHost (the MIDI input device)
-    void SetMidiMapEnabled(bool enabled) override;
-    void CheckMidiInputEntry(int tag) override;
-    void MidiInputEntriesChanged() override;
-
-    // IMidiMappingHost (MIDI mapping and recording)
-    void LightMidiActivity() override;
-
     // One level in or out, keeping in place the time under the pointer when it is over the
     // lanes or the ruler, else the play cursor when it is in view, else the left edge.
     void ZoomHorizontal(bool in);
@@ -288,8 +280,6 @@ private:
     void LabelSoundDeviceItems();
     void ShowOutputOffset();
     void ConnectTransport();
-    void BuildMidi();
-    void BuildMidiInputEntries();
     void ChooseTool(int tag);
     // The time-range selection: the lanes' mouse input, the band, the status bar, the block
     // commands with their menus and keys, and the play ranges.
@@ -409,11 +399,7 @@ private:
     bool AutosaveWarned = false;
     LiveShow* Live = nullptr;
     ShowClock* ShowTick = nullptr; // the live show's clock
-    TMidiInput* MidiInput1 = nullptr;
-    MidiInputControl* MidiControl = nullptr;
-    std::unique_ptr<TMidiMapping> Midi;
-    TForm6* Form6 = nullptr;
-    std::vector<QAction*> MidiDeviceItems;
+    MidiController* Midi = nullptr;
     std::vector<QAction*> SoundDeviceItems;
 
     // Tool bar.
@@ -440,7 +426,7 @@ private:
     QDialog* ShortcutsDialog = nullptr;
     QLabel* LogoImage;
     // Timers.
-    QTimer *CueBlinkTimer, *MidiLightTimer;
+    QTimer* CueBlinkTimer;
 
     bool FirstActivation = true;
     QString SettingsFile;

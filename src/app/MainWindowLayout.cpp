@@ -326,12 +326,6 @@ void TForm1::BuildTimers() {
         return t;
     };
     CueBlinkTimer = timer("Timer2", 500, false);
-    MidiLightTimer = timer("Timer3", 200, false);
-    connect(MidiLightTimer, &QTimer::timeout, this, [this] {
-        QPalette grey = MidiActivityLight->palette();
-        grey.setColor(QPalette::Window, ToQColor(MidiActivityIdleColor));
-        MidiActivityLight->setPalette(grey);
-    });
 }
 
 void TForm1::UpdateZoomLabels() {
