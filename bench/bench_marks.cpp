@@ -69,7 +69,8 @@ struct Views {
     QImage RulerImage{ViewWidth, TimelineStripHeight, QImage::Format_RGB32};
 
     explicit Views(int level)
-        : Lanes(Show().Doc, Show().Peaks, Geometry, Scroll), Ruler(Show().Peaks, Geometry, Scroll) {
+        : Lanes(Show().Doc, Geometry, Scroll), Ruler(Show().Peaks, Geometry, Scroll) {
+        Geometry.SetPeakPairCount(static_cast<std::int64_t>(Show().Peaks.size()));
         Geometry.SetHorzZoom(level);
         Lanes.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         Lanes.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

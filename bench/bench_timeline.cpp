@@ -95,8 +95,9 @@ void BM_LanesRepaint(benchmark::State& state) {
     TimelineGeometry geometry;
     geometry.SetHorzZoom(static_cast<int>(state.range(0)));
     geometry.SetVertZoom(static_cast<int>(state.range(1)));
+    geometry.SetPeakPairCount(static_cast<std::int64_t>(show.Peaks.size()));
     TimelineScroll scroll;
-    LanesView view(show.Doc, show.Peaks, geometry, scroll);
+    LanesView view(show.Doc, geometry, scroll);
     view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view.resize(ViewWidth, ViewHeight);
@@ -124,7 +125,8 @@ void BM_WaveformStrip(benchmark::State& state) {
     view.resize(ViewWidth, TimelineStripHeight);
     view.show();
     scroll.SetViewSize(ViewWidth, ViewHeight);
-    scroll.SetContentWidth(geometry.ContentWidth(static_cast<std::int64_t>(peaks.size())));
+    geometry.SetPeakPairCount(static_cast<std::int64_t>(peaks.size()));
+    scroll.SetContentWidth(geometry.ContentWidth());
     scroll.SetHorizontalOffset(scroll.ContentWidth() / 2);
     QImage image(ViewWidth, TimelineStripHeight, QImage::Format_RGB32);
     Render(view, image); // reduces the waveform for this level once
@@ -140,7 +142,8 @@ struct ShownLanes {
     TimelineGeometry Geometry;
     TimelineScroll Scroll;
     LanesView View;
-    ShownLanes() : View(Show().Doc, Show().Peaks, Geometry, Scroll) {
+    ShownLanes() : View(Show().Doc, Geometry, Scroll) {
+        Geometry.SetPeakPairCount(static_cast<std::int64_t>(Show().Peaks.size()));
         View.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         View.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         View.resize(ViewWidth, ViewHeight);

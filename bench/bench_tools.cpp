@@ -31,13 +31,13 @@ public:
 
 struct HourShow {
     ShowDocument Doc;
-    TWavePeaks Peaks;
     TimelineGeometry Timeline;
     CountingHost Host;
     UnattendedUserInterface Ui;
     Language Lang = Language::English;
 
-    HourShow() : Peaks(HourPeakPairs) {
+    HourShow() {
+        Timeline.SetPeakPairCount(HourPeakPairs);
         Doc.SlotCount = HourSlots;
         for (int k = 0; k < MaxTracks; ++k)
             Doc.AddTrack(Lang);
@@ -46,8 +46,7 @@ struct HourShow {
     }
     // What the lanes view hands the tools for content (x, y).
     TLaneHit HitAt(std::int64_t x, std::int64_t y, Qt::MouseButton button) const {
-        TLaneHit hit =
-            Timeline.HitAt(x, y, Doc.TrackCount(), static_cast<std::int64_t>(Peaks.size()));
+        TLaneHit hit = Timeline.HitAt(x, y, Doc.TrackCount());
         hit.Button = button;
         return hit;
     }
@@ -64,7 +63,7 @@ void BM_ApplyToolDragStep(benchmark::State& state) {
     HourShow& show = Show();
     show.Timeline.SetHorzZoom(static_cast<int>(state.range(0)));
     EditingTools tools(show.Doc, show.Host, show.Ui, show.Lang);
-    const std::int64_t width = show.Timeline.ContentWidth(static_cast<std::int64_t>(HourPeakPairs));
+    const std::int64_t width = show.Timeline.ContentWidth();
     const std::int64_t cellWidth = std::max<std::int64_t>(1, show.Timeline.CellSpan(1).X1);
     const std::int64_t lastX = width - cellWidth - 1;
 

@@ -3,7 +3,7 @@
 
 #include "dialogs/Glyphs.h"
 #include "model/TrackRules.h"
-#include "timeline/Colors.h"
+#include "timeline/TimelineStyle.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -374,13 +374,14 @@ void TForm1::ResetTransport() {
 }
 
 int TForm1::ZoomDivisor() const {
-    return TimelineGeometry::ZoomDivisor(Timeline.HorzZoom());
+    return TimeAxis::ZoomDivisor(Timeline.HorzZoom());
 }
 
 void TForm1::SetTimelineWidth(std::int64_t /*width*/) {
     // The views take the width from the peaks and the zoom level; the editable slots end
     // with the song as the player measured it.
     Timeline.SetSongLength(MediaPlayer->IsOpen() ? MediaPlayer->LengthMs() : 0);
+    Timeline.SetPeakPairCount(static_cast<std::int64_t>(Loader->WavePeaks.size()));
     LanesArea->UpdateContentWidth();
     RulerArea->PeaksChanged();
 }

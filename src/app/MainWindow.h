@@ -216,7 +216,7 @@ public:
 
     // ITransportHost (transport and show clock)
     int SlotMs() const override;
-    std::int64_t TimelineWidth() const override;
+    TimeAxis Axis() const override;
     int ViewWidth() const override;
     std::int64_t ScrollOffset() const override;
     void ScrollTo(std::int64_t offset) override;

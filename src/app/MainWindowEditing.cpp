@@ -48,21 +48,18 @@ void TForm1::ZoomHorizontal(bool in) {
 
 void TForm1::ZoomHorizontalAt(bool in, int anchorViewX) {
     const int level = Timeline.HorzZoom() + (in ? 1 : -1);
-    HorizontalZoomChanged(Scroll->ZoomHorizontalAt(
-        Timeline, level, static_cast<std::int64_t>(Loader->WavePeaks.size()), anchorViewX));
+    HorizontalZoomChanged(Scroll->ZoomHorizontalAt(Timeline, level, anchorViewX));
 }
 
 void TForm1::ZoomToFit() {
-    HorizontalZoomChanged(
-        Scroll->ZoomToFit(Timeline, static_cast<std::int64_t>(Loader->WavePeaks.size())));
+    HorizontalZoomChanged(Scroll->ZoomToFit(Timeline));
 }
 
 void TForm1::ZoomToSelection() {
     const TRangeSelection& range = Range->Range();
     if (range.Empty())
         return;
-    HorizontalZoomChanged(Scroll->ZoomToSlots(Timeline, range.FirstSlot, range.LastSlot,
-                                              static_cast<std::int64_t>(Loader->WavePeaks.size())));
+    HorizontalZoomChanged(Scroll->ZoomToSlots(Timeline, range.FirstSlot, range.LastSlot));
 }
 
 void TForm1::HorizontalZoomChanged(bool levelChanged) {

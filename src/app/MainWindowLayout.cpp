@@ -6,9 +6,9 @@
 #include "app/TrackHeaderColumn.h"
 #include "dialogs/Glyphs.h"
 #include "editing/TimelineScroll.h"
-#include "timeline/Colors.h"
 #include "timeline/LanesView.h"
 #include "timeline/RulerView.h"
+#include "timeline/TimelineStyle.h"
 
 #include <QButtonGroup>
 #include <QEvent>
@@ -240,7 +240,7 @@ QWidget* TForm1::BuildTrackArea() {
     row->addWidget(Headers);
     row->addWidget(VerticalLine(area));
 
-    LanesArea = new LanesView(Doc, Loader->WavePeaks, Timeline, *Scroll, area);
+    LanesArea = new LanesView(Doc, Timeline, *Scroll, area);
     LanesArea->setObjectName(QStringLiteral("ScrollBox1"));
     // The lanes' hits go to the selection or to the tools, with the keyboard's modifier.
     connect(LanesArea, &LanesView::MousePressed, this, &TForm1::LanesPressed);

@@ -20,7 +20,7 @@ constexpr int CursorMarkPixels = 4;
 int TForm1::MarkAtCursor() const {
     if (!MediaPlayer->IsOpen())
         return -1;
-    const long double tolerance = TimelineGeometry::MsOfX(CursorMarkPixels, Timeline.HorzZoom());
+    const long double tolerance = TimeAxis::MsOfX(CursorMarkPixels, Timeline.HorzZoom());
     return Doc.Marks().Nearest(static_cast<int>(MediaPlayer->PositionMs()),
                                static_cast<int>(tolerance));
 }

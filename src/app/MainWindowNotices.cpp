@@ -72,7 +72,7 @@ void TForm1::BuildNotices() {
             return;
         }
         const auto ms = static_cast<std::int64_t>(
-            TimelineGeometry::MsOfX(static_cast<long double>(hit.ContentX), Timeline.HorzZoom()));
+            TimeAxis::MsOfX(static_cast<long double>(hit.ContentX), Timeline.HorzZoom()));
         PointerReadOut->setText(Text(TextTable::ShellText, ShellText::PointerTime, Lang)
                                     .arg(Transport::FormatTime(std::max<std::int64_t>(ms, 0))));
     });

@@ -82,10 +82,9 @@ bool TForm1::SnapInverted(Qt::KeyboardModifiers modifiers) const {
 int TForm1::SnappedSlot(std::int64_t contentX, int slot, bool invert) const {
     if (!HasWaveform() || contentX < 0)
         return slot;
-    const int level = Timeline.HorzZoom();
-    const auto ms = static_cast<std::int64_t>(
-        TimelineGeometry::MsOfX(static_cast<long double>(contentX), level));
-    const TSnapResult snap = Guides.Snap(ms, TimelineGeometry::PixelsPerMs(level), invert);
+    const TimeAxis axis = Timeline.Axis();
+    const auto ms = static_cast<std::int64_t>(axis.MsOfX(static_cast<long double>(contentX)));
+    const TSnapResult snap = Guides.Snap(ms, axis.PixelsPerMs(), invert);
     return snap.Snapped() ? TSnapGuides::SlotOfMs(snap.Ms, SlotMs()) : slot;
 }
 
@@ -95,13 +94,12 @@ TLanesHit TForm1::SnappedHit(const TLanesHit& hit) const {
     const int slot = SnappedSlot(hit.ContentX, -1, SnapInverted(hit.Modifiers));
     if (slot < 1)
         return hit;
-    const auto peaks = static_cast<std::int64_t>(Loader->WavePeaks.size());
     const int cell = (slot - 1) / std::max(Timeline.SlotsPerCell(), 1) + 1;
-    if (cell == hit.Cell || cell > Timeline.LastEditableCell(peaks))
+    if (cell == hit.Cell || cell > Timeline.LastEditableCell())
         return hit;
     TLanesHit snapped = hit;
     snapped.Cell = cell;
-    snapped.Slots = Timeline.EditableSlots(cell, peaks);
+    snapped.Slots = Timeline.EditableSlots(cell);
     snapped.CellPixels = Timeline.CellSpan(cell);
     return snapped;
 }

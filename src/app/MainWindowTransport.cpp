@@ -51,8 +51,8 @@ int TForm1::SlotMs() const {
     return ResolutionMs(Doc.ResolutionIndex());
 }
 
-std::int64_t TForm1::TimelineWidth() const {
-    return Scroll->ContentWidth();
+TimeAxis TForm1::Axis() const {
+    return Timeline.Axis();
 }
 
 int TForm1::ViewWidth() const {

@@ -5,7 +5,7 @@
 #include "app/MainMenus.h"
 #include "dialogs/MidiMapDialog.h"
 #include "midi/MidiInput.h"
-#include "timeline/Colors.h"
+#include "timeline/TimelineStyle.h"
 
 #include <QAction>
 #include <QActionGroup>

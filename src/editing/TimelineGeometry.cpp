@@ -1,5 +1,4 @@
-// The timeline's coordinate system: tables, pixel scales, cells, lanes, hit tests and
-// the waveform's per-column reduction.
+// The timeline's grid: tables, pixel scales, cells, lanes and hit tests.
 #include "editing/TimelineGeometry.h"
 
 #include "core/TimeText.h"
@@ -33,11 +32,8 @@ constexpr int TicksPerLabelTable[3][Levels] = {
 constexpr int LaneHeightTable[TimelineGeometry::MaxVertZoom] = {264, 137, 73, 41, 25};
 constexpr int ValueScaleTable[TimelineGeometry::MaxVertZoom] = {1, 2, 4, 8, 16};
 
-// Peak groups stand for 128 sample frames at 44,100 Hz.
-constexpr std::int64_t FramesPerGroup = 128;
-
 int ClampHorz(int level) {
-    return std::clamp(level, TimelineGeometry::MinHorzZoom, TimelineGeometry::MaxHorzZoom);
+    return TimeAxis::ClampLevel(level);
 }
 int ClampVert(int level) {
     return std::clamp(level, TimelineGeometry::MinVertZoom, TimelineGeometry::MaxVertZoom);
@@ -50,10 +46,6 @@ int ResolutionRow(int resolutionIndex) {
 
 TimelineGeometry::TimelineGeometry() {
     ComputePixelScales(1);
-}
-
-int TimelineGeometry::ZoomDivisor(int horzZoom) {
-    return 1 << (MaxHorzZoom - ClampHorz(horzZoom));
 }
 
 std::int64_t TimelineGeometry::TickMs(int resolutionIndex, int horzZoom) {
@@ -85,15 +77,12 @@ std::int64_t TimelineGeometry::Nearest(long double value) {
 
 void TimelineGeometry::ComputePixelScales(int resolutionIndex) {
     Resolution = IsValidResolutionIndex(resolutionIndex) ? resolutionIndex : 1;
-    const std::int64_t resolutionMs = ResolutionMs(Resolution);
+    // Every tick and every slot is a whole number of tenths of a second, so both widths are
+    // exact.
     for (int level = MinHorzZoom; level <= MaxHorzZoom; ++level) {
-        const auto pixelMs = static_cast<long double>(ZoomDivisor(level) * FramesPerGroup);
-        // Tick ms x 44.1 and resolution ms x 44,100 / 1000 are whole numbers (every tick is a
-        // multiple of 100 ms); the divisor is a power of two, so both quotients are exact.
-        const std::int64_t tickFrames = TickMs(Resolution, level) * 441 / 10;
-        const std::int64_t slotFrames = resolutionMs * 44100 / 1000;
-        TickScale[static_cast<std::size_t>(level)] = static_cast<long double>(tickFrames) / pixelMs;
-        SlotScale[static_cast<std::size_t>(level)] = static_cast<long double>(slotFrames) / pixelMs;
+        const auto at = static_cast<std::size_t>(level);
+        TickScale[at] = TimeAxis::ExactPixels(TickMs(Resolution, level), level);
+        SlotScale[at] = TimeAxis::ExactPixels(ResolutionMs(Resolution), level);
     }
 }
 
@@ -131,37 +120,8 @@ bool TimelineGeometry::ZoomVertical(bool in) {
     return Vert != before;
 }
 
-long double TimelineGeometry::PixelsPerMs(int horzZoom) {
-    return 44.1L / static_cast<long double>(std::int64_t{ZoomDivisor(horzZoom)} * FramesPerGroup);
-}
-
-long double TimelineGeometry::XOfMs(long double ms, int horzZoom) {
-    return ms * PixelsPerMs(horzZoom);
-}
-
-long double TimelineGeometry::MsOfX(long double x, int horzZoom) {
-    return x / PixelsPerMs(horzZoom);
-}
-
-int TimelineGeometry::LevelToFit(std::int64_t spanMs, int viewWidth) {
-    if (spanMs <= 0)
-        return MaxHorzZoom;
-    for (int level = MaxHorzZoom; level > MinHorzZoom; --level)
-        if (XOfMs(static_cast<long double>(spanMs), level) <= static_cast<long double>(viewWidth))
-            return level;
-    return MinHorzZoom;
-}
-
-std::int64_t TimelineGeometry::SongLengthFor(std::int64_t peakPairCount) const {
-    if (peakPairCount <= 0)
-        return 0;
-    if (SongMs > 0)
-        return SongMs;
-    return peakPairCount / PairsPerRecord * FramesPerGroup * 1000 / 44100;
-}
-
-int TimelineGeometry::LastEditableSlot(std::int64_t peakPairCount) const {
-    const std::int64_t length = SongLengthFor(peakPairCount);
+int TimelineGeometry::LastEditableSlot() const {
+    const std::int64_t length = SongLength();
     if (length <= 0)
         return 0;
     const std::int64_t resolutionMs = ResolutionInMs();
@@ -172,19 +132,9 @@ int TimelineGeometry::LastEditableSlot(std::int64_t peakPairCount) const {
     return static_cast<int>(std::clamp<std::int64_t>(last, 0, MaxSlotCount));
 }
 
-int TimelineGeometry::LastEditableCell(std::int64_t peakPairCount) const {
-    const int last = LastEditableSlot(peakPairCount);
+int TimelineGeometry::LastEditableCell() const {
+    const int last = LastEditableSlot();
     return last < 1 ? 0 : (last - 1) / SlotsPerCell() + 1;
-}
-
-std::int64_t TimelineGeometry::ContentWidth(std::int64_t peakPairCount) const {
-    return ContentWidth(peakPairCount, Horz);
-}
-
-std::int64_t TimelineGeometry::ContentWidth(std::int64_t peakPairCount, int horzZoom) {
-    if (peakPairCount <= 0)
-        return 0;
-    return (peakPairCount / PairsPerRecord) / ZoomDivisor(horzZoom);
 }
 
 std::int64_t TimelineGeometry::TickX(std::int64_t tick) const {
@@ -291,10 +241,10 @@ TPixelSpan TimelineGeometry::CellSpan(int cell) const {
     return {SlotX((cell - 1) * n), SlotX(cell * n)};
 }
 
-int TimelineGeometry::CellAtX(std::int64_t x, std::int64_t peakPairCount) const {
-    if (peakPairCount <= 0 || x < 0)
+int TimelineGeometry::CellAtX(std::int64_t x) const {
+    if (Pairs <= 0 || x < 0)
         return -1;
-    const std::int64_t end = EditableEndX(peakPairCount);
+    const std::int64_t end = EditableEndX();
     if (end <= 0 || x > end)
         return -1;
     // The pixel on the editable end belongs to the cell on its left.
@@ -308,33 +258,33 @@ int TimelineGeometry::CellAtX(std::int64_t x, std::int64_t peakPairCount) const 
         ++m;
     while (m > 0 && TickX(m) > x)
         --m;
-    const std::int64_t cell = std::min<std::int64_t>(m + 1, LastEditableCell(peakPairCount));
+    const std::int64_t cell = std::min<std::int64_t>(m + 1, LastEditableCell());
     return cell >= 1 ? static_cast<int>(cell) : -1;
 }
 
-std::int64_t TimelineGeometry::EditableEndX(std::int64_t peakPairCount) const {
-    const int last = LastEditableSlot(peakPairCount);
-    const std::int64_t width = ContentWidth(peakPairCount);
+std::int64_t TimelineGeometry::EditableEndX() const {
+    const int last = LastEditableSlot();
+    const std::int64_t width = ContentWidth();
     // A timeline narrower than a pixel is not shown at all.
     if (last < 1 || width <= 0)
         return 0;
     // The last slot's right edge, no further than the timeline, but the last cell keeps at
     // least its first pixel (the timeline is truncated to whole pixels at coarse levels).
-    const std::int64_t lastCellX = TickX(LastEditableCell(peakPairCount) - 1);
+    const std::int64_t lastCellX = TickX(LastEditableCell() - 1);
     return std::max(std::min(SlotX(last), width), lastCellX + 1);
 }
 
-TSlotRange TimelineGeometry::EditableSlots(int cell, std::int64_t peakPairCount) const {
+TSlotRange TimelineGeometry::EditableSlots(int cell) const {
     TSlotRange slots = CellSlots(cell);
-    const int last = LastEditableSlot(peakPairCount);
+    const int last = LastEditableSlot();
     if (slots.First < 1 || slots.First > last)
         return {};
     slots.Last = std::min(slots.Last, last);
     return slots;
 }
 
-int TimelineGeometry::TrackAtY(std::int64_t y, int trackCount, std::int64_t peakPairCount) const {
-    if (peakPairCount <= 0 || trackCount <= 0 || y < 0)
+int TimelineGeometry::TrackAtY(std::int64_t y, int trackCount) const {
+    if (Pairs <= 0 || trackCount <= 0 || y < 0)
         return -1;
     const int height = LaneHeight();
     const std::int64_t track = y / height + 1;
@@ -344,13 +294,12 @@ int TimelineGeometry::TrackAtY(std::int64_t y, int trackCount, std::int64_t peak
     return row <= height - LaneSeparatorRows ? static_cast<int>(track) : -1;
 }
 
-TLaneHit TimelineGeometry::HitAt(std::int64_t x, std::int64_t y, int trackCount,
-                                 std::int64_t peakPairCount) const {
+TLaneHit TimelineGeometry::HitAt(std::int64_t x, std::int64_t y, int trackCount) const {
     TLaneHit hit;
-    hit.Track = TrackAtY(y, trackCount, peakPairCount);
-    hit.Cell = CellAtX(x, peakPairCount);
+    hit.Track = TrackAtY(y, trackCount);
+    hit.Cell = CellAtX(x);
     if (hit.Cell >= 1)
-        hit.Slots = EditableSlots(hit.Cell, peakPairCount);
+        hit.Slots = EditableSlots(hit.Cell);
     if (hit.Track >= 1)
         hit.Value = DrawValueAtY(y, hit.Track);
     return hit;
@@ -376,103 +325,9 @@ int TimelineGeometry::DrawValueAtY(std::int64_t y, int track) const {
     return static_cast<int>(std::clamp<std::int64_t>(value, 0, 255));
 }
 
-TLaneColors TimelineGeometry::LaneColors(const TFullTrack& track, bool soloActive) {
-    if (!track.Heard(soloActive))
-        return {SilentLaneBackColor, SilentLaneBarColor};
-    return {track.LaneBackColor, track.LaneColor};
-}
-
 QString TimelineGeometry::TimeLabel(std::int64_t ms) {
     // The ruler writes times as the time display does.
     return FormatShowTime(ms);
-}
-
-// ---- Waveform columns --------------------------------------------------------------------
-
-namespace {
-
-// A peak as a level: peaks are signed samples, widened with their sign.
-std::int32_t PeakLevel(std::int8_t peak) {
-    return peak; // NOLINT(bugprone-signed-char-misuse): the sign is the sample's
-}
-
-} // namespace
-
-TWaveColumn WaveformColumns::Reduce(const TWavePeaks& peaks, std::int64_t column,
-                                    std::int64_t divisor) {
-    TWaveColumn out;
-    const auto size = static_cast<std::int64_t>(peaks.size());
-    std::int64_t index = column * divisor * PairsPerRecord;
-    for (std::int64_t group = 0; group < divisor && index + 2 < size;
-         ++group, index += PairsPerRecord) {
-        const auto i = static_cast<std::size_t>(index);
-        out.LeftLine = PeakLevel(peaks[i].first);
-        out.RightLine = PeakLevel(peaks[i].second);
-        out.LeftMax = std::max(out.LeftMax, PeakLevel(peaks[i + 1].first));
-        out.RightMax = std::max(out.RightMax, PeakLevel(peaks[i + 1].second));
-        out.LeftMin = std::min(out.LeftMin, PeakLevel(peaks[i + 2].first));
-        out.RightMin = std::min(out.RightMin, PeakLevel(peaks[i + 2].second));
-    }
-    return out;
-}
-
-void WaveformColumns::Watch(const TWavePeaks& peaks) {
-    if (peaks.data() != SourceData || peaks.size() != SourceSize) {
-        Invalidate();
-        SourceData = peaks.data();
-        SourceSize = peaks.size();
-    }
-}
-
-TWaveColumn WaveformColumns::At(const TWavePeaks& peaks, int horzZoom, std::int64_t column) {
-    Watch(peaks);
-    if (horzZoom > CachedFromLevel)
-        return Reduce(peaks, column, TimelineGeometry::ZoomDivisor(horzZoom));
-    const std::vector<TWaveColumn>& level = Level(peaks, std::max(horzZoom, 1));
-    if (column < 0 || column >= static_cast<std::int64_t>(level.size()))
-        return {};
-    return level[static_cast<std::size_t>(column)];
-}
-
-const std::vector<TWaveColumn>& WaveformColumns::Level(const TWavePeaks& peaks, int horzZoom) {
-    const auto slot = static_cast<std::size_t>(horzZoom);
-    if (Built[slot])
-        return Levels[slot];
-    std::vector<TWaveColumn> columns;
-    const std::int64_t count =
-        TimelineGeometry::ContentWidth(static_cast<std::int64_t>(peaks.size()), horzZoom);
-    columns.reserve(static_cast<std::size_t>(count));
-    if (horzZoom == CachedFromLevel) {
-        const std::int64_t divisor = TimelineGeometry::ZoomDivisor(horzZoom);
-        for (std::int64_t c = 0; c < count; ++c)
-            columns.push_back(Reduce(peaks, c, divisor));
-    } else {
-        // Each column gathers two columns of the next finer level.
-        const std::vector<TWaveColumn>& finer = Level(peaks, horzZoom + 1);
-        for (std::int64_t c = 0; c < count; ++c) {
-            const TWaveColumn& a = finer[static_cast<std::size_t>(2 * c)];
-            const TWaveColumn& b = finer[static_cast<std::size_t>(2 * c + 1)];
-            columns.push_back({b.LeftLine, std::max(a.LeftMax, b.LeftMax),
-                               std::min(a.LeftMin, b.LeftMin), b.RightLine,
-                               std::max(a.RightMax, b.RightMax), std::min(a.RightMin, b.RightMin)});
-        }
-    }
-    Levels[slot] = std::move(columns);
-    Built[slot] = true;
-    return Levels[slot];
-}
-
-void WaveformColumns::Invalidate() {
-    for (std::size_t level = 0; level < Levels.size(); ++level) {
-        std::vector<TWaveColumn>().swap(Levels[level]);
-        Built[level] = false;
-    }
-    SourceData = nullptr;
-    SourceSize = 0;
-}
-
-int WaveformColumns::CachedLevels() const {
-    return static_cast<int>(std::count(Built.begin(), Built.end(), true));
 }
 
 } // namespace lumivox

@@ -1,10 +1,9 @@
-// The timeline's coordinate system: zoom levels and their tables, the pixel scales of ticks
-// and slots, editing cells, lane rows and bar heights, the hit tests of the lanes, the
-// placement of the play cursor, and the waveform's per-column reduction. Every painter and
-// every tool goes through it; it holds no widget.
+// The timeline's grid over its time axis: zoom levels and their tables, the pixel scales of
+// ticks and slots, editing cells, lane rows and bar heights, and the hit tests of the lanes.
+// Every painter and every tool goes through it; it holds no widget and no colour.
 #pragma once
 
-#include "audio/decode/WaveformCache.h"
+#include "core/TimeAxis.h"
 #include "model/ProjectClasses.h"
 
 #include <QString>
@@ -17,30 +16,6 @@
 #include <vector>
 
 namespace lumivox {
-
-// Colours of the timeline (0x00BBGGRR).
-inline constexpr TColor TimelineStripColor = 0xEFEFEF;  // ruler and waveform strip
-inline constexpr TColor RulerPenColor = 0xEAEAEA;       // ruler baseline
-inline constexpr TColor GridLabelledColor = 0xC0C0C0;   // tick line carrying a label
-inline constexpr TColor GridTickColor = 0xEAEAEA;       // other tick lines
-inline constexpr TColor GridBackColor = 0xFFFFFF;       // behind the waveform
-inline constexpr TColor SeparatorPenColor = 0xC0C0C0;   // separator band outline
-inline constexpr TColor SeparatorFillColor = 0xEAEAEA;  // separator band inside
-inline constexpr TColor SilentLaneBackColor = 0xA1A1A1; // lane of a track not heard
-inline constexpr TColor SilentLaneBarColor = 0x808080;  // its bars
-inline constexpr TColor WaveformColor = 0x800000;       // navy
-inline constexpr TColor PlayCursorColor = 0x0000FF;     // red
-inline constexpr TColor CueMarkerColor = 0x000000;      // black; blinks with silver
-
-// Rows of the ruler and waveform strip.
-inline constexpr int RulerHeight = 14;     // the time ruler, rows 0..13
-inline constexpr int RulerBaselineY = 13;  // its baseline
-inline constexpr int WaveTop = 14;         // the grid and the waveform start here
-inline constexpr int GridHeight = 85;      // rows of the grid behind the waveform
-inline constexpr int WaveLeftCentre = 18;  // below WaveTop
-inline constexpr int WaveRightCentre = 56; // below WaveTop
-inline constexpr int WaveAmplitudeDivisor = 8;
-inline constexpr int TimelineStripHeight = 95;
 
 // Rows of a track that are not lane: the separator band below the bottom line.
 inline constexpr int LaneSeparatorRows = 9;
@@ -76,26 +51,19 @@ struct TLaneRow {
     std::int64_t End = 0;
 };
 
-struct TLaneColors {
-    TColor Back = 0;
-    TColor Bar = 0;
-};
-
 class TimelineGeometry {
 public:
-    static constexpr int MinHorzZoom = 1;
-    static constexpr int MaxHorzZoom = 15;
-    static constexpr int DefaultHorzZoom = 13;
+    static constexpr int MinHorzZoom = TimeAxis::MinLevel;
+    static constexpr int MaxHorzZoom = TimeAxis::MaxLevel;
+    static constexpr int DefaultHorzZoom = TimeAxis::DefaultLevel;
     static constexpr int MinVertZoom = 1;
     static constexpr int MaxVertZoom = 5;
     static constexpr int DefaultVertZoom = 3;
 
-    // Scales for resolution 1 (100 ms), level 13 and 3.
+    // Scales for resolution 1 (100 ms), level 13 and 3, without a song.
     TimelineGeometry();
 
     // ---- Tables ----------------------------------------------------------------------
-    // Waveform peak groups per pixel column: 2^(15 - level).
-    static int ZoomDivisor(int horzZoom);
     // Milliseconds per grid tick (one editing cell).
     static std::int64_t TickMs(int resolutionIndex, int horzZoom);
     // A time label stands on every n-th tick.
@@ -130,6 +98,28 @@ public:
     // In: taller lanes (level down to 1); out: flatter lanes (up to 5). True when changed.
     bool ZoomVertical(bool in);
 
+    // ---- The song --------------------------------------------------------------------
+    // The song's waveform: `pairs` peak pairs (0 without a song).
+    void SetPeakPairCount(std::int64_t pairs) { Pairs = std::max<std::int64_t>(pairs, 0); }
+    std::int64_t PeakPairCount() const { return Pairs; }
+    // The song's length in ms, as the player measured it; 0 (the default) takes the length
+    // the waveform covers.
+    void SetSongLength(std::int64_t ms) { SongMs = std::max<std::int64_t>(ms, 0); }
+    // The time axis at the current level, and at `horzZoom`.
+    TimeAxis Axis() const { return Axis(Horz); }
+    TimeAxis Axis(int horzZoom) const { return {horzZoom, SongMs, Pairs}; }
+    // The length the timeline stands for: the measured one, else the waveform's; 0 without
+    // a song.
+    std::int64_t SongLength() const { return Axis().SongLength(); }
+    // Width of the timeline in pixels at the current level; 0 without a song.
+    std::int64_t ContentWidth() const { return Axis().ContentWidth(); }
+    // The last 1-based slot an editing tool may write: the last slot that starts inside the
+    // song and that the tracks hold (with a measured length, a track holds length div 100
+    // slots); 0 without a song.
+    int LastEditableSlot() const;
+    // The cell holding the last editable slot; 0 without a song.
+    int LastEditableCell() const;
+
     // ---- At the current levels -------------------------------------------------------
     long double TickWidth() const { return PixelsPerTick(Horz); }
     long double SlotWidth() const { return PixelsPerSlot(Horz); }
@@ -137,33 +127,6 @@ public:
     int ValueScale() const { return ValueScale(Vert); }
     std::int64_t CurrentTickMs() const { return TickMs(Resolution, Horz); }
     int CurrentTicksPerLabel() const { return TicksPerLabel(Resolution, Horz); }
-
-    // ---- Time and the song ---------------------------------------------------------------
-    // Content pixels per millisecond at `horzZoom`: 44.1 / (ZoomDivisor x 128).
-    static long double PixelsPerMs(int horzZoom);
-    // The content x where `ms` falls at `horzZoom`, and the time at content x (unrounded).
-    static long double XOfMs(long double ms, int horzZoom);
-    static long double MsOfX(long double x, int horzZoom);
-    // The finest level at which `spanMs` fits in `viewWidth` pixels; the coarsest level when
-    // nothing fits, the finest when the span is empty.
-    static int LevelToFit(std::int64_t spanMs, int viewWidth);
-    // The song's length in ms, as the player measured it; 0 (the default) takes the length
-    // the waveform covers.
-    void SetSongLength(std::int64_t ms) { SongMs = std::max<std::int64_t>(ms, 0); }
-    std::int64_t SongLength() const { return SongMs; }
-    // The length the timeline stands for: the measured one, else the waveform's.
-    std::int64_t SongLengthFor(std::int64_t peakPairCount) const;
-    // The last 1-based slot an editing tool may write over a waveform of `peakPairCount`
-    // pairs: the last slot that starts inside the song and that the tracks hold (with a
-    // measured length, a track holds length div 100 slots); 0 without a song.
-    int LastEditableSlot(std::int64_t peakPairCount) const;
-    // The cell holding the last editable slot; 0 without a song.
-    int LastEditableCell(std::int64_t peakPairCount) const;
-
-    // Width of the timeline in pixels for a waveform of `peakPairCount` pairs:
-    // (pairs div 3) div ZoomDivisor; 0 without a song.
-    std::int64_t ContentWidth(std::int64_t peakPairCount) const;
-    static std::int64_t ContentWidth(std::int64_t peakPairCount, int horzZoom);
 
     // Left edge of tick i (0-based): Nearest(i x tick width).
     std::int64_t TickX(std::int64_t tick) const;
@@ -205,21 +168,20 @@ public:
     // but at least one pixel past the last cell's left edge). A pixel on a tick line belongs to the
     // cell on its right; the pixel on the editable end to the last cell. The last cell may
     // be partial: shorter than a tick where the song ends inside it.
-    int CellAtX(std::int64_t x, std::int64_t peakPairCount) const;
+    int CellAtX(std::int64_t x) const;
     // The content x right of which no cell lies; 0 without a song.
-    std::int64_t EditableEndX(std::int64_t peakPairCount) const;
+    std::int64_t EditableEndX() const;
     // The slots of `cell` that an editing tool writes: CellSlots cut at the last editable
     // slot; empty (First = Last = -1) when none of them is editable.
-    TSlotRange EditableSlots(int cell, std::int64_t peakPairCount) const;
+    TSlotRange EditableSlots(int cell) const;
 
     // The 1-based track whose lane holds content y, or -1: -1 without a song or tracks,
     // and in the 8 separator rows under each lane's bottom line.
-    int TrackAtY(std::int64_t y, int trackCount, std::int64_t peakPairCount) const;
+    int TrackAtY(std::int64_t y, int trackCount) const;
 
-    // What lies under content (x, y) of the lanes of `trackCount` tracks over a waveform of
-    // `peakPairCount` pairs: track, cell, the cell's editable slots and the draw value.
-    TLaneHit HitAt(std::int64_t x, std::int64_t y, int trackCount,
-                   std::int64_t peakPairCount) const;
+    // What lies under content (x, y) of the lanes of `trackCount` tracks: track, cell, the
+    // cell's editable slots and the draw value.
+    TLaneHit HitAt(std::int64_t x, std::int64_t y, int trackCount) const;
 
     // Rows of 1-based track `track`.
     TLaneRow LaneRow(int track) const;
@@ -231,9 +193,6 @@ public:
     // ValueScale, at most 255 and at least 0.
     int DrawValueAtY(std::int64_t y, int track) const;
 
-    // Colours of a track's lane: grey when the track is not heard (TFullTrack::Heard).
-    static TLaneColors LaneColors(const TFullTrack& track, bool soloActive);
-
     // The time label of a tick at `ms`: "hh:mm:ss,mmm".
     static QString TimeLabel(std::int64_t ms);
 
@@ -243,58 +202,11 @@ private:
 
     int Resolution = 1;
     std::int64_t SongMs = 0;
+    std::int64_t Pairs = 0;
     int Horz = DefaultHorzZoom;
     int Vert = DefaultVertZoom;
     std::array<long double, MaxHorzZoom + 1> TickScale{};
     std::array<long double, MaxHorzZoom + 1> SlotScale{};
-};
-
-// One pixel column of the waveform, for both channels: the line value of its last group,
-// the largest maximum and the smallest minimum of its groups, with 0 counted in both.
-struct TWaveColumn {
-    std::int32_t LeftLine = 0;
-    std::int32_t LeftMax = 0;
-    std::int32_t LeftMin = 0;
-    std::int32_t RightLine = 0;
-    std::int32_t RightMax = 0;
-    std::int32_t RightMin = 0;
-    friend bool operator==(const TWaveColumn&, const TWaveColumn&) = default;
-};
-
-// Row of a waveform value v around a channel's centre line: centre - (v div 8), the
-// division truncating toward zero.
-inline int WaveY(int centre, std::int32_t value) {
-    return centre - static_cast<int>(value / WaveAmplitudeDivisor);
-}
-
-// The waveform reduced to pixel columns at each zoom level. Narrow divisors are reduced on
-// demand; at levels where a column gathers many groups the columns are computed once per
-// song (the finest cached level from the peaks, each coarser one by merging pairs of
-// columns of the level above) so that a paint never scans more than the columns it shows.
-class WaveformColumns {
-public:
-    // Levels at or below this one are cached.
-    static constexpr int CachedFromLevel = 9;
-
-    // Column `column` of the peaks at `divisor` groups per column, straight from the peaks.
-    static TWaveColumn Reduce(const TWavePeaks& peaks, std::int64_t column, std::int64_t divisor);
-
-    // Column `column` (0 .. ContentWidth - 1) at `horzZoom`.
-    TWaveColumn At(const TWavePeaks& peaks, int horzZoom, std::int64_t column);
-
-    // Drops every cached level; call when the peaks change.
-    void Invalidate();
-    // Number of cached levels (for tests of the cache's behaviour).
-    int CachedLevels() const;
-
-private:
-    const std::vector<TWaveColumn>& Level(const TWavePeaks& peaks, int horzZoom);
-    void Watch(const TWavePeaks& peaks);
-
-    const TPeakPair* SourceData = nullptr;
-    std::size_t SourceSize = 0;
-    std::array<std::vector<TWaveColumn>, CachedFromLevel + 1> Levels;
-    std::array<bool, CachedFromLevel + 1> Built{};
 };
 
 } // namespace lumivox

@@ -79,8 +79,7 @@ void TimelineScroll::SetWidthAndOffset(std::int64_t width, std::int64_t offset) 
         Q_EMIT HorizontalOffsetChanged(Horizontal);
 }
 
-bool TimelineScroll::ZoomHorizontalAt(TimelineGeometry& geometry, int level,
-                                      std::int64_t peakPairCount, int anchorViewX) {
+bool TimelineScroll::ZoomHorizontalAt(TimelineGeometry& geometry, int level, int anchorViewX) {
     const int before = geometry.HorzZoom();
     geometry.SetHorzZoom(level);
     const int after = geometry.HorzZoom();
@@ -90,35 +89,34 @@ bool TimelineScroll::ZoomHorizontalAt(TimelineGeometry& geometry, int level,
     const long double ratio = std::ldexp(1.0L, after - before);
     const auto pixel = static_cast<std::int64_t>(
         std::floor(static_cast<long double>(Horizontal + anchor) * ratio));
-    SetWidthAndOffset(geometry.ContentWidth(peakPairCount), pixel - anchor);
+    SetWidthAndOffset(geometry.ContentWidth(), pixel - anchor);
     return after != before;
 }
 
 bool TimelineScroll::ZoomToRange(TimelineGeometry& geometry, std::int64_t firstMs,
-                                 std::int64_t lastMs, std::int64_t peakPairCount) {
+                                 std::int64_t lastMs) {
     if (lastMs < firstMs)
         std::swap(firstMs, lastMs);
     const int before = geometry.HorzZoom();
-    geometry.SetHorzZoom(TimelineGeometry::LevelToFit(lastMs - firstMs, ViewW));
+    geometry.SetHorzZoom(TimeAxis::LevelToFit(lastMs - firstMs, ViewW));
     const int level = geometry.HorzZoom();
-    const long double middle = TimelineGeometry::XOfMs(
+    const long double middle = TimeAxis::XOfMs(
         (static_cast<long double>(firstMs) + static_cast<long double>(lastMs)) / 2.0L, level);
     const auto offset = static_cast<std::int64_t>(std::llround(middle - ViewW / 2.0L));
-    SetWidthAndOffset(geometry.ContentWidth(peakPairCount), offset);
+    SetWidthAndOffset(geometry.ContentWidth(), offset);
     return level != before;
 }
 
-bool TimelineScroll::ZoomToSlots(TimelineGeometry& geometry, int firstSlot, int lastSlot,
-                                 std::int64_t peakPairCount) {
+bool TimelineScroll::ZoomToSlots(TimelineGeometry& geometry, int firstSlot, int lastSlot) {
     if (lastSlot < firstSlot)
         std::swap(firstSlot, lastSlot);
     const std::int64_t slotMs = geometry.ResolutionInMs();
     return ZoomToRange(geometry, (std::max(firstSlot, 1) - 1) * slotMs,
-                       std::max(lastSlot, 1) * slotMs, peakPairCount);
+                       std::max(lastSlot, 1) * slotMs);
 }
 
-bool TimelineScroll::ZoomToFit(TimelineGeometry& geometry, std::int64_t peakPairCount) {
-    return ZoomToRange(geometry, 0, geometry.SongLengthFor(peakPairCount), peakPairCount);
+bool TimelineScroll::ZoomToFit(TimelineGeometry& geometry) {
+    return ZoomToRange(geometry, 0, geometry.SongLength());
 }
 
 void TimelineScroll::RevealX(std::int64_t contentX) {

@@ -42,22 +42,18 @@ public:
     void SetViewSize(int width, int height);
 
     // ---- Horizontal zoom -------------------------------------------------------------
-    // Sets `geometry` to horizontal level `level` (clamped) and the content width to the
-    // timeline over `peakPairCount` pairs at that level, keeping the time under view x
-    // `anchorViewX` (clamped into the view) at that x, as closely as the offset limits
-    // allow. True when the level changed.
-    bool ZoomHorizontalAt(TimelineGeometry& geometry, int level, std::int64_t peakPairCount,
-                          int anchorViewX);
+    // Sets `geometry` to horizontal level `level` (clamped) and the content width to its
+    // timeline at that level, keeping the time under view x `anchorViewX` (clamped into the
+    // view) at that x, as closely as the offset limits allow. True when the level changed.
+    bool ZoomHorizontalAt(TimelineGeometry& geometry, int level, int anchorViewX);
     // Zooms to the finest level at which firstMs..lastMs (either order) fits in the view,
     // with the range centred in it (the offset clamped). True when the level changed.
-    bool ZoomToRange(TimelineGeometry& geometry, std::int64_t firstMs, std::int64_t lastMs,
-                     std::int64_t peakPairCount);
+    bool ZoomToRange(TimelineGeometry& geometry, std::int64_t firstMs, std::int64_t lastMs);
     // The same for 1-based slots firstSlot..lastSlot at the geometry's resolution: from the
     // start of the first to the end of the last.
-    bool ZoomToSlots(TimelineGeometry& geometry, int firstSlot, int lastSlot,
-                     std::int64_t peakPairCount);
+    bool ZoomToSlots(TimelineGeometry& geometry, int firstSlot, int lastSlot);
     // The whole song: the timeline's length at the finest level where it fits.
-    bool ZoomToFit(TimelineGeometry& geometry, std::int64_t peakPairCount);
+    bool ZoomToFit(TimelineGeometry& geometry);
     // Scrolls as little as needed to bring content x (one pixel wide) into the view.
     void RevealX(std::int64_t contentX);
     // Scrolls as little as needed to bring the content rectangle x0..x1, y0..y1 (the ends

@@ -16,14 +16,6 @@ QString Transport::FormatTime(std::int64_t ms) {
     return FormatShowTime(ms);
 }
 
-std::int64_t Transport::MarkerX(std::int64_t timeMs, std::int64_t songLengthMs,
-                                std::int64_t contentWidth) {
-    if (songLengthMs <= 0 || contentWidth <= 0)
-        return 0;
-    const double msPerPixel = static_cast<double>(songLengthMs) / static_cast<double>(contentWidth);
-    return static_cast<std::int64_t>(std::trunc(static_cast<double>(timeMs) / msPerPixel));
-}
-
 int Transport::SlotAt(std::int64_t ms) const {
     return SlotAtMs(ms, Host.SlotMs()) - 1;
 }
@@ -197,20 +189,20 @@ void Transport::GoToEnd() {
         EndRecordMode();
     Player.Seek(Player.LengthMs());
     TakeCueFromPlayer();
-    Host.ScrollTo(Host.TimelineWidth());
+    Host.ScrollTo(Host.Axis().ContentWidth());
     SavedScrollX = Host.ScrollOffset();
     PositionUpdate();
 }
 
 void Transport::Locate(int viewX) {
-    const std::int64_t width = Host.TimelineWidth();
+    const TimeAxis axis = Host.Axis();
+    const std::int64_t width = axis.ContentWidth();
     const std::int64_t contentX = viewX + Host.ScrollOffset();
     if (!Player.IsOpen() || !Host.HasWaveform() || width <= 0 || contentX > width)
         return;
     LeaveRange();
     const bool wasPlaying = Playing();
-    const double msPerPixel = static_cast<double>(Player.LengthMs()) / static_cast<double>(width);
-    Player.Seek(static_cast<std::int64_t>(std::trunc(msPerPixel * static_cast<double>(contentX))));
+    Player.Seek(axis.CursorMs(contentX));
     TakeCueFromPlayer();
     if (wasPlaying && !Playing())
         Player.Play();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "audio/playback/MediaPlayer.h"
+#include "core/TimeAxis.h"
 
 #include <QString>
 
@@ -17,8 +18,9 @@ public:
     virtual ~ITransportHost() = default;
     // Milliseconds per slot of the project.
     virtual int SlotMs() const = 0;
-    // Timeline width in pixels, the views' width and their horizontal scroll offset.
-    virtual std::int64_t TimelineWidth() const = 0;
+    // The timeline's time axis (its song, width and level), the views' width and their
+    // horizontal scroll offset.
+    virtual TimeAxis Axis() const = 0;
     virtual int ViewWidth() const = 0;
     virtual std::int64_t ScrollOffset() const = 0;
     virtual void ScrollTo(std::int64_t offset) = 0;
@@ -35,12 +37,13 @@ public:
 };
 
 // A transport without a window (a rehearsal without a screen, the benchmarks): nothing is
-// shown, nothing scrolls, and the timeline is wide enough for any song.
+// shown and nothing scrolls; presses on a ruler land on the axis given, if any.
 class HeadlessTransportHost : public ITransportHost {
 public:
     explicit HeadlessTransportHost(int slotMs = 100) : Resolution(slotMs) {}
+    void SetAxis(const TimeAxis& axis) { Timeline = axis; }
     int SlotMs() const override { return Resolution; }
-    std::int64_t TimelineWidth() const override { return 100000; }
+    TimeAxis Axis() const override { return Timeline; }
     int ViewWidth() const override { return 1000; }
     std::int64_t ScrollOffset() const override { return 0; }
     void ScrollTo(std::int64_t) override {}
@@ -53,6 +56,7 @@ public:
 
 private:
     int Resolution;
+    TimeAxis Timeline;
 };
 
 // What the transport asks of the show clock.
@@ -123,11 +127,6 @@ public:
 
     // "hh:mm:ss,mmm" with the hours not wrapped.
     static QString FormatTime(std::int64_t ms);
-    // Content x of the play cursor or cue marker for `timeMs` on a timeline
-    // `contentWidth` pixels wide showing a song `songLengthMs` long:
-    // Trunc(time / (length / width)); 0 when the length or the width is not positive.
-    static std::int64_t MarkerX(std::int64_t timeMs, std::int64_t songLengthMs,
-                                std::int64_t contentWidth);
 
 private:
     void StartPlaying();
@@ -138,10 +137,8 @@ private:
     void TakeCueFromPlayer();
     // The 0-based slot a time falls in.
     int SlotAt(std::int64_t ms) const;
-    // Content x for a time on the current timeline.
-    std::int64_t XOf(std::int64_t ms) const {
-        return MarkerX(ms, Player.LengthMs(), Host.TimelineWidth());
-    }
+    // Content x of the play cursor or the cue marker at a time.
+    std::int64_t XOf(std::int64_t ms) const { return Host.Axis().CursorX(ms); }
 
     IMediaPlayer& Player;
     ITransportHost& Host;

@@ -3,7 +3,7 @@
 
 #include "editing/TimelineScroll.h"
 #include "model/ShowDocument.h"
-#include "timeline/Colors.h"
+#include "timeline/TimelineStyle.h"
 #include "timeline/TimingMarks.h"
 
 #include <QImage>
@@ -75,9 +75,9 @@ private:
 
 } // namespace
 
-LanesView::LanesView(const ShowDocument& document, const TWavePeaks& peaks,
-                     const TimelineGeometry& geometry, TimelineScroll& scroll, QWidget* parent)
-    : QAbstractScrollArea(parent), Doc(document), Peaks(peaks), Geometry(geometry), Scroll(scroll) {
+LanesView::LanesView(const ShowDocument& document, const TimelineGeometry& geometry,
+                     TimelineScroll& scroll, QWidget* parent)
+    : QAbstractScrollArea(parent), Doc(document), Geometry(geometry), Scroll(scroll) {
     setObjectName(QStringLiteral("ScrollBox1"));
     viewport()->setObjectName(QStringLiteral("PaintBox3"));
     setFrameShape(QFrame::NoFrame);
@@ -150,7 +150,7 @@ void LanesView::RepaintChangedMarks() {
 }
 
 void LanesView::UpdateContentWidth() {
-    Scroll.SetContentWidth(Geometry.ContentWidth(static_cast<std::int64_t>(Peaks.size())));
+    Scroll.SetContentWidth(Geometry.ContentWidth());
 }
 
 void LanesView::UpdateLanesHeight() {
@@ -188,7 +188,7 @@ void LanesView::SetPlayCursorX(std::int64_t contentX) {
 }
 
 void LanesView::UpdateCursorColumn(std::int64_t contentX) {
-    if (Peaks.empty() || contentX < 0 || contentX > Scroll.ContentWidth())
+    if (!Geometry.Axis().HasSong() || contentX < 0 || contentX > Scroll.ContentWidth())
         return;
     // The song's end stands on the timeline's last column.
     contentX = std::min(contentX, Scroll.ContentWidth() - 1);
@@ -235,8 +235,7 @@ TLanesHit LanesView::HitAt(QPoint viewPos, Qt::KeyboardModifiers modifiers) cons
     hit.Modifiers = modifiers;
     hit.ContentX = viewPos.x() + Scroll.HorizontalOffset();
     hit.ContentY = viewPos.y() + Scroll.VerticalOffset();
-    static_cast<TLaneHit&>(hit) = Geometry.HitAt(hit.ContentX, hit.ContentY, Doc.TrackCount(),
-                                                 static_cast<std::int64_t>(Peaks.size()));
+    static_cast<TLaneHit&>(hit) = Geometry.HitAt(hit.ContentX, hit.ContentY, Doc.TrackCount());
     // The columns the write covers: a partial last cell ends with its last editable slot.
     if (hit.Cell >= 1)
         hit.CellPixels = {Geometry.SlotX(hit.Slots.First - 1), Geometry.SlotX(hit.Slots.Last)};
@@ -370,7 +369,7 @@ void LanesView::paintEvent(QPaintEvent* event) {
     for (const QRect& exposed : event->region())
         PaintRect(painter, exposed);
     // Without a song there is nothing to edit: the empty area says how to begin.
-    if (Peaks.empty() && !EmptyHint.isEmpty()) {
+    if (!Geometry.Axis().HasSong() && !EmptyHint.isEmpty()) {
         painter.setPen(palette().color(QPalette::PlaceholderText));
         painter.drawText(viewport()->rect().adjusted(16, 16, -16, -16),
                          Qt::AlignCenter | Qt::TextWordWrap, EmptyHint);
@@ -425,18 +424,18 @@ void LanesView::PaintRect(QPainter& painter, const QRect& exposed) {
     // 1. Lane backgrounds, rows top .. bottom.
     for (int k = firstTrack; k <= lastTrack; ++k) {
         const TLaneRow row = Geometry.LaneRow(k);
-        const TLaneColors colors = TimelineGeometry::LaneColors(Doc.Track(k), Doc.SoloActive());
+        const TLaneColors colors = LaneColors(Doc.Track(k), Doc.SoloActive());
         content.Fill(0, row.Top, width, row.Bottom + 1, ToQColor(colors.Back));
     }
 
     // 2. Value bars, standing on each lane's bottom line.
-    if (!Peaks.empty()) {
+    if (!!Geometry.Axis().HasSong()) {
         Geometry.VisibleBars(cx0, cx1, width, Bars);
         Stats.Columns += static_cast<std::int64_t>(Bars.size());
         for (int k = firstTrack; k <= lastTrack; ++k) {
             const TFullTrack& track = Doc.Track(k);
             const TLaneRow row = Geometry.LaneRow(k);
-            const QColor bar = ToQColor(TimelineGeometry::LaneColors(track, Doc.SoloActive()).Bar);
+            const QColor bar = ToQColor(LaneColors(track, Doc.SoloActive()).Bar);
             for (const TimelineGeometry::TBarColumn& column : Bars) {
                 std::uint8_t value = 0;
                 if (!track.GetValue(static_cast<int>(column.Column + 1), value) || value == 0)
@@ -449,7 +448,7 @@ void LanesView::PaintRect(QPainter& painter, const QRect& exposed) {
     }
 
     // 3. Grid lines over all lanes and over the bars; a label's tick is darker.
-    if (!Peaks.empty()) {
+    if (!!Geometry.Axis().HasSong()) {
         const QColor labelled = ToQColor(GridLabelledColor);
         const QColor plain = ToQColor(GridTickColor);
         const int perLabel = Geometry.CurrentTicksPerLabel();
@@ -472,7 +471,7 @@ void LanesView::PaintRect(QPainter& painter, const QRect& exposed) {
     }
 
     // 5. The show's marks: a thin line across all lanes at each.
-    if (!Peaks.empty() && !Doc.Marks().empty()) {
+    if (!!Geometry.Axis().HasSong() && !Doc.Marks().empty()) {
         const TShowMarks& marks = Doc.Marks();
         const QColor line = ToQColor(MarkLineColor);
         VisitColumns(
@@ -486,7 +485,7 @@ void LanesView::PaintRect(QPainter& painter, const QRect& exposed) {
     PaintSelectionBand(exposed);
 
     // 6. The play cursor over everything, across all lanes.
-    if (!Peaks.empty() && CursorX >= 0 && CursorX <= width) {
+    if (!!Geometry.Axis().HasSong() && CursorX >= 0 && CursorX <= width) {
         const std::int64_t x = std::min(CursorX, width - 1);
         content.Fill(x, cy0, x + 1, height, ToQColor(PlayCursorColor));
     }

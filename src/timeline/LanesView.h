@@ -54,11 +54,11 @@ class LanesView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     // The view reads the tracks, SoloActive and the values from `document` and follows its
-    // announcements, the song from `peaks`, zoom and scales from `geometry`, and its offsets
-    // from `scroll`; all four must outlive it. The view owns the scroll bars and keeps them
+    // announcements, the song, zoom and scales from `geometry`, and its offsets from
+    // `scroll`; all three must outlive it. The view owns the scroll bars and keeps them
     // and `scroll` in step.
-    LanesView(const ShowDocument& document, const TWavePeaks& peaks,
-              const TimelineGeometry& geometry, TimelineScroll& scroll, QWidget* parent = nullptr);
+    LanesView(const ShowDocument& document, const TimelineGeometry& geometry,
+              TimelineScroll& scroll, QWidget* parent = nullptr);
 
     // Content width := the timeline width at the current level (call after a horizontal
     // zoom and after a song is loaded).
@@ -152,7 +152,6 @@ private:
     void PaintSelectionBand(const QRect& exposed);
 
     const ShowDocument& Doc;
-    const TWavePeaks& Peaks;
     QString EmptyHint;
     const TimelineGeometry& Geometry;
     TimelineScroll& Scroll;

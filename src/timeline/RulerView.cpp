@@ -3,7 +3,7 @@
 #include "timeline/RulerView.h"
 
 #include "editing/TimelineScroll.h"
-#include "timeline/Colors.h"
+#include "timeline/TimelineStyle.h"
 #include "timeline/TimingMarks.h"
 
 #include <QContextMenuEvent>
@@ -120,7 +120,7 @@ std::int64_t RulerView::ColumnOf(double ms) const {
 
 std::int64_t RulerView::MsAtColumn(std::int64_t contentX) const {
     const long double ms =
-        TimelineGeometry::MsOfX(static_cast<long double>(contentX) + 0.5L, Geometry.HorzZoom());
+        TimeAxis::MsOfX(static_cast<long double>(contentX) + 0.5L, Geometry.HorzZoom());
     return std::max<std::int64_t>(0, std::llround(static_cast<double>(ms)));
 }
 
@@ -312,7 +312,7 @@ void RulerView::PaintBeats(QPainter& painter, std::int64_t x0, std::int64_t x1) 
     const int zoom = Geometry.HorzZoom();
     const std::int64_t offset = Scroll.HorizontalOffset();
     const std::int64_t last = std::min(x1, Scroll.ContentWidth());
-    const double pixelsPerMs = static_cast<double>(TimelineGeometry::PixelsPerMs(zoom));
+    const double pixelsPerMs = static_cast<double>(TimeAxis::PixelsPerMs(zoom));
     const double beatPixels = BeatSpacingMs * pixelsPerMs;
     const bool bars = Beats->TempoBpm > 0;
     const QColor beatColor = ToQColor(BeatTickColor);

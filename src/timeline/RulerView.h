@@ -8,6 +8,7 @@
 #include "audio/analysis/BeatAnalysis.h"
 #include "editing/TimelineGeometry.h"
 #include "model/ShowMarks.h"
+#include "timeline/WaveformColumns.h"
 
 #include <QColor>
 #include <QFont>

@@ -22,7 +22,7 @@ inline constexpr TColor MarkFlagColor = 0x90D0FF; // behind a mark's name on the
 // The content column holding `ms` at `horzZoom`.
 inline std::int64_t ColumnOfMs(double ms, int horzZoom) {
     return static_cast<std::int64_t>(
-        std::floor(TimelineGeometry::XOfMs(static_cast<long double>(ms), horzZoom)));
+        std::floor(TimeAxis::XOfMs(static_cast<long double>(ms), horzZoom)));
 }
 
 // Calls visit(index, column) for the first of the items whose columns lie in [x0, x1), one per
@@ -45,8 +45,7 @@ void VisitColumns(int count, const TimeAt& timeAt, int horzZoom, std::int64_t x0
     };
     // A little before each column's first time, so rounding never skips an item.
     auto startOf = [&](std::int64_t column) {
-        return static_cast<double>(
-                   TimelineGeometry::MsOfX(static_cast<long double>(column), horzZoom)) -
+        return static_cast<double>(TimeAxis::MsOfX(static_cast<long double>(column), horzZoom)) -
                0.001;
     };
     std::int64_t last = x0 - 1;

@@ -4,7 +4,7 @@
 
 #include "dialogs/GlyphPalette.h"
 #include "model/TrackRules.h"
-#include "timeline/Colors.h"
+#include "timeline/TimelineStyle.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -65,7 +65,7 @@ TEST_F(GuidanceWindowTest, AnEmptyWindowSaysHowToBeginAndTheStatusBarFollowsTheP
     Menus().New2->trigger();
     Menus().New1->trigger();
     QTest::mouseMove(Lanes(), QPoint(200, 10));
-    const auto ms = static_cast<std::int64_t>(TimelineGeometry::MsOfX(
+    const auto ms = static_cast<std::int64_t>(TimeAxis::MsOfX(
         200 + Window->ViewScroll().HorizontalOffset(), Window->Geometry().HorzZoom()));
     EXPECT_EQ(Label("PointerReadOut")->text(),
               QStringLiteral("Pointer: ") + Transport::FormatTime(ms));

@@ -6,8 +6,8 @@
 #include "editing/TimelineScroll.h"
 #include "persistence/MarksFile.h"
 #include "support/widgets/WindowFixture.h"
-#include "timeline/Colors.h"
 #include "timeline/RulerView.h"
+#include "timeline/TimelineStyle.h"
 #include "timeline/TimingMarks.h"
 
 #include <QAction>

@@ -6,7 +6,7 @@
 #include "midi/MidiInput.h"
 #include "model/ShowDocument.h"
 #include "support/ScriptedUserInterface.h"
-#include "timeline/Colors.h"
+#include "timeline/TimelineStyle.h"
 
 #include <QAction>
 #include <QFrame>

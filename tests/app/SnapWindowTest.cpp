@@ -33,8 +33,8 @@ class SnapWindowTest : public WindowFixture {
 protected:
     // Content x of a time in the lanes at the current level, and a row in `track`'s lane.
     int LaneX(double ms) const {
-        return static_cast<int>(std::lround(ms * static_cast<double>(TimelineGeometry::PixelsPerMs(
-                                                     Window->Geometry().HorzZoom()))));
+        return static_cast<int>(std::lround(
+            ms * static_cast<double>(TimeAxis::PixelsPerMs(Window->Geometry().HorzZoom()))));
     }
     static int LaneY(int track) { return (track - 1) * 73 + 20; }
     // The slot under lane x, as the pointer alone picks it.

@@ -7,9 +7,9 @@
 #include "editing/TimelineScroll.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/widgets/WindowFixture.h"
-#include "timeline/Colors.h"
 #include "timeline/LanesView.h"
 #include "timeline/RulerView.h"
+#include "timeline/TimelineStyle.h"
 #include "timeline/TrackHeader.h"
 
 #include <QAction>
@@ -38,12 +38,11 @@ protected:
 
     TimelineScroll& Scroll() { return Window->ViewScroll(); }
     QWidget* Headers() { return Window->findChild<QWidget*>(QStringLiteral("ScrollBox3")); }
-    std::int64_t Pairs() { return static_cast<std::int64_t>(Window->Songs().WavePeaks.size()); }
     // The time at the middle of view pixel `x`.
     double TimeAt(int x) {
-        return static_cast<double>(TimelineGeometry::MsOfX(
-            static_cast<long double>(Scroll().HorizontalOffset() + x) + 0.5L,
-            Window->Geometry().HorzZoom()));
+        return static_cast<double>(
+            TimeAxis::MsOfX(static_cast<long double>(Scroll().HorizontalOffset() + x) + 0.5L,
+                            Window->Geometry().HorzZoom()));
     }
     // A wheel turn over `at` of `widget`. (A synthesized wheel event does not travel up to
     // the parents, so a turn over a header is sent to the column the header ignores it to.)
@@ -60,15 +59,14 @@ TEST_F(TimelineViewWindowTest, CtrlWheelZoomsAroundThePointerAndShiftWheelScroll
     const double time = TimeAt(300);
     Wheel(Lanes(), QPoint(300, 20), 120, Qt::ControlModifier);
     EXPECT_EQ(Window->Geometry().HorzZoom(), 14);
-    EXPECT_EQ(Scroll().ContentWidth(), Window->Geometry().ContentWidth(Pairs()));
+    EXPECT_EQ(Scroll().ContentWidth(), Window->Geometry().ContentWidth());
     EXPECT_EQ(Window->Lanes().horizontalScrollBar()->maximum(), Scroll().MaxHorizontalOffset());
-    EXPECT_LE(std::abs(TimeAt(300) - time), static_cast<double>(TimelineGeometry::MsOfX(1, 13)));
+    EXPECT_LE(std::abs(TimeAt(300) - time), static_cast<double>(TimeAxis::MsOfX(1, 13)));
     // Two notches out over the ruler, around its own x: the same time stays under it.
     const double rulerTime = TimeAt(500);
     Wheel(&Window->Ruler(), QPoint(500, 40), -240, Qt::ControlModifier);
     EXPECT_EQ(Window->Geometry().HorzZoom(), 12);
-    EXPECT_LE(std::abs(TimeAt(500) - rulerTime),
-              static_cast<double>(TimelineGeometry::MsOfX(1, 12)));
+    EXPECT_LE(std::abs(TimeAt(500) - rulerTime), static_cast<double>(TimeAxis::MsOfX(1, 12)));
     // Half a notch (a touchpad) waits for the other half.
     Wheel(Lanes(), QPoint(300, 20), 60, Qt::ControlModifier);
     EXPECT_EQ(Window->Geometry().HorzZoom(), 12);
@@ -165,8 +163,7 @@ TEST_F(TimelineViewWindowTest, ZoomToFitFromTheViewMenuAndItsKey) {
     Scroll().SetHorizontalOffset(2000);
     m.ZoomToFit1->trigger();
     const int level = Window->Geometry().HorzZoom();
-    EXPECT_EQ(level,
-              TimelineGeometry::LevelToFit(Window->Player().LengthMs(), Scroll().ViewWidth()));
+    EXPECT_EQ(level, TimeAxis::LevelToFit(Window->Player().LengthMs(), Scroll().ViewWidth()));
     EXPECT_LE(Scroll().ContentWidth(), Scroll().ViewWidth());
     EXPECT_EQ(Scroll().HorizontalOffset(), 0);
     EXPECT_EQ(Window->findChild<QLabel*>(QStringLiteral("StaticText5"))->text(),
@@ -277,7 +274,7 @@ TEST_F(TimelineViewWindowTest, DrawingIntoTheSongsLastCellWritesUpToItsLastSlot)
             zoomOut->click();
         ASSERT_EQ(Window->Geometry().HorzZoom(), c.Level);
         Window->Document().FillSlots(1, 1, 600, 0);
-        const std::int64_t end = Window->Geometry().EditableEndX(Pairs());
+        const std::int64_t end = Window->Geometry().EditableEndX();
         const int x = static_cast<int>(end - 1 - Scroll().HorizontalOffset());
         ASSERT_GE(x, 0);
         QTest::mouseClick(Lanes(), Qt::LeftButton, {}, QPoint(x, 0));

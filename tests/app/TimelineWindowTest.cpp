@@ -5,8 +5,8 @@
 #include "app/TrackHeaderColumn.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/widgets/WindowFixture.h"
-#include "timeline/Colors.h"
 #include "timeline/LanesView.h"
+#include "timeline/TimelineStyle.h"
 #include "timeline/TrackHeader.h"
 
 #include <QAction>

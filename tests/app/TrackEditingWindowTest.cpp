@@ -10,8 +10,8 @@
 #include "persistence/Preferences.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/widgets/WindowFixture.h"
-#include "timeline/Colors.h"
 #include "timeline/LanesView.h"
+#include "timeline/TimelineStyle.h"
 #include "timeline/TrackHeader.h"
 
 #include <QAction>

@@ -35,7 +35,8 @@ public:
     int Resyncs = 0;
 
     int SlotMs() const override { return Slot; }
-    std::int64_t TimelineWidth() const override { return Width; }
+    // A timeline of one pixel per millisecond of the song at the finest level.
+    TimeAxis Axis() const override { return {TimeAxis::MaxLevel, Width, 3 * Width}; }
     int ViewWidth() const override { return View; }
     std::int64_t ScrollOffset() const override { return Offset; }
     void ScrollTo(std::int64_t offset) override {
@@ -86,12 +87,15 @@ TEST(TransportTime, ShowsHoursMinutesSecondsAndMillisecondsWithoutWrappingHours)
 }
 
 TEST(TransportMarkers, PlacedByTimeOverTheSongLength) {
-    // A 60 s song over 5167 pixels: 11.612 ms per pixel.
-    EXPECT_EQ(Transport::MarkerX(30000, 60000, 5167), 2583);
-    EXPECT_EQ(Transport::MarkerX(0, 60000, 5167), 0);
-    EXPECT_EQ(Transport::MarkerX(60000, 60000, 5167), 5167);
-    EXPECT_EQ(Transport::MarkerX(1000, 0, 5167), 0);
-    EXPECT_EQ(Transport::MarkerX(1000, 60000, 0), 0);
+    // A 60 s song over 5167 pixels (level 13): 11.612 ms per pixel.
+    const TimeAxis axis(13, 60000, 20671 * 3);
+    ASSERT_EQ(axis.ContentWidth(), 5167);
+    EXPECT_EQ(axis.CursorX(30000), 2583);
+    EXPECT_EQ(axis.CursorX(0), 0);
+    EXPECT_EQ(axis.CursorX(60000), 5167);
+    EXPECT_EQ(axis.CursorMs(2583), 29994);
+    EXPECT_EQ(TimeAxis(13, 60000, 0).CursorX(1000), 0);
+    EXPECT_EQ(TimeAxis(1, 60000, 3 * 100).CursorX(1000), 0) << "narrower than a pixel";
 }
 
 TEST(TransportWithoutSong, EveryCommandDoesNothing) {

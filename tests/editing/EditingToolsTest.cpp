@@ -53,8 +53,8 @@ struct RecordingHost : IEditingToolHost, IKeyboardHost {
 // Three Proportional tracks over a ten-second song at 100 ms, level 13 and VertZoom 3.
 class EditingToolsTest : public ::testing::Test {
 protected:
-    EditingToolsTest()
-        : Peaks(10 * 44100 / 128 * 3), Tools(Doc, Host, Ui, Lang), Keys(Tools, Host) {
+    EditingToolsTest() : Tools(Doc, Host, Ui, Lang), Keys(Tools, Host) {
+        Timeline.SetPeakPairCount(10 * 44100 / 128 * 3);
         Doc.SlotCount = 101;
         for (int k = 0; k < 3; ++k)
             Doc.AddTrack(Lang);
@@ -68,8 +68,7 @@ protected:
 
     // The hit of content point `p` at the current zoom, as the lanes view reports it.
     TLaneHit HitAt(QPoint p, Qt::MouseButton button = Qt::NoButton) const {
-        TLaneHit hit =
-            Timeline.HitAt(p.x(), p.y(), Doc.TrackCount(), static_cast<std::int64_t>(Peaks.size()));
+        TLaneHit hit = Timeline.HitAt(p.x(), p.y(), Doc.TrackCount());
         hit.Button = button;
         return hit;
     }
@@ -92,7 +91,6 @@ protected:
 
     Language Lang = Language::English;
     ShowDocument Doc;
-    TWavePeaks Peaks;
     TimelineGeometry Timeline;
     QStringList Repaints;
     ScriptedUserInterface Ui;
@@ -288,15 +286,14 @@ TEST_F(EditingToolsTest, HomeEndAndTheArrowsMoveThePlayCursorUnlessAModifierIsHe
 // seconds are narrower than one pixel and no timeline is shown.
 TEST_F(EditingToolsTest, TheLastPartialCellIsWrittenUpToTheSongsLastSlotAtEveryLevel) {
     Timeline.SetSongLength(9950);
-    const auto pairs = static_cast<std::int64_t>(Peaks.size());
     for (int level = 4; level <= 15; ++level) {
         Timeline.SetHorzZoom(level);
         Fill(1, 0);
         const auto warnings = Ui.Texts(ScriptedUserInterface::Event::Warning).size();
-        const std::int64_t end = Timeline.EditableEndX(pairs);
+        const std::int64_t end = Timeline.EditableEndX();
         ASSERT_GT(end, 0) << "level " << level;
-        const int cell = Timeline.LastEditableCell(pairs);
-        const TSlotRange slots = Timeline.EditableSlots(cell, pairs);
+        const int cell = Timeline.LastEditableCell();
+        const TSlotRange slots = Timeline.EditableSlots(cell);
         ASSERT_EQ(slots.Last, 99) << "level " << level;
         ASSERT_EQ(slots.First, Timeline.CellSlots(cell).First) << "level " << level;
         // Its last pixel and the one on the end line both hit it, nothing beyond.

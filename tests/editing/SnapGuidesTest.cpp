@@ -23,7 +23,7 @@ TEST(SnapGuidesTest, ATimeSnapsToTheNearestBeatWithinSixPixelsAtEachZoomLevel) {
     EXPECT_EQ(guides.Beats(), (std::vector<std::int64_t>{500, 1000, 1000, 1500, 2000}));
 
     // Level 13: 44.1 / 512 pixels per ms, about 11.6 ms a pixel, so six pixels are 69 ms.
-    const long double fine = TimelineGeometry::PixelsPerMs(13);
+    const long double fine = TimeAxis::PixelsPerMs(13);
     EXPECT_EQ(guides.Snap(1060, fine, false).Ms, 1000);
     EXPECT_EQ(guides.Snap(1060, fine, false).Kind, TSnapKind::Beat);
     EXPECT_EQ(guides.Snap(931, fine, false).Ms, 1000);
@@ -34,7 +34,7 @@ TEST(SnapGuidesTest, ATimeSnapsToTheNearestBeatWithinSixPixelsAtEachZoomLevel) {
     EXPECT_EQ(guides.Snap(2065, fine, false).Ms, 2000) << "past the last beat";
 
     // Level 10: eight times coarser, six pixels are 557 ms: every time snaps, to the nearer.
-    const long double coarse = TimelineGeometry::PixelsPerMs(10);
+    const long double coarse = TimeAxis::PixelsPerMs(10);
     EXPECT_EQ(guides.Snap(1080, coarse, false).Ms, 1000);
     EXPECT_EQ(guides.Snap(1300, coarse, false).Ms, 1500);
     EXPECT_EQ(guides.Snap(1250, coarse, false).Ms, 1000) << "halfway: the earlier";
@@ -44,7 +44,7 @@ TEST(SnapGuidesTest, ATimeSnapsToTheNearestBeatWithinSixPixelsAtEachZoomLevel) {
 
 TEST(SnapGuidesTest, AltTurnsTheSettingOverAndWithoutGuidesNothingSnaps) {
     TSnapGuides guides = GuidesOn({1000});
-    const long double scale = TimelineGeometry::PixelsPerMs(13);
+    const long double scale = TimeAxis::PixelsPerMs(13);
     EXPECT_TRUE(guides.Snap(1040, scale, false).Snapped());
     EXPECT_FALSE(guides.Snap(1040, scale, true).Snapped()) << "Alt held: no snap";
     guides.SetEnabled(false);
@@ -62,7 +62,7 @@ TEST(SnapGuidesTest, AltTurnsTheSettingOverAndWithoutGuidesNothingSnaps) {
 TEST(SnapGuidesTest, AMarkWinsOverABeatAsNearAndTheNearerOfTheTwoOtherwise) {
     const TSnapGuides guides =
         GuidesOn({1000, 2000, 3000}, {{1040, QStringLiteral("drop")}, {2950, QString()}});
-    const long double scale = TimelineGeometry::PixelsPerMs(13);
+    const long double scale = TimeAxis::PixelsPerMs(13);
     EXPECT_EQ(guides.Snap(1020, scale, false).Ms, 1040) << "as near: the mark";
     EXPECT_EQ(guides.Snap(1020, scale, false).Kind, TSnapKind::Mark);
     EXPECT_EQ(guides.Snap(1010, scale, false).Ms, 1000) << "the beat is nearer";

@@ -1,7 +1,9 @@
-// The timeline's coordinate system: pixel scales and their rounding, slot and cell spans,
-// the hit tests against a literal walk over the ticks, lane rows and bar heights, zoom
-// limits, marker placement and the waveform's column reduction and its cache.
+// The timeline's grid: pixel scales and their rounding, slot and cell spans, the hit tests
+// against a literal walk over the ticks, lane rows and bar heights, zoom limits and the time
+// axis.
 #include "editing/TimelineGeometry.h"
+
+#include "audio/decode/WaveformCache.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,12 @@ namespace {
 TWavePeaks SilentPeaks(double seconds) {
     const auto records = static_cast<std::size_t>(seconds * 44100.0 / 128.0);
     return TWavePeaks(records * 3, TPeakPair{0, 0});
+}
+
+// `g` over a song of `pairs` peak pairs.
+TimelineGeometry Song(TimelineGeometry g, std::int64_t pairs) {
+    g.SetPeakPairCount(pairs);
+    return g;
 }
 
 TimelineGeometry At(int resolutionIndex, int horzZoom, int vertZoom = 3) {
@@ -31,8 +39,8 @@ TimelineGeometry At(int resolutionIndex, int horzZoom, int vertZoom = 3) {
 int CellByWalkingTicks(const TimelineGeometry& g, std::int64_t x, std::int64_t pairs) {
     if (pairs <= 0)
         return -1;
-    const std::int64_t end = g.EditableEndX(pairs);
-    const int cells = g.LastEditableCell(pairs);
+    const std::int64_t end = Song(g, pairs).EditableEndX();
+    const int cells = Song(g, pairs).LastEditableCell();
     if (end <= 0) // no timeline is shown
         return -1;
     std::int64_t previous = 0;
@@ -125,7 +133,7 @@ TEST(TimelineSlots, VisibleBarsMatchEveryColumnCheckedOneByOne) {
     for (int resolution = 1; resolution <= 3; ++resolution)
         for (int level = 1; level <= 15; ++level) {
             const TimelineGeometry g = At(resolution, level);
-            const std::int64_t width = g.ContentWidth(pairs);
+            const std::int64_t width = Song(g, pairs).ContentWidth();
             const std::int64_t lastColumn = g.LastSlotColumn(width);
             for (const auto& [x0, x1] : {std::pair<std::int64_t, std::int64_t>{0, width},
                                          {3, 40},
@@ -167,35 +175,35 @@ TEST(TimelineCells, SlotsPerCellFollowTheTickLength) {
 TEST(TimelineCells, PixelOnATickLineBelongsToTheCellOnItsRight) {
     const auto pairs = static_cast<std::int64_t>(SilentPeaks(60).size());
     const TimelineGeometry g = At(1, 13);
-    EXPECT_EQ(g.CellAtX(0, pairs), 1);
-    EXPECT_EQ(g.CellAtX(8, pairs), 1);
-    EXPECT_EQ(g.CellAtX(9, pairs), 2);
-    EXPECT_EQ(g.CellAtX(16, pairs), 2);
-    EXPECT_EQ(g.CellAtX(17, pairs), 3);
+    EXPECT_EQ(Song(g, pairs).CellAtX(0), 1);
+    EXPECT_EQ(Song(g, pairs).CellAtX(8), 1);
+    EXPECT_EQ(Song(g, pairs).CellAtX(9), 2);
+    EXPECT_EQ(Song(g, pairs).CellAtX(16), 2);
+    EXPECT_EQ(Song(g, pairs).CellAtX(17), 3);
     const TimelineGeometry ten = At(1, 10);
-    EXPECT_EQ(ten.CellAtX(10, pairs), 1);
-    EXPECT_EQ(ten.CellAtX(11, pairs), 2);
+    EXPECT_EQ(Song(ten, pairs).CellAtX(10), 1);
+    EXPECT_EQ(Song(ten, pairs).CellAtX(11), 2);
 }
 
 TEST(TimelineCells, NothingIsHitOutsideTheTimeline) {
     const auto pairs = static_cast<std::int64_t>(SilentPeaks(60).size());
     const TimelineGeometry g = At(1, 13);
-    const std::int64_t width = g.ContentWidth(pairs);
+    const std::int64_t width = Song(g, pairs).ContentWidth();
     // The last slot (600) ends past the timeline's last pixel: the timeline ends the cells.
-    ASSERT_EQ(g.LastEditableSlot(pairs), 600);
-    EXPECT_EQ(g.EditableEndX(pairs), width);
-    EXPECT_EQ(g.CellAtX(-1, pairs), -1);
-    EXPECT_EQ(g.CellAtX(0, 0), -1);
-    EXPECT_EQ(g.CellAtX(width + 1, pairs), -1);
-    EXPECT_EQ(g.CellAtX(width, pairs), 600);
+    ASSERT_EQ(Song(g, pairs).LastEditableSlot(), 600);
+    EXPECT_EQ(Song(g, pairs).EditableEndX(), width);
+    EXPECT_EQ(Song(g, pairs).CellAtX(-1), -1);
+    EXPECT_EQ(Song(g, 0).CellAtX(0), -1);
+    EXPECT_EQ(Song(g, pairs).CellAtX(width + 1), -1);
+    EXPECT_EQ(Song(g, pairs).CellAtX(width), 600);
     // A song shorter than one pixel shows no timeline and has no cell; one pixel long, it
     // has a cell of its one slot.
     const auto tiny = static_cast<std::int64_t>(SilentPeaks(0.005).size());
     ASSERT_GT(tiny, 0);
-    EXPECT_EQ(g.CellAtX(0, tiny), -1);
+    EXPECT_EQ(Song(g, tiny).CellAtX(0), -1);
     const TimelineGeometry finest = At(1, 15);
-    EXPECT_EQ(finest.CellAtX(0, tiny), 1);
-    EXPECT_EQ(finest.HitAt(0, 0, 1, tiny).Slots, (TSlotRange{1, 1}));
+    EXPECT_EQ(Song(finest, tiny).CellAtX(0), 1);
+    EXPECT_EQ(Song(finest, tiny).HitAt(0, 0, 1).Slots, (TSlotRange{1, 1}));
 }
 
 TEST(TimelineCells, DirectAnswerEqualsTheWalkOverEveryTick) {
@@ -203,11 +211,11 @@ TEST(TimelineCells, DirectAnswerEqualsTheWalkOverEveryTick) {
     for (int resolution = 1; resolution <= 3; ++resolution)
         for (int level = 1; level <= 15; ++level) {
             const TimelineGeometry g = At(resolution, level);
-            const std::int64_t width = g.ContentWidth(pairs);
+            const std::int64_t width = Song(g, pairs).ContentWidth();
             for (std::int64_t x = -2; x <= width + 40; ++x)
-                ASSERT_EQ(g.CellAtX(x, pairs), CellByWalkingTicks(g, x, pairs) < 1
-                                                   ? -1
-                                                   : CellByWalkingTicks(g, x, pairs))
+                ASSERT_EQ(Song(g, pairs).CellAtX(x), CellByWalkingTicks(g, x, pairs) < 1
+                                                         ? -1
+                                                         : CellByWalkingTicks(g, x, pairs))
                     << "resolution " << resolution << " level " << level << " x " << x;
         }
 }
@@ -216,16 +224,16 @@ TEST(TimelineLanes, RowsAndTheSeparatorBand) {
     const auto pairs = static_cast<std::int64_t>(SilentPeaks(10).size());
     const TimelineGeometry g = At(1, 13, 3);
     // Lane height 73: rows 0..64 are track 1's lane, 65..72 its separator rows.
-    EXPECT_EQ(g.TrackAtY(0, 3, pairs), 1);
-    EXPECT_EQ(g.TrackAtY(64, 3, pairs), 1);
+    EXPECT_EQ(Song(g, pairs).TrackAtY(0, 3), 1);
+    EXPECT_EQ(Song(g, pairs).TrackAtY(64, 3), 1);
     for (int y = 65; y <= 72; ++y)
-        EXPECT_EQ(g.TrackAtY(y, 3, pairs), -1) << y;
-    EXPECT_EQ(g.TrackAtY(73, 3, pairs), 2);
-    EXPECT_EQ(g.TrackAtY(3 * 73 - 9, 3, pairs), 3);
-    EXPECT_EQ(g.TrackAtY(3 * 73, 3, pairs), -1);
-    EXPECT_EQ(g.TrackAtY(-1, 3, pairs), -1);
-    EXPECT_EQ(g.TrackAtY(10, 0, pairs), -1);
-    EXPECT_EQ(g.TrackAtY(10, 3, 0), -1);
+        EXPECT_EQ(Song(g, pairs).TrackAtY(y, 3), -1) << y;
+    EXPECT_EQ(Song(g, pairs).TrackAtY(73, 3), 2);
+    EXPECT_EQ(Song(g, pairs).TrackAtY(3 * 73 - 9, 3), 3);
+    EXPECT_EQ(Song(g, pairs).TrackAtY(3 * 73, 3), -1);
+    EXPECT_EQ(Song(g, pairs).TrackAtY(-1, 3), -1);
+    EXPECT_EQ(Song(g, pairs).TrackAtY(10, 0), -1);
+    EXPECT_EQ(Song(g, 0).TrackAtY(10, 3), -1);
     const TLaneRow row = g.LaneRow(2);
     EXPECT_EQ(row.Top, 73);
     EXPECT_EQ(row.Bottom, 137);
@@ -236,10 +244,10 @@ TEST(TimelineLanes, RowsAndTheSeparatorBand) {
     for (int vert = 1; vert <= 5; ++vert) {
         const TimelineGeometry v = At(1, 13, vert);
         const TLaneRow fourth = v.LaneRow(4);
-        EXPECT_EQ(v.TrackAtY(fourth.Bottom, 5, pairs), 4);
-        EXPECT_EQ(v.TrackAtY(fourth.Bottom + 1, 5, pairs), -1);
-        EXPECT_EQ(v.TrackAtY(fourth.End - 1, 5, pairs), -1);
-        EXPECT_EQ(v.TrackAtY(fourth.End, 5, pairs), 5);
+        EXPECT_EQ(Song(v, pairs).TrackAtY(fourth.Bottom, 5), 4);
+        EXPECT_EQ(Song(v, pairs).TrackAtY(fourth.Bottom + 1, 5), -1);
+        EXPECT_EQ(Song(v, pairs).TrackAtY(fourth.End - 1, 5), -1);
+        EXPECT_EQ(Song(v, pairs).TrackAtY(fourth.End, 5), 5);
         EXPECT_EQ(v.BarHeight(255), fourth.Bottom - fourth.Top) << vert;
     }
 }
@@ -301,13 +309,13 @@ TEST(TimelineWidth, ContentWidthFromThePeaks) {
     // 60 s: 20,671 records; 5,167 pixels at level 13, 1 at level 1.
     const auto pairs = static_cast<std::int64_t>(SilentPeaks(60).size());
     EXPECT_EQ(pairs, 20671 * 3);
-    EXPECT_EQ(TimelineGeometry::ContentWidth(pairs, 13), 5167);
-    EXPECT_EQ(TimelineGeometry::ContentWidth(pairs, 15), 20671);
-    EXPECT_EQ(TimelineGeometry::ContentWidth(pairs, 1), 1);
-    EXPECT_EQ(TimelineGeometry::ContentWidth(0, 13), 0);
+    EXPECT_EQ(TimeAxis::ContentWidth(pairs, 13), 5167);
+    EXPECT_EQ(TimeAxis::ContentWidth(pairs, 15), 20671);
+    EXPECT_EQ(TimeAxis::ContentWidth(pairs, 1), 1);
+    EXPECT_EQ(TimeAxis::ContentWidth(0, 13), 0);
     // The longest song the model holds, at level 15.
     const std::int64_t longest = std::int64_t{13107} * 44100 / 128 * 3;
-    EXPECT_EQ(TimelineGeometry::ContentWidth(longest, 15), 4515771);
+    EXPECT_EQ(TimeAxis::ContentWidth(longest, 15), 4515771);
 }
 
 TEST(TimelineRuler, TicksAndLabels) {
@@ -323,64 +331,6 @@ TEST(TimelineRuler, TicksAndLabels) {
     const auto [none, before] = g.TicksIn(87, 95, 5167);
     EXPECT_GT(none, before);
     EXPECT_EQ(g.LastTick(5167), 599);
-}
-
-TEST(TimelineWaveform, ColumnsGatherTheirGroups) {
-    // Four groups: line, max, min for (left, right).
-    TWavePeaks peaks = {{1, -1}, {10, 3}, {-5, -7},  // group 0
-                        {2, -2}, {20, 4}, {3, -9},   // group 1 (min above 0 on the left)
-                        {-3, 5}, {-1, 2}, {-4, -1},  // group 2 (max below 0 on the left)
-                        {4, 6},  {7, 8},  {-2, -3}}; // group 3
-    const TWaveColumn whole = WaveformColumns::Reduce(peaks, 0, 4);
-    EXPECT_EQ(whole, (TWaveColumn{4, 20, -5, 6, 8, -9}));
-    const TWaveColumn second = WaveformColumns::Reduce(peaks, 1, 2);
-    EXPECT_EQ(second, (TWaveColumn{4, 7, -4, 6, 8, -3}));
-    // A group above or below 0 still counts 0 in the column's extremes.
-    const TWaveColumn above = WaveformColumns::Reduce(peaks, 1, 1);
-    EXPECT_EQ(above.LeftMin, 0);
-    const TWaveColumn below = WaveformColumns::Reduce(peaks, 2, 1);
-    EXPECT_EQ(below.LeftMax, 0);
-    EXPECT_EQ(WaveY(18, 127), 3);
-    EXPECT_EQ(WaveY(18, -128), 34);
-    EXPECT_EQ(WaveY(56, -7), 56); // -7 div 8 truncates to 0
-}
-
-TEST(TimelineWaveform, CachedLevelsEqualTheDirectReduction) {
-    // A song of 300 s with a varying waveform.
-    const auto records = static_cast<std::size_t>(300 * 44100 / 128);
-    TWavePeaks peaks(records * 3);
-    for (std::size_t r = 0; r < records; ++r) {
-        const auto a = static_cast<std::int32_t>((r * 37) % 256) - 128;
-        const auto b = static_cast<std::int32_t>((r * 11 + 5) % 256) - 128;
-        peaks[3 * r] = {a / 2, b / 2};
-        peaks[3 * r + 1] = {std::max(a, b), a};
-        peaks[3 * r + 2] = {std::min(a, b), -std::abs(b)};
-    }
-    WaveformColumns columns;
-    for (int level = 1; level <= 15; ++level) {
-        const std::int64_t width =
-            TimelineGeometry::ContentWidth(static_cast<std::int64_t>(peaks.size()), level);
-        const std::int64_t divisor = TimelineGeometry::ZoomDivisor(level);
-        for (std::int64_t c : {std::int64_t{0}, width / 2, width - 1})
-            ASSERT_EQ(columns.At(peaks, level, c), WaveformColumns::Reduce(peaks, c, divisor))
-                << "level " << level << " column " << c;
-    }
-    EXPECT_EQ(columns.CachedLevels(), WaveformColumns::CachedFromLevel);
-}
-
-TEST(TimelineWaveform, CacheFollowsReplacedPeaks) {
-    TWavePeaks peaks = SilentPeaks(200);
-    WaveformColumns columns;
-    EXPECT_EQ(columns.At(peaks, 5, 0).LeftMax, 0);
-    // A new song of another length is noticed by itself.
-    peaks = SilentPeaks(150);
-    peaks[1] = {100, 90};
-    EXPECT_EQ(columns.At(peaks, 5, 0).LeftMax, 100);
-    // Values changed in place need Invalidate.
-    peaks[4] = {120, 90};
-    columns.Invalidate();
-    EXPECT_EQ(columns.CachedLevels(), 0);
-    EXPECT_EQ(columns.At(peaks, 5, 0).LeftMax, 120);
 }
 
 // A 60 s song: before, only 0-50 s was reachable at level 7 and nothing at levels 1-5; the
@@ -399,13 +349,13 @@ TEST(TimelineCells, TheSongsLastCellIsReachableAtEveryLevel) {
           Case{3, 3, 1, {1, 60}}}) {
         TimelineGeometry g = At(c.Resolution, c.Level);
         g.SetSongLength(60000);
-        const std::int64_t end = g.EditableEndX(pairs);
+        const std::int64_t end = Song(g, pairs).EditableEndX();
         ASSERT_GT(end, 0) << c.Level;
-        EXPECT_EQ(g.LastEditableCell(pairs), c.Cell) << c.Level;
-        EXPECT_EQ(g.CellAtX(end - 1, pairs), c.Cell) << c.Level;
-        EXPECT_EQ(g.HitAt(end - 1, 0, 1, pairs).Slots, c.Slots) << c.Level;
-        EXPECT_EQ(g.CellAtX(end + 1, pairs), -1) << c.Level;
-        EXPECT_LE(end, std::max(g.ContentWidth(pairs), g.TickX(c.Cell - 1) + 1)) << c.Level;
+        EXPECT_EQ(Song(g, pairs).LastEditableCell(), c.Cell) << c.Level;
+        EXPECT_EQ(Song(g, pairs).CellAtX(end - 1), c.Cell) << c.Level;
+        EXPECT_EQ(Song(g, pairs).HitAt(end - 1, 0, 1).Slots, c.Slots) << c.Level;
+        EXPECT_EQ(Song(g, pairs).CellAtX(end + 1), -1) << c.Level;
+        EXPECT_LE(end, std::max(Song(g, pairs).ContentWidth(), g.TickX(c.Cell - 1) + 1)) << c.Level;
     }
 }
 
@@ -413,35 +363,34 @@ TEST(TimelineCells, TheEditableSlotsEndWithTheSongAndTheTracks) {
     const auto pairs = static_cast<std::int64_t>(SilentPeaks(61).size());
     TimelineGeometry g = At(1, 13);
     // Without a measured length the waveform's (60.999 s) counts: 610 slots.
-    EXPECT_EQ(g.LastEditableSlot(pairs), 610);
+    EXPECT_EQ(Song(g, pairs).LastEditableSlot(), 610);
     // Tracks hold length div 100 slots: the 50 ms after 60.0 s have no slot.
     g.SetSongLength(60050);
-    EXPECT_EQ(g.LastEditableSlot(pairs), 600);
+    EXPECT_EQ(Song(g, pairs).LastEditableSlot(), 600);
     // At 500 ms the slot starting at 60.0 s holds the song's last 50 ms.
     g.ComputePixelScales(2);
-    EXPECT_EQ(g.LastEditableSlot(pairs), 121);
+    EXPECT_EQ(Song(g, pairs).LastEditableSlot(), 121);
     g.SetSongLength(60000);
-    EXPECT_EQ(g.LastEditableSlot(pairs), 120);
-    EXPECT_EQ(g.EditableSlots(120, pairs), (TSlotRange{120, 120}));
-    EXPECT_EQ(g.EditableSlots(121, pairs), TSlotRange{}) << "a cell past the song";
-    EXPECT_EQ(g.LastEditableSlot(0), 0);
-    EXPECT_EQ(g.EditableEndX(0), 0);
+    EXPECT_EQ(Song(g, pairs).LastEditableSlot(), 120);
+    EXPECT_EQ(Song(g, pairs).EditableSlots(120), (TSlotRange{120, 120}));
+    EXPECT_EQ(Song(g, pairs).EditableSlots(121), TSlotRange{}) << "a cell past the song";
+    EXPECT_EQ(Song(g, 0).LastEditableSlot(), 0);
+    EXPECT_EQ(Song(g, 0).EditableEndX(), 0);
 }
 
 TEST(TimelineTime, MillisecondsAndPixelsAtEveryLevel) {
     for (int level = 1; level <= 15; ++level) {
         // One pixel is ZoomDivisor x 128 sample frames.
-        const long double msPerPixel = TimelineGeometry::ZoomDivisor(level) * 128 / 44.1L;
-        EXPECT_NEAR(static_cast<double>(TimelineGeometry::MsOfX(1, level)),
-                    static_cast<double>(msPerPixel), 1e-9);
-        EXPECT_NEAR(static_cast<double>(
-                        TimelineGeometry::XOfMs(TimelineGeometry::MsOfX(12345, level), level)),
+        const long double msPerPixel = TimeAxis::ZoomDivisor(level) * 128 / 44.1L;
+        EXPECT_NEAR(static_cast<double>(TimeAxis::MsOfX(1, level)), static_cast<double>(msPerPixel),
+                    1e-9);
+        EXPECT_NEAR(static_cast<double>(TimeAxis::XOfMs(TimeAxis::MsOfX(12345, level), level)),
                     12345.0, 1e-6);
     }
     // The finest level that holds the span: 60 s needs 1,292 pixels at level 11 and 646 at
     // level 10, so 1,000 pixels take level 10 and 1,300 level 11.
-    EXPECT_EQ(TimelineGeometry::LevelToFit(60000, 1000), 10);
-    EXPECT_EQ(TimelineGeometry::LevelToFit(60000, 1300), 11);
-    EXPECT_EQ(TimelineGeometry::LevelToFit(0, 1000), 15);
-    EXPECT_EQ(TimelineGeometry::LevelToFit(100LL * 3600 * 1000, 10), 1) << "nothing fits";
+    EXPECT_EQ(TimeAxis::LevelToFit(60000, 1000), 10);
+    EXPECT_EQ(TimeAxis::LevelToFit(60000, 1300), 11);
+    EXPECT_EQ(TimeAxis::LevelToFit(0, 1000), 15);
+    EXPECT_EQ(TimeAxis::LevelToFit(100LL * 3600 * 1000, 10), 1) << "nothing fits";
 }

@@ -109,15 +109,16 @@ std::int64_t PairsOf(double seconds) {
 
 // The time at the middle of view pixel `viewX`.
 long double TimeAt(const TimelineScroll& scroll, const TimelineGeometry& g, int viewX) {
-    return TimelineGeometry::MsOfX(
-        static_cast<long double>(scroll.HorizontalOffset() + viewX) + 0.5L, g.HorzZoom());
+    return TimeAxis::MsOfX(static_cast<long double>(scroll.HorizontalOffset() + viewX) + 0.5L,
+                           g.HorzZoom());
 }
 
 // An 800 x 300 view over `pairs` wave pairs at zoom `level`, at the start of the content.
 void ViewAtLevel(TimelineScroll& scroll, TimelineGeometry& g, int level, std::int64_t pairs) {
     scroll.SetViewSize(800, 300);
     g.SetHorzZoom(level);
-    scroll.SetContentWidth(g.ContentWidth(pairs));
+    g.SetPeakPairCount(pairs);
+    scroll.SetContentWidth(g.ContentWidth());
 }
 
 } // namespace
@@ -137,10 +138,9 @@ TEST(TimelineZoomAnchor, TheTimeUnderThePointerStaysWithinAPixelAtEveryLevel) {
                 scroll.SetHorizontalOffset(scroll.MaxHorizontalOffset() / 2);
             const long double time = TimeAt(scroll, g, anchor);
             const std::int64_t maxBefore = scroll.MaxHorizontalOffset();
-            ASSERT_TRUE(scroll.ZoomHorizontalAt(g, before + (in ? 1 : -1), pairs, anchor));
-            ASSERT_EQ(scroll.ContentWidth(), g.ContentWidth(pairs));
-            const long double coarserPixel =
-                TimelineGeometry::MsOfX(1, std::min(before, g.HorzZoom()));
+            ASSERT_TRUE(scroll.ZoomHorizontalAt(g, before + (in ? 1 : -1), anchor));
+            ASSERT_EQ(scroll.ContentWidth(), g.ContentWidth());
+            const long double coarserPixel = TimeAxis::MsOfX(1, std::min(before, g.HorzZoom()));
             const bool clamped = scroll.HorizontalOffset() == 0 ||
                                  scroll.HorizontalOffset() == scroll.MaxHorizontalOffset();
             if (!clamped && maxBefore > 0) {
@@ -159,20 +159,20 @@ TEST(TimelineZoomAnchor, OffsetsAreClampedAtBothEnds) {
     ViewAtLevel(scroll, g, 10, pairs);
     // Near the start, zooming out cannot put the anchor's time left of the content's start.
     scroll.SetHorizontalOffset(100);
-    EXPECT_TRUE(scroll.ZoomHorizontalAt(g, 9, pairs, 10));
+    EXPECT_TRUE(scroll.ZoomHorizontalAt(g, 9, 10));
     EXPECT_EQ(scroll.HorizontalOffset(), 45);
-    EXPECT_TRUE(scroll.ZoomHorizontalAt(g, 5, pairs, 10));
+    EXPECT_TRUE(scroll.ZoomHorizontalAt(g, 5, 10));
     EXPECT_EQ(scroll.HorizontalOffset(), 0);
     // At the end, zooming out keeps the last page in the view.
     g.SetHorzZoom(12);
-    scroll.SetContentWidth(g.ContentWidth(pairs));
+    scroll.SetContentWidth(g.ContentWidth());
     scroll.SetHorizontalOffset(scroll.MaxHorizontalOffset());
-    EXPECT_TRUE(scroll.ZoomHorizontalAt(g, 11, pairs, 800));
+    EXPECT_TRUE(scroll.ZoomHorizontalAt(g, 11, 800));
     EXPECT_EQ(scroll.HorizontalOffset(), scroll.MaxHorizontalOffset());
-    EXPECT_EQ(scroll.ContentWidth(), g.ContentWidth(pairs));
+    EXPECT_EQ(scroll.ContentWidth(), g.ContentWidth());
     // The anchor is clamped into the view; a level past the limits is no change.
     g.SetHorzZoom(15);
-    EXPECT_FALSE(scroll.ZoomHorizontalAt(g, 16, pairs, 5000));
+    EXPECT_FALSE(scroll.ZoomHorizontalAt(g, 16, 5000));
     EXPECT_EQ(g.HorzZoom(), 15);
     EXPECT_LE(scroll.HorizontalOffset(), scroll.MaxHorizontalOffset());
 }
@@ -184,7 +184,7 @@ TEST(TimelineZoomAnchor, TheWidthAndOffsetAreAnnouncedTogether) {
     ViewAtLevel(scroll, g, 10, pairs);
     scroll.SetHorizontalOffset(1000);
     Recorder log(scroll);
-    scroll.ZoomHorizontalAt(g, 11, pairs, 0);
+    scroll.ZoomHorizontalAt(g, 11, 0);
     // The offset is announced with the new width already in place, and only once.
     EXPECT_EQ(log.Events, (std::vector<std::string>{"size12919x0", "h2000/w12919"}));
 }
@@ -193,27 +193,28 @@ TEST(TimelineZoomToRange, TheRangeFitsCentredAtTheFinestLevelThatHoldsIt) {
     const std::int64_t pairs = PairsOf(3600);
     TimelineScroll scroll;
     TimelineGeometry g;
+    g.SetPeakPairCount(pairs);
     scroll.SetViewSize(1000, 300);
-    scroll.SetContentWidth(g.ContentWidth(pairs));
+    scroll.SetContentWidth(g.ContentWidth());
     // 60 s from 10 min: 646 pixels at level 10, too wide at level 11.
-    EXPECT_TRUE(scroll.ZoomToRange(g, 660000, 600000, pairs));
+    EXPECT_TRUE(scroll.ZoomToRange(g, 660000, 600000));
     EXPECT_EQ(g.HorzZoom(), 10);
-    const long double first = TimelineGeometry::XOfMs(600000, 10);
-    const long double last = TimelineGeometry::XOfMs(660000, 10);
+    const long double first = TimeAxis::XOfMs(600000, 10);
+    const long double last = TimeAxis::XOfMs(660000, 10);
     EXPECT_GE(first, scroll.HorizontalOffset());
     EXPECT_LE(last, scroll.HorizontalOffset() + 1000);
     EXPECT_NEAR(static_cast<double>(first - scroll.HorizontalOffset()),
                 static_cast<double>(scroll.HorizontalOffset() + 1000 - last), 1.0);
     // The same range again changes no level.
-    EXPECT_FALSE(scroll.ZoomToRange(g, 600000, 660000, pairs));
+    EXPECT_FALSE(scroll.ZoomToRange(g, 600000, 660000));
     // A range at the song's end (ten seconds, 861 pixels at level 13): the offset stops at
     // the end of the content.
-    scroll.ZoomToRange(g, 3590000, 3600000, pairs);
+    scroll.ZoomToRange(g, 3590000, 3600000);
     EXPECT_EQ(g.HorzZoom(), 13);
     EXPECT_EQ(scroll.HorizontalOffset(), scroll.MaxHorizontalOffset());
     // Slots 1..100 at 100 ms are the first ten seconds: at the start.
-    scroll.ZoomToSlots(g, 100, 1, pairs);
-    EXPECT_EQ(g.HorzZoom(), TimelineGeometry::LevelToFit(10000, 1000));
+    scroll.ZoomToSlots(g, 100, 1);
+    EXPECT_EQ(g.HorzZoom(), TimeAxis::LevelToFit(10000, 1000));
     EXPECT_EQ(scroll.HorizontalOffset(), 0);
 }
 
@@ -222,14 +223,15 @@ TEST(TimelineZoomToRange, ZoomToFitShowsTheWholeSong) {
         const std::int64_t pairs = PairsOf(seconds);
         TimelineScroll scroll;
         TimelineGeometry g;
+        g.SetPeakPairCount(pairs);
         scroll.SetViewSize(1200, 300);
-        scroll.SetContentWidth(g.ContentWidth(pairs));
+        scroll.SetContentWidth(g.ContentWidth());
         scroll.SetHorizontalOffset(500);
-        scroll.ZoomToFit(g, pairs);
+        scroll.ZoomToFit(g);
         EXPECT_LE(scroll.ContentWidth(), 1200) << seconds;
         EXPECT_EQ(scroll.HorizontalOffset(), 0) << seconds;
         if (g.HorzZoom() < TimelineGeometry::MaxHorzZoom) {
-            EXPECT_GT(TimelineGeometry::ContentWidth(pairs, g.HorzZoom() + 1), 1200)
+            EXPECT_GT(TimeAxis::ContentWidth(pairs, g.HorzZoom() + 1), 1200)
                 << seconds << ": the next level would not fit";
         }
     }

@@ -5,9 +5,9 @@
 // announces as changed, and mouse input translated for the tools.
 #include "editing/TimelineScroll.h"
 #include "model/ShowDocument.h"
-#include "timeline/Colors.h"
 #include "timeline/LanesView.h"
 #include "timeline/RulerView.h"
+#include "timeline/TimelineStyle.h"
 
 #include <QApplication>
 #include <QPaintEvent>
@@ -83,12 +83,13 @@ protected:
     // A song `seconds` long with `tracks` tracks in the test colours, and both views.
     void Open(double seconds, int tracks, int width = 800, int height = 400) {
         Peaks = SilentPeaks(seconds);
+        Geometry.SetPeakPairCount(static_cast<std::int64_t>(Peaks.size()));
         Doc.SlotCount = static_cast<int>(seconds * 10) + 1;
         for (int k = 1; k <= tracks; ++k) {
             const TFullTrack* track = Doc.AddTrack(Language::English);
             Doc.SetColors(k, track->HeaderColor, track->CaptionColor, BarColor, BackColor);
         }
-        Lanes = std::make_unique<LanesView>(Doc, Peaks, Geometry, Scroll);
+        Lanes = std::make_unique<LanesView>(Doc, Geometry, Scroll);
         Ruler = std::make_unique<RulerView>(Peaks, Geometry, Scroll);
         Lanes->resize(width, height);
         Ruler->resize(width, TimelineStripHeight);
@@ -211,7 +212,7 @@ TEST_F(TimelineViews, SeparatorBandAndTheEndOfTheContent) {
 }
 
 TEST_F(TimelineViews, NothingButBackgroundWithoutASong) {
-    Lanes = std::make_unique<LanesView>(Doc, Peaks, Geometry, Scroll);
+    Lanes = std::make_unique<LanesView>(Doc, Geometry, Scroll);
     Ruler = std::make_unique<RulerView>(Peaks, Geometry, Scroll);
     Doc.AddTrack(Language::English);
     Lanes->resize(300, 200);

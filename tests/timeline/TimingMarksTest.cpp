@@ -3,9 +3,9 @@
 #include "timeline/TimingMarks.h"
 #include "editing/TimelineScroll.h"
 #include "model/ShowDocument.h"
-#include "timeline/Colors.h"
 #include "timeline/LanesView.h"
 #include "timeline/RulerView.h"
+#include "timeline/TimelineStyle.h"
 
 #include <QApplication>
 #include <QPaintEvent>
@@ -115,7 +115,8 @@ protected:
         Doc.SlotCount = static_cast<int>(seconds * 10) + 1;
         Doc.AddTrack(Language::English);
         Geometry.SetHorzZoom(TimelineGeometry::MaxHorzZoom);
-        Lanes = std::make_unique<LanesView>(Doc, Peaks, Geometry, Scroll);
+        Geometry.SetPeakPairCount(static_cast<std::int64_t>(Peaks.size()));
+        Lanes = std::make_unique<LanesView>(Doc, Geometry, Scroll);
         Ruler = std::make_unique<RulerView>(Peaks, Geometry, Scroll);
         Ruler->SetTiming(&Doc.Marks(), &Beats);
         QObject::connect(&Doc, &ShowDocument::MarksChanged, Ruler.get(), &RulerView::MarksChanged);

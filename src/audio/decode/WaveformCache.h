@@ -2,6 +2,8 @@
 // WAV file, the peak data WavePeaks loaded from it, and where those files live.
 #pragma once
 
+#include "core/PeakScale.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -24,11 +26,8 @@ using TPeakPair = std::pair<std::int8_t, std::int8_t>;
 // The loaded waveform: three pairs per peak record, in this order: end, maximum, minimum.
 using TWavePeaks = std::vector<TPeakPair>;
 
-inline constexpr long PeakSampleRate = 44100; // frames per second the peak records count
-inline constexpr int PeakBlockFrames = 128;   // sample frames per peak record
-inline constexpr int PeakBlockBytes = 512;    // bytes of 16-bit stereo data per record
+inline constexpr int PeakBlockBytes = 512; // bytes of 16-bit stereo data per record
 inline constexpr int PeakRecordBytes = 6;
-inline constexpr int PairsPerRecord = 3;
 inline constexpr int DateFileBytes = 8;
 
 // Number of peak records in `peaks`.
