@@ -102,6 +102,8 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     Live = new LiveShow(*MediaPlayer, Doc, this);
     ShowTick = &Live->Clock();
     TransportControl = std::make_unique<Transport>(*MediaPlayer, *this, *ShowTick);
+    Paging = std::make_unique<FollowPaging>(*this);
+    TransportControl->AddListener(Paging.get());
     Midi = new MidiController(Doc, *Ui, Lang, *Menu, *MidiActivityLight,
                               {[this] { TransportControl->Stop(); },
                                [this] { History->TakeSnapshot(); },

@@ -30,6 +30,7 @@
 #include "midi/MidiMapping.h"
 #include "model/ShowDocument.h"
 #include "persistence/ProjectFile.h"
+#include "show/FollowPaging.h"
 #include "show/Transport.h"
 #include "timeline/LanesView.h"
 
@@ -108,6 +109,7 @@ class TForm1 : public QMainWindow,
                public IEditingToolHost,
                public IKeyboardHost,
                public ITransportHost,
+               public IPagedView,
                public IBlockHost,
                public IMarkHost {
     Q_OBJECT
@@ -216,15 +218,18 @@ public:
 
     // ITransportHost (transport and show clock)
     int SlotMs() const override;
+    void ShowTime(std::int64_t positionMs) override;
+    void ShowRecordMode(bool on) override;
+    bool ProjectModified() const override { return Doc.Modified(); }
+
+    // IPagedView (the views following the play cursor)
     TimeAxis Axis() const override;
     int ViewWidth() const override;
     std::int64_t ScrollOffset() const override;
     void ScrollTo(std::int64_t offset) override;
-    bool HasWaveform() const override;
-    void ShowTime(std::int64_t positionMs) override;
     void PlaceMarkers(std::int64_t cursorX, std::int64_t cueX) override;
-    void ShowRecordMode(bool on) override;
-    bool ProjectModified() const override { return Doc.Modified(); }
+
+    bool HasWaveform() const;
 
     // One level in or out, keeping in place the time under the pointer when it is over the
     // lanes or the ruler, else the play cursor when it is in view, else the left edge.
@@ -390,6 +395,8 @@ private:
     std::int64_t LastPointerX = -1;
     std::vector<QAction*> ExtendActions; // Shift and an arrow grow the selection
     CommandStateTracker* States = nullptr;
+    // Follows the play cursor with the views; listens to TransportControl, so outlives it.
+    std::unique_ptr<FollowPaging> Paging;
     std::unique_ptr<Transport> TransportControl;
     OutputsController* Outputs = nullptr;
     TUndoLevelsDialog* UndoLevels = nullptr; // made when first opened

@@ -105,21 +105,22 @@ TLanesHit TForm1::SnappedHit(const TLanesHit& hit) const {
 }
 
 void TForm1::LocateAt(int viewX, bool invert) {
-    Transport& t = *TransportControl;
-    const std::int64_t width = Scroll->ContentWidth();
-    const std::int64_t length = MediaPlayer->IsOpen() ? MediaPlayer->LengthMs() : 0;
-    const std::int64_t x = viewX + Scroll->HorizontalOffset();
-    if (HasWaveform() && width > 0 && length > 0 && x >= 0 && x <= width) {
-        // The ruler's own scale: the song's length across the timeline's width.
+    const std::optional<std::int64_t> pressed = Paging->PressedMs(viewX);
+    if (!pressed || !MediaPlayer->IsOpen())
+        return;
+    const std::int64_t ms = *pressed;
+    const TimeAxis axis = Timeline.Axis();
+    const std::int64_t width = axis.ContentWidth();
+    if (ms >= 0 && axis.SongLength() > 0) {
+        // Snapping at the ruler's own scale: the song's length across the timeline's width.
         const long double pixelsPerMs =
-            static_cast<long double>(width) / static_cast<long double>(length);
-        const auto ms = static_cast<std::int64_t>(static_cast<long double>(x) / pixelsPerMs);
+            static_cast<long double>(width) / static_cast<long double>(axis.SongLength());
         if (const TSnapResult snap = Guides.Snap(ms, pixelsPerMs, invert); snap.Snapped()) {
-            t.JumpToMs(snap.Ms);
+            TransportControl->JumpToMs(snap.Ms);
             return;
         }
     }
-    t.Locate(viewX);
+    TransportControl->Locate(ms);
 }
 
 void TForm1::JumpToMark(bool next) {

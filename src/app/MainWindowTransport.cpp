@@ -36,7 +36,7 @@ void TForm1::ConnectTransport() {
     ShowTick->SetOutputWatch([this] { return MediaPlayer->PollOutput(); });
     connect(ShowTick, &ShowClock::OutputLost, this, &TForm1::WarnSoundDeviceLost);
     // Resizing the views stops the paging until the cursor is in view again.
-    connect(Scroll, &TimelineScroll::ViewSizeChanged, this, [&t] { t.ClearFollow(); });
+    connect(Scroll, &TimelineScroll::ViewSizeChanged, this, [this] { Paging->ClearFollow(); });
     connect(CueBlinkTimer, &QTimer::timeout, this, [this] {
         CueDark = !CueDark;
         RulerArea->SetCueColor(CueDark ? QColor(Qt::black) : QColor(0xC0, 0xC0, 0xC0));

@@ -12,6 +12,16 @@ namespace lumivox {
 Transport::Transport(IMediaPlayer& player, ITransportHost& host, IShowClock& clock)
     : Player(player), Host(host), Clock(clock) {}
 
+void Transport::AddListener(ITransportListener* listener) {
+    if (listener != nullptr &&
+        std::find(Listeners.begin(), Listeners.end(), listener) == Listeners.end())
+        Listeners.push_back(listener);
+}
+
+void Transport::RemoveListener(ITransportListener* listener) {
+    Listeners.erase(std::remove(Listeners.begin(), Listeners.end(), listener), Listeners.end());
+}
+
 QString Transport::FormatTime(std::int64_t ms) {
     return FormatShowTime(ms);
 }
@@ -43,7 +53,7 @@ void Transport::FollowRange() {
             // back too.
             SeenWraps = wraps;
             Clock.Resync();
-            Host.ScrollTo(SavedScrollX);
+            Tell([](ITransportListener& l) { l.BackToCue(); });
         }
         return;
     }
@@ -54,7 +64,7 @@ void Transport::FollowRange() {
         Player.Play();
         SeenWraps = Player.RangeWraps();
         Clock.Resync();
-        Host.ScrollTo(SavedScrollX);
+        Tell([](ITransportListener& l) { l.BackToCue(); });
         return;
     }
     // The player stopped at the range's end: back to the range's start, which is the cue, as
@@ -64,7 +74,7 @@ void Transport::FollowRange() {
         EndRecordMode();
     Player.Seek(Cue);
     Slot = SlotAt(Cue);
-    Host.ScrollTo(SavedScrollX);
+    Tell([](ITransportListener& l) { l.BackToCue(); });
 }
 
 void Transport::PositionUpdate() {
@@ -75,39 +85,27 @@ void Transport::PositionUpdate() {
     const std::int64_t position = Player.PositionMs();
     Slot = SlotAt(position);
     Host.ShowTime(position);
-
-    const std::int64_t offset = Host.ScrollOffset();
-    const std::int64_t cursorX = XOf(position);
-    const std::int64_t x = cursorX - offset;
-    const int viewWidth = Host.ViewWidth();
-    if (x >= 0 && x <= viewWidth) {
-        Follow = true;
-        CursorInView = true;
-    } else {
-        CursorInView = false;
-    }
-    if (Playing()) {
+    const bool playing = Playing();
+    if (playing)
         Clock.TickWork(Slot);
-        if (x > viewWidth && Follow)
-            Host.ScrollTo(Host.ScrollOffset() + viewWidth);
-    }
-    Host.PlaceMarkers(cursorX, XOf(Cue));
+    Tell([&](ITransportListener& l) { l.PositionChanged(position, Cue, playing); });
 }
 
 void Transport::PlaceMarkers() {
-    if (Player.IsOpen())
-        Host.PlaceMarkers(XOf(Player.PositionMs()), XOf(Cue));
+    if (!Player.IsOpen())
+        return;
+    const std::int64_t position = Player.PositionMs();
+    Tell([&](ITransportListener& l) { l.MarkersMoved(position, Cue); });
 }
 
 void Transport::StartPlaying() {
     Player.Seek(Cue);
     Slot = SlotAt(Cue);
-    Follow = true;
     Player.Play();
     SeenWraps = Player.RangeWraps();
     Clock.Enable(true);
     Clock.Resync();
-    Host.ScrollTo(SavedScrollX);
+    Tell([](ITransportListener& l) { l.PlayStarted(); });
     PositionUpdate();
 }
 
@@ -131,10 +129,7 @@ void Transport::PlayRange(std::int64_t fromMs, std::int64_t toMs) {
     }
     Cue = RangeStart;
     Player.SetPlayRange(RangeStart, RangeEnd);
-    // The view starts where the range starts unless that is in view already.
-    const std::int64_t startX = XOf(RangeStart);
-    const std::int64_t offset = Host.ScrollOffset();
-    SavedScrollX = startX >= offset && startX <= offset + Host.ViewWidth() ? offset : startX;
+    Tell([this](ITransportListener& l) { l.RangeStarting(RangeStart); });
     StartPlaying();
 }
 
@@ -147,7 +142,7 @@ void Transport::Stop() {
     Player.Stop();
     Player.Seek(Cue);
     Slot = SlotAt(Cue);
-    Host.ScrollTo(SavedScrollX);
+    Tell([](ITransportListener& l) { l.BackToCue(); });
     PositionUpdate();
 }
 
@@ -158,13 +153,10 @@ void Transport::Pause() {
     if (Recording)
         EndRecordMode();
     Player.Stop();
-    const std::int64_t offset = Host.ScrollOffset();
-    // Where the cue marker stands before it moves to the paused position.
-    const std::int64_t oldCueX = XOf(Cue) - offset;
+    const std::int64_t oldCue = Cue;
     TakeCueFromPlayer();
-    SavedScrollX = CursorInView ? offset : offset + oldCueX;
     Clock.Enable(false);
-    Host.ScrollTo(SavedScrollX);
+    Tell([oldCue](ITransportListener& l) { l.Paused(oldCue); });
     PositionUpdate();
 }
 
@@ -176,8 +168,7 @@ void Transport::GoToBeginning() {
         EndRecordMode();
     Player.Seek(0);
     TakeCueFromPlayer();
-    Host.ScrollTo(0);
-    SavedScrollX = Host.ScrollOffset();
+    Tell([](ITransportListener& l) { l.WentToEnd(false); });
     PositionUpdate();
 }
 
@@ -189,27 +180,23 @@ void Transport::GoToEnd() {
         EndRecordMode();
     Player.Seek(Player.LengthMs());
     TakeCueFromPlayer();
-    Host.ScrollTo(Host.Axis().ContentWidth());
-    SavedScrollX = Host.ScrollOffset();
+    Tell([](ITransportListener& l) { l.WentToEnd(true); });
     PositionUpdate();
 }
 
-void Transport::Locate(int viewX) {
-    const TimeAxis axis = Host.Axis();
-    const std::int64_t width = axis.ContentWidth();
-    const std::int64_t contentX = viewX + Host.ScrollOffset();
-    if (!Player.IsOpen() || !Host.HasWaveform() || width <= 0 || contentX > width)
+void Transport::Locate(std::int64_t ms) {
+    if (!Player.IsOpen())
         return;
     LeaveRange();
     const bool wasPlaying = Playing();
-    Player.Seek(axis.CursorMs(contentX));
+    Player.Seek(std::clamp<std::int64_t>(ms, 0, Player.LengthMs()));
     TakeCueFromPlayer();
     if (wasPlaying && !Playing())
         Player.Play();
     if (wasPlaying)
         Clock.Resync();
     PositionUpdate();
-    SavedScrollX = Host.ScrollOffset();
+    Tell([](ITransportListener& l) { l.Located(); });
 }
 
 void Transport::LocateMs(std::int64_t ms) {
@@ -222,15 +209,10 @@ void Transport::LocateMs(std::int64_t ms) {
         Player.Play();
     if (wasPlaying)
         Clock.Resync();
-    const std::int64_t x = XOf(Player.PositionMs());
-    const std::int64_t offset = Host.ScrollOffset();
-    const int viewWidth = Host.ViewWidth();
-    if (x < offset)
-        Host.ScrollTo(x);
-    else if (viewWidth > 0 && x >= offset + viewWidth)
-        Host.ScrollTo(x - viewWidth + 1);
+    const std::int64_t position = Player.PositionMs();
+    Tell([position](ITransportListener& l) { l.Revealing(position); });
     PositionUpdate();
-    SavedScrollX = Host.ScrollOffset();
+    Tell([](ITransportListener& l) { l.Located(); });
 }
 
 void Transport::JumpToMs(std::int64_t ms) {
@@ -273,12 +255,10 @@ void Transport::Record() {
 
 void Transport::Reset() {
     Cue = 0;
-    SavedScrollX = 0;
-    Follow = false;
-    CursorInView = false;
     Slot = 0;
     Recording = false;
     Host.ShowRecordMode(false);
+    Tell([](ITransportListener& l) { l.Reset(); });
 }
 
 } // namespace lumivox

@@ -1,14 +1,14 @@
-// The transport and the show clock: Play, Stop, Pause, Go to beginning and end, Locate and
-// Record over the media player, and the position update that drives the time display, the
-// play cursor, the cue marker, the follow paging and the per-slot work while playing.
+// The transport: Play, Stop, Pause, Go to beginning and end, Locate and Record over the media
+// player, and the position update that drives the time display and the per-slot work while
+// playing and that it publishes to its listeners (the play cursor and the paging view).
 #pragma once
 
 #include "audio/playback/MediaPlayer.h"
-#include "core/TimeAxis.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
 namespace lumivox {
 
@@ -18,18 +18,8 @@ public:
     virtual ~ITransportHost() = default;
     // Milliseconds per slot of the project.
     virtual int SlotMs() const = 0;
-    // The timeline's time axis (its song, width and level), the views' width and their
-    // horizontal scroll offset.
-    virtual TimeAxis Axis() const = 0;
-    virtual int ViewWidth() const = 0;
-    virtual std::int64_t ScrollOffset() const = 0;
-    virtual void ScrollTo(std::int64_t offset) = 0;
-    // The song's waveform is loaded (locating needs it).
-    virtual bool HasWaveform() const = 0;
     // Shows the position (ms) in the time display.
     virtual void ShowTime(std::int64_t positionMs) = 0;
-    // Places the play cursor and the cue marker, in content x.
-    virtual void PlaceMarkers(std::int64_t cursorX, std::int64_t cueX) = 0;
     virtual void ShowRecordMode(bool on) = 0;
     // Ending record mode takes an undo snapshot when something was recorded.
     virtual bool ProjectModified() const = 0;
@@ -37,26 +27,46 @@ public:
 };
 
 // A transport without a window (a rehearsal without a screen, the benchmarks): nothing is
-// shown and nothing scrolls; presses on a ruler land on the axis given, if any.
+// shown.
 class HeadlessTransportHost : public ITransportHost {
 public:
     explicit HeadlessTransportHost(int slotMs = 100) : Resolution(slotMs) {}
-    void SetAxis(const TimeAxis& axis) { Timeline = axis; }
     int SlotMs() const override { return Resolution; }
-    TimeAxis Axis() const override { return Timeline; }
-    int ViewWidth() const override { return 1000; }
-    std::int64_t ScrollOffset() const override { return 0; }
-    void ScrollTo(std::int64_t) override {}
-    bool HasWaveform() const override { return true; }
     void ShowTime(std::int64_t) override {}
-    void PlaceMarkers(std::int64_t, std::int64_t) override {}
     void ShowRecordMode(bool) override {}
     bool ProjectModified() const override { return false; }
     void TakeSnapshot() override {}
 
 private:
     int Resolution;
-    TimeAxis Timeline;
+};
+
+// What the transport tells those who follow it, such as the view that pages along with the
+// play cursor. Each command's calls come in its order, on the thread that runs the
+// transport.
+class ITransportListener {
+public:
+    virtual ~ITransportListener() = default;
+    // The position was published: at every tick while playing and after every command.
+    virtual void PositionChanged(std::int64_t positionMs, std::int64_t cueMs, bool playing) = 0;
+    // The play cursor and the cue stand at these times; nothing else changed (a new scale).
+    virtual void MarkersMoved(std::int64_t /*positionMs*/, std::int64_t /*cueMs*/) {}
+    // Play, or a play range, starts from the cue.
+    virtual void PlayStarted() {}
+    // A play range from `startMs` is about to start.
+    virtual void RangeStarting(std::int64_t /*startMs*/) {}
+    // The song went back to the cue: Stop, the end of a play range or its next round.
+    virtual void BackToCue() {}
+    // Pause: the cue moved from `oldCueMs` to where the song paused.
+    virtual void Paused(std::int64_t /*oldCueMs*/) {}
+    // Go to the beginning (false) or to the end (true).
+    virtual void WentToEnd(bool /*end*/) {}
+    // A move to `ms` wants the play cursor shown; comes before the new position.
+    virtual void Revealing(std::int64_t /*ms*/) {}
+    // A move of the cue is over.
+    virtual void Located() {}
+    // Back to the start state (a new song).
+    virtual void Reset() {}
 };
 
 // What the transport asks of the show clock.
@@ -75,6 +85,11 @@ class Transport {
 public:
     Transport(IMediaPlayer& player, ITransportHost& host, IShowClock& clock);
 
+    // `listener` (not owned) hears every position and move from now on; it must outlive the
+    // transport or be removed.
+    void AddListener(ITransportListener* listener);
+    void RemoveListener(ITransportListener* listener);
+
     // Every command does nothing without a song; Stop and Pause need it playing. Play, Stop,
     // Pause, Locate and the moves to either end leave a play range.
     void Play();
@@ -91,11 +106,11 @@ public:
     void Pause();
     void GoToBeginning();
     void GoToEnd();
-    // A press at `viewX` on the ruler strip.
-    void Locate(int viewX);
+    // A press on the ruler strip that lands on `ms`: leaves a play range and moves the cue
+    // there (clamped into the song), playing on if it was playing.
+    void Locate(std::int64_t ms);
     // Moves the play cursor to `ms` (clamped into the song) as a press on the ruler does,
-    // playing on if it was playing; the view scrolls as little as it takes to show the
-    // cursor when the cursor would leave it.
+    // playing on if it was playing, and asks for the cursor to be shown.
     void LocateMs(std::int64_t ms);
     // A press on the ruler that lands on `ms` rather than on a pixel (a snapped press, a jump
     // to a mark): leaves a play range as Locate does, then moves there as LocateMs does.
@@ -109,20 +124,15 @@ public:
     // One tick of the show clock.
     void Tick() { PositionUpdate(); }
     void PositionUpdate();
-    // Places the play cursor and the cue marker again, at the timeline's current scale
-    // (after a zoom), without the per-slot work of a tick.
+    // Tells the listeners where the play cursor and the cue marker stand (after a zoom),
+    // without the per-slot work of a tick.
     void PlaceMarkers();
     // Back to the start state (a new song was loaded).
     void Reset();
-    // The views were resized: stop paging along until the cursor is in view again.
-    void ClearFollow() { Follow = false; }
 
     std::int64_t CuePosition() const { return Cue; }
     int CurrentSlot() const { return Slot; }
     bool RecordMode() const { return Recording; }
-    bool Following() const { return Follow; }
-    bool CursorVisible() const { return CursorInView; }
-    std::int64_t SavedScroll() const { return SavedScrollX; }
     bool Playing() const { return Player.Mode() == TMediaMode::Playing; }
 
     // "hh:mm:ss,mmm" with the hours not wrapped.
@@ -137,16 +147,17 @@ private:
     void TakeCueFromPlayer();
     // The 0-based slot a time falls in.
     int SlotAt(std::int64_t ms) const;
-    // Content x of the play cursor or the cue marker at a time.
-    std::int64_t XOf(std::int64_t ms) const { return Host.Axis().CursorX(ms); }
+    // Calls `call` on every listener.
+    template <typename Call> void Tell(Call call) {
+        for (ITransportListener* listener : Listeners)
+            call(*listener);
+    }
 
     IMediaPlayer& Player;
     ITransportHost& Host;
     IShowClock& Clock;
+    std::vector<ITransportListener*> Listeners;
     std::int64_t Cue = 0;
-    std::int64_t SavedScrollX = 0;
-    bool Follow = false;
-    bool CursorInView = false;
     int Slot = 0;
     bool Recording = false;
     // The play range: its start and end in song time; no range while the end is negative.

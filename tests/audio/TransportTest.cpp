@@ -2,6 +2,7 @@
 // manual clock, so every position is exact.
 #include "show/Transport.h"
 #include "audio/playback/AudioPlayer.h"
+#include "show/FollowPaging.h"
 #include "support/ManualClock.h"
 #include "support/TestSongs.h"
 
@@ -17,7 +18,7 @@ using namespace std::chrono_literals;
 namespace {
 
 // A window of 1,000 pixels showing a timeline of 10,000 pixels, and the show clock behind it.
-class RecordingHost : public ITransportHost, public IShowClock {
+class RecordingHost : public ITransportHost, public IShowClock, public IPagedView {
 public:
     int Slot = 100;
     std::int64_t Width = 10000;
@@ -36,13 +37,12 @@ public:
 
     int SlotMs() const override { return Slot; }
     // A timeline of one pixel per millisecond of the song at the finest level.
-    TimeAxis Axis() const override { return {TimeAxis::MaxLevel, Width, 3 * Width}; }
+    TimeAxis Axis() const override { return {TimeAxis::MaxLevel, Width, Waveform ? 3 * Width : 0}; }
     int ViewWidth() const override { return View; }
     std::int64_t ScrollOffset() const override { return Offset; }
     void ScrollTo(std::int64_t offset) override {
         Offset = std::clamp<std::int64_t>(offset, 0, std::max<std::int64_t>(0, Width - View));
     }
-    bool HasWaveform() const override { return Waveform; }
     void ShowTime(std::int64_t ms) override { ShownTime = ms; }
     void PlaceMarkers(std::int64_t cursor, std::int64_t cue) override {
         CursorX = cursor;
@@ -62,11 +62,19 @@ protected:
     AudioPlayer Player{AudioPlayer::Options{nullptr, Clock.Function()}};
     RecordingHost Host;
     Transport Motion{Player, Host, Host};
+    FollowPaging Paging{Host};
 
     void SetUp() override {
         ASSERT_TRUE(Player.Open(FixturePath("song_10s.mp3")));
         // The timeline is as many pixels as the song has milliseconds.
         Host.Width = Player.LengthMs();
+        Motion.AddListener(&Paging);
+    }
+
+    // A press at view x on the ruler, as the window passes it on.
+    void Press(int viewX) {
+        if (const std::optional<std::int64_t> ms = Paging.PressedMs(viewX))
+            Motion.Locate(*ms);
     }
 
     // Lets `step` of song time pass and waits until the player has heard it.
@@ -155,7 +163,7 @@ TEST_F(TransportTest, PauseThenPlayResumesWherePausedAndStopThenPlayStartsAtTheO
 }
 
 TEST_F(TransportTest, ARulerPressWhilePlayingPlaysOnFromThereAndWhileStoppedOnlyMovesTheCue) {
-    Motion.Locate(4000);
+    Press(4000);
     EXPECT_EQ(Player.Mode(), TMediaMode::Stopped);
     EXPECT_EQ(Motion.CuePosition(), 4000);
     EXPECT_EQ(Host.CueX, 4000);
@@ -164,18 +172,18 @@ TEST_F(TransportTest, ARulerPressWhilePlayingPlaysOnFromThereAndWhileStoppedOnly
     EXPECT_EQ(Host.Resyncs, 1); // playing starts with the whole state
     Elapse(1s, 5000);
     Host.Offset = 1000;
-    Motion.Locate(6000);        // content x 7,000
+    Press(6000);                // content x 7,000
     EXPECT_EQ(Host.Resyncs, 2); // and a jump while playing sends it again
     EXPECT_EQ(Player.Mode(), TMediaMode::Playing);
     EXPECT_EQ(Motion.CuePosition(), 7000);
     EXPECT_EQ(Host.Offset, 2000); // the cursor was right of the view: one page on
-    EXPECT_EQ(Motion.SavedScroll(), 2000);
+    EXPECT_EQ(Paging.SavedScroll(), 2000);
     Elapse(250ms, 7250);
     // Past the end of the timeline, or without a waveform, a press does nothing.
-    Motion.Locate(static_cast<int>(Host.Width));
+    Press(static_cast<int>(Host.Width));
     EXPECT_EQ(Motion.CuePosition(), 7000);
     Host.Waveform = false;
-    Motion.Locate(10);
+    Press(10);
     EXPECT_EQ(Motion.CuePosition(), 7000);
 }
 
@@ -215,7 +223,7 @@ TEST_F(TransportTest, GoToCommandsMoveTheCueAndTheView) {
     Motion.GoToEnd();
     EXPECT_EQ(Motion.CuePosition(), Player.LengthMs());
     EXPECT_EQ(Host.Offset, Host.Width - Host.View);
-    EXPECT_EQ(Motion.SavedScroll(), Host.Width - Host.View);
+    EXPECT_EQ(Paging.SavedScroll(), Host.Width - Host.View);
     // Playing from the end starts the song again from 0.
     Motion.Play();
     Elapse(100ms, 100);
@@ -239,7 +247,7 @@ TEST_F(TransportTest, CellStepsMoveTheCueToCellStartsAndTheViewJustEnoughToShowI
     Motion.StepCell(-1, 1000);
     EXPECT_EQ(Motion.CuePosition(), 1000);
     EXPECT_EQ(Host.Offset, 1000) << "left of the view: at its left edge";
-    EXPECT_EQ(Motion.SavedScroll(), 1000);
+    EXPECT_EQ(Paging.SavedScroll(), 1000);
     Motion.StepCell(-1, 1000);
     EXPECT_EQ(Host.Offset, 0);
     Motion.StepCell(-1, 1000);
@@ -273,11 +281,11 @@ TEST_F(TransportTest, TheViewPagesAlongWithTheCursorUntilTheViewsAreResized) {
     EXPECT_EQ(Host.Offset, 1000);
     // The user scrolls back and resizes: the cursor is out of view and not followed.
     Host.Offset = 0;
-    Motion.ClearFollow();
+    Paging.ClearFollow();
     Elapse(600ms, 2101);
     Motion.Tick();
     EXPECT_EQ(Host.Offset, 0);
-    EXPECT_FALSE(Motion.CursorVisible());
+    EXPECT_FALSE(Paging.CursorVisible());
 }
 
 TEST_F(TransportTest, TheSongStopsByItselfAtItsEndAndTheNextPlayStartsAtTheCue) {

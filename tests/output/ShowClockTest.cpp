@@ -216,7 +216,7 @@ TEST_F(ShowClockTest, AJumpOrSkippedSlotsTellTheUnitTheWholeStateAtTheNewPositio
     ASSERT_TRUE(WaitForLink());
     EXPECT_EQ(Output.AcknowledgedValue(1), 50);
     // A locate back before slot 5 while playing: output 1 is 0 there again.
-    Motion.Locate(200); // 200 of 100,000 pixels of a 4 s song: 8 ms, slot 0
+    Motion.Locate(8); // slot 0
     Player.HoldPlayingAt(Motion.CuePosition());
     Clock.Tick();
     ASSERT_TRUE(WaitForLink());
