@@ -17,7 +17,7 @@ constexpr int HourSlots = 36001; // one hour at 100 ms
 class NoWindow : public ITrackCommandHost {
 public:
     bool SongOpen() const override { return true; }
-    int LaneHeight() const override { return 73; }
+    ICaptionEditor* CaptionEditor(int) override { return nullptr; }
     void TakeSnapshot() override {}
     void PopupHeaderMenu(int) override {}
     void PopupTypeOutputMenu(int, std::uint8_t) override {}

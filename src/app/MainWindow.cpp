@@ -94,7 +94,6 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     States = new CommandStateTracker(
         Doc, [this] { return MediaPlayer->IsOpen(); }, this);
     States->Follow(History.get(), Clipboard.get());
-    Doc.HeaderFactory = [this] { return Headers->MakeHeader(Lang); };
 
     Menu = new TMainMenus(menuBar(), this);
     BuildLayout();

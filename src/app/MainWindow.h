@@ -141,6 +141,7 @@ public:
     // The mark at the play cursor, within a few pixels at the current zoom; -1 for none.
     int MarkAtCursor() const;
     LanesView& Lanes() { return *LanesArea; }
+    TrackHeaderColumn& HeaderColumn() { return *Headers; }
     TimelineScroll& ViewScroll() { return *Scroll; }
     RulerView& Ruler() { return *RulerArea; }
     Transport& Motion() { return *TransportControl; }
@@ -200,7 +201,7 @@ public:
 
     // ITrackCommandHost (track commands)
     bool SongOpen() const override { return MediaPlayer->IsOpen(); }
-    int LaneHeight() const override { return Timeline.LaneHeight(); }
+    ICaptionEditor* CaptionEditor(int track) override;
     void PopupHeaderMenu(int track) override;
     void PopupTypeOutputMenu(int track, std::uint8_t trackType) override;
 

@@ -77,16 +77,12 @@ void TForm1::ZoomVertical(bool in) {
     const int oldHeight = Timeline.LaneHeight();
     const std::int64_t oldOffset = Scroll->VerticalOffset();
     if (Timeline.ZoomVertical(in)) {
+        // Only the views change: the headers take the new row height and the lanes draw
+        // every row again; the show is not touched.
         ScopedProgress progress(*Ui,
                                 Text(TextTable::CommonTexts, CommonText::ProcessingResize, Lang));
-        // One bulk update: the views draw the new rows once, from the top-left corner.
-        const TBulkUpdate bulk(Doc);
-        const int count = Doc.TrackCount();
-        for (int k = 1; k <= count; ++k) {
-            if (const auto& header = Doc.Track(k).Header)
-                header->SetHeight(Timeline.LaneHeight());
-            progress.SetGauge(k * 100 / count);
-        }
+        Headers->LayoutHeaders();
+        progress.SetGauge(100);
         progress.Close();
     }
     UpdateZoomLabels();
@@ -94,9 +90,14 @@ void TForm1::ZoomVertical(bool in) {
     // The same track, at the same fraction of its row, stays at the top of the view.
     Scroll->SetVerticalOffset(oldOffset * Timeline.LaneHeight() / std::max(oldHeight, 1));
     Headers->LayoutHeaders();
+    LanesArea->RepaintAll();
 }
 
 // Track command hooks.
+
+ICaptionEditor* TForm1::CaptionEditor(int track) {
+    return Headers->CaptionEditor(track);
+}
 
 void TForm1::PopupHeaderMenu(int /*track*/) {
     Menu->PopupMenu3->popup(QCursor::pos());

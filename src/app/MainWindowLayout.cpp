@@ -237,6 +237,7 @@ QWidget* TForm1::BuildTrackArea() {
     // The header column scrolls only by following the lanes' vertical offset.
     Headers = new TrackHeaderColumn(Doc, Timeline, *Scroll, *TrackCmds, *Keyboard, *Tools,
                                     LeftColumnWidth, area);
+    Headers->ApplyLanguage(Lang);
     row->addWidget(Headers);
     row->addWidget(VerticalLine(area));
 

@@ -27,32 +27,69 @@ TrackHeaderColumn::TrackHeaderColumn(ShowDocument& document, const TimelineGeome
     Stack->setGeometry(0, 0, width, 0);
     connect(&Scroll, &TimelineScroll::VerticalOffsetChanged, this,
             [this](std::int64_t offset) { FollowVerticalOffset(offset); });
-    connect(&Doc, &ShowDocument::TracksAdded, this, [this] { LayoutHeaders(); });
-    connect(&Doc, &ShowDocument::TracksRemoved, this, [this] { LayoutHeaders(); });
-    connect(&Doc, &ShowDocument::TracksMoved, this, [this] { LayoutHeaders(); });
+    connect(&Doc, &ShowDocument::TracksAdded, this, &TrackHeaderColumn::RowsAdded);
+    connect(&Doc, &ShowDocument::TracksRemoved, this, &TrackHeaderColumn::RowsRemoved);
+    // The rows keep their widgets in place: those of moved tracks show their new tracks.
+    connect(&Doc, &ShowDocument::TracksMoved, this,
+            [this](int first, int last) { ShowRows(first, last, AllTrackFields); });
+    connect(&Doc, &ShowDocument::TrackChanged, this,
+            [this](int number, TTrackFields fields) { ShowRows(number, number, fields); });
     connect(&Doc, &ShowDocument::BulkUpdateStarted, this, [this] { hide(); });
     connect(&Doc, &ShowDocument::Reset, this, [this] {
+        RowsReset();
         show();
-        LayoutHeaders();
     });
+    RowsReset();
+}
+
+void TrackHeaderColumn::RowsAdded(int first, int last) {
+    first = std::clamp(first, 1, static_cast<int>(Rows.size()) + 1);
+    for (int k = first; k <= last; ++k)
+        Rows.insert(Rows.begin() + (k - 1), std::make_unique<TrackHeaderSlot>(*this));
+    LayoutHeaders();
+}
+
+void TrackHeaderColumn::RowsRemoved(int first, int last) {
+    const int count = static_cast<int>(Rows.size());
+    first = std::max(first, 1);
+    last = std::min(last, count);
+    if (first <= last)
+        Rows.erase(Rows.begin() + (first - 1), Rows.begin() + last);
+    LayoutHeaders();
+}
+
+void TrackHeaderColumn::ShowRows(int first, int last, TTrackFields fields) {
+    last = std::min({last, Doc.TrackCount(), static_cast<int>(Rows.size())});
+    for (int k = std::max(first, 1); k <= last; ++k)
+        if (TFrame2* frame = Rows[static_cast<std::size_t>(k - 1)]->Frame())
+            frame->Show(Doc.Track(k), k, fields);
+}
+
+void TrackHeaderColumn::RowsReset() {
+    // After a bulk update the list may be a new one: the rows are as many as the tracks and
+    // the built ones show their track whole.
+    const auto count = static_cast<std::size_t>(Doc.TrackCount());
+    if (Rows.size() > count)
+        Rows.resize(count);
+    while (Rows.size() < count)
+        Rows.push_back(std::make_unique<TrackHeaderSlot>(*this));
+    ShowRows(1, Doc.TrackCount(), AllTrackFields);
+    LayoutHeaders();
+}
+
+int TrackHeaderColumn::RowOf(const TrackHeaderSlot* slot) const {
+    for (std::size_t i = 0; i < Rows.size(); ++i)
+        if (Rows[i].get() == slot)
+            return static_cast<int>(i) + 1;
+    return -1;
 }
 
 TrackHeaderSlot::TrackHeaderSlot(TrackHeaderColumn& column) : Column(column) {}
 
 TrackHeaderSlot::~TrackHeaderSlot() = default;
 
-void TrackHeaderSlot::Show(const TFullTrack& track, int number, TTrackFields fields) {
-    if (Widget)
-        Widget->Show(track, number, fields);
-}
-
-void TrackHeaderSlot::SetHeight(int pixels) {
-    if (Widget)
-        Widget->SetHeight(pixels);
-}
-
 void TrackHeaderSlot::OpenCaptionEditor(const QString& text) {
-    if (TFrame2* frame = Column.BuildFrame(Column.Doc.NumberOf(this)))
+    if (TFrame2* frame = Column.BuildFrame(Column.RowOf(this)))
         frame->OpenCaptionEditor(text);
 }
 
@@ -69,21 +106,22 @@ void TrackHeaderSlot::CloseCaptionEditor() {
         Widget->CloseCaptionEditor();
 }
 
-TFrame2* TrackHeaderColumn::FrameOf(const TFullTrack& track) {
-    const auto* slot = dynamic_cast<const TrackHeaderSlot*>(track.Header.get());
-    return slot ? slot->Frame() : nullptr;
-}
-
-std::unique_ptr<ITrackHeader> TrackHeaderColumn::MakeHeader(Language language) {
-    HeaderLanguage = language;
-    return std::make_unique<TrackHeaderSlot>(*this);
+TFrame2* TrackHeaderColumn::Frame(int track) const {
+    if (track < 1 || track > static_cast<int>(Rows.size()))
+        return nullptr;
+    return Rows[static_cast<std::size_t>(track - 1)]->Frame();
 }
 
 TFrame2* TrackHeaderColumn::BuildFrame(int track) {
-    if (track < 1 || track > Doc.TrackCount())
+    if (track < 1 || track > Doc.TrackCount() || track > static_cast<int>(Rows.size()))
         return nullptr;
-    auto* slot = dynamic_cast<TrackHeaderSlot*>(Doc.Track(track).Header.get());
-    return slot ? &Build(*slot, track) : nullptr;
+    return &Build(*Rows[static_cast<std::size_t>(track - 1)], track);
+}
+
+ICaptionEditor* TrackHeaderColumn::CaptionEditor(int track) {
+    if (track < 1 || track > static_cast<int>(Rows.size()))
+        return nullptr;
+    return Rows[static_cast<std::size_t>(track - 1)].get();
 }
 
 TFrame2& TrackHeaderColumn::Build(TrackHeaderSlot& slot, int track) {
@@ -91,8 +129,8 @@ TFrame2& TrackHeaderColumn::Build(TrackHeaderSlot& slot, int track) {
         return *slot.Widget;
     slot.Widget = std::make_unique<TFrame2>(Stack, HeaderLanguage);
     TFrame2* f = slot.Widget.get();
-    const ITrackHeader* header = &slot;
-    auto number = [this, header] { return Doc.NumberOf(header); };
+    const TrackHeaderSlot* row = &slot;
+    auto number = [this, row] { return RowOf(row); };
     connect(f, &TFrame2::Pressed, this, [this, number](Qt::MouseButton button) {
         Commands.HeaderPress(number(), button, Keyboard.ModifierKey());
     });
@@ -131,9 +169,8 @@ void TrackHeaderColumn::BuildRowsInView() {
     const std::int64_t bottom = top + std::max(this->height(), 1200);
     const int first = static_cast<int>(std::clamp<std::int64_t>(top / height + 1, 1, count));
     const int last = static_cast<int>(std::clamp<std::int64_t>(bottom / height + 1, 1, count));
-    for (int k = first; k <= last; ++k)
-        if (auto* slot = dynamic_cast<TrackHeaderSlot*>(Doc.Track(k).Header.get()))
-            Build(*slot, k);
+    for (int k = first; k <= std::min(last, static_cast<int>(Rows.size())); ++k)
+        Build(*Rows[static_cast<std::size_t>(k - 1)], k);
 }
 
 void TrackHeaderColumn::resizeEvent(QResizeEvent* event) {
@@ -144,8 +181,8 @@ void TrackHeaderColumn::resizeEvent(QResizeEvent* event) {
 
 void TrackHeaderColumn::LayoutHeaders() {
     const int height = Timeline.LaneHeight();
-    for (int k = 1; k <= Doc.TrackCount(); ++k)
-        if (TFrame2* frame = FrameOf(Doc.Track(k))) {
+    for (int k = 1; k <= static_cast<int>(Rows.size()); ++k)
+        if (TFrame2* frame = Frame(k)) {
             frame->SetHeight(height);
             frame->setGeometry(0, (k - 1) * height, width(), height);
         }
@@ -165,8 +202,8 @@ std::optional<QPoint> TrackHeaderColumn::TypeOutputMenuPosition(int track) {
 
 void TrackHeaderColumn::ApplyLanguage(Language language) {
     HeaderLanguage = language;
-    for (const TFullTrack* track : Doc.Tracks())
-        if (TFrame2* frame = FrameOf(*track))
+    for (const auto& row : Rows)
+        if (TFrame2* frame = row->Frame())
             frame->ApplyLanguage(language);
 }
 

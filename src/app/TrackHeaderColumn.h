@@ -1,6 +1,8 @@
 // The column of track headers left of the lanes. It does not scroll by itself: its stack of
-// headers follows the lanes' vertical offset, one header per track, in display order. It
-// follows the show's track list, and hides for the length of a bulk update.
+// headers follows the lanes' vertical offset, one row per track, in display order. It keeps
+// its rows in step with the show's track list as the lanes do (tracks added, removed,
+// moved, reset), shows the fields each announcement names, and hides for the length of a
+// bulk update.
 // A track's header widget is built when its row first comes near the view: a show of 255
 // tracks opens with the few dozen headers it shows, not 255 widgets of a dozen children each.
 #pragma once
@@ -15,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace lumivox {
 
@@ -26,10 +29,9 @@ class TimelineGeometry;
 class TimelineScroll;
 class TrackHeaderColumn;
 
-// What the show holds as a track's header: the header widget once it is built, nothing
-// before. What the show asks of a header not yet built is shown when it is built, which
-// reads the whole track then.
-class TrackHeaderSlot final : public ITrackHeader, public ICaptionEditor {
+// One row of the column: the header widget once it is built, nothing before. A header built
+// later reads its whole track then.
+class TrackHeaderSlot final : public ICaptionEditor {
 public:
     explicit TrackHeaderSlot(TrackHeaderColumn& column);
     ~TrackHeaderSlot() override;
@@ -39,8 +41,6 @@ public:
     // The header widget; null until the row has come near the view.
     TFrame2* Frame() const { return Widget.get(); }
 
-    void Show(const TFullTrack& track, int number, TTrackFields fields) override;
-    void SetHeight(int pixels) override;
     // The caption editor builds the header first: it opens on a track the operator points at.
     void OpenCaptionEditor(const QString& text) override;
     bool CaptionEditorOpen() const override;
@@ -60,22 +60,22 @@ public:
                       TimelineScroll& scroll, TrackCommands& commands, KeyboardControl& keyboard,
                       EditingTools& tools, int width, QWidget* parent = nullptr);
 
-    // The header of the next track, below the last one; its widget is built, in `language`
-    // or the one applied last, and wired to the track commands once its row nears the view.
-    std::unique_ptr<ITrackHeader> MakeHeader(Language language);
     // Places every header at its track's row, at the row height, and sizes the stack to the
     // tracks.
     void LayoutHeaders();
     // Where the type/output menu of `track` opens, in global coordinates; empty when the
     // track has no header here.
     std::optional<QPoint> TypeOutputMenuPosition(int track);
-    // Each header takes the texts of `language`.
+    // Each header takes the texts of `language`, as do headers built later.
     void ApplyLanguage(Language language);
 
-    // The header widget of `track`; null when it has not been built yet.
-    static TFrame2* FrameOf(const TFullTrack& track);
+    // The header widget of 1-based `track`; null when it has not been built yet or there is
+    // no such track.
+    TFrame2* Frame(int track) const;
     // The header widget of 1-based `track`, built now if need be; null for no such track.
     TFrame2* BuildFrame(int track);
+    // The caption editor of 1-based `track`'s header; null for no such track.
+    ICaptionEditor* CaptionEditor(int track);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -83,6 +83,13 @@ protected:
 private:
     friend class TrackHeaderSlot;
     void FollowVerticalOffset(std::int64_t offset);
+    // The rows follow the track list.
+    void RowsAdded(int first, int last);
+    void RowsRemoved(int first, int last);
+    void ShowRows(int first, int last, TTrackFields fields);
+    void RowsReset();
+    // The 1-based row of `slot`; -1 when it is not one of the rows.
+    int RowOf(const TrackHeaderSlot* slot) const;
     // Builds the headers of the rows in view.
     void BuildRowsInView();
     TFrame2& Build(TrackHeaderSlot& slot, int track);
@@ -94,6 +101,7 @@ private:
     KeyboardControl& Keyboard;
     EditingTools& Tools;
     QWidget* Stack = nullptr; // holds the headers; moved by the vertical offset
+    std::vector<std::unique_ptr<TrackHeaderSlot>> Rows; // row k - 1 is track k's
     Language HeaderLanguage = DefaultLanguage;
 };
 

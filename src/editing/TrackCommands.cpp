@@ -17,10 +17,6 @@ const TFullTrack* TrackCommands::PopupTrack() const {
     return PopupNumber() > 0 ? Popup : nullptr;
 }
 
-ICaptionEditor* TrackCommands::EditorOf(const TFullTrack& track) {
-    return dynamic_cast<ICaptionEditor*>(track.Header.get());
-}
-
 void TrackCommands::SelectTrack(int track) {
     Doc.SetSelected(track, true);
     Doc.SetAnchor(track);
@@ -50,8 +46,6 @@ const TFullTrack* TrackCommands::NewTrack() {
     const TFullTrack* track = Doc.AddTrack(Lang);
     if (track == nullptr)
         return nullptr;
-    if (track->Header)
-        track->Header->SetHeight(Host.LaneHeight());
     Doc.SelectOnly(Doc.TrackCount());
     return track;
 }
@@ -205,14 +199,14 @@ void TrackCommands::StartCaptionEdit(int track) {
         return;
     Doc.SelectOnly(track);
     const TFullTrack& edited = Doc.Track(track);
-    if (ICaptionEditor* editor = EditorOf(edited))
+    if (ICaptionEditor* editor = EditorOf(track))
         editor->OpenCaptionEditor(edited.Caption);
 }
 
 void TrackCommands::CommitCaptionEdit(int track) {
     if (!ValidTrack(track))
         return;
-    ICaptionEditor* editor = EditorOf(Doc.Track(track));
+    ICaptionEditor* editor = EditorOf(track);
     if (editor == nullptr || !editor->CaptionEditorOpen())
         return;
     const QString text = editor->CaptionEditorText();
@@ -225,7 +219,7 @@ void TrackCommands::CommitCaptionEdit(int track) {
 void TrackCommands::CommitOpenCaptionEditors() {
     bool changed = false;
     for (int k = 1; k <= Doc.TrackCount(); ++k) {
-        ICaptionEditor* editor = EditorOf(Doc.Track(k));
+        ICaptionEditor* editor = EditorOf(k);
         if (editor == nullptr || !editor->CaptionEditorOpen())
             continue;
         const QString text = editor->CaptionEditorText();

@@ -19,8 +19,7 @@
 
 namespace lumivox {
 
-// The in-place caption editor of a header. A header that has one implements this beside
-// ITrackHeader; the commands find it on the track's header.
+// The in-place caption editor of a track's header; the window hands it out by track number.
 class ICaptionEditor {
 public:
     virtual ~ICaptionEditor() = default;
@@ -36,14 +35,14 @@ class ITrackCommandHost {
 public:
     virtual ~ITrackCommandHost() = default;
     virtual bool SongOpen() const = 0;
-    // Height of a new track row at the current vertical zoom.
-    virtual int LaneHeight() const = 0;
     // Records an undo step when the tracks changed.
     virtual void TakeSnapshot() = 0;
     // The header menu of `track` at the pointer.
     virtual void PopupHeaderMenu(int track) = 0;
     // The type and output menu of `track`, showing and checking `trackType`.
     virtual void PopupTypeOutputMenu(int track, std::uint8_t trackType) = 0;
+    // The caption editor of 1-based `track`'s header; null when it has none.
+    virtual ICaptionEditor* CaptionEditor(int track) = 0;
 };
 
 class TrackCommands {
@@ -56,8 +55,6 @@ public:
     // The track whose header menu or type/output menu was opened last; null when none or
     // when it has been deleted since.
     const TFullTrack* PopupTrack() const;
-    // The 1-based number of the track whose header is `header`; -1 when none.
-    int NumberOf(const ITrackHeader* header) const { return Doc.NumberOf(header); }
 
     // Appends a track with the defaults of a new track, at the height of the rows, and
     // selects it alone; used by the menu command, paste and undo. Null, after the warning,
@@ -120,7 +117,7 @@ private:
     QString TrackList(const std::vector<int>& tracks) const;
     // The 1-based number of PopupTrack; -1 for none.
     int PopupNumber() const { return Doc.NumberOf(Popup); }
-    static ICaptionEditor* EditorOf(const TFullTrack& track);
+    ICaptionEditor* EditorOf(int track) { return Host.CaptionEditor(track); }
 
     ShowDocument& Doc;
     IUserInterface& Ui;

@@ -167,8 +167,7 @@ bool operator==(const TSlotValues& a, const TSlotValues& b) {
     return true;
 }
 
-TFullTrack::TFullTrack(int slotCount, std::unique_ptr<ITrackHeader> header)
-    : Header(std::move(header)), Values(slotCount) {}
+TFullTrack::TFullTrack(int slotCount) : Values(slotCount) {}
 
 void TFullTrack::SetMute(bool flag) {
     Mute = flag;

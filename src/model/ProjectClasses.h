@@ -89,16 +89,6 @@ inline constexpr TTrackFields AllTrackFields = TTrackFields::fromInt((1u << 11) 
 
 class TFullTrack;
 
-// What a track's header shows. The header widget implements it; the show tells it which of
-// its track's fields changed, so the model builds and runs without widgets.
-class ITrackHeader {
-public:
-    virtual ~ITrackHeader() = default;
-    // Shows `fields` of `track`, which stands at 1-based position `number`.
-    virtual void Show(const TFullTrack& track, int number, TTrackFields fields) = 0;
-    virtual void SetHeight(int pixels) = 0;
-};
-
 // The number a header shows for 1-based position `number`: the number box holds a byte.
 inline int HeaderNumber(int number) {
     return static_cast<std::uint8_t>(number);
@@ -197,11 +187,10 @@ private:
 // change itself, so that each one is reported; the setters here keep the track's own rules.
 class TFullTrack {
 public:
-    explicit TFullTrack(int slotCount, std::unique_ptr<ITrackHeader> header = nullptr);
+    explicit TFullTrack(int slotCount);
     TFullTrack(const TFullTrack&) = delete;
     TFullTrack& operator=(const TFullTrack&) = delete;
 
-    std::unique_ptr<ITrackHeader> Header;
     TSlotValues Values;
     std::uint8_t Output = 0;
     std::uint8_t TrackType = TrackTypeProportional;

@@ -25,21 +25,9 @@ int ShowDocument::NumberOf(const TFullTrack* track) const {
     return -1;
 }
 
-int ShowDocument::NumberOf(const ITrackHeader* header) const {
-    if (header == nullptr)
-        return -1;
-    for (std::size_t i = 0; i < List.size(); ++i)
-        if (List[i]->Header.get() == header)
-            return static_cast<int>(i) + 1;
-    return -1;
-}
-
 void ShowDocument::Announce(int number, TTrackFields fields) {
     if (BulkDepth > 0)
         return;
-    const TFullTrack& track = Track(number);
-    if (track.Header)
-        track.Header->Show(track, number, fields);
     Q_EMIT TrackChanged(number, fields);
 }
 
@@ -68,7 +56,7 @@ const TFullTrack* ShowDocument::AddTrack(Language language) {
     if (TrackCount() >= MaxTracks)
         return nullptr;
     const std::uint8_t output = FirstFreeOutput(List);
-    auto track = std::make_unique<TFullTrack>(SlotCount, HeaderFactory ? HeaderFactory() : nullptr);
+    auto track = std::make_unique<TFullTrack>(SlotCount);
     TFullTrack& added = *track;
     List.push_back(std::move(track));
     const int count = TrackCount();
@@ -79,11 +67,8 @@ const TFullTrack* ShowDocument::AddTrack(Language language) {
     added.MidiMap.Key = MidiKeyForOutput(output);
     added.TrackType = TrackTypeProportional;
     ApplyPaletteEntry(added, PaletteEntryForCount(count));
-    if (BulkDepth == 0) {
-        if (added.Header)
-            added.Header->Show(added, count, AllTrackFields);
+    if (BulkDepth == 0)
         Q_EMIT TracksAdded(count, count);
-    }
     return &added;
 }
 
@@ -375,11 +360,6 @@ void ShowDocument::EndBulkUpdate() {
         return;
     // Written through TBulkUpdate, the tracks may hold any Solo state now.
     AnySolo = std::ranges::any_of(List, [](const auto& t) { return t->Solo; });
-    for (int number = 1; number <= TrackCount(); ++number) {
-        const TFullTrack& track = Track(number);
-        if (track.Header)
-            track.Header->Show(track, number, AllTrackFields);
-    }
     Q_EMIT Reset();
 }
 

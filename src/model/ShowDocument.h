@@ -50,10 +50,6 @@ public:
     int SlotCount = 0;
     QString ProjectFileName;
 
-    // Creates the header of each new track; without a factory tracks have no header. The show
-    // tells each header what of its track changed.
-    std::function<std::unique_ptr<ITrackHeader>()> HeaderFactory;
-
     // ---- Reading ---------------------------------------------------------------------
     const TProjectType& Project() const { return Record; }
     int ResolutionIndex() const { return Resolution; }
@@ -98,9 +94,8 @@ public:
     int SelectedCount() const;
     // 1-based number of the track last clicked or selected; -1 for none.
     int Anchor() const { return AnchorTrack; }
-    // The 1-based number of `track` or of the track whose header is `header`; -1 for none.
+    // The 1-based number of `track`; -1 for none.
     int NumberOf(const TFullTrack* track) const;
-    int NumberOf(const ITrackHeader* header) const;
 
     // ---- The track list ----------------------------------------------------------------
     // Appends a track with the defaults of a new track: SlotCount zero values, caption from

@@ -1,7 +1,8 @@
 // TFrame2, a track's header in the left column: number, caption with its in-place editor,
 // type icon and type/output button, output number, and the record-arm, Solo, Mute and Lock
-// buttons. It shows the fields of its track the show tells it changed (ITrackHeader) and
-// reports presses as signals; the window connects them to TrackCommands and the show.
+// buttons. It shows the fields of its track the show announces as changed (the header column
+// passes them on) and reports presses as signals; the window connects them to TrackCommands
+// and the show.
 #pragma once
 
 #include "core/LanguageTables.h"
@@ -20,7 +21,7 @@ class QToolButton;
 
 namespace lumivox {
 
-class TFrame2 : public QFrame, public ITrackHeader, public ICaptionEditor {
+class TFrame2 : public QFrame, public ICaptionEditor {
     Q_OBJECT
 public:
     // The header takes the client width of `parent` (the header column) and the hints of
@@ -35,9 +36,9 @@ public:
     // Where the type and output menu opens: the type button's top-right corner on screen.
     QPoint TypeOutputMenuPosition() const;
 
-    // ITrackHeader
-    void Show(const TFullTrack& track, int number, TTrackFields fields) override;
-    void SetHeight(int pixels) override;
+    // Shows `fields` of `track`, which stands at 1-based position `number`.
+    void Show(const TFullTrack& track, int number, TTrackFields fields);
+    void SetHeight(int pixels);
 
     // Each part on its own.
     void ShowCaption(const QString& caption);

@@ -59,8 +59,7 @@ protected:
         return rows;
     }
     QWidget* Panel(int track) {
-        return TrackHeaderColumn::FrameOf(Doc().Track(track))
-            ->findChild<QWidget*>(QStringLiteral("Panel1"));
+        return Window->HeaderColumn().Frame(track)->findChild<QWidget*>(QStringLiteral("Panel1"));
     }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
         QTest::keyClick(Window.get(), key, modifiers);

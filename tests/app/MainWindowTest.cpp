@@ -345,7 +345,7 @@ TEST_F(MainWindowTest, ProjectFilesSpeakTheLanguageTheWindowShows) {
     EXPECT_TRUE(Ui.ProgressTexts.contains(
         Text(TextTable::ProjectFile, ProjectFileText::CreatingTracks, Language::French)));
     // A track on output 0 shows the word for "All" of the language in use.
-    TFrame2* header = TrackHeaderColumn::FrameOf(window->Document().Track(1));
+    TFrame2* header = window->HeaderColumn().Frame(1);
     ASSERT_NE(header, nullptr);
     EXPECT_EQ(header->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
               Text(TextTable::CommonTexts, CommonText::All, Language::French));

@@ -142,7 +142,7 @@ TEST_F(TimelineViewWindowTest, EditsUndoAndRowHeightsKeepTheView) {
     ASSERT_EQ(Window->Document().TrackCount(), 19);
     expectView(1500, 300, "delete");
     // The header column stands where the lanes do.
-    const TFrame2* first = TrackHeaderColumn::FrameOf(Window->Document().Track(5));
+    const TFrame2* first = Window->HeaderColumn().Frame(5);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->mapTo(Headers(), QPoint(0, 0)).y(), 4 * 73 - 300);
     // Flatter rows: the track at the top (row 300 of 73-pixel rows, track 5) stays there.

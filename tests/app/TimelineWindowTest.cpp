@@ -146,7 +146,7 @@ TEST_F(TimelineWindowTest, HeaderPressesSelectWithTheHeldModifier) {
     for (int k = 0; k < 3; ++k)
         Window->Menus().New1->trigger();
     auto panel = [this](int track) {
-        auto* frame = TrackHeaderColumn::FrameOf(Window->Document().Track(track));
+        auto* frame = Window->HeaderColumn().Frame(track);
         return frame->findChild<QWidget*>(QStringLiteral("Panel1"));
     };
     QTest::mouseClick(panel(2), Qt::LeftButton, {}, QPoint(5, 30));

@@ -41,7 +41,7 @@ protected:
         for (int k = 0; k < count; ++k)
             Window->Menus().New1->trigger();
     }
-    TFrame2* Frame(int track) { return TrackHeaderColumn::FrameOf(Doc().Track(track)); }
+    TFrame2* Frame(int track) { return Window->HeaderColumn().Frame(track); }
     QWidget* Panel(int track) {
         return Frame(track)->findChild<QWidget*>(QStringLiteral("Panel1"));
     }
@@ -149,6 +149,40 @@ TEST_F(TrackEditingWindowTest, TheUndoLevelsDialogSetsStepsAndMemoryAndShowsWhat
     Window->Menus().Undo1->trigger();
     EXPECT_EQ(Doc().TrackCount(), 4);
     EXPECT_FALSE(Window->Menus().Undo1->isEnabled());
+}
+
+// The header column keeps a header per track: it shows the fields the show changes, shows
+// the tracks below a deletion in their new rows, and goes with the tracks.
+TEST_F(TrackEditingWindowTest, HeadersShowNewTracksAndLeaveWithDeletedOnes) {
+    AddTracks(3);
+    ASSERT_EQ(Window->HeaderColumn().findChildren<TFrame2*>().size(), 3);
+    TFrame2* third = Frame(3);
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(third->findChild<QLabel*>("Label1")->text(), "003");
+    EXPECT_EQ(third->height(), Window->Geometry().LaneHeight());
+
+    Doc().SetArmed(3, true);
+    EXPECT_TRUE(third->Armed());
+    Doc().SetOutput(3, 0);
+    EXPECT_EQ(third->findChild<QLabel*>("Label1")->text(), "All");
+    third->ApplyLanguage(Language::German);
+    EXPECT_EQ(third->findChild<QLabel*>("Label1")->text(),
+              Text(TextTable::CommonTexts, CommonText::All, Language::German));
+
+    Window->Commands().HeaderPress(2, Qt::LeftButton, TModifierKey::None);
+    Ui.ConfirmAnswers = {true};
+    Window->Commands().DeleteSelectedTracks();
+    ASSERT_EQ(Window->HeaderColumn().findChildren<TFrame2*>().size(), 2);
+    // The second row shows the third track now, renumbered; no third row is left.
+    ASSERT_NE(Frame(2), nullptr);
+    EXPECT_EQ(Frame(3), nullptr);
+    EXPECT_EQ(Frame(2)->findChild<QLabel*>("StaticText1")->text(), "2");
+    EXPECT_EQ(Frame(2)->findChild<QLabel*>("StaticText2")->text(), "Track 3");
+    EXPECT_EQ(Frame(2)->findChild<QLabel*>("Label1")->text(), "All");
+    EXPECT_TRUE(Frame(2)->Armed());
+
+    Doc().RemoveAllTracks();
+    EXPECT_TRUE(Window->HeaderColumn().findChildren<TFrame2*>().isEmpty());
 }
 
 TEST_F(TrackEditingWindowTest, TracksMoveFromTheHeaderMenuAndTheKeysAndUndoInOneStep) {

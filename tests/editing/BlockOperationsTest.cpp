@@ -24,7 +24,7 @@ using Operation = std::function<bool(BlockOperations&)>;
 struct WindowHost : ITrackCommandHost {
     UndoHistory* History = nullptr;
     bool SongOpen() const override { return true; }
-    int LaneHeight() const override { return 73; }
+    ICaptionEditor* CaptionEditor(int) override { return nullptr; }
     void TakeSnapshot() override { History->TakeSnapshot(); }
     void PopupHeaderMenu(int) override {}
     void PopupTypeOutputMenu(int, std::uint8_t) override {}

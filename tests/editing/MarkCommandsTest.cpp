@@ -40,7 +40,7 @@ struct Host : ITrackCommandHost, IMarkHost {
     UndoHistory* History = nullptr;
     int Snapshots = 0;
     bool SongOpen() const override { return true; }
-    int LaneHeight() const override { return 73; }
+    ICaptionEditor* CaptionEditor(int) override { return nullptr; }
     void TakeSnapshot() override {
         ++Snapshots;
         History->TakeSnapshot();

@@ -6,12 +6,12 @@
 #include "model/ShowDocument.h"
 #include "model/TrackRules.h"
 #include "support/ScriptedUserInterface.h"
-#include "support/SilentTrackHeader.h"
 
 #include <gtest/gtest.h>
 
 #include <QStringList>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -21,17 +21,14 @@ namespace {
 
 using test::ScriptedUserInterface;
 
-// A header that keeps its number and has a caption editor; the rest it is told is kept on
-// the track itself.
-struct FakeHeader : test::SilentTrackHeader, ICaptionEditor {
+// A header row that keeps the number it was last told and has a caption editor; the rest it
+// is told is kept on the track itself.
+struct FakeHeader : ICaptionEditor {
+    const TFullTrack* Track = nullptr;
     int Number = 0;
     bool EditorOpen = false;
     QString EditorText;
 
-    void Show(const TFullTrack&, int number, TTrackFields fields) override {
-        if (fields & TTrackField::Number)
-            Number = number;
-    }
     void OpenCaptionEditor(const QString& text) override {
         EditorText = text;
         EditorOpen = true;
@@ -42,24 +39,46 @@ struct FakeHeader : test::SilentTrackHeader, ICaptionEditor {
 };
 
 // The window: the undo steps and menus it is asked for, and what the show announces to it,
-// as the lanes, the headers and the output menu hear it.
+// as the lanes, the headers and the output menu hear it. Its headers follow their tracks
+// through the list, so each shows a number only when told it.
 struct RecordingHost : ITrackCommandHost {
     bool Song = true;
     QStringList Calls;
     int HeaderMenu = -1;
+    std::vector<std::unique_ptr<FakeHeader>> Headers;
 
     bool SongOpen() const override { return Song; }
-    int LaneHeight() const override { return 73; }
+    ICaptionEditor* CaptionEditor(int track) override {
+        return track >= 1 && track <= static_cast<int>(Headers.size())
+                   ? Headers[static_cast<std::size_t>(track - 1)].get()
+                   : nullptr;
+    }
     void TakeSnapshot() override { Calls << "snapshot"; }
     void PopupHeaderMenu(int track) override { HeaderMenu = track; }
     void PopupTypeOutputMenu(int, std::uint8_t) override {}
 
     void Listen(ShowDocument& doc) {
-        QObject::connect(&doc, &ShowDocument::TracksAdded, &doc, [this](int first, int) {
+        QObject::connect(&doc, &ShowDocument::TracksAdded, &doc, [this, &doc](int first, int last) {
             Calls << QStringLiteral("added %1").arg(first);
+            for (int k = first; k <= last; ++k) {
+                auto header = std::make_unique<FakeHeader>();
+                header->Track = &doc.Track(k);
+                header->Number = k;
+                Headers.insert(Headers.begin() + (k - 1), std::move(header));
+            }
+        });
+        QObject::connect(&doc, &ShowDocument::TracksRemoved, &doc, [this](int first, int last) {
+            Headers.erase(Headers.begin() + (first - 1), Headers.begin() + last);
+        });
+        QObject::connect(&doc, &ShowDocument::TracksMoved, &doc, [this, &doc](int, int) {
+            std::stable_sort(Headers.begin(), Headers.end(), [&doc](const auto& a, const auto& b) {
+                return doc.NumberOf(a->Track) < doc.NumberOf(b->Track);
+            });
         });
         QObject::connect(&doc, &ShowDocument::TrackChanged, &doc,
                          [this](int track, TTrackFields fields) {
+                             if (fields & TTrackField::Number)
+                                 Headers[static_cast<std::size_t>(track - 1)]->Number = track;
                              if (fields & TTrackField::Output)
                                  Calls << QStringLiteral("output %1").arg(track);
                              if (fields & TTrackField::Colors)
@@ -81,7 +100,6 @@ class TrackCommandsTest : public ::testing::Test {
 protected:
     TrackCommandsTest() : Commands(Doc, Ui, Host, Lang) {
         Doc.SlotCount = 50;
-        Doc.HeaderFactory = [] { return std::make_unique<FakeHeader>(); };
         Host.Listen(Doc);
         QObject::connect(&States, &CommandStateTracker::StatesChanged, &States,
                          [this] { ++StateChanges; });
@@ -95,7 +113,9 @@ protected:
         Doc.SetModified(false);
         Host.Calls.clear();
     }
-    FakeHeader& HeaderOf(int track) { return static_cast<FakeHeader&>(*Doc.Track(track).Header); }
+    FakeHeader& HeaderOf(int track) {
+        return *Host.Headers.at(static_cast<std::size_t>(track - 1));
+    }
     std::vector<int> Selected() const {
         std::vector<int> numbers;
         for (int k = 1; k <= Doc.TrackCount(); ++k)

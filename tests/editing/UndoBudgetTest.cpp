@@ -36,7 +36,7 @@ using test::ScriptedUserInterface;
 struct WindowHost : ITrackCommandHost, IBlockHost {
     UndoHistory* History = nullptr;
     bool SongOpen() const override { return true; }
-    int LaneHeight() const override { return 73; }
+    ICaptionEditor* CaptionEditor(int) override { return nullptr; }
     void TakeSnapshot() override { History->TakeSnapshot(); }
     void PopupHeaderMenu(int) override {}
     void PopupTypeOutputMenu(int, std::uint8_t) override {}

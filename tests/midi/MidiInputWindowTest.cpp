@@ -94,7 +94,7 @@ protected:
 
     // Track `number`'s record-arm button in its header.
     QToolButton* ArmButton(int number) {
-        auto* header = TrackHeaderColumn::FrameOf(Window->Document().Track(number));
+        auto* header = Window->HeaderColumn().Frame(number);
         return header ? header->findChild<QToolButton*>(QStringLiteral("SpeedButton4")) : nullptr;
     }
 };

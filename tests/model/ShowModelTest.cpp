@@ -5,24 +5,27 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <utility>
 #include <vector>
 
 using namespace lumivox;
 
 namespace {
 
-// Records what the model shows on a header.
-class RecordingHeader : public ITrackHeader {
+// Records what the model announces to a track's header.
+class RecordingHeader {
 public:
     struct State {
         QString Caption;
         int Output = -1;
         bool Selected = false, Locked = false, Mute = false, Solo = false, Armed = false;
-        int Type = -1, Number = -1, Height = -1;
+        int Type = -1, Number = -1;
         TColor Header = 0, CaptionColour = 0;
     };
     explicit RecordingHeader(State& state) : S(state) {}
-    void Show(const TFullTrack& track, int number, TTrackFields fields) override {
+    void Show(const TFullTrack& track, int number, TTrackFields fields) {
         if (fields & TTrackField::Caption)
             S.Caption = track.Caption;
         if (fields & TTrackField::Selected)
@@ -46,18 +49,54 @@ public:
             S.CaptionColour = track.CaptionColor;
         }
     }
-    void SetHeight(int pixels) override { S.Height = pixels; }
     State& S;
 };
 
-// A show whose tracks have recording headers.
+// A show whose tracks have recording headers, kept as a header column keeps them: one per
+// track, moving with its track, told what each announcement names and all of a track after
+// a reset. States are handed out in the order the tracks appear.
 struct HeadedShow {
     ShowDocument Doc;
     std::vector<RecordingHeader::State> States = std::vector<RecordingHeader::State>(20);
     int Made = 0;
+    std::vector<std::pair<const TFullTrack*, std::unique_ptr<RecordingHeader>>> Rows;
+
     explicit HeadedShow(int slots) {
         Doc.SlotCount = slots;
-        Doc.HeaderFactory = [this] { return std::make_unique<RecordingHeader>(States[Made++]); };
+        QObject::connect(&Doc, &ShowDocument::TracksAdded, &Doc, [this](int first, int last) {
+            for (int k = first; k <= last; ++k) {
+                Rows.insert(Rows.begin() + (k - 1), {&Doc.Track(k), NewHeader()});
+                Rows[static_cast<std::size_t>(k - 1)].second->Show(Doc.Track(k), k, AllTrackFields);
+            }
+        });
+        QObject::connect(&Doc, &ShowDocument::TracksRemoved, &Doc, [this](int first, int last) {
+            Rows.erase(Rows.begin() + (first - 1), Rows.begin() + last);
+        });
+        QObject::connect(&Doc, &ShowDocument::TracksMoved, &Doc, [this](int, int) {
+            std::stable_sort(Rows.begin(), Rows.end(), [this](const auto& a, const auto& b) {
+                return Doc.NumberOf(a.first) < Doc.NumberOf(b.first);
+            });
+        });
+        QObject::connect(&Doc, &ShowDocument::TrackChanged, &Doc,
+                         [this](int number, TTrackFields fields) {
+                             Rows[static_cast<std::size_t>(number - 1)].second->Show(
+                                 Doc.Track(number), number, fields);
+                         });
+        QObject::connect(&Doc, &ShowDocument::Reset, &Doc, [this] {
+            decltype(Rows) rows;
+            for (int k = 1; k <= Doc.TrackCount(); ++k) {
+                const TFullTrack* track = &Doc.Track(k);
+                auto found =
+                    std::ranges::find_if(Rows, [track](const auto& r) { return r.first == track; });
+                rows.emplace_back(track,
+                                  found != Rows.end() ? std::move(found->second) : NewHeader());
+                rows.back().second->Show(*track, k, AllTrackFields);
+            }
+            Rows = std::move(rows);
+        });
+    }
+    std::unique_ptr<RecordingHeader> NewHeader() {
+        return std::make_unique<RecordingHeader>(States[static_cast<std::size_t>(Made++)]);
     }
 };
 

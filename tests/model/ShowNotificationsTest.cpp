@@ -216,18 +216,23 @@ TEST_F(ShowNotifications, ABulkUpdateReportsOneResetForEverythingInsideIt) {
     EXPECT_FALSE(Doc.InBulkUpdate());
 }
 
-TEST_F(ShowNotifications, HeadersHearTheirFieldsAndAllOfThemAfterAReset) {
-    struct CountingHeader : ITrackHeader {
-        std::vector<TTrackFields>* Seen;
-        explicit CountingHeader(std::vector<TTrackFields>* seen) : Seen(seen) {}
-        void Show(const TFullTrack&, int, TTrackFields fields) override { Seen->push_back(fields); }
-        void SetHeight(int) override {}
-    };
+// What the header of a new sixth track hears: all of it when added, then its own fields, and
+// all of it again after a bulk update.
+TEST_F(ShowNotifications, AHeaderHearsItsFieldsAndAllOfThemAfterAReset) {
     std::vector<TTrackFields> seen;
-    Doc.HeaderFactory = [&seen] { return std::make_unique<CountingHeader>(&seen); };
+    QObject::connect(&Doc, &ShowDocument::TracksAdded, &Doc, [&seen](int first, int last) {
+        if (first <= 6 && 6 <= last)
+            seen.push_back(AllTrackFields);
+    });
+    QObject::connect(&Doc, &ShowDocument::TrackChanged, &Doc,
+                     [&seen](int number, TTrackFields fields) {
+                         if (number == 6)
+                             seen.push_back(fields);
+                     });
+    QObject::connect(&Doc, &ShowDocument::Reset, &Doc, [&seen] { seen.push_back(AllTrackFields); });
     Doc.AddTrack(Language::English);
     Doc.SetLocked(6, true);
-    Doc.SetCaption(1, QStringLiteral("no header"));
+    Doc.SetCaption(1, QStringLiteral("another track"));
     { TBulkUpdate bulk(Doc); }
     EXPECT_EQ(seen,
               (std::vector<TTrackFields>{AllTrackFields, TTrackField::Locked, AllTrackFields}));

@@ -202,59 +202,5 @@ TEST_F(TrackHeaderTest, ALeftPressElsewhereCommitsButNotInsideTheOpenEditor) {
     qApp->removeEventFilter(&filter);
 }
 
-// Headers made by the track commands live and die with their tracks.
-TEST(TrackHeaderWithCommands, HeadersShowNewTracksAndLeaveWithDeletedOnes) {
-    QWidget column;
-    column.setFixedWidth(169);
-    auto* layout = new QVBoxLayout(&column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    ShowDocument doc;
-    doc.SlotCount = 20;
-    doc.HeaderFactory = [&] {
-        auto frame = std::make_unique<TFrame2>(&column);
-        layout->addWidget(frame.get());
-        return frame;
-    };
-    test::ScriptedUserInterface ui;
-    struct Host : ITrackCommandHost {
-        bool SongOpen() const override { return true; }
-        int LaneHeight() const override { return 41; }
-        void TakeSnapshot() override {}
-        void PopupHeaderMenu(int) override {}
-        void PopupTypeOutputMenu(int, std::uint8_t) override {}
-    } host;
-    Language language = Language::English;
-    TrackCommands commands(doc, ui, host, language);
-
-    for (int k = 0; k < 3; ++k)
-        commands.NewTrack();
-    ASSERT_EQ(column.findChildren<TFrame2*>().size(), 3);
-    auto* third = dynamic_cast<TFrame2*>(doc.Track(3).Header.get());
-    ASSERT_NE(third, nullptr);
-    EXPECT_EQ(third->findChild<QLabel*>("Label1")->text(), "003");
-    EXPECT_EQ(third->height(), 41);
-
-    // The header shows the track's fields as the show changes them.
-    doc.SetArmed(3, true);
-    EXPECT_TRUE(third->Armed());
-    doc.SetOutput(3, 0);
-    EXPECT_EQ(third->findChild<QLabel*>("Label1")->text(), "All");
-    third->ApplyLanguage(Language::German);
-    EXPECT_EQ(third->findChild<QLabel*>("Label1")->text(),
-              Text(TextTable::CommonTexts, CommonText::All, Language::German));
-
-    commands.HeaderPress(2, Qt::LeftButton, TModifierKey::None);
-    ui.ConfirmAnswers = {true};
-    commands.DeleteSelectedTracks();
-    ASSERT_EQ(column.findChildren<TFrame2*>().size(), 2);
-    EXPECT_EQ(third->findChild<QLabel*>("StaticText1")->text(), "2");
-    EXPECT_EQ(third->findChild<QLabel*>("StaticText2")->text(), "Track 3");
-
-    doc.RemoveAllTracks();
-    EXPECT_TRUE(column.findChildren<TFrame2*>().isEmpty());
-}
-
 } // namespace
 } // namespace lumivox
