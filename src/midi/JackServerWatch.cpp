@@ -6,6 +6,10 @@
 #include <jack/jack.h>
 
 #include <cerrno>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace lumivox {
 
@@ -57,13 +61,27 @@ bool TJackServerWatch::Connect(const QString& device, const std::string& ownPort
     return result == 0 || result == EEXIST;
 }
 
-bool JackServerReachable() {
-    jack_status_t status{};
-    jack_client_t* client = jack_client_open(OwnClientName().c_str(), JackNoStartServer, &status);
-    if (client == nullptr)
-        return false;
-    jack_client_close(client);
-    return true;
+bool JackServerReachable(std::chrono::milliseconds limit) {
+    struct TProbe {
+        std::mutex Lock;
+        std::condition_variable Done;
+        bool Finished = false;
+        bool Reached = false;
+    };
+    auto probe = std::make_shared<TProbe>();
+    std::thread([probe, name = OwnClientName()] {
+        jack_status_t status{};
+        jack_client_t* client = jack_client_open(name.c_str(), JackNoStartServer, &status);
+        if (client != nullptr)
+            jack_client_close(client);
+        const std::lock_guard<std::mutex> hold(probe->Lock);
+        probe->Finished = true;
+        probe->Reached = client != nullptr;
+        probe->Done.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> hold(probe->Lock);
+    probe->Done.wait_for(hold, limit, [&probe] { return probe->Finished; });
+    return probe->Finished && probe->Reached;
 }
 
 } // namespace lumivox

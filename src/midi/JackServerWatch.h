@@ -6,6 +6,7 @@
 
 #include <jack/types.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -40,8 +41,13 @@ private:
     jack_client_t* Client;
 };
 
-// A JACK server answers. Asked before RtMidi tries one, which otherwise prints its own
-// warning on the terminal when there is none.
-bool JackServerReachable();
+// How long the device list waits for a JACK server to answer.
+inline constexpr std::chrono::milliseconds JackAnswerLimit{1500};
+
+// A JACK server answers within `limit`. Asked before RtMidi tries one, which otherwise prints
+// its own warning on the terminal when there is none. A server that is frozen or wedged can
+// keep a client waiting for seconds: the question is put on a thread of its own, and a server
+// that has not answered in time counts as absent (the thread closes its client when it can).
+bool JackServerReachable(std::chrono::milliseconds limit = JackAnswerLimit);
 
 } // namespace lumivox

@@ -8,6 +8,7 @@
 #include "support/widgets/WindowOptions.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <memory>
 
 using namespace lumivox;
 using namespace lumivox::test;
@@ -88,4 +90,33 @@ TEST(SoundDeviceWindow, AKilledServerIsReportedOnceWhileTheShowGoesOnAndTheWindo
     ui.ConfirmAnswers.push_back(false);
     EXPECT_TRUE(window->close());
     window.reset();
+}
+
+// A JACK server that is frozen (stopped, or wedged by a crashed client) never answers a new
+// client. The window asks JACK for MIDI devices as it opens: it opens all the same, without
+// that server's devices, and a song opened then plays on the system clock.
+TEST(SoundDeviceWindow, TheWindowOpensAndPlaysWhileTheJackServerIsFrozen) {
+    TestJackServer server(QStringLiteral("lumivox-test-window-frozen"), 44100);
+    if (!server.Start())
+        GTEST_SKIP() << server.Failure().toStdString();
+    server.Signal(SIGSTOP);
+    QTemporaryDir dir;
+    ScriptedUserInterface ui;
+    AcceptProperties properties;
+    const QString song = dir.filePath(QStringLiteral("song.mp3"));
+    ASSERT_TRUE(QFile::copy(FixturePath("song_10s.mp3"), song));
+    TForm1Options options = TestWindowOptions(ui, properties, dir);
+    options.SilentAudio = false;
+    QElapsedTimer opening;
+    opening.start();
+    auto window = std::make_unique<TForm1>(options);
+    // A hang check, not a speed goal: without the limit the window never opens.
+    EXPECT_LT(opening.elapsed(), 20000);
+    ui.SongAnswers.push_back(song);
+    window->Menus().New2->trigger();
+    ASSERT_TRUE(window->Player().IsOpen());
+    window->Play();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->Player().PositionMs() >= 300; }, 10000));
+    window.reset();
+    server.Signal(SIGCONT);
 }
