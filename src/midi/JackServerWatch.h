@@ -42,7 +42,7 @@ private:
 };
 
 // How long the device list waits for a JACK server to answer.
-inline constexpr std::chrono::milliseconds JackAnswerLimit{1500};
+inline constexpr std::chrono::milliseconds JackAnswerLimit{5000};
 
 // A JACK server answers within `limit`. Asked before RtMidi tries one, which otherwise prints
 // its own warning on the terminal when there is none. A server that is frozen or wedged can
