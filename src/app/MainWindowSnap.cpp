@@ -109,12 +109,9 @@ void TForm1::LocateAt(int viewX, bool invert) {
     if (!pressed || !MediaPlayer->IsOpen())
         return;
     const std::int64_t ms = *pressed;
-    const TimeAxis axis = Timeline.Axis();
-    const std::int64_t width = axis.ContentWidth();
-    if (ms >= 0 && axis.SongLength() > 0) {
-        // Snapping at the ruler's own scale: the song's length across the timeline's width.
-        const long double pixelsPerMs =
-            static_cast<long double>(width) / static_cast<long double>(axis.SongLength());
+    // Snapping at the ruler's own scale: the song's length across the timeline's width.
+    const long double pixelsPerMs = Timeline.Axis().CursorPixelsPerMs();
+    if (ms >= 0 && pixelsPerMs > 0.0L) {
         if (const TSnapResult snap = Guides.Snap(ms, pixelsPerMs, invert); snap.Snapped()) {
             TransportControl->JumpToMs(snap.Ms);
             return;

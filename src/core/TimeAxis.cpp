@@ -75,6 +75,13 @@ std::int64_t TimeAxis::CursorX(std::int64_t ms) const {
     return static_cast<std::int64_t>(std::trunc(static_cast<double>(ms) / msPerPixel));
 }
 
+long double TimeAxis::CursorPixelsPerMs() const {
+    const std::int64_t length = SongLength();
+    if (length <= 0)
+        return 0.0L;
+    return static_cast<long double>(ContentWidth()) / static_cast<long double>(length);
+}
+
 std::int64_t TimeAxis::CursorMs(std::int64_t x) const {
     const std::int64_t width = ContentWidth();
     if (width <= 0)

@@ -59,6 +59,8 @@ public:
     std::int64_t CursorX(std::int64_t ms) const;
     // The time a press at content x on the ruler strip locates to: Trunc(length / width x x).
     std::int64_t CursorMs(std::int64_t x) const;
+    // The scale of the cursor's placement: width / length pixels per ms; 0 without a song.
+    long double CursorPixelsPerMs() const;
 
 private:
     int AxisLevel = DefaultLevel;

@@ -78,6 +78,8 @@ TEST(TimeAxisSong, TheMeasuredLengthWinsOverTheWaveformsAndNoSongHasNoWidth) {
     EXPECT_EQ(none.ContentWidth(), 0);
     EXPECT_EQ(none.CursorX(1000), 0);
     EXPECT_EQ(none.CursorMs(10), 0);
+    EXPECT_EQ(none.CursorPixelsPerMs(), 0.0L);
+    EXPECT_EQ(TimeAxis(13, 60'000, 20671 * 3).CursorPixelsPerMs(), 5167.0L / 60'000.0L);
     EXPECT_EQ(TimeAxis(99, 0, 0).Level(), TimeAxis::MaxLevel);
     EXPECT_EQ(TimeAxis(-3, 0, 0).Level(), TimeAxis::MinLevel);
 }
