@@ -13,7 +13,7 @@
 namespace lumivox {
 namespace {
 
-const QColor kNavy(0x00, 0x00, 0x80);
+const QColor kGaugeNavy(0x00, 0x00, 0x80);
 const QColor kTrack(0xFF, 0xFF, 0xFF);
 const QColor kShadow(0x80, 0x80, 0x80);
 
@@ -52,14 +52,14 @@ void TGauge::paintEvent(QPaintEvent*) {
     const QRect filled(inner.left(), inner.top(), filledWidth, inner.height());
     const QRect empty(inner.left() + filledWidth, inner.top(), inner.width() - filledWidth,
                       inner.height());
-    painter.fillRect(filled, kNavy);
+    painter.fillRect(filled, kGaugeNavy);
     painter.fillRect(empty, kTrack);
 
     // The same text twice, each copy clipped to one part, so every glyph contrasts with
     // whatever lies under it.
     const QString text = ProgressText();
     painter.setClipRect(empty);
-    painter.setPen(kNavy);
+    painter.setPen(kGaugeNavy);
     painter.drawText(inner, Qt::AlignCenter, text);
     painter.setClipRect(filled);
     painter.setPen(Qt::white);

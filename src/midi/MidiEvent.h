@@ -6,6 +6,8 @@
 
 namespace lumivox {
 
+inline constexpr std::uint8_t SysexStatus = 0xF0; // status byte of a system-exclusive message
+
 struct TMyMidiEvent {
     std::uint8_t StatusByte = 0; // 0xF0 for a system-exclusive message
     std::uint8_t DataByte1 = 0;  // 0 for system-exclusive

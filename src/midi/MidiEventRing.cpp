@@ -7,12 +7,6 @@
 
 namespace lumivox {
 
-namespace {
-
-constexpr std::uint8_t SysexStatus = 0xF0;
-
-} // namespace
-
 TMidiEventRing::TMidiEventRing(int capacity, int sysexSize, int sysexCount)
     : Items(static_cast<std::size_t>(capacity)),
       SysexSize(static_cast<std::uint32_t>(sysexCount > 0 ? sysexSize : 0)),

@@ -26,7 +26,6 @@ namespace lumivox {
 
 namespace {
 
-constexpr std::uint8_t SysexStatus = 0xF0;
 constexpr std::uint8_t TimingClock = 0xF8;
 constexpr std::uint8_t ActiveSensing = 0xFE;
 constexpr int MaxWord = 65535;

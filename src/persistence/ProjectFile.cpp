@@ -31,7 +31,6 @@ namespace lumivox {
 
 namespace {
 
-constexpr std::string_view Separator = "*****";
 constexpr int OldVersionValueLines = MaxSlotCount;
 
 bool ParseBool(std::string_view line) {
@@ -72,14 +71,14 @@ std::string_view SkipValueBlock(TextLineReader& reader) {
     const std::string_view text = reader.Whole();
     const std::size_t start = reader.Offset();
     const auto* star = static_cast<const char*>(
-        std::memchr(text.data() + start, Separator.front(), text.size() - start));
+        std::memchr(text.data() + start, SectionSeparator.front(), text.size() - start));
     if (star == nullptr)
         throw Refusal{};
     const auto end = static_cast<std::size_t>(star - text.data());
     if (end != start && text[end - 1] != '\n')
         throw Refusal{};
     reader.SkipTo(end);
-    if (reader.NextRaw() != Separator)
+    if (reader.NextRaw() != SectionSeparator)
         throw Refusal{};
     return text.substr(start, end - start);
 }
@@ -159,7 +158,7 @@ TBlockCount CountTrackBlocks(std::string_view text) {
         std::string_view line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        if ((start == 0 || text[start - 1] == '\n') && line == Separator) {
+        if ((start == 0 || text[start - 1] == '\n') && line == SectionSeparator) {
             ++count.Blocks;
             afterLast = std::min(end + 1, text.size());
         }
@@ -498,7 +497,7 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
                         values.data(), static_cast<std::size_t>(std::max(slotCount - 1, 0))));
                     if (reader.AtEnd())
                         line(); // throws: the file ends early
-                    if (reader.NextRaw() != Separator)
+                    if (reader.NextRaw() != SectionSeparator)
                         throw refuse(Tr(TextTable::Extra, ExtraText::NotANumber));
                     if (found != valueLines && FittedFrom < 0)
                         FittedFrom = found;
@@ -515,7 +514,7 @@ bool ProjectFile::ReadVersion(const QString& path, int minor) {
                                 values[j - 1] = static_cast<std::uint8_t>(value);
                             break;
                         case TextLineReader::NumberLine::NotANumber:
-                            throw refuse(raw == Separator
+                            throw refuse(raw == SectionSeparator
                                              ? mismatch
                                              : Tr(TextTable::Extra, ExtraText::NotANumber));
                         case TextLineReader::NumberLine::End:

@@ -21,8 +21,6 @@ namespace lumivox {
 
 namespace {
 
-constexpr std::string_view Separator = "*****";
-
 // "0\r\n" .. "255\r\n", for writing value lines without formatting each number.
 struct ValueLineTable {
     std::array<std::array<char, 8>, 256> Text{};
@@ -63,7 +61,7 @@ QByteArray Header(const TProjectSnapshot& snapshot) {
     AppendLine(head, "Lumivox Project File of Vostrel");
     AppendLine(head, "File version : ");
     AppendLine(head, ProjectFileVersionText);
-    AppendLine(head, Separator);
+    AppendLine(head, SectionSeparator);
     for (const QString* field : {&p.Name, &p.Mp3FileName})
         AppendLine(head, SingleLine(*field));
     AppendNumber(head, p.Resolution);
@@ -73,9 +71,9 @@ QByteArray Header(const TProjectSnapshot& snapshot) {
     AppendNumber(head, p.Comments.size());
     for (const QString& line : p.Comments)
         AppendLine(head, SingleLine(line));
-    AppendLine(head, Separator);
+    AppendLine(head, SectionSeparator);
     AppendNumber(head, static_cast<long long>(snapshot.Tracks.size()));
-    AppendLine(head, Separator);
+    AppendLine(head, SectionSeparator);
     return head;
 }
 
@@ -109,7 +107,7 @@ void AppendTrack(QByteArray& block, const TFullDataTrack& t, int slotTotal) {
         out += table.Length[value];
     }
     block.resize(out - block.data());
-    AppendLine(block, Separator);
+    AppendLine(block, SectionSeparator);
 }
 
 // Keeps the file at `path` as its backup. A second name for the same file costs nothing and

@@ -10,9 +10,13 @@
 #include <QString>
 
 #include <functional>
+#include <string_view>
 #include <vector>
 
 namespace lumivox {
+
+// The line that closes the header and each track's block in a project file.
+inline constexpr std::string_view SectionSeparator = "*****";
 
 // What a project file holds: the project record, the slot count and each track's stored
 // fields, in track order, with the show's marks that go to the marks file beside it. Slot values

@@ -7,6 +7,7 @@
 #include "show/Transport.h"
 #include "support/TestSongs.h"
 #include "support/audio/JackTestSupport.h"
+#include "support/audio/LoopRange.h"
 #include "support/audio/SignalMeasures.h"
 
 #include <QCoreApplication>
@@ -22,18 +23,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr std::int64_t RangeFromMs = 1000;
-constexpr std::int64_t RangeToMs = 3000;
 // Bounds that only tell a stuck player from a slow machine.
 constexpr auto Patience = 60s;
-
-class CountingShowClock : public IShowClock {
-public:
-    void Enable(bool) override {}
-    void TickWork(int) override {}
-    void Resync() override { ++Resyncs; }
-    int Resyncs = 0;
-};
 
 struct TRangeRun {
     std::vector<float> Left;             // what the server received from the player

@@ -8,6 +8,7 @@
 #include "show/Transport.h"
 #include "support/ManualClock.h"
 #include "support/TestSongs.h"
+#include "support/audio/LoopRange.h"
 #include "support/audio/SignalMeasures.h"
 
 #include <gtest/gtest.h>
@@ -24,20 +25,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The loop song's range: 1 s to 3 s at 44.1 kHz; past 3 s another tone.
-constexpr std::int64_t RangeFromMs = 1000;
-constexpr std::int64_t RangeToMs = 3000;
 constexpr std::int64_t SongRate = 44100;
 constexpr std::int64_t RangeStart = RangeFromMs * SongRate / 1000;
 constexpr std::int64_t Round = (RangeToMs - RangeFromMs) * SongRate / 1000;
-
-class CountingShowClock : public IShowClock {
-public:
-    void Enable(bool) override {}
-    void TickWork(int) override {}
-    void Resync() override { ++Resyncs; }
-    int Resyncs = 0;
-};
 
 // `rounds` rounds of [start, start + round) of the interleaved `song`, back to back.
 std::vector<std::int16_t> Rounds(const std::vector<std::int16_t>& song, std::int64_t start,

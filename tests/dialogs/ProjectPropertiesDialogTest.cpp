@@ -17,8 +17,8 @@
 namespace lumivox {
 namespace {
 
-constexpr std::array kLanguages{Language::French, Language::English, Language::Spanish,
-                                Language::German};
+constexpr std::array kAllLanguages{Language::French, Language::English, Language::Spanish,
+                                   Language::German};
 
 TProjectPropertiesData SampleData() {
     TProjectPropertiesData data;
@@ -178,7 +178,7 @@ TEST_F(ProjectPropertiesDialogTest, TextsFollowTheLanguageOfEachShowing) {
 
 TEST_F(ProjectPropertiesDialogTest, NothingIsCutOffInAnyLanguage) {
     TProjectPropertiesData data = SampleData();
-    for (const Language language : kLanguages) {
+    for (const Language language : kAllLanguages) {
         Edit(data, language, [this, language] {
             EXPECT_EQ(dialog.size(), QSize(362, 460));
             const auto widgets = dialog.findChildren<QWidget*>();

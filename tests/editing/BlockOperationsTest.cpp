@@ -21,7 +21,7 @@ using test::ScriptedUserInterface;
 using Row = std::vector<std::uint8_t>;
 using Operation = std::function<bool(BlockOperations&)>;
 
-struct WindowHost : ITrackCommandHost {
+struct BlockOpsHost : ITrackCommandHost {
     UndoHistory* History = nullptr;
     bool SongOpen() const override { return true; }
     ICaptionEditor* CaptionEditor(int) override { return nullptr; }
@@ -129,7 +129,7 @@ protected:
     Language Lang = Language::English;
     ShowDocument Doc;
     ScriptedUserInterface Ui;
-    WindowHost Window;
+    BlockOpsHost Window;
     BlockHost Host;
     TrackCommands Commands;
     UndoHistory History;

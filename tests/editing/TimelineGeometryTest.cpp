@@ -4,20 +4,16 @@
 #include "editing/TimelineGeometry.h"
 
 #include "audio/decode/WaveformCache.h"
+#include "support/TimelineTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using namespace lumivox;
+using lumivox::test::SilentPeaks;
 
 namespace {
-
-// Peaks of a song `seconds` long: one record per 128 sample frames.
-TWavePeaks SilentPeaks(double seconds) {
-    const auto records = static_cast<std::size_t>(seconds * 44100.0 / 128.0);
-    return TWavePeaks(records * 3, TPeakPair{0, 0});
-}
 
 // `g` over a song of `pairs` peak pairs.
 TimelineGeometry Song(TimelineGeometry g, std::int64_t pairs) {

@@ -15,7 +15,7 @@ namespace {
 
 using test::ScriptedUserInterface;
 
-struct WindowHost : ITrackCommandHost {
+struct ClipboardHost : ITrackCommandHost {
     UndoHistory* History = nullptr;
     bool SongOpen() const override { return true; }
     ICaptionEditor* CaptionEditor(int) override { return nullptr; }
@@ -86,7 +86,7 @@ protected:
     Language Lang = Language::English;
     ShowDocument Doc;
     ScriptedUserInterface Ui;
-    WindowHost Window;
+    ClipboardHost Window;
     TrackCommands Commands;
     UndoHistory History;
     TrackClipboard Clipboard;

@@ -33,7 +33,7 @@ namespace {
 using test::ScriptedUserInterface;
 
 // The window: the track commands and the block operations take their steps from the history.
-struct WindowHost : ITrackCommandHost, IBlockHost {
+struct BudgetHost : ITrackCommandHost, IBlockHost {
     UndoHistory* History = nullptr;
     bool SongOpen() const override { return true; }
     ICaptionEditor* CaptionEditor(int) override { return nullptr; }
@@ -86,7 +86,7 @@ protected:
     Language Lang = Language::English;
     ShowDocument Doc;
     ScriptedUserInterface Ui;
-    WindowHost Window;
+    BudgetHost Window;
     TrackCommands Commands;
     UndoHistory History;
     BlockOperations Blocks;

@@ -18,7 +18,7 @@ namespace {
 using test::ScriptedUserInterface;
 
 // The window: the track commands take their undo steps from the history.
-struct WindowHost : ITrackCommandHost {
+struct HistoryHost : ITrackCommandHost {
     UndoHistory* History = nullptr;
     bool SongOpen() const override { return true; }
     ICaptionEditor* CaptionEditor(int) override { return nullptr; }
@@ -64,7 +64,7 @@ protected:
     Language Lang = Language::English;
     ShowDocument Doc;
     ScriptedUserInterface Ui;
-    WindowHost Window;
+    HistoryHost Window;
     TrackCommands Commands;
     UndoHistory History;
 };

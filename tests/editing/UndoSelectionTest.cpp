@@ -17,7 +17,7 @@ namespace {
 
 using test::ScriptedUserInterface;
 
-struct WindowHost : ITrackCommandHost {
+struct SelectionHost : ITrackCommandHost {
     UndoHistory* History = nullptr;
     bool SongOpen() const override { return true; }
     ICaptionEditor* CaptionEditor(int) override { return nullptr; }
@@ -59,7 +59,7 @@ protected:
     Language Lang = Language::English;
     ShowDocument Doc;
     ScriptedUserInterface Ui;
-    WindowHost Window;
+    SelectionHost Window;
     TrackCommands Commands;
     UndoHistory History;
     RangeSelection Range;

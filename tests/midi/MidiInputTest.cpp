@@ -28,7 +28,7 @@ int NumberOf(const TMyMidiEvent& event) {
     return event.DataByte1 | (event.DataByte2 << 7);
 }
 
-std::vector<std::uint8_t> Sysex(int length) {
+std::vector<std::uint8_t> SysexMessage(int length) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
     for (int i = 1; i + 1 < length; ++i)
         bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i % 128);
@@ -279,7 +279,7 @@ TEST_F(MidiInputTest, SystemExclusiveArrivesWholeAndItsBufferIsReused) {
     Taker taker(*input);
     // More messages than buffers, each taken before the next is sent.
     for (int i = 0; i < 5; ++i) {
-        const std::vector<std::uint8_t> sysex = Sysex(1000 + i);
+        const std::vector<std::uint8_t> sysex = SysexMessage(1000 + i);
         Source->Send(sysex);
         ASSERT_TRUE(taker.WaitForCount(static_cast<std::size_t>(i + 1))) << i;
         const TMyMidiEvent& event = taker.Taken.back();
@@ -294,7 +294,7 @@ TEST_F(MidiInputTest, SystemExclusiveArrivesWholeAndItsBufferIsReused) {
 
 TEST_F(MidiInputTest, SystemExclusiveLongerThanABufferFillsSeveralInOrder) {
     auto input = OpenInput(4096, 64, 4);
-    const std::vector<std::uint8_t> sysex = Sysex(150);
+    const std::vector<std::uint8_t> sysex = SysexMessage(150);
     Source->Send(sysex);
     Source->Send({0x90, 1, 2});
     ASSERT_TRUE(WaitWithoutEvents([&] { return input->MessageCount() == 4; }));
@@ -313,7 +313,7 @@ TEST_F(MidiInputTest, SystemExclusiveLongerThanABufferFillsSeveralInOrder) {
 
     // With every buffer waiting to be taken, a further message finds none and is lost.
     for (int i = 0; i < 5; ++i)
-        Source->Send(Sysex(10));
+        Source->Send(SysexMessage(10));
     Source->Send({0x90, 3, 4});
     ASSERT_TRUE(WaitWithoutEvents([&] { return input->MessageCount() == 5; }));
     EXPECT_EQ(input->DroppedCount(), 1u);
@@ -323,7 +323,7 @@ TEST_F(MidiInputTest, SysexOnlyDropsShortMessagesFromTheMomentItIsSet) {
     auto input = OpenInput();
     input->SetSysexOnly(true);
     Source->Send({0x90, 60, 100});
-    Source->Send(Sysex(20));
+    Source->Send(SysexMessage(20));
     Source->Send({0xB0, 7, 100});
     ASSERT_TRUE(WaitWithoutEvents([&] { return input->MessageCount() == 1; }));
     input->SetSysexOnly(false);
@@ -333,7 +333,7 @@ TEST_F(MidiInputTest, SysexOnlyDropsShortMessagesFromTheMomentItIsSet) {
     const auto sysex = input->GetMidiEvent();
     ASSERT_TRUE(sysex.has_value());
     EXPECT_EQ(sysex->StatusByte, 0xF0);
-    EXPECT_EQ(sysex->SysexData, Sysex(20));
+    EXPECT_EQ(sysex->SysexData, SysexMessage(20));
     EXPECT_EQ(input->GetMidiEvent()->StatusByte, 0x80);
 }
 

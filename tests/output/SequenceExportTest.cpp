@@ -5,6 +5,7 @@
 
 #include "model/ShowDocument.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,17 +20,12 @@ namespace lumivox {
 namespace {
 
 using test::ScriptedUserInterface;
-using Kind = ScriptedUserInterface::Event::Kind;
+using test::WriteAll;
+using EventKind = ScriptedUserInterface::Event::Kind;
 using Result = TSequenceExport::Result;
 
 QString Msg(int entry) {
     return Text(TextTable::Messages, entry, Language::English);
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 QByteArray Bytes(std::initializer_list<int> values) {
@@ -151,7 +147,7 @@ TEST_F(SequenceExportTest, AllZeroTracksGiveOneEmptyFrame) {
     AddTrack(2);
     ExpectFile(Run(), 1, Bytes({0, 0, 0}));
     EXPECT_TRUE(Exporter.Events().empty());
-    EXPECT_EQ(Ui.Texts(Kind::Information), QStringList{Msg(MessageText::ProcessDone)});
+    EXPECT_EQ(Ui.Texts(EventKind::Information), QStringList{Msg(MessageText::ProcessDone)});
     EXPECT_EQ(Ui.Events.size(), 1u);
 }
 
@@ -201,13 +197,13 @@ TEST_F(SequenceExportTest, ReplaceQuestionNoKeepsTheFileYesReplacesIt) {
     }
     EXPECT_EQ(Run(Result::Declined), QByteArray("previous"));
     const QString question = SeqPath() + Msg(MessageText::AlreadyExistsReplace);
-    EXPECT_EQ(Ui.Texts(Kind::Confirm), QStringList{question});
+    EXPECT_EQ(Ui.Texts(EventKind::Confirm), QStringList{question});
     EXPECT_EQ(Ui.Events.size(), 1u);
     EXPECT_FALSE(Ui.ProgressVisible);
 
     Ui.ConfirmAnswers = {true};
     EXPECT_EQ(Run().size(), SequenceFileSize);
-    EXPECT_EQ(Ui.Texts(Kind::Information), QStringList{Msg(MessageText::ProcessDone)});
+    EXPECT_EQ(Ui.Texts(EventKind::Information), QStringList{Msg(MessageText::ProcessDone)});
 }
 
 TEST_F(SequenceExportTest, APlaceThatCannotBeWrittenOffersAnotherOrFailsClosingProgress) {
@@ -219,9 +215,9 @@ TEST_F(SequenceExportTest, APlaceThatCannotBeWrittenOffersAnotherOrFailsClosingP
                  Text(TextTable::FileText, FileText::NoFolder, Language::English));
     // The chooser cancelled: nothing written, the window closed.
     EXPECT_EQ(Exporter.Export(Show, Ui, Language::English, target), Result::Failed);
-    EXPECT_EQ(Ui.Texts(Kind::Warning), QStringList{failed});
-    EXPECT_EQ(Ui.Texts(Kind::ChooseSequenceFile), QStringList{target});
-    EXPECT_TRUE(Ui.Texts(Kind::Information).isEmpty());
+    EXPECT_EQ(Ui.Texts(EventKind::Warning), QStringList{failed});
+    EXPECT_EQ(Ui.Texts(EventKind::ChooseSequenceFile), QStringList{target});
+    EXPECT_TRUE(Ui.Texts(EventKind::Information).isEmpty());
     EXPECT_FALSE(QFile::exists(target));
     EXPECT_TRUE(Exporter.WrittenPath().isEmpty());
     EXPECT_FALSE(Ui.ProgressVisible);
@@ -233,12 +229,12 @@ TEST_F(SequenceExportTest, APlaceThatCannotBeWrittenOffersAnotherOrFailsClosingP
     Ui.SequenceAnswers.push_back(elsewhere);
     Ui.ConfirmAnswers = {true};
     EXPECT_EQ(Exporter.Export(Show, Ui, Language::English, target), Result::Done);
-    EXPECT_EQ(Ui.Texts(Kind::Confirm).size(), 1);
+    EXPECT_EQ(Ui.Texts(EventKind::Confirm).size(), 1);
     EXPECT_EQ(Exporter.WrittenPath(), elsewhere);
     QFile written(elsewhere);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     ExpectFile(written.readAll(), 1, Bytes({0, 3, 1, 5, 1, 0, 0, 1, 5, 0}));
-    EXPECT_EQ(Ui.Texts(Kind::Information), QStringList{Msg(MessageText::ProcessDone)});
+    EXPECT_EQ(Ui.Texts(EventKind::Information), QStringList{Msg(MessageText::ProcessDone)});
 }
 
 TEST_F(SequenceExportTest, AFolderAsTargetReceivesTheFileNamedAfterTheSong) {
@@ -255,7 +251,7 @@ TEST_F(SequenceExportTest, AFolderAsTargetReceivesTheFileNamedAfterTheSong) {
 TEST_F(SequenceExportTest, NoSongNoFile) {
     Show.SetSongFile(QString());
     EXPECT_EQ(Exporter.Export(Show, Ui, Language::English), Result::Failed);
-    EXPECT_EQ(Ui.Texts(Kind::Warning), QStringList{Msg(MessageText::NoMp3Loaded)});
+    EXPECT_EQ(Ui.Texts(EventKind::Warning), QStringList{Msg(MessageText::NoMp3Loaded)});
     EXPECT_EQ(Ui.ProgressShows, 0);
 }
 
@@ -292,7 +288,7 @@ TEST_F(SequenceFullMemoryTest, ExactlyFullFrameDataIsFollowedByOneZero) {
     ASSERT_EQ(file.size(), SequenceFileSize);
     EXPECT_EQ(file.mid(32, 2), Bytes({0x7F, 0xFF}));
     EXPECT_EQ(file.right(3), Bytes({220, 2, 0}));
-    EXPECT_EQ(Ui.Texts(Kind::Information), QStringList{Msg(MessageText::ProcessDone)});
+    EXPECT_EQ(Ui.Texts(EventKind::Information), QStringList{Msg(MessageText::ProcessDone)});
 }
 
 TEST_F(SequenceFullMemoryTest, AnOverflowKeepsTheFramesThatFitInAFileOfTheFixedSize) {
@@ -304,7 +300,8 @@ TEST_F(SequenceFullMemoryTest, AnOverflowKeepsTheFramesThatFitInAFileOfTheFixedS
     const int last = SequenceHeaderSize + 62 * 513;
     EXPECT_EQ(file.mid(last, 3), Bytes({0, 0, 255}));
     EXPECT_EQ(file.mid(last + 513, 4), Bytes({0, 0, 0, 0}));
-    EXPECT_EQ(Ui.Texts(Kind::Information), QStringList{Msg(MessageText::ProcessDoneTooManyEvents)});
+    EXPECT_EQ(Ui.Texts(EventKind::Information),
+              QStringList{Msg(MessageText::ProcessDoneTooManyEvents)});
     // Read back, it is a whole sequence file.
     const TSequenceFileInfo info = ParseSequenceFile(file);
     EXPECT_TRUE(info.Problems.empty());
@@ -325,9 +322,9 @@ TEST_F(SequenceExportTest, AShowLongerThanTheFileCanNameEndsAtTheLastSlotItNames
     AddTrack(6, 65536, 65536); // on at the last nameable slot
     AddTrack(7, 70000, 70005); // only past the end
     ExpectFile(Run(Result::SlotsCut), 1, Bytes({0, 10, 0, 0xFF, 0xFF, 1, 5, 1, 0, 0, 1, 6, 1}));
-    EXPECT_TRUE(Ui.Texts(Kind::Information).isEmpty());
-    ASSERT_EQ(Ui.Texts(Kind::Warning).size(), 1);
-    EXPECT_EQ(Ui.Texts(Kind::Warning)[0],
+    EXPECT_TRUE(Ui.Texts(EventKind::Information).isEmpty());
+    ASSERT_EQ(Ui.Texts(EventKind::Warning).size(), 1);
+    EXPECT_EQ(Ui.Texts(EventKind::Warning)[0],
               Text(TextTable::FileText, FileText::SlotLimit, Language::English)
                   .arg(QStringLiteral("01:49:13,500")));
     EXPECT_EQ(Exporter.WrittenPath(), SeqPath());
@@ -340,7 +337,7 @@ TEST_F(SequenceExportTest, AFewChangesOfALongShowAreNoOverflow) {
     AddTrack(2, 100, 200);
     ExpectFile(Run(Result::Done), 1, Bytes({0, 99,   0,    0, 200, 1, 2, 1, 0xEA, 0x5F, 1, 2,
                                             0, 0xFD, 0xE8, 1, 1,   1, 0, 0, 1,    1,    0}));
-    EXPECT_EQ(Ui.Texts(Kind::Information), QStringList{Msg(MessageText::ProcessDone)});
+    EXPECT_EQ(Ui.Texts(EventKind::Information), QStringList{Msg(MessageText::ProcessDone)});
 }
 
 } // namespace

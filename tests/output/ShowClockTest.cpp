@@ -20,7 +20,7 @@ using namespace lumivox::test;
 namespace {
 
 constexpr int SlotMs = 100;
-constexpr int Patience = 60000; // ms a test waits for the unit at most
+constexpr int ClockPatience = 60000; // ms a test waits for the unit at most
 
 // A song that plays on the steady clock from where it was put, or holds still where a test
 // puts it.
@@ -121,11 +121,12 @@ protected:
     // Nothing waits or is on the wire.
     bool WaitForLink() {
         return QTest::qWaitFor([this] { return !Output.Sending() && Output.QueuedCount() == 0; },
-                               Patience);
+                               ClockPatience);
     }
     // The song is over and the link has caught up.
     bool WaitForQuiet() {
-        return QTest::qWaitFor([this] { return Player.Mode() != TMediaMode::Playing; }, Patience) &&
+        return QTest::qWaitFor([this] { return Player.Mode() != TMediaMode::Playing; },
+                               ClockPatience) &&
                WaitForLink();
     }
     // Each output's value at the song's last slot.
@@ -240,7 +241,7 @@ TEST_F(ShowClockTest, SwitchingOnMidSongSendsEveryHeardTracksCurrentValue) {
     }
     Clock.Enable(true);
     Motion.Play();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Player.PositionMs() >= 1000; }, Patience));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Player.PositionMs() >= 1000; }, ClockPatience));
     ASSERT_TRUE(SwitchOn(unit.Path));
     ASSERT_TRUE(WaitForQuiet());
     const std::vector<int> state = unit.FinalState();

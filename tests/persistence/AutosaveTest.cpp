@@ -2,6 +2,7 @@
 // next start offers, and copies that survive an editor killed after an edit or while writing.
 #include "persistence/Autosave.h"
 #include "persistence/ProjectFile.h"
+#include "support/CoreApp.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TestSongs.h"
 
@@ -29,16 +30,6 @@ void SetModified(const QString& path, const QDateTime& when) {
     ASSERT_TRUE(file.setFileTime(when, QFileDevice::FileModificationTime));
 }
 
-QCoreApplication& App() {
-    static int argc = 1;
-    static char name[] = "autosave_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app =
-        QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-    (void)app;
-    return *QCoreApplication::instance();
-}
-
 class AutosaveTest : public ::testing::Test {
 protected:
     QTemporaryDir Dir;
@@ -47,7 +38,7 @@ protected:
     int SongSlots = 11; // the slot count the copies are read against
 
     void SetUp() override {
-        App();
+        CoreApp();
         Folder = Dir.filePath(QStringLiteral("recovery"));
         Doc.SlotCount = 11;
         Doc.SetProjectName(QStringLiteral("Gala"));

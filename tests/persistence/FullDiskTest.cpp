@@ -27,9 +27,9 @@ namespace {
 using test::FixedSongLoader;
 using test::ScriptedUserInterface;
 using test::SmallDisk;
-using Kind = ScriptedUserInterface::Event::Kind;
+using EventKind = ScriptedUserInterface::Event::Kind;
 
-QByteArray ReadAll(const QString& path) {
+QByteArray BytesOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
@@ -62,7 +62,7 @@ TEST_F(FullDiskTest, AFileIsReplacedWholeOrLeftByteForByte) {
         ASSERT_TRUE(Disk.Fill(left)) << left;
         const TFileError error = WriteFileVerified(path, QByteArray(20000, 'b'));
         EXPECT_EQ(error.Code, ENOSPC) << left;
-        EXPECT_EQ(ReadAll(path), before) << left;
+        EXPECT_EQ(BytesOf(path), before) << left;
         EXPECT_EQ(Entries(Disk.Path(QString())), QStringList{QStringLiteral("show.txt")});
         Disk.Free();
     }
@@ -71,7 +71,7 @@ TEST_F(FullDiskTest, AFileIsReplacedWholeOrLeftByteForByte) {
 
     // With room again the new bytes replace the old ones, the permissions kept.
     EXPECT_FALSE(WriteFileVerified(path, QByteArray(20000, 'b')));
-    EXPECT_EQ(ReadAll(path), QByteArray(20000, 'b'));
+    EXPECT_EQ(BytesOf(path), QByteArray(20000, 'b'));
     struct stat status {};
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
@@ -84,7 +84,7 @@ TEST_F(FullDiskTest, ALinkedFileIsWrittenThroughItsLink) {
     ASSERT_TRUE(QFile::link(target, link));
     EXPECT_FALSE(WriteFileVerified(link, "two"));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(ReadAll(target), QByteArray("two"));
+    EXPECT_EQ(BytesOf(target), QByteArray("two"));
 }
 
 TEST_F(FullDiskTest, AProjectSavedOnAFullDiskKeepsTheOldOneAndSaysWhyInTheUsersLanguage) {
@@ -102,8 +102,8 @@ TEST_F(FullDiskTest, AProjectSavedOnAFullDiskKeepsTheOldOneAndSaysWhyInTheUsersL
     ProjectFile file(doc, ui, songs, german);
     const QString path = Disk.Path(QStringLiteral("gala.PRJ"));
     ASSERT_TRUE(file.WriteProject(path));
-    const QByteArray before = ReadAll(path);
-    const QByteArray marksBefore = ReadAll(MarksPathOf(path));
+    const QByteArray before = BytesOf(path);
+    const QByteArray marksBefore = BytesOf(MarksPathOf(path));
     ASSERT_FALSE(marksBefore.isEmpty());
 
     for (int track = 2; track <= 40; ++track)
@@ -113,10 +113,10 @@ TEST_F(FullDiskTest, AProjectSavedOnAFullDiskKeepsTheOldOneAndSaysWhyInTheUsersL
         ui.Events.clear();
         ASSERT_TRUE(Disk.Fill(left));
         EXPECT_FALSE(file.WriteProject(path)) << left;
-        EXPECT_EQ(ReadAll(path), before) << left;
-        EXPECT_EQ(ReadAll(MarksPathOf(path)), marksBefore) << left;
-        ASSERT_EQ(ui.Texts(Kind::ReportError).size(), 1);
-        EXPECT_EQ(ui.Texts(Kind::ReportError)[0],
+        EXPECT_EQ(BytesOf(path), before) << left;
+        EXPECT_EQ(BytesOf(MarksPathOf(path)), marksBefore) << left;
+        ASSERT_EQ(ui.Texts(EventKind::ReportError).size(), 1);
+        EXPECT_EQ(ui.Texts(EventKind::ReportError)[0],
                   Text(TextTable::FileText, FileText::ProjectNotSaved, german)
                       .arg(QDir::toNativeSeparators(path),
                            Text(TextTable::FileText, FileText::NoSpace, german)));
@@ -131,7 +131,7 @@ TEST_F(FullDiskTest, SettingsAndPreferencesOnAFullDiskStayAsTheyWere) {
     TSettings settings;
     settings.LastProject = QStringLiteral("/shows/gala.PRJ");
     ASSERT_TRUE(WriteSettings(settingsPath, settings));
-    const QByteArray settingsBefore = ReadAll(settingsPath);
+    const QByteArray settingsBefore = BytesOf(settingsPath);
 
     const QString prefsPath = Disk.Path(QStringLiteral("preferences.ini"));
     {
@@ -141,7 +141,7 @@ TEST_F(FullDiskTest, SettingsAndPreferencesOnAFullDiskStayAsTheyWere) {
         prefs.SetWindowGeometry(QByteArray("\x01\x02geometry", 10));
         ASSERT_FALSE(prefs.Sync());
     }
-    const QByteArray prefsBefore = ReadAll(prefsPath);
+    const QByteArray prefsBefore = BytesOf(prefsPath);
     ASSERT_FALSE(prefsBefore.isEmpty());
 
     ASSERT_TRUE(Disk.Fill(0));
@@ -149,13 +149,13 @@ TEST_F(FullDiskTest, SettingsAndPreferencesOnAFullDiskStayAsTheyWere) {
     TFileError error;
     EXPECT_FALSE(WriteSettings(settingsPath, settings, &error));
     EXPECT_EQ(error.Code, ENOSPC);
-    EXPECT_EQ(ReadAll(settingsPath), settingsBefore);
+    EXPECT_EQ(BytesOf(settingsPath), settingsBefore);
 
     Preferences prefs(prefsPath);
     prefs.SetUndoDepth(7);
     prefs.AddRecentProject(QStringLiteral("/shows/other.PRJ"));
     EXPECT_TRUE(prefs.Sync());
-    EXPECT_EQ(ReadAll(prefsPath), prefsBefore);
+    EXPECT_EQ(BytesOf(prefsPath), prefsBefore);
     EXPECT_EQ(Entries(Disk.Path(QString())), (QStringList{QStringLiteral("LumivoxEditor.cfg"),
                                                           QStringLiteral("preferences.ini")}));
 

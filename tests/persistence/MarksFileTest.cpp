@@ -3,7 +3,9 @@
 #include "persistence/MarksFile.h"
 #include "persistence/Autosave.h"
 #include "persistence/ProjectFile.h"
+#include "support/CoreApp.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/TestFiles.h"
 #include "support/TestSongs.h"
 
 #include <QCoreApplication>
@@ -20,28 +22,6 @@ using Kind = ScriptedUserInterface::Event;
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-QCoreApplication& App() {
-    static int argc = 1;
-    static char name[] = "marks_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app =
-        QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-    (void)app;
-    return *QCoreApplication::instance();
-}
-
 class MarksFileTest : public ::testing::Test {
 protected:
     QTemporaryDir Dir;
@@ -52,7 +32,7 @@ protected:
     ProjectFile File{Doc, Ui, Songs};
 
     void SetUp() override {
-        App();
+        CoreApp();
         Song = Dir.filePath(QStringLiteral("song.mp3"));
         ASSERT_TRUE(QFile::copy(FixturePath("song_350ms.mp3"), Song));
         ASSERT_TRUE(Songs.LoadSong(Song));

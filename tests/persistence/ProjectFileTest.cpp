@@ -5,6 +5,7 @@
 #include "model/TrackRules.h"
 #include "persistence/ProjectWriter.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/TestFiles.h"
 #include "support/TestSongs.h"
 
 #include <QDir>
@@ -19,22 +20,12 @@
 using namespace lumivox;
 using lumivox::test::FixedSongLoader;
 using lumivox::test::FixturePath;
+using lumivox::test::ReadAll;
 using lumivox::test::ScriptedUserInterface;
+using lumivox::test::WriteAll;
 using Kind = ScriptedUserInterface::Event;
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 QByteArray CrLf(const QStringList& lines) {
     QByteArray out;

@@ -5,6 +5,7 @@
 // announces as changed, and mouse input translated for the tools.
 #include "editing/TimelineScroll.h"
 #include "model/ShowDocument.h"
+#include "support/TimelineTestSupport.h"
 #include "timeline/LanesView.h"
 #include "timeline/RulerView.h"
 #include "timeline/TimelineStyle.h"
@@ -21,23 +22,15 @@
 #include <memory>
 
 using namespace lumivox;
+using lumivox::test::Hex;
+using lumivox::test::Settle;
+using lumivox::test::SilentPeaks;
 
 namespace {
 
 constexpr TColor BarColor = 0x0000C8;  // red 200
 constexpr TColor BackColor = 0xDDFFDD; // pale green
 
-TWavePeaks SilentPeaks(double seconds) {
-    const auto records = static_cast<std::size_t>(seconds * 44100.0 / 128.0);
-    return TWavePeaks(records * 3, TPeakPair{0, 0});
-}
-
-std::string Hex(const QColor& color) {
-    return color.name().toStdString();
-}
-std::string Hex(TColor color) {
-    return Hex(ToQColor(color));
-}
 std::string At(const QImage& image, int x, int y) {
     return Hex(image.pixelColor(x, y));
 }
@@ -64,11 +57,6 @@ QImage OnScreen(QWidget& widget) {
         ->grabWindow(window->winId(), origin.x(), origin.y(), widget.width(), widget.height())
         .toImage()
         .convertToFormat(QImage::Format_RGB32);
-}
-
-void Settle() {
-    for (int i = 0; i < 3; ++i)
-        QApplication::processEvents();
 }
 
 class TimelineViews : public ::testing::Test {

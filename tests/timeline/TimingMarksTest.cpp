@@ -3,6 +3,7 @@
 #include "timeline/TimingMarks.h"
 #include "editing/TimelineScroll.h"
 #include "model/ShowDocument.h"
+#include "support/TimelineTestSupport.h"
 #include "timeline/LanesView.h"
 #include "timeline/RulerView.h"
 #include "timeline/TimelineStyle.h"
@@ -16,20 +17,10 @@
 #include <memory>
 
 using namespace lumivox;
+using lumivox::test::Hex;
+using lumivox::test::Settle;
 
 namespace {
-
-std::string Hex(const QColor& color) {
-    return color.name().toStdString();
-}
-std::string Hex(TColor color) {
-    return Hex(ToQColor(color));
-}
-
-void Settle() {
-    for (int i = 0; i < 3; ++i)
-        QApplication::processEvents();
-}
 
 class PaintRegion : public QObject {
 public:

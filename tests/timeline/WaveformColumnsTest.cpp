@@ -3,22 +3,14 @@
 #include "timeline/WaveformColumns.h"
 
 #include "core/TimeAxis.h"
+#include "support/TimelineTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 using namespace lumivox;
-
-namespace {
-
-// Peaks of a song `seconds` long: one record per 128 sample frames.
-TWavePeaks SilentPeaks(double seconds) {
-    const auto records = static_cast<std::size_t>(seconds * 44100.0 / 128.0);
-    return TWavePeaks(records * 3, TPeakPair{0, 0});
-}
-
-} // namespace
+using lumivox::test::SilentPeaks;
 
 TEST(TimelineWaveform, ColumnsGatherTheirGroups) {
     // Four groups: line, max, min for (left, right).

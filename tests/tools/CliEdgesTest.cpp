@@ -24,6 +24,7 @@
 #include <functional>
 
 using namespace lumivox;
+using lumivox::test::FileBytes;
 using lumivox::test::FixturePath;
 using lumivox::test::ScriptedUserInterface;
 using lumivox::test::SmallDisk;
@@ -35,10 +36,6 @@ using lumivox::test::ProgramRun;
 
 ProgramRun Program(const char* program, const QStringList& args) {
     return lumivox::test::RunProgram(QString::fromUtf8(program), args);
-}
-
-QByteArray ReadAll(const QString& path) {
-    return lumivox::test::FileBytes(path);
 }
 
 bool WriteAll(const QString& path, const QByteArray& bytes) {
@@ -100,18 +97,18 @@ TEST_F(CliEdgesTest, NothingIsReplacedWithoutYes) {
     EXPECT_EQ(run.Err.trimmed(), QDir::toNativeSeparators(out) +
                                      QStringLiteral(" already exists. Do you want to replace this "
                                                     "file?"));
-    EXPECT_EQ(ReadAll(out), QByteArray("another show"));
+    EXPECT_EQ(FileBytes(out), QByteArray("another show"));
     run = Cli({"convert", show, out, "--yes"});
     EXPECT_EQ(run.Code, 0) << run.Err.toStdString();
-    EXPECT_EQ(ReadAll(out), ReadAll(show));
+    EXPECT_EQ(FileBytes(out), FileBytes(show));
 
     // The demonstration show alike.
     run = Program(LUMIVOX_DEMO_PATH, {Song, out});
     EXPECT_EQ(run.Code, 3);
-    EXPECT_EQ(ReadAll(out), ReadAll(show));
+    EXPECT_EQ(FileBytes(out), FileBytes(show));
     run = Program(LUMIVOX_DEMO_PATH, {Song, out, "--yes"});
     EXPECT_EQ(run.Code, 0) << run.Err.toStdString();
-    EXPECT_TRUE(ReadAll(out).contains("Demo Show"));
+    EXPECT_TRUE(FileBytes(out).contains("Demo Show"));
 }
 
 TEST_F(CliEdgesTest, OnAFullDiskConvertAndExportFailAndLeaveTheFilesAsTheyWere) {
@@ -130,12 +127,12 @@ TEST_F(CliEdgesTest, OnAFullDiskConvertAndExportFailAndLeaveTheFilesAsTheyWere) 
         EXPECT_FALSE(run.Out.contains("Converted")) << left;
         EXPECT_TRUE(run.Err.contains("there is no space left on the disk"))
             << run.Err.toStdString();
-        EXPECT_EQ(ReadAll(out), QByteArray("the show before"));
+        EXPECT_EQ(FileBytes(out), QByteArray("the show before"));
         run = Cli({"export", show, "-o", seq, "--yes"});
         EXPECT_EQ(run.Code, 2) << left;
         EXPECT_TRUE(run.Err.contains("there is no space left on the disk"))
             << run.Err.toStdString();
-        EXPECT_EQ(ReadAll(seq), QByteArray("the sequence before"));
+        EXPECT_EQ(FileBytes(seq), QByteArray("the sequence before"));
         disk.Free();
     }
 }
@@ -151,7 +148,7 @@ TEST_F(CliEdgesTest, ExportIntoAFolderNamesTheFileAfterTheSong) {
 TEST_F(CliEdgesTest, ASongThatNoLongerDecodesIsReplacedWithSong) {
     const QString show = Show("show.PRJ");
     // 4 KB of zeros in the middle of the song.
-    QByteArray bytes = ReadAll(Song);
+    QByteArray bytes = FileBytes(Song);
     bytes.replace(bytes.size() / 2, 4096, QByteArray(4096, '\0'));
     ASSERT_TRUE(WriteAll(Song, bytes));
     ProgramRun run = Cli({"info", show});
@@ -206,7 +203,7 @@ protected:
                   0);
         ASSERT_EQ(QProcess::execute(QStringLiteral("lame"), {"--quiet", "-t", "-b", "8", wav, mp3}),
                   0);
-        Chunk = ReadAll(mp3);
+        Chunk = FileBytes(mp3);
         const std::optional<SongInfo> info = MeasureSong(mp3);
         ASSERT_TRUE(info);
         ChunkMs = info->LengthMs;

@@ -22,6 +22,7 @@
 
 using namespace lumivox;
 using lumivox::test::Clicks120;
+using lumivox::test::FileBytes;
 using lumivox::test::FixturePath;
 using lumivox::test::MatchBeats;
 using lumivox::test::ScriptedUserInterface;
@@ -31,10 +32,6 @@ namespace {
 
 using CliRun = lumivox::test::ProgramRun;
 using lumivox::test::Cli;
-
-QByteArray ReadAll(const QString& path) {
-    return lumivox::test::FileBytes(path);
-}
 
 class CliTest : public ::testing::Test {
 protected:
@@ -126,7 +123,7 @@ TEST_F(CliTest, ExportWritesBesideTheSongAndAsksBeforeReplacing) {
     CliRun run = Cli({"export", project});
     ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
     EXPECT_EQ(run.Out.trimmed(), "Process done!");
-    const QByteArray first = ReadAll(seq);
+    const QByteArray first = FileBytes(seq);
     ASSERT_EQ(first.size(), 65536);
 
     // Replacing needs --yes; without it nothing is written and the question is shown.
@@ -139,15 +136,15 @@ TEST_F(CliTest, ExportWritesBesideTheSongAndAsksBeforeReplacing) {
     EXPECT_EQ(run.Code, 3);
     EXPECT_TRUE(run.Err.contains(seq + " already exists. Do you want to replace this file?"))
         << run.Err.toStdString();
-    EXPECT_EQ(ReadAll(seq), QByteArray("keep"));
+    EXPECT_EQ(FileBytes(seq), QByteArray("keep"));
     run = Cli({"export", project, "--yes"});
     EXPECT_EQ(run.Code, 0);
-    EXPECT_EQ(ReadAll(seq), first);
+    EXPECT_EQ(FileBytes(seq), first);
 
     const QString other = Dir.filePath(QStringLiteral("other.seq"));
     run = Cli({"export", project, "-o", other});
     EXPECT_EQ(run.Code, 0);
-    EXPECT_EQ(ReadAll(other), first);
+    EXPECT_EQ(FileBytes(other), first);
 
     // dump-seq reads back the single-track example: slot 3 then slot 0.
     run = Cli({"dump-seq", other, "--json"});
@@ -271,7 +268,7 @@ TEST_F(CliTest, PeaksRefusesSongsItCannotUse) {
 }
 
 TEST_F(CliTest, RefusalsAndUsageGiveTheirExitCodes) {
-    QByteArray bad = ReadAll(MakeProject("bad.PRJ", 0, [](TFullTrack&, int) {}));
+    QByteArray bad = FileBytes(MakeProject("bad.PRJ", 0, [](TFullTrack&, int) {}));
     bad.replace("\r\n1\r\n\r\n", "\r\n9\r\n\r\n"); // resolution line
     const QString badPath = Dir.filePath(QStringLiteral("bad2.PRJ"));
     QFile file(badPath);

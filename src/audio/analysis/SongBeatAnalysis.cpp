@@ -17,7 +17,7 @@ namespace lumivox {
 
 namespace {
 // The blocks a song is read in: decoded MP3 sound, and the import's WAV file.
-constexpr std::size_t DecodeBufferBytes = 128 * 1024;
+constexpr std::size_t AnalysisBufferBytes = 128 * 1024;
 constexpr std::int64_t WaveBlockBytes = 256 * 1024;
 } // namespace
 
@@ -95,9 +95,9 @@ TBeatsResult AnalyseSong(const QString& songPath, const TProgress& progress,
         resampler = std::make_unique<TResampler>(rate, BeatAnalysisRate);
         if (!resampler->IsValid())
             return fail(TMPEGPlayer::InternalError);
-        resampled.resize(resampler->OutputRoomFor(DecodeBufferBytes / StereoBytesPerFrame) * 2);
+        resampled.resize(resampler->OutputRoomFor(AnalysisBufferBytes / StereoBytesPerFrame) * 2);
     }
-    std::vector<std::int16_t> buffer(DecodeBufferBytes / sizeof(std::int16_t));
+    std::vector<std::int16_t> buffer(AnalysisBufferBytes / sizeof(std::int16_t));
     std::int64_t decoded = 0;
     for (;;) {
         if ((cancel && cancel->load(std::memory_order_relaxed)) ||
@@ -105,7 +105,7 @@ TBeatsResult AnalyseSong(const QString& songPath, const TProgress& progress,
             return {};
         std::size_t bytes = 0;
         status = mpg123_read(handle.get(), reinterpret_cast<unsigned char*>(buffer.data()),
-                             DecodeBufferBytes, &bytes);
+                             AnalysisBufferBytes, &bytes);
         if (status == MPG123_NEW_FORMAT) {
             long newRate = 0;
             mpg123_getformat(handle.get(), &newRate, &channels, &encoding);

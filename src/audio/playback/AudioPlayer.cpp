@@ -12,11 +12,7 @@
 
 namespace lumivox {
 
-namespace {
-
-constexpr std::uint32_t EpochMask = PlaybackSession::EpochMask;
-
-} // namespace
+namespace {} // namespace
 
 AudioPlayer::AudioPlayer() : AudioPlayer(Options{OpenDeviceOutput, {}}) {}
 
@@ -282,7 +278,7 @@ bool AudioPlayer::UseOutput(std::unique_ptr<AudioOutput> output, bool abandonCur
 }
 
 TPlayStream::TPlace AudioPlayer::HeardPlace() const {
-    if (Session->ClockEpoch.load(std::memory_order_acquire) != (Epoch & EpochMask))
+    if (Session->ClockEpoch.load(std::memory_order_acquire) != (Epoch & PlaybackSession::EpochMask))
         return {StartFrame, 0, false};
     const std::int64_t out =
         Session->Output->HeardFrames() + Session->ClockOffset.load(std::memory_order_acquire);
@@ -293,7 +289,7 @@ TPlayStream::TPlace AudioPlayer::HeardPlace() const {
         heard = std::max(heard, ReportedHeard);
     ReportedEpoch = Epoch;
     ReportedHeard = heard;
-    return Stream.PlaceOf(heard, Session->EndsAtWrap(Epoch & EpochMask));
+    return Stream.PlaceOf(heard, Session->EndsAtWrap(Epoch & PlaybackSession::EpochMask));
 }
 
 std::int64_t AudioPlayer::PositionFrame() const {
@@ -373,7 +369,7 @@ void AudioPlayer::SettleFinished() {
 void AudioPlayer::PostCommand(std::int64_t startFrame, bool playing, bool newPosition) {
     if (newPosition) {
         WrapsBefore = RangeWraps();
-        Epoch = (Epoch + 1) & EpochMask;
+        Epoch = (Epoch + 1) & PlaybackSession::EpochMask;
         Stream = StreamFrom(startFrame, playing);
         startFrame = Stream.Start;
         // The stream before the command that plays it: the audio threads read it for that
