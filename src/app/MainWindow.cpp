@@ -90,7 +90,6 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     Range = new RangeSelection(Doc, this);
     History->FollowSelection(*Range);
     BlockCmds = std::make_unique<BlockCommands>(Doc, *Range, *this, *Ui, Lang);
-    MarkCmds = std::make_unique<MarkCommands>(Doc, *Ui, *MediaPlayer, *this, Lang);
     States = new CommandStateTracker(
         Doc, [this] { return MediaPlayer->IsOpen(); }, this);
     States->Follow(History.get(), Clipboard.get());
@@ -111,9 +110,13 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     ConnectCommands();
     ConnectTransport();
     ConnectBlocks();
-    ConnectMarks();
     BuildFileExtras();
-    ConnectSnap();
+    // After the preferences, which hold the snap setting.
+    MarkSide =
+        new MarksController({Doc, *Ui, Lang, *MediaPlayer, *Loader, Timeline, *Range, *BlockCmds,
+                             *Keyboard, *TransportControl, *Paging, *Preference, *this,
+                             [this] { return SlotMs(); }, [this] { ApplyBlockStates(); }},
+                            {*Menu, *SnapButton, *RulerArea, menuBar(), this}, this);
     BuildAudioOptions();
     Outputs = new OutputsController(*Live, *Menu, *RealTimeButton, *Preference, *Ui, Lang,
                                     {Options.SerialDevices, Options.OlaPort}, this);
@@ -289,7 +292,7 @@ void TForm1::SetLanguage(Language language) {
 void TForm1::ApplyLanguage() {
     QtTexts->Apply(Lang);
     Menu->ApplyTexts(Lang);
-    MarkMenu->ApplyTexts(Lang);
+    MarkSide->ApplyTexts(Lang);
     Outputs->ApplyLanguage(Lang);
     if (ImportDialog)
         ImportDialog->ApplyLanguage(Lang);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/MainMenus.h"
+#include "app/MarksController.h"
 #include "app/MidiController.h"
 #include "app/OutputsController.h"
 #include "audio/decode/SongImport.h"
@@ -18,10 +19,8 @@
 #include "editing/CommandState.h"
 #include "editing/EditingTools.h"
 #include "editing/KeyboardControl.h"
-#include "editing/MarkCommands.h"
 #include "editing/ProjectLifecycle.h"
 #include "editing/RangeSelection.h"
-#include "editing/SnapGuides.h"
 #include "editing/TimelineGeometry.h"
 #include "editing/TrackClipboard.h"
 #include "editing/TrackCommands.h"
@@ -69,7 +68,6 @@ class TForm2;
 class TOKBottomDlg;
 class TimelineScroll;
 class TrackHeaderColumn;
-class TMarksMenu;
 class TDmxOutput;
 class TOutputsDialog;
 class TUndoLevelsDialog;
@@ -135,11 +133,7 @@ public:
     TrackClipboard& ClipboardOfTracks() { return *Clipboard; }
     RangeSelection& Selection() { return *Range; }
     BlockCommands& Blocks() { return *BlockCmds; }
-    const TSnapGuides& Snapping() const { return Guides; }
-    MarkCommands& MarkEdits() { return *MarkCmds; }
-    TMarksMenu& MarkMenus() { return *MarkMenu; }
-    // The mark at the play cursor, within a few pixels at the current zoom; -1 for none.
-    int MarkAtCursor() const;
+    MarksController& Marks() { return *MarkSide; }
     LanesView& Lanes() { return *LanesArea; }
     TrackHeaderColumn& HeaderColumn() { return *Headers; }
     TimelineScroll& ViewScroll() { return *Scroll; }
@@ -293,8 +287,6 @@ private:
     void LanesMoved(const TLanesHit& hit);
     void LanesReleased(const TLanesHit& hit);
     void ConnectBlocks();
-    // The show's marks: the Marks menu, the ruler's flags and beats, and their pop-up menus.
-    void ConnectMarks();
     void SelectionChanged(const TRangeSelection& previous, const TRangeSelection& current);
     void ShowSelectionTimes();
     void ApplyBlockStates();
@@ -312,26 +304,6 @@ private:
     void ExtendSelection(int tracks, int cells);
     void PlaySelection();
     void PlayFromPointer();
-    // Snapping to the song's beats and the show's marks: the setting from the tool button,
-    // the menu and the preferences; the guides kept in step with the beats and the marks;
-    // the snapped pointer of the selection, the tools, Paste and Locate; the jumps from
-    // mark to mark and the block operations on beats.
-    void ConnectSnap();
-    void SetSnap(bool on);
-    void ApplySnapStates();
-    // Alt held turns the setting over for the gesture; `modifiers` are the event's.
-    bool SnapInverted(Qt::KeyboardModifiers modifiers) const;
-    // The slot content x of the lanes falls in, pulled onto a guide near it when the gesture
-    // snaps; `slot` (the pointer's own) otherwise.
-    int SnappedSlot(std::int64_t contentX, int slot, bool invert) const;
-    // The tools' hit with its cell moved onto the one a guide near the pointer falls in.
-    TLanesHit SnappedHit(const TLanesHit& hit) const;
-    // A press at view x of the ruler (or the play-from-pointer's x): moves the play cursor
-    // onto a guide near it when the gesture snaps, else where the press is.
-    void LocateAt(int viewX, bool invert);
-    void JumpToMark(bool next);
-    // The song's beats, empty while none are found.
-    const std::vector<double>& SongBeatTimes() const;
     // Recent projects, autosave and recovery, the window's geometry.
     void BuildFileExtras();
     void RebuildRecentMenu();
@@ -379,12 +351,6 @@ private:
     std::unique_ptr<TrackClipboard> Clipboard;
     RangeSelection* Range = nullptr;
     std::unique_ptr<BlockCommands> BlockCmds;
-    TSnapGuides Guides;
-    std::unique_ptr<MarkCommands> MarkCmds;
-    TMarksMenu* MarkMenu = nullptr;
-    // What the ruler's pop-up menu was opened over: the mark (-1 for none) and the time.
-    int ContextMark = -1;
-    std::int64_t ContextMarkMs = 0;
     bool SelectingRange = false; // a selection drag is under way
     // The last copy or cut was a block (Ctrl+V pastes it) rather than tracks.
     bool BlockCopiedLast = false;
@@ -408,6 +374,7 @@ private:
     LiveShow* Live = nullptr;
     ShowClock* ShowTick = nullptr; // the live show's clock
     MidiController* Midi = nullptr;
+    MarksController* MarkSide = nullptr; // marks and snapping
     std::vector<QAction*> SoundDeviceItems;
 
     // Tool bar.

@@ -70,20 +70,20 @@ void TForm1::LanesPressed(const TLanesHit& hit) {
     if (modifier == TModifierKey::None && (hit.Modifiers & Qt::ShiftModifier))
         modifier = TModifierKey::Shift;
     const LanesView::TSelectionCorner corner = LanesArea->SelectionCornerAt(hit.ViewPos);
-    const bool invert = SnapInverted(hit.Modifiers);
+    const bool invert = MarkSide->Inverted(hit.Modifiers);
     if (hit.Button == Qt::RightButton && Range->Range().Contains(corner.Track, corner.Slot)) {
-        ContextCorner = {corner.Track, SnappedSlot(hit.ContentX, corner.Slot, invert)};
+        ContextCorner = {corner.Track, MarkSide->SnappedSlot(hit.ContentX, corner.Slot, invert)};
         Menu->PopupMenu5->popup(hit.GlobalPos);
         return;
     }
     if (hit.Button == Qt::LeftButton && EditingTools::SelectsRange(Tools->EditTool(), modifier)) {
         SelectingRange = true;
-        Range->StartAt(corner.Track, SnappedSlot(hit.ContentX, corner.Slot, invert));
+        Range->StartAt(corner.Track, MarkSide->SnappedSlot(hit.ContentX, corner.Slot, invert));
         return;
     }
     // The tool lands on the cell of a guide near the pointer; the drag then paints the cells
     // it passes over, as snapping them would leave gaps between the guides.
-    Tools->MouseDown(hit.Button == Qt::LeftButton ? SnappedHit(hit) : hit, Keyboard->ModifierKey());
+    Tools->MouseDown(hit.Button == Qt::LeftButton ? MarkSide->SnappedHit(hit) : hit, Keyboard->ModifierKey());
 }
 
 void TForm1::LanesMoved(const TLanesHit& hit) {
@@ -95,7 +95,7 @@ void TForm1::LanesMoved(const TLanesHit& hit) {
     if (SelectingRange) {
         const LanesView::TSelectionCorner corner = LanesArea->SelectionCornerAt(hit.ViewPos);
         Range->DragTo(corner.Track,
-                      SnappedSlot(hit.ContentX, corner.Slot, SnapInverted(hit.Modifiers)));
+                      MarkSide->SnappedSlot(hit.ContentX, corner.Slot, MarkSide->Inverted(hit.Modifiers)));
     }
     Tools->MouseMove(hit, Keyboard->ModifierKey());
 }
@@ -151,7 +151,8 @@ void TForm1::ApplyBlockStates() {
     m.Coller1->setEnabled(BlockCopiedLast ? paste : s.Paste);
     m.PlaySelection1->setEnabled(range && s.Transport);
     m.PlayFromPointer1->setEnabled(s.Transport);
-    ApplySnapStates();
+    if (MarkSide)
+        MarkSide->ApplyStates();
 }
 
 std::optional<QPoint> TForm1::PointerInView() const {
@@ -165,8 +166,8 @@ std::optional<QPoint> TForm1::PointerInView() const {
 std::optional<LanesView::TSelectionCorner> TForm1::PointerCorner() const {
     if (const std::optional<QPoint> view = PointerInView()) {
         LanesView::TSelectionCorner corner = LanesArea->SelectionCornerAt(*view);
-        corner.Slot = SnappedSlot(view->x() + Scroll->HorizontalOffset(), corner.Slot,
-                                  SnapInverted(QGuiApplication::keyboardModifiers()));
+        corner.Slot = MarkSide->SnappedSlot(view->x() + Scroll->HorizontalOffset(), corner.Slot,
+                                  MarkSide->Inverted(QGuiApplication::keyboardModifiers()));
         return corner;
     }
     return std::nullopt;
@@ -237,8 +238,8 @@ void TForm1::PlayFromPointer() {
     const std::int64_t x = view ? view->x() + Scroll->HorizontalOffset() : LastPointerX;
     if (x < 0 || x > Scroll->ContentWidth() || !HasWaveform())
         return;
-    LocateAt(static_cast<int>(x - Scroll->HorizontalOffset()),
-             SnapInverted(QGuiApplication::keyboardModifiers()));
+    MarkSide->LocateAt(static_cast<int>(x - Scroll->HorizontalOffset()),
+             MarkSide->Inverted(QGuiApplication::keyboardModifiers()));
     TransportControl->Play();
 }
 

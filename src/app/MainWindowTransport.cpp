@@ -27,7 +27,7 @@ void TForm1::ConnectTransport() {
     connect(RecordButton, &QToolButton::clicked, this, [&t] { t.Record(); });
     // A press on the ruler moves the play cursor there, or onto a beat or mark near it.
     connect(RulerArea, &RulerView::Pressed, this, [this](std::int64_t, int viewX, Qt::MouseButton) {
-        LocateAt(viewX, SnapInverted(QGuiApplication::keyboardModifiers()));
+        MarkSide->LocateAt(viewX, MarkSide->Inverted(QGuiApplication::keyboardModifiers()));
     });
     ShowTick->SetPositionUpdate([&t] { t.Tick(); });
     ShowTick->SetRecorder([this](const TFullTrack& track, int slot) {

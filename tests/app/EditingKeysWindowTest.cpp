@@ -179,14 +179,14 @@ TEST_F(EditingKeysWindowTest, AltInTheSelectionToolSelectsWithSnappingTurnedOver
         QTest::keyRelease(Window.get(), Qt::Key_Alt);
     };
 
-    ASSERT_FALSE(Window->Snapping().Enabled());
+    ASSERT_FALSE(Window->Marks().Guides().Enabled());
     altDrag();
     EXPECT_EQ(Band(), (TRangeSelection{1, 2, 13, 26})) << "snapped although Snap is off";
     Drag(from, to);
     EXPECT_EQ(Band(), (TRangeSelection{1, 2, 12, 26}));
 
     Key(Qt::Key_G);
-    ASSERT_TRUE(Window->Snapping().Enabled());
+    ASSERT_TRUE(Window->Marks().Guides().Enabled());
     Drag(from, to);
     EXPECT_EQ(Band(), (TRangeSelection{1, 2, 13, 26}));
     altDrag();

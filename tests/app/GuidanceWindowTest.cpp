@@ -172,7 +172,7 @@ TEST_F(GuidanceWindowTest, ASongThatNoLongerDecodesIsReplacedAndMarksPastTheEndC
                 1);
 
     // The Marks menu lists the mark past the end and deletes it, one undo step.
-    TMarksMenu& marks = Window->MarkMenus();
+    TMarksMenu& marks = Window->Marks().Menu();
     Q_EMIT marks.Marks1->aboutToShow();
     ASSERT_TRUE(marks.PastEnd1->menuAction()->isVisible());
     QStringList listed;

@@ -51,7 +51,7 @@ protected:
         QContextMenuEvent event(QContextMenuEvent::Mouse, pos, Ruler().mapToGlobal(pos));
         QApplication::sendEvent(&Ruler(), &event);
     }
-    TMarksMenu& MarkMenus() { return Window->MarkMenus(); }
+    TMarksMenu& MarkMenus() { return Window->Marks().Menu(); }
 };
 
 } // namespace
@@ -92,13 +92,13 @@ TEST_F(MarksWindowTest, MTappedWhilePlayingDropsMarksWhereTheSongWasHeard) {
 
     // The Marks menu's Rename and Delete act on the mark at the play cursor.
     Window->Motion().LocateMs(2500);
-    ASSERT_EQ(Window->MarkAtCursor(), 1);
+    ASSERT_EQ(Window->Marks().MarkAtCursor(), 1);
     Ui.TextAnswers.push_back(QStringLiteral("Chorus"));
     MarkMenus().RenameMark1->trigger();
     EXPECT_EQ(Doc().Marks()[1].Name, QStringLiteral("Chorus"));
     MarkMenus().DeleteMark1->trigger();
     EXPECT_EQ(Times(), (std::vector<int>{1000}));
-    EXPECT_EQ(Window->MarkAtCursor(), -1);
+    EXPECT_EQ(Window->Marks().MarkAtCursor(), -1);
     MarkMenus().DeleteMark1->trigger(); // nothing there: nothing happens
     EXPECT_EQ(Times(), (std::vector<int>{1000}));
 }

@@ -108,7 +108,7 @@ TEST_F(SnapWindowTest, SelectionEdgesSnapToTheBeatsOfAClickTrackAndAltTurnsItOve
     QTest::keyClick(Window.get(), Qt::Key_G);
     EXPECT_TRUE(Menus().Snap1->isChecked());
     EXPECT_TRUE(snap->isChecked());
-    EXPECT_TRUE(Window->Snapping().Enabled());
+    EXPECT_TRUE(Window->Marks().Guides().Enabled());
     Drag(from, to);
     EXPECT_EQ(Selected(), (TRangeSelection{1, 2, SlotOf(first), SlotOf(last)}));
 
@@ -139,7 +139,7 @@ TEST_F(SnapWindowTest, TheDrawToolAndPasteLandOnTheCellOfANearBeat) {
     ASSERT_EQ(Window->Geometry().SlotsPerCell(), 1);
     SetBeats({1000, 2000, 3000});
     Menus().Snap1->trigger();
-    ASSERT_TRUE(Window->Snapping().Enabled());
+    ASSERT_TRUE(Window->Marks().Guides().Enabled());
 
     // 5 pixels before the beat at 2,000 ms lies in slot 20; the tool writes slot 21.
     const int x = LaneX(2000) - 5;
