@@ -83,7 +83,8 @@ void TForm1::LanesPressed(const TLanesHit& hit) {
     }
     // The tool lands on the cell of a guide near the pointer; the drag then paints the cells
     // it passes over, as snapping them would leave gaps between the guides.
-    Tools->MouseDown(hit.Button == Qt::LeftButton ? MarkSide->SnappedHit(hit) : hit, Keyboard->ModifierKey());
+    Tools->MouseDown(hit.Button == Qt::LeftButton ? MarkSide->SnappedHit(hit) : hit,
+                     Keyboard->ModifierKey());
 }
 
 void TForm1::LanesMoved(const TLanesHit& hit) {
@@ -94,8 +95,8 @@ void TForm1::LanesMoved(const TLanesHit& hit) {
         SelectingRange = false;
     if (SelectingRange) {
         const LanesView::TSelectionCorner corner = LanesArea->SelectionCornerAt(hit.ViewPos);
-        Range->DragTo(corner.Track,
-                      MarkSide->SnappedSlot(hit.ContentX, corner.Slot, MarkSide->Inverted(hit.Modifiers)));
+        Range->DragTo(corner.Track, MarkSide->SnappedSlot(hit.ContentX, corner.Slot,
+                                                          MarkSide->Inverted(hit.Modifiers)));
     }
     Tools->MouseMove(hit, Keyboard->ModifierKey());
 }
@@ -166,7 +167,8 @@ std::optional<QPoint> TForm1::PointerInView() const {
 std::optional<LanesView::TSelectionCorner> TForm1::PointerCorner() const {
     if (const std::optional<QPoint> view = PointerInView()) {
         LanesView::TSelectionCorner corner = LanesArea->SelectionCornerAt(*view);
-        corner.Slot = MarkSide->SnappedSlot(view->x() + Scroll->HorizontalOffset(), corner.Slot,
+        corner.Slot =
+            MarkSide->SnappedSlot(view->x() + Scroll->HorizontalOffset(), corner.Slot,
                                   MarkSide->Inverted(QGuiApplication::keyboardModifiers()));
         return corner;
     }
@@ -239,7 +241,7 @@ void TForm1::PlayFromPointer() {
     if (x < 0 || x > Scroll->ContentWidth() || !HasWaveform())
         return;
     MarkSide->LocateAt(static_cast<int>(x - Scroll->HorizontalOffset()),
-             MarkSide->Inverted(QGuiApplication::keyboardModifiers()));
+                       MarkSide->Inverted(QGuiApplication::keyboardModifiers()));
     TransportControl->Play();
 }
 
