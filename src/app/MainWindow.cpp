@@ -109,7 +109,6 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
                               this);
     ConnectCommands();
     ConnectTransport();
-    ConnectBlocks();
     BuildFileExtras();
     // After the preferences, which hold the snap setting.
     MarkSide =
@@ -117,6 +116,11 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
                              *Keyboard, *TransportControl, *Paging, *Preference, *this,
                              [this] { return SlotMs(); }, [this] { ApplyBlockStates(); }},
                             {*Menu, *SnapButton, *RulerArea, menuBar(), this}, this);
+    SelectionSide =
+        new SelectionController({Doc, Lang, *Range, *BlockCmds, *Clipboard, *Tools, *Keyboard,
+                                 *TransportControl, Timeline, *Scroll, *MarkSide, *States,
+                                 [this] { return SlotMs(); }, [this] { return HasWaveform(); }},
+                                {*Menu, *LanesArea, *SelectionReadOut, *this}, this);
     BuildAudioOptions();
     Outputs = new OutputsController(*Live, *Menu, *RealTimeButton, *Preference, *Ui, Lang,
                                     {Options.SerialDevices, Options.OlaPort}, this);
@@ -209,32 +213,9 @@ void TForm1::ConnectCommands() {
         connect(item, &QAction::triggered, this,
                 [this, item] { TrackCmds->ChooseColor(item->data().toInt()); });
 
-    // Undo, redo and the track clipboard, from the Edit menu and the header menu alike. The
-    // Edit menu's Cut and Copy (Ctrl+X, Ctrl+C) act on the block while a time range is
-    // selected, and its Paste (Ctrl+V) pastes whichever was copied last.
+    // Undo and redo; the clipboard's entries are the selection controller's.
     connect(m.Undo1, &QAction::triggered, this, [this] { History->Undo(); });
     connect(m.Redo1, &QAction::triggered, this, [this] { History->Redo(); });
-    connect(m.Couper1, &QAction::triggered, this, [this] {
-        if (!Range->Empty())
-            CutBlock();
-        else
-            CutTracks();
-    });
-    connect(m.Copier1, &QAction::triggered, this, [this] {
-        if (!Range->Empty())
-            CopyBlock();
-        else
-            CopyTracks();
-    });
-    connect(m.Coller1, &QAction::triggered, this, [this] {
-        if (BlockCopiedLast && BlockCmds->HasBlock())
-            PasteBlock();
-        else
-            Clipboard->PasteClipboard();
-    });
-    connect(m.Cut1, &QAction::triggered, this, [this] { CutTracks(); });
-    connect(m.Copy1, &QAction::triggered, this, [this] { CopyTracks(); });
-    connect(m.Paste1, &QAction::triggered, this, [this] { Clipboard->PasteClipboard(); });
 
     // Zoom.
     connect(HorizontalZoomInButton, &QToolButton::clicked, this, [this] { ZoomHorizontal(true); });
@@ -324,7 +305,8 @@ void TForm1::ApplyLanguage() {
     SnapButton->setToolTip(text(TextTable::SnapText, SnapText::SnapHint));
     // The time label keeps its time and takes the new prefix.
     ShowTime(MediaPlayer->IsOpen() ? MediaPlayer->PositionMs() : 0);
-    ShowSelectionTimes();
+    if (SelectionSide)
+        SelectionSide->ShowTimes();
     // The headers, their output word "All" among their texts.
     Headers->ApplyLanguage(Lang);
 }
@@ -349,6 +331,11 @@ void TForm1::ApplyCommandStates(const TCommandStates& s) {
     m.Undo1->setEnabled(s.Undo);
     m.Redo1->setEnabled(s.Redo);
     ApplyBlockStates();
+}
+
+void TForm1::ApplyBlockStates() {
+    if (SelectionSide)
+        SelectionSide->ApplyStates();
 }
 
 QString TForm1::ComPortName() const {

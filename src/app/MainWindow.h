@@ -6,6 +6,7 @@
 #include "app/MarksController.h"
 #include "app/MidiController.h"
 #include "app/OutputsController.h"
+#include "app/SelectionController.h"
 #include "audio/decode/SongImport.h"
 #include "audio/decode/SongLoader.h"
 #include "audio/playback/AudioOutput.h"
@@ -281,29 +282,8 @@ private:
     void ShowOutputOffset();
     void ConnectTransport();
     void ChooseTool(int tag);
-    // The time-range selection: the lanes' mouse input, the band, the status bar, the block
-    // commands with their menus and keys, and the play ranges.
-    void LanesPressed(const TLanesHit& hit);
-    void LanesMoved(const TLanesHit& hit);
-    void LanesReleased(const TLanesHit& hit);
-    void ConnectBlocks();
-    void SelectionChanged(const TRangeSelection& previous, const TRangeSelection& current);
-    void ShowSelectionTimes();
+    // The selection's and the blocks' command states, once the controller is there.
     void ApplyBlockStates();
-    // Where the pointer is over the lanes' viewport, if it is still where the lanes last saw
-    // it: a pointer over a menu that covers the lanes does not count.
-    std::optional<QPoint> PointerInView() const;
-    // Where Paste acts at the pointer: the corner under it, if it is over the lanes, its slot
-    // on a guide near the pointer when snapping.
-    std::optional<LanesView::TSelectionCorner> PointerCorner() const;
-    void PasteBlock();
-    void CutBlock();
-    void CopyBlock();
-    void CutTracks();
-    void CopyTracks();
-    void ExtendSelection(int tracks, int cells);
-    void PlaySelection();
-    void PlayFromPointer();
     // Recent projects, autosave and recovery, the window's geometry.
     void BuildFileExtras();
     void RebuildRecentMenu();
@@ -351,16 +331,6 @@ private:
     std::unique_ptr<TrackClipboard> Clipboard;
     RangeSelection* Range = nullptr;
     std::unique_ptr<BlockCommands> BlockCmds;
-    bool SelectingRange = false; // a selection drag is under way
-    // The last copy or cut was a block (Ctrl+V pastes it) rather than tracks.
-    bool BlockCopiedLast = false;
-    // The corner a right click inside the selection opened the block menu at.
-    LanesView::TSelectionCorner ContextCorner;
-    // Where the pointer last was over the lanes: in the viewport, and its content x (-1
-    // before it ever was).
-    QPoint LastPointerView{-1, -1};
-    std::int64_t LastPointerX = -1;
-    std::vector<QAction*> ExtendActions; // Shift and an arrow grow the selection
     CommandStateTracker* States = nullptr;
     // Follows the play cursor with the views; listens to TransportControl, so outlives it.
     std::unique_ptr<FollowPaging> Paging;
@@ -374,7 +344,8 @@ private:
     LiveShow* Live = nullptr;
     ShowClock* ShowTick = nullptr; // the live show's clock
     MidiController* Midi = nullptr;
-    MarksController* MarkSide = nullptr; // marks and snapping
+    MarksController* MarkSide = nullptr;          // marks and snapping
+    SelectionController* SelectionSide = nullptr; // the time-range selection and its blocks
     std::vector<QAction*> SoundDeviceItems;
 
     // Tool bar.

@@ -243,10 +243,6 @@ QWidget* TForm1::BuildTrackArea() {
 
     LanesArea = new LanesView(Doc, Timeline, *Scroll, area);
     LanesArea->setObjectName(QStringLiteral("ScrollBox1"));
-    // The lanes' hits go to the selection or to the tools, with the keyboard's modifier.
-    connect(LanesArea, &LanesView::MousePressed, this, &TForm1::LanesPressed);
-    connect(LanesArea, &LanesView::MouseMoved, this, &TForm1::LanesMoved);
-    connect(LanesArea, &LanesView::MouseReleased, this, &TForm1::LanesReleased);
     row->addWidget(LanesArea, 1);
     return area;
 }
