@@ -274,6 +274,7 @@ void TForm1::ApplyLanguage() {
     QtTexts->Apply(Lang);
     Menu->ApplyTexts(Lang);
     MarkSide->ApplyTexts(Lang);
+    Keeping->ApplyTexts();
     Outputs->ApplyLanguage(Lang);
     if (ImportDialog)
         ImportDialog->ApplyLanguage(Lang);
@@ -381,7 +382,7 @@ void TForm1::FormActivate() {
     if (!FirstActivation)
         return;
     FirstActivation = false;
-    if (OfferRecovery())
+    if (Keeping->OfferRecovery())
         return;
     if (!Options.StartProject.isEmpty())
         Life->OpenProjectByName(Options.StartProject);
@@ -412,9 +413,7 @@ void TForm1::closeEvent(QCloseEvent* e) {
         return;
     }
     // Saved, or its changes given up: no recovery copy is wanted.
-    Saver->Stop();
-    Saver->WaitForWrites(5000);
-    Saver->Discard();
+    Keeping->Close();
     Preference->SetWindowGeometry(saveGeometry());
     ShowTick->Enable(false);
     Outputs->Close();

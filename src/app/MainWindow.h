@@ -2,6 +2,7 @@
 // classes, runs the start-up sequence and routes every command to its logic.
 #pragma once
 
+#include "app/KeepingController.h"
 #include "app/MainMenus.h"
 #include "app/MarksController.h"
 #include "app/MidiController.h"
@@ -71,7 +72,6 @@ class TimelineScroll;
 class TrackHeaderColumn;
 class TDmxOutput;
 class TOutputsDialog;
-class TUndoLevelsDialog;
 
 // What a caller (the program, or a test) may replace when creating the window.
 struct TForm1Options {
@@ -164,7 +164,7 @@ public:
     // Files dropped on the window: the first project among them opens (after the save
     // prompt) once the drop is over. False when none of them is a project.
     bool OpenDroppedFiles(const QMimeData* mime);
-    Autosave& Recovery() { return *Saver; }
+    Autosave& Recovery() { return Keeping->Recovery(); }
     void SetLanguage(Language language);
 
     // The Options sound device menu, listing the devices found now (each time it opens).
@@ -284,14 +284,8 @@ private:
     void ChooseTool(int tag);
     // The selection's and the blocks' command states, once the controller is there.
     void ApplyBlockStates();
-    // Recent projects, autosave and recovery, the window's geometry.
+    // The preferences and the controller that keeps shows; the window's place and size.
     void BuildFileExtras();
-    void RebuildRecentMenu();
-    void AskAutosaveInterval();
-    // The Undo Levels dialog: asks for the undo depth and memory budget, keeps them in the
-    // preferences and applies them to the history.
-    void AskUndoDepth();
-    bool OfferRecovery();
     void PlaceWindow();
     // DMX output through OLA: its choices from the preferences, the Outputs dialog, and its
     // following of real-time mode.
@@ -336,16 +330,14 @@ private:
     std::unique_ptr<FollowPaging> Paging;
     std::unique_ptr<Transport> TransportControl;
     OutputsController* Outputs = nullptr;
-    TUndoLevelsDialog* UndoLevels = nullptr; // made when first opened
     std::unique_ptr<Preferences> Preference;
     std::unique_ptr<TQtTranslations> QtTexts;
-    Autosave* Saver = nullptr;
-    bool AutosaveWarned = false;
     LiveShow* Live = nullptr;
     ShowClock* ShowTick = nullptr; // the live show's clock
     MidiController* Midi = nullptr;
     MarksController* MarkSide = nullptr;          // marks and snapping
     SelectionController* SelectionSide = nullptr; // the time-range selection and its blocks
+    KeepingController* Keeping = nullptr; // recent projects, autosave, recovery, undo limits
     std::vector<QAction*> SoundDeviceItems;
 
     // Tool bar.

@@ -1,19 +1,14 @@
-// The main window's side of keeping shows: the recent projects, projects dropped on the
-// window, autosave and the recovery copies offered at start, and the window's place and size.
+// The main window's side of keeping shows: the preferences, the controller that keeps shows
+// (recent projects, autosave, recovery, undo limits), projects dropped on the window, and the
+// window's place and size.
 #include "app/MainWindow.h"
 
-#include "app/UndoLevelsDialog.h"
-#include "persistence/Autosave.h"
+#include "app/KeepingController.h"
 #include "persistence/Preferences.h"
 
-#include <QAction>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
-#include <QLocale>
-#include <QMenu>
 #include <QMimeData>
 #include <QScreen>
 #include <QUrl>
@@ -39,113 +34,17 @@ QString DroppedProject(const QMimeData* data) {
 
 void TForm1::BuildFileExtras() {
     Preference = std::make_unique<Preferences>(Options.PreferencesPath);
-    Saver = new Autosave(Doc, Options.RecoveryFolder, this);
-    Saver->SetInterval(Preference->AutosaveSeconds());
-    // A copy that cannot be written is said once a run; the editor goes on.
-    connect(Saver, &Autosave::CopyFailed, this,
-            [this](const QString& path, const TFileError& error) {
-                if (AutosaveWarned)
-                    return;
-                AutosaveWarned = true;
-                Ui->Warning(Text(TextTable::Extra, ExtraText::AutosaveFailed, Lang)
-                                .arg(QDir::toNativeSeparators(path), FileErrorText(error, Lang)));
-            });
-    connect(Menu->AutosaveInterval1, &QAction::triggered, this, [this] { AskAutosaveInterval(); });
-    History->SetDepth(Preference->UndoDepth());
-    History->SetBudget(static_cast<std::size_t>(Preference->UndoBudgetMb()) *
-                       UndoHistory::Megabyte);
-    connect(Menu->UndoDepth1, &QAction::triggered, this, [this] { AskUndoDepth(); });
+    Keeping = new KeepingController(
+        {Doc, *Ui, Lang, *Preference, *Life, *History, *Menu, Options.RecoveryFolder, this}, this);
     setAcceptDrops(true);
-    RebuildRecentMenu();
-    Saver->Start();
-}
-
-void TForm1::RebuildRecentMenu() {
-    QMenu* menu = Menu->RecentProjects1;
-    menu->clear();
-    const QStringList recent = Preference->RecentProjects();
-    if (recent.isEmpty()) {
-        menu->addAction(Text(TextTable::Extra, ExtraText::NoRecentProjects, Lang))
-            ->setEnabled(false);
-        return;
-    }
-    int number = 1;
-    for (const QString& path : recent) {
-        QString shown = QDir::toNativeSeparators(path);
-        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction* item = menu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(shown));
-        item->setData(path);
-        connect(item, &QAction::triggered, this, [this, path] {
-            Life->OpenProject(path);
-            if (!QFileInfo::exists(path)) {
-                Preference->RemoveRecentProject(path);
-                RebuildRecentMenu();
-            }
-        });
-    }
 }
 
 void TForm1::ProjectFileUsed(const QString& path) {
-    Preference->AddRecentProject(path);
-    RebuildRecentMenu();
+    Keeping->ProjectFileUsed(path);
 }
 
 void TForm1::ChangesSettled() {
-    Saver->Discard();
-}
-
-void TForm1::AskAutosaveInterval() {
-    const std::optional<int> seconds = Ui->AskNumber(
-        Text(TextTable::Extra, ExtraText::AutosavePrompt, Lang), Preference->AutosaveSeconds(),
-        Preferences::MinAutosaveSeconds, Preferences::MaxAutosaveSeconds);
-    if (!seconds)
-        return;
-    Preference->SetAutosaveSeconds(*seconds);
-    Saver->SetInterval(Preference->AutosaveSeconds());
-    Saver->Start();
-}
-
-// The preference's bounds are the history's own.
-static_assert(Preferences::DefaultUndoDepth == UndoHistory::DefaultDepth &&
-              Preferences::MinUndoDepth == UndoHistory::MinDepth &&
-              Preferences::MaxUndoDepth == UndoHistory::MaxDepth);
-
-void TForm1::AskUndoDepth() {
-    if (!UndoLevels)
-        UndoLevels = new TUndoLevelsDialog(this);
-    const std::optional<TUndoLimits> limits =
-        UndoLevels->Ask({Preference->UndoDepth(), Preference->UndoBudgetMb()},
-                        {History->Steps(), History->BytesBeyondShow()}, Lang);
-    if (!limits)
-        return;
-    Preference->SetUndoDepth(limits->Depth);
-    Preference->SetUndoBudgetMb(limits->BudgetMb);
-    History->SetDepth(Preference->UndoDepth());
-    History->SetBudget(static_cast<std::size_t>(Preference->UndoBudgetMb()) *
-                       UndoHistory::Megabyte);
-}
-
-bool TForm1::OfferRecovery() {
-    const std::vector<TRecoveryCopy> copies = Autosave::FindCopies(Saver->Folder());
-    const QStringList buttons{Text(TextTable::Extra, ExtraText::RestoreButton, Lang),
-                              Text(TextTable::Extra, ExtraText::DiscardButton, Lang)};
-    for (const TRecoveryCopy& copy : copies) {
-        QString name = copy.ProjectName;
-        if (!copy.OriginalPath.isEmpty())
-            name = QDir::toNativeSeparators(copy.OriginalPath);
-        const QString when = LocaleOf(Lang).toString(copy.Written, QLocale::ShortFormat);
-        const int choice = Ui->ChooseAction(
-            Text(TextTable::Extra, ExtraText::RecoveryFound, Lang).arg(name, when), buttons);
-        if (choice == 0 && Life->RestoreRecoveryCopy(copy.CopyPath, copy.OriginalPath)) {
-            // Kept until this run writes a copy of its own, so a second crash loses nothing.
-            Saver->Adopt(copy.CopyPath);
-            return true;
-        }
-        if (choice == 1)
-            Autosave::RemoveCopy(copy);
-        // Closed without an answer, or not readable now: it stays for the next start.
-    }
-    return false;
+    Keeping->ChangesSettled();
 }
 
 void TForm1::PlaceWindow() {

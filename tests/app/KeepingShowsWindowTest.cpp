@@ -143,6 +143,10 @@ TEST_F(KeepingShowsTest, RecentProjectsAndADroppedProjectOpenWithTheSavePrompt) 
     QMenu* recent = window->Menus().RecentProjects1;
     ASSERT_EQ(recent->actions().size(), 1);
     EXPECT_FALSE(recent->actions()[0]->isEnabled()); // "(none)"
+    window->Menus().Deutsch1->trigger();             // which follows the language
+    ASSERT_EQ(recent->actions().size(), 1);
+    EXPECT_EQ(recent->actions()[0]->text(),
+              Text(TextTable::Extra, ExtraText::NoRecentProjects, Language::German));
     const QString first = SavedShow(*window, "first.PRJ");
     const QString second = SavedShow(*window, "second & more.PRJ");
     ASSERT_EQ(recent->actions().size(), 2);
