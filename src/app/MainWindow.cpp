@@ -31,6 +31,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QTimer>
@@ -99,22 +100,31 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     BuildTimers();
     Live = new LiveShow(*MediaPlayer, Doc, this);
     ShowTick = &Live->Clock();
-    TransportControl = std::make_unique<Transport>(*MediaPlayer, *this, *ShowTick);
-    Paging = std::make_unique<FollowPaging>(*this);
-    TransportControl->AddListener(Paging.get());
+    TransportSide = new TransportController(
+        {Doc, Lang, *MediaPlayer, *ShowTick, Timeline, *Scroll, [this] { History->TakeSnapshot(); },
+         [this](int viewX) {
+             MarkSide->LocateAt(viewX, MarkSide->Inverted(QGuiApplication::keyboardModifiers()));
+         },
+         [this](const TFullTrack& track, int slot, bool recording) {
+             Midi->RecordLiveInput(track, slot, recording);
+         },
+         [this] { WarnSoundDeviceLost(); }},
+        {*RulerArea, *LanesArea, *TimeDisplay, *GoToBeginningButton, *PlayButton, *StopButton,
+         *PauseButton, *GoToEndButton, *RecordButton, *CueBlinkTimer},
+        this);
+    TransportControl = &TransportSide->Motion();
     Midi = new MidiController(Doc, *Ui, Lang, *Menu, *MidiActivityLight,
                               {[this] { TransportControl->Stop(); },
                                [this] { History->TakeSnapshot(); },
                                [this] { return TrackCmds->PopupTrack(); }},
                               this);
     ConnectCommands();
-    ConnectTransport();
     BuildFileExtras();
     // After the preferences, which hold the snap setting.
     MarkSide =
         new MarksController({Doc, *Ui, Lang, *MediaPlayer, *Loader, Timeline, *Range, *BlockCmds,
-                             *Keyboard, *TransportControl, *Paging, *Preference, *this,
-                             [this] { return SlotMs(); }, [this] { ApplyBlockStates(); }},
+                             *Keyboard, *TransportControl, TransportSide->Paging(), *Preference,
+                             *this, [this] { return SlotMs(); }, [this] { ApplyBlockStates(); }},
                             {*Menu, *SnapButton, *RulerArea, menuBar(), this}, this);
     SelectionSide =
         new SelectionController({Doc, Lang, *Range, *BlockCmds, *Clipboard, *Tools, *Keyboard,
@@ -145,7 +155,6 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     ShowTick->Enable(true);
     CueBlinkTimer->start();
     UpdateZoomLabels();
-    ShowRecordMode(false);
 
     PlaceWindow();
     // The chosen MIDI device opens last, when everything it feeds exists.
@@ -305,7 +314,7 @@ void TForm1::ApplyLanguage() {
         buttons[i]->setToolTip(text(TextTable::ToolBarHints, static_cast<int>(i) + 1));
     SnapButton->setToolTip(text(TextTable::SnapText, SnapText::SnapHint));
     // The time label keeps its time and takes the new prefix.
-    ShowTime(MediaPlayer->IsOpen() ? MediaPlayer->PositionMs() : 0);
+    TransportSide->ShowTime(MediaPlayer->IsOpen() ? MediaPlayer->PositionMs() : 0);
     if (SelectionSide)
         SelectionSide->ShowTimes();
     // The headers, their output word "All" among their texts.

@@ -8,6 +8,7 @@
 #include "app/MidiController.h"
 #include "app/OutputsController.h"
 #include "app/SelectionController.h"
+#include "app/TransportController.h"
 #include "audio/decode/SongImport.h"
 #include "audio/decode/SongLoader.h"
 #include "audio/playback/AudioOutput.h"
@@ -31,7 +32,6 @@
 #include "midi/MidiMapping.h"
 #include "model/ShowDocument.h"
 #include "persistence/ProjectFile.h"
-#include "show/FollowPaging.h"
 #include "show/Transport.h"
 #include "timeline/LanesView.h"
 
@@ -107,8 +107,6 @@ class TForm1 : public QMainWindow,
                public ITrackCommandHost,
                public IEditingToolHost,
                public IKeyboardHost,
-               public ITransportHost,
-               public IPagedView,
                public IBlockHost,
                public IMarkHost {
     Q_OBJECT
@@ -178,7 +176,7 @@ public:
     // IProjectShell
     void StopTransport() override;
     void ClearHistory() override;
-    // Also IEditingToolHost's, ITransportHost's, IBlockHost's and IMarkHost's.
+    // Also IEditingToolHost's, IBlockHost's and IMarkHost's.
     void TakeSnapshot() override;
     void ClearClipboard() override;
     void ProjectFileUsed(const QString& path) override;
@@ -212,19 +210,8 @@ public:
     std::optional<TLaneHit> PointerInLanes() const override;
     void MovePlayCursor(TCursorMove move) override;
 
-    // ITransportHost (transport and show clock)
-    int SlotMs() const override;
-    void ShowTime(std::int64_t positionMs) override;
-    void ShowRecordMode(bool on) override;
-    bool ProjectModified() const override { return Doc.Modified(); }
-
-    // IPagedView (the views following the play cursor)
-    TimeAxis Axis() const override;
-    int ViewWidth() const override;
-    std::int64_t ScrollOffset() const override;
-    void ScrollTo(std::int64_t offset) override;
-    void PlaceMarkers(std::int64_t cursorX, std::int64_t cueX) override;
-
+    // The show's slot length.
+    int SlotMs() const;
     bool HasWaveform() const;
 
     // One level in or out, keeping in place the time under the pointer when it is over the
@@ -280,7 +267,6 @@ private:
     void AddSoundDeviceItem(const TSoundDevice& device);
     void LabelSoundDeviceItems();
     void ShowOutputOffset();
-    void ConnectTransport();
     void ChooseTool(int tag);
     // The selection's and the blocks' command states, once the controller is there.
     void ApplyBlockStates();
@@ -326,9 +312,8 @@ private:
     RangeSelection* Range = nullptr;
     std::unique_ptr<BlockCommands> BlockCmds;
     CommandStateTracker* States = nullptr;
-    // Follows the play cursor with the views; listens to TransportControl, so outlives it.
-    std::unique_ptr<FollowPaging> Paging;
-    std::unique_ptr<Transport> TransportControl;
+    TransportController* TransportSide = nullptr; // the transport and the views' paging
+    Transport* TransportControl = nullptr;        // the controller's transport
     OutputsController* Outputs = nullptr;
     std::unique_ptr<Preferences> Preference;
     std::unique_ptr<TQtTranslations> QtTexts;
@@ -368,7 +353,6 @@ private:
 
     bool FirstActivation = true;
     QString SettingsFile;
-    bool CueDark = true;   // the cue marker's blink phase
     int WheelZoomRest = 0; // Ctrl+wheel angle not yet worth a zoom level (touchpads)
 };
 

@@ -1,47 +1,12 @@
-// The main window's side of the transport and the show clock: its buttons, the ruler press,
-// the 10 ms tick, the blinking cue marker, the time display and the per-slot work.
+// The main window's side of the show clock and the sound output: the tick's state, the slot
+// length, and the status bar's sound output with the warning when the device is lost.
 #include "app/MainWindow.h"
 
-#include "dialogs/Glyphs.h"
-#include "editing/TimelineScroll.h"
-#include "output/RealTimeOutput.h"
 #include "show/ShowClock.h"
-#include "timeline/LanesView.h"
-#include "timeline/RulerView.h"
 
-#include <QApplication>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QTimer>
-#include <QToolButton>
 
 namespace lumivox {
-
-void TForm1::ConnectTransport() {
-    Transport& t = *TransportControl;
-    connect(PlayButton, &QToolButton::clicked, this, [&t] { t.Play(); });
-    connect(StopButton, &QToolButton::clicked, this, [&t] { t.Stop(); });
-    connect(PauseButton, &QToolButton::clicked, this, [&t] { t.Pause(); });
-    connect(GoToBeginningButton, &QToolButton::clicked, this, [&t] { t.GoToBeginning(); });
-    connect(GoToEndButton, &QToolButton::clicked, this, [&t] { t.GoToEnd(); });
-    connect(RecordButton, &QToolButton::clicked, this, [&t] { t.Record(); });
-    // A press on the ruler moves the play cursor there, or onto a beat or mark near it.
-    connect(RulerArea, &RulerView::Pressed, this, [this](std::int64_t, int viewX, Qt::MouseButton) {
-        MarkSide->LocateAt(viewX, MarkSide->Inverted(QGuiApplication::keyboardModifiers()));
-    });
-    ShowTick->SetPositionUpdate([&t] { t.Tick(); });
-    ShowTick->SetRecorder([this](const TFullTrack& track, int slot) {
-        Midi->RecordLiveInput(track, slot, TransportControl->RecordMode());
-    });
-    ShowTick->SetOutputWatch([this] { return MediaPlayer->PollOutput(); });
-    connect(ShowTick, &ShowClock::OutputLost, this, &TForm1::WarnSoundDeviceLost);
-    // Resizing the views stops the paging until the cursor is in view again.
-    connect(Scroll, &TimelineScroll::ViewSizeChanged, this, [this] { Paging->ClearFollow(); });
-    connect(CueBlinkTimer, &QTimer::timeout, this, [this] {
-        CueDark = !CueDark;
-        RulerArea->SetCueColor(CueDark ? QColor(Qt::black) : QColor(0xC0, 0xC0, 0xC0));
-    });
-}
 
 bool TForm1::TickRunning() const {
     return ShowTick->Running();
@@ -51,35 +16,8 @@ int TForm1::SlotMs() const {
     return ResolutionMs(Doc.ResolutionIndex());
 }
 
-TimeAxis TForm1::Axis() const {
-    return Timeline.Axis();
-}
-
-int TForm1::ViewWidth() const {
-    return Scroll->ViewWidth();
-}
-
-std::int64_t TForm1::ScrollOffset() const {
-    return Scroll->HorizontalOffset();
-}
-
-void TForm1::ScrollTo(std::int64_t offset) {
-    Scroll->SetHorizontalOffset(offset);
-}
-
 bool TForm1::HasWaveform() const {
     return !Loader->WavePeaks.empty();
-}
-
-void TForm1::ShowTime(std::int64_t positionMs) {
-    TimeDisplay->setText(Text(TextTable::StatusLabels, 1, Lang) +
-                         Transport::FormatTime(positionMs));
-}
-
-void TForm1::PlaceMarkers(std::int64_t cursorX, std::int64_t cueX) {
-    RulerArea->SetPlayCursorX(cursorX);
-    RulerArea->SetCueX(cueX);
-    LanesArea->SetPlayCursorX(cursorX);
 }
 
 namespace {
@@ -138,10 +76,6 @@ void TForm1::WarnSoundDeviceLost() {
     ShowSoundOutput();
     Ui->Warning(Text(TextTable::Extra, ExtraText::SoundDeviceLost, Lang)
                     .arg(DeviceName(MediaPlayer->OutputInfo(), Lang)));
-}
-
-void TForm1::ShowRecordMode(bool on) {
-    RecordButton->setIcon(GlyphIcon(on ? Glyph::RecordOn : Glyph::RecordOff));
 }
 
 } // namespace lumivox
