@@ -124,7 +124,8 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     MarkSide =
         new MarksController({Doc, *Ui, Lang, *MediaPlayer, *Loader, Timeline, *Range, *BlockCmds,
                              *Keyboard, *TransportControl, TransportSide->Paging(), *Preference,
-                             *this, [this] { return SlotMs(); }, [this] { ApplyBlockStates(); }},
+                             *this, [this] { return SlotMs(); }, [this] { return HasWaveform(); },
+                             [this] { ApplyBlockStates(); }},
                             {*Menu, *SnapButton, *RulerArea, menuBar(), this}, this);
     SelectionSide =
         new SelectionController({Doc, Lang, *Range, *BlockCmds, *Clipboard, *Tools, *Keyboard,

@@ -174,7 +174,7 @@ bool MarksController::Inverted(Qt::KeyboardModifiers modifiers) const {
 }
 
 int MarksController::SnappedSlot(std::int64_t contentX, int slot, bool invert) const {
-    if (Parts.Songs.WavePeaks.empty() || contentX < 0)
+    if (!Parts.HasWaveform() || contentX < 0)
         return slot;
     const TimeAxis axis = Parts.Timeline.Axis();
     const auto ms = static_cast<std::int64_t>(axis.MsOfX(static_cast<long double>(contentX)));

@@ -16,7 +16,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <vector>
 
 class QMenuBar;
@@ -58,6 +57,7 @@ public:
         Preferences& Prefs;
         IMarkHost& History;                  // undo steps of mark edits
         std::function<int()> SlotMs;         // the show's slot length
+        std::function<bool()> HasWaveform;   // a song's peaks are drawn
         std::function<void()> StatesChanged; // the guides changed: the block states follow
     };
     struct TWidgets {
